@@ -1,0 +1,58 @@
+# Tastiromatika: the plug-in, the stand-in host and every test.
+#
+#   make run    build, lay out the host with the plug-in and start it under Wine
+#   make test   install what is missing, build both builds, run every test
+
+NATIVE := build/native
+WIN32  := build/win32
+JOBS   ?= 2
+
+.PHONY: all deps check-deps native win32 build test test-native test-win32 run package bench fuzz clean
+
+all: build
+
+# Installs the Debian packages the builds need; `make test` calls it when a
+# tool is missing.
+deps:
+	./scripts/install-deps.sh
+
+check-deps:
+	@for tool in cmake ninja g++ i686-w64-mingw32-g++ wine tmux zip; do \
+	  command -v $$tool >/dev/null 2>&1 || { echo "missing $$tool: running make deps"; $(MAKE) deps; break; }; \
+	done
+	@test -f /usr/include/gtest/gtest.h || $(MAKE) deps
+
+native: check-deps
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j $(JOBS)
+
+win32: check-deps
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win32 -j $(JOBS)
+
+build: native win32
+
+test-native: native
+	ctest --preset native -j $(JOBS)
+
+test-win32: win32
+	ctest --preset win32 -j $(JOBS)
+
+test: build
+	ctest --preset native -j $(JOBS)
+	ctest --preset win32 -j $(JOBS)
+
+run: win32
+	./scripts/run-host.sh $(WIN32)
+
+package: win32
+	cd $(WIN32) && cpack -G ZIP
+
+bench: native
+	./scripts/bench.sh $(NATIVE)
+
+fuzz:
+	./scripts/fuzz.sh
+
+clean:
+	rm -rf build

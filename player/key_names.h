@@ -1,0 +1,22 @@
+// The key-name table, read from the host's wtyczki\keys.h.
+#pragma once
+
+#include <stdint.h>
+
+struct KeyNameEntry {
+  uint16_t code;  // the key code as the host passes keys
+  char name[14];  // at most 13 characters, zero-filled behind the terminator
+};
+static_assert(sizeof(KeyNameEntry) == 16, "the host block holds 16-byte entries");
+
+// 0 when a table is loaded (now or earlier), 1 when there is none.
+int LoadKeyNameTable();
+// Gives a loaded table back to the host (tear-down); a failed load stays failed.
+void ReleaseKeyNameTable();
+// The name of the entry whose code is the low 16 bits of `key`, or null.
+const char *FindKeyName(uint32_t key);
+// The code of the first entry, in table order, named `word`; 0 when none.
+uint32_t FindKeyCode(const char *word);
+
+// Forgets the table as at load, without giving anything back (tests).
+void ResetKeyNameTable();
