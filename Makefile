@@ -7,7 +7,7 @@ NATIVE := build/native
 WIN32  := build/win32
 JOBS   ?= 2
 
-.PHONY: all deps check-deps native win32 build test test-native test-win32 run package bench fuzz clean
+.PHONY: all deps check-deps native asan win32 build test test-native test-win32 run package bench fuzz clean
 
 all: build
 
@@ -30,7 +30,11 @@ win32: check-deps
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j $(JOBS)
 
-build: native win32
+asan: check-deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+
+build: native asan win32
 
 test-native: native
 	ctest --preset native -j $(JOBS)
@@ -40,6 +44,7 @@ test-win32: win32
 
 test: build
 	ctest --preset native -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
 	ctest --preset win32 -j $(JOBS)
 
 run: win32
