@@ -3,6 +3,22 @@
 
 #include <stdint.h>
 
+#include "shell/host_text.h"
+
+// Settings section "MacroFormFile" and its three keys.
+inline constexpr auto kSettingsSection = ToHostText("MacroFormFile");
+inline constexpr auto kSettingsNoticeKey = ToHostText("Pytaj");  // notice answer, 16-bit signed
+inline constexpr auto kSettingsFileKey = ToHostText("File");     // macro file name, host text
+inline constexpr auto kSettingsDelayKey = ToHostText("Delay");   // key delay, milliseconds
+
+// HostProfile operation codes as the plug-in uses them.
+enum : int32_t {
+  kSettingsReadNumber = 1,   // "%d" into a 16-bit number
+  kSettingsWriteNumber = 2,  // "Pytaj"
+  kSettingsReadText = 8,     // "%*s", width then address
+  kSettingsWrite = 9,        // "File" and "Delay" after the start form
+};
+
 // Hands operation, section, key and format to HostProfile as they are and
 // the values as one variable argument list.  Reads (1, 8) take addresses;
 // writes (2, 9) take the values.  Low 16 bits 0 = success.
