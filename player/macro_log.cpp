@@ -1,0 +1,77 @@
+// The macro log.
+#include "player/macro_log.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "player/key_filter.h"
+#include "player/key_names.h"
+#include "player/player_texts.h"
+#include "shell/host_api.h"
+
+namespace {
+
+// A line holds at most 3077 characters and its terminator, stamp included.
+constexpr size_t kLogLineSize = 3078;
+// HostDateTimeText fills two texts of at most 11 characters each.
+constexpr size_t kStampTextSize = 12;
+// Ask HostDateTimeText for the date and the time.
+constexpr int32_t kDateAndTime = 0x30;
+// Encodings for HostConvertText: host text to the log's encoding.
+constexpr int32_t kHostTextEncoding = 1;
+constexpr int32_t kLogEncoding = 6;
+
+size_t FormatBounded(char *buffer, size_t size, const char *format, ...) {
+  va_list values;
+  va_start(values, format);
+  size_t length = FormatBoundedV(buffer, size, format, values);
+  va_end(values);
+  return length;
+}
+
+}  // namespace
+
+size_t FormatBoundedV(char *buffer, size_t size, const char *format, va_list values) {
+  int written = vsnprintf(buffer, size, format, values);
+  // msvcrt's vsnprintf leaves a cut text without its terminator and answers -1.
+  buffer[size - 1] = 0;
+  if (written >= 0 && static_cast<size_t>(written) < size) return static_cast<size_t>(written);
+  return strlen(buffer);
+}
+
+void WriteLogLine(const char *format, ...) {
+  // Logging is optional: without a log file nothing is formatted at all.
+  if (g_player.logFile == 0) return;
+
+  char date[kStampTextSize] = {0};
+  char time[kStampTextSize] = {0};
+  HostDateTimeText(date, time, kDateAndTime);
+  date[kStampTextSize - 1] = 0;
+  time[kStampTextSize - 1] = 0;
+
+  char line[kLogLineSize];
+  size_t length = FormatBounded(line, sizeof line, "%s=%s ", date, time);
+  va_list values;
+  va_start(values, format);
+  length += FormatBoundedV(line + length, sizeof line - length, format, values);
+  va_end(values);
+
+  HostConvertText(line, static_cast<int32_t>(sizeof line), line, static_cast<int32_t>(length),
+                  kHostTextEncoding, kLogEncoding);
+  line[sizeof line - 1] = 0;
+  // Through "%s", so that a '%' in a typed text or a key name stays literal.
+  HostFilePrintf(g_player.logFile, "%s", line);
+  HostFileFlush(g_player.logFile);
+}
+
+void WriteKeyLine(int32_t key) {
+  uint32_t code = static_cast<uint32_t>(key) & 0xFFFF;
+  if (const char *name = FindKeyName(code)) {
+    WriteLogLine(kLogNameFormat, name);
+  } else if (code < 256) {
+    WriteLogLine(kLogCharFormat, static_cast<int>(code));
+  } else {
+    WriteLogLine(kLogCodeFormat, static_cast<unsigned>(code));
+  }
+}
