@@ -134,6 +134,6 @@ void ShowLoadFailureReport() {
     return;
   }
 
-  HostMessageF(kMessageId, kTitle.c_str(), kNotInitialised.c_str(), kMessageStyle,
-               kMessageStyle2, g_plugin.moduleBaseName);
+  HostMessageF(kMessageId, kTitle.c_str(), kNotInitialised.c_str(), kMessageStyle, kMessageStyle2,
+               g_plugin.moduleBaseName);
 }

@@ -33,9 +33,9 @@ struct FormElement {
   uint16_t row;
   uint16_t width;
   uint16_t height;
-  const char *text;        // host text of a button, label or note
-  uint16_t data[6];        // a field's data description
-  uint16_t dataWords;      // words of `data` in use
+  const char *text;    // host text of a button, label or note
+  uint16_t data[6];    // a field's data description
+  uint16_t dataWords;  // words of `data` in use
 };
 
 constexpr uint16_t kNoId = 0xFFFF;
@@ -43,6 +43,7 @@ constexpr uint16_t kNoHotKey = 0;
 
 // A key name stands between 0x05 and 0x01; a label's hot letter between
 // tildes.  The string pieces keep hex escapes from swallowing letters.
+// clang-format off
 constexpr auto kTitle = ToHostText("Tastiromatika");
 constexpr auto kFileButtonText = ToHostText("\x01" "c" "\x05" "F3" "\x01" " Plik");
 constexpr auto kFileLabelText = ToHostText(" ");
@@ -50,6 +51,7 @@ constexpr auto kDelayLabelText = ToHostText("Przerwa między ~k~lawiszami [ms]:"
 constexpr auto kOkButtonText = ToHostText("\x05" "F12" "\x01" " OK");
 constexpr auto kNoteText =
     ToHostText("Zatrzymanie działającgo makra:  " "\x05" "\xFF" "Shift+F11" "\xFF" "\x01");
+// clang-format on
 
 constexpr uint16_t kFormWidth = 48;
 constexpr uint16_t kFormHeight = 10;

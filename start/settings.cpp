@@ -19,8 +19,8 @@ constexpr uint16_t kDefaultKeyDelay = 100;
 
 }  // namespace
 
-int32_t SettingsCall(int32_t operation, const char *section, const char *key,
-                     const char *format, ...) {
+int32_t SettingsCall(int32_t operation, const char *section, const char *key, const char *format,
+                     ...) {
   va_list values;
   va_start(values, format);
   int32_t result = HostProfile(operation, section, key, format, values);
@@ -35,17 +35,19 @@ int32_t LoadSettings() {
   // The host writes a 16-bit number for "%d"; the variable is 32 bits wide
   // and zeroed first, and only its low 16 bits count.
   int32_t answer = 0;
-  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(), "%d", &answer)))
+  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(),
+                          "%d", &answer)))
     answer = 0;
 
-  if (Failed(SettingsCall(kSettingsReadText, kSettingsSection.c_str(), kSettingsFileKey.c_str(), "%*s",
-                          static_cast<int>(sizeof g_startForm.fileName - 1), g_startForm.fileName)))
+  if (Failed(SettingsCall(kSettingsReadText, kSettingsSection.c_str(), kSettingsFileKey.c_str(),
+                          "%*s", static_cast<int>(sizeof g_startForm.fileName - 1),
+                          g_startForm.fileName)))
     g_startForm.fileName[0] = 0;
   // The host stores at most 257 characters; the last byte stays a terminator.
   g_startForm.fileName[sizeof g_startForm.fileName - 1] = 0;
 
-  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsDelayKey.c_str(), "%d",
-                          &g_startForm.keyDelay)))
+  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
+                          "%d", &g_startForm.keyDelay)))
     g_startForm.keyDelay = kDefaultKeyDelay;
 
   // Any nonzero answer, negative ones included, means the notice was seen.

@@ -15,9 +15,9 @@ StartFormRecord g_startForm;
 namespace {
 
 // Element ids and keys of the template (form_template.cpp).
-constexpr uint32_t kFileButton = 0x3D00;     // also its key, F3
+constexpr uint32_t kFileButton = 0x3D00;  // also its key, F3
 constexpr int32_t kFileNameField = 0x4101;
-constexpr int32_t kFormConfirmed = 0x5001;   // the OK button (F12) closed the form
+constexpr int32_t kFormConfirmed = 0x5001;  // the OK button (F12) closed the form
 
 constexpr int32_t kCallbackHandled = -2;
 constexpr int32_t kCallbackNotHandled = 0;

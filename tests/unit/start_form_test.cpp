@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "player/key_filter.h"
+#include "player/key_names.h"
 #include "start/settings.h"
 #include "start/start_form.h"
 #include "tests/unit/fake_host.h"
@@ -216,6 +217,7 @@ TEST_F(StartBranchTest, KeyNamesAreLoadedBeforeTheMacroIsConverted) {
   for (size_t i = convert; i < host.calls.size(); ++i)
     EXPECT_EQ(std::string::npos, host.calls[i].args.find("keys.h")) << host.calls[i].Text();
   EXPECT_TRUE(host.errorMessages.empty());
+  EXPECT_EQ(0x3B00u, FindKeyCode("F1"));
 }
 
 // ---------------------------------------------------------------------------
