@@ -79,14 +79,6 @@ TEST_F(CompatibilityTest, FourTestsInOrderStoppingAtTheFirstFailure) {
   }
 }
 
-TEST_F(CompatibilityTest, BuildDateIsReadByTheHost) {
-  // The fake host reads the date text itself: equal dates pass.
-  host.hostDateNumber = 20230517;
-  EXPECT_EQ(0, CheckCompatibility());
-  host.hostDateNumber = 20230516;
-  EXPECT_EQ(-1, CheckCompatibility());
-}
-
 TEST_F(CompatibilityTest, FeatureBitsAreAllOnesUntilTheFirstRunThenOverwritten) {
   EXPECT_EQ(0xFFFFFFFFu, g_unsupportedFeatures);
   host.queryAnswer = 5;

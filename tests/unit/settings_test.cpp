@@ -108,13 +108,6 @@ TEST_F(SettingsTest, StoredDelayOfZeroStaysZero) {
   EXPECT_STREQ("C:\\macros\\demo.txt", g_startForm.fileName);
 }
 
-TEST_F(SettingsTest, LongestStoredNameIsKeptWhole) {
-  std::string name(257, 'n');
-  host.profile["MacroFormFile/File"] = name + "tail";
-  LoadSettings();
-  EXPECT_EQ(name, std::string(g_startForm.fileName));
-}
-
 TEST_F(SettingsTest, AnyNonzeroStoredAnswerSuppressesTheNotice) {
   for (const char *stored : {"1", "-1", "-32768", "5"}) {
     host.Install();
