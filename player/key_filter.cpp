@@ -177,9 +177,16 @@ void HandleShiftF11() {
     RunStartBranch();
 }
 
+[[gnu::noinline]] void RunPlaybackStep() { RunInStateBracket(PlaybackStep); }
+
+[[gnu::noinline]] void RunShiftF11() { RunInStateBracket(HandleShiftF11); }
+
+// The work of the filter lies out of line below, so that the way of a key
+// that merely passes (no macro, no pause) stays a handful of instructions.
+
 // The pause: true when `key` arrived before the pause ran out and has gone
 // back to the host; false when the pause is over (and now cleared).
-bool HoldKey(uint32_t key) {
+[[gnu::noinline]] bool HoldKey(uint32_t key) {
   // Unsigned subtraction: right across the wrap of the tick count.
   uint32_t elapsed = GetTickCount() - g_player.pauseStart;
   if (elapsed < g_player.pauseLength) {
@@ -223,7 +230,7 @@ extern "C" uint32_t HOST_STDCALL PluginKeyFilter(uint32_t key) {
   // 6. The host has no key: feed it the next item of the macro, unless the
   //    macro waits.
   if (g_player.macroFile != 0 && key == kNoKey) {
-    if (g_player.waitMode == kNotWaiting) RunInStateBracket(PlaybackStep);
+    if (g_player.waitMode == kNotWaiting) RunPlaybackStep();
     return kNoKey;
   }
 
@@ -231,7 +238,7 @@ extern "C" uint32_t HOST_STDCALL PluginKeyFilter(uint32_t key) {
   if (key != kShiftF11) return key;
 
   // 8. Shift+F11: the stop question during playback, the start form otherwise.
-  RunInStateBracket(HandleShiftF11);
+  RunShiftF11();
   return kNoKey;
 }
 
