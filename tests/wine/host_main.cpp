@@ -1,0 +1,109 @@
+// VOLMAR.dll of the Wine tests: the recording test host.  VOLMAR.exe starts
+// it with a scenario name; it withdraws the exports that the scenario's host
+// lacks, loads wtyczki\tastiromatika.dll as the real host would, runs the
+// scenario and ends with "N passed, M failed".
+//
+//   VOLMAR.exe <scenario> [--lack 41613,30005,38417] [--trace]
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "host/exports/export_table.h"
+#include "tests/wine/check.h"
+#include "tests/wine/scenario.h"
+
+static const Scenario kScenarios[] = {
+    {"exports", nullptr, RunExports},
+    {"handshake", nullptr, RunHandshake},
+    {"activation", nullptr, RunActivation},
+    {"explanation", nullptr, RunExplanation},
+    {"without-query", "30006", RunWithoutQuery},
+    {"missing-one", "52249", RunMissingOne},
+    {"missing-three", "41613,30005,38417", RunMissingThree},
+    // Given out of table order: the record keeps table order all the same.
+    {"missing-ten", "32408,52041,52246,38498,52305,52536,32300,35387,52006,52537", RunMissingTen},
+    {"missing-all",
+     "30018,35802,40008,41611,41613,30005,38417,52537,52006,35387,32300,52536,52305,38498,52246,"
+     "52249,52041,32408,52544,38200,52644,52026,52247,21286,52023,52306,51594,52242,35800,52064,"
+     "52543,38273,52028,40009,52245,21287,52567,52161,52643,52224,52169,21285,52033,52541",
+     RunMissingAll},
+    {"form-macro", nullptr, RunFormMacro},
+    {"every-command", nullptr, RunEveryCommand},
+    {"open-errors", nullptr, RunOpenErrors},
+};
+
+static RecordingHost g_recordingHost;
+
+static void ParseOrdinals(const char *list, std::vector<uint16_t> *ordinals) {
+  while (list != nullptr && *list != 0) {
+    char *end = nullptr;
+    long value = strtol(list, &end, 10);
+    if (end == list) break;
+    ordinals->push_back(static_cast<uint16_t>(value));
+    list = *end == ',' ? end + 1 : end;
+  }
+}
+
+// Blanks the host's own export entries, as a host that lacks them.
+static bool WithdrawHostExports(HMODULE self, const std::vector<uint16_t> &ordinals) {
+  size_t blanked = WithdrawExports(self, ordinals.data(), ordinals.size());
+  bool ok = CheckValue(static_cast<int64_t>(ordinals.size()), static_cast<int64_t>(blanked),
+                       "the test host withdraws the exports it is to lack");
+  size_t stillFound = 0;
+  for (uint16_t ordinal : ordinals)
+    if (ExportByOrdinal(self, ordinal) != nullptr) ++stillFound;
+  ok &= CheckValue(0, static_cast<int64_t>(stillFound),
+                   "GetProcAddress finds none of the withdrawn ordinals");
+  return ok;
+}
+
+extern "C" int __cdecl VolmarMain(int argc, char **argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  const Scenario *scenario = nullptr;
+  for (const Scenario &candidate : kScenarios)
+    if (argc >= 2 && strcmp(argv[1], candidate.name) == 0) scenario = &candidate;
+  if (scenario == nullptr) {
+    printf("usage: VOLMAR.exe <scenario> [--lack ORD,ORD,...] [--trace]\nscenarios:");
+    for (const Scenario &candidate : kScenarios) printf(" %s", candidate.name);
+    printf("\n");
+    return 2;
+  }
+  std::vector<uint16_t> lacking;
+  ParseOrdinals(scenario->lacking, &lacking);
+  bool trace = false;
+  for (int i = 2; i < argc; ++i) {
+    if (strcmp(argv[i], "--lack") == 0 && i + 1 < argc) ParseOrdinals(argv[++i], &lacking);
+    else if (strcmp(argv[i], "--trace") == 0) trace = true;
+  }
+
+  RecordingHost &host = g_recordingHost;
+  SetHostBackend(&host);
+  HMODULE self = GetModuleHandleA("VOLMAR");
+  if (!Check(self != nullptr, "the test host is loaded as the module named VOLMAR"))
+    return CheckSummary();
+  if (!lacking.empty() && !WithdrawHostExports(self, lacking)) return CheckSummary();
+
+  // A debugger that watches this process learns from this line that the
+  // debug output reaches it at all.
+  if (IsDebuggerPresent()) OutputDebugStringA("tastiro-probe\n");
+
+  ScenarioContext context{host, {}, self};
+  HMODULE plugin = LoadLibraryW(PluginPathBeside(self).c_str());
+  if (!Check(plugin != nullptr, "the host loads wtyczki\\tastiromatika.dll")) {
+    printf("     LoadLibrary error %lu\n", GetLastError());
+    return CheckSummary();
+  }
+  host.pluginModule = plugin;
+  host.root = CurrentFolder();
+  if (!Check(FindPluginExports(plugin, &context.plugin),
+             "the plug-in exports ordinals 30001, 30008, 30009 and 30010"))
+    return CheckSummary();
+
+  scenario->run(context);
+
+  if (trace || FailedChecks() > 0) {
+    printf("host calls:\n");
+    host.PrintCalls();
+  }
+  return CheckSummary();
+}

@@ -1,0 +1,141 @@
+// The recording test host: a HostBackend that notes every host call with
+// its arguments, answers as the scenario configures it, and serves real
+// files through the C runtime.
+//
+// Host-side choices of this test host (the plug-in relies on none of them
+// beyond its contract):
+//   - HostMakePathW puts `root` and a backslash in front of the relative path.
+//   - HostPathAddExtensionW replaces the extension of the file name (the
+//     text from its last '.'), or appends when it has none.
+//   - HostConvertText: 1 -> 5 Mazovia to UTF-16; 1 -> 6 (the log's
+//     encoding) Mazovia to UTF-8; any other pair copies the bytes.
+//   - HostDateTimeText gives the fixed texts "2024-05-17" and "12:34:56".
+//   - HostDateNumber reads "Mmm DD YYYY" as YYYYMMDD; null gives hostDate.
+//   - HostAsk answers the question with flags 0x26006 from `questionAnswers`
+//     (0 when empty) and every other call with 0.
+//   - HostPostKey puts the key at the back of the input queue (0xFFFF is
+//     no key and is not queued); HostDelayKey puts it back at the front.
+#pragma once
+
+#include <stdint.h>
+#include <stdio.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/exports/host_backend.h"
+
+class RecordingHost : public HostBackend {
+ public:
+  // ---- Answers ---------------------------------------------------------------
+  int32_t queryMask = 1;             // HostQuery(1, 1)
+  uint32_t hostDate = 20230517;      // HostDateNumber(null)
+  int32_t checkVerdict = 0;          // HostCheckPlugin
+  std::string checkExplanation;      // written into its buffer when the verdict is nonzero
+  int32_t apiLevel = 112;
+  KeyFilter installedFilter = nullptr;  // HostSetKeyFilter returns it and replaces it
+  uint32_t flags = 0;                // the state word
+  int16_t noticeAnswer = 0;          // what the user answers to the notice
+  std::deque<int32_t> questionAnswers;
+  std::map<std::string, std::string> settings;  // key -> stored text
+  std::wstring root = L".";          // HostMakePathW's folder
+  HostInstance pluginModule = nullptr;  // recorded as "plugin" by HostCheckPlugin
+  std::vector<int> refusedPosts;     // numbers (from 1) of the HostPostKey calls that refuse
+
+  // The scripted start forms, one per HostRunForm call: F3 first when
+  // `pressF3` (the picker answers `pickedName`, or is cancelled when it is
+  // empty), then `name` typed into the file-name field unless empty and
+  // `delay` into the delay field unless negative; `result` closes the form
+  // (0x5001 is OK).  With no script left the form is cancelled.
+  struct FormScript {
+    bool pressF3 = false;
+    std::string pickedName;
+    std::string name;
+    int32_t delay = -1;
+    int32_t result = 0x5001;
+  };
+  std::deque<FormScript> forms;
+
+  // ---- What happened ---------------------------------------------------------
+  std::vector<std::string> calls;        // "HostPostKey(0x41)", in order
+  std::vector<std::string> shownMessages;  // HostMessageF, formatted host text
+  std::deque<uint32_t> input;            // keys the host will process next
+  std::vector<uint32_t> processed;       // keys the key filter let through
+  int32_t fieldCallbackShift = 0;        // stack shift of the last field callback call
+  int32_t fieldCallbackResult = 0;
+
+  // Records one call.  Texts in arguments should go through Quoted().
+  void Note(const std::string &call) { calls.push_back(call); }
+  // The calls whose names start with one of `names` ("HostPostKey", ...).
+  std::vector<std::string> CallsOf(const std::vector<std::string> &names) const;
+  static std::string Quoted(const char *text);
+  static std::string QuotedWide(const wchar_t *text);
+  void PrintCalls() const;
+
+  int32_t HostQuery(int32_t what, int32_t value) override;
+  int32_t HostCheckPlugin(HostInstance instance, char *buffer, int32_t size) override;
+  int32_t HostMessageF(int32_t id, const char *title, const char *format, uint32_t style,
+                       uint32_t style2, va_list values) override;
+  int32_t HostOrdinal40008() override;
+  int32_t HostOrdinal41611() override;
+  int32_t HostOrdinal41613() override;
+  int32_t HostOrdinal30005() override;
+  int32_t HostOrdinal38417() override;
+  int32_t HostFileFlush(HostFile file) override;
+  uint32_t HostDateNumber(const char *date) override;
+  int32_t HostConvertText(void *target, int32_t targetBytes, const void *source, int32_t length,
+                          int32_t from, int32_t to) override;
+  uint32_t HostGetFlags() override;
+  char *HostFileGets(char *buffer, int32_t size, HostFile file) override;
+  int32_t HostFileClose(HostFile file) override;
+  int32_t HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
+                                const HostWideChar *extension) override;
+  int32_t HostDelayKey(uint32_t key, int32_t zero) override;
+  KeyFilter HostSetKeyFilter(KeyFilter filter) override;
+  int32_t HostFormRefreshField(int32_t fieldId) override;
+  int32_t HostSetFlags(uint32_t bits, int32_t on) override;
+  int32_t HostFileGetc(HostFile file) override;
+  int32_t HostPrepareText(char *text, int32_t size) override;
+  int32_t HostDateTimeText(char *date, char *time, int32_t flags) override;
+  int32_t HostRunForm(const void *formTemplate, int32_t mode, void *record,
+                      FieldCallback callback) override;
+  int32_t HostTypeText(const char *text) override;
+  void *HostRealloc(void *block, uint32_t size) override;
+  int32_t HostShowNotice(int32_t id, int16_t *answer, int32_t zero, const char *text) override;
+  int32_t HostFileSeek(HostFile file, int32_t offset, int32_t origin) override;
+  int32_t HostApiLevel() override;
+  uint32_t HostKeyPending() override;
+  int32_t HostMessage(int32_t id, const char *title, const char *text, uint32_t style) override;
+  int32_t HostWaitScreen() override;
+  int32_t HostFileRewind(HostFile file) override;
+  uint32_t HostConvertChar(int32_t byte, int32_t three, int32_t one) override;
+  int32_t HostAsk(const char *title, const char *text, uint32_t flags) override;
+  int32_t HostMakePathW(HostWideChar *buffer, int32_t capacity,
+                        const HostWideChar *relative) override;
+  int32_t HostPostKey(uint32_t key) override;
+  void HostFree(void *block) override;
+  HostFile HostFileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t share,
+                         int32_t zero, int32_t minusOne) override;
+  char *HostCopyText(char *destination, const char *source, int32_t maxChars) override;
+  int32_t HostErrorMessageF(int32_t err, int32_t systemErr, const char *format,
+                            const HostWideChar *argument, uint32_t style) override;
+  int32_t HostProfile(int32_t operation, const char *section, const char *key, const char *format,
+                      va_list values) override;
+  int32_t HostPickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) override;
+  void *HostCalloc(uint32_t count, uint32_t size) override;
+  char *HostFormFieldBuffer(int32_t fieldId) override;
+  int32_t HostFilePrintf(HostFile file, const char *format, va_list values) override;
+
+ private:
+  FILE *File(HostFile file) const;
+  int posts_ = 0;
+  std::vector<FILE *> files_;  // handle h is files_[h - 1]; closed entries are null
+  char fieldBuffer_[258] = {};
+  std::string pickedName_;
+  bool formRunning_ = false;
+};
+
+// Mazovia host text as UTF-8 (the test host's log encoding).
+std::string MazoviaToUtf8(const std::string &text);

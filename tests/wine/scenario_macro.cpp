@@ -1,0 +1,313 @@
+// Scenarios of whole macros played by the real plug-in in the test host:
+// Shift+F11, the scripted start form, real macro, key and log files, and the
+// host's key loop feeding the key filter.
+#include "tests/wine/check.h"
+#include "tests/wine/expected_texts.h"
+#include "tests/wine/scenario.h"
+
+namespace {
+
+const char kStamp[] = "2024-05-17=12:34:56 ";  // what the test host's date and time give
+
+// The calls a playback should make, in order, and the log bytes they write.
+struct Playback {
+  HostFile log = 0;
+  std::vector<std::string> trace;
+  std::string logBytes;
+
+  // One log line: the stamp, the body, converted to the log's encoding
+  // (UTF-8 here) and written in text mode.
+  void Line(const std::string &body) {
+    std::string utf8 = MazoviaToUtf8(kStamp + body);
+    trace.push_back(Format("HostFilePrintf(%u, \"%%s\", ", log) + RecordingHost::Quoted(utf8.c_str()) +
+                    ")");
+    for (char c : utf8) logBytes += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  }
+  void Call(const std::string &call) { trace.push_back(call); }
+  // A key handed to the host: its key line first, then the key.
+  void Key(uint32_t key, const std::string &keyLine) {
+    Line(keyLine);
+    Call(Format("HostPostKey(0x%X)", key));
+  }
+  void Char(char c) { Key(static_cast<unsigned char>(c), std::string("{CHAR: ") + c + "}\n"); }
+  void NoKey() { Key(0xFFFFFFFF, "{KSHORT: 0xFFFF}\n"); }
+  void Notice(const std::string &text) { Line("{KOMUNIKAT: " + text + "}\n"); }
+  void Ask(const char *title, const std::string &text, uint32_t flags) {
+    Call(Format("HostAsk(%s, %s, 0x%X)", RecordingHost::Quoted(title).c_str(),
+                RecordingHost::Quoted(text.c_str()).c_str(), flags));
+  }
+};
+
+const std::vector<std::string> kPlaybackCalls = {
+    "HostFilePrintf", "HostPostKey", "HostTypeText", "HostAsk",
+    "HostWaitScreen", "HostFileRewind", "HostFileClose"};
+
+std::string WideQuoted(const std::wstring &text) { return RecordingHost::QuotedWide(text.c_str()); }
+
+// The calls of the Shift+F11 call that runs the start branch, to the end of
+// its state bracket.
+std::vector<std::string> StartBranchCalls(const RecordingHost &host, size_t from) {
+  std::vector<std::string> calls;
+  for (size_t i = from; i < host.calls.size(); ++i) {
+    calls.push_back(host.calls[i]);
+    if (host.calls[i] == "HostSetFlags(0x8000, 0)") break;
+  }
+  return calls;
+}
+
+size_t CountCalls(const RecordingHost &host, const std::string &call) {
+  size_t count = 0;
+  for (const std::string &made : host.calls) count += made == call;
+  return count;
+}
+
+// The calls that the playback makes, from the first read of the macro file.
+std::vector<std::string> PlaybackCalls(const RecordingHost &host, size_t from) {
+  RecordingHost played;
+  bool reading = false;
+  for (size_t i = from; i < host.calls.size(); ++i) {
+    reading = reading || host.calls[i].compare(0, 13, "HostFileGetc(") == 0;
+    if (reading) played.calls.push_back(host.calls[i]);
+  }
+  return played.CallsOf(kPlaybackCalls);
+}
+
+// The folder the host reads wtyczki\keys.h from, with or without the file.
+void PrepareKeyFile(const ScenarioContext &context, bool present) {
+  CreateDirectoryW(L"wtyczki", nullptr);
+  if (present) WriteBytes(L"wtyczki\\keys.h", DataFile(context, L"keys.h"));
+  else DeleteFileW(L"wtyczki\\keys.h");
+}
+
+// Handshake and activation, with the host's own filter in place first.
+bool Activate(ScenarioContext &context) {
+  context.host.installedFilter = &HostOwnFilter;
+  context.host.noticeAnswer = 1;
+  return CheckValue(0, context.plugin.handshake(&ScenarioQuery, nullptr), "handshake accepted") &&
+         CheckValue(0, context.plugin.activate(0), "activation returns 0");
+}
+
+void CheckStateWordRestored(const RecordingHost &host) {
+  CheckValue(0, host.flags, "the host's state word is clear again after the macro");
+  size_t set = CountCalls(host, "HostSetFlags(0x8000, 1)");
+  size_t cleared = CountCalls(host, "HostSetFlags(0x8000, 0)");
+  Check(set > 0 && set == cleared,
+        Format("bit 0x8000 is set and cleared in pairs (%u set, %u cleared)",
+               static_cast<unsigned>(set), static_cast<unsigned>(cleared)));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Shift+F11, the start form with its file picker, a macro played to its end
+// ---------------------------------------------------------------------------
+void RunFormMacro(ScenarioContext &context) {
+  RecordingHost &host = context.host;
+  PrepareKeyFile(context, true);
+  WriteBytes(L"hej.txt", DataFile(context, L"hej.txt"));
+  const std::string earlier = "poprzedni wpis\r\n";
+  WriteBytes(L"hej.log", earlier);
+  if (!Activate(context)) return;
+
+  RecordingHost::FormScript form;
+  form.pressF3 = true;
+  form.pickedName = "hej.txt";
+  form.delay = 5;
+  host.forms.push_back(form);
+  size_t start = host.calls.size();
+  g_hostOwnFilterCalls = 0;
+  host.input.push_back(0x8700);  // the user presses Shift+F11
+  int filterCalls = RunKeyLoop(host, {});
+
+  CheckValue(0, host.fieldCallbackShift, "the field callback removes its two arguments (stdcall)");
+  CheckValue(-2, host.fieldCallbackResult, "the field callback handles F3 and returns -2");
+  const std::string keysPath = WideQuoted(host.root + L"\\wtyczki\\keys.h");
+  CheckLines({"HostGetFlags()",
+              "HostSetFlags(0x8000, 1)",
+              "HostPrepareText(\"\", 258)",
+              "HostRunForm(template, 1, record, callback)",
+              "HostPickFile(0x39, \"\", \"*.txt\", 1)",
+              "HostFormFieldBuffer(0x4101)",
+              "HostFormRefreshField(0x4101)",
+              "HostProfile(9, \"MacroFormFile\", \"File\", \"%s\", \"hej.txt\") -> 0",
+              "HostProfile(9, \"MacroFormFile\", \"Delay\", \"%d\", 5) -> 0",
+              "HostCalloc(300, 16)",
+              "HostMakePathW(260, L\"wtyczki\\keys.h\")",
+              "HostFileOpenW(" + keysPath + ", L\"rt\", 0x40, 0, -1) -> 1",
+              "HostFileGets(256, 1)",
+              "HostFileGets(256, 1)",
+              "HostCopyText(\"ENTER\", 13)",
+              "HostFileGets(256, 1)",
+              "HostCopyText(\"F1\", 13)",
+              "HostFileGets(256, 1)",
+              "HostCopyText(\"ShiftF11\", 13)",
+              "HostFileGets(256, 1)",
+              "HostFileClose(1)",
+              "HostRealloc(block, 48)",
+              "HostConvertText(target, 520, \"hej.txt\", -1, 1, 5)",
+              "HostFileOpenW(L\"hej.txt\", L\"rt\", 0x40, 0, -1) -> 2",
+              "HostPathAddExtensionW(L\"hej.txt\", 260, L\".log\")",
+              "HostFileOpenW(L\"hej.log\", L\"rt+\", 0x40, 0, -1) -> 3",
+              "HostFileSeek(3, 0, 2)",
+              "HostSetFlags(0x8000, 0)"},
+             StartBranchCalls(host, start),
+             "Shift+F11: the start form with F3, the settings, the key names, macro and log");
+
+  Playback expected;
+  expected.log = 3;
+  for (char c : std::string("Hej")) expected.Char(c);
+  expected.Key(13, "[ENTER]\n");
+  expected.Key(0x86, "{CHAR: \x86}\n");
+  expected.Char('b');
+  expected.Key(0x3B00, "[F1]\n");
+  expected.Notice(expected::Text(expected::kEnd));
+  expected.Call("HostFileClose(2)");
+  expected.Call("HostFileClose(3)");
+  expected.Ask(expected::kAttention, expected::Text(expected::kEnd), 1);
+  CheckLines(expected.trace, PlaybackCalls(host, start),
+             "the macro is played to its end: key lines, keys, the closing notice");
+  CheckBytes(earlier + expected.logBytes, ReadBytes(L"hej.log"),
+             "the log keeps its earlier line and receives the playback's lines");
+  CheckLines({"0x48", "0x65", "0x6A", "0xD", "0x86", "0x62", "0x3B00"},
+             [&] {
+               std::vector<std::string> keys;
+               for (uint32_t key : host.processed) keys.push_back(Format("0x%X", key));
+               return keys;
+             }(),
+             "the host processes the macro's keys in order");
+  CheckBytes("hej.txt", host.settings["File"], "the picked name is stored");
+  CheckBytes("5", host.settings["Delay"], "the new delay is stored");
+  CheckValue(filterCalls, g_hostOwnFilterCalls, "the host's own filter runs on every call");
+  CheckStateWordRestored(host);
+}
+
+// ---------------------------------------------------------------------------
+// A macro with every command, a key name, plain text, CR LF line ends, an
+// unknown word, a refused key, and a stop by the user
+// ---------------------------------------------------------------------------
+void RunEveryCommand(ScenarioContext &context) {
+  RecordingHost &host = context.host;
+  PrepareKeyFile(context, true);
+  WriteBytes(L"makro.txt", DataFile(context, L"makro.txt"));
+  WriteBytes(L"makro.log", "");
+  host.settings = {{"Pytaj", "1"}, {"File", "makro.txt"}, {"Delay", "5"}};
+  if (!Activate(context)) return;
+
+  host.forms.push_back(RecordingHost::FormScript());  // confirmed unchanged
+  host.refusedPosts = {2};                            // the host refuses the second key once
+  host.questionAnswers = {0, 0x5009};  // SF11's stop question: no; the user's: yes
+  size_t start = host.calls.size();
+  g_hostOwnFilterCalls = 0;
+  host.input.push_back(0x8700);
+  // What the user types while the player waits: a key that passes during
+  // WAITENTER, Enter to end it, Enter to end WAIT, Enter that passes during
+  // HALT, Shift+F11 to end HALT, and after RESTART Shift+F11 to stop.
+  int filterCalls = RunKeyLoop(host, {'z', 13, 13, 13, 0x8700, 0x8700});
+
+  Check(host.CallsOf({"HostProfile(9"}).empty(), "a form confirmed unchanged stores no setting");
+  const std::string waitEnter = expected::Text(expected::kWaitEnter);
+  const std::string halt = expected::Text(expected::kHalt);
+  const std::string question = expected::Text(expected::kStopQuestion);
+  Playback expected;
+  expected.log = 3;
+  auto firstLine = [&](bool refused) {
+    expected.Char('A');
+    expected.Char('b');
+    // A refused key is handed over again, with its key line again.
+    if (refused) expected.Char('b');
+    expected.Key(13, "[ENTER]\n");
+    expected.Notice(waitEnter);
+    expected.Ask("", waitEnter, 0x200);
+    expected.Call("HostWaitScreen()");
+    expected.NoKey();
+  };
+  firstLine(true);
+  expected.Char('c');
+  expected.NoKey();  // WAIT writes no line of its own
+  expected.Char('d');
+  expected.Key(0xA7, "{CHAR: \xA7}\n");
+  expected.Notice(halt);
+  expected.Ask(expected::kAttention, halt, 1);
+  expected.NoKey();
+  expected.Char('e');
+  expected.Line("{NAPIS: Nieznane}\n");
+  expected.Call("HostTypeText(\"Nieznane\")");
+  expected.Line("[DELAY]\n");
+  expected.NoKey();
+  expected.Char('f');
+  expected.Line("[SF11]\n");
+  expected.Key(0xFFFF8700, "[ShiftF11]\n");
+  expected.Ask(expected::kAttention, question, 0x26006);
+  expected.Char('g');
+  expected.Line("[RESTART]\n");
+  expected.Call("HostFileRewind(2)");
+  expected.NoKey();
+  firstLine(false);
+  expected.Ask(expected::kAttention, question, 0x26006);
+  expected.Notice(expected::Text(expected::kStopped));
+  expected.Call("HostFileClose(2)");
+  expected.Call("HostFileClose(3)");
+  expected.Ask(expected::kAttention, expected::Text(expected::kStopped), 1);
+  CheckLines(expected.trace, PlaybackCalls(host, start),
+             "every command, key name, text and wait played in order, stopped by the user");
+  CheckBytes(expected.logBytes, ReadBytes(L"makro.log"), "the log's exact bytes");
+  std::vector<std::string> processed;
+  for (uint32_t key : host.processed) processed.push_back(Format("0x%X", key));
+  CheckLines({"0x41", "0x62", "0xD", "0x7A", "0x63", "0x64", "0xA7", "0xD", "0x65", "0x66", "0x67",
+              "0x41", "0x62", "0xD"},
+             processed,
+             "the host processes the macro's keys and the user's keys that pass the waits");
+  Check(CountCalls(host, "HostDelayKey(0x66, 0)") > 0,
+        "the key after DELAY is held back with HostDelayKey");
+  CheckValue(filterCalls, g_hostOwnFilterCalls, "the host's own filter runs on every call");
+  CheckStateWordRestored(host);
+}
+
+// ---------------------------------------------------------------------------
+// A missing key definition file and a macro that cannot be opened: the C
+// runtime's errno and _doserrno as the host's failed open left them
+// ---------------------------------------------------------------------------
+void RunOpenErrors(ScenarioContext &context) {
+  RecordingHost &host = context.host;
+  PrepareKeyFile(context, false);
+  DeleteFileW(L"brak.txt");
+  WriteBytes(L"ok.txt", "x[ENTER]y");
+  DeleteFileW(L"ok.log");
+  if (!Activate(context)) return;
+
+  RecordingHost::FormScript missing;
+  missing.name = "brak.txt";
+  missing.delay = 0;
+  RecordingHost::FormScript existing;
+  existing.name = "ok.txt";
+  host.forms = {missing, existing};
+  size_t start = host.calls.size();
+  host.input.push_back(0x8700);
+  RunKeyLoop(host, {0x8700});  // after the failed start the user tries again
+
+  CheckLines({"HostErrorMessageF(2, 2, " +
+                  RecordingHost::Quoted(expected::kKeysOpenError.c_str()) +
+                  ", L\"wtyczki\\keys.h\", 0xE001)",
+              "HostErrorMessageF(2, 2, " +
+                  RecordingHost::Quoted(expected::kMacroOpenError.c_str()) +
+                  ", L\"brak.txt\", 0xE001)"},
+             host.CallsOf({"HostErrorMessageF"}),
+             "a missing keys.h and a missing macro are reported once each, with errno and "
+             "_doserrno from the host's C runtime");
+  CheckValue(1, static_cast<int64_t>(host.CallsOf({"HostCalloc"}).size()),
+             "a failed key-name table is not loaded again at the next start");
+  CheckValue(1, static_cast<int64_t>(host.CallsOf({"HostPathAddExtensionW"}).size()),
+             "no log is looked for beside a macro that did not open");
+  Playback expected;
+  expected.Call("HostPostKey(0x78)");
+  expected.Call("HostTypeText(\"ENTER\")");
+  expected.Call("HostPostKey(0x79)");
+  expected.Call("HostFileClose(3)");  // keys.h and brak.txt failed as handles 1 and 2
+  expected.Ask(expected::kAttention, expected::Text(expected::kEnd), 1);
+  CheckLines(expected.trace, PlaybackCalls(host, start),
+             "without key names a bracketed name is typed as text; without a log nothing is "
+             "written");
+  CheckBytes("<missing>", ReadBytes(L"ok.log"), "no log file is created");
+  Check(host.CallsOf({"HostDelayKey"}).empty(), "with a key delay of 0 no key is held");
+  CheckBytes("ok.txt", host.settings["File"], "the last confirmed name is stored");
+}
