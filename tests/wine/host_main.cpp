@@ -29,6 +29,7 @@ static const Scenario kScenarios[] = {
      RunMissingAll},
     {"form-macro", nullptr, RunFormMacro},
     {"every-command", nullptr, RunEveryCommand},
+    {"shared-macro", nullptr, RunSharedMacro},
     {"open-errors", nullptr, RunOpenErrors},
 };
 

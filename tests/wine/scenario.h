@@ -37,6 +37,7 @@ void RunMissingTen(ScenarioContext &context);
 void RunMissingAll(ScenarioContext &context);
 void RunFormMacro(ScenarioContext &context);
 void RunEveryCommand(ScenarioContext &context);
+void RunSharedMacro(ScenarioContext &context);
 void RunOpenErrors(ScenarioContext &context);
 
 // The query function that scenarios hand over in the handshake; its calls
@@ -57,7 +58,7 @@ std::vector<std::string> CallsSince(const RecordingHost &host, size_t from);
 // Files of the current folder, byte for byte.
 std::string ReadBytes(const std::wstring &path);
 bool WriteBytes(const std::wstring &path, const std::string &bytes);
-// A file of data\ beside the test host.
+// A file of data\ beside the test host (data\shared\ holds tests/data).
 std::string DataFile(const ScenarioContext &context, const wchar_t *name);
 std::wstring CurrentFolder();
 

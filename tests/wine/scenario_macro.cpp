@@ -264,6 +264,105 @@ void RunEveryCommand(ScenarioContext &context) {
 }
 
 // ---------------------------------------------------------------------------
+// The project's shared sample macro and keys.h (tests/data), played until the
+// user stops it: the first SF11 question is answered no, the second yes
+// ---------------------------------------------------------------------------
+void RunSharedMacro(ScenarioContext &context) {
+  RecordingHost &host = context.host;
+  CreateDirectoryW(L"wtyczki", nullptr);
+  WriteBytes(L"wtyczki\\keys.h", DataFile(context, L"shared\\keys.h"));
+  WriteBytes(L"shared_macro.txt", DataFile(context, L"shared\\shared_macro.txt"));
+  const std::string earlier = "Poprzedni przebieg\r\n";
+  WriteBytes(L"shared_macro.log", earlier);
+  if (!Activate(context)) return;
+
+  RecordingHost::FormScript form;
+  form.name = "shared_macro.txt";
+  form.delay = 5;
+  host.forms.push_back(form);
+  host.questionAnswers = {0, 0x5009};
+  size_t start = host.calls.size();
+  host.input.push_back(0x8700);
+  // Per round: Enter ends WAITENTER, Enter ends WAIT, Shift+F11 ends HALT,
+  // Enter ends the second WAIT (reached in the first round only).
+  RunKeyLoop(host, {13, 13, 0x8700, 13, 13, 13, 0x8700});
+
+  const std::string waitEnter = expected::Text(expected::kWaitEnter);
+  const std::string halt = expected::Text(expected::kHalt);
+  const std::string question = expected::Text(expected::kStopQuestion);
+  std::vector<uint32_t> processed;
+  Playback expected;
+  expected.log = 3;
+  auto chars = [&](const std::string &text) {
+    for (char c : text) {
+      expected.Char(c);
+      processed.push_back(static_cast<unsigned char>(c));
+    }
+  };
+  auto key = [&](uint32_t code, const char *name) {
+    expected.Key(code, std::string("[") + name + "]\n");
+    processed.push_back(code);
+  };
+  auto text = [&](const char *word) {
+    expected.Line(std::string("{NAPIS: ") + word + "}\n");
+    expected.Call(std::string("HostTypeText(\"") + word + "\")");
+  };
+  auto round = [&] {
+    chars("Dzien dobry,");
+    key(9, "TAB");
+    chars("swiecie!");
+    key(13, "ENTER");
+    key(0x4700, "HOME");
+    chars("Wiersz 2");
+    key(0x5000, "DOWN");
+    key(0x4F00, "END");
+    key(13, "ENTER");
+    text("nieznane");
+    text("wait");  // commands are upper case: a lower-case one is text
+    key(0x1900, "ALT_P");
+    expected.Line("[DELAY]\n");
+    expected.NoKey();
+    chars("ok");
+    expected.Notice(waitEnter);
+    expected.Ask("", waitEnter, 0x200);
+    expected.Call("HostWaitScreen()");
+    expected.NoKey();
+    chars("dalej");
+    expected.NoKey();  // WAIT
+    expected.Notice(halt);
+    expected.Ask(expected::kAttention, halt, 1);
+    expected.NoKey();
+    chars("x");
+    expected.Line("[SF11]\n");
+    expected.Key(0xFFFF8700, "[SHIFT_F11]\n");
+    expected.Ask(expected::kAttention, question, 0x26006);
+  };
+  round();
+  expected.NoKey();  // WAIT
+  chars("y");
+  key(13, "ENTER");
+  expected.Line("[RESTART]\n");
+  expected.Call("HostFileRewind(2)");
+  expected.NoKey();
+  round();
+  expected.Notice(expected::Text(expected::kStopped));
+  expected.Call("HostFileClose(2)");
+  expected.Call("HostFileClose(3)");
+  expected.Ask(expected::kAttention, expected::Text(expected::kStopped), 1);
+
+  CheckLines(expected.trace, PlaybackCalls(host, start),
+             "the shared macro plays two rounds and stops at the second SF11 question");
+  CheckBytes(earlier + expected.logBytes, ReadBytes(L"shared_macro.log"),
+             "the shared macro's log: earlier content kept, then the exact lines");
+  std::vector<std::string> expectedKeys, processedKeys;
+  for (uint32_t code : processed) expectedKeys.push_back(Format("0x%X", code));
+  for (uint32_t code : host.processed) processedKeys.push_back(Format("0x%X", code));
+  CheckLines(expectedKeys, processedKeys,
+             "the host processes every key of the macro; the Shift+F11 keys ask the question");
+  CheckStateWordRestored(host);
+}
+
+// ---------------------------------------------------------------------------
 // A missing key definition file and a macro that cannot be opened: the C
 // runtime's errno and _doserrno as the host's failed open left them
 // ---------------------------------------------------------------------------
