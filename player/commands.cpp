@@ -71,14 +71,17 @@ struct MacroCommand {
 
 // Searched in this order, before the key-name table: a key name spelled
 // like a command is never reached by name.
+// clang-format off
 constexpr MacroCommand kMacroCommands[] = {
-    {"WAITENTER", RunWaitEnter, false},
-    {"WAIT", RunWait, false},
-    {"HALT", RunHalt, false},
-    {"RESTART", RunRestart, false},
-    {"DELAY", RunDelay, true},
-    {"SF11", RunShiftF11, false},
+    // name         carried out by   arms its own pause
+    {"WAITENTER",   RunWaitEnter,    false},
+    {"WAIT",        RunWait,         false},
+    {"HALT",        RunHalt,         false},
+    {"RESTART",     RunRestart,      false},
+    {"DELAY",       RunDelay,        true},
+    {"SF11",        RunShiftF11,     false},
 };
+// clang-format on
 
 }  // namespace
 

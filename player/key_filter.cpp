@@ -80,7 +80,8 @@ int32_t ReadMacroByte() {
 void FeedByteBehindLongWord(int32_t byte) {
   g_player.pendingKey = 0;
   if (byte == '\r' || byte == '\n') return;
-  g_player.pendingKey = static_cast<int32_t>(HostConvertChar(byte, kConvertMode, kConvertOne) & 0xFF);
+  g_player.pendingKey =
+      static_cast<int32_t>(HostConvertChar(byte, kConvertMode, kConvertOne) & 0xFF);
 }
 
 // Reads the word behind a '[' up to its ']' and resolves it.  True when the

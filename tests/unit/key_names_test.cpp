@@ -1,14 +1,14 @@
 // The key-name table: the keys.h line parser, loading with its three
 // states, allocation failures, and both lookups.
+#include "player/key_names.h"
+
+#include <gtest/gtest.h>
 #include <stdint.h>
 #include <stdio.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "player/key_names.h"
 #include "tests/unit/player_test_support.h"
 
 namespace {
@@ -135,14 +135,19 @@ TEST_F(KeyNamesTest, AMissingFileIsReportedOnceAndNeverRetried) {
   host.openDosErrno = 5;
   EXPECT_EQ(1, LoadKeyNameTable());
   EXPECT_EQ(
-      "HostErrorMessageF(13, 5, \"B\\x92\\x86" "d %d (systemowy %d) \\x92" "adowania definicji "
+      "HostErrorMessageF(13, 5, \"B\\x92\\x86"
+      "d %d (systemowy %d) \\x92"
+      "adowania definicji "
       "klawiszy z pliku '%s'\\n\\n\", u\"wtyczki\\\\keys.h\", 0xE001)\n"
       "HostFree(ptr)\n",
       host.Trace({"HostErrorMessageF", "HostFree"}));
   ASSERT_EQ(1u, host.errorMessages.size());
-  EXPECT_EQ("B\x92\x86" "d 13 (systemowy 5) \x92" "adowania definicji klawiszy z pliku "
-            "'wtyczki\\keys.h'\n\n",
-            host.errorMessages[0]);
+  EXPECT_EQ(
+      "B\x92\x86"
+      "d 13 (systemowy 5) \x92"
+      "adowania definicji klawiszy z pliku "
+      "'wtyczki\\keys.h'\n\n",
+      host.errorMessages[0]);
   EXPECT_EQ(0, host.liveBlocks);
 
   // Failed stays failed: not tried again, not even after a tear-down.
@@ -207,7 +212,7 @@ TEST_F(KeyNamesTest, OnlyTheFirst300DefinitionsAreRead) {
   host.AddFile(kKeysPath, file);
   EXPECT_EQ(0, LoadKeyNameTable());
   EXPECT_EQ(300u, host.Count("HostFileGets"));  // the 301st line stays unread
-  EXPECT_EQ(0u, host.Count("HostRealloc"));      // a full block keeps its size
+  EXPECT_EQ(0u, host.Count("HostRealloc"));     // a full block keeps its size
   ASSERT_EQ(300u, KeyNameCount());
   for (int i = 0; i < 300; ++i) {
     std::string name = "K" + std::to_string(i);

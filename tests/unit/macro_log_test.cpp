@@ -1,13 +1,13 @@
 // The macro log: its exact bytes, the host calls of one line, the cut of a
 // line too long, and the three forms of the key line.
+#include "player/macro_log.h"
+
+#include <gtest/gtest.h>
 #include <stdint.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "player/commands.h"
-#include "player/macro_log.h"
 #include "tests/unit/player_test_support.h"
 
 namespace {
@@ -43,15 +43,16 @@ TEST_F(MacroLogTest, TheWaitForEnterEntrySpansTwoLinesWithOneStamp) {
   OpenMacro("", "");
   RunMacroWord("WAITENTER");
   EXPECT_EQ(
-      "2026-12-07=10:11:12 {KOMUNIKAT: Naci\x9Enij klawisz ENTER, gdy sko\xA4" "czysz\n"
+      "2026-12-07=10:11:12 {KOMUNIKAT: Naci\x9Enij klawisz ENTER, gdy sko\xA4"
+      "czysz\n"
       "aby kontynuowa\x8D makro}\n",
       Log());
 }
 
 TEST_F(MacroLogTest, TheLogGetsTheTextAsTheHostConvertedIt) {
   OpenMacro("", "");
-  host.handlers.HostConvertText = [](void *target, int32_t, const void *, int32_t length,
-                                     int32_t, int32_t) {
+  host.handlers.HostConvertText = [](void *target, int32_t, const void *, int32_t length, int32_t,
+                                     int32_t) {
     char *text = static_cast<char *>(target);
     for (int32_t i = 0; i < length; ++i)
       if (text[i] == 'a') text[i] = 'A';

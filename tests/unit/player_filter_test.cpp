@@ -1,11 +1,10 @@
 // The key filter: its state table, the pause, the busy flag, the state bit,
 // chaining, refused keys, the stop question and the end of the macro.
+#include <gtest/gtest.h>
 #include <stdint.h>
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "player/player_texts.h"
 #include "tests/unit/player_test_support.h"
@@ -21,10 +20,14 @@ enum class State { Idle, Playing, WaitingForEnter, Halted };
 
 const char *Name(State state) {
   switch (state) {
-    case State::Idle: return "Idle";
-    case State::Playing: return "Playing";
-    case State::WaitingForEnter: return "WaitingForEnter";
-    case State::Halted: return "Halted";
+    case State::Idle:
+      return "Idle";
+    case State::Playing:
+      return "Playing";
+    case State::WaitingForEnter:
+      return "WaitingForEnter";
+    case State::Halted:
+      return "Halted";
   }
   return "?";
 }
@@ -32,9 +35,12 @@ const char *Name(State state) {
 State Current() {
   if (g_player.macroFile == 0) return State::Idle;
   switch (g_player.waitMode) {
-    case 0: return State::Playing;
-    case 1: return State::WaitingForEnter;
-    default: return State::Halted;
+    case 0:
+      return State::Playing;
+    case 1:
+      return State::WaitingForEnter;
+    default:
+      return State::Halted;
   }
 }
 
@@ -76,8 +82,8 @@ TEST_F(TransitionTest, FollowsTheStateTable) {
       {State::Halted, 'x', 0, 'x', false, false, false, State::Halted},
   };
   for (const TransitionCase &c : cases) {
-    SCOPED_TRACE(testing::Message() << Name(c.from) << " key 0x" << std::hex << c.key
-                                    << " answer 0x" << c.stopAnswer);
+    SCOPED_TRACE(testing::Message()
+                 << Name(c.from) << " key 0x" << std::hex << c.key << " answer 0x" << c.stopAnswer);
     host.Install();
     if (c.from != State::Idle) {
       OpenMacro("ab");
@@ -122,12 +128,15 @@ TEST_F(PlayerTest, EndOfTheFileEndsTheMacroWithAFullStop) {
   EXPECT_TRUE(Idle());
   EXPECT_EQ(0u, g_player.logFile);
   EXPECT_EQ(0, g_player.pendingKey);
-  EXPECT_EQ(Stamped({"{CHAR: a}\n", "{KOMUNIKAT: Zako\xA4" "czono prac\x91 makra z pliku.}\n"}),
+  EXPECT_EQ(Stamped({"{CHAR: a}\n",
+                     "{KOMUNIKAT: Zako\xA4"
+                     "czono prac\x91 makra z pliku.}\n"}),
             Log());
   EXPECT_EQ(
       "HostFileClose(0x1)\n"
       "HostFileClose(0x2)\n"
-      "HostAsk(\"uwaga\", \"Zako\\xA4" "czono prac\\x91 makra z pliku.\", 0x1)\n",
+      "HostAsk(\"uwaga\", \"Zako\\xA4"
+      "czono prac\\x91 makra z pliku.\", 0x1)\n",
       host.Trace({"HostFileClose", "HostAsk"}));
   // The pause is not the macro's: it runs on.
   EXPECT_EQ(100u, g_player.pauseLength);
@@ -395,9 +404,12 @@ TEST_F(PlayerTest, YesStopsTheMacroWithoutAFullStop) {
       "HostAsk(\"uwaga\", \"Czy chcesz zatrzyma\\x8D aktualne makro?\", 0x26006)\n"
       "HostFileClose(0x1)\n"
       "HostFileClose(0x2)\n"
-      "HostAsk(\"uwaga\", \"Zako\\xA4" "czono prac\\x91 makra z pliku\", 0x1)\n",
+      "HostAsk(\"uwaga\", \"Zako\\xA4"
+      "czono prac\\x91 makra z pliku\", 0x1)\n",
       host.Trace({"HostAsk", "HostFileClose"}));
-  EXPECT_EQ("old\n" + Stamped({"{KOMUNIKAT: Zako\xA4" "czono prac\x91 makra z pliku}\n"}), Log());
+  EXPECT_EQ("old\n" + Stamped({"{KOMUNIKAT: Zako\xA4"
+                               "czono prac\x91 makra z pliku}\n"}),
+            Log());
   EXPECT_TRUE(Idle());
   EXPECT_EQ(0u, g_player.logFile);
   EXPECT_EQ(0, g_player.waitMode);
@@ -448,9 +460,9 @@ TEST_F(PlayerTest, PostMacroKeyLogsFirstThenPostsTheWholeValue) {
   std::vector<std::string> order;
   for (const std::string &name : names)
     if (name == "HostFilePrintf" || name == "HostPostKey") order.push_back(name);
-  EXPECT_EQ((std::vector<std::string>{"HostFilePrintf", "HostPostKey", "HostFilePrintf",
-                                      "HostPostKey"}),
-            order);
+  EXPECT_EQ(
+      (std::vector<std::string>{"HostFilePrintf", "HostPostKey", "HostFilePrintf", "HostPostKey"}),
+      order);
   EXPECT_EQ((std::vector<uint32_t>{0xFFFFFFFFu, 0xFFFF8700u}), host.postedKeys);
 }
 

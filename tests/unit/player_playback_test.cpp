@@ -1,11 +1,10 @@
 // The playback step: characters, line breaks, bracketed words and their
 // limits, and the pause after a word.
+#include <gtest/gtest.h>
 #include <stdint.h>
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "player/commands.h"
 #include "tests/unit/player_test_support.h"
@@ -125,8 +124,11 @@ TEST_F(PlaybackTest, BracketedWords) {
       {"names are case-sensitive", "[enter]", false, {}, {"enter"}},
       {"a blank before ']' counts", "[ENTER ]", false, {}, {"ENTER "}},
       {"19 characters and ']' are one word", "[" + nineteen + "]z", false, {'z'}, {nineteen}},
-      {"when the host has a key pending, '[' is a character", "[TAB]", true,
-       {'[', 'T', 'A', 'B', ']'}, {}},
+      {"when the host has a key pending, '[' is a character",
+       "[TAB]",
+       true,
+       {'[', 'T', 'A', 'B', ']'},
+       {}},
   };
   for (const WordCase &c : cases) {
     SCOPED_TRACE(c.what);
@@ -157,9 +159,10 @@ TEST_F(PlaybackTest, AWordOfTwentyCharactersIsTypedAndTheRestReadAsText) {
   EXPECT_EQ(reads, host.Count("HostFileGetc"));
   PlayToTheEnd();
   EXPECT_EQ((Keys{'T', 'U', ']', 'x'}), host.postedKeys);
-  EXPECT_EQ(Stamped({"{NAPIS: ABCDEFGHIJKLMNOPQRS}\n", "{CHAR: T}\n", "{CHAR: U}\n",
-                     "{CHAR: ]}\n", "{CHAR: x}\n",
-                     "{KOMUNIKAT: Zako\xA4" "czono prac\x91 makra z pliku.}\n"}),
+  EXPECT_EQ(Stamped({"{NAPIS: ABCDEFGHIJKLMNOPQRS}\n", "{CHAR: T}\n", "{CHAR: U}\n", "{CHAR: ]}\n",
+                     "{CHAR: x}\n",
+                     "{KOMUNIKAT: Zako\xA4"
+                     "czono prac\x91 makra z pliku.}\n"}),
             Log());
 }
 
@@ -204,7 +207,8 @@ TEST_F(PlaybackTest, TheEndOfTheFileInsideAWordTypesItThenEndsTheMacro) {
   NoKey();
   EXPECT_TRUE(Idle());
   EXPECT_EQ(Stamped({"{NAPIS: HAL}\n",
-                     "{KOMUNIKAT: Zako\xA4" "czono prac\x91 makra z pliku.}\n"}),
+                     "{KOMUNIKAT: Zako\xA4"
+                     "czono prac\x91 makra z pliku.}\n"}),
             Log());
   std::vector<std::string> order;
   for (const std::string &name : host.Names())

@@ -14,6 +14,7 @@
 // back while the macro waits for Enter) depends on the host's timing.  With
 // 0, only DELAY holds keys, up to the next bracketed word, and the keys,
 // log lines and questions below follow from the macro alone.
+#include <gtest/gtest.h>
 #include <stdint.h>
 
 #include <deque>
@@ -21,8 +22,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "player/player_texts.h"
 #include "tests/unit/player_test_support.h"
@@ -143,7 +142,8 @@ TEST_F(SharedMacroTest, PlaysToTheConfirmedStop) {
   EXPECT_EQ(expectedProcessed, processed);
 
   const std::string waitNotice =
-      "{KOMUNIKAT: Naci\x9Enij klawisz ENTER, gdy sko\xA4" "czysz\naby kontynuowa\x8D makro}\n";
+      "{KOMUNIKAT: Naci\x9Enij klawisz ENTER, gdy sko\xA4"
+      "czysz\naby kontynuowa\x8D makro}\n";
   const std::string haltNotice =
       "{KOMUNIKAT: Makro zosta\x92o zatrzymane. Ponowne uruchomienie Shift+F11}\n";
   Lines roundLines = CharLines("Dzien dobry,");
@@ -162,7 +162,9 @@ TEST_F(SharedMacroTest, PlaysToTheConfirmedStop) {
   Append(lines, Lines{"{KSHORT: 0xFFFF}\n", "{CHAR: y}\n", "[ENTER]\n", "[RESTART]\n",
                       "{KSHORT: 0xFFFF}\n"});
   Append(lines, roundLines);
-  lines.push_back("{KOMUNIKAT: Zako\xA4" "czono prac\x91 makra z pliku}\n");
+  lines.push_back(
+      "{KOMUNIKAT: Zako\xA4"
+      "czono prac\x91 makra z pliku}\n");
   std::string expectedLog = "Poprzedni przebieg\r\n";
   for (const std::string &line : lines) expectedLog += kStamp + line;
   EXPECT_EQ(expectedLog, Log());
@@ -192,11 +194,11 @@ TEST_F(SharedMacroTest, TheKeyDefinitionFileGivesTheHostsKeyCodes) {
     uint32_t code;
   };
   const Case cases[] = {
-      {"BACKSPACE", 8}, {"TAB", 9},          {"ENTER", 13},       {"ESC", 27},
-      {"F1", 0x3B00},   {"F10", 0x4400},     {"F11", 0x8500},     {"F12", 0x8600},
-      {"SHIFT_F11", 0x8700}, {"HOME", 0x4700}, {"UP", 0x4800},    {"PGUP", 0x4900},
-      {"LEFT", 0x4B00}, {"RIGHT", 0x4D00},   {"END", 0x4F00},     {"DOWN", 0x5000},
-      {"PGDN", 0x5100}, {"INS", 0x5200},     {"DEL", 0x5300},     {"ALT_P", 0x1900},
+      {"BACKSPACE", 8},      {"TAB", 9},        {"ENTER", 13},   {"ESC", 27},
+      {"F1", 0x3B00},        {"F10", 0x4400},   {"F11", 0x8500}, {"F12", 0x8600},
+      {"SHIFT_F11", 0x8700}, {"HOME", 0x4700},  {"UP", 0x4800},  {"PGUP", 0x4900},
+      {"LEFT", 0x4B00},      {"RIGHT", 0x4D00}, {"END", 0x4F00}, {"DOWN", 0x5000},
+      {"PGDN", 0x5100},      {"INS", 0x5200},   {"DEL", 0x5300}, {"ALT_P", 0x1900},
       {"CTRL_PGUP", 0x8400}, {"ALT_M", 0x3200},
   };
   for (const Case &c : cases) {

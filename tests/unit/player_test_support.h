@@ -2,12 +2,11 @@
 // branch opens it, a key definition file, and the log's exact bytes.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdint.h>
 
 #include <initializer_list>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "platform/win_standin_control.h"
 #include "player/key_filter.h"
