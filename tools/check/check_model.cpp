@@ -1,0 +1,30 @@
+#include "tools/check/check_model.h"
+
+#include <algorithm>
+
+namespace check {
+
+SourceMap::SourceMap(const std::string &content) : content_(content) {
+  lineStarts_.push_back(0);
+  for (size_t i = 0; i < content_.size(); ++i)
+    if (content_[i] == '\n') lineStarts_.push_back(i + 1);
+}
+
+SourcePosition SourceMap::At(size_t offset) const {
+  if (lineStarts_.empty()) return SourcePosition{1, 1};
+  auto next = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+  size_t line = static_cast<size_t>(next - lineStarts_.begin());  // 1-based
+  return SourcePosition{static_cast<int>(line),
+                        static_cast<int>(offset - lineStarts_[line - 1] + 1)};
+}
+
+std::string SourceMap::Line(int line) const {
+  if (line < 1 || static_cast<size_t>(line) > lineStarts_.size()) return std::string();
+  size_t start = lineStarts_[static_cast<size_t>(line) - 1];
+  size_t end = content_.find('\n', start);
+  if (end == std::string::npos) end = content_.size();
+  if (end > start && content_[end - 1] == '\r') --end;
+  return content_.substr(start, end - start);
+}
+
+}  // namespace check

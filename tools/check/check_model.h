@@ -1,0 +1,115 @@
+// What the checker finds: diagnostics with their positions, the key stream
+// of a dry run, and the summary of each file.  Texts that the player hands
+// to the host are kept as host text (Mazovia bytes) and turned into UTF-8
+// only when printed.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+namespace check {
+
+// A place in a file, both counted from 1; 0 when the finding has no place.
+// Columns count bytes from the start of the line.
+struct SourcePosition {
+  int line = 0;
+  int column = 0;
+};
+
+// Maps byte offsets of a file to lines and columns.  A line ends behind its
+// line feed; a carriage return before the line feed belongs to the line.
+class SourceMap {
+ public:
+  SourceMap() = default;
+  explicit SourceMap(const std::string &content);
+  SourcePosition At(size_t offset) const;
+  // The text of a line (1-based) without its line break.
+  std::string Line(int line) const;
+
+ private:
+  std::string content_;
+  std::vector<size_t> lineStarts_;
+};
+
+enum class Severity { kNote, kWarning, kError };
+
+struct Diagnostic {
+  std::string file;         // as the user named it
+  SourcePosition position;  // 0:0 for the file as a whole
+  Severity severity = Severity::kWarning;
+  std::string id;           // short stable name, e.g. "typed-as-text"
+  std::string message;      // UTF-8
+  std::string hint;         // UTF-8, may be empty
+  std::string sourceLine;   // the raw bytes of the line, for the excerpt
+};
+
+// One item of the dry run's stream, in the order the player produces it.
+enum class StreamKind {
+  kCharacter,    // a character handed to the host as a key
+  kKey,          // a bracketed key name: its code handed to the host
+  kCommand,      // one of the six commands
+  kText,         // a text typed as a whole (a bracketed word that is no name)
+  kUserEnter,    // the user must press Enter (WAITENTER, WAIT)
+  kUserShiftF11, // the user must press Shift+F11 (HALT), or stops an endless loop
+  kQuestion,     // the player asks whether to stop; `text` holds the answer given
+  kPassStart,    // RESTART has sent playback back to the start of the file
+  kEnd,          // the end of the file ended the macro
+  kStopped,      // the macro was stopped (the check's bound on RESTART)
+};
+
+struct StreamItem {
+  StreamKind kind = StreamKind::kCharacter;
+  SourcePosition position;
+  uint32_t code = 0;  // the 16-bit key code handed over (characters, keys, SF11)
+  std::string name;   // key or command name, host text
+  std::string text;   // typed text (host text), or a note
+  int pass = 1;       // 1, or 2 after a RESTART
+};
+
+struct MacroReport {
+  std::string file;
+  bool readable = true;
+  std::string readError;  // why the file could not be read
+  std::vector<Diagnostic> diagnostics;
+  std::vector<StreamItem> stream;
+  uint32_t keysPosted = 0;           // keys the host receives (the no-key code not counted)
+  uint32_t keysFirstPass = 0;        // the same, up to the first RESTART
+  uint32_t textsTyped = 0;
+  uint32_t commandsRun = 0;
+  uint32_t userActions = 0;          // Enter or Shift+F11 presses, stop answers
+  uint64_t leastMilliseconds = 0;    // pauses and sleeps of what was played
+  uint64_t leastFirstPass = 0;       // the same, up to the first RESTART
+  uint32_t keyPauses = 0;            // pauses of the key delay armed
+  uint32_t delayPauses = 0;          // pauses armed by DELAY
+  uint64_t delayMilliseconds = 0;    // their length together
+  uint64_t sleptMilliseconds = 0;    // the player's sleeps (WAITENTER)
+  bool restarts = false;             // RESTART sends playback back to the start
+  bool endless = false;              // ... and nothing in the loop waits for the user
+  std::vector<uint32_t> postedKeys;  // every HostPostKey argument, in order
+  std::string log;                   // the log lines, as the log file would hold them
+};
+
+// A definition line of the key definition file, as the loader took it.
+struct KeyDefinition {
+  int line = 0;
+  SourcePosition namePosition;
+  std::string fullName;    // the name as it stands in the file
+  std::string storedName;  // the name in the table (cut to 13 characters)
+  uint32_t code = 0;       // the low 16 bits of the number
+  bool stored = false;     // false: behind the table's 300 entries, ignored
+  bool reachable = false;  // the player finds it by name ([NAME] gives its code)
+};
+
+struct KeyFileReport {
+  std::string file;
+  bool readable = true;
+  std::string readError;
+  std::string playerMessage;  // the error the player would show, UTF-8
+  bool loaded = false;        // the player has a key-name table
+  std::vector<Diagnostic> diagnostics;
+  std::vector<KeyDefinition> definitions;  // in file order
+};
+
+}  // namespace check

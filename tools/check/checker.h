@@ -1,0 +1,38 @@
+// The whole check: the key definition file, then each macro, played by the
+// plug-in's own code on the simulated host.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/check/check_model.h"
+#include "tools/check/macro_run.h"
+
+namespace check {
+
+struct CheckResult {
+  KeyFileReport keys;
+  std::vector<MacroReport> macros;
+};
+
+// A file's content, or why it could not be read.
+struct FileText {
+  std::string name;
+  bool readable = false;
+  std::string content;
+  std::string error;
+};
+
+FileText ReadFileText(const std::string &path);
+
+// The start form's key delay when nothing is stored: what the plug-in's own
+// settings load puts into the form when the host's store is empty.
+uint16_t DefaultKeyDelay();
+
+// Loads the key definitions as the player does, once, then plays each macro
+// in turn.  Installs the simulated host; leaves no table loaded.
+CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
+                     const PlayOptions &options);
+
+}  // namespace check

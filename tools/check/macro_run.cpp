@@ -1,0 +1,503 @@
+// Playing a macro through the player's own key filter.
+//
+// The host's part is played here: the key filter is called with the no-key
+// code, as the host calls it when it has nothing to do; a wait for Enter is
+// answered with Enter and a halt with Shift+F11, as the user would; the
+// Shift+F11 that SF11 hands to the host comes back through the filter, as
+// the host hands every posted key back, and the stop question it raises is
+// answered "no".  Other posted keys are taken and not handed back: all they
+// would meet is the pause, which holds them and changes nothing else.  The
+// pause is not waited for: whenever the player arms it, the virtual clock is
+// moved on by its length, which is what the playback takes at least.
+//
+// What each call did is read from the calls it made to the simulated host:
+// the bytes it read with their offsets, the conversion of a character, the
+// key it posted, the text it typed, the questions it asked, the rewind.
+#include "tools/check/macro_run.h"
+
+#include <string.h>
+
+#include <set>
+#include <utility>
+
+#include "player/key_filter.h"
+#include "player/key_names.h"
+#include "player/player_texts.h"
+#include "start/start_form.h"
+#include "tools/check/sim_host.h"
+#include "tools/check/suggest.h"
+#include "tools/check/text_util.h"
+#include "tools/check/virtual_clock.h"
+
+namespace check {
+
+namespace {
+
+constexpr uint32_t kNoKey = 0xFFFF;
+constexpr uint32_t kEnter = 13;
+constexpr uint32_t kShiftF11 = 0x8700;
+constexpr uint32_t kCommandKey = 0xFFFFFFFFu;     // what the five commands hand over
+constexpr uint32_t kShiftF11Command = 0xFFFF8700u;  // what SF11 hands over
+constexpr int32_t kAnswerYes = 0x5009;
+constexpr int32_t kAnswerNo = 0;
+constexpr size_t kWordChars = 19;
+// The virtual clock starts away from 0: a pause start of 0 means no pause.
+constexpr uint32_t kClockStart = 0x10000;
+
+const std::u16string kMacroName = u"macro";
+const std::u16string kLogName = u"macro.log";
+
+bool IsLineBreak(int32_t byte) { return byte == '\r' || byte == '\n'; }
+
+// The byte sequence of a bracketed word, as read in one call.
+struct Word {
+  bool open = false;     // a '[' opened a word in this call
+  int64_t start = -1;    // offset of the '['
+  std::string bytes;     // its characters, as read
+  bool closed = false;   // a ']' ended it
+  bool cutByEnd = false; // the file ended inside it
+  bool tooLong = false;  // a 20th character came before any ']'
+};
+
+class MacroPlayer {
+ public:
+  MacroPlayer(const std::string &path, const std::string &content, const KeyFileReport &keys,
+              const PlayOptions &options)
+      : content_(content), map_(content), keys_(keys), options_(options) {
+    report_.file = path;
+    for (const KeyDefinition &d : keys.definitions)
+      if (d.reachable) reachableNames_.push_back(d.storedName);
+  }
+
+  MacroReport Play();
+
+ private:
+  void Call(uint32_t key);
+  void ReadCall(const std::vector<HostEvent> &events);
+  void OnPost(uint32_t key, const Word &word, int64_t itemOffset,
+              const std::vector<const HostEvent *> &notices);
+  void OnTypedText(const std::string &text, const Word &word);
+  void OnFirstRestart(int64_t restartOffset);
+  void Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
+           const std::string &text);
+  void Warn(int64_t offset, const std::string &id, const std::string &message,
+            const std::string &hint);
+  std::string TextHint(const std::string &word, std::string &id, std::string &message);
+  SourcePosition At(int64_t offset) const {
+    return offset < 0 ? SourcePosition{} : map_.At(static_cast<size_t>(offset));
+  }
+
+  const std::string &content_;
+  const SourceMap map_;
+  const KeyFileReport &keys_;
+  const PlayOptions &options_;
+  std::vector<std::string> reachableNames_;
+  MacroReport report_;
+
+  int pass_ = 1;
+  int rewinds_ = 0;
+  bool echoShiftF11_ = false;  // SF11's Shift+F11 comes back next
+  bool stopNow_ = false;       // the user stops the macro (second RESTART)
+  int32_t stopAnswer_ = kAnswerNo;
+  int64_t lastItemOffset_ = -1;  // where the last item read from the file began
+  int64_t lastCommandOffset_ = -1;
+  bool waitedInFirstPass_ = false;
+  bool delayThisCall_ = false;          // this call ran DELAY
+  bool firstRestartThisCall_ = false;   // this call ran the first RESTART
+  std::set<std::pair<int64_t, std::string>> reported_;
+};
+
+void MacroPlayer::Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
+                      const std::string &text) {
+  StreamItem item;
+  item.kind = kind;
+  item.position = At(offset);
+  item.code = code;
+  item.name = name;
+  item.text = text;
+  item.pass = pass_;
+  report_.stream.push_back(item);
+}
+
+void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string &message,
+                       const std::string &hint) {
+  // A macro played twice (RESTART) reports each place once.
+  if (!reported_.insert({offset, id}).second) return;
+  Diagnostic d;
+  d.file = report_.file;
+  d.position = At(offset);
+  d.id = id;
+  d.message = message;
+  d.hint = hint;
+  if (d.position.line > 0) d.sourceLine = map_.Line(d.position.line);
+  report_.diagnostics.push_back(d);
+}
+
+MacroReport MacroPlayer::Play() {
+  memset(&g_player, 0, sizeof g_player);
+  g_startForm.keyDelay = options_.keyDelay;
+  SetClock(kClockStart);
+  AddSimFile(kMacroName, content_);
+  if (options_.keepLog) AddSimFile(kLogName, std::string());
+  ResetCharDecoder();
+  SetAskPolicy([this](const std::string &, const std::string &text, uint32_t) {
+    return text == kStopQuestion.c_str() ? stopAnswer_ : 0;
+  });
+  const time_t start = options_.logStart;
+  SetStampSource([start](char *date, char *time) {
+    // The stamp moves with the playback: the start plus the virtual time.
+    time_t now = start + static_cast<time_t>((ClockNow() - kClockStart) / 1000);
+    struct tm civil;
+#if defined(_WIN32)
+    localtime_s(&civil, &now);
+#else
+    localtime_r(&now, &civil);
+#endif
+    strftime(date, 12, "%Y-%m-%d", &civil);
+    strftime(time, 12, "%H:%M:%S", &civil);
+  });
+
+  // Opened as the start branch opens them: the macro for reading, its log
+  // for appending.
+  g_player.macroFile = HostFileOpenW(kMacroName.c_str(), u"rt", 0x40, 0, -1);
+  if (options_.keepLog) {
+    g_player.logFile = HostFileOpenW(kLogName.c_str(), u"rt+", 0x40, 0, -1);
+    HostFileSeek(g_player.logFile, 0, 2);
+  }
+
+  // Every call reads at least one byte or answers a wait, so this bounds
+  // two passes through the file with room to spare.
+  const size_t limit = 4 * content_.size() + 64;
+  size_t calls = 0;
+  while (g_player.macroFile != 0) {
+    if (++calls > limit) {
+      Warn(-1, "internal-bound",
+           "the check stopped after " + std::to_string(limit) + " calls of the key filter",
+           "please report this macro");
+      break;
+    }
+    uint32_t key = kNoKey;
+    if (stopNow_) {
+      stopNow_ = false;
+      stopAnswer_ = kAnswerYes;
+      key = kShiftF11;
+      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kShiftF11, "",
+          "the user stops the endless loop");
+      ++report_.userActions;
+    } else if (echoShiftF11_) {
+      echoShiftF11_ = false;
+      stopAnswer_ = kAnswerNo;
+      key = kShiftF11;  // the host hands the posted key back
+    } else if (g_player.waitMode == 1) {
+      key = kEnter;
+      Add(StreamKind::kUserEnter, lastCommandOffset_, kEnter, "", "");
+      ++report_.userActions;
+    } else if (g_player.waitMode == 2) {
+      key = kShiftF11;
+      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kShiftF11, "", "");
+      ++report_.userActions;
+    }
+    Call(key);
+  }
+
+  report_.sleptMilliseconds = SleptMilliseconds();
+  report_.leastMilliseconds += report_.sleptMilliseconds;
+  if (rewinds_ == 0) {
+    report_.keysFirstPass = report_.keysPosted;
+    report_.leastFirstPass = report_.leastMilliseconds;
+  }
+  if (options_.keepLog) report_.log = SimFileWritten(kLogName);
+  RemoveSimFile(kMacroName);
+  RemoveSimFile(kLogName);
+  SetAskPolicy(nullptr);
+  SetStampSource(nullptr);
+  return report_;
+}
+
+void MacroPlayer::Call(uint32_t key) {
+  const uint32_t pauseLength = g_player.pauseLength;
+  const uint32_t pauseStart = g_player.pauseStart;
+  ClearSimEvents();
+  PluginKeyFilter(key);
+  const std::vector<HostEvent> events = SimEvents();
+  delayThisCall_ = false;
+  ReadCall(events);
+  // A pause armed by this call: the host holds the next keys that long.
+  if (g_player.pauseLength != 0 && g_player.pauseStart != 0 &&
+      (g_player.pauseLength != pauseLength || g_player.pauseStart != pauseStart)) {
+    report_.leastMilliseconds += g_player.pauseLength;
+    if (delayThisCall_) {
+      ++report_.delayPauses;
+      report_.delayMilliseconds += g_player.pauseLength;
+    } else {
+      ++report_.keyPauses;
+    }
+    AdvanceClock(g_player.pauseLength);
+  }
+  if (firstRestartThisCall_) {
+    firstRestartThisCall_ = false;
+    report_.keysFirstPass = report_.keysPosted;
+    report_.leastFirstPass = report_.leastMilliseconds + SleptMilliseconds();
+  }
+}
+
+void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
+  Word word;
+  int64_t itemOffset = -1;     // the first byte of the item this call read
+  uint32_t converted = kNoKey; // the character that byte became
+  bool atEnd = false;
+  int64_t restartOffset = -1;
+  std::vector<const HostEvent *> notices;
+
+  for (const HostEvent &event : events) {
+    switch (event.kind) {
+      case HostEventKind::kGetc: {
+        if (word.open && !word.closed && !word.cutByEnd && !word.tooLong) {
+          if (event.value < 0) {
+            word.cutByEnd = true;
+          } else if (event.value == ']') {
+            word.closed = true;
+          } else if (word.bytes.size() == kWordChars) {
+            // The byte that did not fit is fed as a character of its own.
+            word.tooLong = true;
+            if (!IsLineBreak(event.value)) lastItemOffset_ = event.offset;
+          } else {
+            word.bytes += static_cast<char>(event.value);
+          }
+        } else if (event.value < 0) {
+          atEnd = true;
+        } else if (!IsLineBreak(event.value)) {
+          itemOffset = event.offset;
+          lastItemOffset_ = event.offset;
+        }
+        break;
+      }
+      case HostEventKind::kConvertChar:
+        if (word.open) break;  // the byte behind a word that was too long
+        converted = event.result;
+        if (event.result == 0 && pass_ == 1 &&
+            (event.note == DroppedChar::kControl || event.note == DroppedChar::kNoHostChar)) {
+          std::string what = event.note == DroppedChar::kControl
+                                 ? "the control character " + CodePointName(event.codePoint)
+                                 : "the character " + CodePointName(event.codePoint);
+          std::string shown;
+          if (event.note == DroppedChar::kNoHostChar && event.codePoint >= 0x20) {
+            AppendUtf8(shown, event.codePoint);
+            what += " '" + shown + "'";
+          }
+          Warn(event.offset, "dropped-character",
+               what + " has no key in the host's text: the player drops it",
+               "the host types the Polish letters and code page 437's characters; write the "
+               "text without it");
+        }
+        break;
+      case HostEventKind::kKeyPending:
+        if (!word.open && converted == '[' && (event.result & 0xFFFF) == kNoKey) {
+          word.open = true;
+          word.start = itemOffset;
+        }
+        break;
+      case HostEventKind::kAsk:
+        if (event.text == kEndOfFileText.c_str()) {
+          atEnd = true;
+        } else if (event.text == kStopQuestion.c_str()) {
+          bool yes = (event.result & 0xFFFF) == kAnswerYes;
+          Add(StreamKind::kQuestion, lastCommandOffset_, 0, "",
+              yes ? "answered yes: the macro stops" : "answered no: the macro goes on");
+          ++report_.userActions;
+        } else if (event.text == kStoppedText.c_str()) {
+          Add(StreamKind::kStopped, lastCommandOffset_, 0, "", HostToUtf8(event.text));
+        } else {
+          notices.push_back(&event);
+        }
+        break;
+      case HostEventKind::kRewind:
+        restartOffset = word.start;
+        break;
+      case HostEventKind::kTypeText:
+        OnTypedText(event.text, word);
+        break;
+      case HostEventKind::kPostKey: {
+        // The item this key stands for: the word of this call, or the
+        // character read in it, or (a key handed over by a later call, the
+        // byte behind a word that was too long) the one read last.
+        int64_t at = word.closed ? word.start : itemOffset >= 0 ? itemOffset : lastItemOffset_;
+        OnPost(static_cast<uint32_t>(event.value), word, at, notices);
+        notices.clear();
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  if (restartOffset >= 0) {
+    ++rewinds_;
+    if (rewinds_ == 1) {
+      OnFirstRestart(restartOffset);
+    } else {
+      // Played through twice: the user stops it now.
+      stopNow_ = true;
+    }
+  }
+  if (atEnd) Add(StreamKind::kEnd, static_cast<int64_t>(content_.size()), 0, "", "");
+}
+
+void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
+                         const std::vector<const HostEvent *> &notices) {
+  report_.postedKeys.push_back(key);
+  if ((key & 0xFFFF) != kNoKey) ++report_.keysPosted;
+  if (!word.closed) {
+    Add(StreamKind::kCharacter, at, key & 0xFFFF, "", "");
+    return;
+  }
+  if (key != kCommandKey && key != kShiftF11Command) {
+    Add(StreamKind::kKey, at, key & 0xFFFF, word.bytes, "");
+    return;
+  }
+  // A command: what it did, as the player's calls show it.
+  ++report_.commandsRun;
+  lastCommandOffset_ = at;
+  std::string effect;
+  for (const HostEvent *notice : notices) effect += "notice \"" + HostToUtf8(notice->text) + "\"; ";
+  if (key == kShiftF11Command) {
+    effect += "hands Shift+F11 to the host, which comes back as a stop question";
+    echoShiftF11_ = true;
+    if (pass_ == 1)
+      Warn(at, "sf11",
+           "[SF11] hands Shift+F11 to the host, and the player takes it for the user's: it asks "
+           "whether to stop the macro",
+           "the macro goes on only when the user answers no; to wait for the user, use [HALT] "
+           "(Shift+F11 goes on) or [WAITENTER]");
+  } else if (g_player.waitMode == 1) {
+    effect += "waits for Enter";
+  } else if (g_player.waitMode == 2) {
+    effect += "waits for Shift+F11";
+  } else if (word.bytes == "DELAY") {
+    delayThisCall_ = true;
+    effect += "holds the next keys for " + std::to_string(g_player.pauseLength) + " ms";
+  } else if (word.bytes == "RESTART") {
+    effect += "plays the file again from its start";
+  }
+  if (g_player.waitMode != 0 && pass_ == 1) waitedInFirstPass_ = true;
+  Add(StreamKind::kCommand, at, key == kShiftF11Command ? kShiftF11 : kNoKey, word.bytes, effect);
+}
+
+void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
+  ++report_.textsTyped;
+  Add(StreamKind::kText, word.start, 0, "", text);
+  if (pass_ != 1) return;
+  const std::string shown = FileBytesToUtf8(word.bytes);
+  if (word.cutByEnd) {
+    Warn(word.start, "unclosed-bracket",
+         "'[' is never closed: the file ends inside the word, and \"" + Visible(shown) +
+             "\" is typed as text",
+         "close the word with ']'");
+    return;
+  }
+  if (word.tooLong) {
+    size_t close = content_.find(']', static_cast<size_t>(word.start) + 1);
+    if (close == std::string::npos) {
+      Warn(word.start, "unclosed-bracket",
+           "'[' is never closed: its first 19 characters are typed as text, and what follows "
+           "is typed character by character",
+           "close the word with ']'");
+    } else {
+      std::string whole = content_.substr(static_cast<size_t>(word.start) + 1,
+                                          close - static_cast<size_t>(word.start) - 1);
+      bool lineBreak = whole.find_first_of("\r\n") != std::string::npos;
+      Warn(word.start, "word-too-long",
+           "the bracketed word has " + std::to_string(whole.size()) +
+               " characters; a word holds 19: \"" + Visible(FileBytesToUtf8(word.bytes)) +
+               "\" is typed as text, and the rest, ']' included, character by character",
+           lineBreak ? "a ']' seems to be missing before the line break"
+                     : "key names have at most 13 characters, commands 9; to type a text, "
+                       "write it without brackets");
+    }
+    return;
+  }
+  if (word.bytes.find_first_of("\r\n") != std::string::npos) {
+    SourcePosition end = At(word.start + 1 + static_cast<int64_t>(word.bytes.size()));
+    Warn(word.start, "word-spans-lines",
+         "the bracketed word runs over a line break to line " + std::to_string(end.line) +
+             ": the line break belongs to the word, and \"" + Visible(shown) +
+             "\" is typed as text",
+         "close the word with ']' on its own line");
+    return;
+  }
+  std::string id = "typed-as-text";
+  std::string message = "[" + shown + "] is neither a command nor a key name: it is typed as text";
+  std::string hint = TextHint(word.bytes, id, message);
+  Warn(word.start, id, message, hint);
+  if (HasUtf8Sequence(word.bytes))
+    Warn(word.start, "text-encoding",
+         "a bracketed text is typed byte for byte as host text, so its UTF-8 letters come out "
+         "as \"" + HostToUtf8(word.bytes) + "\"",
+         "write the text without brackets: characters outside brackets are read as UTF-8");
+}
+
+// The hint for a word typed as text: what the user probably meant.
+std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std::string &message) {
+  const std::string shown = FileBytesToUtf8(word);
+  for (const std::string &command : kCommandNames) {
+    if (EditDistance(word, command) == 0 && word.size() == command.size()) {
+      id = "command-case";
+      message = "[" + shown + "] is typed as text: commands are written in upper case";
+      return "write [" + command + "]";
+    }
+  }
+  // A name the key definition file has, which the player cannot find.
+  for (const KeyDefinition &d : keys_.definitions) {
+    if (d.fullName != word) continue;
+    std::string where = keys_.file + ":" + std::to_string(d.line);
+    if (!d.stored) return where + " defines it behind the 300th definition, which is ignored";
+    if (d.fullName != d.storedName)
+      return where + " defines it, but names are cut to 13 characters: write [" +
+             HostToUtf8(d.storedName) + "]";
+    if (d.code == 0) return where + " defines it with a code whose low 16 bits are 0";
+    if (!d.reachable)
+      return where + " defines it, but an empty key name ahead of it in the table hides it";
+  }
+  if (!keys_.loaded) return "no key names are loaded (see the key definition file)";
+  std::vector<Suggestion> near = NearestNames(word, reachableNames_);
+  if (near.empty()) return "to type the text on purpose, write it without brackets";
+  std::string hint = "did you mean ";
+  for (size_t i = 0; i < near.size(); ++i) {
+    if (i > 0) hint += i + 1 == near.size() ? " or " : ", ";
+    hint += "[" + HostToUtf8(near[i].name) + "] (" + near[i].reason + ")";
+  }
+  return hint + "?";
+}
+
+void MacroPlayer::OnFirstRestart(int64_t restartOffset) {
+  report_.restarts = true;
+  firstRestartThisCall_ = true;
+  // Nothing behind RESTART is ever played.
+  size_t close = content_.find(']', static_cast<size_t>(restartOffset));
+  size_t rest = close == std::string::npos ? content_.size() : close + 1;
+  size_t firstUnplayed = content_.find_first_not_of("\r\n", rest);
+  if (!waitedInFirstPass_) {
+    report_.endless = true;
+    Warn(restartOffset, "endless-restart",
+         "[RESTART] plays the macro again and again, and nothing in it waits for the user: "
+         "only Shift+F11 stops it",
+         "put [WAITENTER], [WAIT] or [HALT] before [RESTART], so that each round waits for the "
+         "user");
+  }
+  if (firstUnplayed != std::string::npos)
+    Warn(static_cast<int64_t>(firstUnplayed), "never-played",
+         "this text stands behind [RESTART] and is never played",
+         "move it in front of [RESTART], or delete it");
+  pass_ = 2;
+  Add(StreamKind::kPassStart, restartOffset, 0, "", "");
+}
+
+}  // namespace
+
+MacroReport PlayMacro(const std::string &path, const std::string &content,
+                      const KeyFileReport &keys, const PlayOptions &options) {
+  MacroPlayer player(path, content, keys, options);
+  return player.Play();
+}
+
+}  // namespace check

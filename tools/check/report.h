@@ -1,0 +1,41 @@
+// Printing what the checker found: readable text, or JSON for editors.
+#pragma once
+
+#include <stdint.h>
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/check/check_model.h"
+
+namespace check {
+
+struct OutputOptions {
+  bool dryRun = false;
+  bool color = false;
+  uint16_t keyDelay = 100;
+};
+
+// Counts of what was found, and the exit status they make: 2 when a file
+// could not be read, else 1 when there are warnings, else 0.
+struct Totals {
+  size_t warnings = 0;
+  size_t errors = 0;
+  int ExitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
+};
+Totals Count(const KeyFileReport &keys, const std::vector<MacroReport> &macros);
+
+void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+               const OutputOptions &options);
+void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+               const OutputOptions &options);
+
+// The text form of one diagnostic (its line, the source excerpt, the hint).
+std::string DiagnosticText(const Diagnostic &d, bool color);
+// One line of the dry run's stream, without the line break.
+std::string StreamItemText(const StreamItem &item, bool color);
+// JSON string literal of a UTF-8 text.
+std::string JsonString(const std::string &utf8);
+
+}  // namespace check

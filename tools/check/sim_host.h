@@ -1,0 +1,101 @@
+// The simulated host: the 44 host functions the plug-in imports, answered at
+// once from memory, with every call that matters to the checker recorded.
+//
+// The checker fills the plug-in's host import slots with these functions and
+// then runs the plug-in's own code: the key-definition loader, the command
+// table, the key filter and its playback step.  Files live in memory; keys
+// the player posts are recorded and taken; texts it types are recorded;
+// questions are answered by a policy the checker sets; nothing blocks.
+//
+// Where the host's behaviour shapes what a macro does, this host behaves
+// like the stand-in host VOLMAR:
+//   - files are opened in text mode: a carriage return before a line feed
+//     is not seen by the reader, and a line feed written goes out as CR LF;
+//   - HostConvertChar with 3 reads the macro's bytes as UTF-8, byte by byte
+//     (a stray byte that is no UTF-8 is taken as host text), and gives 0 for
+//     control bytes, for the leading bytes of a sequence and for characters
+//     the host text cannot hold;
+//   - the log's encoding (6) is UTF-8;
+//   - HostKeyPending gives 0xFFFF: when the player reads the macro, no key
+//     waits (the host asks the filter for a key only when none waits).
+#pragma once
+
+#include <stdint.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/host_api.h"
+
+namespace check {
+
+enum class HostEventKind {
+  kGetc,         // HostFileGetc: `value` the byte or -1, `offset` where it stood
+  kGets,         // HostFileGets: `text` the line piece, `offset` where it began
+  kCopyText,     // HostCopyText: `text` the source, `copied` what was stored,
+                 // `column` the source's place in the last HostFileGets buffer (-1: elsewhere)
+  kConvertChar,  // HostConvertChar: `value` the byte, `result` the character,
+                 // `offset` where the character began, `note` why it is 0
+  kKeyPending,   // HostKeyPending: `result`
+  kPostKey,      // HostPostKey: `value` the key as passed
+  kDelayKey,     // HostDelayKey: `value` the key
+  kTypeText,     // HostTypeText: `text`
+  kAsk,          // HostAsk: `title`, `text`, `value` the flags, `result` the answer
+  kRewind,       // HostFileRewind
+  kMessage,      // HostMessage or HostErrorMessageF: `text` as the host would show it
+};
+
+// Why HostConvertChar gave 0 for a byte.
+enum class DroppedChar {
+  kNone,        // it did not
+  kPartial,     // a leading or middle byte of a UTF-8 sequence (nothing is lost)
+  kControl,     // a control byte (other than Tab), DEL, or the host's 0xFF
+  kNoHostChar,  // a character the host text cannot hold; `codePoint` names it
+};
+
+struct HostEvent {
+  HostEventKind kind = HostEventKind::kGetc;
+  HostFile file = 0;
+  int64_t offset = -1;
+  int32_t value = 0;
+  uint32_t result = 0;
+  int32_t column = -1;
+  std::string text;
+  std::string title;
+  std::string copied;
+  DroppedChar note = DroppedChar::kNone;
+  char32_t codePoint = 0;
+};
+
+// Answers HostAsk: title and text as the player passed them, and its flags.
+using AskPolicy = std::function<int32_t(const std::string &title, const std::string &text,
+                                        uint32_t flags)>;
+// Fills the date and time texts of HostDateTimeText (at most 11 characters each).
+using StampSource = std::function<void(char *date, char *time)>;
+
+// Puts the simulated host behind every host import slot and forgets all
+// files, events and state.
+void InstallSimHost();
+
+// A file the host can open by `name` (the wide name the plug-in passes).
+// `textMode` reads CR LF as LF and writes LF as CR LF.
+void AddSimFile(const std::u16string &name, const std::string &content, bool textMode = true);
+// Forgets a file; a handle that is still open reads nothing afterwards.
+void RemoveSimFile(const std::u16string &name);
+// What was written to a file (HostFilePrintf), as it would stand on disk.
+std::string SimFileWritten(const std::u16string &name);
+
+// The recorded calls, in order.
+const std::vector<HostEvent> &SimEvents();
+void ClearSimEvents();
+
+void SetAskPolicy(AskPolicy policy);
+void SetStampSource(StampSource source);
+// Starts the byte decoder of HostConvertChar afresh (a new macro, a rewind).
+void ResetCharDecoder();
+
+// The name under which the plug-in asks for its key definition file.
+extern const std::u16string kSimKeyFileName;
+
+}  // namespace check

@@ -1,0 +1,97 @@
+#include "tools/check/suggest.h"
+
+#include <ctype.h>
+
+#include <algorithm>
+
+namespace check {
+
+const std::vector<std::string> kCommandNames = {"WAITENTER", "WAIT", "HALT",
+                                                "RESTART",   "DELAY", "SF11"};
+
+namespace {
+
+std::string Upper(const std::string &text) {
+  std::string out = text;
+  for (char &c : out) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string WithoutBlanks(const std::string &text) {
+  std::string out;
+  for (char c : text)
+    if (c != ' ' && c != '\t') out += c;
+  return out;
+}
+
+std::string DashesAsUnderscores(const std::string &text) {
+  std::string out = text;
+  for (char &c : out)
+    if (c == '-' || c == ' ') c = '_';
+  return out;
+}
+
+}  // namespace
+
+int EditDistance(const std::string &a0, const std::string &b0) {
+  std::string a = Upper(a0), b = Upper(b0);
+  const size_t n = a.size(), m = b.size();
+  std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1, 0));
+  for (size_t i = 0; i <= n; ++i) d[i][0] = static_cast<int>(i);
+  for (size_t j = 0; j <= m; ++j) d[0][j] = static_cast<int>(j);
+  for (size_t i = 1; i <= n; ++i) {
+    for (size_t j = 1; j <= m; ++j) {
+      int cost = a[i - 1] == b[j - 1] ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[n][m];
+}
+
+std::vector<Suggestion> NearestNames(const std::string &word,
+                                     const std::vector<std::string> &keyNames, size_t limit) {
+  std::vector<Suggestion> found;
+  auto consider = [&](const std::string &name, bool command) {
+    if (name.empty() || name == word) return;
+    const std::string upperWord = Upper(word);
+    const std::string upperName = Upper(name);
+    Suggestion s{name, command, "", 0};
+    if (upperWord == upperName) {
+      s.reason = "other letter case";
+      s.rank = 0;
+    } else if (WithoutBlanks(word) != word && Upper(WithoutBlanks(word)) == upperName) {
+      s.reason = "a blank inside the brackets";
+      s.rank = 1;
+    } else if (DashesAsUnderscores(word) != word && Upper(DashesAsUnderscores(word)) == upperName) {
+      s.reason = word.find('-') != std::string::npos ? "'-' written for '_'" : "a blank written for '_'";
+      s.rank = 1;
+    } else {
+      // Short words are too easily one edit from anything: allow one edit up
+      // to four letters, two from five on.
+      int allowed = word.size() >= 5 ? 2 : 1;
+      int distance = EditDistance(WithoutBlanks(word), name);
+      if (distance > allowed || static_cast<size_t>(distance) >= name.size()) return;
+      s.reason = distance == 1 ? "one letter off" : "two letters off";
+      s.rank = 1 + distance;
+    }
+    found.push_back(s);
+  };
+  for (const std::string &name : kCommandNames) consider(name, true);
+  for (const std::string &name : keyNames) consider(name, false);
+  std::stable_sort(found.begin(), found.end(), [](const Suggestion &a, const Suggestion &b) {
+    return a.rank < b.rank;
+  });
+  // A name may be listed once only (a key name spelled like a command).
+  std::vector<Suggestion> unique;
+  for (const Suggestion &s : found) {
+    bool seen = false;
+    for (const Suggestion &u : unique) seen = seen || u.name == s.name;
+    if (!seen) unique.push_back(s);
+    if (unique.size() == limit) break;
+  }
+  return unique;
+}
+
+}  // namespace check

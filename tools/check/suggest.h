@@ -1,0 +1,32 @@
+// Near misses: the key names and commands a mistyped bracketed word was
+// probably meant to be.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace check {
+
+// The six command names in the player's search order.  The checker's tests
+// hold this list against the player's own command table.
+extern const std::vector<std::string> kCommandNames;
+
+struct Suggestion {
+  std::string name;    // the key name or command as it must be written
+  bool command = false;
+  std::string reason;  // "other letter case", "a blank inside the brackets", ...
+  int rank = 0;        // smaller is closer
+};
+
+// The closest names to `word`, best first, at most `limit`: the same letters
+// in another case; the word with its blanks taken out; '-' written for '_';
+// one edit away (two for words of five or more characters), an edit being a
+// letter added, dropped, changed, or two neighbours swapped.
+std::vector<Suggestion> NearestNames(const std::string &word,
+                                     const std::vector<std::string> &keyNames, size_t limit = 3);
+
+// The edit distance of two texts, letter case ignored (optimal string
+// alignment: insert, delete, substitute, swap two neighbours).
+int EditDistance(const std::string &a, const std::string &b);
+
+}  // namespace check

@@ -1,0 +1,27 @@
+// Text helpers of the checker: host text shown as UTF-8, and small formats.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+
+namespace check {
+
+// Host text (Mazovia bytes) as UTF-8.
+std::string HostToUtf8(const std::string &host);
+// Raw bytes of a file as a person reads them: UTF-8 sequences as they are,
+// any other byte above 127 taken as host text.
+std::string FileBytesToUtf8(const std::string &bytes);
+// True when `bytes` hold at least one UTF-8 sequence of two or more bytes.
+bool HasUtf8Sequence(const std::string &bytes);
+// The number of characters a UTF-8 text shows.
+size_t Utf8Length(const std::string &utf8);
+// Control characters shown as escapes (\t, \n, \r, \xNN); UTF-8 otherwise.
+std::string Visible(const std::string &utf8);
+// "0x001B"
+std::string Hex4(uint32_t code);
+// "U+20AC"
+std::string CodePointName(char32_t codePoint);
+void AppendUtf8(std::string &out, char32_t c);
+
+}  // namespace check
