@@ -1,0 +1,53 @@
+#include "host/app/core/date_text.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace volmar {
+
+static bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+uint32_t DateNumber(const char *text) {
+  static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  if (text == nullptr) return kUnreadableDate;
+  int month = 0;
+  for (int i = 0; i < 12; ++i)
+    if (strncmp(text, kMonths[i], 3) == 0) month = i + 1;
+  if (month == 0 || text[3] != ' ') return kUnreadableDate;
+  const char *p = text + 3;
+  while (*p == ' ') ++p;
+  int day = 0, digits = 0;
+  for (; *p >= '0' && *p <= '9' && digits < 2; ++p, ++digits) day = day * 10 + (*p - '0');
+  if (digits == 0 || *p != ' ') return kUnreadableDate;
+  while (*p == ' ') ++p;
+  int year = 0;
+  for (digits = 0; *p >= '0' && *p <= '9'; ++p, ++digits) year = year * 10 + (*p - '0');
+  if (digits != 4 || *p != 0 || year == 0) return kUnreadableDate;
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  int daysInMonth = kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+  if (day < 1 || day > daysInMonth) return kUnreadableDate;
+  return static_cast<uint32_t>(year * 10000 + month * 100 + day);
+}
+
+void FormatDateTime(const CivilTime &now, char *date, char *time, int32_t flags) {
+  char text[32];
+  if (date != nullptr) {
+    date[0] = 0;
+    if (flags & 0x10) {
+      snprintf(text, sizeof text, "%04d-%02d-%02d", now.year % 10000, now.month % 100, now.day % 100);
+      text[11] = 0;
+      strcpy(date, text);
+    }
+  }
+  if (time != nullptr) {
+    time[0] = 0;
+    if (flags & 0x20) {
+      snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour % 100, now.minute % 100, now.second % 100);
+      text[11] = 0;
+      strcpy(time, text);
+    }
+  }
+}
+
+}  // namespace volmar

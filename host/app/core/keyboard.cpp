@@ -1,0 +1,113 @@
+#include "host/app/core/keyboard.h"
+
+#include "host/app/core/key_codes.h"
+
+namespace volmar {
+
+KeyInput::~KeyInput() = default;
+
+Keyboard::Keyboard(KeyInput &input, std::function<uint32_t()> now)
+    : input_(input), now_(std::move(now)) {}
+
+KeyFilter Keyboard::SetFilter(KeyFilter filter) {
+  KeyFilter previous = filter_;
+  filter_ = filter;
+  return previous;
+}
+
+int32_t Keyboard::Post(uint32_t key) {
+  uint16_t code = static_cast<uint16_t>(key);
+  if (code == kKeyNone || code == 0) return 1;
+  if (posted_.size() >= kQueueLimit) return 0;
+  posted_.push_back(code);
+  return 1;
+}
+
+int32_t Keyboard::Delay(uint32_t key) {
+  uint16_t code = static_cast<uint16_t>(key);
+  if (code == kKeyNone || code == 0) return 1;
+  DelayedKey entry{code, now_() + kRedelayMilliseconds};
+  if (offeringDelayed_) {
+    offeringDelayed_ = false;
+    delayed_.push_front(entry);
+  } else {
+    if (delayed_.size() >= kQueueLimit) return 0;
+    delayed_.push_back(entry);
+  }
+  return 1;
+}
+
+uint32_t Keyboard::Pending() {
+  if (!posted_.empty()) return posted_.front();
+  if (!delayed_.empty()) return delayed_.front().key;
+  input_.Pump(false);
+  uint16_t key;
+  if (input_.Peek(key)) return key;
+  return kKeyNone;
+}
+
+bool Keyboard::TakeWaiting(uint16_t &key) {
+  if (!posted_.empty()) {
+    key = posted_.front();
+    posted_.pop_front();
+    return true;
+  }
+  if (!delayed_.empty() && static_cast<int32_t>(now_() - delayed_.front().due) >= 0) {
+    key = delayed_.front().key;
+    delayed_.pop_front();
+    offeringDelayed_ = true;
+    return true;
+  }
+  input_.Pump(false);
+  if (input_.Take(key)) {
+    if (onUserKey) onUserKey(key);
+    return true;
+  }
+  return false;
+}
+
+uint16_t Keyboard::Filter(uint16_t key) {
+  if (filter_ == nullptr) return key;
+  uint16_t result = static_cast<uint16_t>(filter_(key));
+  offeringDelayed_ = false;
+  return result;
+}
+
+uint32_t Keyboard::WaitTime() {
+  if (delayed_.empty()) return kIdleWaitMilliseconds;
+  int32_t left = static_cast<int32_t>(delayed_.front().due - now_());
+  if (left < 1) return 1;
+  return left < static_cast<int32_t>(kIdleWaitMilliseconds) ? static_cast<uint32_t>(left)
+                                                             : kIdleWaitMilliseconds;
+}
+
+uint32_t Keyboard::NextKey() {
+  offeringDelayed_ = false;
+  for (;;) {
+    if (input_.Aborted()) return kEndOfInput;
+    uint16_t key;
+    if (TakeWaiting(key)) {
+      uint16_t result = Filter(key);
+      if (result != kKeyNone) return result;
+      continue;
+    }
+    // Delayed keys count as waiting: the filter is asked for a key only
+    // when none waits at all.
+    if (delayed_.empty()) {
+      uint16_t result = kKeyNone;
+      for (int call = 0; call < kNoKeyCallsBeforeIdle && result == kKeyNone && posted_.empty() &&
+                         delayed_.empty();
+           ++call)
+        result = Filter(kKeyNone);
+      if (result != kKeyNone) return result;
+      if (!posted_.empty() || !delayed_.empty()) continue;
+      input_.Pump(true);
+      if (input_.Peek(key)) continue;
+      if (input_.Ended() && !(workPending && workPending())) return kEndOfInput;
+    }
+    if (beforeWait) beforeWait();
+    input_.Wait(WaitTime());
+  }
+}
+
+}  // namespace volmar

@@ -1,0 +1,96 @@
+// The host's key loop: where keys wait, and how each one passes the key
+// filter chain before the host processes it.
+//
+// Keys wait in three places, offered in this order:
+//   1. keys posted by plug-ins (HostPostKey), first in, first out;
+//   2. keys a filter handed back (HostDelayKey), offered again a little
+//      later, in the order they were handed back;
+//   3. keys the user typed (or the script gives).
+// NextKey offers the first waiting key to the installed filter; when no key
+// waits it calls the filter with 0xFFFF (so a plug-in can feed keys), a few
+// times over, since a plug-in may need more than one call to produce a key
+// (a macro byte may feed nothing); when still nothing waits the host is
+// idle and waits for input with a short timeout instead of spinning.  The filter answers with the key the host is to process, or
+// 0xFFFF when it consumed the key.
+#pragma once
+
+#include <stdint.h>
+
+#include <deque>
+#include <functional>
+
+#include "shell/host_api.h"
+
+namespace volmar {
+
+// Where the user's keys come from: the console, or a script.
+class KeyInput {
+ public:
+  virtual ~KeyInput();
+  // Moves what has arrived into the input's queue.  `quiet` says that the
+  // host has nothing else to do: no key waits and the filter fed none.
+  virtual void Pump(bool quiet) = 0;
+  virtual bool Peek(uint16_t &key) = 0;
+  virtual bool Take(uint16_t &key) = 0;
+  // Blocks until input may have arrived, at most `milliseconds`.
+  virtual void Wait(uint32_t milliseconds) = 0;
+  // True when no more input will come (a script that has run out).
+  virtual bool Ended() = 0;
+  // True when the host is to stop at once (a script over its time limit).
+  virtual bool Aborted() = 0;
+};
+
+class Keyboard {
+ public:
+  // `now` gives milliseconds (GetTickCount in the product).
+  Keyboard(KeyInput &input, std::function<uint32_t()> now);
+
+  // HostSetKeyFilter: installs `filter` and returns the one it replaces.
+  KeyFilter SetFilter(KeyFilter filter);
+  KeyFilter filter() const { return filter_; }
+
+  // HostPostKey: queues a key (its low 16 bits) to come back through the
+  // filter as if typed.  The no-key code is taken and dropped: it asks for
+  // nothing.  Returns 0 when the queue is full.
+  int32_t Post(uint32_t key);
+  // HostDelayKey: keeps a key to offer again a little later.  A key handed
+  // back while it was being offered again keeps its place at the front.
+  int32_t Delay(uint32_t key);
+  // HostKeyPending: the next waiting key, 0xFFFF only when none waits.
+  uint32_t Pending();
+
+  // The host's key loop: the next key the host is to process, or
+  // kEndOfInput when the input has ended and the host is idle.
+  uint32_t NextKey();
+
+  // Called before the loop blocks for input (to bring the screen up to date).
+  std::function<void()> beforeWait;
+  // Called with every key the user typed, before any filter sees it.
+  std::function<void(uint16_t)> onUserKey;
+  // True while plug-ins still have work under way (a macro file open): the
+  // loop then does not end when the input has ended.
+  std::function<bool()> workPending;
+
+  static constexpr size_t kQueueLimit = 4096;
+  static constexpr uint32_t kRedelayMilliseconds = 10;
+  static constexpr uint32_t kIdleWaitMilliseconds = 20;
+  static constexpr int kNoKeyCallsBeforeIdle = 32;
+
+ private:
+  struct DelayedKey {
+    uint16_t key;
+    uint32_t due;
+  };
+  bool TakeWaiting(uint16_t &key);
+  uint16_t Filter(uint16_t key);
+  uint32_t WaitTime();
+
+  KeyInput &input_;
+  std::function<uint32_t()> now_;
+  KeyFilter filter_ = nullptr;
+  std::deque<uint16_t> posted_;
+  std::deque<DelayedKey> delayed_;
+  bool offeringDelayed_ = false;  // a delayed key is being offered again
+};
+
+}  // namespace volmar

@@ -1,0 +1,52 @@
+#include "host/app/win32/host_files.h"
+
+#include <errno.h>
+#include <share.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+namespace volmar {
+
+HostFiles::~HostFiles() {
+  for (auto &entry : files_) fclose(entry.second);
+}
+
+// The modes the runtime takes: r, w or a, then any of + b t.
+static bool IsValidMode(const wchar_t *mode) {
+  if (mode == nullptr || (mode[0] != L'r' && mode[0] != L'w' && mode[0] != L'a')) return false;
+  size_t length = wcslen(mode);
+  if (length > 4) return false;
+  for (size_t i = 1; i < length; ++i)
+    if (wcschr(L"+bt", mode[i]) == nullptr) return false;
+  return true;
+}
+
+HostFile HostFiles::Open(const wchar_t *path, const wchar_t *mode, int32_t share) {
+  if (path == nullptr || !IsValidMode(mode)) {
+    errno = EINVAL;
+    _doserrno = 0;
+    return 0;
+  }
+  if (share != _SH_DENYRW && share != _SH_DENYWR && share != _SH_DENYRD && share != _SH_DENYNO)
+    share = _SH_DENYNO;
+  FILE *file = _wfsopen(path, mode, share);
+  if (file == nullptr) return 0;  // errno and _doserrno untouched from here on
+  HostFile handle = next_++;
+  files_[handle] = file;
+  return handle;
+}
+
+FILE *HostFiles::Get(HostFile file) const {
+  auto found = files_.find(file);
+  return found == files_.end() ? nullptr : found->second;
+}
+
+int32_t HostFiles::Close(HostFile file) {
+  auto found = files_.find(file);
+  if (found == files_.end()) return -1;
+  int result = fclose(found->second);
+  files_.erase(found);
+  return result;
+}
+
+}  // namespace volmar

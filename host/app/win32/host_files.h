@@ -1,0 +1,31 @@
+// The files the host opens for plug-ins, over the C runtime.  Handles are
+// small numbers never given out twice, so a stale or made-up handle finds
+// no file instead of another one.
+#pragma once
+
+#include <stdio.h>
+
+#include <map>
+
+#include "shell/host_api.h"
+
+namespace volmar {
+
+class HostFiles {
+ public:
+  ~HostFiles();
+  // HostFileOpenW: _wfsopen with the mode and the share flag (0x40 lets
+  // others read and write).  Mode "rt+" opens only a file that exists.  On
+  // failure returns 0 with errno and _doserrno as the runtime left them.
+  HostFile Open(const wchar_t *path, const wchar_t *mode, int32_t share);
+  FILE *Get(HostFile file) const;
+  // Closes the file and forgets the handle; -1 for an unknown handle.
+  int32_t Close(HostFile file);
+  size_t OpenCount() const { return files_.size(); }
+
+ private:
+  std::map<HostFile, FILE *> files_;
+  HostFile next_ = 1;
+};
+
+}  // namespace volmar

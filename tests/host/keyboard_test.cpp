@@ -1,0 +1,137 @@
+// The host's key loop: posted, delayed and typed keys through the filter.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/app/core/key_codes.h"
+#include "host/app/core/keyboard.h"
+#include "host_test_support.h"
+
+namespace volmar {
+namespace {
+
+using testing::TestClock;
+using testing::TestInput;
+
+// A scriptable filter: records every key it sees and runs the test's reaction.
+struct FilterLog {
+  std::vector<uint32_t> seen;
+  std::function<uint32_t(uint32_t)> react;
+} g_filter;
+
+uint32_t HOST_STDCALL RecordingFilter(uint32_t key) {
+  g_filter.seen.push_back(key);
+  return g_filter.react ? g_filter.react(key) : key;
+}
+
+class KeyboardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_filter = FilterLog{};
+    keyboard.SetFilter(&RecordingFilter);
+  }
+  TestClock clock;
+  TestInput input{clock};
+  Keyboard keyboard{input, std::ref(clock)};
+};
+
+TEST_F(KeyboardTest, SetFilterReturnsTheOneItReplaces) {
+  EXPECT_EQ(&RecordingFilter, keyboard.SetFilter(nullptr));
+  EXPECT_EQ(nullptr, keyboard.SetFilter(&RecordingFilter));
+}
+
+TEST_F(KeyboardTest, WithNoKeyWaitingTheFilterIsAskedAndItsPostedKeyComesBack) {
+  int fed = 0;
+  g_filter.react = [&](uint32_t key) -> uint32_t {
+    if (key == kKeyNone && fed++ == 0) keyboard.Post('a');
+    return key;
+  };
+  EXPECT_EQ('a', keyboard.NextKey());
+  EXPECT_EQ((std::vector<uint32_t>{kKeyNone, 'a'}), g_filter.seen);
+}
+
+TEST_F(KeyboardTest, PostedKeysComeBeforeTypedKeysInOrder) {
+  input.keys = {'x'};
+  keyboard.Post('a');
+  keyboard.Post(0xFFFF8700u);  // a 32-bit key: its low 16 bits count
+  EXPECT_EQ('a', keyboard.NextKey());
+  EXPECT_EQ(0x8700u, keyboard.NextKey());
+  EXPECT_EQ('x', keyboard.NextKey());
+}
+
+TEST_F(KeyboardTest, PostingTheNoKeyCodeAsksForNothing) {
+  EXPECT_EQ(1, keyboard.Post(0xFFFFFFFFu));
+  EXPECT_EQ(kKeyNone, keyboard.Pending());
+}
+
+TEST_F(KeyboardTest, AConsumedKeyIsNotProcessed) {
+  input.keys = {'a', 'b'};
+  g_filter.react = [](uint32_t key) -> uint32_t { return key == 'a' ? uint32_t{kKeyNone} : key; };
+  EXPECT_EQ('b', keyboard.NextKey());
+}
+
+TEST_F(KeyboardTest, PendingIsTheNoKeyCodeOnlyWhenNothingWaits) {
+  EXPECT_EQ(kKeyNone, keyboard.Pending());
+  input.keys = {'t'};
+  EXPECT_EQ('t', keyboard.Pending());
+  keyboard.Delay('d');
+  EXPECT_EQ('d', keyboard.Pending());
+  keyboard.Post('p');
+  EXPECT_EQ('p', keyboard.Pending());
+}
+
+// A pause in the filter: keys are handed back with HostDelayKey until the
+// clock reaches `until`, as the plug-in's pause does.
+TEST_F(KeyboardTest, DelayedKeysComeBackLaterInTheirOrder) {
+  const uint32_t until = clock.now + 100;
+  g_filter.react = [&](uint32_t key) -> uint32_t {
+    if (key != kKeyNone && clock.now < until) {
+      keyboard.Delay(key);
+      return kKeyNone;
+    }
+    return key;
+  };
+  keyboard.Post('1');
+  keyboard.Post('2');
+  input.keys = {'3'};
+  EXPECT_EQ('1', keyboard.NextKey());
+  EXPECT_GE(clock.now, until);
+  EXPECT_EQ('2', keyboard.NextKey());
+  EXPECT_EQ('3', keyboard.NextKey());
+  // While keys were held the filter was never asked for a key of its own.
+  for (uint32_t key : g_filter.seen) EXPECT_NE(kKeyNone, key);
+}
+
+TEST_F(KeyboardTest, TheInputEndsOnlyWhenTheHostIsIdle) {
+  input.keys.clear();
+  EXPECT_EQ(kEndOfInput, keyboard.NextKey());
+  EXPECT_EQ(std::vector<uint32_t>(Keyboard::kNoKeyCallsBeforeIdle, kKeyNone), g_filter.seen);
+  EXPECT_EQ(1, input.quietCalls);
+}
+
+TEST_F(KeyboardTest, AFilterThatNeedsSeveralCallsForAKeyIsNotIdle) {
+  int calls = 0;
+  g_filter.react = [&](uint32_t key) -> uint32_t {
+    if (key == kKeyNone && ++calls == 3) keyboard.Post('z');  // two bytes fed nothing
+    return key;
+  };
+  EXPECT_EQ('z', keyboard.NextKey());
+  EXPECT_EQ(0, input.quietCalls);
+}
+
+TEST_F(KeyboardTest, WorkUnderWayKeepsTheLoopGoingAfterTheInputEnded) {
+  int idle = 0;
+  keyboard.workPending = [&] { return ++idle < 3; };  // a macro that ends a little later
+  EXPECT_EQ(kEndOfInput, keyboard.NextKey());
+  EXPECT_EQ(3, idle);
+  EXPECT_EQ(2, input.waits);
+}
+
+TEST_F(KeyboardTest, WithoutAFilterKeysPassAsTheyAre) {
+  keyboard.SetFilter(nullptr);
+  input.keys = {kKeyF3};
+  EXPECT_EQ(kKeyF3, keyboard.NextKey());
+}
+
+}  // namespace
+}  // namespace volmar
