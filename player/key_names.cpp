@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <bit>
 
 #include "platform/platform.h"
 #include "player/player_texts.h"
@@ -55,6 +56,15 @@ void ShowNoMemoryMessage() {
   if (char *lineFeed = strchr(title, '\n')) *lineFeed = 0;
   HostMessage(kMessageId, title, kNoKeyTableMemory.c_str(), kErrorStyle);
 }
+
+// One step of the search in FindKeyName: the part of the window from
+// `window + half` on when that entry's code is not above `code`, else the
+// part before it.  A conditional move, not a branch.
+inline const KeyNameEntry *UpperHalfIfNotAbove(const KeyNameEntry *window, uint32_t half,
+                                               uint16_t code) {
+  return window[half].code <= code ? window + half : window;
+}
+static_assert(kKeyTableCapacity < 512, "FindKeyName halves windows of up to 256 entries");
 
 void SetFailed() {
   g_keyNames.state = kFailed;
@@ -162,19 +172,29 @@ void ReleaseKeyNameTable() {
 const char *FindKeyName(uint32_t key) {
   if (g_keyNames.state != kLoaded) return nullptr;
   uint16_t code = static_cast<uint16_t>(key);
-  // Binary search: this runs for every key the player hands to the host.
-  uint32_t low = 0;
-  uint32_t high = g_keyNames.count;
-  while (low < high) {
-    uint32_t middle = low + (high - low) / 2;
-    uint16_t candidate = g_keyNames.entries[middle].code;
-    if (candidate == code) return g_keyNames.entries[middle].name;
-    if (candidate < code)
-      low = middle + 1;
-    else
-      high = middle;
+  // Binary search, for every key the player hands to the host, without a
+  // branch per step.  It finds the last entry whose code is not above
+  // `code`.  With `width` the largest power of two not above the count, the
+  // first comparison picks the window of `width` entries (the lowest or the
+  // highest ones) that holds it; each further step halves the window with
+  // one comparison, until one entry is left.
+  const KeyNameEntry *entries = g_keyNames.entries;
+  uint32_t count = g_keyNames.count;
+  uint32_t width = std::bit_floor(count);
+  const KeyNameEntry *entry = UpperHalfIfNotAbove(entries, count - width, code);
+  // The halvings of that window, from its width down to one entry.
+  switch (std::countr_zero(width)) {
+    case 8: entry = UpperHalfIfNotAbove(entry, 128, code); [[fallthrough]];
+    case 7: entry = UpperHalfIfNotAbove(entry, 64, code); [[fallthrough]];
+    case 6: entry = UpperHalfIfNotAbove(entry, 32, code); [[fallthrough]];
+    case 5: entry = UpperHalfIfNotAbove(entry, 16, code); [[fallthrough]];
+    case 4: entry = UpperHalfIfNotAbove(entry, 8, code); [[fallthrough]];
+    case 3: entry = UpperHalfIfNotAbove(entry, 4, code); [[fallthrough]];
+    case 2: entry = UpperHalfIfNotAbove(entry, 2, code); [[fallthrough]];
+    case 1: entry = UpperHalfIfNotAbove(entry, 1, code); [[fallthrough]];
+    default: break;
   }
-  return nullptr;
+  return entry->code == code ? entry->name : nullptr;
 }
 
 uint32_t FindKeyCode(const char *word) {

@@ -22,11 +22,10 @@ constexpr int32_t kDateAndTime = 0x30;
 constexpr int32_t kHostTextEncoding = 1;
 constexpr int32_t kLogEncoding = 6;
 
-size_t FormatBounded(char *buffer, size_t size, const char *format, ...) {
-  va_list values;
-  va_start(values, format);
-  size_t length = FormatBoundedV(buffer, size, format, values);
-  va_end(values);
+// Copies the zero-terminated `text` to `buffer + length`; the new length.
+// The caller has room for it (a stamp text of at most 11 characters).
+size_t AppendText(char *buffer, size_t length, const char *text) {
+  while (*text != 0) buffer[length++] = *text++;
   return length;
 }
 
@@ -50,8 +49,13 @@ void WriteLogLine(const char *format, ...) {
   date[kStampTextSize - 1] = 0;
   time[kStampTextSize - 1] = 0;
 
+  // The stamp "<date>=<time> " (at most 24 characters) is put together by
+  // hand: formatting it would cost as much as the body itself.
   char line[kLogLineSize];
-  size_t length = FormatBounded(line, sizeof line, "%s=%s ", date, time);
+  size_t length = AppendText(line, 0, date);
+  line[length++] = '=';
+  length = AppendText(line, length, time);
+  line[length++] = ' ';
   va_list values;
   va_start(values, format);
   length += FormatBoundedV(line + length, sizeof line - length, format, values);
@@ -66,6 +70,8 @@ void WriteLogLine(const char *format, ...) {
 }
 
 void WriteKeyLine(int32_t key) {
+  // Without a log there is no line, and no name to look up for it.
+  if (g_player.logFile == 0) return;
   uint32_t code = static_cast<uint32_t>(key) & 0xFFFF;
   if (const char *name = FindKeyName(code)) {
     WriteLogLine(kLogNameFormat, name);
