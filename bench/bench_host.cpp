@@ -1,0 +1,196 @@
+// The benchmarks' fake host.  Everything it needs lives in static storage:
+// no heap, so that an allocation counted during a measurement is the
+// plug-in's own.
+#include "bench/bench_host.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "player/key_filter.h"
+#include "player/key_names.h"
+#include "start/start_form.h"
+
+namespace {
+
+// The host block of the key-name table: 300 entries of 16 bytes.
+alignas(16) unsigned char g_arena[bench::kKeyCount * 16];
+bool g_arenaInUse = false;
+
+// keys.h in memory and the read position of the open file.
+char g_keysText[bench::kKeyCount * 64];
+size_t g_keysLength = 0;
+size_t g_keysPosition = 0;
+
+uint16_t g_codes[bench::kKeyCount];
+char g_nameStore[bench::kKeyCount][14];
+const char *g_names[bench::kKeyCount];
+
+uint64_t g_sinkLines = 0;
+
+// A fixed pseudo-random sequence, so every run measures the same file.
+uint32_t g_seed = 12345;
+uint32_t NextRandom() {
+  g_seed = g_seed * 1103515245u + 12345u;
+  return g_seed >> 8;
+}
+
+// Key names as a keys.h spells them: a prefix, a key, a number.
+const char *const kPrefixes[] = {"", "SHIFT_", "CTRL_", "ALT_"};
+const char *const kKeys[] = {"F", "KP", "PGUP", "PGDN", "HOME", "END", "INS", "DEL", "UP", "DN"};
+
+void BuildKeysText() {
+  if (g_keysLength != 0) return;
+  static bool used[0x10000];
+  size_t length = 0;
+  length += static_cast<size_t>(snprintf(g_keysText, sizeof g_keysText,
+                                         "/* keys.h: key codes of the host */\n"));
+  for (int i = 0; i < bench::kKeyCount; ++i) {
+    uint16_t code;
+    do {
+      code = static_cast<uint16_t>(NextRandom() & 0xFFFF);
+    } while (code == 0 || used[code]);
+    used[code] = true;
+    g_codes[i] = code;
+    // Prefix, key and number together are unique: SHIFT_PGUP8 and the like.
+    snprintf(g_nameStore[i], sizeof g_nameStore[i], "%s%s%d", kPrefixes[i % 4],
+             kKeys[(i / 4) % 10], i / 40 + 1);
+    g_names[i] = g_nameStore[i];
+    const char *format = (i % 3 == 0) ? "#define %-13s %u\n" : "#define %-13s 0x%04X  /* key */\n";
+    length += static_cast<size_t>(
+        snprintf(g_keysText + length, sizeof g_keysText - length, format, g_names[i], code));
+  }
+  g_keysLength = length;
+}
+
+}  // namespace
+
+// ---- The host functions --------------------------------------------------
+
+extern "C" {
+
+uint32_t BenchHostGetFlags(void) { return 0; }
+int32_t BenchHostSetFlags(uint32_t, int32_t) { return 0; }
+int32_t BenchHostFileGetc(HostFile) { return 'a'; }
+uint32_t BenchHostConvertChar(int32_t byte, int32_t, int32_t) {
+  return static_cast<uint32_t>(byte) & 0xFF;
+}
+uint32_t BenchHostKeyPending(void) { return 0xFFFF; }
+int32_t BenchHostPostKey(uint32_t) { return 1; }
+int32_t BenchHostDelayKey(uint32_t, int32_t) { return 0; }
+int32_t BenchHostFileClose(HostFile) { return 0; }
+int32_t BenchHostFileRewind(HostFile) { return 0; }
+int32_t BenchHostAsk(const char *, const char *, uint32_t) { return 0; }
+int32_t BenchHostTypeText(const char *) { return 1; }
+int32_t BenchHostWaitScreen(void) { return 0; }
+
+void *BenchHostCalloc(uint32_t count, uint32_t size) {
+  if (g_arenaInUse || static_cast<uint64_t>(count) * size > sizeof g_arena) return nullptr;
+  memset(g_arena, 0, sizeof g_arena);
+  g_arenaInUse = true;
+  return g_arena;
+}
+void *BenchHostRealloc(void *block, uint32_t) { return block; }  // shrinks in place
+void BenchHostFree(void *) { g_arenaInUse = false; }
+
+int32_t BenchHostMakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *) {
+  if (capacity > 1) {
+    buffer[0] = u'K';
+    buffer[1] = 0;
+  }
+  return 0;
+}
+HostFile BenchHostFileOpenW(const HostWideChar *, const HostWideChar *, int32_t, int32_t,
+                            int32_t) {
+  g_keysPosition = 0;
+  return bench::kKeysHandle;
+}
+// fgets over keys.h in memory: up to size - 1 bytes, through the line feed.
+char *BenchHostFileGets(char *buffer, int32_t size, HostFile) {
+  if (g_keysPosition >= g_keysLength || size < 2) return nullptr;
+  int32_t stored = 0;
+  while (stored < size - 1 && g_keysPosition < g_keysLength) {
+    char c = g_keysText[g_keysPosition++];
+    buffer[stored++] = c;
+    if (c == '\n') break;
+  }
+  buffer[stored] = 0;
+  return buffer;
+}
+char *BenchHostCopyText(char *destination, const char *source, int32_t maxChars) {
+  int32_t i = 0;
+  for (; i < maxChars && source[i] != 0; ++i) destination[i] = source[i];
+  destination[i] = 0;
+  return destination;
+}
+
+int32_t BenchHostDateTimeText(char *date, char *time, int32_t) {
+  memcpy(date, "2026-12-07", 11);
+  memcpy(time, "10:11:12", 9);
+  return 0;
+}
+int32_t BenchHostConvertText(void *, int32_t, const void *, int32_t length, int32_t, int32_t) {
+  return length;
+}
+int32_t BenchHostFilePrintf(HostFile, const char *, ...) {
+  ++g_sinkLines;
+  return 0;
+}
+int32_t BenchHostFileFlush(HostFile) { return 0; }
+
+}  // extern "C"
+
+// ---- Set-up --------------------------------------------------------------
+
+namespace bench {
+
+void InstallHost() {
+  BuildKeysText();
+  if (KeyNameEntries() != nullptr) ReleaseKeyNameTable();
+  ResetKeyNameTable();
+  memset(&g_hostSlots, 0, sizeof g_hostSlots);
+  memset(&g_player, 0, sizeof g_player);
+  memset(&g_startForm, 0, sizeof g_startForm);
+  g_startForm.keyDelay = 100;
+  g_arenaInUse = false;
+
+  HostImportSlots &slots = g_hostSlots;
+  slots.HostGetFlags = BenchHostGetFlags;
+  slots.HostSetFlags = BenchHostSetFlags;
+  slots.HostFileGetc = BenchHostFileGetc;
+  slots.HostConvertChar = BenchHostConvertChar;
+  slots.HostKeyPending = BenchHostKeyPending;
+  slots.HostPostKey = BenchHostPostKey;
+  slots.HostDelayKey = BenchHostDelayKey;
+  slots.HostFileClose = BenchHostFileClose;
+  slots.HostFileRewind = BenchHostFileRewind;
+  slots.HostAsk = BenchHostAsk;
+  slots.HostTypeText = BenchHostTypeText;
+  slots.HostWaitScreen = BenchHostWaitScreen;
+  slots.HostCalloc = BenchHostCalloc;
+  slots.HostRealloc = BenchHostRealloc;
+  slots.HostFree = BenchHostFree;
+  slots.HostMakePathW = BenchHostMakePathW;
+  slots.HostFileOpenW = BenchHostFileOpenW;
+  slots.HostFileGets = BenchHostFileGets;
+  slots.HostCopyText = BenchHostCopyText;
+  slots.HostDateTimeText = BenchHostDateTimeText;
+  slots.HostConvertText = BenchHostConvertText;
+  slots.HostFilePrintf = BenchHostFilePrintf;
+  slots.HostFileFlush = BenchHostFileFlush;
+}
+
+void OpenMacro(bool log) {
+  g_player.macroFile = kMacroHandle;
+  g_player.logFile = log ? kLogHandle : 0;
+}
+
+const char *KeysText() { return g_keysText; }
+
+bool LoadKeys() { return LoadKeyNameTable() == 0 && KeyNameCount() == kKeyCount; }
+
+const uint16_t *KeyCodes() { return g_codes; }
+const char *const *KeyNames() { return g_names; }
+
+uint64_t SinkLines() { return g_sinkLines; }
+
+}  // namespace bench

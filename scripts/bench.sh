@@ -1,0 +1,74 @@
+#!/bin/sh
+# make bench: timings (Google Benchmark), instruction counts (callgrind),
+# heap allocations and stack use of the plug-in's hot paths, printed as one
+# table with the targets beside the figures.
+#
+#   scripts/bench.sh [native build dir]     (default build/native)
+#
+# The end-to-end figure under Wine needs the stand-in host's scripted mode
+# and the win32 build; without them the table says so.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build/native}
+case $build in /*) ;; *) build=$root/$build ;; esac
+jobs=${JOBS:-2}
+
+cmake --build "$build" -j "$jobs" --target plugin_bench plugin_callgrind_driver >/dev/null 2>&1 || {
+  echo "bench: the benchmarks are not built in $build (is Google Benchmark installed? make deps)" >&2
+  exit 1
+}
+bench=$build/bench
+work=$build/bench/results
+rm -rf "$work"
+mkdir -p "$work"
+
+# 1. Wall-clock timings with the allocation counts.
+echo "bench: Google Benchmark ..." >&2
+"$bench/plugin_bench" --benchmark_format=json --benchmark_min_time=0.2 >"$work/gbench.json"
+
+# 2. Instruction counts.  Collection is on only inside the measured plug-in
+#    function and off inside the fake host's functions; two runs of
+#    different lengths, so that one-time costs drop out of the difference.
+count() { # op function runs -> instructions collected
+  valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.$1.$3" \
+    --collect-atstart=no --toggle-collect="$2" --toggle-collect='BenchHost*' \
+    "$bench/plugin_callgrind_driver" "$1" "$3" >/dev/null 2>"$work/callgrind.$1.$3.log" || {
+    echo "bench: callgrind run of $1 failed:" >&2
+    cat "$work/callgrind.$1.$3.log" >&2
+    exit 1
+  }
+  sed -n 's/^summary: *//p;s/^totals: *//p' "$work/callgrind.$1.$3" | head -n 1
+}
+per_op() { # op function short long
+  short=$(count "$1" "$2" "$3")
+  long=$(count "$1" "$2" "$4")
+  echo "$1 $(( (long - short) / ($4 - $3) ))" >>"$work/counts.txt"
+}
+if command -v valgrind >/dev/null 2>&1; then
+  echo "bench: callgrind ..." >&2
+  per_op passthrough 'PluginKeyFilter' 100 1100
+  per_op step 'PluginKeyFilter' 100 1100
+  per_op steplogged 'PluginKeyFilter' 100 1100
+  per_op findname 'FindKeyName*' 100 1100
+  per_op findcode 'FindKeyCode*' 100 1100
+  per_op load 'LoadKeyNameTable*' 2 12
+  per_op logline 'WriteLogLine*' 100 1100
+else
+  echo "bench: valgrind is missing (make deps): no instruction counts" >&2
+fi
+
+# 3. Stack use from the call graph of the benchmarks' copy of the plug-in.
+python3 "$root/bench/stack_usage.py" "$bench/CMakeFiles/bench_plugin.dir" >"$work/stack.txt"
+
+# 4. End to end under Wine, when the stand-in host can type by script.
+if [ -x "$root/scripts/bench-e2e.sh" ]; then
+  echo "bench: end to end under Wine ..." >&2
+  "$root/scripts/bench-e2e.sh" >"$work/e2e.txt" 2>"$work/e2e.log" ||
+    echo "not done: the Wine run failed (see $work/e2e.log)" >"$work/e2e.txt"
+else
+  echo "not done: the stand-in host has no scripted typing mode yet" >"$work/e2e.txt"
+fi
+
+echo >&2
+python3 "$root/bench/report.py" "$work"
