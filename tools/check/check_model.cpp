@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tools/check/text_util.h"
+
 namespace check {
 
 SourceMap::SourceMap(const std::string &content) : content_(content) {
@@ -14,8 +16,11 @@ SourcePosition SourceMap::At(size_t offset) const {
   if (lineStarts_.empty()) return SourcePosition{1, 1};
   auto next = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
   size_t line = static_cast<size_t>(next - lineStarts_.begin());  // 1-based
-  return SourcePosition{static_cast<int>(line),
-                        static_cast<int>(offset - lineStarts_[line - 1] + 1)};
+  size_t start = lineStarts_[line - 1];
+  if (offset > content_.size()) offset = content_.size();
+  // Columns count characters as a person sees them in the line.
+  size_t column = FileCharacterCount(content_.substr(start, offset - start)) + 1;
+  return SourcePosition{static_cast<int>(line), static_cast<int>(column)};
 }
 
 std::string SourceMap::Line(int line) const {

@@ -12,7 +12,8 @@
 namespace check {
 
 // A place in a file, both counted from 1; 0 when the finding has no place.
-// Columns count bytes from the start of the line.
+// Columns count characters from the start of the line: a UTF-8 sequence is
+// one character, any other byte is one (a file in the host's 8-bit text).
 struct SourcePosition {
   int line = 0;
   int column = 0;

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "player/key_filter.h"
 #include "player/key_names.h"
 #include "start/settings.h"
@@ -45,6 +47,16 @@ void FreshPlugin() {
   memset(&g_startForm, 0, sizeof g_startForm);
 }
 
+// Findings in the order of their places in the file; those without a
+// place (the file as a whole) first.
+void SortByPlace(std::vector<Diagnostic> &diagnostics) {
+  std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                   [](const Diagnostic &a, const Diagnostic &b) {
+                     if (a.position.line != b.position.line) return a.position.line < b.position.line;
+                     return a.position.column < b.position.column;
+                   });
+}
+
 }  // namespace
 
 uint16_t DefaultKeyDelay() {
@@ -82,6 +94,8 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
   }
   ReleaseKeyNameTable();
   ResetKeyNameTable();
+  SortByPlace(result.keys.diagnostics);
+  for (MacroReport &m : result.macros) SortByPlace(m.diagnostics);
   return result;
 }
 

@@ -55,6 +55,7 @@ struct Word {
   int64_t start = -1;    // offset of the '['
   std::string bytes;     // its characters, as read
   bool closed = false;   // a ']' ended it
+  int64_t end = -1;      // offset of the last byte read for it, the ']' included
   bool cutByEnd = false; // the file ended inside it
   bool tooLong = false;  // a 20th character came before any ']'
 };
@@ -182,7 +183,7 @@ MacroReport MacroPlayer::Play() {
       stopAnswer_ = kAnswerYes;
       key = kShiftF11;
       Add(StreamKind::kUserShiftF11, lastCommandOffset_, kShiftF11, "",
-          "the user stops the endless loop");
+          "the user stops the repeating macro");
       ++report_.userActions;
     } else if (echoShiftF11_) {
       echoShiftF11_ = false;
@@ -253,6 +254,7 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
     switch (event.kind) {
       case HostEventKind::kGetc: {
         if (word.open && !word.closed && !word.cutByEnd && !word.tooLong) {
+          if (event.value >= 0) word.end = event.offset;
           if (event.value < 0) {
             word.cutByEnd = true;
           } else if (event.value == ']') {
@@ -275,6 +277,11 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
       case HostEventKind::kConvertChar:
         if (word.open) break;  // the byte behind a word that was too long
         converted = event.result;
+        // A character of several bytes stands where its first byte stands.
+        if (event.result != 0 && event.offset >= 0) {
+          itemOffset = event.offset;
+          lastItemOffset_ = event.offset;
+        }
         if (event.result == 0 && pass_ == 1 &&
             (event.note == DroppedChar::kControl || event.note == DroppedChar::kNoHostChar)) {
           std::string what = event.note == DroppedChar::kControl
@@ -359,7 +366,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   ++report_.commandsRun;
   lastCommandOffset_ = at;
   std::string effect;
-  for (const HostEvent *notice : notices) effect += "notice \"" + HostToUtf8(notice->text) + "\"; ";
+  for (const HostEvent *notice : notices)
+    effect += "notice \"" + Visible(HostToUtf8(notice->text)) + "\"; ";
   if (key == kShiftF11Command) {
     effect += "hands Shift+F11 to the host, which comes back as a stop question";
     echoShiftF11_ = true;
@@ -417,7 +425,7 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
     return;
   }
   if (word.bytes.find_first_of("\r\n") != std::string::npos) {
-    SourcePosition end = At(word.start + 1 + static_cast<int64_t>(word.bytes.size()));
+    SourcePosition end = At(word.end);
     Warn(word.start, "word-spans-lines",
          "the bracketed word runs over a line break to line " + std::to_string(end.line) +
              ": the line break belongs to the word, and \"" + Visible(shown) +

@@ -47,11 +47,14 @@ std::string Seconds(uint64_t milliseconds) {
 std::string Excerpt(const std::string &line, int column, const Palette &p) {
   std::string shown;
   std::string pad;
-  size_t byteColumn = column > 0 ? static_cast<size_t>(column - 1) : 0;
-  std::string before = FileBytesToUtf8(line.substr(0, byteColumn < line.size() ? byteColumn : line.size()));
-  for (char c : before) {
-    if ((static_cast<uint8_t>(c) & 0xC0) == 0x80) continue;
-    pad += c == '\t' ? '\t' : ' ';
+  // The caret stands under the column-th character; a tab above it stays
+  // a tab, so that the caret lines up however wide the terminal shows tabs.
+  std::string characters = FileBytesToUtf8(line);
+  int counted = 1;
+  for (size_t i = 0; i < characters.size() && counted < column; ++i) {
+    if ((static_cast<uint8_t>(characters[i]) & 0xC0) == 0x80) continue;
+    pad += characters[i] == '\t' ? '\t' : ' ';
+    ++counted;
   }
   for (char c : FileBytesToUtf8(line))
     shown += (static_cast<uint8_t>(c) < 0x20 && c != '\t') ? '?' : c;

@@ -72,6 +72,15 @@ std::string FileBytesToUtf8(const std::string &bytes) {
   return out;
 }
 
+size_t FileCharacterCount(const std::string &bytes) {
+  size_t count = 0;
+  for (size_t i = 0; i < bytes.size(); ++count) {
+    size_t length = static_cast<uint8_t>(bytes[i]) >= 0x80 ? Utf8SequenceAt(bytes, i) : 0;
+    i += length > 0 ? length : 1;
+  }
+  return count;
+}
+
 bool HasUtf8Sequence(const std::string &bytes) {
   for (size_t i = 0; i < bytes.size(); ++i)
     if (static_cast<uint8_t>(bytes[i]) >= 0x80 && Utf8SequenceAt(bytes, i) > 0) return true;

@@ -14,6 +14,9 @@ std::string HostToUtf8(const std::string &host);
 std::string FileBytesToUtf8(const std::string &bytes);
 // True when `bytes` hold at least one UTF-8 sequence of two or more bytes.
 bool HasUtf8Sequence(const std::string &bytes);
+// The number of characters in raw file bytes, read as FileBytesToUtf8 reads
+// them: a UTF-8 sequence is one character, any other byte one.
+size_t FileCharacterCount(const std::string &bytes);
 // The number of characters a UTF-8 text shows.
 size_t Utf8Length(const std::string &utf8);
 // Control characters shown as escapes (\t, \n, \r, \xNN); UTF-8 otherwise.

@@ -1,0 +1,91 @@
+# The command line of tastiro-check: exit statuses, JSON, the log, options.
+#   cmake -DTOOL=<tastiro-check> -DDATA=<tests/check/data> -DKEYS=<keys.h>
+#         -DWORK=<scratch folder> [-DRUNNER=<wine wrapper>] -P cli_test.cmake
+
+set(run ${TOOL})
+if(RUNNER)
+  set(run ${RUNNER} ${TOOL})
+endif()
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(expect_run name expected_status)
+  execute_process(COMMAND ${run} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "${name}: exit status ${status}, expected ${expected_status}\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_in name text pattern)
+  string(FIND "${text}" "${pattern}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${name}: no \"${pattern}\" in\n${text}")
+  endif()
+endfunction()
+
+# A clean macro: status 0 and nothing printed.
+expect_run("clean" 0 --keys ${KEYS} ${DATA}/clean.txt)
+if(NOT out STREQUAL "")
+  message(FATAL_ERROR "clean: printed\n${out}")
+endif()
+
+# Warnings: status 1, compiler-style lines with the hint.
+expect_run("warnings" 1 --keys ${KEYS} ${DATA}/warnings.txt)
+expect_in("warnings" "${out}" "warnings.txt:1:6: warning: [enter] is neither a command nor a key name")
+expect_in("warnings" "${out}" "  hint: did you mean [ENTER] (other letter case)?")
+expect_in("warnings" "${out}" "warnings.txt:2:1: warning: [RESTART] plays the macro again and again")
+expect_in("warnings" "${out}" "2 warnings, 0 errors")
+
+# A file that cannot be read: status 2, also beside warnings of another.
+expect_run("missing macro" 2 --keys ${KEYS} ${DATA}/warnings.txt ${WORK}/no-such-macro.txt)
+expect_in("missing macro" "${out}" "no-such-macro.txt: error: cannot read the macro")
+expect_run("missing keys" 2 ${DATA}/clean.txt)
+expect_in("missing keys" "${out}" "wtyczki/keys.h: error: cannot read the key definitions")
+
+# The default key definitions: wtyczki/keys.h in the current folder.
+file(MAKE_DIRECTORY ${WORK}/wtyczki)
+file(COPY_FILE ${KEYS} ${WORK}/wtyczki/keys.h)
+expect_run("default keys" 0 ${DATA}/clean.txt)
+
+# JSON: parses, and holds the findings and the dry run.
+expect_run("json" 1 --json --dry-run --delay 250 --keys ${KEYS} ${DATA}/warnings.txt)
+string(JSON status GET "${out}" exitStatus)
+string(JSON warnings GET "${out}" warnings)
+string(JSON id GET "${out}" macros 0 diagnostics 0 id)
+string(JSON line GET "${out}" macros 0 diagnostics 0 line)
+string(JSON column GET "${out}" macros 0 diagnostics 0 column)
+string(JSON kind GET "${out}" macros 0 stream 5 kind)
+string(JSON name GET "${out}" macros 0 stream 6 name)
+string(JSON least GET "${out}" macros 0 summary leastMillisecondsOnePass)
+if(NOT "${status}/${warnings}/${id}/${line}:${column}/${kind}/${name}/${least}" STREQUAL
+   "1/2/typed-as-text/1:6/text/RESTART/250")
+  message(FATAL_ERROR "json: ${status}/${warnings}/${id}/${line}:${column}/${kind}/${name}/${least}\n${out}")
+endif()
+
+# The dry run as text: items with their places, the count and the time.
+expect_run("dry run" 0 --dry-run --keys ${KEYS} ${DATA}/clean.txt)
+expect_in("dry run" "${out}" "  1:5       character  'ń'")
+expect_in("dry run" "${out}" "  1:13      key        [ENTER] 0x000D")
+expect_in("dry run" "${out}" "the user presses Enter")
+expect_in("dry run" "${out}" "least playback time: 3.400 s = 4 pauses of 100 ms + 1 DELAY (2000 ms) + WAITENTER notices (1000 ms)")
+
+# The log: the player's lines, stamped from --log-start on.
+expect_run("log" 0 --keys ${KEYS} --log ${WORK}/clean.log --log-start "2026-12-07 10:11:12"
+           ${DATA}/clean.txt)
+# (file(READ) drops carriage returns; the line ends are compared in hex.)
+file(READ ${WORK}/clean.log log)
+file(READ ${WORK}/clean.log log_hex HEX)
+expect_in("log" "${log}" "2026-12-07=10:11:12 {CHAR: ń}\n")
+expect_in("log" "${log}" "2026-12-07=10:11:14 {KOMUNIKAT: Naciśnij klawisz ENTER")
+string(HEX "{KOMUNIKAT: Zakończono pracę makra z pliku.}\r\n" last_line_hex)
+expect_in("log line ends" "${log_hex}" "${last_line_hex}")
+
+# Options it does not know, and values it cannot use.
+expect_run("bad option" 2 --frobnicate ${DATA}/clean.txt)
+expect_in("bad option" "${err}" "unknown option --frobnicate")
+expect_run("bad delay" 2 --delay 70000 ${DATA}/clean.txt)
+expect_run("help" 0 --help)
+expect_in("help" "${out}" "usage: tastiro-check")
