@@ -4,6 +4,7 @@
 #include "host/app/core/key_codes.h"
 #include "host/app/core/key_script.h"
 #include "host/app/core/message_box.h"
+#include "host/app/core/options.h"
 #include "host_test_support.h"
 
 namespace volmar {
@@ -74,6 +75,7 @@ TEST_F(BoxTest, ScriptedBoxesPrintTheirTextAndTakeTheScriptedAnswers) {
   std::string printed;
   ui.report = [&](const std::string &text) { printed += text; };
   ui.answers = {"yes", "dontshow"};
+  EXPECT_EQ(0, NoticeWithChoice(ui, "Wtyczka"));  // "yes" is not for a notice: left for the question
   EXPECT_EQ(kAnswerYes, AskBox(ui, "uwaga", "Czy chcesz zatrzyma\x8D?", kAskQuestion));
   EXPECT_EQ(1, NoticeWithChoice(ui, "Wtyczka"));
   EXPECT_EQ(kAnswerNo, AskBox(ui, "uwaga", "Znowu?", kAskQuestion));  // no answers left
@@ -120,6 +122,37 @@ TEST_F(BoxTest, ANoticeOffersNotToShowItAgain) {
   EXPECT_EQ(1, NoticeWithChoice(ui, "Wtyczka"));
   input.keys = {kKeyTab, kKeyEnter};
   EXPECT_EQ(1, NoticeWithChoice(ui, "Wtyczka"));
+}
+
+}  // namespace
+}  // namespace volmar
+
+namespace volmar {
+namespace {
+
+TEST(Options, ReadsTheSwitchesAndRefusesUnknownOnes) {
+  Options options;
+  std::string error;
+  ASSERT_TRUE(ParseOptions({u"--features", u"0x3", u"--withdraw", u"52249,35800", u"--refuse",
+                            u"Nie tym razem", u"--build-date", u"May 16 2023", u"--api-level", u"111",
+                            u"--keys", u"<F12>", u"--answers", u"yes,dontshow"},
+                           options, error))
+      << error;
+  EXPECT_EQ(3u, options.features);
+  EXPECT_EQ((std::vector<uint16_t>{52249, 35800}), options.withdraw);
+  EXPECT_EQ("Nie tym razem", options.refusal.value());
+  EXPECT_EQ("May 16 2023", options.buildDate.value());
+  EXPECT_EQ(111, options.apiLevel);
+  EXPECT_TRUE(options.scripted);
+  EXPECT_EQ((std::vector<std::string>{"yes", "dontshow"}), options.answers);
+
+  for (std::vector<std::u16string> bad : {std::vector<std::u16string>{u"--bogus"},
+                                          {u"--features"}, {u"--features", u"x"},
+                                          {u"--withdraw", u"0"}, {u"--timeout", u"0"}}) {
+    Options ignored;
+    EXPECT_FALSE(ParseOptions(bad, ignored, error));
+    EXPECT_FALSE(error.empty());
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 
 #include "host/app/core/key_codes.h"
 #include "host/app/core/text_codec.h"
@@ -102,28 +103,37 @@ std::string Lowered(const std::string &text) {
   return lowered;
 }
 
-// A scripted answer: a button's label, "yes"/"y"/"t" for Tak, "no"/"n" for
-// Nie, "dontshow"/"never" for the answer 1, or a number.
-int32_t AnswerFromToken(const BoxSpec &spec, const std::string &token) {
+// A scripted answer fits a box when it names one of its buttons (its label,
+// "yes"/"y"/"t" for Tak, "no"/"n" for Nie, "dontshow"/"never" for the
+// button answering 1) or is a number; an answer that does not fit is left
+// for a later box.
+std::optional<int32_t> AnswerFromToken(const BoxSpec &spec, const std::string &token) {
   std::string given = Lowered(token);
   if (given == "yes" || given == "y" || given == "t") given = "tak";
   if (given == "no" || given == "n") given = "nie";
   for (const BoxButton &button : spec.buttons)
     if (Lowered(button.label) == given) return button.answer;
-  if (given == "dontshow" || given == "never") return 1;
+  if (given == "dontshow" || given == "never")
+    for (const BoxButton &button : spec.buttons)
+      if (button.answer == 1) return 1;
   char *end = nullptr;
   long number = strtol(given.c_str(), &end, 0);
-  if (end != given.c_str() && *end == 0) return static_cast<int32_t>(number);
-  return spec.escapeAnswer;
+  if (!given.empty() && *end == 0) return static_cast<int32_t>(number);
+  return std::nullopt;
 }
 
 int32_t ScriptedAnswer(Ui &ui, const BoxSpec &spec) {
   std::string text = "== " + spec.kind + (spec.title.empty() ? "" : ": " + PlainUtf8(spec.title)) +
                      " ==\n" + PlainUtf8(spec.text) + "\n";
   int32_t answer = spec.escapeAnswer;
-  std::string given;
-  if (spec.buttons.size() == 1) answer = spec.buttons[0].answer;
-  else if (spec.buttons.size() > 1 && ui.TakeAnswer(given)) answer = AnswerFromToken(spec, given);
+  if (spec.buttons.size() == 1) {
+    answer = spec.buttons[0].answer;
+  } else if (spec.buttons.size() > 1 && !ui.answers.empty()) {
+    if (std::optional<int32_t> given = AnswerFromToken(spec, ui.answers.front())) {
+      answer = *given;
+      ui.answers.pop_front();
+    }
+  }
   for (const BoxButton &button : spec.buttons)
     if (button.answer == answer) text += "-> " + button.label + "\n";
   if (ui.report) ui.report(text);

@@ -40,10 +40,13 @@ bool ParseOptions(const std::vector<std::u16string> &args, Options &options, std
       options.help = true;
       continue;
     }
-    if (i + 1 >= args.size()) {
-      error = name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name;
-      return false;
-    }
+    static const char *const kWithValue[] = {"--features", "--build-date", "--api-level", "--refuse",
+                                              "--withdraw", "--keys", "--keys-file", "--answers",
+                                              "--timeout", "--ini"};
+    bool known = false;
+    for (const char *option : kWithValue) known = known || name == option;
+    if (!known) return fail("unknown argument " + name);
+    if (i + 1 >= args.size()) return fail(name + " needs a value");
     const std::u16string &wide = args[++i];
     std::string value = Utf16ToUtf8(wide);
     unsigned long number = 0;
@@ -78,9 +81,6 @@ bool ParseOptions(const std::vector<std::u16string> &args, Options &options, std
       options.timeoutSeconds = static_cast<uint32_t>(number);
     } else if (name == "--ini") {
       options.iniPath = wide;
-    } else {
-      error = "unknown argument " + name;
-      return false;
     }
   }
   return true;
@@ -96,7 +96,8 @@ std::string UsageText() {
          "                      <F3>, <F12>, <Enter>, <Alt+P>, and <Wait:MS>; then, once\n"
          "                      the host is idle, print the editor's text and exit\n"
          "  --keys-file FILE    the same, the keys read from FILE (UTF-8)\n"
-         "  --answers LIST      answers for questions, in order (yes,no,dontshow,...)\n"
+         "  --answers LIST      answers for the boxes that ask, in order: yes or no for\n"
+         "                      a question, dontshow or ok for a notice (yes,dontshow,no)\n"
          "  --timeout SECONDS   give up after SECONDS (default 120)\n"
          "\n"
          "What the host tells plug-ins (to see their diagnostics):\n"

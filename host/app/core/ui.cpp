@@ -57,11 +57,4 @@ bool Ui::TypeText(std::string_view hostText) {
   return base_ != nullptr && base_->TypeText(hostText);
 }
 
-bool Ui::TakeAnswer(std::string &answer) {
-  if (answers.empty()) return false;
-  answer = answers.front();
-  answers.pop_front();
-  return true;
-}
-
 }  // namespace volmar

@@ -63,10 +63,9 @@ class Ui {
   bool TypeText(std::string_view hostText);
 
   // Scripted mode: where texts are printed (UTF-8), and the answers for
-  // questions, first to last.
+  // the boxes that ask, first to last (message_box.h says which fit where).
   std::function<void(const std::string &)> report;
   std::deque<std::string> answers;
-  bool TakeAnswer(std::string &answer);
 
   static constexpr uint32_t kRedrawInterval = 40;
 

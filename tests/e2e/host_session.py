@@ -1,0 +1,204 @@
+#!/usr/bin/env python3
+"""A person's session with the stand-in host VOLMAR and the plug-in.
+
+The host runs under Wine in a tmux pane; keys are sent as a person presses
+them (tmux send-keys) and the screen is read back (capture-pane).  Every
+check is on what a person would see on the screen, or find in the files
+beside the host afterwards.
+
+    host_session.py --build BUILD_DIR --scenario NAME
+
+Scenarios: first_macro, stop_long_macro.
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+STAMP = re.compile(r"^\d{4}-\d{2}-\d{2}=\d{2}:\d{2}:\d{2} ")
+
+
+class Failure(Exception):
+    pass
+
+
+class Session:
+    """One host in one tmux pane on a private tmux server."""
+
+    def __init__(self, build, folder, name):
+        self.socket = "volmar-e2e-%s-%d" % (name, os.getpid())
+        self.folder = folder
+        command = ("cd %s/examples && LC_ALL=C.UTF-8 %s/wine-run.sh ../VOLMAR.exe; "
+                   "echo HOST-EXITED-$?; sleep 600" % (folder, build))
+        self.tmux("new-session", "-d", "-s", "host", "-x", "100", "-y", "30", command)
+
+    def tmux(self, *args):
+        return subprocess.run(["tmux", "-L", self.socket] + list(args), check=True,
+                              capture_output=True, text=True).stdout
+
+    def keys(self, *keys, pause=0.3):
+        for key in keys:
+            self.tmux("send-keys", "-t", "host", key)
+            time.sleep(pause)
+
+    def type(self, text):
+        self.tmux("send-keys", "-t", "host", "-l", text)
+        time.sleep(0.3)
+
+    def screen(self):
+        return self.tmux("capture-pane", "-p", "-t", "host")
+
+    def wait_for(self, *texts, timeout=60):
+        deadline = time.time() + timeout
+        while True:
+            screen = self.screen()
+            if all(text in screen for text in texts):
+                return screen
+            if time.time() > deadline:
+                missing = [text for text in texts if text not in screen]
+                raise Failure("not on screen: %r\n--- screen ---\n%s" % (missing, screen))
+            time.sleep(0.2)
+
+    def wait_gone(self, text, timeout=20):
+        deadline = time.time() + timeout
+        while text in self.screen():
+            if time.time() > deadline:
+                raise Failure("still on screen: %r\n%s" % (text, self.screen()))
+            time.sleep(0.2)
+
+    def close(self):
+        subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def lay_out(source, build, name, settings=None):
+    folder = os.path.join(build, "e2e", name)
+    shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([os.path.join(source, "scripts", "layout-host.sh"), build, folder], check=True)
+    if settings is not None:
+        with open(os.path.join(folder, "VOLMAR.ini"), "w") as ini:
+            ini.write(settings)
+    return folder
+
+
+def read(path):
+    with open(path, encoding="utf-8") as file:
+        return file.read()
+
+
+def first_macro(session, folder):
+    # The first activation shows the plug-in's one-time notice.
+    session.wait_for("Wtyczka 'Tastiromatika'",
+                     "Uruchomienie/zatrzymanie makra - klawisz Shift+F11", "Nie pokazuj więcej")
+    session.keys("Tab", "Enter")  # "do not show again"
+    session.wait_for("Wiersz 1, kolumna 1")
+    session.wait_gone("Nie pokazuj więcej")
+
+    # Shift+F11: the start form with its title, labels, buttons and note.
+    session.keys("S-F11")
+    session.wait_for("Tastiromatika ─", "F3 Plik", "Przerwa między klawiszami [ms]: 100",
+                     "F12 OK", "Zatrzymanie działającgo makra:  Shift+F11")
+
+    # F3 lists the macros of the folder; the third is chosen.
+    session.keys("F3")
+    session.wait_for("Wybierz plik (*.txt)", "petla.txt", "polecenia.txt", "powitanie.txt")
+    session.keys("Down", "Down", "Enter")
+    session.wait_gone("Wybierz plik")
+    session.wait_for("F3 Plik  powitanie.txt")
+
+    # Alt+K leads to the delay field; what is typed replaces its value.
+    session.keys("M-k")
+    session.type("50")
+    session.wait_for("Przerwa między klawiszami [ms]: 50 ")
+
+    # F12: the macro types into the editor and ends with its notice.
+    session.keys("F12")
+    screen = session.wait_for("Dzień dobry!", "Zażółć gęślą jaźń.",
+                              "To napisało makro z pliku powitanie.txt.",
+                              "Zakończono pracę makra z pliku.")
+    session.keys("Enter")
+    session.wait_gone("Zakończono pracę")
+    screen = session.wait_for("Wiersz 3, kolumna 49")
+    expect(screen.startswith("Dzień dobry!\nZażółć gęślą jaźń.\n        To napisało"),
+           "editor text:\n" + screen)
+
+    # The log beside the macro holds one stamped line per key, then the notice.
+    lines = read(os.path.join(folder, "examples", "powitanie.log")).splitlines()
+    expect(lines and all(STAMP.match(line) for line in lines), "unstamped log lines: %r" % lines)
+    bodies = [STAMP.sub("", line) for line in lines]
+    expect(bodies[:4] == ["{CHAR: D}", "{CHAR: z}", "{CHAR: i}", "{CHAR: e}"], "log: %r" % bodies)
+    for body in ["{CHAR: ń}", "[ENTER]", "{CHAR: ż}", "[TAB]"]:
+        expect(body in bodies, "%s not in the log: %r" % (body, bodies))
+    expect(bodies[-1] == "{KOMUNIKAT: Zakończono pracę makra z pliku.}", "last: %r" % bodies[-1])
+
+    # The settings remember the answer, the file and the delay.
+    settings = read(os.path.join(folder, "VOLMAR.ini"))
+    for line in ["Pytaj=1", "File=powitanie.txt", "Delay=50"]:
+        expect(line in settings, "%s not in VOLMAR.ini:\n%s" % (line, settings))
+
+    session.keys("F10")
+    session.wait_for("HOST-EXITED-0")
+
+
+def stop_long_macro(session, folder):
+    session.wait_for("Wiersz 1, kolumna 1")
+    expect("Nie pokazuj" not in session.screen(), "the notice came back")
+    session.keys("S-F11")
+    session.wait_for("F3 Plik")
+    session.type("petla.txt")
+    session.keys("F12")
+    # The macro goes round and round until it is stopped.
+    deadline = time.time() + 60
+    while session.screen().count("Ala ma kota, a kot ma Alę.") < 3:
+        expect(time.time() < deadline, "the loop does not type:\n" + session.screen())
+        time.sleep(0.2)
+    session.keys("S-F11")
+    session.wait_for("Czy chcesz zatrzymać aktualne makro?", "[ Tak ]", "[ Nie ]")
+    session.keys("t")
+    screen = session.wait_for("Zakończono pracę makra z pliku")
+    expect("Zakończono pracę makra z pliku." not in screen, "the stop notice has a full stop")
+    session.keys("Enter")
+    session.wait_gone("Zakończono pracę")
+    before = session.screen()
+    time.sleep(1.0)
+    expect(session.screen() == before, "typing went on after the stop")
+    session.keys("F10")
+    session.wait_for("HOST-EXITED-0")
+
+
+SCENARIOS = {
+    "first_macro": (first_macro, None),
+    "stop_long_macro": (stop_long_macro, "[MacroFormFile]\nPytaj=1\n"),
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
+    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    run, settings = SCENARIOS[args.scenario]
+    folder = lay_out(os.path.abspath(args.source), build, args.scenario, settings)
+    session = Session(build, folder, args.scenario)
+    try:
+        run(session, folder)
+    except Failure as failure:
+        print("FAILED: %s" % failure)
+        return 1
+    finally:
+        session.close()
+    print("passed: %s" % args.scenario)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

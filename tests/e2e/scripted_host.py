@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""The stand-in host in its scripted mode, and `make run` without a terminal.
+
+    scripted_host.py --build BUILD_DIR [--source SOURCE_DIR]
+
+Each case runs VOLMAR.exe under Wine with scripted keys and switches, and
+checks what it printed, its exit status and the files beside it.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+
+VERSION_MESSAGE = 'Moduł "tastiromatika.dll" i program występują w różnych wersjach!'
+
+# name, arguments, texts expected on standard error, on standard output, exit status
+CASES = [
+    ("macro with a wait for Enter and a halt",
+     ["--keys", "<Shift+F11>polecenia.txt<F12><Enter><Shift+F11>"],
+     ["Naciśnij klawisz ENTER, gdy skończysz\naby kontynuować makro",
+      "Makro zostało zatrzymane. Ponowne uruchomienie Shift+F11",
+      "Zakończono pracę makra z pliku.\n"],
+     ["Za chwilę makro poczeka na Enter.\nDziękuję! Teraz makro stanie aż do Shift+F11.\nKoniec pokazu.\n"],
+     0),
+    ("a long macro stopped with Shift+F11 and yes",
+     ["--keys", "<Shift+F11>petla.txt<F12><Wait:800><Shift+F11>", "--answers", "yes"],
+     ["Czy chcesz zatrzymać aktualne makro?\n-> Tak", "Zakończono pracę makra z pliku\n-> OK"],
+     ["Ala ma kota, a kot ma Alę. \nAla ma kota"],
+     0),
+    ("a macro file that is not there",
+     ["--keys", "<Shift+F11>nie-ma.txt<F12>"],
+     ["Błąd 2 (systemowy 2) przy ładowaniu makra z pliku 'nie-ma.txt'"], [], 1),
+    ("the host refuses the plug-in",
+     ["--refuse", "Nie tym razem", "--keys", ""],
+     ["== błąd: STOP!!! ==\nNie tym razem\n", "tastiromatika.dll: odrzuciła program"], [], 1),
+    ("features the host lacks",
+     ["--features", "3", "--keys", ""],
+     ["Program nie obsługuje cech 0x00000002,"], [], 1),
+    ("a host older than the plug-in",
+     ["--build-date", "May 16 2023", "--keys", ""], [VERSION_MESSAGE], [], 1),
+    ("another interface level",
+     ["--api-level", "113", "--keys", ""], [VERSION_MESSAGE], [], 1),
+    ("host functions withdrawn",
+     ["--withdraw", "52249,35800", "--api-level", "111", "--keys", ""],
+     ["funkcje o numerach 35800, 52249 z modułu głównego,\njednak moduł główny ich nie posiada."],
+     [], 1),
+    ("a key the script cannot name",
+     ["--keys", "<Shift+F13>"], ["unknown key <Shift+F13>"], [], 2),
+]
+
+
+def run_case(build, folder, case):
+    name, arguments, errors, outputs, status = case
+    shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([os.path.join(SOURCE, "scripts", "layout-host.sh"), build, folder], check=True)
+    done = subprocess.run([os.path.join(build, "wine-run.sh"), os.path.join(folder, "VOLMAR.exe")]
+                          + arguments + ["--timeout", "60"],
+                          cwd=os.path.join(folder, "examples"), capture_output=True,
+                          stdin=subprocess.DEVNULL, timeout=120)
+    stdout, stderr = done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+    problems = ["exit status %d, expected %d" % (done.returncode, status)] if done.returncode != status else []
+    problems += ["not on standard error: %r" % text for text in errors if text not in stderr]
+    problems += ["not on standard output: %r" % text for text in outputs if text not in stdout]
+    if problems:
+        print("FAILED: %s\n  %s\n--- stdout ---\n%s--- stderr ---\n%s" %
+              (name, "\n  ".join(problems), stdout, stderr))
+        return False
+    print("passed: %s" % name)
+    return True
+
+
+def make_run_without_terminal(build):
+    done = subprocess.run([os.path.join(SOURCE, "scripts", "run-host.sh"), build],
+                          capture_output=True, stdin=subprocess.DEVNULL, timeout=120)
+    out = done.stdout.decode("utf-8")
+    wanted = ["== Text typed into the editor ==\nDzień dobry!\nZażółć gęślą jaźń.\n"
+              "        To napisało makro z pliku powitanie.txt.\n",
+              "== examples/powitanie.log ==", "{CHAR: ń}", "[ENTER]",
+              "{KOMUNIKAT: Zakończono pracę makra z pliku.}"]
+    missing = [text for text in wanted if text not in out]
+    if done.returncode != 0 or missing:
+        print("FAILED: make run without a terminal (status %d), missing %r\n%s%s" %
+              (done.returncode, missing, out, done.stderr.decode("utf-8")))
+        return False
+    print("passed: make run without a terminal")
+    return True
+
+
+def main():
+    global SOURCE
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
+    args = parser.parse_args()
+    SOURCE = os.path.abspath(args.source)
+    build = os.path.abspath(args.build)
+    folder = os.path.join(build, "e2e", "scripted")
+    results = [run_case(build, folder, case) for case in CASES]
+    results.append(make_run_without_terminal(build))
+    return 0 if all(results) else 1
+
+
+SOURCE = None
+
+if __name__ == "__main__":
+    sys.exit(main())
