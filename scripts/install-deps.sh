@@ -9,7 +9,7 @@ packages="cmake ninja-build g++ make pkg-config
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32 libwine:i386
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  valgrind clang tmux zip python3 util-linux"
+  valgrind clang libclang-rt-dev tmux zip python3 util-linux"
 
 missing=""
 for package in $packages; do

@@ -1,0 +1,564 @@
+// The fuzz targets' host.  See fuzz_host.h.
+#include "fuzz/fuzz_host.h"
+
+#include <errno.h>
+#include <stdarg.h>
+#include <string.h>
+
+#include <algorithm>
+#include <set>
+
+#include "platform/platform.h"
+#include "platform/win_standin_control.h"
+#include "player/key_filter.h"
+#include "player/key_names.h"
+#include "shell/host_imports.h"
+#include "start/start_form.h"
+
+namespace fuzz {
+namespace {
+
+struct OpenFile {
+  bool open = false;
+  size_t position = 0;
+};
+
+struct HostState {
+  HostFiles files;
+  HostConduct conduct;
+  OpenFile macro, log, keys;
+  uint32_t flags = 0;            // the host's state word
+  std::set<void *> blocks;       // host memory the plug-in holds
+  int depth = 0;                 // 1 inside an outer filter call, 2 inside an inner one
+  StartFormRecord *formRecord = nullptr;  // while HostRunForm runs
+  uint32_t previousFilterAnswer = 0;      // what the previous filter last answered
+  HostRecord record;
+  bool traceCalls = false;  // FUZZ_TRACE=2: every outer call with the state after it
+};
+
+HostState g_host;
+FuzzInput g_noAnswers;
+
+FuzzInput &Answers() { return g_host.conduct.answers ? *g_host.conduct.answers : g_noAnswers; }
+
+// ---- Re-entry: the host's key loop calls the filter back -------------------
+
+uint32_t ChooseKey() {
+  switch (Answers().Byte() % 6) {
+    case 0: return 0xFFFF;
+    case 1: return 13;      // Enter
+    case 2: return 0x8700;  // Shift+F11
+    case 3: return 'x';
+    case 4: return 0x3D00;  // F3
+    default: return Answers().U32();
+  }
+}
+
+void InnerFilterCall(uint32_t key) {
+  FUZZ_CHECK(g_player.busy == 1, "the host's loop runs inside our work, busy must be set");
+  const PlayerState before = g_player;
+  ++g_host.depth;
+  ++g_host.record.innerCalls;
+  g_host.previousFilterAnswer = key;
+  uint32_t result = PluginKeyFilter(key) & 0xFFFF;
+  --g_host.depth;
+  // An inner call only passes its key on (after the previous filter) or
+  // holds it for the pause; it never starts, stops or resumes anything.
+  uint32_t passed = g_host.previousFilterAnswer & 0xFFFF;
+  FUZZ_CHECK(result == passed || result == 0xFFFF, "inner call gave %#x for %#x", result, passed);
+  FUZZ_CHECK(g_player.busy == 1, "an inner call cleared the busy flag");
+  FUZZ_CHECK(g_player.macroFile == before.macroFile && g_player.logFile == before.logFile &&
+                 g_player.waitMode == before.waitMode && g_player.pendingKey == before.pendingKey,
+             "an inner call changed the playback");
+}
+
+// Called by the host functions that run the host's key loop.
+void MaybeReenter() {
+  if (!g_host.conduct.reenter || g_host.depth != 1) return;
+  int calls = Answers().Byte() / 64;  // none for the quiet answers below 64
+  for (int i = 0; i < calls; ++i) InnerFilterCall(ChooseKey());
+}
+
+uint32_t HOST_STDCALL PreviousFilter(uint32_t key) {
+  // Mostly the key as it came; sometimes another one, or none.
+  uint32_t answer = Answers().OneIn(4) ? ChooseKey() : key;
+  g_host.previousFilterAnswer = answer;
+  return answer;
+}
+
+// ---- Files -----------------------------------------------------------------
+
+OpenFile *FileOf(HostFile handle) {
+  switch (handle) {
+    case kMacroHandle: return &g_host.macro;
+    case kLogHandle: return &g_host.log;
+    case kKeysHandle: return &g_host.keys;
+    default: return nullptr;
+  }
+}
+
+OpenFile &CheckOpen(HostFile handle, const char *what) {
+  OpenFile *file = FileOf(handle);
+  FUZZ_CHECK(file != nullptr && file->open, "%s on handle %u, which is not open", what, handle);
+  return *file;
+}
+
+size_t WideLength(const HostWideChar *text, size_t capacity) {
+  size_t length = 0;
+  while (length < capacity && text[length] != 0) ++length;
+  FUZZ_CHECK(length < capacity, "a wide path without its terminator");
+  return length;
+}
+
+bool EndsWith(const HostWideChar *path, const std::u16string &end) {
+  size_t length = WideLength(path, 260);
+  return length >= end.size() && std::u16string(path + length - end.size(), end.size()) == end;
+}
+
+int32_t FileFlush(HostFile file) {
+  FUZZ_CHECK(file == kLogHandle, "flush of a file other than the log");
+  CheckOpen(file, "HostFileFlush");
+  return 0;
+}
+
+int32_t FileGetc(HostFile file) {
+  FUZZ_CHECK(file == kMacroHandle, "HostFileGetc on a file other than the macro");
+  OpenFile &macro = CheckOpen(file, "HostFileGetc");
+  if (macro.position >= g_host.files.macro.size()) return -1;
+  return static_cast<unsigned char>(g_host.files.macro[macro.position++]);
+}
+
+int32_t FileRewind(HostFile file) {
+  FUZZ_CHECK(file == kMacroHandle, "HostFileRewind on a file other than the macro");
+  CheckOpen(file, "HostFileRewind").position = 0;
+  return 0;
+}
+
+// fgets: up to size - 1 bytes, through the line feed; NUL bytes as they are.
+char *FileGets(char *buffer, int32_t size, HostFile file) {
+  FUZZ_CHECK(file == kKeysHandle, "HostFileGets on a file other than keys.h");
+  FUZZ_CHECK(size == 256, "HostFileGets with %d bytes", size);
+  OpenFile &keys = CheckOpen(file, "HostFileGets");
+  const std::string &text = g_host.files.keys;
+  if (keys.position >= text.size()) return nullptr;
+  size_t room = std::min(static_cast<size_t>(size - 1), text.size() - keys.position);
+  const char *start = text.data() + keys.position;
+  const void *lineFeed = memchr(start, '\n', room);
+  size_t stored = lineFeed ? static_cast<const char *>(lineFeed) - start + 1 : room;
+  memcpy(buffer, start, stored);
+  buffer[stored] = 0;
+  keys.position += stored;
+  return buffer;
+}
+
+int32_t FileClose(HostFile file) {
+  CheckOpen(file, "HostFileClose").open = false;
+  return 0;
+}
+
+int32_t FileSeek(HostFile file, int32_t offset, int32_t origin) {
+  FUZZ_CHECK(file == kLogHandle && offset == 0 && origin == 2, "a seek other than the log's end");
+  CheckOpen(file, "HostFileSeek");
+  return 0;
+}
+
+HostFile FileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t share,
+                   int32_t zero, int32_t minusOne) {
+  FUZZ_CHECK(share == 0x40 && zero == 0 && minusOne == -1, "open with other arguments");
+  size_t modeLength = WideLength(mode, 4);
+  bool update = modeLength == 3;  // "rt+"
+  OpenFile *file = nullptr;
+  HostFile handle = 0;
+  bool exists = false;
+  if (path[0] == 0) {
+    exists = false;  // no path, no file
+  } else if (EndsWith(path, u"keys.h")) {
+    file = &g_host.keys, handle = kKeysHandle, exists = g_host.files.keysExist;
+  } else if (EndsWith(path, u".log")) {
+    FUZZ_CHECK(update, "the log opened without \"rt+\"");
+    file = &g_host.log, handle = kLogHandle, exists = g_host.files.logExists;
+  } else {
+    FUZZ_CHECK(!update, "a file other than the log opened for writing");
+    file = &g_host.macro, handle = kMacroHandle, exists = g_host.files.macroExists;
+  }
+  if (!exists || Answers().OneIn(32)) {
+    errno = ENOENT;
+    _doserrno = 2;
+    return 0;
+  }
+  // (Without HostFileClose the plug-in cannot close what it opened.)
+  FUZZ_CHECK(!file->open || g_hostSlots.HostFileClose == nullptr,
+             "file %u opened again while open", handle);
+  file->open = true;
+  file->position = 0;
+  return handle;
+}
+
+int32_t PathAddExtensionW(HostWideChar *path, int32_t capacity, const HostWideChar *extension) {
+  FUZZ_CHECK(capacity == 260, "HostPathAddExtensionW with capacity %d", capacity);
+  size_t length = WideLength(path, static_cast<size_t>(capacity));
+  size_t extra = WideLength(extension, 8);
+  if (length + extra + 1 > static_cast<size_t>(capacity)) {
+    // No room for the extension: no log path.  (Left unchanged, the path
+    // would name the macro itself, which the plug-in would then open as
+    // its log and append to.)
+    path[0] = 0;
+    return -1;
+  }
+  memcpy(path + length, extension, (extra + 1) * sizeof(HostWideChar));
+  return 0;
+}
+
+int32_t MakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *) {
+  FUZZ_CHECK(capacity == 260, "HostMakePathW with capacity %d", capacity);
+  const HostWideChar keys[] = u"K:\\VOLMAR\\wtyczki\\keys.h";
+  memcpy(buffer, keys, sizeof keys);
+  return 0;
+}
+
+// ---- Texts -------------------------------------------------------------------
+
+int32_t ConvertText(void *target, int32_t targetBytes, const void *source, int32_t length,
+                    int32_t from, int32_t to) {
+  FUZZ_CHECK(targetBytes > 0, "HostConvertText into %d bytes", targetBytes);
+  if (from == 1 && to == 6) {
+    // A log line, in place.
+    FUZZ_CHECK(target == source && targetBytes == 3078, "log line conversion out of place");
+    FUZZ_CHECK(length >= 0 && static_cast<size_t>(length) <= kLogLineChars,
+               "log line of %d characters", length);
+    g_host.record.lineConverted = false;
+    if (g_host.conduct.hostile && Answers().OneIn(8)) {
+      memset(target, 'X', static_cast<size_t>(targetBytes));  // no terminator left
+      g_host.record.lineConverted = true;
+    }
+    return length;
+  }
+  FUZZ_CHECK(from == 1 && to == 5 && length == -1, "conversion %d -> %d", from, to);
+  FUZZ_CHECK(targetBytes == 520, "macro path into %d bytes", targetBytes);
+  // The macro's wide path; a hostile host fills the buffer to its end.
+  HostWideChar *path = static_cast<HostWideChar *>(target);
+  if (g_host.conduct.hostile && Answers().OneIn(8)) {
+    for (int32_t i = 0; i < targetBytes / 2; ++i) path[i] = u'M';
+  } else {
+    const HostWideChar macro[] = u"M:\\makra\\m.txt";
+    memcpy(path, macro, sizeof macro);
+  }
+  return 0;
+}
+
+int32_t DateTimeText(char *date, char *time, int32_t flags) {
+  FUZZ_CHECK(flags == 0x30, "HostDateTimeText flags %#x", flags);
+  if (g_host.conduct.hostile && Answers().OneIn(8)) {
+    memset(date, '7', 12);  // all twelve bytes, no terminator
+    memset(time, '9', 12);
+    g_host.record.date.assign(11, '7');
+    g_host.record.time.assign(11, '9');
+  } else {
+    memcpy(date, "2026-12-07", 11);
+    memcpy(time, "10:11:12", 9);
+    g_host.record.date = "2026-12-07";
+    g_host.record.time = "10:11:12";
+  }
+  return 0;
+}
+
+char *CopyText(char *destination, const char *source, int32_t maxChars) {
+  FUZZ_CHECK(maxChars == 13, "HostCopyText of %d characters", maxChars);
+  int32_t i = 0;
+  for (; i < maxChars && source[i] != 0; ++i) destination[i] = source[i];
+  destination[i] = 0;
+  return destination;
+}
+
+int32_t PrepareText(char *text, int32_t size) {
+  FUZZ_CHECK(size == 258, "HostPrepareText of %d bytes", size);
+  (void)text;
+  return 0;
+}
+
+int32_t FilePrintf(HostFile file, const char *format, ...) {
+  FUZZ_CHECK(file == kLogHandle, "HostFilePrintf to a file other than the log");
+  CheckOpen(file, "HostFilePrintf");
+  FUZZ_CHECK(strcmp(format, "%s") == 0, "a log line written through a format of its own");
+  va_list values;
+  va_start(values, format);
+  const char *line = va_arg(values, const char *);
+  va_end(values);
+  size_t length = strlen(line);  // past the buffer, if the line is not terminated
+  FUZZ_CHECK(length <= kLogLineChars, "log line of %zu characters", length);
+  ++g_host.record.logLines;
+  g_host.record.lastLogLine.assign(line, length);
+  return static_cast<int32_t>(length);
+}
+
+// ---- Keys, questions, forms ---------------------------------------------------
+
+uint32_t GetFlags() { return g_host.flags; }
+
+int32_t SetFlags(uint32_t bits, int32_t on) {
+  FUZZ_CHECK(bits == 0x8000 && (on == 0 || on == 1), "HostSetFlags(%#x, %d)", bits, on);
+  if (on)
+    g_host.flags |= bits;
+  else
+    g_host.flags &= ~bits;
+  return 0;
+}
+
+int32_t DelayKey(uint32_t key, int32_t zero) {
+  FUZZ_CHECK((key & 0xFFFF) != 0xFFFF && zero == 0, "HostDelayKey(%#x, %d)", key, zero);
+  FUZZ_CHECK(g_host.depth >= 1, "a key held outside a filter call");
+  return 0;
+}
+
+uint32_t ConvertChar(int32_t byte, int32_t three, int32_t one) {
+  FUZZ_CHECK(byte >= 0 && byte <= 255 && three == 3 && one == 1, "HostConvertChar(%d, %d, %d)",
+             byte, three, one);
+  // Mostly the byte itself; sometimes any value, 0 and '[' included.
+  if (Answers().OneIn(8)) return Answers().U32();
+  return static_cast<uint32_t>(byte);
+}
+
+uint32_t KeyPending() { return Answers().OneIn(4) ? Answers().U32() : 0xFFFFu; }
+
+int32_t PostKey(uint32_t key) {
+  FUZZ_CHECK((key & 0xFFFF) != 0, "HostPostKey of key %#x", key);
+  FUZZ_CHECK(g_player.busy == 1, "a key posted outside the playback step");
+  ++g_host.record.postedKeys;
+  MaybeReenter();
+  return Answers().OneIn(4) ? 0 : 1;  // the host refuses one key in four
+}
+
+int32_t TypeText(const char *text) {
+  size_t length = strlen(text);
+  FUZZ_CHECK(length <= 19, "HostTypeText of %zu characters", length);
+  ++g_host.record.typedTexts;
+  MaybeReenter();
+  return 1;
+}
+
+int32_t Ask(const char *title, const char *text, uint32_t) {
+  FUZZ_CHECK(title != nullptr && text != nullptr, "HostAsk without a text");
+  MaybeReenter();
+  return Answers().OneIn(2) ? 0x5009 : static_cast<int32_t>(Answers().U32());
+}
+
+int32_t WaitScreen() {
+  MaybeReenter();
+  return 0;
+}
+
+int32_t PickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
+  FUZZ_CHECK(kind == 0x39 && one == 1 && strcmp(pattern, "*.txt") == 0, "HostPickFile call");
+  FUZZ_CHECK(buffer[0] == 0, "the picker does not start empty");
+  MaybeReenter();
+  if (Answers().OneIn(2)) return -1;
+  std::string name = Answers().Bytes(Answers().Byte() % 2 ? 257 : 12);
+  memcpy(buffer, name.data(), name.size());
+  buffer[name.size()] = 0;
+  return 0;
+}
+
+char *FormFieldBuffer(int32_t fieldId) {
+  FUZZ_CHECK(fieldId == 0x4101, "field %#x", fieldId);
+  return g_host.formRecord ? g_host.formRecord->fileName : nullptr;
+}
+
+int32_t FormRefreshField(int32_t) { return 0; }
+
+int32_t RunForm(const void *, int32_t mode, void *record, FieldCallback callback) {
+  FUZZ_CHECK(mode == 1 && record == &g_startForm && callback != nullptr, "HostRunForm call");
+  StartFormRecord *form = static_cast<StartFormRecord *>(record);
+  g_host.formRecord = form;
+  MaybeReenter();
+  // The user presses F3 (the picker) or other keys, edits the fields.
+  while (Answers().OneIn(3)) {
+    uint32_t event = Answers().OneIn(2) ? 1 : Answers().Byte();
+    callback(Answers().OneIn(2) ? 0x3D00 : ChooseKey(), event);
+  }
+  if (Answers().OneIn(4)) form->keyDelay = Answers().U16();
+  if (Answers().OneIn(8)) {
+    // A host that leaves the name field full, without its terminator.
+    std::string name = Answers().Bytes(sizeof form->fileName);
+    memcpy(form->fileName, name.data(), name.size());
+  }
+  g_host.formRecord = nullptr;
+  return Answers().OneIn(4) ? 0 : 0x5001;  // F12 confirms three times in four
+}
+
+int32_t Profile(int32_t operation, const char *, const char *, const char *, va_list) {
+  FUZZ_CHECK(operation == 9, "settings operation %d during playback", operation);
+  return 0;
+}
+
+// ---- Memory ------------------------------------------------------------------
+
+void *Calloc(uint32_t count, uint32_t size) {
+  FUZZ_CHECK(count == 300 && size == 16, "HostCalloc(%u, %u)", count, size);
+  if (Answers().OneIn(16)) return nullptr;
+  void *block = calloc(count, size);
+  g_host.blocks.insert(block);
+  return block;
+}
+
+void *Realloc(void *block, uint32_t size) {
+  FUZZ_CHECK(g_host.blocks.count(block) == 1, "HostRealloc of a block not ours");
+  FUZZ_CHECK(size > 0 && size % 16 == 0 && size < 300 * 16, "HostRealloc to %u bytes", size);
+  if (Answers().OneIn(8)) return nullptr;  // the old block stays
+  void *moved = realloc(block, size);
+  FUZZ_CHECK(moved != nullptr, "out of memory");
+  g_host.blocks.erase(block);
+  g_host.blocks.insert(moved);
+  return moved;
+}
+
+void Free(void *block) {
+  FUZZ_CHECK(g_host.blocks.erase(block) == 1, "HostFree of a block not ours");
+  free(block);
+}
+
+// ---- The rest: not on the player's paths ------------------------------------
+
+int32_t MessageF(int32_t, const char *, const char *, uint32_t, uint32_t, ...) { return 0; }
+int32_t Message(int32_t, const char *, const char *, uint32_t) { return 0; }
+int32_t ErrorMessageF(int32_t, int32_t, const char *, const HostWideChar *, uint32_t) {
+  return 0;
+}
+int32_t Zero() { return 0; }
+int32_t CheckPlugin(HostInstance, char *, int32_t) { return 0; }
+uint32_t DateNumber(const char *) { return 20261207; }
+KeyFilter SetKeyFilter(KeyFilter) { return nullptr; }
+int32_t ShowNotice(int32_t, int16_t *, int32_t, const char *) { return 0; }
+
+const HostImportSlots kSlots = {
+    .HostCheckPlugin = CheckPlugin,
+    .HostMessageF = MessageF,
+    .HostOrdinal40008 = Zero,
+    .HostOrdinal41611 = Zero,
+    .HostOrdinal41613 = Zero,
+    .HostOrdinal30005 = Zero,
+    .HostOrdinal38417 = Zero,
+    .HostFileFlush = FileFlush,
+    .HostDateNumber = DateNumber,
+    .HostConvertText = ConvertText,
+    .HostGetFlags = GetFlags,
+    .HostFileGets = FileGets,
+    .HostFileClose = FileClose,
+    .HostPathAddExtensionW = PathAddExtensionW,
+    .HostDelayKey = DelayKey,
+    .HostSetKeyFilter = SetKeyFilter,
+    .HostFormRefreshField = FormRefreshField,
+    .HostSetFlags = SetFlags,
+    .HostFileGetc = FileGetc,
+    .HostPrepareText = PrepareText,
+    .HostDateTimeText = DateTimeText,
+    .HostRunForm = RunForm,
+    .HostTypeText = TypeText,
+    .HostRealloc = Realloc,
+    .HostShowNotice = ShowNotice,
+    .HostFileSeek = FileSeek,
+    .HostApiLevel = Zero,
+    .HostKeyPending = KeyPending,
+    .HostMessage = Message,
+    .HostWaitScreen = WaitScreen,
+    .HostFileRewind = FileRewind,
+    .HostConvertChar = ConvertChar,
+    .HostAsk = Ask,
+    .HostMakePathW = MakePathW,
+    .HostPostKey = PostKey,
+    .HostFree = Free,
+    .HostFileOpenW = FileOpenW,
+    .HostCopyText = CopyText,
+    .HostErrorMessageF = ErrorMessageF,
+    .HostProfile = Profile,
+    .HostPickFile = PickFile,
+    .HostCalloc = Calloc,
+    .HostFormFieldBuffer = FormFieldBuffer,
+    .HostFilePrintf = FilePrintf,
+};
+
+}  // namespace
+
+void InstallHost(const HostFiles &files, const HostConduct &conduct) {
+  g_host.files = files;
+  g_host.conduct = conduct;
+  g_host.macro = g_host.log = g_host.keys = OpenFile();
+  g_host.flags = 0;
+  g_host.depth = 0;
+  g_host.formRecord = nullptr;
+  g_host.record = HostRecord();
+  const char *trace = getenv("FUZZ_TRACE");
+  g_host.traceCalls = trace != nullptr && trace[0] == '2';
+  standin::Reset();
+  memset(&g_player, 0, sizeof g_player);
+  memset(&g_startForm, 0, sizeof g_startForm);
+  ResetKeyNameTable();
+  g_hostSlots = kSlots;
+  if (Answers().OneIn(4)) g_player.previousFilter = PreviousFilter;
+  if (Answers().OneIn(4)) g_host.flags = 0x8000;
+}
+
+void EmptySlots(uint64_t mask) {
+  for (const HostImportEntry &entry : kHostImportTable)
+    if (mask >> (entry.position - 1) & 1) *entry.slot = nullptr;
+}
+
+void FinishHost() {
+  // FUZZ_TRACE=1 shows what each input made the plug-in do (for seeds).
+  if (getenv("FUZZ_TRACE") != nullptr)
+    fprintf(stderr, "  %llu keys posted, %llu texts typed, %llu log lines, %llu inner calls%s\n",
+            static_cast<unsigned long long>(g_host.record.postedKeys),
+            static_cast<unsigned long long>(g_host.record.typedTexts),
+            static_cast<unsigned long long>(g_host.record.logLines),
+            static_cast<unsigned long long>(g_host.record.innerCalls),
+            g_player.macroFile != 0 ? ", macro still open" : "");
+  ReleaseKeyNameTable();
+  // Without HostFree the table cannot go back; nothing else may be left.
+  if (g_hostSlots.HostFree != nullptr)
+    FUZZ_CHECK(g_host.blocks.empty(), "%zu host blocks left", g_host.blocks.size());
+  for (void *block : g_host.blocks) free(block);
+  g_host.blocks.clear();
+  ResetKeyNameTable();
+  if (g_hostSlots.HostFileClose != nullptr) {
+    FUZZ_CHECK(!g_host.keys.open, "keys.h left open");
+    FUZZ_CHECK(g_host.macro.open == (g_player.macroFile != 0), "macro file and player disagree");
+    FUZZ_CHECK(g_host.log.open == (g_player.logFile != 0), "log file and player disagree");
+  }
+}
+
+void OpenMacroAsStarted() {
+  g_host.macro.open = true;
+  g_player.macroFile = kMacroHandle;
+  if (g_host.files.logExists) {
+    g_host.log.open = true;
+    g_player.logFile = kLogHandle;
+  }
+}
+
+uint32_t OuterFilterCall(uint32_t key) {
+  uint32_t flagsBefore = g_host.flags;
+  g_host.depth = 1;
+  uint32_t result = PluginKeyFilter(key);
+  g_host.depth = 0;
+  if (g_host.traceCalls)
+    fprintf(stderr, "    key %#x -> %#x: macro %u log %u wait %d pending %#x pause %u+%u\n", key,
+            result, g_player.macroFile, g_player.logFile, g_player.waitMode,
+            static_cast<uint32_t>(g_player.pendingKey), g_player.pauseStart,
+            g_player.pauseLength);
+
+  FUZZ_CHECK(g_player.busy == 0, "busy flag left set");
+  FUZZ_CHECK(g_player.waitMode >= 0 && g_player.waitMode <= 2, "wait mode %d", g_player.waitMode);
+  FUZZ_CHECK(g_player.macroFile != 0 || g_player.waitMode == 0, "waiting with no macro open");
+  FUZZ_CHECK(g_player.macroFile != 0 || g_player.pendingKey == 0, "a key pending with no macro");
+  FUZZ_CHECK(g_player.macroFile != 0 || g_player.logFile == 0, "a log open without its macro");
+  if (g_hostSlots.HostGetFlags != nullptr && g_hostSlots.HostSetFlags != nullptr)
+    FUZZ_CHECK(g_host.flags == flagsBefore, "state word %#x, was %#x", g_host.flags, flagsBefore);
+  if (g_player.macroFile != 0) FUZZ_CHECK(g_host.macro.open, "the player holds a closed macro");
+  if (g_player.logFile != 0) FUZZ_CHECK(g_host.log.open, "the player holds a closed log");
+  return result;
+}
+
+const HostRecord &Record() { return g_host.record; }
+
+void ToggleHostStateBit() { g_host.flags ^= 0x8000; }
+
+}  // namespace fuzz
