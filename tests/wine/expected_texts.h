@@ -44,6 +44,8 @@ inline constexpr auto kMacroOpenError =
     ToHostText("Błąd %d (systemowy %d) przy ładowaniu makra z pliku '%s'\n\n");
 inline constexpr auto kKeysOpenError =
     ToHostText("Błąd %d (systemowy %d) ładowania definicji klawiszy z pliku '%s'\n\n");
+inline constexpr auto kNoKeyMemory = ToHostText("Brak pamięci na tablicę nazw klawiszy!");
+inline constexpr char kNoKeyMemoryTitle[] = "Wtyczka 'Tastiromatika'";  // the description's first line
 
 template <size_t N>
 std::string Text(const HostText<N> &text) {

@@ -4,6 +4,7 @@
 // scenario and ends with "N passed, M failed".
 //
 //   VOLMAR.exe <scenario> [--lack 41613,30005,38417] [--trace]
+//   VOLMAR.exe lacking-each [ORD,ORD,...]
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -31,6 +32,18 @@ static const Scenario kScenarios[] = {
     {"every-command", nullptr, RunEveryCommand},
     {"shared-macro", nullptr, RunSharedMacro},
     {"open-errors", nullptr, RunOpenErrors},
+    // Failing hosts: give "lacking-one" one ordinal with --lack (or none,
+    // for the full host); "lacking-each" runs it for every host function.
+    {"lacking-one", nullptr, RunLackingOne},
+    {"calloc-null", nullptr, RunCallocNull},
+    {"realloc-null", nullptr, RunReallocNull},
+    {"open-fail-keys", nullptr, RunOpenFailKeys},
+    {"open-fail-macro", nullptr, RunOpenFailMacro},
+    {"open-fail-log", nullptr, RunOpenFailLog},
+    {"refused-posts", nullptr, RunRefusedPosts},
+    {"log-write-fails", nullptr, RunLogWriteFails},
+    {"macro-1mb", nullptr, RunMegabyteMacro},
+    {"macro-random", nullptr, RunRandomMacro},
 };
 
 static RecordingHost g_recordingHost;
@@ -60,11 +73,17 @@ static bool WithdrawHostExports(HMODULE self, const std::vector<uint16_t> &ordin
 
 extern "C" int __cdecl VolmarMain(int argc, char **argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc >= 2 && strcmp(argv[1], "lacking-each") == 0) {
+    std::vector<uint16_t> only;
+    ParseOrdinals(argc >= 3 ? argv[2] : nullptr, &only);
+    return RunLackingEach(only);
+  }
   const Scenario *scenario = nullptr;
   for (const Scenario &candidate : kScenarios)
     if (argc >= 2 && strcmp(argv[1], candidate.name) == 0) scenario = &candidate;
   if (scenario == nullptr) {
-    printf("usage: VOLMAR.exe <scenario> [--lack ORD,ORD,...] [--trace]\nscenarios:");
+    printf("usage: VOLMAR.exe <scenario> [--lack ORD,ORD,...] [--trace]\n"
+           "       VOLMAR.exe lacking-each [ORD,ORD,...]\nscenarios:");
     for (const Scenario &candidate : kScenarios) printf(" %s", candidate.name);
     printf("\n");
     return 2;
@@ -88,7 +107,7 @@ extern "C" int __cdecl VolmarMain(int argc, char **argv) {
   // debug output reaches it at all.
   if (IsDebuggerPresent()) OutputDebugStringA("tastiro-probe\n");
 
-  ScenarioContext context{host, {}, self};
+  ScenarioContext context{host, {}, self, lacking};
   HMODULE plugin = LoadLibraryW(PluginPathBeside(self).c_str());
   if (!Check(plugin != nullptr, "the host loads wtyczki\\tastiromatika.dll")) {
     printf("     LoadLibrary error %lu\n", GetLastError());

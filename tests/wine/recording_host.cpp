@@ -1,11 +1,19 @@
 #include "tests/wine/recording_host.h"
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "shell/mazovia.h"
 #include "tests/wine/check.h"
 #include "tests/wine/stack_probe.h"
+
+// Records a call; in quiet mode only counts it, without building its text.
+#define NOTE(...)                 \
+  do {                            \
+    if (quiet) ++callCount;       \
+    else Note(__VA_ARGS__);       \
+  } while (0)
 
 // ---------------------------------------------------------------------------
 // Recording helpers
@@ -43,6 +51,12 @@ void RecordingHost::PrintCalls() const {
   for (const std::string &call : calls) printf("  %s\n", call.c_str());
 }
 
+int RecordingHost::OpenFileCount() const {
+  int open = 0;
+  for (FILE *file : files_) open += file != nullptr;
+  return open;
+}
+
 static const wchar_t *Wide(const HostWideChar *text) {
   return reinterpret_cast<const wchar_t *>(text);
 }
@@ -69,12 +83,12 @@ std::string MazoviaToUtf8(const std::string &text) {
 // Plug-in control
 // ---------------------------------------------------------------------------
 int32_t RecordingHost::HostQuery(int32_t what, int32_t value) {
-  Note(Format("HostQuery(%d, %d)", what, value));
+  NOTE(Format("HostQuery(%d, %d)", what, value));
   return what == 1 && value == 1 ? queryMask : 0;
 }
 
 int32_t RecordingHost::HostCheckPlugin(HostInstance instance, char *buffer, int32_t size) {
-  Note(Format("HostCheckPlugin(%s, %s, %d)", instance == pluginModule ? "plugin" : "other",
+  NOTE(Format("HostCheckPlugin(%s, %s, %d)", instance == pluginModule ? "plugin" : "other",
               buffer == nullptr ? "null" : "buffer", size));
   if (checkVerdict != 0 && buffer != nullptr && size > 0) {
     size_t length = checkExplanation.size() < static_cast<size_t>(size)
@@ -87,12 +101,12 @@ int32_t RecordingHost::HostCheckPlugin(HostInstance instance, char *buffer, int3
 }
 
 int32_t RecordingHost::HostApiLevel() {
-  Note("HostApiLevel()");
+  NOTE("HostApiLevel()");
   return apiLevel;
 }
 
 uint32_t RecordingHost::HostDateNumber(const char *date) {
-  Note("HostDateNumber(" + Quoted(date) + ")");
+  NOTE("HostDateNumber(" + Quoted(date) + ")");
   if (date == nullptr) return hostDate;
   static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
   char month[4] = {};
@@ -104,64 +118,71 @@ uint32_t RecordingHost::HostDateNumber(const char *date) {
 }
 
 KeyFilter RecordingHost::HostSetKeyFilter(KeyFilter filter) {
-  Note(Format("HostSetKeyFilter(%s)", filter == nullptr ? "null" : "filter"));
+  NOTE(Format("HostSetKeyFilter(%s)", filter == nullptr ? "null" : "filter"));
   KeyFilter previous = installedFilter;
   installedFilter = filter;
   return previous;
 }
 
-int32_t RecordingHost::HostOrdinal40008() { Note("HostOrdinal40008()"); return 0; }
-int32_t RecordingHost::HostOrdinal41611() { Note("HostOrdinal41611()"); return 0; }
-int32_t RecordingHost::HostOrdinal41613() { Note("HostOrdinal41613()"); return 0; }
-int32_t RecordingHost::HostOrdinal30005() { Note("HostOrdinal30005()"); return 0; }
-int32_t RecordingHost::HostOrdinal38417() { Note("HostOrdinal38417()"); return 0; }
+int32_t RecordingHost::HostOrdinal40008() { NOTE("HostOrdinal40008()"); return 0; }
+int32_t RecordingHost::HostOrdinal41611() { NOTE("HostOrdinal41611()"); return 0; }
+int32_t RecordingHost::HostOrdinal41613() { NOTE("HostOrdinal41613()"); return 0; }
+int32_t RecordingHost::HostOrdinal30005() { NOTE("HostOrdinal30005()"); return 0; }
+int32_t RecordingHost::HostOrdinal38417() { NOTE("HostOrdinal38417()"); return 0; }
 
 // ---------------------------------------------------------------------------
 // Keyboard
 // ---------------------------------------------------------------------------
 int32_t RecordingHost::HostPostKey(uint32_t key) {
-  Note(Format("HostPostKey(0x%X)", key));
+  NOTE(Format("HostPostKey(0x%X)", key));
+  ++postKeyCalls;
   ++posts_;
+  if (posts_ >= refuseFrom && posts_ < refuseFrom + refuseCount) return 0;
   for (int refused : refusedPosts)
     if (refused == posts_) return 0;
-  if ((key & 0xFFFF) != 0xFFFF) input.push_back(key & 0xFFFF);
+  if ((key & 0xFFFF) != 0xFFFF) {
+    input.push_back(key & 0xFFFF);
+    ++queuedKeys;
+  }
   return 1;
 }
 
 int32_t RecordingHost::HostTypeText(const char *text) {
-  Note("HostTypeText(" + Quoted(text) + ")");
+  NOTE("HostTypeText(" + Quoted(text) + ")");
+  ++typeTextCalls;
   return 0;
 }
 
 uint32_t RecordingHost::HostConvertChar(int32_t byte, int32_t three, int32_t one) {
-  Note(Format("HostConvertChar(0x%X, %d, %d)", byte, three, one));
+  NOTE(Format("HostConvertChar(0x%X, %d, %d)", byte, three, one));
   return static_cast<uint32_t>(byte) & 0xFF;
 }
 
 uint32_t RecordingHost::HostKeyPending() {
-  Note("HostKeyPending()");
+  NOTE("HostKeyPending()");
   return input.empty() ? 0xFFFFu : input.front();
 }
 
 int32_t RecordingHost::HostDelayKey(uint32_t key, int32_t zero) {
-  Note(Format("HostDelayKey(0x%X, %d)", key, zero));
+  NOTE(Format("HostDelayKey(0x%X, %d)", key, zero));
+  ++delayKeyCalls;
   input.push_front(key & 0xFFFF);
   return 0;
 }
 
 uint32_t RecordingHost::HostGetFlags() {
-  Note("HostGetFlags()");
+  NOTE("HostGetFlags()");
   return flags;
 }
 
 int32_t RecordingHost::HostSetFlags(uint32_t bits, int32_t on) {
-  Note(Format("HostSetFlags(0x%X, %d)", bits, on));
+  NOTE(Format("HostSetFlags(0x%X, %d)", bits, on));
   flags = on ? flags | bits : flags & ~bits;
   return 0;
 }
 
 int32_t RecordingHost::HostWaitScreen() {
-  Note("HostWaitScreen()");
+  NOTE("HostWaitScreen()");
   return 0;
 }
 
@@ -174,34 +195,47 @@ FILE *RecordingHost::File(HostFile file) const {
 
 HostFile RecordingHost::HostFileOpenW(const HostWideChar *path, const HostWideChar *mode,
                                       int32_t share, int32_t zero, int32_t minusOne) {
-  FILE *opened = _wfsopen(Wide(path), Wide(mode), share);
+  const OpenFault *fault = nullptr;
+  std::wstring name = Wide(path);
+  for (const OpenFault &candidate : openFaults)
+    if (name.size() >= candidate.suffix.size() &&
+        name.compare(name.size() - candidate.suffix.size(), std::wstring::npos,
+                     candidate.suffix) == 0)
+      fault = &candidate;
+  FILE *opened = fault == nullptr ? _wfsopen(Wide(path), Wide(mode), share) : nullptr;
   files_.push_back(opened);
   HostFile handle = opened != nullptr ? static_cast<HostFile>(files_.size()) : 0;
-  Note(Format("HostFileOpenW(%s, %s, 0x%X, %d, %d) -> %u", QuotedWide(Wide(path)).c_str(),
+  NOTE(Format("HostFileOpenW(%s, %s, 0x%X, %d, %d) -> %u", QuotedWide(Wide(path)).c_str(),
               QuotedWide(Wide(mode)).c_str(), share, zero, minusOne, handle));
+  if (fault != nullptr) {
+    // Set last, as the C runtime leaves them after a failed open: the
+    // plug-in shares this msvcrt and reads them from there.
+    errno = fault->error;
+    _doserrno = fault->systemError;
+  }
   return handle;
 }
 
 int32_t RecordingHost::HostFileGetc(HostFile file) {
-  Note(Format("HostFileGetc(%u)", file));
+  NOTE(Format("HostFileGetc(%u)", file));
   FILE *f = File(file);
   return f != nullptr ? fgetc(f) : -1;
 }
 
 char *RecordingHost::HostFileGets(char *buffer, int32_t size, HostFile file) {
-  Note(Format("HostFileGets(%d, %u)", size, file));
+  NOTE(Format("HostFileGets(%d, %u)", size, file));
   FILE *f = File(file);
   return f != nullptr ? fgets(buffer, size, f) : nullptr;
 }
 
 int32_t RecordingHost::HostFileSeek(HostFile file, int32_t offset, int32_t origin) {
-  Note(Format("HostFileSeek(%u, %d, %d)", file, offset, origin));
+  NOTE(Format("HostFileSeek(%u, %d, %d)", file, offset, origin));
   FILE *f = File(file);
   return f != nullptr ? fseek(f, offset, origin) : -1;
 }
 
 int32_t RecordingHost::HostFileRewind(HostFile file) {
-  Note(Format("HostFileRewind(%u)", file));
+  NOTE(Format("HostFileRewind(%u)", file));
   FILE *f = File(file);
   if (f == nullptr) return -1;
   rewind(f);
@@ -209,25 +243,39 @@ int32_t RecordingHost::HostFileRewind(HostFile file) {
 }
 
 int32_t RecordingHost::HostFilePrintf(HostFile file, const char *format, va_list values) {
+  ++filePrintfCalls;
   va_list copy;
   va_copy(copy, values);
-  char text[8192];
-  vsnprintf(text, sizeof text, format, copy);
-  text[sizeof text - 1] = 0;
+  if (quiet) {
+    ++callCount;
+    // The plug-in writes its lines through "%s": measure the line itself.
+    if (strcmp(format, "%s") == 0) {
+      size_t length = strlen(va_arg(copy, const char *));
+      if (length > longestLogLine) longestLogLine = length;
+    }
+  } else {
+    char text[8192];
+    vsnprintf(text, sizeof text, format, copy);
+    text[sizeof text - 1] = 0;
+    if (strlen(text) > longestLogLine) longestLogLine = strlen(text);
+    Note(Format("HostFilePrintf(%u, %s, ", file, Quoted(format).c_str()) + Quoted(text) + ")");
+  }
   va_end(copy);
-  Note(Format("HostFilePrintf(%u, %s, ", file, Quoted(format).c_str()) + Quoted(text) + ")");
+  if (filePrintfCalls >= printfFailFrom && filePrintfCalls < printfFailFrom + printfFailCount)
+    return -1;
   FILE *f = File(file);
   return f != nullptr ? vfprintf(f, format, values) : -1;
 }
 
 int32_t RecordingHost::HostFileFlush(HostFile file) {
-  Note(Format("HostFileFlush(%u)", file));
+  NOTE(Format("HostFileFlush(%u)", file));
   FILE *f = File(file);
+  if (flushFails) return -1;
   return f != nullptr ? fflush(f) : -1;
 }
 
 int32_t RecordingHost::HostFileClose(HostFile file) {
-  Note(Format("HostFileClose(%u)", file));
+  NOTE(Format("HostFileClose(%u)", file));
   FILE *f = File(file);
   if (f == nullptr) return -1;
   files_[file - 1] = nullptr;
@@ -248,13 +296,13 @@ static int32_t CopyWide(HostWideChar *buffer, int32_t capacity, const std::wstri
 
 int32_t RecordingHost::HostMakePathW(HostWideChar *buffer, int32_t capacity,
                                      const HostWideChar *relative) {
-  Note(Format("HostMakePathW(%d, ", capacity) + QuotedWide(Wide(relative)) + ")");
+  NOTE(Format("HostMakePathW(%d, ", capacity) + QuotedWide(Wide(relative)) + ")");
   return CopyWide(buffer, capacity, root + L"\\" + Wide(relative));
 }
 
 int32_t RecordingHost::HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
                                              const HostWideChar *extension) {
-  Note(Format("HostPathAddExtensionW(%s, %d, %s)", QuotedWide(Wide(path)).c_str(), capacity,
+  NOTE(Format("HostPathAddExtensionW(%s, %d, %s)", QuotedWide(Wide(path)).c_str(), capacity,
               QuotedWide(Wide(extension)).c_str()));
   std::wstring text = Wide(path);
   size_t name = text.find_last_of(L"\\/");
@@ -265,7 +313,7 @@ int32_t RecordingHost::HostPathAddExtensionW(HostWideChar *path, int32_t capacit
 
 int32_t RecordingHost::HostConvertText(void *target, int32_t targetBytes, const void *source,
                                        int32_t length, int32_t from, int32_t to) {
-  Note(Format("HostConvertText(%s, %d, %s, %d, %d, %d)", target == source ? "same" : "target",
+  NOTE(Format("HostConvertText(%s, %d, %s, %d, %d, %d)", target == source ? "same" : "target",
               targetBytes, Quoted(static_cast<const char *>(source)).c_str(), length, from, to));
   const char *bytes = static_cast<const char *>(source);
   std::string text(bytes, length < 0 ? strlen(bytes) : static_cast<size_t>(length));
@@ -285,7 +333,7 @@ int32_t RecordingHost::HostConvertText(void *target, int32_t targetBytes, const 
 }
 
 char *RecordingHost::HostCopyText(char *destination, const char *source, int32_t maxChars) {
-  Note("HostCopyText(" + Quoted(source) + Format(", %d)", maxChars));
+  NOTE("HostCopyText(" + Quoted(source) + Format(", %d)", maxChars));
   size_t length = strlen(source);
   if (length > static_cast<size_t>(maxChars)) length = static_cast<size_t>(maxChars);
   memcpy(destination, source, length);
@@ -294,12 +342,12 @@ char *RecordingHost::HostCopyText(char *destination, const char *source, int32_t
 }
 
 int32_t RecordingHost::HostPrepareText(char *text, int32_t size) {
-  Note("HostPrepareText(" + Quoted(text) + Format(", %d)", size));
+  NOTE("HostPrepareText(" + Quoted(text) + Format(", %d)", size));
   return 0;
 }
 
 int32_t RecordingHost::HostDateTimeText(char *date, char *time, int32_t flags) {
-  Note(Format("HostDateTimeText(0x%X)", flags));
+  NOTE(Format("HostDateTimeText(0x%X)", flags));
   strcpy(date, "2024-05-17");
   strcpy(time, "12:34:56");
   return 0;
@@ -309,17 +357,32 @@ int32_t RecordingHost::HostDateTimeText(char *date, char *time, int32_t flags) {
 // Memory
 // ---------------------------------------------------------------------------
 void *RecordingHost::HostCalloc(uint32_t count, uint32_t size) {
-  Note(Format("HostCalloc(%u, %u)", count, size));
-  return calloc(count, size);
+  NOTE(Format("HostCalloc(%u, %u)", count, size) + (callocFails ? " -> null" : ""));
+  if (callocFails) return nullptr;
+  void *block = calloc(count, size);
+  if (block != nullptr) liveBlocks[block] = count * size;
+  return block;
 }
 
 void *RecordingHost::HostRealloc(void *block, uint32_t size) {
-  Note(Format("HostRealloc(%s, %u)", block == nullptr ? "null" : "block", size));
-  return realloc(block, size);
+  NOTE(Format("HostRealloc(%s, %u)", block == nullptr ? "null" : "block", size) +
+       (reallocFails ? " -> null" : ""));
+  if (block != nullptr && liveBlocks.count(block) == 0) ++strayFrees;
+  if (reallocFails) return nullptr;
+  void *moved = realloc(block, size);
+  if (moved != nullptr) {
+    liveBlocks.erase(block);
+    liveBlocks[moved] = size;
+  }
+  return moved;
 }
 
 void RecordingHost::HostFree(void *block) {
-  Note(Format("HostFree(%s)", block == nullptr ? "null" : "block"));
+  NOTE(Format("HostFree(%s)", block == nullptr ? "null" : "block"));
+  if (block != nullptr && liveBlocks.erase(block) == 0) {
+    ++strayFrees;  // not ours to free: left alone
+    return;
+  }
   free(block);
 }
 
@@ -332,7 +395,7 @@ int32_t RecordingHost::HostMessageF(int32_t id, const char *title, const char *f
   vsnprintf(text, sizeof text, format, values);
   text[sizeof text - 1] = 0;
   shownMessages.push_back(text);
-  Note(Format("HostMessageF(%d, %s, %s, 0x%X, 0x%X) -> ", id, Quoted(title).c_str(),
+  NOTE(Format("HostMessageF(%d, %s, %s, 0x%X, 0x%X) -> ", id, Quoted(title).c_str(),
               Quoted(format).c_str(), style, style2) +
        Quoted(text));
   return 0;
@@ -340,20 +403,21 @@ int32_t RecordingHost::HostMessageF(int32_t id, const char *title, const char *f
 
 int32_t RecordingHost::HostMessage(int32_t id, const char *title, const char *text,
                                    uint32_t style) {
-  Note(Format("HostMessage(%d, %s, %s, 0x%X)", id, Quoted(title).c_str(), Quoted(text).c_str(),
+  NOTE(Format("HostMessage(%d, %s, %s, 0x%X)", id, Quoted(title).c_str(), Quoted(text).c_str(),
               style));
   return 0;
 }
 
 int32_t RecordingHost::HostErrorMessageF(int32_t err, int32_t systemErr, const char *format,
                                          const HostWideChar *argument, uint32_t style) {
-  Note(Format("HostErrorMessageF(%d, %d, %s, %s, 0x%X)", err, systemErr, Quoted(format).c_str(),
+  NOTE(Format("HostErrorMessageF(%d, %d, %s, %s, 0x%X)", err, systemErr, Quoted(format).c_str(),
               QuotedWide(Wide(argument)).c_str(), style));
   return 0;
 }
 
 int32_t RecordingHost::HostAsk(const char *title, const char *text, uint32_t flags) {
-  Note(Format("HostAsk(%s, %s, 0x%X)", Quoted(title).c_str(), Quoted(text).c_str(), flags));
+  NOTE(Format("HostAsk(%s, %s, 0x%X)", Quoted(title).c_str(), Quoted(text).c_str(), flags));
+  ++askCalls;
   if (flags != 0x26006 || questionAnswers.empty()) return 0;
   int32_t answer = questionAnswers.front();
   questionAnswers.pop_front();
@@ -362,7 +426,7 @@ int32_t RecordingHost::HostAsk(const char *title, const char *text, uint32_t fla
 
 int32_t RecordingHost::HostShowNotice(int32_t id, int16_t *answer, int32_t zero,
                                       const char *text) {
-  Note(Format("HostShowNotice(%d, answer, %d, %s)", id, zero, Quoted(text).c_str()));
+  NOTE(Format("HostShowNotice(%d, answer, %d, %s)", id, zero, Quoted(text).c_str()));
   if (answer != nullptr) *answer = noticeAnswer;
   return 0;
 }
@@ -372,7 +436,7 @@ int32_t RecordingHost::HostShowNotice(int32_t id, int16_t *answer, int32_t zero,
 // ---------------------------------------------------------------------------
 int32_t RecordingHost::HostRunForm(const void *formTemplate, int32_t mode, void *record,
                                    FieldCallback callback) {
-  Note(Format("HostRunForm(%s, %d, %s, %s)", formTemplate == nullptr ? "null" : "template", mode,
+  NOTE(Format("HostRunForm(%s, %d, %s, %s)", formTemplate == nullptr ? "null" : "template", mode,
               record == nullptr ? "null" : "record", callback == nullptr ? "null" : "callback"));
   if (record == nullptr || forms.empty()) return 0x001B;
   FormScript script = forms.front();
@@ -405,7 +469,7 @@ int32_t RecordingHost::HostRunForm(const void *formTemplate, int32_t mode, void 
 }
 
 int32_t RecordingHost::HostPickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
-  Note(Format("HostPickFile(0x%X, %s, %s, %d)", kind,
+  NOTE(Format("HostPickFile(0x%X, %s, %s, %d)", kind,
               buffer == nullptr ? "null" : Quoted(buffer).c_str(), Quoted(pattern).c_str(), one));
   if (pickedName_.empty() || buffer == nullptr) return -1;
   strncpy(buffer, pickedName_.c_str(), 257);
@@ -414,12 +478,12 @@ int32_t RecordingHost::HostPickFile(int32_t kind, char *buffer, const char *patt
 }
 
 char *RecordingHost::HostFormFieldBuffer(int32_t fieldId) {
-  Note(Format("HostFormFieldBuffer(0x%X)", fieldId));
+  NOTE(Format("HostFormFieldBuffer(0x%X)", fieldId));
   return formRunning_ && fieldId == 0x4101 ? fieldBuffer_ : nullptr;
 }
 
 int32_t RecordingHost::HostFormRefreshField(int32_t fieldId) {
-  Note(Format("HostFormRefreshField(0x%X)", fieldId));
+  NOTE(Format("HostFormRefreshField(0x%X)", fieldId));
   return 0;
 }
 
@@ -457,6 +521,6 @@ int32_t RecordingHost::HostProfile(int32_t operation, const char *section, const
     call += ", " + Quoted(value);
     settings[key] = value;
   }
-  Note(call + Format(") -> %d", result));
+  NOTE(call + Format(") -> %d", result));
   return result;
 }

@@ -15,6 +15,8 @@
 //     (0 when empty) and every other call with 0.
 //   - HostPostKey puts the key at the back of the input queue (0xFFFF is
 //     no key and is not queued); HostDelayKey puts it back at the front.
+//   - Faults on demand: allocations that give null, opens that fail with a
+//     chosen errno and _doserrno, keys refused, log writes that fail.
 #pragma once
 
 #include <stdint.h>
@@ -58,6 +60,29 @@ class RecordingHost : public HostBackend {
   };
   std::deque<FormScript> forms;
 
+  // ---- Faults ----------------------------------------------------------------
+  bool callocFails = false;   // HostCalloc gives null
+  bool reallocFails = false;  // HostRealloc gives null and leaves the block as it was
+  // HostFileOpenW fails for a path that ends with `suffix` and leaves errno
+  // and _doserrno as given.
+  struct OpenFault {
+    std::wstring suffix;
+    int error;
+    unsigned long systemError;
+  };
+  std::vector<OpenFault> openFaults;
+  // HostPostKey calls number refuseFrom to refuseFrom + refuseCount - 1
+  // (counted from 1) refuse their key, besides those in refusedPosts.
+  int refuseFrom = 0;
+  int refuseCount = 0;
+  // HostFilePrintf calls (counted from 1) that write nothing and fail.
+  int printfFailFrom = 0;
+  int printfFailCount = 0;
+  bool flushFails = false;  // HostFileFlush fails and flushes nothing
+
+  // Long macros: every call is counted, none is recorded (no texts built).
+  bool quiet = false;
+
   // ---- What happened ---------------------------------------------------------
   std::vector<std::string> calls;        // "HostPostKey(0x41)", in order
   std::vector<std::string> shownMessages;  // HostMessageF, formatted host text
@@ -65,14 +90,29 @@ class RecordingHost : public HostBackend {
   std::vector<uint32_t> processed;       // keys the key filter let through
   int32_t fieldCallbackShift = 0;        // stack shift of the last field callback call
   int32_t fieldCallbackResult = 0;
+  size_t callCount = 0;  // host calls made, recorded or not
+  int postKeyCalls = 0;
+  int queuedKeys = 0;  // keys HostPostKey took and queued
+  int delayKeyCalls = 0;
+  int typeTextCalls = 0;
+  int askCalls = 0;
+  int filePrintfCalls = 0;
+  size_t longestLogLine = 0;               // of the texts HostFilePrintf was given
+  std::map<void *, uint32_t> liveBlocks;   // host memory handed out and not freed, with its size
+  int strayFrees = 0;                      // HostFree or HostRealloc of a block not handed out
 
   // Records one call.  Texts in arguments should go through Quoted().
-  void Note(const std::string &call) { calls.push_back(call); }
+  void Note(const std::string &call) {
+    ++callCount;
+    if (!quiet) calls.push_back(call);
+  }
   // The calls whose names start with one of `names` ("HostPostKey", ...).
   std::vector<std::string> CallsOf(const std::vector<std::string> &names) const;
   static std::string Quoted(const char *text);
   static std::string QuotedWide(const wchar_t *text);
   void PrintCalls() const;
+  // Files that the plug-in opened through the host and has not closed.
+  int OpenFileCount() const;
 
   int32_t HostQuery(int32_t what, int32_t value) override;
   int32_t HostCheckPlugin(HostInstance instance, char *buffer, int32_t size) override;

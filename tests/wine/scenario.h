@@ -15,6 +15,7 @@ struct ScenarioContext {
   RecordingHost &host;
   PluginExports plugin;  // loaded from wtyczki\tastiromatika.dll beside the host
   HMODULE self;          // the test host, VOLMAR.dll
+  std::vector<uint16_t> lacking;  // the host ordinals withdrawn before the load
 };
 
 typedef void (*ScenarioFn)(ScenarioContext &context);
@@ -39,6 +40,23 @@ void RunFormMacro(ScenarioContext &context);
 void RunEveryCommand(ScenarioContext &context);
 void RunSharedMacro(ScenarioContext &context);
 void RunOpenErrors(ScenarioContext &context);
+void RunLackingOne(ScenarioContext &context);
+void RunCallocNull(ScenarioContext &context);
+void RunReallocNull(ScenarioContext &context);
+void RunOpenFailKeys(ScenarioContext &context);
+void RunOpenFailMacro(ScenarioContext &context);
+void RunOpenFailLog(ScenarioContext &context);
+void RunRefusedPosts(ScenarioContext &context);
+void RunLogWriteFails(ScenarioContext &context);
+void RunMegabyteMacro(ScenarioContext &context);
+void RunRandomMacro(ScenarioContext &context);
+
+// Not a scenario of one host but a driver: runs "VOLMAR.exe lacking-one"
+// once with nothing withdrawn and once for each of the 44 host functions,
+// each in a process and work folder of its own, and checks that every run
+// ends cleanly with all its checks passed.  `only` limits the runs to the
+// listed ordinals.  Returns the process exit code.
+int RunLackingEach(const std::vector<uint16_t> &only);
 
 // The query function that scenarios hand over in the handshake; its calls
 // are recorded as "ScenarioQuery(what, value)" and it answers like HostQuery.
@@ -66,5 +84,7 @@ std::wstring CurrentFolder();
 // with no key; when a no-key call makes no host call at all (the player is
 // idle or waits for the user), the next of `userKeys` is typed, and the loop
 // ends when none is left.  Keys that the filter lets through are appended
-// to host.processed.  Returns the number of key filter calls.
-int RunKeyLoop(RecordingHost &host, std::deque<uint32_t> userKeys);
+// to host.processed.  Returns the number of key filter calls.  `limitMs`
+// ends a player that never stops; the default leaves room for the
+// one-second sleeps of WAITENTER and the 2000 ms pause of DELAY.
+int RunKeyLoop(RecordingHost &host, std::deque<uint32_t> userKeys, DWORD limitMs = 30000);

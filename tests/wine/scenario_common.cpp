@@ -50,26 +50,23 @@ std::wstring CurrentFolder() {
   return folder;
 }
 
-int RunKeyLoop(RecordingHost &host, std::deque<uint32_t> userKeys) {
-  // Long enough for the one-second sleeps of WAITENTER and the 2000 ms
-  // pause of DELAY, short enough to end a player that never stops.
-  const DWORD kLimitMs = 30000;
+int RunKeyLoop(RecordingHost &host, std::deque<uint32_t> userKeys, DWORD limitMs) {
   DWORD start = GetTickCount();
   int filterCalls = 0;
-  while (GetTickCount() - start < kLimitMs && host.installedFilter != nullptr) {
+  while (GetTickCount() - start < limitMs && host.installedFilter != nullptr) {
     uint32_t key = 0xFFFF;
     if (!host.input.empty()) {
       key = host.input.front();
       host.input.pop_front();
     }
-    size_t before = host.calls.size();
+    size_t before = host.callCount;
+    int delaysBefore = host.delayKeyCalls;
     uint32_t result = host.installedFilter(key) & 0xFFFF;
     ++filterCalls;
     if (result != 0xFFFF) host.processed.push_back(result);
-    bool held = !host.input.empty() && host.calls.size() > before &&
-                host.calls.back().compare(0, 13, "HostDelayKey(") == 0;
+    bool held = !host.input.empty() && host.delayKeyCalls > delaysBefore;
     if (held) Sleep(1);  // the pause runs: offer the held key again shortly
-    if (key == 0xFFFF && host.calls.size() == before && host.input.empty()) {
+    if (key == 0xFFFF && host.callCount == before && host.input.empty()) {
       if (userKeys.empty()) break;
       host.input.push_back(userKeys.front());
       userKeys.pop_front();
