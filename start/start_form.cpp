@@ -80,7 +80,10 @@ void RunStartBranch() {
   HostPathAddExtensionW(path, kPathChars, u".log");
   path[kPathChars - 1] = 0;
   g_player.logFile = HostFileOpenW(path, u"rt+", kOpenShare, 0, -1);
-  if (g_player.logFile != 0) HostFileSeek(g_player.logFile, 0, kSeekEnd);
+  // The lines go after what the log holds: a log that cannot be put at its
+  // end would have its earlier lines overwritten, so it is not used.
+  if (g_player.logFile != 0 && HostFileSeek(g_player.logFile, 0, kSeekEnd) < 0)
+    CloseHostFile(&g_player.logFile);
 }
 
 // [host form engine] Called for the file button (or F3) and other form
