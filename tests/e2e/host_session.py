@@ -94,9 +94,11 @@ def read(path):
 
 
 def first_macro(session, folder):
-    # The first activation shows the plug-in's one-time notice.
+    # The first activation shows the plug-in's one-time notice.  (The first
+    # start may also create the Wine prefix: a minute or more.)
     session.wait_for("Wtyczka 'Tastiromatika'",
-                     "Uruchomienie/zatrzymanie makra - klawisz Shift+F11", "Nie pokazuj więcej")
+                     "Uruchomienie/zatrzymanie makra - klawisz Shift+F11", "Nie pokazuj więcej",
+                     timeout=240)
     session.keys("Tab", "Enter")  # "do not show again"
     session.wait_for("Wiersz 1, kolumna 1")
     session.wait_gone("Nie pokazuj więcej")
@@ -148,7 +150,7 @@ def first_macro(session, folder):
 
 
 def stop_long_macro(session, folder):
-    session.wait_for("Wiersz 1, kolumna 1")
+    session.wait_for("Wiersz 1, kolumna 1", timeout=240)
     expect("Nie pokazuj" not in session.screen(), "the notice came back")
     session.keys("S-F11")
     session.wait_for("F3 Plik")

@@ -57,7 +57,7 @@ def run_case(build, folder, case):
     done = subprocess.run([os.path.join(build, "wine-run.sh"), os.path.join(folder, "VOLMAR.exe")]
                           + arguments + ["--timeout", "60"],
                           cwd=os.path.join(folder, "examples"), capture_output=True,
-                          stdin=subprocess.DEVNULL, timeout=120)
+                          stdin=subprocess.DEVNULL, timeout=300)
     stdout, stderr = done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
     problems = ["exit status %d, expected %d" % (done.returncode, status)] if done.returncode != status else []
     problems += ["not on standard error: %r" % text for text in errors if text not in stderr]
