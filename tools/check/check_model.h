@@ -26,13 +26,22 @@ class SourceMap {
   SourceMap() = default;
   explicit SourceMap(const std::string &content);
   SourcePosition At(size_t offset) const;
-  // The text of a line (1-based) without its line break.
-  std::string Line(int line) const;
+  // The text of a line (1-based) without its line break; empty when it is
+  // longer than `limit` bytes (too long to show).
+  std::string Line(int line, size_t limit = std::string::npos) const;
 
  private:
   std::string content_;
   std::vector<size_t> lineStarts_;
+  // The last place asked for: the items of a macro come in file order, so
+  // the next column is counted on from there (long lines stay linear).
+  mutable size_t cachedOffset_ = 0;
+  mutable size_t cachedLine_ = 0;
+  mutable size_t cachedColumn_ = 0;
 };
+
+// Lines longer than this are not shown under a finding.
+inline constexpr size_t kExcerptLimit = 300;
 
 enum class Severity { kNote, kWarning, kError };
 

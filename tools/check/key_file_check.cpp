@@ -182,7 +182,7 @@ KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
     d.id = id;
     d.message = message;
     d.hint = hint;
-    if (position.line > 0) d.sourceLine = map.Line(position.line);
+    if (position.line > 0) d.sourceLine = map.Line(position.line, kExcerptLimit);
     report.diagnostics.push_back(d);
   };
 

@@ -130,7 +130,7 @@ void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string 
   d.id = id;
   d.message = message;
   d.hint = hint;
-  if (d.position.line > 0) d.sourceLine = map_.Line(d.position.line);
+  if (d.position.line > 0) d.sourceLine = map_.Line(d.position.line, kExcerptLimit);
   report_.diagnostics.push_back(d);
 }
 

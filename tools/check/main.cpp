@@ -48,6 +48,7 @@ const char kDefaultKeys[] = "wtyczki/keys.h";
 
 struct Arguments {
   std::string keys = kDefaultKeys;
+  bool keysGiven = false;
   std::vector<std::string> macros;
   bool dryRun = false;
   bool json = false;
@@ -132,6 +133,7 @@ int main(int argc, char **argv) {
       const char *v = value("--keys");
       if (v == nullptr) return UsageError("--keys needs a file name");
       args.keys = v;
+      args.keysGiven = true;
     } else if (arg == "--log") {
       const char *v = value("--log");
       if (v == nullptr) return UsageError("--log needs a file name");
@@ -154,6 +156,9 @@ int main(int argc, char **argv) {
       args.macros.push_back(arg);
     }
   }
+
+  if (args.macros.empty() && !args.keysGiven)
+    return UsageError("name at least one macro file (or the key definitions with --keys)");
 
   check::PlayOptions play;
   play.keyDelay = args.delay >= 0 ? static_cast<uint16_t>(args.delay) : check::DefaultKeyDelay();
