@@ -1,8 +1,7 @@
 // A macro log that cannot be put at its end is not written: appending there
 // would overwrite the lines that earlier playbacks left in it.
-#include <string.h>
-
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include "player/key_filter.h"
 #include "start/start_form.h"
@@ -16,8 +15,8 @@ const char16_t kLogPath[] = u"C:\\m\\demo.log";
 
 struct SeekCase {
   const char *what;
-  bool missing;    // the host lacks HostFileSeek
-  bool fails;      // HostFileSeek answers -1 and moves nothing
+  bool missing;  // the host lacks HostFileSeek
+  bool fails;    // HostFileSeek answers -1 and moves nothing
   bool logKept;
 };
 
@@ -57,11 +56,12 @@ TEST_P(LogAppendTest, TheLogIsWrittenOnlyBehindWhatItHolds) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Seek, LogAppendTest,
-    ::testing::Values(SeekCase{"positioned", false, false, true},
-                      SeekCase{"failing", false, true, false},
-                      SeekCase{"missing", true, false, false}),
-    [](const ::testing::TestParamInfo<SeekCase> &info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Seek, LogAppendTest,
+                         ::testing::Values(SeekCase{"positioned", false, false, true},
+                                           SeekCase{"failing", false, true, false},
+                                           SeekCase{"missing", true, false, false}),
+                         [](const ::testing::TestParamInfo<SeekCase> &info) {
+                           return std::string(info.param.what);
+                         });
 
 }  // namespace

@@ -74,29 +74,30 @@ std::string SummaryLine(const std::string &output) {
 }
 
 void CheckRun(const std::wstring &exe, uint16_t ordinal, const char *name) {
-  std::wstring folder = CurrentFolder() + L"\\" + (ordinal == 0 ? L"full" : std::to_wstring(ordinal));
+  std::wstring folder =
+      CurrentFolder() + L"\\" + (ordinal == 0 ? L"full" : std::to_wstring(ordinal));
   std::wstring arguments = L"lacking-one";
   if (ordinal != 0) arguments += L" --lack " + std::to_wstring(ordinal);
   DWORD start = GetTickCount();
   RunResult run = RunChild(exe, arguments, folder);
   DWORD took = GetTickCount() - start;
 
-  std::string what = ordinal == 0 ? std::string("the full host")
-                                  : Format("a host lacking %s (%u)", name, ordinal);
+  std::string what =
+      ordinal == 0 ? std::string("the full host") : Format("a host lacking %s (%u)", name, ordinal);
   std::string summary = SummaryLine(run.output);
   unsigned passed = 0, failed = 1;
   bool summarised = sscanf(summary.c_str(), "%u passed, %u failed", &passed, &failed) == 2;
-  bool ok = run.started && !run.timedOut && run.exitCode == 0 && summarised && failed == 0 &&
-            passed > 0;
+  bool ok =
+      run.started && !run.timedOut && run.exitCode == 0 && summarised && failed == 0 && passed > 0;
   std::string outcome =
-      !run.started    ? "the test host did not start"
-      : run.timedOut  ? Format("hung, ended after %lu ms", static_cast<unsigned long>(kRunLimitMs))
-      : !summarised   ? Format("ended without its summary, exit code 0x%lX",
-                               static_cast<unsigned long>(run.exitCode))
-                      : Format("%s, exit code 0x%lX", summary.c_str(),
-                               static_cast<unsigned long>(run.exitCode));
-  Check(ok, Format("%s: %s (%lu ms)", what.c_str(), outcome.c_str(),
-                   static_cast<unsigned long>(took)));
+      !run.started   ? "the test host did not start"
+      : run.timedOut ? Format("hung, ended after %lu ms", static_cast<unsigned long>(kRunLimitMs))
+      : !summarised  ? Format("ended without its summary, exit code 0x%lX",
+                              static_cast<unsigned long>(run.exitCode))
+                     : Format("%s, exit code 0x%lX", summary.c_str(),
+                              static_cast<unsigned long>(run.exitCode));
+  Check(ok,
+        Format("%s: %s (%lu ms)", what.c_str(), outcome.c_str(), static_cast<unsigned long>(took)));
   if (!ok) {
     // The run's own account: its checks and, on failure, its host calls.
     size_t from = run.output.size() > 30000 ? run.output.size() - 30000 : 0;

@@ -43,7 +43,7 @@ struct Playback {
 };
 
 inline const std::vector<std::string> kPlaybackCalls = {
-    "HostFilePrintf", "HostPostKey", "HostTypeText", "HostAsk",
+    "HostFilePrintf", "HostPostKey",    "HostTypeText", "HostAsk",
     "HostWaitScreen", "HostFileRewind", "HostFileClose"};
 
 inline std::string WideQuoted(const std::wstring &text) {
@@ -81,8 +81,10 @@ inline std::vector<std::string> PlaybackCalls(const RecordingHost &host, size_t 
 // The folder the host reads wtyczki\keys.h from, with or without the file.
 inline void PrepareKeyFile(const ScenarioContext &context, bool present) {
   CreateDirectoryW(L"wtyczki", nullptr);
-  if (present) WriteBytes(L"wtyczki\\keys.h", DataFile(context, L"keys.h"));
-  else DeleteFileW(L"wtyczki\\keys.h");
+  if (present)
+    WriteBytes(L"wtyczki\\keys.h", DataFile(context, L"keys.h"));
+  else
+    DeleteFileW(L"wtyczki\\keys.h");
 }
 
 // Handshake and activation, with the host's own filter in place first.
@@ -101,4 +103,3 @@ inline void CheckStateWordRestored(const RecordingHost &host) {
         Format("bit 0x8000 is set and cleared in pairs (%u set, %u cleared)",
                static_cast<unsigned>(set), static_cast<unsigned>(cleared)));
 }
-

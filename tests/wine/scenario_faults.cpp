@@ -79,10 +79,9 @@ void RunCallocNull(ScenarioContext &context) {
              "the memory message once, under the first line of the description");
   CheckValue(1, static_cast<int64_t>(host.CallsOf({"HostCalloc"}).size()),
              "the failed table is not tried again at the second start");
-  CheckValue(0,
-             static_cast<int64_t>(CountPrefix(host, "HostMakePathW(") +
-                                  CountPrefix(host, "HostFree(")),
-             "without a block keys.h is not opened and nothing is given back");
+  CheckValue(
+      0, static_cast<int64_t>(CountPrefix(host, "HostMakePathW(") + CountPrefix(host, "HostFree(")),
+      "without a block keys.h is not opened and nothing is given back");
   CheckLines(Keys({'A', 'b', 'c', 'A', 'b', 'c'}), KeyTexts(host.processed),
              "both playbacks go on without key names");
   CheckValue(2, static_cast<int64_t>(CountPrefix(host, "HostTypeText(\"ENTER\")")),
@@ -144,11 +143,11 @@ void RunOpenFailKeys(ScenarioContext &context) {
   host.input.push_back(0x8700);
   RunKeyLoop(host, {0x8700});
 
-  CheckLines({Format("HostErrorMessageF(%d, %lu, ", kOpenError, kOpenSystemError) +
-              RecordingHost::Quoted(expected::kKeysOpenError.c_str()) +
-              ", L\"wtyczki\\keys.h\", 0xE001)"},
-             host.CallsOf({"HostErrorMessageF", "HostMessage"}),
-             "one message with the host's errno and _doserrno and the relative name");
+  CheckLines(
+      {Format("HostErrorMessageF(%d, %lu, ", kOpenError, kOpenSystemError) +
+       RecordingHost::Quoted(expected::kKeysOpenError.c_str()) + ", L\"wtyczki\\keys.h\", 0xE001)"},
+      host.CallsOf({"HostErrorMessageF", "HostMessage"}),
+      "one message with the host's errno and _doserrno and the relative name");
   CheckLines({"HostCalloc(300, 16)", "HostFree(block)"},
              host.CallsOf({"HostCalloc", "HostRealloc", "HostFree"}),
              "the block is given back at once and not asked for again");
@@ -174,8 +173,7 @@ void RunOpenFailMacro(ScenarioContext &context) {
   RunKeyLoop(host, {'q'});
 
   CheckLines({Format("HostErrorMessageF(%d, %lu, ", kOpenError, kOpenSystemError) +
-              RecordingHost::Quoted(expected::kMacroOpenError.c_str()) +
-              ", L\"m.txt\", 0xE001)"},
+              RecordingHost::Quoted(expected::kMacroOpenError.c_str()) + ", L\"m.txt\", 0xE001)"},
              host.CallsOf({"HostErrorMessageF", "HostMessage"}),
              "one message with the host's errno and _doserrno and the path");
   Check(host.CallsOf({"HostPathAddExtensionW", "HostFileSeek"}).empty(),
@@ -392,8 +390,7 @@ void RunRandomMacro(ScenarioContext &context) {
              "one log line per key posted and per text typed, and the end notice");
   std::string written = ReadBytes(L"random.log");
   size_t stamps = 0;
-  for (size_t at = written.find(kStamp); at != std::string::npos;
-       at = written.find(kStamp, at + 1))
+  for (size_t at = written.find(kStamp); at != std::string::npos; at = written.find(kStamp, at + 1))
     ++stamps;
   CheckValue(host.filePrintfCalls, static_cast<int64_t>(stamps),
              "every line written reached the log");

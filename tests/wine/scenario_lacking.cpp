@@ -6,8 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <algorithm>
-
 #include "tests/wine/check.h"
 #include "tests/wine/expected_texts.h"
 #include "tests/wine/macro_support.h"
@@ -17,16 +15,16 @@ namespace {
 
 // What becomes of the macro start and the playback without the function.
 enum class Outcome {
-  kPlays,            // two rounds, stopped at the second stop question
+  kPlays,              // two rounds, stopped at the second stop question
   kPlaysWithoutNames,  // no key-name table: key names are typed as text
-  kNoFilter,         // the key filter is never installed: every key is the host's
-  kNoForm,           // the start form is never confirmed: nothing opens
-  kNotOpened,        // the macro file cannot be opened: its error message
-  kEndsAtOnce,       // the first read ends the macro
-  kNoRewind,         // RESTART cannot rewind: one round, then the end of the file
-  kCannotStop,       // no question is answered: rounds until the user's keys run out
-  kKeysVanish,       // posted keys never reach the host
-  kKeysLostInPause,  // keys held by the pause are not given back
+  kNoFilter,           // the key filter is never installed: every key is the host's
+  kNoForm,             // the start form is never confirmed: nothing opens
+  kNotOpened,          // the macro file cannot be opened: its error message
+  kEndsAtOnce,         // the first read ends the macro
+  kNoRewind,           // RESTART cannot rewind: one round, then the end of the file
+  kCannotStop,         // no question is answered: rounds until the user's keys run out
+  kKeysVanish,         // posted keys never reach the host
+  kKeysLostInPause,    // keys held by the pause are not given back
 };
 
 enum class LogOutcome {
@@ -92,7 +90,7 @@ std::string MacroText(bool waitEnter) {
 const std::deque<uint32_t> kUserKeys = {13, 0x8700, 13, 0x8700};
 
 struct Model {
-  bool names = true;      // the key-name table is loaded
+  bool names = true;  // the key-name table is loaded
   bool waitEnter = false;
   bool questions = true;  // the SF11 key comes back and asks the stop question
   HostFile macro = 0;
@@ -109,8 +107,10 @@ struct Model {
     playback.Call("HostTypeText(\"" + word + "\")");
   }
   void NamedKey(uint32_t key, const char *name) {
-    if (names) Posted(key, std::string("[") + name + "]\n");
-    else Text(name);  // no table: the word is text
+    if (names)
+      Posted(key, std::string("[") + name + "]\n");
+    else
+      Text(name);  // no table: the word is text
   }
   // One pass through the macro up to its SF11 question, then 'f' and
   // RESTART unless the user stops it there; `partial` stops after the wait.
@@ -207,19 +207,124 @@ void CheckExplanation(ScenarioContext &context, const LackingCase &c) {
                     RecordingHost::Quoted(text.c_str()));
   } else {
     std::string format = expected::Text(expected::kNotInitialised);
-    calls.push_back("HostMessageF(15000, \"STOP!!!\", " + RecordingHost::Quoted(format.c_str()) +
-                    ", 0xF001, 0x6E2E) -> " +
-                    RecordingHost::Quoted(
-                        Format(format.c_str(), kPluginBaseName, kPluginBaseName).c_str()));
+    calls.push_back(
+        "HostMessageF(15000, \"STOP!!!\", " + RecordingHost::Quoted(format.c_str()) +
+        ", 0xF001, 0x6E2E) -> " +
+        RecordingHost::Quoted(Format(format.c_str(), kPluginBaseName, kPluginBaseName).c_str()));
   }
   std::vector<std::string> made = CallsSince(host, before);
   // The full host runs the check again inside the explanation.
   if (c.ordinal == 0 && made.size() > 2) made.erase(made.begin() + 1, made.end() - 1);
   CheckLines(calls, made,
              c.ordinal == 35802 ? "without HostMessageF the explanation shows nothing"
-             : c.ordinal != 0   ? Format("the explanation names 'funkcję o numerze %u' with \"jej\"",
-                                         c.ordinal)
-                                : "the full host's explanation: the not-initialised notice");
+             : c.ordinal != 0
+                 ? Format("the explanation names 'funkcję o numerze %u' with \"jej\"", c.ordinal)
+                 : "the full host's explanation: the not-initialised notice");
+}
+
+bool Lacks(const LackingCase &c, const char *name) {
+  return c.ordinal != 0 && strcmp(c.name, name) == 0;
+}
+
+// The case of the withdrawn ordinal (the full host when none is).
+LackingCase CaseOf(const std::vector<uint16_t> &lacking) {
+  LackingCase c = kFullHostCase;
+  if (lacking.empty()) return c;
+  c.ordinal = lacking[0];
+  // The names of the ordinary cases come from the host import table.
+#define HOST_FUNCTION_NAME(pos, ord, Name, ...) \
+  if (c.ordinal == ord) c.name = #Name;
+  HOST_IMPORT_TABLE(HOST_FUNCTION_NAME, HOST_FUNCTION_NAME)
+#undef HOST_FUNCTION_NAME
+  for (const LackingCase &special : kCases)
+    if (special.ordinal == c.ordinal) c = special;
+  return c;
+}
+
+// The playback that the host lacking `c` should see, from the opening of
+// the macro file on (`traced` false where no exact trace is expected), and
+// the keys that it processes.
+Model ExpectedPlayback(const LackingCase &c, const RecordingHost &host, bool waitEnter,
+                       bool *traced) {
+  Model model;
+  model.waitEnter = waitEnter;
+  model.names = c.outcome != Outcome::kPlaysWithoutNames;
+  model.questions = c.outcome != Outcome::kKeysVanish && c.outcome != Outcome::kCannotStop;
+  model.macro = OpenedHandle(host, kMacroPath);
+  const HostFile logHandle = OpenedHandle(host, kLogPath);
+  const bool logged = c.log == LogOutcome::kStamped || c.log == LogOutcome::kUnstamped;
+  model.playback.log = logged || c.log == LogOutcome::kUnwritten ? logHandle : 0;
+  if (c.log == LogOutcome::kClosedAtStart)
+    model.playback.Call(Format("HostFileClose(%u)", logHandle));
+  if (c.log == LogOutcome::kUnstamped) model.playback.stamp = "= ";
+  std::vector<uint32_t> afterEnd;  // keys of the user that reach the idle host
+  *traced = true;
+  switch (c.outcome) {
+    case Outcome::kPlays:
+    case Outcome::kPlaysWithoutNames:
+      model.Round(false);
+      model.Round(true);
+      model.Close(expected::Text(expected::kStopped));
+      break;
+    case Outcome::kNoRewind:
+      model.Round(false);
+      model.Close(expected::Text(expected::kEnd));
+      afterEnd = {13};  // then Shift+F11 opens a form that is cancelled
+      break;
+    case Outcome::kEndsAtOnce:
+      model.Close(expected::Text(expected::kEnd));
+      afterEnd = {13, 13};
+      break;
+    case Outcome::kCannotStop:
+    case Outcome::kKeysVanish:
+      // Two rounds and the third up to its wait, where no key is left.
+      model.Round(false);
+      model.Round(false);
+      model.Round(false, true);
+      if (c.outcome == Outcome::kKeysVanish) model.keys.clear();
+      break;
+    case Outcome::kNoFilter:
+      afterEnd = {0x8700, 13, 0x8700, 13, 0x8700};
+      *traced = false;
+      break;
+    case Outcome::kNoForm:
+    case Outcome::kNotOpened:
+      afterEnd = {13, 13};
+      *traced = false;
+      break;
+    case Outcome::kKeysLostInPause:
+      *traced = false;
+      break;
+  }
+  model.keys.insert(model.keys.end(), afterEnd.begin(), afterEnd.end());
+  if (c.ordinal != 0) model.playback.trace = Without(model.playback.trace, c.name);
+  return model;
+}
+
+// The error messages of the start: expected, and as made.
+void CheckStartMessages(const LackingCase &c, const RecordingHost &host) {
+  std::vector<std::string> errors = host.CallsOf({"HostErrorMessageF", "HostMessage"});
+  std::vector<std::string> expectedErrors;
+  const std::string macroError = RecordingHost::Quoted(expected::kMacroOpenError.c_str());
+  if (Lacks(c, "HostFileOpenW")) {
+    // The plug-in's stand-in for the open sets ENOENT and "procedure not found".
+    expectedErrors = {"HostErrorMessageF(2, 127, " +
+                          RecordingHost::Quoted(expected::kKeysOpenError.c_str()) +
+                          ", L\"wtyczki\\keys.h\", 0xE001)",
+                      "HostErrorMessageF(2, 127, " + macroError + ", L\"fault.txt\", 0xE001)"};
+  } else if (c.outcome == Outcome::kNotOpened) {
+    // An empty name: the numbers are what the host's C runtime says to that.
+    expectedErrors = {"HostErrorMessageF(_, _, " + macroError + ", L\"\", 0xE001)"};
+    for (std::string &error : errors)
+      if (error.compare(0, 18, "HostErrorMessageF(") == 0) {
+        size_t format = error.find(", \"");
+        if (format != std::string::npos) error = "HostErrorMessageF(_, _" + error.substr(format);
+      }
+  } else if (Lacks(c, "HostCalloc")) {
+    expectedErrors = {Format("HostMessage(15000, \"%s\", ", expected::kNoKeyMemoryTitle) +
+                      RecordingHost::Quoted(expected::kNoKeyMemory.c_str()) + ", 0xE001)"};
+  }
+  CheckLines(expectedErrors, errors, "the error messages of the start");
 }
 
 }  // namespace
@@ -228,21 +333,9 @@ void RunLackingOne(ScenarioContext &context) {
   RecordingHost &host = context.host;
   if (!Check(context.lacking.size() <= 1, "lacking-one withdraws at most one host function"))
     return;
-  LackingCase c = kFullHostCase;
-  if (!context.lacking.empty()) {
-    c.ordinal = context.lacking[0];
-    c.name = "";
-    for (const LackingCase &special : kCases)
-      if (special.ordinal == c.ordinal) c = special;
-  }
-  const bool lacks = c.ordinal != 0;
-  auto lacking = [&](const char *name) { return lacks && strcmp(c.name, name) == 0; };
-  // The names of the ordinary cases come from the host import table.
-#define HOST_FUNCTION_NAME(pos, ord, Name, ...) \
-  if (c.ordinal == ord) c.name = #Name;
-  HOST_IMPORT_TABLE(HOST_FUNCTION_NAME, HOST_FUNCTION_NAME)
-#undef HOST_FUNCTION_NAME
-  printf("host lacking: %s %u\n", lacks ? c.name : "nothing", c.ordinal);
+  const LackingCase c = CaseOf(context.lacking);
+  auto lacking = [&c](const char *name) { return Lacks(c, name); };
+  printf("host lacking: %s %u\n", c.ordinal != 0 ? c.name : "nothing", c.ordinal);
 
   // The work folder: keys.h, the macro and a log with an earlier line.
   CreateDirectoryW(L"wtyczki", nullptr);
@@ -276,109 +369,28 @@ void RunLackingOne(ScenarioContext &context) {
   RunKeyLoop(host, kUserKeys, 20000);
   printf("     the key loop took %lu ms\n", static_cast<unsigned long>(GetTickCount() - started));
 
-  // The expected playback.
-  Model model;
-  model.waitEnter = waitEnter;
-  model.names = c.outcome != Outcome::kPlaysWithoutNames;
-  model.questions = c.outcome != Outcome::kKeysVanish && c.outcome != Outcome::kCannotStop;
-  model.macro = OpenedHandle(host, kMacroPath);
-  const HostFile logHandle = OpenedHandle(host, kLogPath);
-  const bool logged = c.log == LogOutcome::kStamped || c.log == LogOutcome::kUnstamped;
-  model.playback.log = logged || c.log == LogOutcome::kUnwritten ? logHandle : 0;
-  if (c.log == LogOutcome::kClosedAtStart) model.playback.Call(Format("HostFileClose(%u)", logHandle));
-  if (c.log == LogOutcome::kUnstamped) model.playback.stamp = "= ";
-  std::vector<uint32_t> afterEnd;  // keys of the user that reach the idle host
   bool traced = true;
-  switch (c.outcome) {
-    case Outcome::kPlays:
-    case Outcome::kPlaysWithoutNames:
-      model.Round(false);
-      model.Round(true);
-      model.Close(expected::Text(expected::kStopped));
-      break;
-    case Outcome::kNoRewind:
-      model.Round(false);
-      model.Close(expected::Text(expected::kEnd));
-      afterEnd = {13};  // then Shift+F11 opens a form that is cancelled
-      break;
-    case Outcome::kEndsAtOnce:
-      model.Close(expected::Text(expected::kEnd));
-      afterEnd = {13, 13};
-      break;
-    case Outcome::kCannotStop:
-    case Outcome::kKeysVanish:
-      // Two rounds and the third up to its wait, where no key is left.
-      model.Round(false);
-      model.Round(false);
-      model.Round(false, true);
-      if (c.outcome == Outcome::kKeysVanish) model.keys.clear();
-      break;
-    case Outcome::kNoFilter:
-      afterEnd = {0x8700, 13, 0x8700, 13, 0x8700};
-      traced = false;
-      break;
-    case Outcome::kNoForm:
-    case Outcome::kNotOpened:
-      afterEnd = {13, 13};
-      traced = false;
-      break;
-    case Outcome::kKeysLostInPause:
-      traced = false;
-      break;
-  }
-  model.keys.insert(model.keys.end(), afterEnd.begin(), afterEnd.end());
-
+  const Model model = ExpectedPlayback(c, host, waitEnter, &traced);
   if (c.outcome == Outcome::kKeysLostInPause) {
     // 'A' and 'b' pass; the Enter of [ENTER] comes back within the pause
     // and goes nowhere, and so do the keys after it until the pause ends.
-    std::vector<uint32_t> first(host.processed.begin(),
-                                host.processed.begin() +
-                                    static_cast<ptrdiff_t>(std::min<size_t>(3, host.processed.size())));
-    Check(first.size() >= 2 && first[0] == 'A' && first[1] == 'b' &&
-              (first.size() < 3 || first[2] != 13),
-          "without HostDelayKey the keys that the pause holds are lost, the others arrive");
+    const std::vector<uint32_t> &keys = host.processed;
+    Check(
+        keys.size() >= 2 && keys[0] == 'A' && keys[1] == 'b' && (keys.size() < 3 || keys[2] != 13),
+        "without HostDelayKey the keys that the pause holds are lost, the others arrive");
   } else {
-    CheckLines(KeyTexts(model.keys), KeyTexts(host.processed),
-               "the keys that the host processes");
+    CheckLines(KeyTexts(model.keys), KeyTexts(host.processed), "the keys that the host processes");
   }
-  if (traced) {
-    std::vector<std::string> expectedTrace = model.playback.trace;
-    if (lacks) expectedTrace = Without(expectedTrace, c.name);
-    CheckLines(expectedTrace, CallsAfterMacroOpen(host),
+  if (traced)
+    CheckLines(model.playback.trace, CallsAfterMacroOpen(host),
                "the playback's calls: key lines, keys, texts, notices, questions, closing");
-  }
-
-  // The log.
-  std::string log = ReadBytes(kLogPath);
+  const bool logged = c.log == LogOutcome::kStamped || c.log == LogOutcome::kUnstamped;
   if (!logged || (!traced && c.outcome != Outcome::kKeysLostInPause))
-    CheckBytes(kEarlierLog, log, "the log is left as it was");
+    CheckBytes(kEarlierLog, ReadBytes(kLogPath), "the log is left as it was");
   else if (traced)
-    CheckBytes(kEarlierLog + model.playback.logBytes, log,
+    CheckBytes(kEarlierLog + model.playback.logBytes, ReadBytes(kLogPath),
                "the log keeps its earlier line and receives the playback's lines");
-
-  // Messages of the start.
-  std::vector<std::string> errors = host.CallsOf({"HostErrorMessageF", "HostMessage"});
-  std::vector<std::string> expectedErrors;
-  const std::string macroError = RecordingHost::Quoted(expected::kMacroOpenError.c_str());
-  if (lacking("HostFileOpenW")) {
-    // The plug-in's stand-in for the open sets ENOENT and "procedure not found".
-    expectedErrors = {"HostErrorMessageF(2, 127, " +
-                          RecordingHost::Quoted(expected::kKeysOpenError.c_str()) +
-                          ", L\"wtyczki\\keys.h\", 0xE001)",
-                      "HostErrorMessageF(2, 127, " + macroError + ", L\"fault.txt\", 0xE001)"};
-  } else if (c.outcome == Outcome::kNotOpened) {
-    // An empty name: the numbers are what the host's C runtime says to that.
-    expectedErrors = {"HostErrorMessageF(_, _, " + macroError + ", L\"\", 0xE001)"};
-    for (std::string &error : errors)
-      if (error.compare(0, 18, "HostErrorMessageF(") == 0) {
-        size_t format = error.find(", \"");
-        if (format != std::string::npos) error = "HostErrorMessageF(_, _" + error.substr(format);
-      }
-  } else if (lacking("HostCalloc")) {
-    expectedErrors = {Format("HostMessage(15000, \"%s\", ", expected::kNoKeyMemoryTitle) +
-                      RecordingHost::Quoted(expected::kNoKeyMemory.c_str()) + ", 0xE001)"};
-  }
-  CheckLines(expectedErrors, errors, "the error messages of the start");
+  CheckStartMessages(c, host);
 
   // The state word, the files, the busy flag.
   CheckValue(0, host.flags, "the host's state word is clear again");
