@@ -96,7 +96,8 @@ std::string WhyNothing(const std::string &text, std::string &hint) {
   while (value < text.size() && !(text[value] >= '0' && text[value] <= '9')) ++value;
   if (nameEnd >= text.size() || value >= text.size()) {
     hint = "put the key's code behind the name";
-    return name.empty() ? "no name and no number" : "no number behind '" + name + "'";
+    return name.empty() ? "no name and no number"
+                        : "no number behind '" + FileBytesToUtf8(name) + "'";
   }
   // The number reads as 0.
   std::string digits;
@@ -246,8 +247,8 @@ KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
       if (parsed.defines && parsed.code == 0) {
         add(map.At(static_cast<size_t>(line.offset) + parsed.numberColumn), "code-zero",
             "the number " + parsed.number + " has 0 in its low 16 bits: '" +
-                HostToUtf8(definition.storedName) + "' gets the code 0 and [" +
-                HostToUtf8(definition.storedName) + "] is typed as text",
+                FileBytesToUtf8(definition.storedName) + "' gets the code 0 and [" +
+                FileBytesToUtf8(definition.storedName) + "] is typed as text",
             "key codes are 16 bits: 1 to 0xFFFF");
       }
       if (commented)
@@ -308,19 +309,19 @@ KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
   for (const KeyDefinition &d : report.definitions)
     if (d.stored && !d.storedName.empty() && d.code != 0 &&
         FindKeyCode(d.storedName.c_str()) == 0)
-      hidden.push_back(HostToUtf8(d.storedName));
+      hidden.push_back(FileBytesToUtf8(d.storedName));
   bool blockerNamed = false;
 
   std::map<std::string, const KeyDefinition *> firstByFullName;
   for (const KeyDefinition &d : report.definitions) {
     if (!d.stored) continue;
-    const std::string shown = HostToUtf8(d.fullName);
-    const std::string stored = HostToUtf8(d.storedName);
+    const std::string shown = FileBytesToUtf8(d.fullName);
+    const std::string stored = FileBytesToUtf8(d.storedName);
     if (d.fullName.size() > kNameChars) {
       std::vector<std::string> collisions;
       for (const KeyDefinition &other : report.definitions)
         if (&other != &d && other.stored && other.storedName == d.storedName)
-          collisions.push_back("'" + HostToUtf8(other.fullName) + "' (line " +
+          collisions.push_back("'" + FileBytesToUtf8(other.fullName) + "' (line " +
                                std::to_string(other.line) + ")");
       std::string message = "key name '" + shown + "' has " + std::to_string(d.fullName.size()) +
                             " characters; the table keeps 13, so the player knows it as [" +

@@ -461,7 +461,7 @@ std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std:
     if (!d.stored) return where + " defines it behind the 300th definition, which is ignored";
     if (d.fullName != d.storedName)
       return where + " defines it, but names are cut to 13 characters: write [" +
-             HostToUtf8(d.storedName) + "]";
+             FileBytesToUtf8(d.storedName) + "]";
     if (d.code == 0) return where + " defines it with a code whose low 16 bits are 0";
     if (!d.reachable)
       return where + " defines it, but an empty key name ahead of it in the table hides it";
@@ -472,7 +472,7 @@ std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std:
   std::string hint = "did you mean ";
   for (size_t i = 0; i < near.size(); ++i) {
     if (i > 0) hint += i + 1 == near.size() ? " or " : ", ";
-    hint += "[" + HostToUtf8(near[i].name) + "] (" + near[i].reason + ")";
+    hint += "[" + FileBytesToUtf8(near[i].name) + "] (" + near[i].reason + ")";
   }
   return hint + "?";
 }

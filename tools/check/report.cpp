@@ -116,7 +116,9 @@ std::string Json(const StreamItem &item) {
 
 }  // namespace
 
-std::string JsonString(const std::string &utf8) {
+std::string JsonString(const std::string &text) {
+  // Whatever reached a message from a file's bytes, the JSON stays UTF-8.
+  const std::string utf8 = FileBytesToUtf8(text);
   std::string out = "\"";
   char hex[8];
   for (char c : utf8) {

@@ -36,6 +36,6 @@ std::string DiagnosticText(const Diagnostic &d, bool color);
 // One line of the dry run's stream, without the line break.
 std::string StreamItemText(const StreamItem &item, bool color);
 // JSON string literal of a UTF-8 text.
-std::string JsonString(const std::string &utf8);
+std::string JsonString(const std::string &text);
 
 }  // namespace check
