@@ -68,9 +68,10 @@ std::vector<Suggestion> NearestNames(const std::string &word,
       s.reason = word.find('-') != std::string::npos ? "'-' written for '_'" : "a blank written for '_'";
       s.rank = 1;
     } else {
-      // Short words are too easily one edit from anything: allow one edit up
-      // to four letters, two from five on.
-      int allowed = word.size() >= 5 ? 2 : 1;
+      // Short words are too easily a few edits from anything: no edit below
+      // four letters, one at four, two from five on.
+      int allowed = word.size() >= 5 ? 2 : word.size() == 4 ? 1 : 0;
+      if (allowed == 0) return;
       int distance = EditDistance(WithoutBlanks(word), name);
       if (distance > allowed || static_cast<size_t>(distance) >= name.size()) return;
       s.reason = distance == 1 ? "one letter off" : "two letters off";

@@ -20,8 +20,9 @@ struct Suggestion {
 
 // The closest names to `word`, best first, at most `limit`: the same letters
 // in another case; the word with its blanks taken out; '-' written for '_';
-// one edit away (two for words of five or more characters), an edit being a
-// letter added, dropped, changed, or two neighbours swapped.
+// one edit away for words of four characters, two from five on (none for
+// shorter words), an edit being a letter added, dropped, changed, or two
+// neighbours swapped.
 std::vector<Suggestion> NearestNames(const std::string &word,
                                      const std::vector<std::string> &keyNames, size_t limit = 3);
 

@@ -1,0 +1,111 @@
+// The checker's small helpers: near misses, places in a file, and the texts
+// it prints.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/check/check_model.h"
+#include "tools/check/report.h"
+#include "tools/check/suggest.h"
+#include "tools/check/text_util.h"
+
+namespace {
+
+TEST(EditDistance, CountsInsertionsDeletionsChangesAndSwapsIgnoringCase) {
+  struct Case {
+    const char *a;
+    const char *b;
+    int distance;
+  } cases[] = {
+      {"ENTER", "ENTER", 0}, {"enter", "ENTER", 0}, {"ENTR", "ENTER", 1},  {"ENTEER", "ENTER", 1},
+      {"ETNER", "ENTER", 1}, {"ENTRE", "ENTER", 1}, {"PGUP", "PG_UP", 1},  {"HOME", "HOMER", 1},
+      {"", "TAB", 3},        {"F1", "F12", 1},      {"CTRL_PGUP", "CTRL_PGDN", 2},
+  };
+  for (const Case &c : cases) EXPECT_EQ(c.distance, check::EditDistance(c.a, c.b)) << c.a << " " << c.b;
+}
+
+TEST(NearestNames, RanksCaseBlankAndUnderscoreBeforeEdits) {
+  const std::vector<std::string> keys = {"ENTER", "END", "HOME", "PG_UP", "PGUP", "F1", "F2", "F12"};
+  struct Case {
+    const char *word;
+    std::vector<std::string> names;  // best first
+  } cases[] = {
+      {"enter", {"ENTER"}},
+      {"ENTER ", {"ENTER"}},
+      {" HO ME", {"HOME"}},
+      {"PG-UP", {"PG_UP", "PGUP"}},  // '-' for '_' ranks before the one-letter edit
+      {"wait", {"WAIT"}},            // a command
+      {"Restart", {"RESTART"}},
+      {"ENDD", {"END"}},
+      {"F3", {}},                    // short words: an edit would fit too much
+      {"Dzien dobry", {}},
+      {"ok", {}},
+  };
+  for (const Case &c : cases) {
+    std::vector<std::string> names;
+    for (const check::Suggestion &s : check::NearestNames(c.word, keys)) names.push_back(s.name);
+    EXPECT_EQ(c.names, names) << c.word;
+  }
+  std::vector<check::Suggestion> many = check::NearestNames("F", {"F1", "F2", "F3", "F4", "F5"}, 3);
+  EXPECT_TRUE(many.empty());  // a distance as long as the name is no hint
+  EXPECT_EQ(3u, check::NearestNames("ALT_X", {"ALT_A", "ALT_B", "ALT_C", "ALT_D"}, 3).size());
+}
+
+TEST(SourceMap, GivesLinesAndCharacterColumnsInAnyOrder) {
+  const std::string text = "ab\r\nZa\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 x\n\xA4y\n";
+  check::SourceMap map(text);
+  struct Case {
+    size_t offset;
+    int line;
+    int column;
+  } cases[] = {
+      {0, 1, 1}, {1, 1, 2}, {4, 2, 1}, {6, 2, 3}, {14, 2, 7}, {15, 2, 8},
+      {8, 2, 4},    // asked after a later place of the same line
+      {17, 3, 1},   // a byte that is no UTF-8 counts as one character
+      {18, 3, 2}, {20, 4, 1},
+  };
+  for (const Case &c : cases) {
+    check::SourcePosition p = map.At(c.offset);
+    EXPECT_EQ(c.line, p.line) << c.offset;
+    EXPECT_EQ(c.column, p.column) << c.offset;
+  }
+  EXPECT_EQ("ab", map.Line(1));
+  EXPECT_EQ("\xA4y", map.Line(3));
+  EXPECT_EQ("", map.Line(2, 5));  // too long to show
+  EXPECT_EQ("", map.Line(9));
+}
+
+TEST(Texts, FileBytesBecomeUtf8AndJsonStaysValid) {
+  // UTF-8 stays, other high bytes are host text.
+  EXPECT_EQ("\xC5\x84\xC5\x84", check::FileBytesToUtf8("\xC5\x84\xA4"));
+  EXPECT_EQ("\xC3\x87\xC5\x84", check::FileBytesToUtf8("\x80\xA4"));
+  EXPECT_EQ(2u, check::FileCharacterCount("\xC5\x84\xC5"));
+  EXPECT_TRUE(check::HasUtf8Sequence("za\xC5\xBC"));
+  EXPECT_FALSE(check::HasUtf8Sequence("za\xA7"));
+  EXPECT_EQ("\"a\\\"b\\\\c\\n\\t\\u0001\xC5\x84\"", check::JsonString("a\"b\\c\n\t\x01\xA4"));
+  EXPECT_EQ("'\\t' \\r \\x01", check::Visible("'\t' \r \x01"));
+}
+
+TEST(Texts, ADiagnosticReadsLikeACompilers) {
+  check::Diagnostic d;
+  d.file = "m.txt";
+  d.position = {2, 3};
+  d.id = "typed-as-text";
+  d.message = "[enter] is typed as text";
+  d.hint = "did you mean [ENTER]?";
+  d.sourceLine = "\tb[enter]";
+  EXPECT_EQ(
+      "m.txt:2:3: warning: [enter] is typed as text [typed-as-text]\n"
+      "  \tb[enter]\n"
+      "  \t ^\n"
+      "  hint: did you mean [ENTER]?\n",
+      check::DiagnosticText(d, false));
+  d.position = {};
+  d.sourceLine.clear();
+  d.hint.clear();
+  d.severity = check::Severity::kError;
+  EXPECT_EQ("m.txt: error: [enter] is typed as text [typed-as-text]\n", check::DiagnosticText(d, false));
+}
+
+}  // namespace
