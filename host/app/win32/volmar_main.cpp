@@ -158,6 +158,11 @@ int Run(const Options &options) {
     script = owned.get();
     input = std::move(owned);
   } else {
+    DWORD mode;
+    if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) {
+      Print(stderr, "VOLMAR: no console to read keys from; --keys runs the scripted mode\n");
+      return kExitUsage;
+    }
     input = std::make_unique<ConsoleInput>();
     screen = std::make_unique<ConsoleScreen>();
   }
