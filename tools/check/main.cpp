@@ -113,11 +113,8 @@ int main(int argc, char **argv) {
   Arguments args;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    auto value = [&](const char *name) -> const char * {
-      if (i + 1 >= argc) return nullptr;
-      (void)name;
-      return argv[++i];
-    };
+    // The value behind an option, or null at the end of the line.
+    auto value = [&]() -> const char * { return i + 1 < argc ? argv[++i] : nullptr; };
     if (arg == "-h" || arg == "--help") {
       fputs(kUsage, stdout);
       return 0;
@@ -130,21 +127,21 @@ int main(int argc, char **argv) {
     } else if (arg == "--no-color") {
       args.color = 0;
     } else if (arg == "--keys") {
-      const char *v = value("--keys");
+      const char *v = value();
       if (v == nullptr) return UsageError("--keys needs a file name");
       args.keys = v;
       args.keysGiven = true;
     } else if (arg == "--log") {
-      const char *v = value("--log");
+      const char *v = value();
       if (v == nullptr) return UsageError("--log needs a file name");
       args.log = v;
     } else if (arg == "--log-start") {
-      const char *v = value("--log-start");
+      const char *v = value();
       if (v == nullptr || !ParseStamp(v, args.logStart))
         return UsageError("--log-start needs a time \"YYYY-MM-DD HH:MM:SS\"");
       args.logStartGiven = true;
     } else if (arg == "--delay") {
-      const char *v = value("--delay");
+      const char *v = value();
       char *end = nullptr;
       long delay = v != nullptr ? strtol(v, &end, 10) : -1;
       if (v == nullptr || *v == 0 || *end != 0 || delay < 0 || delay > 65535)

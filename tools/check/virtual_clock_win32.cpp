@@ -6,7 +6,9 @@
 // not from the KERNEL32 import library: every GetTickCount in the program
 // reads the virtual clock, and every Sleep advances it and returns at once.
 // The DLL is built from the same objects and keeps the real functions; only
-// this program is linked this way.
+// this program is linked this way.  (The C runtime's start-up reads the tick
+// count too, to seed its stack-protection cookie; it gets 0 here, which only
+// makes that seed a little less random in a checking tool.)
 #include "tools/check/virtual_clock.h"
 
 #include <windows.h>
