@@ -34,6 +34,7 @@ class Session:
         command = ("cd %s/examples && LC_ALL=C.UTF-8 %s/wine-run.sh ../VOLMAR.exe; "
                    "echo HOST-EXITED-$?; sleep 600" % (folder, build))
         self.tmux("new-session", "-d", "-s", "host", "-x", "100", "-y", "30", command)
+        self.socket_path = self.tmux("display-message", "-p", "#{socket_path}").strip()
 
     def tmux(self, *args):
         return subprocess.run(["tmux", "-L", self.socket] + list(args), check=True,
@@ -71,6 +72,8 @@ class Session:
 
     def close(self):
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+        if self.socket_path and os.path.exists(self.socket_path):
+            os.remove(self.socket_path)
 
 
 def expect(condition, message):
