@@ -48,7 +48,7 @@ char16_t Lower(char16_t c) { return ToLowerCase(c); }
 // Draws a box of laid-out text with a row of buttons under it.
 class BoxLayer : public Layer {
  public:
-  BoxLayer(const BoxSpec &spec, bool standing) : spec_(spec), standing_(standing) {}
+  BoxLayer(const BoxSpec &box, bool standing) : spec_(box), standing_(standing) {}
 
   void Draw(Canvas &canvas) override {
     const Palette &palette = spec_.error ? kErrorPalette : kNoticePalette;
@@ -107,14 +107,14 @@ std::string Lowered(const std::string &text) {
 // "yes"/"y"/"t" for Tak, "no"/"n" for Nie, "dontshow"/"never" for the
 // button answering 1) or is a number; an answer that does not fit is left
 // for a later box.
-std::optional<int32_t> AnswerFromToken(const BoxSpec &spec, const std::string &token) {
+std::optional<int32_t> AnswerFromToken(const BoxSpec &box, const std::string &token) {
   std::string given = Lowered(token);
   if (given == "yes" || given == "y" || given == "t") given = "tak";
   if (given == "no" || given == "n") given = "nie";
-  for (const BoxButton &button : spec.buttons)
+  for (const BoxButton &button : box.buttons)
     if (Lowered(button.label) == given) return button.answer;
   if (given == "dontshow" || given == "never")
-    for (const BoxButton &button : spec.buttons)
+    for (const BoxButton &button : box.buttons)
       if (button.answer == 1) return 1;
   char *end = nullptr;
   long number = strtol(given.c_str(), &end, 0);
@@ -122,19 +122,19 @@ std::optional<int32_t> AnswerFromToken(const BoxSpec &spec, const std::string &t
   return std::nullopt;
 }
 
-int32_t ScriptedAnswer(Ui &ui, const BoxSpec &spec) {
-  std::string text = "== " + spec.kind + (spec.title.empty() ? "" : ": " + PlainUtf8(spec.title)) +
-                     " ==\n" + PlainUtf8(spec.text) + "\n";
-  int32_t answer = spec.escapeAnswer;
-  if (spec.buttons.size() == 1) {
-    answer = spec.buttons[0].answer;
-  } else if (spec.buttons.size() > 1 && !ui.answers.empty()) {
-    if (std::optional<int32_t> given = AnswerFromToken(spec, ui.answers.front())) {
+int32_t ScriptedAnswer(Ui &ui, const BoxSpec &box) {
+  std::string text = "== " + box.kind + (box.title.empty() ? "" : ": " + PlainUtf8(box.title)) +
+                     " ==\n" + PlainUtf8(box.text) + "\n";
+  int32_t answer = box.escapeAnswer;
+  if (box.buttons.size() == 1) {
+    answer = box.buttons[0].answer;
+  } else if (box.buttons.size() > 1 && !ui.answers.empty()) {
+    if (std::optional<int32_t> given = AnswerFromToken(box, ui.answers.front())) {
       answer = *given;
       ui.answers.pop_front();
     }
   }
-  for (const BoxButton &button : spec.buttons)
+  for (const BoxButton &button : box.buttons)
     if (button.answer == answer) text += "-> " + button.label + "\n";
   if (ui.report) ui.report(text);
   return answer;
@@ -144,30 +144,30 @@ int32_t ScriptedAnswer(Ui &ui, const BoxSpec &spec) {
 
 bool IsErrorStyle(uint32_t style) { return ((style >> 12) & 0xF) >= 0xE; }
 
-int32_t RunBox(Ui &ui, const BoxSpec &spec) {
-  if (ui.scripted()) return ScriptedAnswer(ui, spec);
-  BoxLayer layer(spec, false);
-  layer.focus = std::min(spec.focus, spec.buttons.empty() ? 0 : spec.buttons.size() - 1);
+int32_t RunBox(Ui &ui, const BoxSpec &box) {
+  if (ui.scripted()) return ScriptedAnswer(ui, box);
+  BoxLayer layer(box, false);
+  layer.focus = std::min(box.focus, box.buttons.empty() ? 0 : box.buttons.size() - 1);
   ModalScope scope(ui, &layer);
   ui.Redraw();
   for (;;) {
     uint32_t key = ui.NextKey();
-    if (key == kEndOfInput || key == kKeyEsc) return spec.escapeAnswer;
-    if (spec.buttons.empty()) {
-      if (key == kKeyEnter) return spec.escapeAnswer;
+    if (key == kEndOfInput || key == kKeyEsc) return box.escapeAnswer;
+    if (box.buttons.empty()) {
+      if (key == kKeyEnter) return box.escapeAnswer;
       continue;
     }
-    size_t count = spec.buttons.size();
-    if (key == kKeyEnter || key == ' ') return spec.buttons[layer.focus].answer;
+    size_t count = box.buttons.size();
+    if (key == kKeyEnter || key == ' ') return box.buttons[layer.focus].answer;
     if (key == kKeyTab || key == kKeyRight || key == kKeyDown) layer.focus = (layer.focus + 1) % count;
     else if (key == kKeyShiftTab || key == kKeyLeft || key == kKeyUp) layer.focus = (layer.focus + count - 1) % count;
     else if (IsCharacterKey(key)) {
       char16_t typed = Lower(MazoviaToUnicode(static_cast<uint8_t>(key)));
-      for (const BoxButton &button : spec.buttons)
+      for (const BoxButton &button : box.buttons)
         if (Lower(HotLetter(button.label)) == typed) return button.answer;
       // "y" answers yes as well as "t" does.
       if (typed == u'y')
-        for (const BoxButton &button : spec.buttons)
+        for (const BoxButton &button : box.buttons)
           if (button.answer == kAnswerYes) return button.answer;
     }
     ui.Redraw();
@@ -178,7 +178,7 @@ namespace {
 // A standing notice owns its text: it outlives the call that showed it.
 class StandingNotice : public Layer {
  public:
-  explicit StandingNotice(BoxSpec spec) : spec_(std::move(spec)), layer_(spec_, true) {}
+  explicit StandingNotice(BoxSpec box) : spec_(std::move(box)), layer_(spec_, true) {}
   void Draw(Canvas &canvas) override { layer_.Draw(canvas); }
 
  private:
@@ -188,49 +188,49 @@ class StandingNotice : public Layer {
 }  // namespace
 
 int32_t AskBox(Ui &ui, const std::string &title, const std::string &text, uint32_t flags) {
-  BoxSpec spec;
-  spec.title = title;
-  spec.text = text;
+  BoxSpec box;
+  box.title = title;
+  box.text = text;
   if (flags & kAskQuestionBit) {
-    spec.kind = "pytanie";
-    spec.buttons = {{"Tak", kAnswerYes}, {"Nie", kAnswerNo}};
-    spec.escapeAnswer = kAnswerNo;
-    return RunBox(ui, spec);
+    box.kind = "pytanie";
+    box.buttons = {{"Tak", kAnswerYes}, {"Nie", kAnswerNo}};
+    box.escapeAnswer = kAnswerNo;
+    return RunBox(ui, box);
   }
   if (flags & kAskStanding) {
-    spec.kind = "informacja";
+    box.kind = "informacja";
     if (ui.scripted()) {
-      ScriptedAnswer(ui, spec);
+      ScriptedAnswer(ui, box);
       return 0;
     }
-    ui.ShowStanding(std::make_unique<StandingNotice>(spec));
+    ui.ShowStanding(std::make_unique<StandingNotice>(box));
     ui.Redraw();
     return 0;
   }
-  spec.kind = "komunikat";
-  spec.buttons = {{"OK", kAnswerOk}};
-  spec.escapeAnswer = kAnswerOk;
-  return RunBox(ui, spec);
+  box.kind = "komunikat";
+  box.buttons = {{"OK", kAnswerOk}};
+  box.escapeAnswer = kAnswerOk;
+  return RunBox(ui, box);
 }
 
 int32_t ShowMessageBox(Ui &ui, const std::string &title, const std::string &text, bool error) {
-  BoxSpec spec;
-  spec.title = title;
-  spec.text = text;
-  spec.error = error;
-  spec.kind = error ? "błąd" : "komunikat";
-  spec.buttons = {{"OK", kAnswerOk}};
-  spec.escapeAnswer = kAnswerOk;
-  return RunBox(ui, spec);
+  BoxSpec box;
+  box.title = title;
+  box.text = text;
+  box.error = error;
+  box.kind = error ? "błąd" : "komunikat";
+  box.buttons = {{"OK", kAnswerOk}};
+  box.escapeAnswer = kAnswerOk;
+  return RunBox(ui, box);
 }
 
 int16_t NoticeWithChoice(Ui &ui, const std::string &text) {
-  BoxSpec spec;
-  spec.text = text;
-  spec.kind = "powiadomienie";
-  spec.buttons = {{"OK", 0}, {"Nie pokazuj więcej", 1}};
-  spec.escapeAnswer = 0;
-  return static_cast<int16_t>(RunBox(ui, spec));
+  BoxSpec box;
+  box.text = text;
+  box.kind = "powiadomienie";
+  box.buttons = {{"OK", 0}, {"Nie pokazuj więcej", 1}};
+  box.escapeAnswer = 0;
+  return static_cast<int16_t>(RunBox(ui, box));
 }
 
 }  // namespace volmar

@@ -51,7 +51,7 @@ struct BoxSpec {
 };
 
 // Shows a box and returns the answer of the button chosen.
-int32_t RunBox(Ui &ui, const BoxSpec &spec);
+int32_t RunBox(Ui &ui, const BoxSpec &box);
 
 // HostAsk: returns kAnswerYes or kAnswerNo for a question, kAnswerOk for a
 // notice, 0 for a standing notice (which returns at once).

@@ -31,10 +31,10 @@ std::string FormatValues(const char *format, const std::vector<FormatValue> &val
     }
     while (*p == 'h' || *p == 'l') ++p;
     char conversion = *p;
-    std::string spec(start, p - start);
+    std::string flags(start, p - start);
     // Drop the length letters: the value is passed at its own width.
     std::string clean;
-    for (char c : spec)
+    for (char c : flags)
       if (c != 'h' && c != 'l') clean.push_back(c);
     bool numeric = conversion != 0 && strchr("diuxXc", conversion) != nullptr;
     bool text = conversion == 's';
