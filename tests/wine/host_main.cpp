@@ -3,8 +3,13 @@
 // lacks, loads wtyczki\tastiromatika.dll as the real host would, runs the
 // scenario and ends with "N passed, M failed".
 //
-//   VOLMAR.exe <scenario> [--lack 41613,30005,38417] [--trace]
+//   VOLMAR.exe <scenario> [--lack 41613,30005,38417] [--trace] [--stream FILE]
 //   VOLMAR.exe lacking-each [ORD,ORD,...]
+//
+// --stream writes what the plug-in handed over to FILE, one JSON object a
+// line, in order: {"post":N} for each HostPostKey argument (unsigned
+// decimal) and {"text":"..."} for each HostTypeText text (host text as
+// UTF-8).
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -31,6 +36,7 @@ static const Scenario kScenarios[] = {
     {"form-macro", nullptr, RunFormMacro},
     {"every-command", nullptr, RunEveryCommand},
     {"shared-macro", nullptr, RunSharedMacro},
+    {"shared-macro-dry-run", nullptr, RunSharedMacroDryRun},
     {"open-errors", nullptr, RunOpenErrors},
     // Failing hosts: give "lacking-one" one ordinal with --lack (or none,
     // for the full host); "lacking-each" runs it for every host function.
@@ -71,6 +77,27 @@ static bool WithdrawHostExports(HMODULE self, const std::vector<uint16_t> &ordin
   return ok;
 }
 
+// The keys and texts the plug-in handed over, as --stream describes them.
+static bool WriteHandedOver(const RecordingHost &host, const char *path) {
+  FILE *file = fopen(path, "wb");
+  if (file == nullptr) return false;
+  for (const RecordingHost::HandedOver &item : host.handedOver) {
+    if (!item.typed) {
+      fprintf(file, "{\"post\":%lu}\n", static_cast<unsigned long>(item.key));
+      continue;
+    }
+    std::string json;
+    for (char c : MazoviaToUtf8(item.text)) {
+      unsigned char byte = static_cast<unsigned char>(c);
+      if (c == '"' || c == '\\') json += '\\';
+      if (byte < 0x20) json += Format("\\u%04X", byte);
+      else json += c;
+    }
+    fprintf(file, "{\"text\":\"%s\"}\n", json.c_str());
+  }
+  return fclose(file) == 0;
+}
+
 extern "C" int __cdecl VolmarMain(int argc, char **argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc >= 2 && strcmp(argv[1], "lacking-each") == 0) {
@@ -91,12 +118,15 @@ extern "C" int __cdecl VolmarMain(int argc, char **argv) {
   std::vector<uint16_t> lacking;
   ParseOrdinals(scenario->lacking, &lacking);
   bool trace = false;
+  const char *streamPath = nullptr;
   for (int i = 2; i < argc; ++i) {
     if (strcmp(argv[i], "--lack") == 0 && i + 1 < argc) ParseOrdinals(argv[++i], &lacking);
     else if (strcmp(argv[i], "--trace") == 0) trace = true;
+    else if (strcmp(argv[i], "--stream") == 0 && i + 1 < argc) streamPath = argv[++i];
   }
 
   RecordingHost &host = g_recordingHost;
+  host.keepHandedOver = streamPath != nullptr;
   SetHostBackend(&host);
   HMODULE self = GetModuleHandleA("VOLMAR");
   if (!Check(self != nullptr, "the test host is loaded as the module named VOLMAR"))
@@ -120,6 +150,8 @@ extern "C" int __cdecl VolmarMain(int argc, char **argv) {
     return CheckSummary();
 
   scenario->run(context);
+  if (streamPath != nullptr)
+    Check(WriteHandedOver(host, streamPath), "the keys and texts handed over are written out");
 
   if (trace || FailedChecks() > 0) {
     printf("host calls:\n");

@@ -136,6 +136,7 @@ int32_t RecordingHost::HostOrdinal38417() { NOTE("HostOrdinal38417()"); return 0
 int32_t RecordingHost::HostPostKey(uint32_t key) {
   NOTE(Format("HostPostKey(0x%X)", key));
   ++postKeyCalls;
+  if (keepHandedOver) handedOver.push_back({false, key, std::string()});
   ++posts_;
   if (posts_ >= refuseFrom && posts_ < refuseFrom + refuseCount) return 0;
   for (int refused : refusedPosts)
@@ -150,6 +151,7 @@ int32_t RecordingHost::HostPostKey(uint32_t key) {
 int32_t RecordingHost::HostTypeText(const char *text) {
   NOTE("HostTypeText(" + Quoted(text) + ")");
   ++typeTextCalls;
+  if (keepHandedOver) handedOver.push_back({true, 0, text != nullptr ? text : ""});
   return 0;
 }
 
@@ -236,6 +238,8 @@ int32_t RecordingHost::HostFileSeek(HostFile file, int32_t offset, int32_t origi
 
 int32_t RecordingHost::HostFileRewind(HostFile file) {
   NOTE(Format("HostFileRewind(%u)", file));
+  ++rewinds;
+  if (rewinds == shiftF11AfterRewind) input.push_back(0x8700);
   FILE *f = File(file);
   if (f == nullptr) return -1;
   rewind(f);

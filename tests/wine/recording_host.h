@@ -83,6 +83,11 @@ class RecordingHost : public HostBackend {
   // Long macros: every call is counted, none is recorded (no texts built).
   bool quiet = false;
 
+  // The user presses Shift+F11 right after the plug-in's Nth HostFileRewind
+  // (0: never): the key is queued as the next input, so the filter's next
+  // call gets it before playback reads on.
+  int shiftF11AfterRewind = 0;
+
   // ---- What happened ---------------------------------------------------------
   std::vector<std::string> calls;        // "HostPostKey(0x41)", in order
   std::vector<std::string> shownMessages;  // HostMessageF, formatted host text
@@ -98,6 +103,17 @@ class RecordingHost : public HostBackend {
   int askCalls = 0;
   int filePrintfCalls = 0;
   size_t longestLogLine = 0;               // of the texts HostFilePrintf was given
+  int rewinds = 0;                         // HostFileRewind calls
+  // What the plug-in handed over, in order, when `keepHandedOver` is set:
+  // each HostPostKey argument (refused or not) and each HostTypeText text
+  // (host text).
+  struct HandedOver {
+    bool typed = false;  // a HostTypeText text, else a HostPostKey key
+    uint32_t key = 0;
+    std::string text;
+  };
+  bool keepHandedOver = false;
+  std::vector<HandedOver> handedOver;
   std::map<void *, uint32_t> liveBlocks;   // host memory handed out and not freed, with its size
   int strayFrees = 0;                      // HostFree or HostRealloc of a block not handed out
 

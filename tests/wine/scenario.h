@@ -39,6 +39,7 @@ void RunMissingAll(ScenarioContext &context);
 void RunFormMacro(ScenarioContext &context);
 void RunEveryCommand(ScenarioContext &context);
 void RunSharedMacro(ScenarioContext &context);
+void RunSharedMacroDryRun(ScenarioContext &context);
 void RunOpenErrors(ScenarioContext &context);
 void RunLackingOne(ScenarioContext &context);
 void RunCallocNull(ScenarioContext &context);

@@ -271,6 +271,51 @@ void RunSharedMacro(ScenarioContext &context) {
 }
 
 // ---------------------------------------------------------------------------
+// The shared macro played the way tastiro-check's dry run plays it, for the
+// comparison of their key streams (VOLMAR.exe shared-macro-dry-run --stream
+// FILE): key delay 0, every wait answered at once, the question that SF11
+// raises answered no in every round, and after the second RESTART the user
+// presses Shift+F11 and answers yes.  So both sides play two whole rounds.
+// ---------------------------------------------------------------------------
+void RunSharedMacroDryRun(ScenarioContext &context) {
+  RecordingHost &host = context.host;
+  CreateDirectoryW(L"wtyczki", nullptr);
+  WriteBytes(L"wtyczki\\keys.h", DataFile(context, L"shared\\keys.h"));
+  WriteBytes(L"shared_macro.txt", DataFile(context, L"shared\\shared_macro.txt"));
+  DeleteFileW(L"shared_macro.log");
+  if (!Activate(context)) return;
+
+  RecordingHost::FormScript form;
+  form.name = "shared_macro.txt";
+  form.delay = 0;
+  host.forms.push_back(form);
+  host.questionAnswers = {0, 0, 0x5009};
+  host.shiftF11AfterRewind = 2;
+  host.input.push_back(0x8700);
+  // Per round: Enter ends WAITENTER, Enter ends WAIT, Shift+F11 ends HALT,
+  // Enter ends the WAIT behind SF11.
+  RunKeyLoop(host, {13, 13, 0x8700, 13, 13, 13, 0x8700, 13});
+
+  const std::string question = expected::Text(expected::kStopQuestion);
+  std::vector<std::string> asked;
+  for (const std::string &call : host.CallsOf({"HostAsk"}))
+    if (call.find(RecordingHost::Quoted(question.c_str())) != std::string::npos) asked.push_back(call);
+  CheckValue(3, static_cast<int64_t>(asked.size()),
+             "the stop question comes twice from SF11 and once from the user");
+  CheckValue(2, host.rewinds, "RESTART sends playback back to the start twice");
+  Check(host.questionAnswers.empty(), "every scripted answer is used");
+  Check(host.input.empty(), "no key is left waiting");
+  CheckValue(1, static_cast<int64_t>(CountCalls(
+                    host, "HostAsk(" + RecordingHost::Quoted(expected::kAttention) + ", " +
+                              RecordingHost::Quoted(expected::Text(expected::kStopped).c_str()) +
+                              ", 0x1)")),
+             "the macro ends stopped by the user");
+  CheckValue(0, host.OpenFileCount(), "the macro and its log are closed");
+  CheckValue(2 * 46, host.queuedKeys, "two rounds of 46 keys reach the host");
+  CheckStateWordRestored(host);
+}
+
+// ---------------------------------------------------------------------------
 // A missing key definition file and a macro that cannot be opened: the C
 // runtime's errno and _doserrno as the host's failed open left them
 // ---------------------------------------------------------------------------
