@@ -56,6 +56,8 @@ uint32_t ChooseKey() {
 
 void InnerFilterCall(uint32_t key) {
   FUZZ_CHECK(g_player.busy == 1, "the host's loop runs inside our work, busy must be set");
+  FUZZ_CHECK(g_player.macroFile != 0 || g_player.waitMode == 0,
+             "waiting with no macro open, seen from the host's loop");
   const PlayerState before = g_player;
   ++g_host.depth;
   ++g_host.record.innerCalls;

@@ -14,14 +14,16 @@ build=${1:-build/native}
 case $build in /*) ;; *) build=$root/$build ;; esac
 jobs=${JOBS:-2}
 
-cmake --build "$build" -j "$jobs" --target plugin_bench plugin_callgrind_driver >/dev/null 2>&1 || {
-  echo "bench: the benchmarks are not built in $build (is Google Benchmark installed? make deps)" >&2
-  exit 1
-}
 bench=$build/bench
 work=$build/bench/results
 rm -rf "$work"
 mkdir -p "$work"
+cmake --build "$build" -j "$jobs" --target plugin_bench plugin_callgrind_driver \
+  >"$work/build.log" 2>&1 || {
+  tail -n 30 "$work/build.log" >&2
+  echo "bench: the benchmarks did not build in $build (is Google Benchmark installed? make deps)" >&2
+  exit 1
+}
 
 # 1. Wall-clock timings with the allocation counts.
 echo "bench: Google Benchmark ..." >&2
