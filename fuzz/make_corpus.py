@@ -5,7 +5,10 @@ fuzzers should start from.  The layouts follow the targets' input readers
 every host decision, a byte of 0 the unusual one).
 
 Run it again after changing a target's input layout; the replay tests
-(fuzz_replay_*) run every seed in `make test`.
+(fuzz_replay_*) run every seed in `make test`.  The playback corpus also
+holds a few inputs the fuzzer found (found_*), kept because each reaches
+lines of the player or the start branch that no seed here reaches; they
+are not written by this script.
 """
 import os
 import struct
