@@ -11,6 +11,7 @@
 
 #include "diagnostics/compatibility.h"
 #include "platform/platform.h"
+#include "shell/bounded_format.h"
 #include "shell/host_api.h"
 #include "shell/host_imports.h"
 #include "shell/host_text.h"
@@ -52,20 +53,6 @@ constexpr auto kVersionMismatch = ToHostText(
 constexpr auto kNotInitialised = ToHostText(
     "Moduł \"%s\" nie został poprawnie zainicjowany,\n"
     "więc NIE BĘDZIE AKTYWNY!");
-
-// Formats into `size` bytes, cutting what does not fit.  The runtime's
-// vsnprintf leaves the buffer unterminated when it cuts, so the last byte
-// is set here.  Returns the length of what the buffer now holds.
-size_t FormatBounded(char *buffer, size_t size, const char *format, ...) {
-  if (size == 0) return 0;
-  va_list values;
-  va_start(values, format);
-  int written = vsnprintf(buffer, size, format, values);
-  va_end(values);
-  buffer[size - 1] = 0;
-  if (written < 0) buffer[0] = 0;
-  return strlen(buffer);
-}
 
 // A prepared text goes through "%s", so a '%' in it is shown as it is.
 void ShowPrepared(const char *message) {

@@ -8,6 +8,7 @@
 #include "player/key_filter.h"
 #include "player/key_names.h"
 #include "player/player_texts.h"
+#include "shell/bounded_format.h"
 #include "shell/host_api.h"
 
 namespace {
@@ -30,14 +31,6 @@ size_t AppendText(char *buffer, size_t length, const char *text) {
 }
 
 }  // namespace
-
-size_t FormatBoundedV(char *buffer, size_t size, const char *format, va_list values) {
-  int written = vsnprintf(buffer, size, format, values);
-  // msvcrt's vsnprintf leaves a cut text without its terminator and answers -1.
-  buffer[size - 1] = 0;
-  if (written >= 0 && static_cast<size_t>(written) < size) return static_cast<size_t>(written);
-  return strlen(buffer);
-}
 
 void WriteLogLine(const char *format, ...) {
   // Logging is optional: without a log file nothing is formatted at all.

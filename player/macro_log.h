@@ -18,7 +18,3 @@ void WriteLogLine(const char *format, ...)
 // The key line for a key handed to the host: its name from the key-name
 // table, else the byte itself below 256, else its 16-bit code in hex.
 void WriteKeyLine(int32_t key);
-
-// vsnprintf into `buffer` of `size` bytes (size > 0), always terminated, also
-// where the runtime's own does not terminate a cut text; the length stored.
-size_t FormatBoundedV(char *buffer, size_t size, const char *format, va_list values);
