@@ -76,9 +76,14 @@ void RunStartBranch() {
     return;
   }
 
-  // "rt+" opens only a log the user has created beside the macro.
+  // "rt+" opens only a log the user has created beside the macro.  A host
+  // that leaves the path as it was (no room for the extension) would have
+  // the macro itself taken for its log and written into: then no log.
+  HostWideChar macroPath[kPathChars];
+  memcpy(macroPath, path, sizeof macroPath);
   HostPathAddExtensionW(path, kPathChars, u".log");
   path[kPathChars - 1] = 0;
+  if (memcmp(path, macroPath, sizeof path) == 0) return;
   g_player.logFile = HostFileOpenW(path, u"rt+", kOpenShare, 0, -1);
   // The lines go after what the log holds: a log that cannot be put at its
   // end would have its earlier lines overwritten, so it is not used.

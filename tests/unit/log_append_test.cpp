@@ -65,3 +65,27 @@ INSTANTIATE_TEST_SUITE_P(Seek, LogAppendTest,
                          });
 
 }  // namespace
+
+namespace {
+
+// A host that cannot give the log's path (no room for the extension) and
+// leaves the buffer as it was: the macro must not be taken for its own log.
+TEST(LogPath, AMacroIsNeverItsOwnLog) {
+  FakeHost &host = FakeHost::Get();
+  host.Install();
+  host.AddFile(kMacroPath, "ab");
+  strcpy(g_startForm.fileName, kMacro);
+  host.handlers.HostRunForm = [](const void *, int32_t, void *, FieldCallback) { return 0x5001; };
+  host.handlers.HostPathAddExtensionW = [](HostWideChar *, int32_t, const HostWideChar *) {
+    return -1;
+  };
+
+  RunStartBranch();
+  ASSERT_NE(0u, g_player.macroFile);
+  EXPECT_EQ(0u, g_player.logFile);
+  EXPECT_EQ(2u, host.Count("HostFileOpenW")) << "keys.h and the macro; no log";
+  for (int call = 0; call < 3; ++call) PluginKeyFilter(0xFFFF);
+  EXPECT_EQ("ab", host.FileContent(kMacroPath));
+}
+
+}  // namespace
