@@ -29,10 +29,8 @@ int32_t HostBackend::HostFilePrintf(HostFile, const char *, va_list) { return 0;
 #undef HOST_BACKEND_VARIADIC
 
 static HostBackend g_neutralBackend;
-static HostBackend *g_backend = &g_neutralBackend;
+HostBackend *g_hostBackend = &g_neutralBackend;
 
 void SetHostBackend(HostBackend *backend) {
-  g_backend = backend != nullptr ? backend : &g_neutralBackend;
+  g_hostBackend = backend != nullptr ? backend : &g_neutralBackend;
 }
-
-HostBackend *GetHostBackend() { return g_backend; }

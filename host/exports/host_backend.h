@@ -34,4 +34,6 @@ class HostBackend {
 
 // The backend behind the exports; null answers every call neutrally.
 void SetHostBackend(HostBackend *backend);
-HostBackend *GetHostBackend();
+// Inline: every export reads it, on every host call a plug-in makes.
+extern HostBackend *g_hostBackend;
+inline HostBackend *GetHostBackend() { return g_hostBackend; }

@@ -18,8 +18,8 @@ KeyFilter Keyboard::SetFilter(KeyFilter filter) {
 int32_t Keyboard::Post(uint32_t key) {
   uint16_t code = static_cast<uint16_t>(key);
   if (code == kKeyNone || code == 0) return 1;
-  if (posted_.size() >= kQueueLimit) return 0;
-  posted_.push_back(code);
+  if (postedCount_ >= kQueueLimit) return 0;
+  posted_[(postedHead_ + postedCount_++) % kQueueLimit] = code;
   return 1;
 }
 
@@ -38,7 +38,7 @@ int32_t Keyboard::Delay(uint32_t key) {
 }
 
 uint32_t Keyboard::Pending() {
-  if (!posted_.empty()) return posted_.front();
+  if (!NothingPosted()) return posted_[postedHead_];
   if (!delayed_.empty()) return delayed_.front().key;
   input_.Pump(false);
   uint16_t key;
@@ -47,9 +47,10 @@ uint32_t Keyboard::Pending() {
 }
 
 bool Keyboard::TakeWaiting(uint16_t &key) {
-  if (!posted_.empty()) {
-    key = posted_.front();
-    posted_.pop_front();
+  if (!NothingPosted()) {
+    key = posted_[postedHead_];
+    postedHead_ = (postedHead_ + 1) % kQueueLimit;
+    --postedCount_;
     return true;
   }
   if (!delayed_.empty() && static_cast<int32_t>(now_() - delayed_.front().due) >= 0) {
@@ -83,8 +84,12 @@ uint32_t Keyboard::WaitTime() {
 
 uint32_t Keyboard::NextKey() {
   offeringDelayed_ = false;
+  // True when the filter has just fed a key: it is taken at once, with no
+  // second look at the clock in between.
+  bool fed = false;
   for (;;) {
-    if (input_.Aborted()) return kEndOfInput;
+    if (!fed && input_.Aborted()) return kEndOfInput;
+    fed = false;
     uint16_t key;
     if (TakeWaiting(key)) {
       uint16_t result = Filter(key);
@@ -92,15 +97,19 @@ uint32_t Keyboard::NextKey() {
       continue;
     }
     // Delayed keys count as waiting: the filter is asked for a key only
-    // when none waits at all.
+    // when none waits at all.  Without a filter nobody can feed one.
     if (delayed_.empty()) {
       uint16_t result = kKeyNone;
-      for (int call = 0; call < kNoKeyCallsBeforeIdle && result == kKeyNone && posted_.empty() &&
-                         delayed_.empty();
+      for (int call = 0; filter_ != nullptr && call < kNoKeyCallsBeforeIdle &&
+                         result == kKeyNone && NothingPosted() && delayed_.empty();
            ++call)
         result = Filter(kKeyNone);
       if (result != kKeyNone) return result;
-      if (!posted_.empty() || !delayed_.empty()) continue;
+      if (!NothingPosted()) {
+        fed = true;
+        continue;
+      }
+      if (!delayed_.empty()) continue;
       input_.Pump(true);
       if (input_.Peek(key)) continue;
       if (input_.Ended() && !(workPending && workPending())) return kEndOfInput;

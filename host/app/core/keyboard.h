@@ -84,11 +84,17 @@ class Keyboard {
   bool TakeWaiting(uint16_t &key);
   uint16_t Filter(uint16_t key);
   uint32_t WaitTime();
+  bool NothingPosted() const { return postedCount_ == 0; }
 
   KeyInput &input_;
   std::function<uint32_t()> now_;
   KeyFilter filter_ = nullptr;
-  std::deque<uint16_t> posted_;
+  // The posted keys: a ring of kQueueLimit keys, postedCount_ of them from
+  // postedHead_ on.  Every played key passes through here, so a fixed ring
+  // rather than a queue that allocates and frees as it goes.
+  uint16_t posted_[kQueueLimit];
+  size_t postedHead_ = 0;
+  size_t postedCount_ = 0;
   std::deque<DelayedKey> delayed_;
   bool offeringDelayed_ = false;  // a delayed key is being offered again
 };

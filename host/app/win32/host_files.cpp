@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <wchar.h>
 
+#include <algorithm>
+
 namespace volmar {
 
 HostFiles::~HostFiles() {
@@ -31,18 +33,26 @@ HostFile HostFiles::Open(const wchar_t *path, const wchar_t *mode, int32_t share
     share = _SH_DENYNO;
   FILE *file = _wfsopen(path, mode, share);
   if (file == nullptr) return 0;  // errno and _doserrno untouched from here on
-  HostFile handle = next_++;
-  files_[handle] = file;
-  return handle;
+  try {
+    files_.emplace_back(next_, file);
+  } catch (...) {  // no exception may reach the plug-in
+    fclose(file);
+    errno = ENOMEM;
+    _doserrno = 0;
+    return 0;
+  }
+  return next_++;
 }
 
 FILE *HostFiles::Get(HostFile file) const {
-  auto found = files_.find(file);
-  return found == files_.end() ? nullptr : found->second;
+  for (const auto &entry : files_)
+    if (entry.first == file) return entry.second;
+  return nullptr;
 }
 
 int32_t HostFiles::Close(HostFile file) {
-  auto found = files_.find(file);
+  auto found = std::find_if(files_.begin(), files_.end(),
+                            [file](const auto &entry) { return entry.first == file; });
   if (found == files_.end()) return -1;
   int result = fclose(found->second);
   files_.erase(found);

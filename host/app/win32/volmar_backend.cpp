@@ -148,10 +148,26 @@ HostFile VolmarBackend::HostFileOpenW(const HostWideChar *path, const HostWideCh
   return files_.Open(Wide(path), Wide(mode), share);
 }
 
+// fgetc without the runtime's lock on the file for every byte: a byte
+// already in the file's buffer is taken as fgetc takes it under that lock
+// (the runtime has already turned CR LF into LF and stopped at Ctrl+Z when
+// it filled the buffer in text mode); an empty buffer, the end of the file
+// and every other state go through fgetc itself.  The host has one thread,
+// and fgets, fseek and the rest see the same buffer and count.
+static inline int GetByte(FILE *f) {
+#ifndef _UCRT
+  if (f->_cnt > 0) {
+    --f->_cnt;
+    return static_cast<unsigned char>(*f->_ptr++);
+  }
+#endif
+  return fgetc(f);
+}
+
 int32_t VolmarBackend::HostFileGetc(HostFile file) {
   FILE *f = files_.Get(file);
   if (f == nullptr) return -1;
-  int c = fgetc(f);
+  int c = GetByte(f);
   return c == EOF ? -1 : c;
 }
 
