@@ -93,6 +93,11 @@ bool ScriptInput::Take(uint16_t &key) {
   return true;
 }
 
+bool ScriptInput::PumpAndPeek(uint16_t &key) {
+  Pump(false);
+  return Peek(key);
+}
+
 void ScriptInput::Wait(uint32_t milliseconds) { sleep_(milliseconds); }
 
 bool ScriptInput::Ended() { return !ready_ && next_ >= steps_.size(); }

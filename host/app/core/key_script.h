@@ -32,7 +32,7 @@ struct ScriptStep {
 
 bool ParseKeyScript(std::string_view utf8, std::vector<ScriptStep> &steps, std::string &error);
 
-class ScriptInput : public KeyInput {
+class ScriptInput final : public KeyInput {
  public:
   ScriptInput(std::vector<ScriptStep> steps, std::function<uint32_t()> now,
               std::function<void(uint32_t)> sleep, uint32_t timeoutMilliseconds);
@@ -40,6 +40,7 @@ class ScriptInput : public KeyInput {
   void Pump(bool quiet) override;
   bool Peek(uint16_t &key) override;
   bool Take(uint16_t &key) override;
+  bool PumpAndPeek(uint16_t &key) override;
   void Wait(uint32_t milliseconds) override;
   bool Ended() override;
   bool Aborted() override;

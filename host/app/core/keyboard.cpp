@@ -6,6 +6,11 @@ namespace volmar {
 
 KeyInput::~KeyInput() = default;
 
+bool KeyInput::PumpAndPeek(uint16_t &key) {
+  Pump(false);
+  return Peek(key);
+}
+
 Keyboard::Keyboard(KeyInput &input, std::function<uint32_t()> now)
     : input_(input), now_(std::move(now)) {}
 
@@ -40,9 +45,8 @@ int32_t Keyboard::Delay(uint32_t key) {
 uint32_t Keyboard::Pending() {
   if (!NothingPosted()) return posted_[postedHead_];
   if (!delayed_.empty()) return delayed_.front().key;
-  input_.Pump(false);
   uint16_t key;
-  if (input_.Peek(key)) return key;
+  if (input_.PumpAndPeek(key)) return key;
   return kKeyNone;
 }
 

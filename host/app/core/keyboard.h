@@ -32,6 +32,9 @@ class KeyInput {
   virtual void Pump(bool quiet) = 0;
   virtual bool Peek(uint16_t &key) = 0;
   virtual bool Take(uint16_t &key) = 0;
+  // Pump(false), then Peek: what HostKeyPending asks for every key a
+  // plug-in plays, in one call.
+  virtual bool PumpAndPeek(uint16_t &key);
   // Blocks until input may have arrived, at most `milliseconds`.
   virtual void Wait(uint32_t milliseconds) = 0;
   // True when no more input will come (a script that has run out).
