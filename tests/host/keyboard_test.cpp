@@ -135,3 +135,35 @@ TEST_F(KeyboardTest, WithoutAFilterKeysPassAsTheyAre) {
 
 }  // namespace
 }  // namespace volmar
+
+namespace volmar {
+namespace {
+
+// The posted keys live in a fixed ring: it fills to its limit, refuses the
+// next key, and keeps first-in-first-out order across its wrap.
+TEST(KeyboardQueue, FillsToItsLimitRefusesMoreAndKeepsOrderAcrossTheWrap) {
+  testing::TestClock clock;
+  testing::TestInput input{clock};
+  Keyboard keyboard{input, std::ref(clock)};
+
+  for (size_t i = 0; i < Keyboard::kQueueLimit; ++i)
+    ASSERT_NE(0, keyboard.Post(static_cast<uint32_t>(1 + i % 200))) << i;
+  EXPECT_EQ(0, keyboard.Post('z')) << "a full queue refuses";
+
+  // Take half, post as many again (the ring wraps), then all come in order.
+  std::vector<uint32_t> expected;
+  for (size_t i = 0; i < Keyboard::kQueueLimit; ++i) expected.push_back(1 + i % 200);
+  for (size_t i = 0; i < Keyboard::kQueueLimit / 2; ++i) {
+    ASSERT_EQ(expected[i], keyboard.NextKey()) << i;
+  }
+  for (size_t i = 0; i < Keyboard::kQueueLimit / 2; ++i) {
+    ASSERT_NE(0, keyboard.Post(static_cast<uint32_t>(0x100 + i))) << i;
+    expected.push_back(0x100 + i);
+  }
+  EXPECT_EQ(0, keyboard.Post('z'));
+  for (size_t i = Keyboard::kQueueLimit / 2; i < expected.size(); ++i)
+    ASSERT_EQ(expected[i], keyboard.NextKey()) << i;
+}
+
+}  // namespace
+}  // namespace volmar
