@@ -4,12 +4,17 @@
 // scenario and ends with "N passed, M failed".
 //
 //   VOLMAR.exe <scenario> [--lack 41613,30005,38417] [--trace] [--stream FILE]
+//                         [--slow-host MS]
 //   VOLMAR.exe lacking-each [ORD,ORD,...]
 //
 // --stream writes what the plug-in handed over to FILE, one JSON object a
 // line, in order: {"post":N} for each HostPostKey argument (unsigned
 // decimal) and {"text":"..."} for each HostTypeText text (host text as
 // UTF-8).
+//
+// --slow-host makes the host's key loop wait MS milliseconds before it
+// offers each key from its queue (a held key offered again excepted), as a
+// busy machine may: the scenarios' checks must hold all the same.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -109,7 +114,8 @@ extern "C" int __cdecl VolmarMain(int argc, char **argv) {
   for (const Scenario &candidate : kScenarios)
     if (argc >= 2 && strcmp(argv[1], candidate.name) == 0) scenario = &candidate;
   if (scenario == nullptr) {
-    printf("usage: VOLMAR.exe <scenario> [--lack ORD,ORD,...] [--trace]\n"
+    printf("usage: VOLMAR.exe <scenario> [--lack ORD,ORD,...] [--trace] [--stream FILE]\n"
+           "                         [--slow-host MS]\n"
            "       VOLMAR.exe lacking-each [ORD,ORD,...]\nscenarios:");
     for (const Scenario &candidate : kScenarios) printf(" %s", candidate.name);
     printf("\n");
@@ -123,6 +129,8 @@ extern "C" int __cdecl VolmarMain(int argc, char **argv) {
     if (strcmp(argv[i], "--lack") == 0 && i + 1 < argc) ParseOrdinals(argv[++i], &lacking);
     else if (strcmp(argv[i], "--trace") == 0) trace = true;
     else if (strcmp(argv[i], "--stream") == 0 && i + 1 < argc) streamPath = argv[++i];
+    else if (strcmp(argv[i], "--slow-host") == 0 && i + 1 < argc)
+      g_recordingHost.slowHostMs = static_cast<uint32_t>(strtoul(argv[++i], nullptr, 10));
   }
 
   RecordingHost &host = g_recordingHost;

@@ -23,9 +23,13 @@ struct Playback {
   void Line(const std::string &body) {
     if (log == 0) return;  // no log open: no line
     std::string utf8 = MazoviaToUtf8(stamp + body);
-    trace.push_back(Format("HostFilePrintf(%u, \"%%s\", ", log) +
-                    RecordingHost::Quoted(utf8.c_str()) + ")");
+    trace.push_back(LineCall(body));
     for (char c : utf8) logBytes += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  }
+  // The recorded host call that writes one log line.
+  std::string LineCall(const std::string &body) const {
+    return Format("HostFilePrintf(%u, \"%%s\", ", log) +
+           RecordingHost::Quoted(MazoviaToUtf8(stamp + body).c_str()) + ")";
   }
   void Call(const std::string &call) { trace.push_back(call); }
   // A key handed to the host: its key line first, then the key.

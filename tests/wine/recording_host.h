@@ -114,6 +114,23 @@ class RecordingHost : public HostBackend {
   };
   bool keepHandedOver = false;
   std::vector<HandedOver> handedOver;
+  // Every key filter call of the key loop (RunKeyLoop), with the host's tick
+  // count read just before and just after it: the player reads the same
+  // clock inside the call, so its readings lie between the two.  Not kept
+  // in quiet mode.
+  struct FilterCall {
+    uint32_t offered = 0xFFFF;  // the key offered (0xFFFF: none)
+    uint32_t result = 0xFFFF;   // what the filter gave back
+    bool held = false;          // the filter gave the key back with HostDelayKey
+    uint32_t tickBefore = 0;
+    uint32_t tickAfter = 0;
+    size_t callsBefore = 0;  // the size of `calls` before and after it
+    size_t callsAfter = 0;
+  };
+  std::vector<FilterCall> filterLog;
+  // The key loop waits this long before it offers a key from its queue,
+  // a held key offered again excepted: a slow or busy host (--slow-host).
+  uint32_t slowHostMs = 0;
   std::map<void *, uint32_t> liveBlocks;   // host memory handed out and not freed, with its size
   int strayFrees = 0;                      // HostFree or HostRealloc of a block not handed out
 

@@ -84,8 +84,32 @@ std::wstring CurrentFolder();
 // The host's key loop: offers queued keys to the key filter, else asks it
 // with no key; when a no-key call makes no host call at all (the player is
 // idle or waits for the user), the next of `userKeys` is typed, and the loop
-// ends when none is left.  Keys that the filter lets through are appended
-// to host.processed.  Returns the number of key filter calls.  `limitMs`
-// ends a player that never stops; the default leaves room for the
-// one-second sleeps of WAITENTER and the 2000 ms pause of DELAY.
-int RunKeyLoop(RecordingHost &host, std::deque<uint32_t> userKeys, DWORD limitMs = 30000);
+// ends when none is left.  A key that the filter gives back with
+// HostDelayKey is offered again 1 ms later.  Keys that the filter lets
+// through are appended to host.processed, and each call is logged in
+// host.filterLog.  Returns the number of key filter calls.
+//
+// How fast the machine is changes only how often a held key is offered
+// again, so the two guards that end a player that never stops leave those
+// offers aside: `maxSteps` counts the other filter calls, and a key held
+// for longer than kLongestHoldMs by the host's clock (ten times the longest
+// pause of these scenarios) ends the loop as a pause that never runs out.
+inline constexpr uint32_t kLongestHoldMs = 20000;
+int RunKeyLoop(RecordingHost &host, std::deque<uint32_t> userKeys, int maxSteps = 100000);
+
+// The pause armed in the key loop's call `arm` (an index into
+// host.filterLog) for `pauseMs`, judged by the host's clock readings around
+// each call, between which the player's own readings lie:
+//   - a key held in a later call was held while the pause might still run:
+//     its call began less than pauseMs after the arming call ended;
+//   - the first key let through after it came once the pause might have run
+//     out: its call ended at least pauseMs after the arming call began.
+// Neither depends on how fast the machine is or when it was busy.  Checks
+// the calls after `arm` up to the first real key that was not held, which
+// must be `key`, and prints how often the key was held.
+void CheckPauseHolds(const RecordingHost &host, size_t arm, uint32_t pauseMs, uint32_t key,
+                     const std::string &what);
+// The index in host.filterLog of the filter call in which the host call
+// `call` (as recorded) was made for the `nth` time (from 1), or
+// host.filterLog.size() when none was.
+size_t FilterCallMaking(const RecordingHost &host, const std::string &call, int nth = 1);

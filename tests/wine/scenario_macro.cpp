@@ -165,8 +165,14 @@ void RunEveryCommand(ScenarioContext &context) {
               "0x41", "0x62", "0xD"},
              processed,
              "the host processes the macro's keys and the user's keys that pass the waits");
-  Check(CountCalls(host, "HostDelayKey(0x66, 0)") > 0,
-        "the key after DELAY is held back with HostDelayKey");
+  // The pauses, judged by the host's clock around each filter call: how
+  // fast the machine is decides how often a key is held, never whether one
+  // comes early.  The Enter of [ENTER] after the key delay of 5 ms, and 'f'
+  // after the 2000 ms of DELAY.
+  CheckPauseHolds(host, FilterCallMaking(host, "HostPostKey(0xD)"), 5, 13,
+                  "the Enter of [ENTER] waits out the key delay of 5 ms, and no longer");
+  CheckPauseHolds(host, FilterCallMaking(host, expected.LineCall("[DELAY]\n")), 2000, 'f',
+                  "the key after DELAY is held with HostDelayKey until its 2000 ms have run out");
   CheckValue(filterCalls, g_hostOwnFilterCalls, "the host's own filter runs on every call");
   CheckStateWordRestored(host);
 }
@@ -267,6 +273,9 @@ void RunSharedMacro(ScenarioContext &context) {
   for (uint32_t code : host.processed) processedKeys.push_back(Format("0x%X", code));
   CheckLines(expectedKeys, processedKeys,
              "the host processes every key of the macro; the Shift+F11 keys ask the question");
+  for (int round = 1; round <= 2; ++round)
+    CheckPauseHolds(host, FilterCallMaking(host, expected.LineCall("[DELAY]\n"), round), 2000, 'o',
+                    Format("round %d: the key after DELAY waits for its 2000 ms", round));
   CheckStateWordRestored(host);
 }
 
