@@ -10,6 +10,12 @@ target_compile_options(tastiro_plugin_flags INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>
   -fno-strict-aliasing)
 
+# Every Windows source of the win32 build sees the lean <windows.h>, without
+# the min/max macros.
+if(WIN32)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+endif()
+
 # Runs a Windows program of the win32 build under Wine with the build's own
 # prefix (see cmake/wine-run.sh.in).
 if(WIN32)

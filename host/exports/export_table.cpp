@@ -1,8 +1,5 @@
 #include "host/exports/export_table.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 size_t WithdrawExports(void *module, const uint16_t *ordinals, size_t count) {

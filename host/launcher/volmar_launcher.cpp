@@ -1,9 +1,6 @@
 // VOLMAR.exe: loads VOLMAR.dll from its own folder and hands over to it.
 // The host itself is a DLL because the plug-in finds its host with
 // GetModuleHandleA("VOLMAR"), which Windows reads as "VOLMAR.dll".
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <stdio.h>

@@ -7,12 +7,6 @@
 // has ended and the host is idle.  The scripted mode then prints the
 // editor's text (UTF-8) on standard output; its messages go to standard
 // error.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <fcntl.h>
