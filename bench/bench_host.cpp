@@ -6,9 +6,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "start/start_form.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/start/start_form.h"
 
 namespace {
 

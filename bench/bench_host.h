@@ -8,7 +8,7 @@
 
 #include <stdint.h>
 
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 namespace bench {
 

@@ -14,10 +14,10 @@
 #include <string.h>
 
 #include "bench/bench_host.h"
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "player/macro_log.h"
-#include "player/player_texts.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/player/macro_log.h"
+#include "plugin/player/player_texts.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/platform.h"
-#include "platform/win_standin_control.h"
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "shell/host_imports.h"
-#include "start/start_form.h"
+#include "plugin/platform/platform.h"
+#include "plugin/platform/win_standin_control.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/binding/host_imports.h"
+#include "plugin/start/start_form.h"
 
 namespace fuzz {
 namespace {

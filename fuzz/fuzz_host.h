@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 #define FUZZ_CHECK(condition, ...)                                               \
   do {                                                                           \

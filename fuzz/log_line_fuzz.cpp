@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "fuzz/fuzz_host.h"
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "player/macro_log.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/player/macro_log.h"
 
 namespace {
 

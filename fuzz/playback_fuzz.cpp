@@ -18,10 +18,10 @@
 #include <stdint.h>
 
 #include "fuzz/fuzz_host.h"
-#include "platform/win_standin_control.h"
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "start/start_form.h"
+#include "plugin/platform/win_standin_control.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/start/start_form.h"
 
 namespace {
 

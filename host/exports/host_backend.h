@@ -10,7 +10,7 @@
 #include <stdarg.h>
 #include <stdint.h>
 
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 class HostBackend {
  public:

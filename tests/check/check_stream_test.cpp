@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "player/commands.h"
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "player/player_texts.h"
-#include "shell/mazovia.h"
-#include "tests/unit/player_test_support.h"
+#include "plugin/player/commands.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/player/player_texts.h"
+#include "plugin/contract/mazovia.h"
+#include "tests/plugin/player_test_support.h"
 #include "tools/check/checker.h"
 #include "tools/check/suggest.h"
 

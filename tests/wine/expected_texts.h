@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/host_text.h"
+#include "plugin/contract/host_text.h"
 
 namespace expected {
 

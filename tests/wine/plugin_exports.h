@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 typedef int32_t(__stdcall *PluginHandshakeFn)(HostQueryFn query, char *description);  // 30001
 typedef int32_t(__stdcall *PluginActivateFn)(int32_t mode);                            // 30008

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "shell/mazovia.h"
+#include "plugin/contract/mazovia.h"
 #include "tests/wine/check.h"
 #include "tests/wine/stack_probe.h"
 

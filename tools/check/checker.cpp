@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "start/settings.h"
-#include "start/start_form.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/start/settings.h"
+#include "plugin/start/start_form.h"
 #include "tools/check/key_file_check.h"
 #include "tools/check/sim_host.h"
 

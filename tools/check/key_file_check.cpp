@@ -14,7 +14,7 @@
 
 #include <map>
 
-#include "player/key_names.h"
+#include "plugin/player/key_names.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"

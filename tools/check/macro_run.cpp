@@ -20,10 +20,10 @@
 #include <set>
 #include <utility>
 
-#include "player/key_filter.h"
-#include "player/key_names.h"
-#include "player/player_texts.h"
-#include "start/start_form.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/player/player_texts.h"
+#include "plugin/start/start_form.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"

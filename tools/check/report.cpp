@@ -2,7 +2,7 @@
 
 #include <inttypes.h>
 
-#include "player/player_texts.h"
+#include "plugin/player/player_texts.h"
 #include "tools/check/text_util.h"
 
 namespace check {

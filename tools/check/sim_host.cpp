@@ -10,8 +10,8 @@
 #include <map>
 #include <memory>
 
-#include "platform/platform.h"
-#include "shell/mazovia.h"
+#include "plugin/platform/platform.h"
+#include "plugin/contract/mazovia.h"
 #include "tools/check/text_util.h"
 
 namespace check {

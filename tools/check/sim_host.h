@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 namespace check {
 

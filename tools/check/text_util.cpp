@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "shell/mazovia.h"
+#include "plugin/contract/mazovia.h"
 
 namespace check {
 

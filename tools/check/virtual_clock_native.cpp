@@ -2,7 +2,7 @@
 // Sleep advances instead of blocking.
 #include "tools/check/virtual_clock.h"
 
-#include "platform/win_standin_control.h"
+#include "plugin/platform/win_standin_control.h"
 
 namespace check {
 

@@ -4,7 +4,7 @@
 
 #include "host/app/core/key_codes.h"
 #include "host/app/core/text_codec.h"
-#include "shell/mazovia.h"
+#include "plugin/contract/mazovia.h"
 
 namespace volmar {
 

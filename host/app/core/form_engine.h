@@ -30,7 +30,7 @@
 
 #include "host/app/core/form_template.h"
 #include "host/app/core/ui.h"
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 namespace volmar {
 

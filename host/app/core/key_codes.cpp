@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "shell/mazovia.h"
+#include "plugin/contract/mazovia.h"
 
 namespace volmar {
 

@@ -19,7 +19,7 @@
 #include <deque>
 #include <functional>
 
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 namespace volmar {
 

@@ -8,7 +8,7 @@
 #include "host/app/core/key_codes.h"
 #include "host/app/core/text_codec.h"
 #include "host/app/core/text_style.h"
-#include "shell/mazovia.h"
+#include "plugin/contract/mazovia.h"
 
 namespace volmar {
 

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "shell/mazovia.h"
+#include "plugin/contract/mazovia.h"
 
 namespace volmar {
 

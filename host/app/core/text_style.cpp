@@ -1,6 +1,6 @@
 #include "host/app/core/text_style.h"
 
-#include "shell/mazovia.h"
+#include "plugin/contract/mazovia.h"
 
 namespace volmar {
 

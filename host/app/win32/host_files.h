@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/host_api.h"
+#include "plugin/contract/host_api.h"
 
 namespace volmar {
 

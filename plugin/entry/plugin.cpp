@@ -1,0 +1,77 @@
+// Entry points and lifecycle of the plug-in.
+#include "plugin/entry/plugin.h"
+
+#include <string.h>
+
+#include "plugin/diagnostics/compatibility.h"
+#include "plugin/diagnostics/load_failure_report.h"
+#include "plugin/platform/platform.h"
+#include "plugin/player/key_filter.h"
+#include "plugin/player/key_names.h"
+#include "plugin/start/settings.h"
+
+PluginIdentity g_plugin = {nullptr, {0}, g_plugin.modulePath, nullptr, nullptr};
+
+const char kPluginDescription[75] =
+    "Wtyczka 'Tastiromatika'\nUruchomienie/zatrzymanie makra - klawisz Shift+F11";
+
+const char *ModuleBaseName(const char *path) {
+  const char *candidate = strrchr(path, '\\');
+  candidate = candidate != nullptr ? candidate + 1 : path;
+  const char *base = strrchr(candidate, '/');
+  return base != nullptr ? base + 1 : candidate;
+}
+
+void ResetPluginIdentity() {
+  memset(&g_plugin, 0, sizeof g_plugin);
+  g_plugin.moduleBaseName = g_plugin.modulePath;
+}
+
+void PluginAttach(HostInstance instance, uint32_t reason) {
+  // Thread notifications and the detach reach us too; they need nothing.
+  if (reason != DLL_PROCESS_ATTACH) return;
+  g_plugin.instance = instance;
+  GetModuleFileNameA(static_cast<HMODULE>(instance), g_plugin.modulePath,
+                     sizeof g_plugin.modulePath);
+  g_plugin.moduleBaseName = ModuleBaseName(g_plugin.modulePath);
+  if (g_plugin.hostModule == nullptr) {
+    g_plugin.hostModule = GetModuleHandleA("VOLMAR");
+    if (g_plugin.hostModule != nullptr)
+      g_plugin.hostQuery = reinterpret_cast<HostQueryFn>(reinterpret_cast<void *>(
+          GetProcAddress(static_cast<HMODULE>(g_plugin.hostModule), MAKEINTRESOURCEA(30006))));
+  }
+}
+
+// [30001] The host hands over its query function and a buffer for our
+// description; a null function is the tear-down before the host lets us go.
+extern "C" int32_t HOST_STDCALL PluginHandshake(HostQueryFn query, char *description) {
+  if (query == nullptr) {
+    ReleaseKeyNameTable();
+    return 0;
+  }
+  g_plugin.hostQuery = query;
+  if (description != nullptr) memcpy(description, kPluginDescription, sizeof kPluginDescription);
+  return CheckCompatibility();
+}
+
+// [30008] Mode 0: the host activates us.  Any other mode: the host could not
+// activate us and asks why.
+extern "C" int32_t HOST_STDCALL PluginActivate(int32_t mode) {
+  if (mode != 0) {
+    ShowLoadFailureReport();
+    return 0;
+  }
+  // A second activation would hand us our own filter back as the previous
+  // one, and the filter would then call itself for ever: keep the previous
+  // filter of the first activation instead.
+  KeyFilter previous = HostSetKeyFilter(&PluginKeyFilter);
+  if (previous != &PluginKeyFilter) g_player.previousFilter = previous;
+  LoadSettings();
+  return 0;
+}
+
+// [30009]
+extern "C" int32_t HOST_CDECL PluginAnswerZero(void) { return 0; }
+
+// [30010]
+extern "C" int32_t HOST_STDCALL PluginAnswerMagic(int32_t) { return -1234567890; }

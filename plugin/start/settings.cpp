@@ -1,0 +1,67 @@
+// The plug-in's three values in the host's settings store, and the one-time
+// notice with the plug-in description.
+#include "plugin/start/settings.h"
+
+#include <stdarg.h>
+
+#include "plugin/platform/platform.h"
+#include "plugin/contract/host_api.h"
+#include "plugin/entry/plugin.h"
+#include "plugin/start/start_form.h"
+
+namespace {
+
+// The host answers with 0 in the low 16 bits when it found the key.
+bool Failed(int32_t result) { return (result & 0xFFFF) != 0; }
+
+// Used when "Delay" has never been stored.
+constexpr uint16_t kDefaultKeyDelay = 100;
+
+}  // namespace
+
+int32_t SettingsCall(int32_t operation, const char *section, const char *key, const char *format,
+                     ...) {
+  va_list values;
+  va_start(values, format);
+  int32_t result = HostProfile(operation, section, key, format, values);
+  va_end(values);
+  return result;
+}
+
+// [activation] Runs each time the host activates the plug-in, right after
+// the key filter is installed, so the start form always shows what was
+// stored last.
+int32_t LoadSettings() {
+  // The host writes a 16-bit number for "%d"; the variable is 32 bits wide
+  // and zeroed first, and only its low 16 bits count.
+  int32_t answer = 0;
+  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(),
+                          "%d", &answer)))
+    answer = 0;
+
+  if (Failed(SettingsCall(kSettingsReadText, kSettingsSection.c_str(), kSettingsFileKey.c_str(),
+                          "%*s", static_cast<int>(sizeof g_startForm.fileName - 1),
+                          g_startForm.fileName)))
+    g_startForm.fileName[0] = 0;
+  // The host stores at most 257 characters; the last byte stays a terminator.
+  g_startForm.fileName[sizeof g_startForm.fileName - 1] = 0;
+
+  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
+                          "%d", &g_startForm.keyDelay)))
+    g_startForm.keyDelay = kDefaultKeyDelay;
+
+  // Any nonzero answer, negative ones included, means the notice was seen.
+  if (static_cast<int16_t>(answer & 0xFFFF) != 0) return 0;
+
+  // wsprintfA never writes more than 1024 bytes.
+  char notice[1024];
+  wsprintfA(notice, "%s", kPluginDescription);
+  // x86 is little-endian: the host's 16-bit answer lands in the low half.
+  HostShowNotice(1194, reinterpret_cast<int16_t *>(&answer), 0, notice);
+
+  int16_t given = static_cast<int16_t>(answer & 0xFFFF);
+  if (given != 0)
+    SettingsCall(kSettingsWriteNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(), "%d",
+                 static_cast<int32_t>(given));
+  return 0;
+}

@@ -1,0 +1,28 @@
+// The start form: its data record, template, field callback and the start
+// branch that opens a macro.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "plugin/contract/host_api.h"
+
+#pragma pack(push, 1)
+struct StartFormRecord {
+  char fileName[258];  // macro file name, host text, at most 257 characters
+  uint16_t keyDelay;   // pause after a bracketed word, milliseconds
+};
+#pragma pack(pop)
+static_assert(sizeof(StartFormRecord) == 260, "the form edits 260 bytes without a gap");
+
+extern StartFormRecord g_startForm;
+
+// The template in the host's form format.
+extern const unsigned char *const kStartFormTemplate;
+extern const size_t kStartFormTemplateSize;
+
+// Shift+F11 with no macro open: form, settings, key names, macro and log.
+void RunStartBranch();
+
+// Called by the host's form engine; -2 when handled, 0 when not.
+extern "C" int32_t HOST_STDCALL StartFormFieldCallback(uint32_t code, uint32_t event);
