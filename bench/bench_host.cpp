@@ -6,7 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/start/start_form.h"
 

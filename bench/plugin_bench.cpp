@@ -9,7 +9,8 @@
 #include <new>
 
 #include "bench/bench_host.h"
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/player/macro_log.h"
 #include "plugin/player/player_texts.h"

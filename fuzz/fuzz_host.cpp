@@ -10,7 +10,8 @@
 
 #include "plugin/platform/platform.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/binding/host_imports.h"
 #include "plugin/start/start_form.h"
@@ -56,7 +57,7 @@ uint32_t ChooseKey() {
 
 void InnerFilterCall(uint32_t key) {
   FUZZ_CHECK(g_player.busy == 1, "the host's loop runs inside our work, busy must be set");
-  FUZZ_CHECK(g_player.macroFile != 0 || g_player.waitMode == 0,
+  FUZZ_CHECK(g_player.macroFile != 0 || g_player.waitMode == kNotWaiting,
              "waiting with no macro open, seen from the host's loop");
   const PlayerState before = g_player;
   ++g_host.depth;
@@ -548,8 +549,8 @@ uint32_t OuterFilterCall(uint32_t key) {
             g_player.pauseLength);
 
   FUZZ_CHECK(g_player.busy == 0, "busy flag left set");
-  FUZZ_CHECK(g_player.waitMode >= 0 && g_player.waitMode <= 2, "wait mode %d", g_player.waitMode);
-  FUZZ_CHECK(g_player.macroFile != 0 || g_player.waitMode == 0, "waiting with no macro open");
+  FUZZ_CHECK(g_player.waitMode >= kNotWaiting && g_player.waitMode <= kHalted, "wait mode %d", g_player.waitMode);
+  FUZZ_CHECK(g_player.macroFile != 0 || g_player.waitMode == kNotWaiting, "waiting with no macro open");
   FUZZ_CHECK(g_player.macroFile != 0 || g_player.pendingKey == 0, "a key pending with no macro");
   FUZZ_CHECK(g_player.macroFile != 0 || g_player.logFile == 0, "a log open without its macro");
   if (g_hostSlots.HostGetFlags != nullptr && g_hostSlots.HostSetFlags != nullptr)

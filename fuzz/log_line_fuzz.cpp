@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_host.h"
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/player/macro_log.h"
 

@@ -19,7 +19,8 @@
 
 #include "fuzz/fuzz_host.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/start/start_form.h"
 

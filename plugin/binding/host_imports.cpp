@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "plugin/platform/platform.h"
-#include "plugin/entry/plugin.h"
+#include "plugin/state/plugin_identity.h"
 
 MissingImportRecord g_missingImports;
 

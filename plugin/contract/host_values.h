@@ -37,7 +37,7 @@ inline constexpr int32_t kEncodingLog = 6;       // the macro log's encoding
 inline constexpr uint32_t kAskNotice = 1;            // one button
 inline constexpr uint32_t kAskWaitNotice = 0x200;    // the WAITENTER notice
 inline constexpr uint32_t kAskYesNo = 0x26006;       // the stop question
-inline constexpr int32_t kAnswerYes = 0x5009;        // low 16 bits of "yes"
+inline constexpr uint32_t kAnswerYes = 0x5009;       // low 16 bits of "yes"
 
 // ---- Messages -----------------------------------------------------------------
 inline constexpr int32_t kMessageId = 15000;          // HostMessage / HostMessageF id

@@ -3,7 +3,8 @@
 #include "plugin/diagnostics/compatibility.h"
 
 #include "plugin/contract/host_api.h"
-#include "plugin/entry/plugin.h"
+#include "plugin/contract/host_values.h"
+#include "plugin/state/plugin_identity.h"
 
 // Nothing is known to be supported until the check has asked the host; a
 // load-failure report before any handshake therefore names every bit.
@@ -13,8 +14,6 @@ namespace {
 
 // The plug-in's build date, in the form the host's date reader takes.
 constexpr char kBuildDate[] = "May 17 2023";
-constexpr uint32_t kUnreadableDate = 0x7FFFFFFF;
-constexpr int32_t kRequiredApiLevel = 112;
 
 }  // namespace
 
@@ -31,10 +30,10 @@ int32_t CheckCompatibility() {
   // Both dates are asked for before either is looked at.
   uint32_t ours = HostDateNumber(kBuildDate);
   uint32_t host = HostDateNumber(nullptr);
-  if (ours == kUnreadableDate) return -1;
+  if (ours == host::kUnreadableDate) return -1;
   if (host < ours) return -1;  // a host older than the plug-in
 
   if (HostCheckPlugin(g_plugin.instance, nullptr, 0) != 0) return -1;
 
-  return HostApiLevel() == kRequiredApiLevel ? 0 : -1;
+  return HostApiLevel() == host::kRequiredApiLevel ? 0 : -1;
 }

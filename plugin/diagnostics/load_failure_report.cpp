@@ -15,17 +15,15 @@
 #include "plugin/contract/host_api.h"
 #include "plugin/binding/host_imports.h"
 #include "plugin/contract/host_text.h"
-#include "plugin/entry/plugin.h"
+#include "plugin/contract/host_values.h"
+#include "plugin/state/plugin_identity.h"
 
 namespace {
 
 constexpr size_t kMessageBytes = 3072;
 constexpr size_t kImportListBytes = 256;
 
-// HostMessageF arguments of every report.
-constexpr int32_t kMessageId = 15000;
-constexpr uint32_t kMessageStyle = 0xF001;
-constexpr uint32_t kMessageStyle2 = 0x6E2E;
+// HostMessageF's title of every report.
 constexpr auto kTitle = ToHostText("STOP!!!");
 
 constexpr auto kFeaturesMissing = ToHostText(
@@ -56,7 +54,7 @@ constexpr auto kNotInitialised = ToHostText(
 
 // A prepared text goes through "%s", so a '%' in it is shown as it is.
 void ShowPrepared(const char *message) {
-  HostMessageF(kMessageId, kTitle.c_str(), "%s", kMessageStyle, kMessageStyle2, message);
+  HostMessageF(host::kMessageId, kTitle.c_str(), "%s", host::kReportStyle, host::kReportStyle2, message);
 }
 
 }  // namespace
@@ -116,11 +114,11 @@ void ShowLoadFailureReport() {
 
   // This run of the check overwrites the unsupported feature bits.
   if (CheckCompatibility() != 0) {
-    HostMessageF(kMessageId, kTitle.c_str(), kVersionMismatch.c_str(), kMessageStyle,
-                 kMessageStyle2, g_plugin.moduleBaseName, g_plugin.moduleBaseName);
+    HostMessageF(host::kMessageId, kTitle.c_str(), kVersionMismatch.c_str(), host::kReportStyle,
+                 host::kReportStyle2, g_plugin.moduleBaseName, g_plugin.moduleBaseName);
     return;
   }
 
-  HostMessageF(kMessageId, kTitle.c_str(), kNotInitialised.c_str(), kMessageStyle, kMessageStyle2,
+  HostMessageF(host::kMessageId, kTitle.c_str(), kNotInitialised.c_str(), host::kReportStyle, host::kReportStyle2,
                g_plugin.moduleBaseName);
 }

@@ -4,17 +4,15 @@
 #include <string.h>
 
 #include "plugin/platform/platform.h"
-#include "plugin/player/key_filter.h"
 #include "plugin/player/key_names.h"
 #include "plugin/player/macro_log.h"
 #include "plugin/player/player_texts.h"
 #include "plugin/contract/host_api.h"
+#include "plugin/contract/host_values.h"
+#include "plugin/state/player_state.h"
 
 namespace {
 
-// HostAsk flags of the wait-for-Enter notice and of the halt notice.
-constexpr uint32_t kWaitEnterNoticeFlags = 0x200;
-constexpr uint32_t kHaltNoticeFlags = 1;
 // The wait-for-Enter notice stays on screen this long before the host redraws.
 constexpr uint32_t kWaitEnterSleep = 1000;
 // DELAY holds the following keys this long.
@@ -23,23 +21,23 @@ constexpr uint32_t kDelayPause = 2000;
 constexpr auto kEmptyTitle = ToHostText("");
 
 int32_t RunWaitEnter() {
-  g_player.waitMode = 1;
+  g_player.waitMode = kWaitingForEnter;
   WriteLogLine(kLogNoticeFormat, kWaitEnterNotice.c_str());
-  HostAsk(kEmptyTitle.c_str(), kWaitEnterNotice.c_str(), kWaitEnterNoticeFlags);
+  HostAsk(kEmptyTitle.c_str(), kWaitEnterNotice.c_str(), host::kAskWaitNotice);
   Sleep(kWaitEnterSleep);
   HostWaitScreen();
   return kCommandDone;
 }
 
 int32_t RunWait() {
-  g_player.waitMode = 1;
+  g_player.waitMode = kWaitingForEnter;
   return kCommandDone;
 }
 
 int32_t RunHalt() {
-  g_player.waitMode = 2;
+  g_player.waitMode = kHalted;
   WriteLogLine(kLogNoticeFormat, kHaltNotice.c_str());
-  HostAsk(kNoticeTitle.c_str(), kHaltNotice.c_str(), kHaltNoticeFlags);
+  HostAsk(kNoticeTitle.c_str(), kHaltNotice.c_str(), host::kAskNotice);
   return kCommandDone;
 }
 

@@ -1,7 +1,12 @@
 // The macro commands: what a bracketed word of the macro file means.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
+
+// A bracketed word holds at most this many characters; a longer one is typed
+// as text up to here.
+inline constexpr size_t kMacroWordChars = 19;
 
 // Result of the five commands that hand the no-key code to the host.
 inline constexpr int32_t kCommandDone = -1;

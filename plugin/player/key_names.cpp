@@ -11,7 +11,8 @@
 #include "plugin/platform/platform.h"
 #include "plugin/player/player_texts.h"
 #include "plugin/contract/host_api.h"
-#include "plugin/entry/plugin.h"
+#include "plugin/contract/host_values.h"
+#include "plugin/state/plugin_identity.h"
 
 namespace {
 
@@ -30,10 +31,7 @@ struct KeyNameTable {
 KeyNameTable g_keyNames;
 
 // Message id and style value of the plug-in's error messages.
-constexpr int32_t kMessageId = 15000;
-constexpr uint32_t kErrorStyle = 0xE001;
 // Arguments of HostFileOpenW for reading in text mode.
-constexpr int32_t kOpenShare = 0x40;
 
 constexpr HostWideChar kKeyFileName[] = u"wtyczki\\keys.h";
 constexpr HostWideChar kReadText[] = u"rt";
@@ -54,7 +52,7 @@ void ShowNoMemoryMessage() {
   memcpy(title, kPluginDescription, sizeof title);
   title[sizeof title - 1] = 0;
   if (char *lineFeed = strchr(title, '\n')) *lineFeed = 0;
-  HostMessage(kMessageId, title, kNoKeyTableMemory.c_str(), kErrorStyle);
+  HostMessage(host::kMessageId, title, kNoKeyTableMemory.c_str(), host::kErrorStyle);
 }
 
 // One step of the search in FindKeyName: the part of the window from
@@ -116,12 +114,12 @@ int LoadKeyNameTable() {
   HostWideChar path[kPathCapacity] = {0};
   HostMakePathW(path, kPathCapacity, kKeyFileName);
   path[kPathCapacity - 1] = 0;
-  HostFile file = HostFileOpenW(path, kReadText, kOpenShare, 0, -1);
+  HostFile file = HostFileOpenW(path, kReadText, host::kOpenShare, 0, -1);
   if (file == 0) {
     // Read both numbers as the failed open left them, before any other call.
     int32_t error = errno;
     int32_t systemError = _doserrno;
-    HostErrorMessageF(error, systemError, kKeyFileOpenError.c_str(), kKeyFileName, kErrorStyle);
+    HostErrorMessageF(error, systemError, kKeyFileOpenError.c_str(), kKeyFileName, host::kErrorStyle);
     HostFree(entries);
     SetFailed();
     return 1;

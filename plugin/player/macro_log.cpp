@@ -5,11 +5,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "plugin/player/key_filter.h"
 #include "plugin/player/key_names.h"
 #include "plugin/player/player_texts.h"
 #include "plugin/contract/bounded_format.h"
 #include "plugin/contract/host_api.h"
+#include "plugin/contract/host_values.h"
+#include "plugin/state/player_state.h"
 
 namespace {
 
@@ -18,10 +19,7 @@ constexpr size_t kLogLineSize = 3078;
 // HostDateTimeText fills two texts of at most 11 characters each.
 constexpr size_t kStampTextSize = 12;
 // Ask HostDateTimeText for the date and the time.
-constexpr int32_t kDateAndTime = 0x30;
 // Encodings for HostConvertText: host text to the log's encoding.
-constexpr int32_t kHostTextEncoding = 1;
-constexpr int32_t kLogEncoding = 6;
 
 // Copies the zero-terminated `text` to `buffer + length`; the new length.
 // The caller has room for it (a stamp text of at most 11 characters).
@@ -38,7 +36,7 @@ void WriteLogLine(const char *format, ...) {
 
   char date[kStampTextSize] = {0};
   char time[kStampTextSize] = {0};
-  HostDateTimeText(date, time, kDateAndTime);
+  HostDateTimeText(date, time, host::kDateAndTime);
   date[kStampTextSize - 1] = 0;
   time[kStampTextSize - 1] = 0;
 
@@ -55,7 +53,7 @@ void WriteLogLine(const char *format, ...) {
   va_end(values);
 
   HostConvertText(line, static_cast<int32_t>(sizeof line), line, static_cast<int32_t>(length),
-                  kHostTextEncoding, kLogEncoding);
+                  host::kEncodingHostText, host::kEncodingLog);
   line[sizeof line - 1] = 0;
   // Through "%s", so that a '%' in a typed text or a key name stays literal.
   HostFilePrintf(g_player.logFile, "%s", line);

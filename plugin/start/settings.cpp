@@ -4,10 +4,11 @@
 
 #include <stdarg.h>
 
-#include "plugin/platform/platform.h"
 #include "plugin/contract/host_api.h"
-#include "plugin/entry/plugin.h"
-#include "plugin/start/start_form.h"
+#include "plugin/contract/host_values.h"
+#include "plugin/platform/platform.h"
+#include "plugin/state/plugin_identity.h"
+#include "plugin/state/start_form_record.h"
 
 namespace {
 
@@ -35,18 +36,18 @@ int32_t LoadSettings() {
   // The host writes a 16-bit number for "%d"; the variable is 32 bits wide
   // and zeroed first, and only its low 16 bits count.
   int32_t answer = 0;
-  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(),
+  if (Failed(SettingsCall(host::kProfileReadNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(),
                           "%d", &answer)))
     answer = 0;
 
-  if (Failed(SettingsCall(kSettingsReadText, kSettingsSection.c_str(), kSettingsFileKey.c_str(),
+  if (Failed(SettingsCall(host::kProfileReadText, kSettingsSection.c_str(), kSettingsFileKey.c_str(),
                           "%*s", static_cast<int>(sizeof g_startForm.fileName - 1),
                           g_startForm.fileName)))
     g_startForm.fileName[0] = 0;
   // The host stores at most 257 characters; the last byte stays a terminator.
   g_startForm.fileName[sizeof g_startForm.fileName - 1] = 0;
 
-  if (Failed(SettingsCall(kSettingsReadNumber, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
+  if (Failed(SettingsCall(host::kProfileReadNumber, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
                           "%d", &g_startForm.keyDelay)))
     g_startForm.keyDelay = kDefaultKeyDelay;
 
@@ -57,11 +58,11 @@ int32_t LoadSettings() {
   char notice[1024];
   wsprintfA(notice, "%s", kPluginDescription);
   // x86 is little-endian: the host's 16-bit answer lands in the low half.
-  HostShowNotice(1194, reinterpret_cast<int16_t *>(&answer), 0, notice);
+  HostShowNotice(host::kFirstRunNoticeId, reinterpret_cast<int16_t *>(&answer), 0, notice);
 
   int16_t given = static_cast<int16_t>(answer & 0xFFFF);
   if (given != 0)
-    SettingsCall(kSettingsWriteNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(), "%d",
+    SettingsCall(host::kProfileWriteNumber, kSettingsSection.c_str(), kSettingsNoticeKey.c_str(), "%d",
                  static_cast<int32_t>(given));
   return 0;
 }

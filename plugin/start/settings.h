@@ -11,17 +11,9 @@ inline constexpr auto kSettingsNoticeKey = ToHostText("Pytaj");  // notice answe
 inline constexpr auto kSettingsFileKey = ToHostText("File");     // macro file name, host text
 inline constexpr auto kSettingsDelayKey = ToHostText("Delay");   // key delay, milliseconds
 
-// HostProfile operation codes as the plug-in uses them.
-enum : int32_t {
-  kSettingsReadNumber = 1,   // "%d" into a 16-bit number
-  kSettingsWriteNumber = 2,  // "Pytaj"
-  kSettingsReadText = 8,     // "%*s", width then address
-  kSettingsWrite = 9,        // "File" and "Delay" after the start form
-};
-
 // Hands operation, section, key and format to HostProfile as they are and
 // the values as one variable argument list.  Reads (1, 8) take addresses;
-// writes (2, 9) take the values.  Low 16 bits 0 = success.
+// writes (2, 9) take the values (host::kProfile* operations).  Low 16 bits 0 = success.
 int32_t SettingsCall(int32_t operation, const char *section, const char *key,
                      const char *format, ...);
 

@@ -6,16 +6,7 @@
 #include <stdint.h>
 
 #include "plugin/contract/host_api.h"
-
-#pragma pack(push, 1)
-struct StartFormRecord {
-  char fileName[258];  // macro file name, host text, at most 257 characters
-  uint16_t keyDelay;   // pause after a bracketed word, milliseconds
-};
-#pragma pack(pop)
-static_assert(sizeof(StartFormRecord) == 260, "the form edits 260 bytes without a gap");
-
-extern StartFormRecord g_startForm;
+#include "plugin/state/start_form_record.h"
 
 // The template in the host's form format.
 extern const unsigned char *const kStartFormTemplate;

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "plugin/player/commands.h"
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/player/player_texts.h"
 #include "plugin/contract/mazovia.h"
@@ -96,9 +97,9 @@ class RealPlayer : public PlayerTest {
         uint32_t key = waiting.front();
         waiting.pop_front();
         PluginKeyFilter(key);
-      } else if (g_player.waitMode == 1) {
+      } else if (g_player.waitMode == kWaitingForEnter) {
         PluginKeyFilter(13);
-      } else if (g_player.waitMode == 2) {
+      } else if (g_player.waitMode == kHalted) {
         PluginKeyFilter(0x8700);
       } else if (host.Count("HostFileRewind") >= 2 && !userStops) {
         userStops = true;

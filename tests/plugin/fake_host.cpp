@@ -12,11 +12,13 @@
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/binding/host_imports.h"
 #include "plugin/contract/mazovia.h"
-#include "plugin/entry/plugin.h"
+#include "plugin/entry/exports.h"
+#include "plugin/state/plugin_identity.h"
 #include "plugin/start/start_form.h"
 
 // ---------------------------------------------------------------------------

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/start/start_form.h"
 #include "tests/plugin/fake_host.h"
 

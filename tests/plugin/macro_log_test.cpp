@@ -1,5 +1,7 @@
 // The macro log: its exact bytes, the host calls of one line, the cut of a
 // line too long, and the three forms of the key line.
+#include "plugin/player/macro_files.h"
+#include "plugin/player/playback.h"
 #include "plugin/player/macro_log.h"
 
 #include <gtest/gtest.h>

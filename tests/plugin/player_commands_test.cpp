@@ -18,7 +18,7 @@ const std::vector<std::string> kVisible = {"HostAsk",      "HostWaitScreen", "Ho
 struct CommandCase {
   const char *word;
   int32_t result;
-  int32_t waitMode;
+  int32_t waitMode;  // a WaitMode
   std::string trace;  // visible host calls, in order
   std::string log;
   std::vector<uint32_t> sleeps;
@@ -112,13 +112,13 @@ TEST_F(CommandTest, WaitEnterSetsTheWaitBeforeItsNoticeRunsTheHostLoop) {
     return 0;
   };
   RunMacroWord("WAITENTER");
-  EXPECT_EQ(1, seen);
+  EXPECT_EQ(kWaitingForEnter, seen);
 }
 
 TEST_F(CommandTest, RestartTouchesNothingButTheMacroFile) {
   OpenMacro("abc", nullptr);
   HostFileGetc(g_player.macroFile);
-  g_player.waitMode = 0;
+  g_player.waitMode = kNotWaiting;
   g_player.pendingKey = 'q';
   g_player.pauseLength = 55;
   g_player.pauseStart = 66;
@@ -148,7 +148,7 @@ TEST_F(CommandTest, WordsResolveToCommandsFirstThenKeyNames) {
       {"", 0},       {"WAITE", 0}, {"WAITENTERX", 0}, {"Halt", 0},
   };
   for (const ResolveCase &c : cases) {
-    g_player.waitMode = 0;
+    g_player.waitMode = kNotWaiting;
     EXPECT_EQ(c.result, RunMacroWord(c.word)) << '"' << c.word << '"';
   }
   // The table still names the code of a name spelled like a command.

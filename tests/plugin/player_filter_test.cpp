@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/player/macro_files.h"
+#include "plugin/player/playback.h"
 #include "plugin/player/player_texts.h"
 #include "tests/plugin/player_test_support.h"
 
@@ -87,7 +89,9 @@ TEST_F(TransitionTest, FollowsTheStateTable) {
     host.Install();
     if (c.from != State::Idle) {
       OpenMacro("ab");
-      g_player.waitMode = c.from == State::WaitingForEnter ? 1 : c.from == State::Halted ? 2 : 0;
+      g_player.waitMode = c.from == State::WaitingForEnter ? kWaitingForEnter
+                       : c.from == State::Halted        ? kHalted
+                                                        : kNotWaiting;
     }
     host.askAnswers = {c.stopAnswer};
 
@@ -193,17 +197,17 @@ TEST_F(PlayerTest, NoKeyCallsAreNeverHeldAndPlayOn) {
 
 TEST_F(PlayerTest, EnterWithinThePauseDoesNotEndTheWaitAndAfterItDoes) {
   OpenMacro("ab");
-  g_player.waitMode = 1;
+  g_player.waitMode = kWaitingForEnter;
   g_player.pauseLength = 100;
   g_player.pauseStart = 50;
   standin::SetTickCount(60);
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter(kEnterKey));
-  EXPECT_EQ(1, g_player.waitMode);
+  EXPECT_EQ(kWaitingForEnter, g_player.waitMode);
   EXPECT_TRUE(host.postedKeys.empty());
 
   standin::SetTickCount(150);
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter(kEnterKey));
-  EXPECT_EQ(0, g_player.waitMode);
+  EXPECT_EQ(kNotWaiting, g_player.waitMode);
   EXPECT_EQ(std::vector<uint32_t>{'a'}, host.postedKeys);
 }
 
@@ -229,13 +233,13 @@ TEST_F(PlayerTest, InnerCallsWhileBusyPassTheirKeysUnchanged) {
     inner.push_back(PluginKeyFilter(kEnterKey));
     return 0;
   };
-  g_player.waitMode = 1;
+  g_player.waitMode = kWaitingForEnter;
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter(kShiftF11Key));
 
   EXPECT_EQ((std::vector<uint32_t>{kShiftF11Key, kNoKeyCode, kEnterKey}), inner);
   EXPECT_EQ(1u, host.Count("HostAsk"));
   EXPECT_EQ(0u, host.Count("HostFileGetc"));
-  EXPECT_EQ(1, g_player.waitMode);  // an inner Enter never ends a wait
+  EXPECT_EQ(kWaitingForEnter, g_player.waitMode);  // an inner Enter never ends a wait
   EXPECT_EQ(0, g_player.busy);
 }
 
@@ -397,7 +401,7 @@ TEST_F(PlayerTest, ARefusedKeyIsPostedAndLoggedAgainWithoutReadingTheFile) {
 
 TEST_F(PlayerTest, YesStopsTheMacroWithoutAFullStop) {
   OpenMacro("ab", "old\n");
-  g_player.waitMode = 1;
+  g_player.waitMode = kWaitingForEnter;
   host.askAnswers = {0x7FFF5009};  // only the low 16 bits count
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter(kShiftF11Key));
   EXPECT_EQ(
@@ -412,20 +416,20 @@ TEST_F(PlayerTest, YesStopsTheMacroWithoutAFullStop) {
             Log());
   EXPECT_TRUE(Idle());
   EXPECT_EQ(0u, g_player.logFile);
-  EXPECT_EQ(0, g_player.waitMode);
+  EXPECT_EQ(kNotWaiting, g_player.waitMode);
 }
 
 TEST_F(PlayerTest, AnyOtherAnswerKeepsTheMacroTheLogAndTheWait) {
   for (int32_t answer : {0, 0x5008, 0x5001, -1}) {
     host.Install();
     OpenMacro("ab");
-    g_player.waitMode = 1;
+    g_player.waitMode = kWaitingForEnter;
     host.askAnswers = {answer};
     PluginKeyFilter(kShiftF11Key);
     EXPECT_EQ(1u, host.Count("HostAsk")) << answer;
     EXPECT_NE(0u, g_player.macroFile);
     EXPECT_NE(0u, g_player.logFile);
-    EXPECT_EQ(1, g_player.waitMode);
+    EXPECT_EQ(kWaitingForEnter, g_player.waitMode);
     EXPECT_EQ("", Log());
   }
 }

@@ -273,16 +273,16 @@ TEST_F(PlaybackTest, WaitsHoldThePlaybackUntilTheirKey) {
   OpenMacro("[WAIT]a[HALT]b");
   g_startForm.keyDelay = 0;
   NoKey();
-  EXPECT_EQ(1, g_player.waitMode);
+  EXPECT_EQ(kWaitingForEnter, g_player.waitMode);
   NoKey();
   EXPECT_EQ(0, g_player.pendingKey);
   EXPECT_EQ(Keys{0xFFFFFFFFu}, host.postedKeys);
   EXPECT_EQ(0xFFFFu, PluginKeyFilter(13));  // consumed, and 'a' fed in the same call
   EXPECT_EQ((Keys{0xFFFFFFFFu, 'a'}), host.postedKeys);
   NoKey();
-  EXPECT_EQ(2, g_player.waitMode);
+  EXPECT_EQ(kHalted, g_player.waitMode);
   EXPECT_EQ(13u, PluginKeyFilter(13));  // Enter does not end a halt
-  EXPECT_EQ(2, g_player.waitMode);
+  EXPECT_EQ(kHalted, g_player.waitMode);
   EXPECT_EQ(0xFFFFu, PluginKeyFilter(0x8700));
   EXPECT_EQ((Keys{0xFFFFFFFFu, 'a', 0xFFFFFFFFu, 'b'}), host.postedKeys);
   EXPECT_TRUE(host.questions.size() == 1);  // only the halt notice, no stop question

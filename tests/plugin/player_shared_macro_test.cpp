@@ -92,8 +92,8 @@ class SharedMacroTest : public PlayerTest {
     for (uint32_t key : now) Present(key);
     queue.insert(queue.begin(), delayed.begin(), delayed.end());
     delayed.clear();
-    if (!Idle() && g_player.waitMode != 0 && queue.empty())
-      Present(g_player.waitMode == 1 ? 13 : 0x8700);
+    if (!Idle() && g_player.waitMode != kNotWaiting && queue.empty())
+      Present(g_player.waitMode == kWaitingForEnter ? 13 : 0x8700);
     else
       Present(0xFFFF);
   }
@@ -180,7 +180,7 @@ TEST_F(SharedMacroTest, PlaysToTheConfirmedStop) {
   EXPECT_EQ(2u, host.Count("HostWaitScreen"));
   EXPECT_EQ(1u, host.Count("HostFileRewind"));
   EXPECT_EQ(0u, g_player.logFile);
-  EXPECT_EQ(0, g_player.waitMode);
+  EXPECT_EQ(kNotWaiting, g_player.waitMode);
   EXPECT_EQ(0, g_player.pendingKey);
   EXPECT_EQ(0u, host.flags);
 }

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/start/start_form.h"
 #include "tests/plugin/fake_host.h"

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/entry/plugin.h"
+#include "plugin/entry/exports.h"
+#include "plugin/state/plugin_identity.h"
 #include "plugin/start/settings.h"
 #include "plugin/start/start_form.h"
 #include "tests/plugin/fake_host.h"

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/start/settings.h"
 #include "plugin/start/start_form.h"

@@ -20,7 +20,8 @@
 #include <set>
 #include <utility>
 
-#include "plugin/player/key_filter.h"
+#include "plugin/entry/key_filter.h"
+#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/player/player_texts.h"
 #include "plugin/start/start_form.h"
@@ -189,11 +190,11 @@ MacroReport MacroPlayer::Play() {
       echoShiftF11_ = false;
       stopAnswer_ = kAnswerNo;
       key = kShiftF11;  // the host hands the posted key back
-    } else if (g_player.waitMode == 1) {
+    } else if (g_player.waitMode == kWaitingForEnter) {
       key = kEnter;
       Add(StreamKind::kUserEnter, lastCommandOffset_, kEnter, "", "");
       ++report_.userActions;
-    } else if (g_player.waitMode == 2) {
+    } else if (g_player.waitMode == kHalted) {
       key = kShiftF11;
       Add(StreamKind::kUserShiftF11, lastCommandOffset_, kShiftF11, "", "");
       ++report_.userActions;
@@ -377,9 +378,9 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
            "whether to stop the macro",
            "the macro goes on only when the user answers no; to wait for the user, use [HALT] "
            "(Shift+F11 goes on) or [WAITENTER]");
-  } else if (g_player.waitMode == 1) {
+  } else if (g_player.waitMode == kWaitingForEnter) {
     effect += "waits for Enter";
-  } else if (g_player.waitMode == 2) {
+  } else if (g_player.waitMode == kHalted) {
     effect += "waits for Shift+F11";
   } else if (word.bytes == "DELAY") {
     delayThisCall_ = true;
@@ -387,7 +388,7 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   } else if (word.bytes == "RESTART") {
     effect += "plays the file again from its start";
   }
-  if (g_player.waitMode != 0 && pass_ == 1) waitedInFirstPass_ = true;
+  if (g_player.waitMode != kNotWaiting && pass_ == 1) waitedInFirstPass_ = true;
   Add(StreamKind::kCommand, at, key == kShiftF11Command ? kShiftF11 : kNoKey, word.bytes, effect);
 }
 

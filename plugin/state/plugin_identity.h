@@ -1,11 +1,12 @@
-// The plug-in's identity and its exported entry points.
+// The plug-in's identity: who we are and which host we run in.  Set by the
+// attach step and the handshake; read by the binding, the diagnostics, the
+// settings notice and the key-name table's messages.
 #pragma once
 
 #include <stdint.h>
 
 #include "plugin/contract/host_api.h"
 
-// Process-wide identity, set by the attach step and the handshake.
 struct PluginIdentity {
   HostInstance instance;       // our own instance handle, from the loader's process attach
   char modulePath[300];        // our full file name (GetModuleFileNameA, capacity 300)
@@ -24,21 +25,5 @@ extern const char kPluginDescription[75];
 // the whole path when it has no separator, empty when it ends in one.
 const char *ModuleBaseName(const char *path);
 
-// The attach step: the first of our code to run at load, ahead of the C
-// runtime's initialisation and so ahead of the host import binding.
-void PluginAttach(HostInstance instance, uint32_t reason);
-
 // Forgets the identity, as at load (tests).
 void ResetPluginIdentity();
-
-// ---- Exports (by ordinal only; see tastiromatika.def) ----------------------
-extern "C" {
-// [30001] Handshake (query function given) or tear-down (null).
-int32_t HOST_STDCALL PluginHandshake(HostQueryFn query, char *description);
-// [30008] Activation (mode 0) or the explanation of a failed activation.
-int32_t HOST_STDCALL PluginActivate(int32_t mode);
-// [30009] Fixed answer 0.
-int32_t HOST_CDECL PluginAnswerZero(void);
-// [30010] Fixed answer -1234567890; the argument is never read.
-int32_t HOST_STDCALL PluginAnswerMagic(int32_t unused);
-}

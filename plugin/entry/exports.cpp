@@ -1,31 +1,17 @@
 // Entry points and lifecycle of the plug-in.
-#include "plugin/entry/plugin.h"
+#include "plugin/entry/exports.h"
 
 #include <string.h>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/diagnostics/load_failure_report.h"
+#include "plugin/entry/key_filter.h"
 #include "plugin/platform/platform.h"
-#include "plugin/player/key_filter.h"
 #include "plugin/player/key_names.h"
 #include "plugin/start/settings.h"
-
-PluginIdentity g_plugin = {nullptr, {0}, g_plugin.modulePath, nullptr, nullptr};
-
-const char kPluginDescription[75] =
-    "Wtyczka 'Tastiromatika'\nUruchomienie/zatrzymanie makra - klawisz Shift+F11";
-
-const char *ModuleBaseName(const char *path) {
-  const char *candidate = strrchr(path, '\\');
-  candidate = candidate != nullptr ? candidate + 1 : path;
-  const char *base = strrchr(candidate, '/');
-  return base != nullptr ? base + 1 : candidate;
-}
-
-void ResetPluginIdentity() {
-  memset(&g_plugin, 0, sizeof g_plugin);
-  g_plugin.moduleBaseName = g_plugin.modulePath;
-}
+#include "plugin/state/player_state.h"
+#include "plugin/state/plugin_identity.h"
 
 void PluginAttach(HostInstance instance, uint32_t reason) {
   // Thread notifications and the detach reach us too; they need nothing.
@@ -38,7 +24,7 @@ void PluginAttach(HostInstance instance, uint32_t reason) {
     g_plugin.hostModule = GetModuleHandleA("VOLMAR");
     if (g_plugin.hostModule != nullptr)
       g_plugin.hostQuery = reinterpret_cast<HostQueryFn>(reinterpret_cast<void *>(
-          GetProcAddress(static_cast<HMODULE>(g_plugin.hostModule), MAKEINTRESOURCEA(30006))));
+          GetProcAddress(static_cast<HMODULE>(g_plugin.hostModule), MAKEINTRESOURCEA(host::kHostQueryOrdinal))));
   }
 }
 

@@ -1,0 +1,3 @@
+#include "plugin/state/player_state.h"
+
+PlayerState g_player;

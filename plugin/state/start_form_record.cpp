@@ -1,0 +1,3 @@
+#include "plugin/state/start_form_record.h"
+
+StartFormRecord g_startForm;
