@@ -39,6 +39,8 @@ inline constexpr uint32_t kAskWaitNotice = 0x200;    // the WAITENTER notice
 inline constexpr uint32_t kAskYesNo = 0x26006;       // the stop question
 inline constexpr uint32_t kAnswerYes = 0x5009;       // low 16 bits of "yes"
 
+inline constexpr uint32_t kAnswerOk = 0x5001;        // low 16 bits of "OK"
+
 // ---- Messages -----------------------------------------------------------------
 inline constexpr int32_t kMessageId = 15000;          // HostMessage / HostMessageF id
 inline constexpr uint32_t kErrorStyle = 0xE001;       // HostMessage, HostErrorMessageF
@@ -57,7 +59,7 @@ inline constexpr int32_t kPathChars = 260;   // wide path buffers
 inline constexpr int32_t kDateAndTime = 0x30;
 
 // ---- The start form (HostRunForm, HostPickFile, the field callback) ---------
-inline constexpr int32_t kFormConfirmed = 0x5001;   // HostRunForm: closed with F12 / OK
+inline constexpr uint32_t kFormConfirmed = kAnswerOk; // HostRunForm: closed with F12 / OK
 inline constexpr int32_t kFileNameField = 0x4101;   // the file-name field's id
 inline constexpr uint32_t kFileButton = kKeyF3;     // the file button's id, also its key
 inline constexpr int32_t kPickFileKind = 0x39;      // HostPickFile: pick a file

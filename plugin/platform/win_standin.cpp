@@ -83,10 +83,6 @@ void AddNamedExport(HMODULE handle, const char *name, void *function) {
   if (Module *module = FindModule(handle)) module->names[name] = function;
 }
 
-void RemoveExport(HMODULE handle, uint16_t ordinal) {
-  if (Module *module = FindModule(handle)) module->ordinals.erase(ordinal);
-}
-
 const std::vector<uint32_t> &ProcLookups() { return State().lookups; }
 
 }  // namespace standin

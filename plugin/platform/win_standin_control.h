@@ -28,8 +28,8 @@ const std::vector<std::string> &DebugOutput();
 HMODULE AddModule(const char *name, const char *path);
 // An export of `module` by ordinal; a null module stands for the main program.
 void AddExport(HMODULE module, uint16_t ordinal, void *function);
+// An export of `module` by name, for the binding of a slot by name.
 void AddNamedExport(HMODULE module, const char *name, void *function);
-void RemoveExport(HMODULE module, uint16_t ordinal);
 
 // Every GetProcAddress lookup in order: the ordinal, or 0 for a lookup by name.
 const std::vector<uint32_t> &ProcLookups();

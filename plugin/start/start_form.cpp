@@ -26,7 +26,7 @@ void RunStartBranch() {
   memcpy(&snapshot, &g_startForm, sizeof snapshot);
 
   int32_t result = HostRunForm(kStartFormTemplate, 1, &g_startForm, &StartFormFieldCallback);
-  if ((result & 0xFFFF) != host::kFormConfirmed) return;
+  if ((static_cast<uint32_t>(result) & host::kKeyCodeMask) != host::kFormConfirmed) return;
   g_startForm.fileName[sizeof g_startForm.fileName - 1] = 0;
 
   // Stored before the open, so a name that cannot be opened still comes

@@ -129,6 +129,18 @@ TEST_F(BindingTest, AFunctionNameThatFailsIsNeitherCountedNorRecorded) {
   EXPECT_EQ("Brak funkcji o nazwie NoSuchFunction\n", standin::DebugOutput()[0]);
 }
 
+TEST_F(BindingTest, AFunctionNameThatTheHostExportsFillsItsSlotQuietly) {
+  standin::SetDebuggerPresent(true);
+  HMODULE host = AddHostModule();
+  LoadPlugin();
+  standin::AddNamedExport(host, "HostExtra", reinterpret_cast<void *>(&FakeHostQuery));
+  void *slot = nullptr;
+  BindHostImport(reinterpret_cast<uintptr_t>("HostExtra"), &slot);
+  EXPECT_EQ(reinterpret_cast<void *>(&FakeHostQuery), slot);
+  EXPECT_EQ(0u, g_missingImports.count);
+  EXPECT_TRUE(standin::DebugOutput().empty());
+}
+
 TEST_F(BindingTest, AttachStepTakesHostQueryAndIgnoresOtherNotifications) {
   HMODULE host = AddHostModule();
   standin::AddExport(host, 30006, reinterpret_cast<void *>(&FakeHostQuery));

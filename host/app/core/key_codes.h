@@ -13,18 +13,20 @@
 #include <string>
 #include <string_view>
 
+#include "plugin/contract/host_values.h"
+
 namespace volmar {
 
 enum KeyCode : uint16_t {
-  kKeyNone = 0xFFFF,
+  kKeyNone = host::kNoKey,
   kKeyBackspace = 8,
   kKeyTab = 9,
-  kKeyEnter = 13,
+  kKeyEnter = host::kKeyEnter,
   kKeyEsc = 27,
   kKeyShiftTab = 0x0F00,
   kKeyAltP = 0x1900,
   kKeyF1 = 0x3B00,
-  kKeyF3 = 0x3D00,
+  kKeyF3 = host::kKeyF3,
   kKeyF10 = 0x4400,
   kKeyHome = 0x4700,
   kKeyUp = 0x4800,
@@ -41,8 +43,8 @@ enum KeyCode : uint16_t {
   kKeyCtrlEnd = 0x7500,
   kKeyCtrlHome = 0x7700,
   kKeyF11 = 0x8500,
-  kKeyF12 = 0x8600,
-  kKeyShiftF11 = 0x8700,
+  kKeyF12 = host::kKeyF12,
+  kKeyShiftF11 = host::kKeyShiftF11,
   kKeyAltX = 0x2D00,
 };
 

@@ -11,24 +11,25 @@
 #include <vector>
 
 #include "host/app/core/ui.h"
+#include "plugin/contract/host_values.h"
 
 namespace volmar {
 
 // Answers, as the low 16 bits of the results.
 enum BoxAnswer : int32_t {
-  kAnswerOk = 0x5001,
+  kAnswerOk = host::kAnswerOk,
   kAnswerCancel = 0x5002,
-  kAnswerYes = 0x5009,
+  kAnswerYes = host::kAnswerYes,
   kAnswerNo = 0x500A,
 };
 
 // HostAsk flags: a yes/no question (0x26006; any flags with 0x20000 ask),
 // a notice that stays up without waiting (0x200), else a notice with OK (1).
 enum AskFlags : uint32_t {
-  kAskNotice = 0x1,
-  kAskStanding = 0x200,
+  kAskNotice = host::kAskNotice,
+  kAskStanding = host::kAskWaitNotice,
   kAskQuestionBit = 0x20000,
-  kAskQuestion = 0x26006,
+  kAskQuestion = host::kAskYesNo,
 };
 
 // Message styles whose high nibble is 0xE or 0xF (0xE001, 0xF001) show as

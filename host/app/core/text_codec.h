@@ -14,13 +14,16 @@
 #include <string>
 #include <string_view>
 
+#include "plugin/contract/host_values.h"
+
 namespace volmar {
 
+// The encodings of HostConvertText, and the macro's (HostConvertChar's mode).
 enum TextEncoding : int32_t {
-  kEncodingHost = 1,
-  kEncodingMacro = 3,
-  kEncodingWide = 5,
-  kEncodingLog = 6,
+  kEncodingHost = host::kEncodingHostText,
+  kEncodingMacro = host::kConvertCharMode,
+  kEncodingWide = host::kEncodingWide,
+  kEncodingLog = host::kEncodingLog,
 };
 
 std::u16string HostTextToUtf16(std::string_view host);

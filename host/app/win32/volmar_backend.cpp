@@ -298,7 +298,7 @@ int32_t VolmarBackend::HostRunForm(const void *formTemplate, int32_t, void *reco
     FormTemplate form;
     std::string error;
     if (!ReadFormTemplate(bytes, FormTemplateSize(bytes), form, error)) {
-      ShowMessage("VOLMAR", Utf8ToHostText("Nie można odczytać szablonu formularza: " + error), 0xE001);
+      ShowMessage("VOLMAR", Utf8ToHostText("Nie można odczytać szablonu formularza: " + error), host::kErrorStyle);
       return static_cast<int32_t>(kAnswerCancel);
     }
     FormRun run(ui_, form, static_cast<uint8_t *>(record), callback);
