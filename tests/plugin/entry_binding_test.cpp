@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/platform/win_standin_control.h"
 #include "plugin/entry/key_filter.h"
@@ -161,7 +162,7 @@ TEST_F(BindingTest, GuardsAnswerNeutrallyForEmptySlots) {
   EXPECT_EQ(nullptr, HostFileGets(nullptr, 0, 1));
   EXPECT_EQ(0u, HostFileOpenW(u"x", u"rt", 0x40, 0, -1));
   EXPECT_EQ(0x7FFFFFFFu, HostDateNumber(nullptr));
-  EXPECT_EQ(0xFFFFu, HostKeyPending());
+  EXPECT_EQ(host::kNoKey, HostKeyPending());
   EXPECT_EQ(0x41u, HostConvertChar(0x41, 3, 1));
   EXPECT_EQ(0, HostMessageF(15000, "STOP!!!", "%s", 0xF001, 0x6E2E, "x"));
   EXPECT_EQ(nullptr, HostSetKeyFilter(&PluginKeyFilter));

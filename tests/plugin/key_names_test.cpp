@@ -1,5 +1,6 @@
 // The key-name table: the keys.h line parser, loading with its three
 // states, allocation failures, and both lookups.
+#include "plugin/contract/host_values.h"
 #include "plugin/player/key_names.h"
 
 #include <gtest/gtest.h>
@@ -102,7 +103,7 @@ TEST_F(KeyNamesTest, LoadsSortsAndShrinksTheTable) {
       host.Trace());
   // Unsigned order: 0x8700 after 0x3D00.
   EXPECT_EQ((std::vector<std::pair<uint16_t, std::string>>{
-                {13, "ENTER"}, {0x3D00, "F3"}, {0x8700, "SHIFT_F11"}}),
+                {13, "ENTER"}, {host::kKeyF3, "F3"}, {host::kKeyShiftF11, "SHIFT_F11"}}),
             Entries());
   for (const KeyNameEntry *e = KeyNameEntries(); e != KeyNameEntries() + KeyNameCount(); ++e)
     for (size_t i = strlen(e->name); i < sizeof e->name; ++i) EXPECT_EQ(0, e->name[i]);

@@ -1,5 +1,6 @@
 // The macro log: its exact bytes, the host calls of one line, the cut of a
 // line too long, and the three forms of the key line.
+#include "plugin/contract/host_values.h"
 #include "plugin/player/macro_files.h"
 #include "plugin/player/playback.h"
 #include "plugin/player/macro_log.h"
@@ -110,7 +111,7 @@ TEST_F(MacroLogTest, TheKeyLineNamesTheKeyElseShowsItsByteOrCode) {
   const KeyLineCase named[] = {
       {13, "[ENTER]\n"},
       {0x4700, "[HOME]\n"},
-      {0x8700, "[SHIFT_F11]\n"},
+      {host::kKeyShiftF11, "[SHIFT_F11]\n"},
       {static_cast<int32_t>(0xFFFF8700u), "[SHIFT_F11]\n"},
       {'a', "{CHAR: a}\n"},
       {7, "{CHAR: \x07}\n"},
@@ -135,7 +136,7 @@ TEST_F(MacroLogTest, TheKeyLineNamesTheKeyElseShowsItsByteOrCode) {
   host.files[kLogPath].content.clear();
   OpenMacro("", "");
   WriteKeyLine(13);
-  WriteKeyLine(0x8700);
+  WriteKeyLine(host::kKeyShiftF11);
   EXPECT_EQ(Stamped({"{CHAR: \r}\n", "{KSHORT: 0x8700}\n"}), Log());
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/player/macro_files.h"
 #include "plugin/player/playback.h"
 #include "plugin/player/player_texts.h"
@@ -15,8 +16,8 @@ namespace {
 
 constexpr uint32_t kNoKeyCode = 0xFFFF;
 constexpr uint32_t kEnterKey = 13;
-constexpr uint32_t kShiftF11Key = 0x8700;
-constexpr int32_t kYes = 0x5009;
+constexpr uint32_t kShiftF11Key = host::kKeyShiftF11;
+constexpr int32_t kYes = host::kAnswerYes;
 
 enum class State { Idle, Playing, WaitingForEnter, Halted };
 
@@ -108,7 +109,7 @@ TEST_F(TransitionTest, FollowsTheStateTable) {
 }
 
 TEST_F(PlayerTest, IdleKeysPassWithoutAnyHostCall) {
-  for (uint32_t key : {uint32_t{'a'}, kEnterKey, kNoKeyCode, uint32_t{0x3D00}, uint32_t{0x8600}})
+  for (uint32_t key : {uint32_t{'a'}, kEnterKey, kNoKeyCode, uint32_t{host::kKeyF3}, uint32_t{host::kKeyF12}})
     EXPECT_EQ(key, PluginKeyFilter(key));
   EXPECT_TRUE(host.calls.empty()) << host.Trace();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/player/commands.h"
 #include "tests/plugin/player_test_support.h"
 
@@ -89,7 +90,7 @@ TEST_F(PlaybackTest, AKeyNamePostsItsCodeLogsItsNameAndArmsThePause) {
 
   // The posted key comes back and is held; the next character is not.
   standin::AdvanceTicks(249);
-  EXPECT_EQ(0xFFFFu, PluginKeyFilter(0x4700));
+  EXPECT_EQ(host::kNoKey, PluginKeyFilter(0x4700));
   standin::AdvanceTicks(1);
   EXPECT_EQ(0x4700u, PluginKeyFilter(0x4700));
 }
@@ -239,7 +240,7 @@ TEST_F(PlaybackTest, DelayKeepsItsOwnPauseOfTwoSeconds) {
   // The keys posted after it come back and are held for the two seconds.
   standin::SetTickCount(2999);
   NoKey();
-  EXPECT_EQ(0xFFFFu, PluginKeyFilter('a'));
+  EXPECT_EQ(host::kNoKey, PluginKeyFilter('a'));
   standin::SetTickCount(3000);
   EXPECT_EQ(uint32_t{'a'}, PluginKeyFilter('a'));
   EXPECT_EQ(Keys{'a'}, host.delayedKeys);
@@ -252,8 +253,8 @@ TEST_F(PlaybackTest, TheSf11CommandPostsShiftF11WhichThenAsksTheStopQuestion) {
   NoKey();
   EXPECT_EQ(Keys{0xFFFF8700u}, host.postedKeys);
   EXPECT_EQ(Stamped({"[SF11]\n", "[SHIFT_F11]\n"}), Log());
-  host.askAnswers = {0x5009};
-  EXPECT_EQ(0xFFFFu, PluginKeyFilter(0x8700));
+  host.askAnswers = {host::kAnswerYes};
+  EXPECT_EQ(host::kNoKey, PluginKeyFilter(host::kKeyShiftF11));
   EXPECT_TRUE(Idle());
 }
 
@@ -264,8 +265,8 @@ TEST_F(PlaybackTest, ARestartAtTheEndPlaysOverAndOverUntilStopped) {
   EXPECT_EQ((Keys{'a', 'b', 0xFFFFFFFFu, 'a', 'b', 0xFFFFFFFFu, 'a', 'b', 0xFFFFFFFFu}),
             host.postedKeys);
   EXPECT_FALSE(Idle());
-  host.askAnswers = {0x5009};
-  PluginKeyFilter(0x8700);
+  host.askAnswers = {host::kAnswerYes};
+  PluginKeyFilter(host::kKeyShiftF11);
   EXPECT_TRUE(Idle());
 }
 
@@ -277,13 +278,13 @@ TEST_F(PlaybackTest, WaitsHoldThePlaybackUntilTheirKey) {
   NoKey();
   EXPECT_EQ(0, g_player.pendingKey);
   EXPECT_EQ(Keys{0xFFFFFFFFu}, host.postedKeys);
-  EXPECT_EQ(0xFFFFu, PluginKeyFilter(13));  // consumed, and 'a' fed in the same call
+  EXPECT_EQ(host::kNoKey, PluginKeyFilter(13));  // consumed, and 'a' fed in the same call
   EXPECT_EQ((Keys{0xFFFFFFFFu, 'a'}), host.postedKeys);
   NoKey();
   EXPECT_EQ(kHalted, g_player.waitMode);
   EXPECT_EQ(13u, PluginKeyFilter(13));  // Enter does not end a halt
   EXPECT_EQ(kHalted, g_player.waitMode);
-  EXPECT_EQ(0xFFFFu, PluginKeyFilter(0x8700));
+  EXPECT_EQ(host::kNoKey, PluginKeyFilter(host::kKeyShiftF11));
   EXPECT_EQ((Keys{0xFFFFFFFFu, 'a', 0xFFFFFFFFu, 'b'}), host.postedKeys);
   EXPECT_TRUE(host.questions.size() == 1);  // only the halt notice, no stop question
 }

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/player/player_texts.h"
 #include "tests/plugin/player_test_support.h"
 
@@ -93,7 +94,7 @@ class SharedMacroTest : public PlayerTest {
     queue.insert(queue.begin(), delayed.begin(), delayed.end());
     delayed.clear();
     if (!Idle() && g_player.waitMode != kNotWaiting && queue.empty())
-      Present(g_player.waitMode == kWaitingForEnter ? 13 : 0x8700);
+      Present(g_player.waitMode == kWaitingForEnter ? 13 : host::kKeyShiftF11);
     else
       Present(0xFFFF);
   }
@@ -107,7 +108,7 @@ TEST_F(SharedMacroTest, PlaysToTheConfirmedStop) {
   OpenMacro(macro, "Poprzedni przebieg\r\n");
   g_startForm.keyDelay = 0;
   standin::SetTickCount(5000000);
-  stopAnswers = {0, 0x5009};
+  stopAnswers = {0, host::kAnswerYes};
 
   int rounds = 0;
   while ((!Idle() || !queue.empty()) && rounds < 5000) {
@@ -195,8 +196,8 @@ TEST_F(SharedMacroTest, TheKeyDefinitionFileGivesTheHostsKeyCodes) {
   };
   const Case cases[] = {
       {"BACKSPACE", 8},      {"TAB", 9},        {"ENTER", 13},   {"ESC", 27},
-      {"F1", 0x3B00},        {"F10", 0x4400},   {"F11", 0x8500}, {"F12", 0x8600},
-      {"SHIFT_F11", 0x8700}, {"HOME", 0x4700},  {"UP", 0x4800},  {"PGUP", 0x4900},
+      {"F1", 0x3B00},        {"F10", 0x4400},   {"F11", 0x8500}, {"F12", host::kKeyF12},
+      {"SHIFT_F11", host::kKeyShiftF11}, {"HOME", 0x4700},  {"UP", 0x4800},  {"PGUP", 0x4900},
       {"LEFT", 0x4B00},      {"RIGHT", 0x4D00}, {"END", 0x4F00}, {"DOWN", 0x5000},
       {"PGDN", 0x5100},      {"INS", 0x5200},   {"DEL", 0x5300}, {"ALT_P", 0x1900},
       {"CTRL_PGUP", 0x8400}, {"ALT_M", 0x3200},

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/entry/key_filter.h"
 #include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
@@ -236,7 +237,7 @@ class FieldCallbackTest : public ::testing::Test {
 };
 
 TEST_F(FieldCallbackTest, OnlyTheFileButtonActs) {
-  const uint32_t pairs[][2] = {{0x3D00, 0}, {0x3D00, 2}, {0x4101, 1}, {0x5001, 1}, {0, 0},
+  const uint32_t pairs[][2] = {{host::kKeyF3, 0}, {host::kKeyF3, 2}, {0x4101, 1}, {0x5001, 1}, {0, 0},
                                {0x3D01, 1}};
   for (const auto &pair : pairs) {
     EXPECT_EQ(0, StartFormFieldCallback(pair[0], pair[1])) << pair[0] << "," << pair[1];
@@ -252,7 +253,7 @@ TEST_F(FieldCallbackTest, ValuesAreComparedAs16Bits) {
 }
 
 TEST_F(FieldCallbackTest, CancelledPickerLeavesTheField) {
-  EXPECT_EQ(-2, StartFormFieldCallback(0x3D00, 1));
+  EXPECT_EQ(-2, StartFormFieldCallback(host::kKeyF3, 1));
   EXPECT_EQ("HostPickFile(57, buf, \"*.txt\", 1)\n", host.Trace());
   EXPECT_STREQ("C:\\m\\a much longer name than the choice.txt", field);
 }
@@ -260,7 +261,7 @@ TEST_F(FieldCallbackTest, CancelledPickerLeavesTheField) {
 TEST_F(FieldCallbackTest, ChoiceReplacesTheWholeFieldAndRedrawsIt) {
   host.pickResult = 0;
   host.pickName = "C:\\m\\new.txt";
-  EXPECT_EQ(-2, StartFormFieldCallback(0x3D00, 1));
+  EXPECT_EQ(-2, StartFormFieldCallback(host::kKeyF3, 1));
   EXPECT_EQ(
       "HostPickFile(57, buf, \"*.txt\", 1)\n"
       "HostFormFieldBuffer(16641)\n"
@@ -278,8 +279,8 @@ TEST_F(FieldCallbackTest, PickerStartsWithAZeroedBufferEveryTime) {
     ++picks;
     return picks == 1 ? 0 : -1;
   };
-  StartFormFieldCallback(0x3D00, 1);
-  StartFormFieldCallback(0x3D00, 1);
+  StartFormFieldCallback(host::kKeyF3, 1);
+  StartFormFieldCallback(host::kKeyF3, 1);
   EXPECT_EQ(2, picks);
   EXPECT_EQ(std::string(200, 'z'), field);
 }
@@ -291,7 +292,7 @@ TEST_F(FieldCallbackTest, UnterminatedChoiceIsCutToTheFieldsSize) {
     memset(buffer, 'q', 258);
     return 0;
   };
-  EXPECT_EQ(-2, StartFormFieldCallback(0x3D00, 1));
+  EXPECT_EQ(-2, StartFormFieldCallback(host::kKeyF3, 1));
   EXPECT_EQ(std::string(257, 'q'), std::string(big));
 }
 
@@ -299,7 +300,7 @@ TEST_F(FieldCallbackTest, NullFieldBufferDropsTheNameButRedraws) {
   host.fieldBuffer = nullptr;
   host.pickResult = 0;
   host.pickName = "C:\\m\\new.txt";
-  EXPECT_EQ(-2, StartFormFieldCallback(0x3D00, 1));
+  EXPECT_EQ(-2, StartFormFieldCallback(host::kKeyF3, 1));
   EXPECT_EQ(1u, host.Count("HostFormRefreshField"));
 }
 

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/contract/mazovia.h"
 #include "tests/wine/check.h"
 #include "tests/wine/stack_probe.h"
@@ -162,7 +163,7 @@ uint32_t RecordingHost::HostConvertChar(int32_t byte, int32_t three, int32_t one
 
 uint32_t RecordingHost::HostKeyPending() {
   NOTE("HostKeyPending()");
-  return input.empty() ? 0xFFFFu : input.front();
+  return input.empty() ? host::kNoKey : input.front();
 }
 
 int32_t RecordingHost::HostDelayKey(uint32_t key, int32_t zero) {
@@ -239,7 +240,7 @@ int32_t RecordingHost::HostFileSeek(HostFile file, int32_t offset, int32_t origi
 int32_t RecordingHost::HostFileRewind(HostFile file) {
   NOTE(Format("HostFileRewind(%u)", file));
   ++rewinds;
-  if (rewinds == shiftF11AfterRewind) input.push_back(0x8700);
+  if (rewinds == shiftF11AfterRewind) input.push_back(host::kKeyShiftF11);
   FILE *f = File(file);
   if (f == nullptr) return -1;
   rewind(f);
@@ -422,7 +423,7 @@ int32_t RecordingHost::HostErrorMessageF(int32_t err, int32_t systemErr, const c
 int32_t RecordingHost::HostAsk(const char *title, const char *text, uint32_t flags) {
   NOTE(Format("HostAsk(%s, %s, 0x%X)", Quoted(title).c_str(), Quoted(text).c_str(), flags));
   ++askCalls;
-  if (flags != 0x26006 || questionAnswers.empty()) return 0;
+  if (flags != host::kAskYesNo || questionAnswers.empty()) return 0;
   int32_t answer = questionAnswers.front();
   questionAnswers.pop_front();
   return answer;
@@ -452,7 +453,7 @@ int32_t RecordingHost::HostRunForm(const void *formTemplate, int32_t mode, void 
   fieldBuffer_[sizeof fieldBuffer_ - 1] = 0;
   formRunning_ = true;
   if (script.pressF3 && callback != nullptr) {
-    const int32_t args[2] = {0x3D00, 1};
+    const int32_t args[2] = {host::kKeyF3, 1};
     fieldCallbackResult = CallAndMeasure(reinterpret_cast<const void *>(callback), args, 2,
                                          &fieldCallbackShift);
   }

@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <string.h>
 
+#include "plugin/contract/host_values.h"
 #include "tests/wine/check.h"
 #include "tests/wine/expected_texts.h"
 #include "tests/wine/macro_support.h"
@@ -70,8 +71,8 @@ void RunCallocNull(ScenarioContext &context) {
   if (!Activate(context)) return;
   host.callocFails = true;
   host.forms = {Form("cn.txt"), Form("cn.txt")};
-  host.input.push_back(0x8700);
-  RunKeyLoop(host, {0x8700});  // a second start after the first macro has ended
+  host.input.push_back(host::kKeyShiftF11);
+  RunKeyLoop(host, {host::kKeyShiftF11});  // a second start after the first macro has ended
 
   CheckLines({Format("HostMessage(15000, \"%s\", ", expected::kNoKeyMemoryTitle) +
               RecordingHost::Quoted(expected::kNoKeyMemory.c_str()) + ", 0xE001)"},
@@ -102,7 +103,7 @@ void RunReallocNull(ScenarioContext &context) {
   if (!Activate(context)) return;
   host.reallocFails = true;
   host.forms = {Form("rn.txt")};
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   RunKeyLoop(host, {});
 
   CheckLines({"HostCalloc(300, 16)", "HostRealloc(block, 48) -> null"},
@@ -140,8 +141,8 @@ void RunOpenFailKeys(ScenarioContext &context) {
   if (!Activate(context)) return;
   host.openFaults = {{L"keys.h", kOpenError, kOpenSystemError}};
   host.forms = {Form("ok.txt"), Form("ok.txt")};
-  host.input.push_back(0x8700);
-  RunKeyLoop(host, {0x8700});
+  host.input.push_back(host::kKeyShiftF11);
+  RunKeyLoop(host, {host::kKeyShiftF11});
 
   CheckLines(
       {Format("HostErrorMessageF(%d, %lu, ", kOpenError, kOpenSystemError) +
@@ -169,7 +170,7 @@ void RunOpenFailMacro(ScenarioContext &context) {
   if (!Activate(context)) return;
   host.openFaults = {{L"m.txt", kOpenError, kOpenSystemError}};
   host.forms = {Form("m.txt")};
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   RunKeyLoop(host, {'q'});
 
   CheckLines({Format("HostErrorMessageF(%d, %lu, ", kOpenError, kOpenSystemError) +
@@ -187,7 +188,7 @@ void RunOpenFailMacro(ScenarioContext &context) {
   host.openFaults.clear();
   host.forms = {Form("m.txt")};
   host.processed.clear();
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   RunKeyLoop(host, {});
   CheckLines(Keys({'A', 'b', 13, 'c'}), KeyTexts(host.processed),
              "the next start plays the macro with its key names");
@@ -206,7 +207,7 @@ void RunOpenFailLog(ScenarioContext &context) {
   if (!Activate(context)) return;
   host.openFaults = {{L"l.log", kOpenError, kOpenSystemError}};
   host.forms = {Form("l.txt")};
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   RunKeyLoop(host, {});
 
   Check(host.CallsOf({"HostErrorMessageF", "HostMessage"}).empty(),
@@ -236,7 +237,7 @@ void RunRefusedPosts(ScenarioContext &context) {
   host.refuseCount = 1000;
   host.refusedPosts = {1003, 1004, 1005};
   size_t start = host.calls.size();
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   RunKeyLoop(host, {});
 
   Playback expected;
@@ -274,7 +275,7 @@ void RunLogWriteFails(ScenarioContext &context) {
   host.printfFailFrom = 2;  // the lines of 'b' and Enter are not written
   host.printfFailCount = 2;
   host.flushFails = true;
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   RunKeyLoop(host, {});
 
   CheckLines(Keys({'A', 'b', 13, 'c'}), KeyTexts(host.processed),
@@ -328,7 +329,7 @@ void RunMegabyteMacro(ScenarioContext &context) {
 
   host.forms = {Form("big.txt")};
   host.quiet = true;  // a million keys: count the calls, keep no texts
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   DWORD start = GetTickCount();
   RunKeyLoop(host, {}, 4000000);  // two filter calls for each of the 851,968 keys
   DWORD took = GetTickCount() - start;
@@ -375,7 +376,7 @@ void RunRandomMacro(ScenarioContext &context) {
 
   host.forms = {Form("random.txt")};
   host.quiet = true;
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   RunKeyLoop(host, {}, 1000000);  // at most two filter calls for each byte
 
   CheckValue(1, host.askCalls, "the macro ends with its end notice and asks nothing else");

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "plugin/contract/host_values.h"
 #include "tests/wine/check.h"
 #include "tests/wine/expected_texts.h"
 #include "tests/wine/macro_support.h"
@@ -87,7 +88,7 @@ std::string MacroText(bool waitEnter) {
          "]d[HALT]e[Nieznane][F1]\r\n[SF11]f[RESTART]";
 }
 // Enter ends the wait, Shift+F11 the halt, in each of two rounds.
-const std::deque<uint32_t> kUserKeys = {13, 0x8700, 13, 0x8700};
+const std::deque<uint32_t> kUserKeys = {13, host::kKeyShiftF11, 13, host::kKeyShiftF11};
 
 struct Model {
   bool names = true;  // the key-name table is loaded
@@ -139,7 +140,7 @@ struct Model {
     // The key comes back to the filter, which asks instead of passing it.
     playback.Key(0xFFFF8700, names ? "[ShiftF11]\n" : "{KSHORT: 0x8700}\n");
     if (questions)
-      playback.Ask(expected::kAttention, expected::Text(expected::kStopQuestion), 0x26006);
+      playback.Ask(expected::kAttention, expected::Text(expected::kStopQuestion), host::kAskYesNo);
     if (stopped) return;
     Char('f');
     playback.Line("[RESTART]\n");
@@ -284,7 +285,7 @@ Model ExpectedPlayback(const LackingCase &c, const RecordingHost &host, bool wai
       if (c.outcome == Outcome::kKeysVanish) model.keys.clear();
       break;
     case Outcome::kNoFilter:
-      afterEnd = {0x8700, 13, 0x8700, 13, 0x8700};
+      afterEnd = {host::kKeyShiftF11, 13, host::kKeyShiftF11, 13, host::kKeyShiftF11};
       *traced = false;
       break;
     case Outcome::kNoForm:
@@ -363,8 +364,8 @@ void RunLackingOne(ScenarioContext &context) {
   // A long pause where the keys it holds are the subject, else none.
   form.delay = c.outcome == Outcome::kKeysLostInPause ? 500 : 0;
   host.forms.push_back(form);
-  host.questionAnswers = {0, 0x5009};
-  host.input.push_back(0x8700);
+  host.questionAnswers = {0, host::kAnswerYes};
+  host.input.push_back(host::kKeyShiftF11);
   DWORD started = GetTickCount();
   RunKeyLoop(host, kUserKeys);
   printf("     the key loop took %lu ms\n", static_cast<unsigned long>(GetTickCount() - started));

@@ -2,6 +2,7 @@
 // Shift+F11, the scripted start form, real macro, key and log files, and the
 // host's key loop feeding the key filter.
 #include "tests/wine/check.h"
+#include "plugin/contract/host_values.h"
 #include "tests/wine/expected_texts.h"
 #include "tests/wine/macro_support.h"
 #include "tests/wine/scenario.h"
@@ -24,7 +25,7 @@ void RunFormMacro(ScenarioContext &context) {
   host.forms.push_back(form);
   size_t start = host.calls.size();
   g_hostOwnFilterCalls = 0;
-  host.input.push_back(0x8700);  // the user presses Shift+F11
+  host.input.push_back(host::kKeyShiftF11);  // the user presses Shift+F11
   int filterCalls = RunKeyLoop(host, {});
 
   CheckValue(0, host.fieldCallbackShift, "the field callback removes its two arguments (stdcall)");
@@ -103,14 +104,14 @@ void RunEveryCommand(ScenarioContext &context) {
 
   host.forms.push_back(RecordingHost::FormScript());  // confirmed unchanged
   host.refusedPosts = {2};                            // the host refuses the second key once
-  host.questionAnswers = {0, 0x5009};  // SF11's stop question: no; the user's: yes
+  host.questionAnswers = {0, host::kAnswerYes};  // SF11's stop question: no; the user's: yes
   size_t start = host.calls.size();
   g_hostOwnFilterCalls = 0;
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   // What the user types while the player waits: a key that passes during
   // WAITENTER, Enter to end it, Enter to end WAIT, Enter that passes during
   // HALT, Shift+F11 to end HALT, and after RESTART Shift+F11 to stop.
-  int filterCalls = RunKeyLoop(host, {'z', 13, 13, 13, 0x8700, 0x8700});
+  int filterCalls = RunKeyLoop(host, {'z', 13, 13, 13, host::kKeyShiftF11, host::kKeyShiftF11});
 
   Check(host.CallsOf({"HostProfile(9"}).empty(), "a form confirmed unchanged stores no setting");
   const std::string waitEnter = expected::Text(expected::kWaitEnter);
@@ -145,13 +146,13 @@ void RunEveryCommand(ScenarioContext &context) {
   expected.Char('f');
   expected.Line("[SF11]\n");
   expected.Key(0xFFFF8700, "[ShiftF11]\n");
-  expected.Ask(expected::kAttention, question, 0x26006);
+  expected.Ask(expected::kAttention, question, host::kAskYesNo);
   expected.Char('g');
   expected.Line("[RESTART]\n");
   expected.Call("HostFileRewind(2)");
   expected.NoKey();
   firstLine(false);
-  expected.Ask(expected::kAttention, question, 0x26006);
+  expected.Ask(expected::kAttention, question, host::kAskYesNo);
   expected.Notice(expected::Text(expected::kStopped));
   expected.Call("HostFileClose(2)");
   expected.Call("HostFileClose(3)");
@@ -194,12 +195,12 @@ void RunSharedMacro(ScenarioContext &context) {
   form.name = "shared_macro.txt";
   form.delay = 5;
   host.forms.push_back(form);
-  host.questionAnswers = {0, 0x5009};
+  host.questionAnswers = {0, host::kAnswerYes};
   size_t start = host.calls.size();
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   // Per round: Enter ends WAITENTER, Enter ends WAIT, Shift+F11 ends HALT,
   // Enter ends the second WAIT (reached in the first round only).
-  RunKeyLoop(host, {13, 13, 0x8700, 13, 13, 13, 0x8700});
+  RunKeyLoop(host, {13, 13, host::kKeyShiftF11, 13, 13, 13, host::kKeyShiftF11});
 
   const std::string waitEnter = expected::Text(expected::kWaitEnter);
   const std::string halt = expected::Text(expected::kHalt);
@@ -249,7 +250,7 @@ void RunSharedMacro(ScenarioContext &context) {
     chars("x");
     expected.Line("[SF11]\n");
     expected.Key(0xFFFF8700, "[SHIFT_F11]\n");
-    expected.Ask(expected::kAttention, question, 0x26006);
+    expected.Ask(expected::kAttention, question, host::kAskYesNo);
   };
   round();
   expected.NoKey();  // WAIT
@@ -299,12 +300,12 @@ void RunSharedMacroDryRun(ScenarioContext &context) {
   form.name = "shared_macro.txt";
   form.delay = 0;
   host.forms.push_back(form);
-  host.questionAnswers = {0, 0, 0x5009};
+  host.questionAnswers = {0, 0, host::kAnswerYes};
   host.shiftF11AfterRewind = 2;
-  host.input.push_back(0x8700);
+  host.input.push_back(host::kKeyShiftF11);
   // Per round: Enter ends WAITENTER, Enter ends WAIT, Shift+F11 ends HALT,
   // Enter ends the WAIT behind SF11.
-  RunKeyLoop(host, {13, 13, 0x8700, 13, 13, 13, 0x8700, 13});
+  RunKeyLoop(host, {13, 13, host::kKeyShiftF11, 13, 13, 13, host::kKeyShiftF11, 13});
 
   const std::string question = expected::Text(expected::kStopQuestion);
   std::vector<std::string> asked;
@@ -344,8 +345,8 @@ void RunOpenErrors(ScenarioContext &context) {
   existing.name = "ok.txt";
   host.forms = {missing, existing};
   size_t start = host.calls.size();
-  host.input.push_back(0x8700);
-  RunKeyLoop(host, {0x8700});  // after the failed start the user tries again
+  host.input.push_back(host::kKeyShiftF11);
+  RunKeyLoop(host, {host::kKeyShiftF11});  // after the failed start the user tries again
 
   CheckLines({"HostErrorMessageF(2, 2, " +
                   RecordingHost::Quoted(expected::kKeysOpenError.c_str()) +
