@@ -70,6 +70,32 @@ void SetFailed() {
   g_keyNames.count = 0;
 }
 
+// Sorts by code, unsigned; entries with equal codes keep the order of the
+// file, so that the first of several names for one key is the one both
+// lookups meet first.  The sort runs over 32-bit keys, the code above the
+// entry's place in the file, which are unique and cheap to compare; the
+// entries then move once each, along the cycles of that order.
+void SortByCodeKeepingFileOrder(KeyNameEntry *entries, uint32_t count) {
+  uint32_t order[kKeyTableCapacity];
+  for (uint32_t i = 0; i < count; ++i) order[i] = (uint32_t{entries[i].code} << 16) | i;
+  std::sort(order, order + count);
+  // order[i] names the entry that belongs at place i; a place is done once
+  // its key is cut to the place itself.
+  for (uint32_t start = 0; start < count; ++start) {
+    if ((order[start] & 0xFFFF) == start) continue;
+    KeyNameEntry first = entries[start];
+    uint32_t place = start;
+    for (;;) {
+      uint32_t from = order[place] & 0xFFFF;
+      order[place] = place;
+      if (from == start) break;
+      entries[place] = entries[from];
+      place = from;
+    }
+    entries[place] = first;
+  }
+}
+
 }  // namespace
 
 bool ParseKeyDefinition(char *line, const char **name, uint32_t *code) {
@@ -150,8 +176,7 @@ int LoadKeyNameTable() {
     void *shrunk = HostRealloc(entries, count * sizeof(KeyNameEntry));
     if (shrunk != nullptr) entries = static_cast<KeyNameEntry *>(shrunk);
   }
-  std::sort(entries, entries + count,
-            [](const KeyNameEntry &a, const KeyNameEntry &b) { return a.code < b.code; });
+  SortByCodeKeepingFileOrder(entries, count);
 
   g_keyNames.entries = entries;
   g_keyNames.count = count;

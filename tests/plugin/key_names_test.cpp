@@ -110,6 +110,24 @@ TEST_F(KeyNamesTest, LoadsSortsAndShrinksTheTable) {
   EXPECT_EQ(1, host.liveBlocks);
 }
 
+TEST_F(KeyNamesTest, NamesOfOneCodeKeepTheirFileOrderInAFullTable) {
+  // 300 definitions in descending code order, every code under three names:
+  // enough for any sort to move them far, and each code's names must still
+  // stand in file order.
+  std::string file;
+  std::vector<std::pair<uint16_t, std::string>> expected;
+  for (int code = 100; code > 0; --code)
+    for (int alias = 0; alias < 3; ++alias)
+      file += "#define K" + std::to_string(code) + "_" + std::to_string(alias) + " " +
+              std::to_string(code) + "\n";
+  for (int code = 1; code <= 100; ++code)
+    for (int alias = 0; alias < 3; ++alias)
+      expected.emplace_back(code, "K" + std::to_string(code) + "_" + std::to_string(alias));
+  host.AddFile(kKeysPath, file);
+  ASSERT_EQ(0, LoadKeyNameTable());
+  EXPECT_EQ(expected, Entries());
+}
+
 TEST_F(KeyNamesTest, ALoadedTableIsNotReadAgain) {
   LoadKeys("#define ENTER 13\n");
   host.AddFile(kKeysPath, "#define TAB 9\n");
