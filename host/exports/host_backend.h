@@ -32,6 +32,17 @@ class HostBackend {
   virtual int32_t HostFilePrintf(HostFile file, const char *format, va_list values);
 };
 
+// Declares, inside a backend class, an override of every method above.
+#define HOST_BACKEND_OVERRIDE(pos, ord, Name, conv, pop, Result, params, ...) \
+  Result Name params override;
+#define HOST_BACKEND_OVERRIDE_VARIADIC(pos, ord, Name, ...)
+#define HOST_BACKEND_OVERRIDES                                                                   \
+  int32_t HostQuery(int32_t what, int32_t value) override;                                       \
+  HOST_IMPORT_TABLE(HOST_BACKEND_OVERRIDE, HOST_BACKEND_OVERRIDE_VARIADIC)                        \
+  int32_t HostMessageF(int32_t id, const char *title, const char *format, uint32_t style,        \
+                       uint32_t style2, va_list values) override;                                \
+  int32_t HostFilePrintf(HostFile file, const char *format, va_list values) override;
+
 // The backend behind the exports; null answers every call neutrally.
 void SetHostBackend(HostBackend *backend);
 // Inline: every export reads it, on every host call a plug-in makes.

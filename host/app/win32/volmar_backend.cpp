@@ -82,6 +82,13 @@ int32_t VolmarBackend::HostQuery(int32_t what, int32_t value) {
   return 0;
 }
 
+// The five functions a plug-in binds and never calls.
+int32_t VolmarBackend::HostOrdinal40008() { return 0; }
+int32_t VolmarBackend::HostOrdinal41611() { return 0; }
+int32_t VolmarBackend::HostOrdinal41613() { return 0; }
+int32_t VolmarBackend::HostOrdinal30005() { return 0; }
+int32_t VolmarBackend::HostOrdinal38417() { return 0; }
+
 int32_t VolmarBackend::HostCheckPlugin(HostInstance, char *buffer, int32_t size) {
   if (!options_.refusal) return 0;
   if (buffer != nullptr && size > 0) {
