@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/contract/macro_bytes.h"
 #include "tools/check/check_model.h"
 #include "tools/check/report.h"
 #include "tools/check/suggest.h"
@@ -106,6 +107,41 @@ TEST(Texts, ADiagnosticReadsLikeACompilers) {
   d.hint.clear();
   d.severity = check::Severity::kError;
   EXPECT_EQ("m.txt: error: [enter] is typed as text [typed-as-text]\n", check::DiagnosticText(d, false));
+}
+
+// The host's decoder, which the checker runs, says why it typed nothing.
+TEST(MacroByteDecoder, SaysWhyItDropsAByte) {
+  using host::MacroByteDrop;
+  struct Case {
+    const char *bytes;
+    uint8_t typed;          // what the last byte gives
+    MacroByteDrop dropped;  // and why it gives nothing
+    char32_t codePoint;
+    bool continued;
+  } cases[] = {
+      {"a", 'a', MacroByteDrop::kNone, U'a', false},
+      {"\xC5", 0, MacroByteDrop::kPartial, 0, false},
+      {"\xC5\x84", 0xA4, MacroByteDrop::kNone, U'\u0144', true},
+      {"\xE2\x82", 0, MacroByteDrop::kPartial, 0, true},
+      {"\xE2\x82\xAC", 0, MacroByteDrop::kNoHostChar, U'\u20AC', true},
+      {"\xC0\xAF", 0xAF, MacroByteDrop::kNone, U'\u00BB', false},  // stray bytes: host text
+      {"\xE0\x81\x81", 0, MacroByteDrop::kNoHostChar, 0x41, true},  // overlong
+      {"\x01", 0, MacroByteDrop::kControl, 1, false},
+      {"\xFF", 0, MacroByteDrop::kControl, U'\u00A0', false},
+      {"\xC2\xA0", 0, MacroByteDrop::kControl, U'\u00A0', true},  // the host's inline code 0xFF
+      {"\xC5x", 'x', MacroByteDrop::kNone, U'x', false},  // a broken sequence: 'x' read afresh
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.bytes);
+    host::MacroByteDecoder decoder;
+    std::string bytes = c.bytes;
+    uint8_t typed = 0;
+    for (char byte : bytes) typed = decoder.Feed(static_cast<uint8_t>(byte));
+    EXPECT_EQ(c.typed, typed);
+    EXPECT_EQ(c.dropped, decoder.Dropped());
+    EXPECT_EQ(c.codePoint, decoder.CodePoint());
+    EXPECT_EQ(c.continued, decoder.Continued());
+  }
 }
 
 }  // namespace

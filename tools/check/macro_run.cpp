@@ -20,11 +20,13 @@
 #include <set>
 #include <utility>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
+#include "plugin/player/commands.h"
 #include "plugin/player/key_names.h"
 #include "plugin/player/player_texts.h"
 #include "plugin/start/start_form.h"
+#include "plugin/state/player_state.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"
@@ -34,14 +36,14 @@ namespace check {
 
 namespace {
 
-constexpr uint32_t kNoKey = 0xFFFF;
-constexpr uint32_t kEnter = 13;
-constexpr uint32_t kShiftF11 = 0x8700;
-constexpr uint32_t kCommandKey = 0xFFFFFFFFu;     // what the five commands hand over
-constexpr uint32_t kShiftF11Command = 0xFFFF8700u;  // what SF11 hands over
-constexpr int32_t kAnswerYes = 0x5009;
+using host::kAnswerYes;
+using host::kKeyCodeMask;
+using host::kKeyEnter;
+using host::kKeyShiftF11;
+using host::kNoKey;
+constexpr uint32_t kCommandKey = static_cast<uint32_t>(kCommandDone);  // the five commands
+constexpr uint32_t kSf11Key = static_cast<uint32_t>(kShiftF11Command);  // what SF11 hands over
 constexpr int32_t kAnswerNo = 0;
-constexpr size_t kWordChars = 19;
 // The virtual clock starts away from 0: a pause start of 0 means no pause.
 constexpr uint32_t kClockStart = 0x10000;
 
@@ -161,10 +163,10 @@ MacroReport MacroPlayer::Play() {
 
   // Opened as the start branch opens them: the macro for reading, its log
   // for appending.
-  g_player.macroFile = HostFileOpenW(kMacroName.c_str(), u"rt", 0x40, 0, -1);
+  g_player.macroFile = HostFileOpenW(kMacroName.c_str(), u"rt", host::kOpenShare, 0, -1);
   if (options_.keepLog) {
-    g_player.logFile = HostFileOpenW(kLogName.c_str(), u"rt+", 0x40, 0, -1);
-    HostFileSeek(g_player.logFile, 0, 2);
+    g_player.logFile = HostFileOpenW(kLogName.c_str(), u"rt+", host::kOpenShare, 0, -1);
+    HostFileSeek(g_player.logFile, 0, host::kSeekEnd);
   }
 
   // Every call reads at least one byte or answers a wait, so this bounds
@@ -182,21 +184,21 @@ MacroReport MacroPlayer::Play() {
     if (stopNow_) {
       stopNow_ = false;
       stopAnswer_ = kAnswerYes;
-      key = kShiftF11;
-      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kShiftF11, "",
+      key = kKeyShiftF11;
+      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "",
           "the user stops the repeating macro");
       ++report_.userActions;
     } else if (echoShiftF11_) {
       echoShiftF11_ = false;
       stopAnswer_ = kAnswerNo;
-      key = kShiftF11;  // the host hands the posted key back
+      key = kKeyShiftF11;  // the host hands the posted key back
     } else if (g_player.waitMode == kWaitingForEnter) {
-      key = kEnter;
-      Add(StreamKind::kUserEnter, lastCommandOffset_, kEnter, "", "");
+      key = kKeyEnter;
+      Add(StreamKind::kUserEnter, lastCommandOffset_, kKeyEnter, "", "");
       ++report_.userActions;
     } else if (g_player.waitMode == kHalted) {
-      key = kShiftF11;
-      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kShiftF11, "", "");
+      key = kKeyShiftF11;
+      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "", "");
       ++report_.userActions;
     }
     Call(key);
@@ -260,7 +262,7 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
             word.cutByEnd = true;
           } else if (event.value == ']') {
             word.closed = true;
-          } else if (word.bytes.size() == kWordChars) {
+          } else if (word.bytes.size() == kMacroWordChars) {
             // The byte that did not fit is fed as a character of its own.
             word.tooLong = true;
             if (!IsLineBreak(event.value)) lastItemOffset_ = event.offset;
@@ -300,7 +302,7 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
         }
         break;
       case HostEventKind::kKeyPending:
-        if (!word.open && converted == '[' && (event.result & 0xFFFF) == kNoKey) {
+        if (!word.open && converted == '[' && (event.result & kKeyCodeMask) == kNoKey) {
           word.open = true;
           word.start = itemOffset;
         }
@@ -309,7 +311,7 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
         if (event.text == kEndOfFileText.c_str()) {
           atEnd = true;
         } else if (event.text == kStopQuestion.c_str()) {
-          bool yes = (event.result & 0xFFFF) == kAnswerYes;
+          bool yes = (event.result & kKeyCodeMask) == kAnswerYes;
           Add(StreamKind::kQuestion, lastCommandOffset_, 0, "",
               yes ? "answered yes: the macro stops" : "answered no: the macro goes on");
           ++report_.userActions;
@@ -354,13 +356,13 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
 void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
                          const std::vector<const HostEvent *> &notices) {
   report_.postedKeys.push_back(key);
-  if ((key & 0xFFFF) != kNoKey) ++report_.keysPosted;
+  if ((key & kKeyCodeMask) != kNoKey) ++report_.keysPosted;
   if (!word.closed) {
-    Add(StreamKind::kCharacter, at, key & 0xFFFF, "", "");
+    Add(StreamKind::kCharacter, at, key & kKeyCodeMask, "", "");
     return;
   }
-  if (key != kCommandKey && key != kShiftF11Command) {
-    Add(StreamKind::kKey, at, key & 0xFFFF, word.bytes, "");
+  if (key != kCommandKey && key != kSf11Key) {
+    Add(StreamKind::kKey, at, key & kKeyCodeMask, word.bytes, "");
     return;
   }
   // A command: what it did, as the player's calls show it.
@@ -369,7 +371,7 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   std::string effect;
   for (const HostEvent *notice : notices)
     effect += "notice \"" + Visible(HostToUtf8(notice->text)) + "\"; ";
-  if (key == kShiftF11Command) {
+  if (key == kSf11Key) {
     effect += "hands Shift+F11 to the host, which comes back as a stop question";
     echoShiftF11_ = true;
     if (pass_ == 1)
@@ -389,7 +391,7 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
     effect += "plays the file again from its start";
   }
   if (g_player.waitMode != kNotWaiting && pass_ == 1) waitedInFirstPass_ = true;
-  Add(StreamKind::kCommand, at, key == kShiftF11Command ? kShiftF11 : kNoKey, word.bytes, effect);
+  Add(StreamKind::kCommand, at, key == kSf11Key ? kKeyShiftF11 : kNoKey, word.bytes, effect);
 }
 
 void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "plugin/platform/platform.h"
+#include "plugin/contract/macro_bytes.h"
 #include "plugin/contract/mazovia.h"
 #include "tools/check/text_util.h"
 
@@ -36,14 +37,6 @@ struct OpenFile {
   bool writable = false;
 };
 
-// The host's macro byte decoder: UTF-8 read byte by byte.
-struct CharDecoder {
-  char32_t character = 0;
-  char32_t minimum = 0;
-  int pending = 0;        // continuation bytes still expected
-  int64_t start = -1;     // offset of the sequence's first byte
-};
-
 struct SimState {
   std::map<std::u16string, std::shared_ptr<SimFile>> files;
   std::vector<OpenFile> handles;  // handle h is handles[h - 1]
@@ -52,7 +45,8 @@ struct SimState {
   KeyFilter filter = nullptr;
   AskPolicy ask;
   StampSource stamp;
-  CharDecoder decoder;
+  host::MacroByteDecoder decoder;  // the stand-in host's own
+  int64_t sequenceStart = -1;     // offset of the first byte of the decoder's character
   int64_t lastByteOffset = -1;    // offset of the byte HostFileGetc gave last
   const char *getsBuffer = nullptr;  // the buffer HostFileGets filled last
   size_t getsLength = 0;
@@ -101,55 +95,6 @@ std::string HostTextOf(const std::u16string &wide) {
     text += static_cast<char>(byte < 0 ? '?' : byte);
   }
   return text;
-}
-
-// The character the host types for a host-text byte: printable characters
-// and Tab; 0 for control bytes, DEL and the inline code 0xFF.
-uint8_t TypeableHostChar(uint8_t byte) {
-  if (byte == '\t') return byte;
-  if (byte < 0x20 || byte == 0x7F || byte == 0xFF) return 0;
-  return byte;
-}
-
-// One macro byte through the decoder; the character, or 0 with the reason.
-uint8_t DecodeMacroByte(uint8_t byte, int64_t offset, HostEvent &event) {
-  CharDecoder &d = S().decoder;
-  event.offset = offset;
-  if (d.pending > 0) {
-    if ((byte & 0xC0) == 0x80) {
-      d.character = (d.character << 6) | (byte & 0x3F);
-      event.offset = d.start;
-      if (--d.pending > 0) {
-        event.note = DroppedChar::kPartial;
-        return 0;
-      }
-      event.codePoint = d.character;
-      if (d.character < d.minimum || (d.character >= 0xD800 && d.character <= 0xDFFF)) {
-        event.note = DroppedChar::kNoHostChar;
-        return 0;
-      }
-      int host = UnicodeToMazovia(d.character);
-      uint8_t typed = host > 0 ? TypeableHostChar(static_cast<uint8_t>(host)) : 0;
-      if (typed == 0) event.note = host > 0 ? DroppedChar::kControl : DroppedChar::kNoHostChar;
-      return typed;
-    }
-    d.pending = 0;  // a broken sequence: dropped; this byte is read afresh
-  }
-  if (byte >= 0xC2 && byte <= 0xF4) {
-    d.pending = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
-    d.minimum = d.pending == 3 ? 0x10000 : d.pending == 2 ? 0x800 : 0x80;
-    d.character = byte & (0x3F >> d.pending);
-    d.start = offset;
-    event.note = DroppedChar::kPartial;
-    return 0;
-  }
-  // ASCII, or a stray byte taken as host text.
-  uint8_t typed = TypeableHostChar(byte);
-  if (typed == 0) {
-    event.note = DroppedChar::kControl;
-    event.codePoint = MazoviaToUnicode(byte);
-  }
-  return typed;
 }
 
 // ---------------------------------------------------------------------------
@@ -357,7 +302,7 @@ int32_t HOST_CDECL SimFileRewind(HostFile handle) {
   OpenFile *open = Open(handle);
   if (open == nullptr) return -1;
   open->position = 0;
-  S().decoder = CharDecoder();
+  S().decoder.Reset();
   return 0;
 }
 
@@ -368,7 +313,13 @@ uint32_t HOST_CDECL SimConvertChar(int32_t byte, int32_t mode, int32_t) {
     event.result = static_cast<uint32_t>(byte & 0xFF);
     return event.result;
   }
-  event.result = DecodeMacroByte(static_cast<uint8_t>(byte), S().lastByteOffset, event);
+  host::MacroByteDecoder &decoder = S().decoder;
+  event.result = decoder.Feed(static_cast<uint8_t>(byte));
+  // A character of several bytes stands where its first byte stands.
+  if (!decoder.Continued()) S().sequenceStart = S().lastByteOffset;
+  event.offset = S().sequenceStart;
+  event.note = decoder.Dropped();
+  event.codePoint = decoder.CodePoint();
   return event.result;
 }
 
@@ -507,6 +458,6 @@ const std::vector<HostEvent> &SimEvents() { return S().events; }
 void ClearSimEvents() { S().events.clear(); }
 void SetAskPolicy(AskPolicy policy) { S().ask = std::move(policy); }
 void SetStampSource(StampSource source) { S().stamp = std::move(source); }
-void ResetCharDecoder() { S().decoder = CharDecoder(); }
+void ResetCharDecoder() { S().decoder = host::MacroByteDecoder(); }
 
 }  // namespace check

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "plugin/contract/host_api.h"
+#include "plugin/contract/macro_bytes.h"
 
 namespace check {
 
@@ -46,13 +47,8 @@ enum class HostEventKind {
   kMessage,      // HostMessage or HostErrorMessageF: `text` as the host would show it
 };
 
-// Why HostConvertChar gave 0 for a byte.
-enum class DroppedChar {
-  kNone,        // it did not
-  kPartial,     // a leading or middle byte of a UTF-8 sequence (nothing is lost)
-  kControl,     // a control byte (other than Tab), DEL, or the host's 0xFF
-  kNoHostChar,  // a character the host text cannot hold; `codePoint` names it
-};
+// Why HostConvertChar gave 0 for a byte: the host decoder's own answer.
+using DroppedChar = host::MacroByteDrop;
 
 struct HostEvent {
   HostEventKind kind = HostEventKind::kGetc;

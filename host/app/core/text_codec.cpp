@@ -178,30 +178,4 @@ char16_t ToLowerCase(char16_t c) {
   return c;
 }
 
-uint8_t TypeableHostChar(uint8_t byte) {
-  if (byte == '\t') return byte;
-  if (byte < 0x20 || byte == 0x7F || byte == 0xFF) return 0;
-  return byte;
-}
-
-uint8_t MacroByteDecoder::Feed(uint8_t byte) {
-  if (pending_ > 0) {
-    if ((byte & 0xC0) == 0x80) {
-      character_ = (character_ << 6) | (byte & 0x3F);
-      if (--pending_ > 0) return 0;
-      if (character_ < minimum_ || (character_ >= 0xD800 && character_ <= 0xDFFF)) return 0;
-      int host = UnicodeToMazovia(character_);
-      return host > 0 ? TypeableHostChar(static_cast<uint8_t>(host)) : 0;
-    }
-    pending_ = 0;  // a broken sequence: drop it, read this byte afresh
-  }
-  if (byte >= 0xC2 && byte <= 0xF4) {
-    pending_ = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
-    minimum_ = pending_ == 3 ? 0x10000 : pending_ == 2 ? 0x800 : 0x80;
-    character_ = byte & (0x3F >> pending_);
-    return 0;
-  }
-  return TypeableHostChar(byte);  // ASCII, or a stray byte taken as Mazovia
-}
-
 }  // namespace volmar

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "plugin/contract/host_values.h"
+#include "plugin/contract/macro_bytes.h"
 
 namespace volmar {
 
@@ -49,22 +50,9 @@ int32_t ConvertText(void *target, int32_t targetBytes, const void *source, int32
 // The lower-case form of an ASCII or Polish letter; other characters as they are.
 char16_t ToLowerCase(char16_t c);
 
-// The character the host types for a host-text byte: printable characters
-// and Tab as they are; 0 for control bytes, DEL and the inline codes.
-uint8_t TypeableHostChar(uint8_t byte);
-
-// Turns the bytes of a macro file, one by one, into host characters to type.
-// A UTF-8 sequence gives 0 for its first bytes and the character (or 0 when
-// the host encoding lacks it) for its last.
-class MacroByteDecoder {
- public:
-  uint8_t Feed(uint8_t byte);
-  void Reset() { pending_ = 0; }
-
- private:
-  char32_t character_ = 0;
-  char32_t minimum_ = 0;
-  int pending_ = 0;  // continuation bytes still expected
-};
+// The macro byte decoder of HostConvertChar(byte, 3), shared with the
+// macro checker, and the typeable characters of host text.
+using host::MacroByteDecoder;
+using host::TypeableHostChar;
 
 }  // namespace volmar
