@@ -2,6 +2,8 @@
 // produce: the id, the place, and words of the message and of the hint.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,8 @@ const char kKeys[] =
     "#define HOME 0x4700\n"
     "#define PG_UP 0x4900\n"
     "#define SHIFT_F11 0x8700\n"
+    "#define SHIFT_F1 0x5400\n"
+    "#define SHIFT_F12 0x8800\n"
     "#define ALT_P 0x1900\n"
     "#define CTRL_PGDN 0x7600\n"
     "#endif\n";
@@ -98,7 +102,7 @@ const std::vector<MacroCase> kMacroCases = {
     {"a '[' never closed, long text behind it", "[ENTER and then a long text",
      {{"unclosed-bracket", 1, 1, "never closed", "close the word with ']'"}}},
     {"a word over a line break", "[HOME\r\n]x",
-     {{"word-spans-lines", 1, 1, "line break to line 2", "on its own line"}}},
+     {{"word-spans-lines", 1, 1, "line break to line 2", "']' before the end of the line"}}},
     {"a missing ']' found on a later line", "[HOME\nabc\ndef]x[TAB]",
      {{"word-spans-lines", 1, 1, "line break to line 3", "close the word"}}},
     {"RESTART with nothing that waits", "hello[ENTER]\n[RESTART]\n",
@@ -110,6 +114,13 @@ const std::vector<MacroCase> kMacroCases = {
       {"never-played", 1, 11, "never played", "delete it"}}},
     {"SF11 asks whether to stop", "x[SF11]y",
      {{"sf11", 1, 2, "asks whether to stop", "[HALT]"}}},
+    {"RESTART behind SF11 waits for the user's answer each round", "x[SF11][RESTART]",
+     {{"sf11", 1, 2, "asks whether to stop", "[HALT]"}}},
+    {"'-' for '_' suggests that name alone", "[SHIFT-F11]",
+     {{"typed-as-text", 1, 1, "typed as text", "did you mean [SHIFT_F11] ('-' written for '_')?"}}},
+    {"an empty file", "", {{"empty-macro", 0, 0, "the file is empty", "the file you meant"}}},
+    {"a file of line breaks", "\r\n\r\n",
+     {{"empty-macro", 0, 0, "hands nothing to the host", "the file you meant"}}},
     {"a control byte the host cannot type", "a\x01z",
      {{"dropped-character", 1, 2, "U+0001", "without it"}}},
     {"a character the host text lacks", "cena 5\xE2\x82\xAC.",
@@ -136,7 +147,7 @@ TEST(MacroDiagnostics, SoundMacrosAreClean) {
       "[DELAY]a[WAITENTER]b[WAIT]c[HALT]d[ALT_P][SHIFT_F11]",
       "line one\n\n\tindented[ENTER][WAITENTER]\n[RESTART]\n\r\n",
       "[ABCDEFGHIJKLMNOPQRS]",  // 19 characters: resolved (and typed) as a word
-      "",
+      "[WAIT]",                 // a command alone hands nothing, but it is no empty macro
   };
   for (const char *macro : macros) {
     SCOPED_TRACE(macro);
@@ -152,26 +163,64 @@ TEST(MacroDiagnostics, SoundMacrosAreClean) {
   }
 }
 
+// The bracketed names a hint tells the user to write.
+std::vector<std::string> SuggestedWords(const std::string &hint) {
+  std::vector<std::string> words;
+  for (const char *lead : {"write [", "did you mean [", " or [", ", ["}) {
+    for (size_t at = hint.find(lead); at != std::string::npos; at = hint.find(lead, at + 1)) {
+      size_t start = at + strlen(lead);
+      words.push_back(hint.substr(start, hint.find(']', start) - start));
+    }
+  }
+  return words;
+}
+
 TEST(MacroDiagnostics, HintsExplainNamesTheKeyFileHasButThePlayerCannotFind) {
   const std::string keys =
       "#define ENTER 13\n"
-      "#define CTRL_SHIFT_HOME 0x7701\n"
+      "#define CTRL_SHIFT_HOME 0x1701\n"
       "#define F1 0x10000\n"
       "#define  0x2000\n"
-      "#define ZED 0x3000\n";
+      "#define ZED 0x3000\n"
+      "#define CTRL_SHIFT_PAGE 0x7701\n"
+      "#define KEY_CTRL_KEYPAD_1 0x0C01\n"
+      "#define KEY_CTRL_KEYPAD_5 0x0C05\n"
+      "#define OCT 09\n";
   struct Case {
     const char *macro;
     const char *hint;
   } cases[] = {
       {"[CTRL_SHIFT_HOME]", "keys.h:2 defines it, but names are cut to 13 characters: write [CTRL_SHIFT_HO]"},
       {"[F1]", "keys.h:3 defines it with a code whose low 16 bits are 0"},
-      {"[ZED]", "keys.h:5 defines it, but an empty key name ahead of it in the table hides it"},
+      {"[ZED]", "keys.h:5 defines it, but [ZED] gives no key: an empty key name ahead of it in the "
+                "table (line 4) hides it"},
+      // The cut name gives no key: never "write [CTRL_SHIFT_PA]".
+      {"[CTRL_SHIFT_PAGE]", "keys.h:6 defines it, but names are cut to 13 characters, and "
+                            "[CTRL_SHIFT_PA] gives no key: an empty key name ahead of it in the "
+                            "table (line 4) hides it"},
+      {"[CTRL_SHIFT_PA]", "keys.h:6 defines 'CTRL_SHIFT_PAGE', which the table keeps as "
+                          "[CTRL_SHIFT_PA], but [CTRL_SHIFT_PA] gives no key: an empty key name "
+                          "ahead of it in the table (line 4) hides it"},
+      // The cut name gives the key of another long name.
+      {"[KEY_CTRL_KEYPAD_5]", "keys.h:8 defines it, but names are cut to 13 characters, and "
+                              "[KEY_CTRL_KEYP] gives 0x0C01, the key of 'KEY_CTRL_KEYPAD_1' (line "
+                              "7); shorten the names so that their first 13 characters differ"},
+      {"[KEY_CTRL_KEYPAD_1]", "keys.h:7 defines it, but names are cut to 13 characters: write [KEY_CTRL_KEYP]"},
+      // A line that defines nothing, already flagged in the key file.
+      {"[OCT]", "keys.h:9 defines no key: the number '09' reads as 0 (octal, which has no digit 9)"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.macro);
     CheckResult result = Check(keys, {c.macro});
     ASSERT_EQ(1u, result.macros[0].diagnostics.size()) << Describe(result.macros[0].diagnostics);
-    EXPECT_EQ(c.hint, result.macros[0].diagnostics[0].hint);
+    const std::string hint = result.macros[0].diagnostics[0].hint;
+    EXPECT_EQ(c.hint, hint);
+    // What a hint says to write is a key name the player finds.
+    for (const std::string &word : SuggestedWords(hint)) {
+      CheckResult again = Check(keys, {"[" + word + "]"});
+      EXPECT_TRUE(again.macros[0].diagnostics.empty()) << word << "\n"
+                                                       << Describe(again.macros[0].diagnostics);
+    }
   }
 }
 
@@ -212,11 +261,22 @@ const std::vector<KeysCase> kKeysCases = {
      {{"name-too-long", 2, 9, "the player knows it as [CTRL_SHIFT_HO]", "at most 13"}}},
     {"two long names equal once cut",
      "#define CTRL_SHIFT_HOME 0x7701\n#define CTRL_SHIFT_HOLD 0x7702\n",
-     {{"name-too-long", 1, 9, "the same as 'CTRL_SHIFT_HOLD' (line 2)", "[CTRL_SHIFT_HO] gives 0x7701"},
-      {"name-too-long", 2, 9, "the same as 'CTRL_SHIFT_HOME' (line 1)", "make their first 13"}}},
+     {{"name-too-long", 1, 9, "knows it as [CTRL_SHIFT_HO], the same as 'CTRL_SHIFT_HOLD' (line 2)",
+       "[CTRL_SHIFT_HO] gives 0x7701"},
+      {"name-too-long", 2, 9, "but [CTRL_SHIFT_HO] gives 0x7701, the key of 'CTRL_SHIFT_HOME' (line 1)",
+       "make their first 13"}}},
     {"an empty name hides the names behind it",
      "#define ENTER 13\n#define  0x3000\n#define HOME 0x4700\n#define ESC 27\n",
      {{"empty-name", 2, 9, "1 name behind it in code order is never found: HOME", "remove the extra blank"}}},
+    {"hidden names in code order",
+     "#define  0x1000\n#define ZED 0x3000\n#define ABC 0x2000\n#define ENTER 13\n",
+     {{"empty-name", 1, 9, "2 names behind it in code order are never found: ABC, ZED", "remove"}}},
+    {"hidden long names that are equal once cut, listed once",
+     "#define  0x1000\n#define CTRL_SHIFT_PAGE_UP 0x7701\n#define CTRL_SHIFT_PAGE_DN 0x7702\n",
+     {{"empty-name", 1, 9, "1 name behind it in code order is never found: CTRL_SHIFT_PA", "remove"},
+      {"name-too-long", 2, 9, "but [CTRL_SHIFT_PA] gives no key: an empty key name ahead of it in the table (line 1)",
+       "[CTRL_SHIFT_PA] gives no key"},
+      {"name-too-long", 3, 9, "the same as 'CTRL_SHIFT_PAGE_UP' (line 2), but", "make their first 13"}}},
     {"a code whose low 16 bits are 0", "#define ENTER 13\n#define F1 0x10000\n",
      {{"code-zero", 2, 12, "0x10000 has 0 in its low 16 bits", "1 to 0xFFFF"}}},
     {"a name equal to a command", "#define ENTER 13\n#define HALT 0x2300\n",

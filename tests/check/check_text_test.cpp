@@ -27,7 +27,9 @@ TEST(EditDistance, CountsInsertionsDeletionsChangesAndSwapsIgnoringCase) {
 }
 
 TEST(NearestNames, RanksCaseBlankAndUnderscoreBeforeEdits) {
-  const std::vector<std::string> keys = {"ENTER", "END", "HOME", "PG_UP", "PGUP", "F1", "F2", "F12"};
+  const std::vector<std::string> keys = {"ENTER", "END",      "HOME",     "PG_UP",    "PGUP", "F1",
+                                         "F2",    "F12",      "DOWN",     "PGDN",     "SHIFT_F1",
+                                         "SHIFT_F2", "SHIFT_F3", "HOMER"};
   struct Case {
     const char *word;
     std::vector<std::string> names;  // best first
@@ -35,10 +37,13 @@ TEST(NearestNames, RanksCaseBlankAndUnderscoreBeforeEdits) {
       {"enter", {"ENTER"}},
       {"ENTER ", {"ENTER"}},
       {" HO ME", {"HOME"}},
-      {"PG-UP", {"PG_UP", "PGUP"}},  // '-' for '_' ranks before the one-letter edit
+      {"PG-UP", {"PG_UP"}},  // '-' for '_': the one-letter edit PGUP is another key
       {"wait", {"WAIT"}},            // a command
       {"Restart", {"RESTART"}},
       {"ENDD", {"END"}},
+      {"SHIFT-F3", {"SHIFT_F3"}},       // never SHIFT_F1 or SHIFT_F2, two letters off
+      {"PGDOWN", {"PGDN", "DOWN"}},     // equally close: the one that begins alike first
+      {"HOMME", {"HOME"}},              // one letter off: HOMER, two off, is not listed
       {"F3", {}},                    // short words: an edit would fit too much
       {"Dzien dobry", {}},
       {"ok", {}},

@@ -53,6 +53,12 @@ struct Diagnostic {
   std::string message;      // UTF-8
   std::string hint;         // UTF-8, may be empty
   std::string sourceLine;   // the raw bytes of the line, for the excerpt
+  // The key names a finding of the key definitions is about (file bytes):
+  // it is shown in full beside macros only when one of them uses a name.
+  std::vector<std::string> names;
+  // Counted in a summary line instead of shown (a key-file finding about
+  // names no checked macro uses).
+  bool summarized = false;
 };
 
 // One item of the dry run's stream, in the order the player produces it.
@@ -98,6 +104,7 @@ struct MacroReport {
   bool restarts = false;             // RESTART sends playback back to the start
   bool endless = false;              // ... and nothing in the loop waits for the user
   std::vector<uint32_t> postedKeys;  // every HostPostKey argument, in order
+  std::vector<std::string> words;    // the bracketed words it holds, each once (file bytes)
   std::string log;                   // the log lines, as the log file would hold them
 };
 
@@ -110,6 +117,14 @@ struct KeyDefinition {
   uint32_t code = 0;       // the low 16 bits of the number
   bool stored = false;     // false: behind the table's 300 entries, ignored
   bool reachable = false;  // the player finds it by name ([NAME] gives its code)
+  uint32_t givenCode = 0;  // what [storedName] gives: this code, another, or 0 for no key
+};
+
+// A "#define" line that defines no key, with the name it meant to define.
+struct UnusableDefinition {
+  int line = 0;
+  std::string name;  // file bytes; empty when the line has none
+  std::string why;   // UTF-8, the finding's message behind "defines no key: "
 };
 
 struct KeyFileReport {
@@ -120,6 +135,8 @@ struct KeyFileReport {
   bool loaded = false;        // the player has a key-name table
   std::vector<Diagnostic> diagnostics;
   std::vector<KeyDefinition> definitions;  // in file order
+  std::vector<UnusableDefinition> unusable;  // in file order
+  int blockingLine = 0;  // the empty name that stops the search by name, or 0
 };
 
 }  // namespace check

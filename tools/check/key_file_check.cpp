@@ -12,7 +12,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
 #include "plugin/player/key_names.h"
 #include "tools/check/sim_host.h"
@@ -79,8 +81,9 @@ Parsed ParseLine(const std::string &text) {
   return parsed;
 }
 
-// Why a line holding "#define" defined nothing, in the loader's own terms.
-std::string WhyNothing(const std::string &text, std::string &hint) {
+// Why a line holding "#define" defined nothing, in the loader's own terms;
+// `name` gets the name the line meant to define, if it has one.
+std::string WhyNothing(const std::string &text, std::string &hint, std::string &name) {
   size_t keyword = text.find("#define");
   size_t at = keyword;
   while (at < text.size() && !IsBlank(text[at])) ++at;
@@ -91,7 +94,7 @@ std::string WhyNothing(const std::string &text, std::string &hint) {
   size_t nameStart = at + 1;
   size_t nameEnd = nameStart;
   while (nameEnd < text.size() && !IsBlank(text[nameEnd])) ++nameEnd;
-  std::string name = text.substr(nameStart, nameEnd - nameStart);
+  name = text.substr(nameStart, nameEnd - nameStart);
   size_t value = nameEnd + 1;
   while (value < text.size() && !(text[value] >= '0' && text[value] <= '9')) ++value;
   if (nameEnd >= text.size() || value >= text.size()) {
@@ -163,220 +166,315 @@ bool DefineInComment(const std::string &text, bool &inBlock) {
   return commented;
 }
 
-}  // namespace
-
-KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
-                           const std::string &readError) {
-  KeyFileReport report;
-  report.file = path;
-  report.readable = content != nullptr;
-  report.readError = readError;
-  const std::string text = content != nullptr ? *content : std::string();
-  if (content != nullptr) AddSimFile(kSimKeyFileName, text);
-  const SourceMap map(text);
-
-  auto add = [&](SourcePosition position, const std::string &id, const std::string &message,
-                 const std::string &hint) {
-    Diagnostic d;
-    d.file = path;
-    d.position = position;
-    d.id = id;
-    d.message = message;
-    d.hint = hint;
-    if (position.line > 0) d.sourceLine = map.Line(position.line, kExcerptLimit);
-    report.diagnostics.push_back(d);
-  };
-
-  ClearSimEvents();
-  report.loaded = LoadKeyNameTable() == 0;
-  RemoveSimFile(kSimKeyFileName);
-
-  // The lines the loader read, each with the names it stored from it.
-  std::vector<ReadLine> lines;
-  for (const HostEvent &event : SimEvents()) {
-    if (event.kind == HostEventKind::kGets) {
-      lines.push_back(ReadLine{event.offset, event.text, {}});
-    } else if (event.kind == HostEventKind::kCopyText && !lines.empty()) {
-      lines.back().copies.push_back(&event);
-    } else if (event.kind == HostEventKind::kMessage) {
-      std::string message = HostToUtf8(event.text);
-      while (!message.empty() && message.back() == '\n') message.pop_back();
-      report.playerMessage = message;
-    }
+// Runs the player's loader over the file and reads off what it made of it.
+class KeyFileChecker {
+ public:
+  KeyFileChecker(const std::string &path, const std::string *content, const std::string &readError)
+      : text_(content != nullptr ? *content : std::string()), map_(text_) {
+    report_.file = path;
+    report_.readable = content != nullptr;
+    report_.readError = readError;
   }
 
-  if (!report.readable) {
-    Diagnostic d;
-    d.file = path;
-    d.severity = Severity::kError;
-    d.id = "unreadable";
-    d.message = "cannot read the key definitions: " + readError;
-    d.hint = "name the file with --keys; without it every bracketed key name is typed as text";
-    report.diagnostics.push_back(d);
-    return report;
+  KeyFileReport Run();
+
+ private:
+  void Add(SourcePosition position, const std::string &id, const std::string &message,
+           const std::string &hint, std::vector<std::string> names = {});
+  SourcePosition At(int64_t lineOffset, size_t column) const {
+    return map_.At(static_cast<size_t>(lineOffset) + column);
   }
+  void LoadAndWatch();
+  void ReadDefinitions();
+  void LineDefiningNothing(const ReadLine &line);
+  void StoredDefinitions(const ReadLine &line, bool commented);
+  void IgnoredDefinitions();
+  void ReadTableBack();
+  void CheckLongName(const KeyDefinition &d);
+  void CheckEmptyName(const KeyDefinition &d);
+  void CheckCommandName(const KeyDefinition &d);
+  void CheckDuplicate(const KeyDefinition &d);
 
-  // The definitions in file order, as the loader stored them.
-  std::vector<std::string> guarded;
-  bool inBlockComment = false;
-  for (const ReadLine &line : lines) {
-    bool commented = line.text.find("#define") != std::string::npos &&
-                     DefineInComment(line.text, inBlockComment);
-    if (line.text.find("#define") == std::string::npos) DefineInComment(line.text, inBlockComment);
-    if (line.copies.empty()) {
-      if (line.text.find("#define") != std::string::npos && !IsIncludeGuard(line.text, guarded)) {
-        std::string hint;
-        std::string why = WhyNothing(line.text, hint);
-        add(map.At(static_cast<size_t>(line.offset) + line.text.find("#define")),
-            "defines-nothing", "this '#define' line defines no key: " + why, hint);
-      }
-      NoteGuard(line.text, guarded);
-      continue;
-    }
-    for (const HostEvent *copy : line.copies) {
-      Parsed parsed = ParseLine(line.text);
-      KeyDefinition definition;
-      size_t column = copy->column >= 0 ? static_cast<size_t>(copy->column) : parsed.nameColumn;
-      definition.namePosition = map.At(static_cast<size_t>(line.offset) + column);
-      definition.line = definition.namePosition.line;
-      definition.fullName = copy->text;
-      definition.storedName = copy->copied;
-      definition.code = parsed.code;
-      definition.stored = true;
-      report.definitions.push_back(definition);
-      if (parsed.defines && parsed.code == 0) {
-        add(map.At(static_cast<size_t>(line.offset) + parsed.numberColumn), "code-zero",
-            "the number " + parsed.number + " has 0 in its low 16 bits: '" +
-                FileBytesToUtf8(definition.storedName) + "' gets the code 0 and [" +
-                FileBytesToUtf8(definition.storedName) + "] is typed as text",
-            "key codes are 16 bits: 1 to 0xFFFF");
-      }
-      if (commented)
-        add(definition.namePosition, "commented-definition",
-            "this definition stands in a comment, but the loader reads it all the same",
-            "delete the line to drop the key");
-    }
+  const std::string text_;
+  const SourceMap map_;
+  KeyFileReport report_;
+  std::vector<ReadLine> lines_;  // the lines the loader read, with the names stored from each
+  std::vector<std::string> guarded_;  // names of "#ifndef" lines so far
+  int blockingCode_ = -1;             // the code of the first empty name in table order
+  std::vector<std::string> hidden_;   // the names it hides, in code order, each once
+  std::map<std::string, const KeyDefinition *> firstByFullName_;
+};
+
+void KeyFileChecker::Add(SourcePosition position, const std::string &id, const std::string &message,
+                         const std::string &hint, std::vector<std::string> names) {
+  Diagnostic d;
+  d.file = report_.file;
+  d.position = position;
+  d.id = id;
+  d.message = message;
+  d.hint = hint;
+  d.names = std::move(names);
+  if (position.line > 0) d.sourceLine = map_.Line(position.line, kExcerptLimit);
+  report_.diagnostics.push_back(d);
+}
+
+KeyFileReport KeyFileChecker::Run() {
+  LoadAndWatch();
+  if (!report_.readable) {
+    Add(SourcePosition{}, "unreadable", "cannot read the key definitions: " + report_.readError,
+        "name the file with --keys; without it every bracketed key name is typed as text");
+    report_.diagnostics.back().severity = Severity::kError;
+    return report_;
   }
-
-  // Lines behind the table's last entry are never read.
-  if (KeyNameCount() == kKeyTableCapacity && !lines.empty()) {
-    const ReadLine &last = lines.back();
-    size_t rest = static_cast<size_t>(last.offset) + last.text.size();
-    // The text-mode reader handed over CR LF as LF: one byte more in the file.
-    if (!last.text.empty() && last.text.back() == '\n' && rest <= text.size() &&
-        text[rest - 1] == '\r')
-      ++rest;
-    size_t ignored = 0;
-    SourcePosition first;
-    while (rest < text.size()) {
-      size_t end = text.find('\n', rest);
-      end = end == std::string::npos ? text.size() : end + 1;
-      Parsed parsed = ParseLine(text.substr(rest, end - rest));
-      if (parsed.defines) {
-        KeyDefinition definition;
-        definition.namePosition = map.At(rest + parsed.nameColumn);
-        definition.line = definition.namePosition.line;
-        definition.fullName = parsed.name;
-        definition.storedName = parsed.name.substr(0, kNameChars);
-        definition.code = parsed.code;
-        definition.stored = false;
-        report.definitions.push_back(definition);
-        if (ignored++ == 0) first = definition.namePosition;
-      }
-      rest = end;
-    }
-    if (ignored > 0)
-      add(first, "too-many-definitions",
-          "the key-name table holds 300 definitions: this one and " + std::to_string(ignored - 1) +
-              " more behind it are ignored",
-          "remove definitions that no macro uses");
-  }
-
-  // Read the table back through the player's own lookup.
-  for (KeyDefinition &d : report.definitions)
-    d.reachable = d.stored && !d.storedName.empty() && d.code != 0 &&
-                  FindKeyCode(d.storedName.c_str()) == d.code;
-
-  // The first empty name in table order stops every search by name there.
-  const KeyNameEntry *entries = KeyNameEntries();
-  int blockingCode = -1;
-  for (uint32_t i = 0; i < KeyNameCount(); ++i)
-    if (entries[i].name[0] == 0) {
-      blockingCode = entries[i].code;
-      break;
-    }
-  std::vector<std::string> hidden;
-  for (const KeyDefinition &d : report.definitions)
-    if (d.stored && !d.storedName.empty() && d.code != 0 &&
-        FindKeyCode(d.storedName.c_str()) == 0)
-      hidden.push_back(FileBytesToUtf8(d.storedName));
-  bool blockerNamed = false;
-
-  std::map<std::string, const KeyDefinition *> firstByFullName;
-  for (const KeyDefinition &d : report.definitions) {
+  ReadDefinitions();
+  IgnoredDefinitions();
+  ReadTableBack();
+  for (const KeyDefinition &d : report_.definitions) {
     if (!d.stored) continue;
-    const std::string shown = FileBytesToUtf8(d.fullName);
-    const std::string stored = FileBytesToUtf8(d.storedName);
-    if (d.fullName.size() > kNameChars) {
-      std::vector<std::string> collisions;
-      for (const KeyDefinition &other : report.definitions)
-        if (&other != &d && other.stored && other.storedName == d.storedName)
-          collisions.push_back("'" + FileBytesToUtf8(other.fullName) + "' (line " +
-                               std::to_string(other.line) + ")");
-      std::string message = "key name '" + shown + "' has " + std::to_string(d.fullName.size()) +
-                            " characters; the table keeps 13, so the player knows it as [" +
-                            stored + "]";
-      std::string hint = "shorten the name to at most 13 characters";
-      if (!collisions.empty()) {
-        message += ", the same as " + Join(collisions, 4);
-        uint32_t code = FindKeyCode(d.storedName.c_str());
-        hint = "cut to 13 characters the names are equal: [" + stored + "] gives " +
-               (code != 0 ? Hex4(code) : std::string("no key")) + "; make their first 13 characters differ";
-      }
-      add(d.namePosition, "name-too-long", message, hint);
-    }
-    if (d.fullName.empty()) {
-      std::string message = "empty key name (two blanks behind '#define'?)";
-      std::string hint = "remove the extra blank";
-      if (!blockerNamed && static_cast<int>(d.code) == blockingCode) {
-        blockerNamed = true;
-        if (!hidden.empty()) {
-          message += ": the player's search by name stops at it, so " +
-                     std::to_string(hidden.size()) + (hidden.size() == 1 ? " name" : " names") +
-                     " behind it in code order " + (hidden.size() == 1 ? "is" : "are") +
-                     " never found: " + Join(hidden, 8);
-        }
-      }
-      add(d.namePosition, "empty-name", message, hint);
-    }
-    for (const std::string &command : kCommandNames)
-      if (d.storedName == command)
-        add(d.namePosition, "name-is-command",
-            "'" + stored + "' is a command: [" + stored + "] always runs the command, never this key",
-            "rename the key; its code is still named in the log");
-    if (!d.fullName.empty()) {
-      auto earlier = firstByFullName.find(d.fullName);
-      if (earlier == firstByFullName.end()) {
-        firstByFullName[d.fullName] = &d;
-      } else {
-        uint32_t code = FindKeyCode(d.storedName.c_str());
-        std::string outcome = d.code == earlier->second->code
-                                  ? "with the same code"
-                                  : "[" + stored + "] gives " + Hex4(code) + ", the lower code";
-        add(d.namePosition, "duplicate-name",
-            "'" + shown + "' is defined again (first on line " +
-                std::to_string(earlier->second->line) + "): " + outcome,
-            "keep one of the two lines");
-      }
-    }
+    CheckLongName(d);
+    CheckEmptyName(d);
+    CheckCommandName(d);
+    CheckDuplicate(d);
   }
-
-  if (!report.loaded)
-    add(SourcePosition{}, "no-definitions",
+  if (!report_.loaded)
+    Add(SourcePosition{}, "no-definitions",
         "no line defines a key: the player has no key names, and every bracketed key name is "
         "typed as text",
         "write lines of the form '#define NAME number'");
-  return report;
+  return report_;
+}
+
+// The player's loader on the simulated host: each line it read, each name
+// it stored from it, and the message it showed.
+void KeyFileChecker::LoadAndWatch() {
+  if (report_.readable) AddSimFile(kSimKeyFileName, text_);
+  ClearSimEvents();
+  report_.loaded = LoadKeyNameTable() == 0;
+  RemoveSimFile(kSimKeyFileName);
+  for (const HostEvent &event : SimEvents()) {
+    if (event.kind == HostEventKind::kGets) {
+      lines_.push_back(ReadLine{event.offset, event.text, {}});
+    } else if (event.kind == HostEventKind::kCopyText && !lines_.empty()) {
+      lines_.back().copies.push_back(&event);
+    } else if (event.kind == HostEventKind::kMessage) {
+      std::string message = HostToUtf8(event.text);
+      while (!message.empty() && message.back() == '\n') message.pop_back();
+      report_.playerMessage = message;
+    }
+  }
+}
+
+// The definitions in file order, as the loader stored them, and the
+// "#define" lines that stored nothing.
+void KeyFileChecker::ReadDefinitions() {
+  bool inBlockComment = false;
+  for (const ReadLine &line : lines_) {
+    const bool defines = line.text.find("#define") != std::string::npos;
+    const bool commented = DefineInComment(line.text, inBlockComment) && defines;
+    if (!line.copies.empty()) {
+      StoredDefinitions(line, commented);
+    } else {
+      if (defines && !IsIncludeGuard(line.text, guarded_)) LineDefiningNothing(line);
+      NoteGuard(line.text, guarded_);
+    }
+  }
+}
+
+void KeyFileChecker::LineDefiningNothing(const ReadLine &line) {
+  std::string hint;
+  std::string name;
+  std::string why = WhyNothing(line.text, hint, name);
+  SourcePosition at = At(line.offset, line.text.find("#define"));
+  report_.unusable.push_back(UnusableDefinition{at.line, name, why});
+  std::vector<std::string> names;
+  if (!name.empty()) names.push_back(name);
+  Add(at, "defines-nothing", "this '#define' line defines no key: " + why, hint, names);
+}
+
+void KeyFileChecker::StoredDefinitions(const ReadLine &line, bool commented) {
+  for (const HostEvent *copy : line.copies) {
+    Parsed parsed = ParseLine(line.text);
+    KeyDefinition definition;
+    size_t column = copy->column >= 0 ? static_cast<size_t>(copy->column) : parsed.nameColumn;
+    definition.namePosition = At(line.offset, column);
+    definition.line = definition.namePosition.line;
+    definition.fullName = copy->text;
+    definition.storedName = copy->copied;
+    definition.code = parsed.code;
+    definition.stored = true;
+    report_.definitions.push_back(definition);
+    const std::vector<std::string> names = {definition.fullName, definition.storedName};
+    const std::string stored = FileBytesToUtf8(definition.storedName);
+    if (parsed.defines && parsed.code == 0)
+      Add(At(line.offset, parsed.numberColumn), "code-zero",
+          "the number " + parsed.number + " has 0 in its low 16 bits: '" + stored +
+              "' gets the code 0 and [" + stored + "] is typed as text",
+          "key codes are 16 bits: 1 to 0xFFFF", names);
+    if (commented)
+      Add(definition.namePosition, "commented-definition",
+          "this definition stands in a comment, but the loader reads it all the same",
+          "delete the line to drop the key", names);
+  }
+}
+
+// Lines behind the table's last entry are never read.
+void KeyFileChecker::IgnoredDefinitions() {
+  if (KeyNameCount() != kKeyTableCapacity || lines_.empty()) return;
+  const ReadLine &last = lines_.back();
+  size_t rest = static_cast<size_t>(last.offset) + last.text.size();
+  // The text-mode reader handed over CR LF as LF: one byte more in the file.
+  if (!last.text.empty() && last.text.back() == '\n' && rest <= text_.size() &&
+      text_[rest - 1] == '\r')
+    ++rest;
+  std::vector<std::string> ignored;
+  SourcePosition first;
+  while (rest < text_.size()) {
+    size_t end = text_.find('\n', rest);
+    end = end == std::string::npos ? text_.size() : end + 1;
+    Parsed parsed = ParseLine(text_.substr(rest, end - rest));
+    if (parsed.defines) {
+      KeyDefinition definition;
+      definition.namePosition = map_.At(rest + parsed.nameColumn);
+      definition.line = definition.namePosition.line;
+      definition.fullName = parsed.name;
+      definition.storedName = parsed.name.substr(0, kNameChars);
+      definition.code = parsed.code;
+      report_.definitions.push_back(definition);
+      if (ignored.empty()) first = definition.namePosition;
+      ignored.push_back(parsed.name);
+    }
+    rest = end;
+  }
+  if (!ignored.empty())
+    Add(first, "too-many-definitions",
+        "the key-name table holds 300 definitions: this one and " +
+            std::to_string(ignored.size() - 1) + " more behind it are ignored",
+        "remove definitions that no macro uses", ignored);
+}
+
+// The table read back through the player's own lookup: what each name
+// gives, and which names the first empty name in table order hides.
+void KeyFileChecker::ReadTableBack() {
+  for (KeyDefinition &d : report_.definitions) {
+    d.givenCode = d.stored && !d.storedName.empty() ? FindKeyCode(d.storedName.c_str()) : 0;
+    d.reachable = d.stored && !d.storedName.empty() && d.code != 0 && d.givenCode == d.code;
+  }
+  const KeyNameEntry *entries = KeyNameEntries();
+  for (uint32_t i = 0; i < KeyNameCount(); ++i)
+    if (entries[i].name[0] == 0) {
+      blockingCode_ = entries[i].code;
+      break;
+    }
+  // Listed in code order; names of equal codes in file order, whatever
+  // order the table's sort left them in.
+  std::vector<const KeyDefinition *> hidden;
+  for (const KeyDefinition &d : report_.definitions)
+    if (d.stored && !d.storedName.empty() && d.code != 0 && d.givenCode == 0) hidden.push_back(&d);
+  std::stable_sort(hidden.begin(), hidden.end(),
+                   [](const KeyDefinition *a, const KeyDefinition *b) { return a->code < b->code; });
+  for (const KeyDefinition *d : hidden)
+    if (std::find(hidden_.begin(), hidden_.end(), d->storedName) == hidden_.end())
+      hidden_.push_back(d->storedName);
+  for (const KeyDefinition &d : report_.definitions)
+    if (d.stored && d.fullName.empty() && static_cast<int>(d.code) == blockingCode_) {
+      report_.blockingLine = d.line;
+      break;
+    }
+}
+
+void KeyFileChecker::CheckLongName(const KeyDefinition &d) {
+  if (d.fullName.size() <= kNameChars) return;
+  std::vector<std::string> names = {d.fullName, d.storedName};
+  std::vector<std::string> collisions;
+  for (const KeyDefinition &other : report_.definitions)
+    if (&other != &d && other.stored && other.storedName == d.storedName) {
+      collisions.push_back("'" + FileBytesToUtf8(other.fullName) + "' (line " +
+                           std::to_string(other.line) + ")");
+      names.push_back(other.fullName);
+    }
+  const std::string stored = FileBytesToUtf8(d.storedName);
+  std::string message = "key name '" + FileBytesToUtf8(d.fullName) + "' has " +
+                        std::to_string(d.fullName.size()) +
+                        " characters; the table keeps 13, so the player knows it as [" + stored + "]";
+  if (!collisions.empty()) message += ", the same as " + Join(collisions, 4);
+  if (!d.reachable) message += ", but " + WhyNotReachable(report_, d);
+  std::string hint = "shorten the name to at most 13 characters";
+  if (!collisions.empty())
+    hint = "cut to 13 characters the names are equal: [" + stored + "] gives " +
+           (d.givenCode != 0 ? Hex4(d.givenCode) : std::string("no key")) +
+           "; make their first 13 characters differ";
+  Add(d.namePosition, "name-too-long", message, hint, names);
+}
+
+void KeyFileChecker::CheckEmptyName(const KeyDefinition &d) {
+  if (!d.fullName.empty()) return;
+  std::string message = "empty key name (two blanks behind '#define'?)";
+  std::vector<std::string> names;
+  if (d.line == report_.blockingLine && !hidden_.empty()) {
+    std::vector<std::string> shown;
+    for (const std::string &name : hidden_) shown.push_back(FileBytesToUtf8(name));
+    message += ": the player's search by name stops at it, so " + std::to_string(shown.size()) +
+               (shown.size() == 1 ? " name" : " names") + " behind it in code order " +
+               (shown.size() == 1 ? "is" : "are") + " never found: " + Join(shown, 8);
+    names = hidden_;
+    for (const KeyDefinition &other : report_.definitions)
+      if (other.stored && other.givenCode == 0 && other.fullName != other.storedName)
+        names.push_back(other.fullName);
+  }
+  Add(d.namePosition, "empty-name", message, "remove the extra blank", names);
+}
+
+void KeyFileChecker::CheckCommandName(const KeyDefinition &d) {
+  const std::string stored = FileBytesToUtf8(d.storedName);
+  for (const std::string &command : kCommandNames)
+    if (d.storedName == command)
+      Add(d.namePosition, "name-is-command",
+          "'" + stored + "' is a command: [" + stored + "] always runs the command, never this key",
+          "rename the key; its code is still named in the log", {d.storedName});
+}
+
+void KeyFileChecker::CheckDuplicate(const KeyDefinition &d) {
+  if (d.fullName.empty()) return;
+  auto earlier = firstByFullName_.find(d.fullName);
+  if (earlier == firstByFullName_.end()) {
+    firstByFullName_[d.fullName] = &d;
+    return;
+  }
+  std::string outcome = d.code == earlier->second->code
+                            ? "with the same code"
+                            : "[" + FileBytesToUtf8(d.storedName) + "] gives " + Hex4(d.givenCode) +
+                                  ", the lower code";
+  Add(d.namePosition, "duplicate-name",
+      "'" + FileBytesToUtf8(d.fullName) + "' is defined again (first on line " +
+          std::to_string(earlier->second->line) + "): " + outcome,
+      "keep one of the two lines", {d.fullName});
+}
+
+}  // namespace
+
+std::string WhyNotReachable(const KeyFileReport &keys, const KeyDefinition &d) {
+  if (!d.stored) return "it stands behind the 300th definition, which is ignored";
+  if (d.code == 0) return "its code has 0 in its low 16 bits";
+  if (d.storedName.empty()) return "its name is empty";
+  const std::string word = "[" + FileBytesToUtf8(d.storedName) + "]";
+  if (d.givenCode == 0) {
+    std::string where = keys.blockingLine > 0 ? " (line " + std::to_string(keys.blockingLine) + ")"
+                                              : std::string();
+    return word + " gives no key: an empty key name ahead of it in the table" + where + " hides it";
+  }
+  if (d.givenCode == d.code) return std::string();
+  // The definition whose key the name gives: the first one found by it.
+  for (const KeyDefinition &other : keys.definitions)
+    if (other.stored && other.storedName == d.storedName && other.code == d.givenCode)
+      return word + " gives " + Hex4(d.givenCode) + ", the key of '" +
+             FileBytesToUtf8(other.fullName) + "' (line " + std::to_string(other.line) + ")";
+  return word + " gives " + Hex4(d.givenCode) + ", another key";
+}
+
+KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
+                           const std::string &readError) {
+  KeyFileChecker checker(path, content, readError);
+  return checker.Run();
 }
 
 }  // namespace check

@@ -16,4 +16,9 @@ namespace check {
 KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
                            const std::string &readError);
 
+// Why [NAME] does not give the key of a definition, in words (starting
+// with the bracketed name where it gives another key or none); empty when
+// it does.
+std::string WhyNotReachable(const KeyFileReport &keys, const KeyDefinition &d);
+
 }  // namespace check

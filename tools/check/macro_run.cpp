@@ -27,6 +27,7 @@
 #include "plugin/player/player_texts.h"
 #include "plugin/start/start_form.h"
 #include "plugin/state/player_state.h"
+#include "tools/check/key_file_check.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"
@@ -87,6 +88,8 @@ class MacroPlayer {
   void Warn(int64_t offset, const std::string &id, const std::string &message,
             const std::string &hint);
   std::string TextHint(const std::string &word, std::string &id, std::string &message);
+  std::string KeyFileHint(const std::string &word) const;
+  void NoteWord(const std::string &word);
   SourcePosition At(int64_t offset) const {
     return offset < 0 ? SourcePosition{} : map_.At(static_cast<size_t>(offset));
   }
@@ -110,6 +113,14 @@ class MacroPlayer {
   bool firstRestartThisCall_ = false;   // this call ran the first RESTART
   std::set<std::pair<int64_t, std::string>> reported_;
 };
+
+// A bracketed word of the macro, kept once: a key-file finding about it is
+// shown in full.
+void MacroPlayer::NoteWord(const std::string &word) {
+  for (const std::string &known : report_.words)
+    if (known == word) return;
+  report_.words.push_back(word);
+}
 
 void MacroPlayer::Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
                       const std::string &text) {
@@ -204,6 +215,11 @@ MacroReport MacroPlayer::Play() {
     Call(key);
   }
 
+  if (report_.keysPosted == 0 && report_.textsTyped == 0 && report_.commandsRun == 0)
+    Warn(-1, "empty-macro",
+         content_.empty() ? "the file is empty: the macro does nothing"
+                          : "the macro hands nothing to the host: the file holds no character it types",
+         "is this the file you meant? A macro holds the text to type, key names and commands");
   report_.sleptMilliseconds = SleptMilliseconds();
   report_.leastMilliseconds += report_.sleptMilliseconds;
   if (rewinds_ == 0) {
@@ -361,6 +377,7 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
     Add(StreamKind::kCharacter, at, key & kKeyCodeMask, "", "");
     return;
   }
+  NoteWord(word.bytes);
   if (key != kCommandKey && key != kSf11Key) {
     Add(StreamKind::kKey, at, key & kKeyCodeMask, word.bytes, "");
     return;
@@ -374,6 +391,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   if (key == kSf11Key) {
     effect += "hands Shift+F11 to the host, which comes back as a stop question";
     echoShiftF11_ = true;
+    // The stop question waits for the user: a loop through it is no endless one.
+    if (pass_ == 1) waitedInFirstPass_ = true;
     if (pass_ == 1)
       Warn(at, "sf11",
            "[SF11] hands Shift+F11 to the host, and the player takes it for the user's: it asks "
@@ -398,6 +417,8 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
   ++report_.textsTyped;
   Add(StreamKind::kText, word.start, 0, "", text);
   if (pass_ != 1) return;
+  if (!word.cutByEnd && !word.tooLong)
+    NoteWord(word.bytes.substr(0, word.bytes.find_first_of("\r\n")));
   const std::string shown = FileBytesToUtf8(word.bytes);
   if (word.cutByEnd) {
     Warn(word.start, "unclosed-bracket",
@@ -417,6 +438,7 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
       std::string whole = content_.substr(static_cast<size_t>(word.start) + 1,
                                           close - static_cast<size_t>(word.start) - 1);
       bool lineBreak = whole.find_first_of("\r\n") != std::string::npos;
+      NoteWord(whole);
       Warn(word.start, "word-too-long",
            "the bracketed word has " + std::to_string(whole.size()) +
                " characters; a word holds 19: \"" + Visible(FileBytesToUtf8(word.bytes)) +
@@ -433,7 +455,7 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
          "the bracketed word runs over a line break to line " + std::to_string(end.line) +
              ": the line break belongs to the word, and \"" + Visible(shown) +
              "\" is typed as text",
-         "close the word with ']' on its own line");
+         "close the word with ']' before the end of the line");
     return;
   }
   std::string id = "typed-as-text";
@@ -458,17 +480,7 @@ std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std:
     }
   }
   // A name the key definition file has, which the player cannot find.
-  for (const KeyDefinition &d : keys_.definitions) {
-    if (d.fullName != word) continue;
-    std::string where = keys_.file + ":" + std::to_string(d.line);
-    if (!d.stored) return where + " defines it behind the 300th definition, which is ignored";
-    if (d.fullName != d.storedName)
-      return where + " defines it, but names are cut to 13 characters: write [" +
-             FileBytesToUtf8(d.storedName) + "]";
-    if (d.code == 0) return where + " defines it with a code whose low 16 bits are 0";
-    if (!d.reachable)
-      return where + " defines it, but an empty key name ahead of it in the table hides it";
-  }
+  if (std::string why = KeyFileHint(word); !why.empty()) return why;
   if (!keys_.loaded) return "no key names are loaded (see the key definition file)";
   std::vector<Suggestion> near = NearestNames(word, reachableNames_);
   if (near.empty()) return "to type the text on purpose, write it without brackets";
@@ -478,6 +490,33 @@ std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std:
     hint += "[" + FileBytesToUtf8(near[i].name) + "] (" + near[i].reason + ")";
   }
   return hint + "?";
+}
+
+// What the key definition file says about a word typed as text: a
+// definition the player cannot find by it, or a line that defines nothing.
+std::string MacroPlayer::KeyFileHint(const std::string &word) const {
+  for (const KeyDefinition &d : keys_.definitions) {
+    if (d.fullName != word && d.storedName != word) continue;
+    const std::string where = keys_.file + ":" + std::to_string(d.line);
+    if (!d.stored) return where + " defines it behind the 300th definition, which is ignored";
+    if (d.code == 0) return where + " defines it with a code whose low 16 bits are 0";
+    const std::string stored = FileBytesToUtf8(d.storedName);
+    if (d.fullName != word)
+      return where + " defines '" + FileBytesToUtf8(d.fullName) + "', which the table keeps as [" +
+             stored + "], but " + WhyNotReachable(keys_, d);
+    if (d.fullName == d.storedName) return where + " defines it, but " + WhyNotReachable(keys_, d);
+    // A name cut to 13 characters: the cut name is worth writing only
+    // when it gives this key.
+    if (d.reachable)
+      return where + " defines it, but names are cut to 13 characters: write [" + stored + "]";
+    return where + " defines it, but names are cut to 13 characters, and " +
+           WhyNotReachable(keys_, d) +
+           (d.givenCode != 0 ? "; shorten the names so that their first 13 characters differ" : "");
+  }
+  for (const UnusableDefinition &u : keys_.unusable)
+    if (u.name == word)
+      return keys_.file + ":" + std::to_string(u.line) + " defines no key: " + u.why;
+  return std::string();
 }
 
 void MacroPlayer::OnFirstRestart(int64_t restartOffset) {

@@ -81,9 +81,26 @@ std::vector<Suggestion> NearestNames(const std::string &word,
   };
   for (const std::string &name : kCommandNames) consider(name, true);
   for (const std::string &name : keyNames) consider(name, false);
-  std::stable_sort(found.begin(), found.end(), [](const Suggestion &a, const Suggestion &b) {
-    return a.rank < b.rank;
+  // Only the closest kind of miss: beside '-' written for '_' in
+  // [SHIFT-F3], [SHIFT_F1] is no hint but a different key.  Among equally
+  // close names, those that begin as the word does come first ([PGDN]
+  // before [DOWN] for [PGDOWN]); then the order of the names given.
+  int best = found.empty() ? 0 : found.front().rank;
+  for (const Suggestion &s : found) best = std::min(best, s.rank);
+  std::vector<Suggestion> closest;
+  for (const Suggestion &s : found)
+    if (s.rank == best) closest.push_back(s);
+  const std::string upperWord = Upper(word);
+  auto sharedStart = [&](const Suggestion &s) {
+    const std::string name = Upper(s.name);
+    size_t n = 0;
+    while (n < name.size() && n < upperWord.size() && name[n] == upperWord[n]) ++n;
+    return n;
+  };
+  std::stable_sort(closest.begin(), closest.end(), [&](const Suggestion &a, const Suggestion &b) {
+    return sharedStart(a) > sharedStart(b);
   });
+  found = closest;
   // A name may be listed once only (a key name spelled like a command).
   std::vector<Suggestion> unique;
   for (const Suggestion &s : found) {

@@ -18,11 +18,12 @@ struct Suggestion {
   int rank = 0;        // smaller is closer
 };
 
-// The closest names to `word`, best first, at most `limit`: the same letters
-// in another case; the word with its blanks taken out; '-' written for '_';
-// one edit away for words of four characters, two from five on (none for
-// shorter words), an edit being a letter added, dropped, changed, or two
-// neighbours swapped.
+// The closest names to `word`, at most `limit`, all of the closest kind of
+// miss found: the same letters in another case; else the word with its
+// blanks taken out or '-' written for '_'; else one edit away (for words of
+// four characters and more); else two (from five on).  An edit is a letter
+// added, dropped, changed, or two neighbours swapped.  Names that begin as
+// the word does come first, then those given first.
 std::vector<Suggestion> NearestNames(const std::string &word,
                                      const std::vector<std::string> &keyNames, size_t limit = 3);
 
