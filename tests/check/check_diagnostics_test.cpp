@@ -2,6 +2,7 @@
 // produce: the id, the place, and words of the message and of the hint.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
@@ -330,6 +331,88 @@ TEST(KeyFileDiagnostics, DefinitionsBehindTheTablesEndAreIgnoredButKnown) {
   ASSERT_EQ(1u, result.macros[0].diagnostics.size()) << Describe(result.macros[0].diagnostics);
   EXPECT_EQ("keys.h:302 defines it behind the 300th definition, which is ignored",
             result.macros[0].diagnostics[0].hint);
+}
+
+// What PrintText prints for a check.
+std::string Printed(const CheckResult &result) {
+  FILE *out = tmpfile();
+  check::OutputOptions options;
+  check::PrintText(out, result.keys, result.macros, options);
+  std::string text(static_cast<size_t>(ftell(out)), '\0');
+  rewind(out);
+  text.resize(fread(text.data(), 1, text.size(), out));
+  fclose(out);
+  return text;
+}
+
+TEST(KeyFileDiagnostics, BesideMacrosOnlyThoseAboutTheirWordsAreShown) {
+  const std::string keys =
+      "#define ENTER 13\n"
+      "#define KEY_CTRL_KEYPAD_1 0x0C01\n"
+      "#define KEY_CTRL_KEYPAD_5 0x0C05\n"
+      "#define VERY_LONG_NAME_A 0x2001\n"
+      "#define VERY_LONG_NAME_B 0x2002\n"
+      "#define HALT 0x2300\n";
+  // Alone, the key file's findings are all listed.
+  CheckResult alone = Check(keys, {});
+  ASSERT_EQ(5u, alone.keys.diagnostics.size()) << Describe(alone.keys.diagnostics);
+  EXPECT_EQ(5u, check::Count(alone.keys, alone.macros).warnings);
+  EXPECT_EQ(std::string::npos, Printed(alone).find("to list them all"));
+
+  // Beside a macro, those about its words in full ([enter] is about
+  // ENTER, [HALT] about the key named HALT), the rest summed up.
+  CheckResult result = Check(keys, {"[enter][KEY_CTRL_KEYPAD_5]x[HALT]"});
+  std::vector<std::string> shown;
+  for (const Diagnostic &d : result.keys.diagnostics)
+    if (!d.summarized) shown.push_back(d.id + ":" + std::to_string(d.position.line));
+  EXPECT_EQ((std::vector<std::string>{"name-too-long:3", "name-is-command:6"}), shown);
+  check::Totals totals = check::Count(result.keys, result.macros);
+  EXPECT_EQ(4u, totals.warnings);  // two of the macro, two of the key file
+  EXPECT_EQ(3u, totals.summarized);
+  const std::string text = Printed(result);
+  const size_t macroFinding = text.find("m.txt:1:1: warning: [enter]");
+  const size_t keyFinding = text.find("keys.h:3:9: warning: key name 'KEY_CTRL_KEYPAD_5'");
+  const size_t summary = text.find(
+      "keys.h: note: 3 findings about key names that no checked macro uses (3 name-too-long)\n"
+      "  hint: to list them all: tastiro-check --keys keys.h\n");
+  ASSERT_NE(std::string::npos, macroFinding) << text;
+  ASSERT_NE(std::string::npos, keyFinding) << text;
+  ASSERT_NE(std::string::npos, summary) << text;
+  EXPECT_LT(macroFinding, keyFinding);
+  EXPECT_LT(keyFinding, summary);
+  EXPECT_EQ(std::string::npos, text.find("VERY_LONG_NAME")) << text;
+  EXPECT_NE(std::string::npos, text.find("4 warnings, 0 errors\n")) << text;
+}
+
+// The key delay a host folder's settings hold, read as the host reads them.
+TEST(KeyDelay, IsTheOneStoredInTheHostsSettingsElseTheDefault) {
+  struct Case {
+    const char *ini;  // null: no file
+    uint16_t delay;
+    const char *source;
+  } cases[] = {
+      {nullptr, 100, "the default (no "},
+      {"[MacroFormFile]\r\nFile=a.txt\r\nDelay=300\r\n", 300, "stored in "},
+      {"[macroformfile]\ndelay = 0x20\n", 32, "stored in "},
+      {"[MacroFormFile]\r\nFile=a.txt\r\n", 100, "stores no key delay"},
+      {"[Other]\r\nDelay=300\r\n", 100, "stores no key delay"},
+      {"[MacroFormFile]\r\nDelay=abc\r\n", 100, "stores no key delay"},
+  };
+  const std::string path = testing::TempDir() + "tastiro-check-VOLMAR.ini";
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.ini != nullptr ? c.ini : "(none)");
+    remove(path.c_str());
+    if (c.ini != nullptr) {
+      FILE *file = fopen(path.c_str(), "wb");
+      ASSERT_NE(nullptr, file);
+      fputs(c.ini, file);
+      fclose(file);
+    }
+    check::KeyDelay delay = check::HostKeyDelay(path);
+    EXPECT_EQ(c.delay, delay.milliseconds);
+    EXPECT_NE(std::string::npos, delay.source.find(c.source)) << delay.source;
+  }
+  remove(path.c_str());
 }
 
 }  // namespace

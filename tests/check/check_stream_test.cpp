@@ -18,6 +18,7 @@
 #include "plugin/contract/mazovia.h"
 #include "tests/plugin/player_test_support.h"
 #include "tools/check/checker.h"
+#include "tools/check/report.h"
 #include "tools/check/suggest.h"
 
 namespace {
@@ -262,6 +263,24 @@ TEST(DryRun, ListsEachItemWithItsPlaceAndTheUsersActions) {
   }
   EXPECT_EQ(5u, dry.keysPosted);  // a, ń, HOME, b, Shift+F11
   EXPECT_EQ(3u, dry.userActions);
+}
+
+TEST(DryRun, TypedCharactersOfALineShowAsOneText) {
+  const std::string keys = "#define ENTER 13\n#define HOME 0x4700\n";
+  check::MacroReport dry = DryRun(keys, "a\xC5\x84[HOME]b\tc\r\nxy\r\n[ENTER]");
+  EXPECT_EQ((std::vector<std::string>{
+                "  1:1       characters \"a\xC5\x84\"",
+                "  1:3       key        [HOME] 0x4700",
+                "  1:9       characters \"b\\tc\"",
+                "  2:1       characters \"xy\"",
+                "  3:1       key        [ENTER] 0x000D",
+                "  3:8       end        the end of the file ends the macro",
+            }),
+            check::StreamLines(dry.stream, false, false));
+  // Behind the option, each character on a line of its own.
+  std::vector<std::string> each = check::StreamLines(dry.stream, true, false);
+  ASSERT_EQ(dry.stream.size(), each.size());
+  EXPECT_EQ("  1:2       character  '\xC5\x84'", each[1]);
 }
 
 TEST(DryRun, TheLeastTimeCountsPausesDelaysAndWaitNotices) {

@@ -65,12 +65,33 @@ if(NOT "${status}/${warnings}/${id}/${line}:${column}/${kind}/${name}/${least}" 
   message(FATAL_ERROR "json: ${status}/${warnings}/${id}/${line}:${column}/${kind}/${name}/${least}\n${out}")
 endif()
 
-# The dry run as text: items with their places, the count and the time.
+# The dry run as text: a line's typed characters as one text, each key,
+# command and wait with its place, the count and the time.
 expect_run("dry run" 0 --dry-run --keys ${KEYS} ${DATA}/clean.txt)
-expect_in("dry run" "${out}" "  1:5       character  'ń'")
-expect_in("dry run" "${out}" "  1:13      key        [ENTER] 0x000D")
+expect_in("dry run" "${out}" "key delay 100 ms, the default (no VOLMAR.ini to read the host's settings from)")
+expect_in("dry run" "${out}" "  1:1       characters \"Dzień dobry!\"\n  1:13      key        [ENTER] 0x000D")
 expect_in("dry run" "${out}" "the user presses Enter")
 expect_in("dry run" "${out}" "least playback time: 3.400 s = 4 pauses of 100 ms + 1 DELAY (2000 ms) + WAITENTER notices (1000 ms)")
+# Each character on its own line behind --characters (which implies --dry-run).
+expect_run("characters" 0 --characters --keys ${KEYS} ${DATA}/clean.txt)
+expect_in("characters" "${out}" "  1:5       character  'ń'")
+
+# The host's folder: its wtyczki/keys.h and the key delay stored in its
+# VOLMAR.ini; --delay still wins.
+file(MAKE_DIRECTORY ${WORK}/host/wtyczki)
+file(COPY_FILE ${KEYS} ${WORK}/host/wtyczki/keys.h)
+file(WRITE ${WORK}/host/VOLMAR.ini "[MacroFormFile]\r\nDelay=300\r\n")
+file(WRITE ${WORK}/one-key.txt "a[ENTER]")
+expect_run("host folder" 0 --host ${WORK}/host --dry-run ${WORK}/one-key.txt)
+expect_in("host folder" "${out}" "key delay 300 ms, stored in ${WORK}/host/VOLMAR.ini")
+expect_in("host folder" "${out}" "= 1 pause of 300 ms\n")
+expect_run("host folder, --delay" 0 --host ${WORK}/host --delay 20 --dry-run ${WORK}/one-key.txt)
+expect_in("host folder, --delay" "${out}" "key delay 20 ms, given with --delay")
+
+# An empty macro is reported.
+file(WRITE ${WORK}/empty.txt "")
+expect_run("empty macro" 1 --keys ${KEYS} ${WORK}/empty.txt)
+expect_in("empty macro" "${out}" "empty.txt: warning: the file is empty")
 
 # The log: the player's lines, stamped from --log-start on.
 expect_run("log" 0 --keys ${KEYS} --log ${WORK}/clean.log --log-start "2026-12-07 10:11:12"
@@ -87,5 +108,6 @@ expect_in("log line ends" "${log_hex}" "${last_line_hex}")
 expect_run("bad option" 2 --frobnicate ${DATA}/clean.txt)
 expect_in("bad option" "${err}" "unknown option --frobnicate")
 expect_run("bad delay" 2 --delay 70000 ${DATA}/clean.txt)
+expect_run("no macro" 2)
 expect_run("help" 0 --help)
 expect_in("help" "${out}" "usage: tastiro-check")

@@ -1,16 +1,21 @@
 #include "tools/check/checker.h"
 
+#include <ctype.h>
 #include <errno.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
 
+#include "host/app/core/ini_store.h"
+#include "host/app/core/profile.h"
+#include "plugin/contract/host_values.h"
 #include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/start/settings.h"
 #include "plugin/start/start_form.h"
+#include "plugin/state/player_state.h"
 #include "tools/check/key_file_check.h"
 #include "tools/check/sim_host.h"
 
@@ -58,7 +63,69 @@ void SortByPlace(std::vector<Diagnostic> &diagnostics) {
                    });
 }
 
+bool SameLetters(const std::string &a, const std::string &b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (toupper(static_cast<unsigned char>(a[i])) != toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// Whether a key-file finding is about a bracketed word of the macros (in
+// any letter case: [enter] is about ENTER).
+bool TouchesWordOf(const Diagnostic &d, const std::vector<MacroReport> &macros) {
+  for (const std::string &name : d.names)
+    for (const MacroReport &m : macros)
+      for (const std::string &word : m.words)
+        if (SameLetters(name, word)) return true;
+  return false;
+}
+
+// Beside macros, the key file's findings about names they do not use are
+// counted, not shown; those about the file as a whole always are.
+void MarkSummarized(CheckResult &result) {
+  if (result.macros.empty()) return;
+  for (Diagnostic &d : result.keys.diagnostics)
+    d.summarized = d.position.line > 0 && !TouchesWordOf(d, result.macros);
+}
+
+// A HostProfile read of the stand-in host's settings store.
+int32_t ReadStored(volmar::IniStore &store, const char *section, const char *key,
+                   const char *format, ...) {
+  va_list values;
+  va_start(values, format);
+  int32_t result = volmar::ProfileCall(
+      store, [](const volmar::IniStore &) { return false; }, host::kProfileReadNumber, section,
+      key, format, values);
+  va_end(values);
+  return result;
+}
+
 }  // namespace
+
+KeyDelay HostKeyDelay(const std::string &iniPath) {
+  KeyDelay delay;
+  delay.milliseconds = DefaultKeyDelay();
+  FileText ini = ReadFileText(iniPath);
+  if (!ini.readable) {
+    delay.source = "the default (no " + iniPath + " to read the host's settings from)";
+    return delay;
+  }
+  volmar::IniStore store;
+  store.Parse(ini.content);
+  // As the plug-in reads it: "%d" into a 16-bit number.
+  uint16_t stored = 0;
+  // The host answers with 0 in the low 16 bits when it found the value.
+  if (static_cast<uint16_t>(ReadStored(store, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
+                                       "%d", &stored)) != 0) {
+    delay.source = "the default (" + iniPath + " stores no key delay)";
+    return delay;
+  }
+  delay.milliseconds = stored;
+  delay.stored = true;
+  delay.source = "stored in " + iniPath;
+  return delay;
+}
 
 uint16_t DefaultKeyDelay() {
   InstallSimHost();
@@ -97,6 +164,7 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
   ResetKeyNameTable();
   SortByPlace(result.keys.diagnostics);
   for (MacroReport &m : result.macros) SortByPlace(m.diagnostics);
+  MarkSummarized(result);
   return result;
 }
 

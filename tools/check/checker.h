@@ -30,8 +30,22 @@ FileText ReadFileText(const std::string &path);
 // settings load puts into the form when the host's store is empty.
 uint16_t DefaultKeyDelay();
 
+// The key delay the start form offers, and where it comes from.
+struct KeyDelay {
+  uint16_t milliseconds = 100;
+  bool stored = false;  // read from the host's settings
+  std::string source;   // e.g. "stored in VOLMAR.ini", for the output
+};
+
+// The key delay stored in the stand-in host's settings file `iniPath`
+// (its folder's VOLMAR.ini), read as the host reads it for the plug-in;
+// the start form's default when the file or the value is missing.
+KeyDelay HostKeyDelay(const std::string &iniPath);
+
 // Loads the key definitions as the player does, once, then plays each macro
-// in turn.  Installs the simulated host; leaves no table loaded.
+// in turn.  Installs the simulated host; leaves no table loaded.  With
+// macros, a finding of the key definitions that touches no bracketed word
+// of theirs is marked `summarized`.
 CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
                      const PlayOptions &options);
 

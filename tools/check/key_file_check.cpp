@@ -384,13 +384,12 @@ void KeyFileChecker::ReadTableBack() {
 
 void KeyFileChecker::CheckLongName(const KeyDefinition &d) {
   if (d.fullName.size() <= kNameChars) return;
-  std::vector<std::string> names = {d.fullName, d.storedName};
+  const std::vector<std::string> names = {d.fullName, d.storedName};
   std::vector<std::string> collisions;
   for (const KeyDefinition &other : report_.definitions)
     if (&other != &d && other.stored && other.storedName == d.storedName) {
       collisions.push_back("'" + FileBytesToUtf8(other.fullName) + "' (line " +
                            std::to_string(other.line) + ")");
-      names.push_back(other.fullName);
     }
   const std::string stored = FileBytesToUtf8(d.storedName);
   std::string message = "key name '" + FileBytesToUtf8(d.fullName) + "' has " +

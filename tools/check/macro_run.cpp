@@ -77,8 +77,24 @@ class MacroPlayer {
   MacroReport Play();
 
  private:
+  // What one call of the key filter read, as its host calls show it.
+  struct CallItems {
+    Word word;
+    int64_t itemOffset = -1;     // the first byte of the item this call read
+    uint32_t converted = kNoKey; // the character that byte became
+    bool atEnd = false;
+    int64_t restartOffset = -1;
+    std::vector<const HostEvent *> notices;
+  };
+
+  void Start();
+  uint32_t NextKey();
+  void Finish();
   void Call(uint32_t key);
   void ReadCall(const std::vector<HostEvent> &events);
+  void OnByte(const HostEvent &event, CallItems &call);
+  void OnCharacter(const HostEvent &event, CallItems &call);
+  void OnAsk(const HostEvent &event, CallItems &call);
   void OnPost(uint32_t key, const Word &word, int64_t itemOffset,
               const std::vector<const HostEvent *> &notices);
   void OnTypedText(const std::string &text, const Word &word);
@@ -149,6 +165,27 @@ void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string 
 }
 
 MacroReport MacroPlayer::Play() {
+  Start();
+  // Every call reads at least one byte or answers a wait, so this bounds
+  // two passes through the file with room to spare.
+  const size_t limit = 4 * content_.size() + 64;
+  size_t calls = 0;
+  while (g_player.macroFile != 0) {
+    if (++calls > limit) {
+      Warn(-1, "internal-bound",
+           "the check stopped after " + std::to_string(limit) + " calls of the key filter",
+           "please report this macro");
+      break;
+    }
+    Call(NextKey());
+  }
+  Finish();
+  return report_;
+}
+
+// The player's state afresh, the macro and its log opened as the start
+// branch opens them, and the host's answers and clock set for this macro.
+void MacroPlayer::Start() {
   memset(&g_player, 0, sizeof g_player);
   g_startForm.keyDelay = options_.keyDelay;
   SetClock(kClockStart);
@@ -171,50 +208,44 @@ MacroReport MacroPlayer::Play() {
     strftime(date, 12, "%Y-%m-%d", &civil);
     strftime(time, 12, "%H:%M:%S", &civil);
   });
-
-  // Opened as the start branch opens them: the macro for reading, its log
-  // for appending.
+  // The macro for reading, its log for appending.
   g_player.macroFile = HostFileOpenW(kMacroName.c_str(), u"rt", host::kOpenShare, 0, -1);
   if (options_.keepLog) {
     g_player.logFile = HostFileOpenW(kLogName.c_str(), u"rt+", host::kOpenShare, 0, -1);
     HostFileSeek(g_player.logFile, 0, host::kSeekEnd);
   }
+}
 
-  // Every call reads at least one byte or answers a wait, so this bounds
-  // two passes through the file with room to spare.
-  const size_t limit = 4 * content_.size() + 64;
-  size_t calls = 0;
-  while (g_player.macroFile != 0) {
-    if (++calls > limit) {
-      Warn(-1, "internal-bound",
-           "the check stopped after " + std::to_string(limit) + " calls of the key filter",
-           "please report this macro");
-      break;
-    }
-    uint32_t key = kNoKey;
-    if (stopNow_) {
-      stopNow_ = false;
-      stopAnswer_ = kAnswerYes;
-      key = kKeyShiftF11;
-      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "",
-          "the user stops the repeating macro");
-      ++report_.userActions;
-    } else if (echoShiftF11_) {
-      echoShiftF11_ = false;
-      stopAnswer_ = kAnswerNo;
-      key = kKeyShiftF11;  // the host hands the posted key back
-    } else if (g_player.waitMode == kWaitingForEnter) {
-      key = kKeyEnter;
-      Add(StreamKind::kUserEnter, lastCommandOffset_, kKeyEnter, "", "");
-      ++report_.userActions;
-    } else if (g_player.waitMode == kHalted) {
-      key = kKeyShiftF11;
-      Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "", "");
-      ++report_.userActions;
-    }
-    Call(key);
+// The key the host hands the filter next: what the user presses when the
+// player waits or a stop is due, the Shift+F11 that SF11 posted, or none.
+uint32_t MacroPlayer::NextKey() {
+  if (stopNow_) {
+    stopNow_ = false;
+    stopAnswer_ = kAnswerYes;
+    Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "",
+        "the user stops the repeating macro");
+    ++report_.userActions;
+    return kKeyShiftF11;
   }
+  if (echoShiftF11_) {
+    echoShiftF11_ = false;
+    stopAnswer_ = kAnswerNo;
+    return kKeyShiftF11;  // the host hands the posted key back
+  }
+  if (g_player.waitMode == kWaitingForEnter) {
+    Add(StreamKind::kUserEnter, lastCommandOffset_, kKeyEnter, "", "");
+    ++report_.userActions;
+    return kKeyEnter;
+  }
+  if (g_player.waitMode == kHalted) {
+    Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "", "");
+    ++report_.userActions;
+    return kKeyShiftF11;
+  }
+  return kNoKey;
+}
 
+void MacroPlayer::Finish() {
   if (report_.keysPosted == 0 && report_.textsTyped == 0 && report_.commandsRun == 0)
     Warn(-1, "empty-macro",
          content_.empty() ? "the file is empty: the macro does nothing"
@@ -231,7 +262,6 @@ MacroReport MacroPlayer::Play() {
   RemoveSimFile(kLogName);
   SetAskPolicy(nullptr);
   SetStampSource(nullptr);
-  return report_;
 }
 
 void MacroPlayer::Call(uint32_t key) {
@@ -262,111 +292,107 @@ void MacroPlayer::Call(uint32_t key) {
 }
 
 void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
-  Word word;
-  int64_t itemOffset = -1;     // the first byte of the item this call read
-  uint32_t converted = kNoKey; // the character that byte became
-  bool atEnd = false;
-  int64_t restartOffset = -1;
-  std::vector<const HostEvent *> notices;
-
+  CallItems call;
   for (const HostEvent &event : events) {
     switch (event.kind) {
-      case HostEventKind::kGetc: {
-        if (word.open && !word.closed && !word.cutByEnd && !word.tooLong) {
-          if (event.value >= 0) word.end = event.offset;
-          if (event.value < 0) {
-            word.cutByEnd = true;
-          } else if (event.value == ']') {
-            word.closed = true;
-          } else if (word.bytes.size() == kMacroWordChars) {
-            // The byte that did not fit is fed as a character of its own.
-            word.tooLong = true;
-            if (!IsLineBreak(event.value)) lastItemOffset_ = event.offset;
-          } else {
-            word.bytes += static_cast<char>(event.value);
-          }
-        } else if (event.value < 0) {
-          atEnd = true;
-        } else if (!IsLineBreak(event.value)) {
-          itemOffset = event.offset;
-          lastItemOffset_ = event.offset;
-        }
-        break;
-      }
-      case HostEventKind::kConvertChar:
-        if (word.open) break;  // the byte behind a word that was too long
-        converted = event.result;
-        // A character of several bytes stands where its first byte stands.
-        if (event.result != 0 && event.offset >= 0) {
-          itemOffset = event.offset;
-          lastItemOffset_ = event.offset;
-        }
-        if (event.result == 0 && pass_ == 1 &&
-            (event.note == DroppedChar::kControl || event.note == DroppedChar::kNoHostChar)) {
-          std::string what = event.note == DroppedChar::kControl
-                                 ? "the control character " + CodePointName(event.codePoint)
-                                 : "the character " + CodePointName(event.codePoint);
-          std::string shown;
-          if (event.note == DroppedChar::kNoHostChar && event.codePoint >= 0x20) {
-            AppendUtf8(shown, event.codePoint);
-            what += " '" + shown + "'";
-          }
-          Warn(event.offset, "dropped-character",
-               what + " has no key in the host's text: the player drops it",
-               "the host types the Polish letters and code page 437's characters; write the "
-               "text without it");
-        }
-        break;
+      case HostEventKind::kGetc: OnByte(event, call); break;
+      case HostEventKind::kConvertChar: OnCharacter(event, call); break;
       case HostEventKind::kKeyPending:
-        if (!word.open && converted == '[' && (event.result & kKeyCodeMask) == kNoKey) {
-          word.open = true;
-          word.start = itemOffset;
+        if (!call.word.open && call.converted == '[' && (event.result & kKeyCodeMask) == kNoKey) {
+          call.word.open = true;
+          call.word.start = call.itemOffset;
         }
         break;
-      case HostEventKind::kAsk:
-        if (event.text == kEndOfFileText.c_str()) {
-          atEnd = true;
-        } else if (event.text == kStopQuestion.c_str()) {
-          bool yes = (event.result & kKeyCodeMask) == kAnswerYes;
-          Add(StreamKind::kQuestion, lastCommandOffset_, 0, "",
-              yes ? "answered yes: the macro stops" : "answered no: the macro goes on");
-          ++report_.userActions;
-        } else if (event.text == kStoppedText.c_str()) {
-          Add(StreamKind::kStopped, lastCommandOffset_, 0, "", HostToUtf8(event.text));
-        } else {
-          notices.push_back(&event);
-        }
-        break;
-      case HostEventKind::kRewind:
-        restartOffset = word.start;
-        break;
-      case HostEventKind::kTypeText:
-        OnTypedText(event.text, word);
-        break;
+      case HostEventKind::kAsk: OnAsk(event, call); break;
+      case HostEventKind::kRewind: call.restartOffset = call.word.start; break;
+      case HostEventKind::kTypeText: OnTypedText(event.text, call.word); break;
       case HostEventKind::kPostKey: {
         // The item this key stands for: the word of this call, or the
         // character read in it, or (a key handed over by a later call, the
         // byte behind a word that was too long) the one read last.
-        int64_t at = word.closed ? word.start : itemOffset >= 0 ? itemOffset : lastItemOffset_;
-        OnPost(static_cast<uint32_t>(event.value), word, at, notices);
-        notices.clear();
+        const Word &word = call.word;
+        int64_t at = word.closed ? word.start : call.itemOffset >= 0 ? call.itemOffset : lastItemOffset_;
+        OnPost(static_cast<uint32_t>(event.value), word, at, call.notices);
+        call.notices.clear();
         break;
       }
-      default:
-        break;
+      default: break;
     }
   }
-
-  if (restartOffset >= 0) {
+  if (call.restartOffset >= 0) {
     ++rewinds_;
     if (rewinds_ == 1) {
-      OnFirstRestart(restartOffset);
+      OnFirstRestart(call.restartOffset);
     } else {
-      // Played through twice: the user stops it now.
-      stopNow_ = true;
+      stopNow_ = true;  // played through twice: the user stops it now
     }
   }
-  if (atEnd) Add(StreamKind::kEnd, static_cast<int64_t>(content_.size()), 0, "", "");
+  if (call.atEnd) Add(StreamKind::kEnd, static_cast<int64_t>(content_.size()), 0, "", "");
+}
+
+// A byte the player read: part of the word it reads, or an item of its own.
+void MacroPlayer::OnByte(const HostEvent &event, CallItems &call) {
+  Word &word = call.word;
+  if (word.open && !word.closed && !word.cutByEnd && !word.tooLong) {
+    if (event.value >= 0) word.end = event.offset;
+    if (event.value < 0) {
+      word.cutByEnd = true;
+    } else if (event.value == ']') {
+      word.closed = true;
+    } else if (word.bytes.size() == kMacroWordChars) {
+      // The byte that did not fit is fed as a character of its own.
+      word.tooLong = true;
+      if (!IsLineBreak(event.value)) lastItemOffset_ = event.offset;
+    } else {
+      word.bytes += static_cast<char>(event.value);
+    }
+  } else if (event.value < 0) {
+    call.atEnd = true;
+  } else if (!IsLineBreak(event.value)) {
+    call.itemOffset = event.offset;
+    lastItemOffset_ = event.offset;
+  }
+}
+
+// The host's decoding of a byte: the character, or why there is none.
+void MacroPlayer::OnCharacter(const HostEvent &event, CallItems &call) {
+  if (call.word.open) return;  // the byte behind a word that was too long
+  call.converted = event.result;
+  // A character of several bytes stands where its first byte stands.
+  if (event.result != 0 && event.offset >= 0) {
+    call.itemOffset = event.offset;
+    lastItemOffset_ = event.offset;
+  }
+  if (event.result != 0 || pass_ != 1) return;
+  if (event.note != DroppedChar::kControl && event.note != DroppedChar::kNoHostChar) return;
+  std::string what = event.note == DroppedChar::kControl
+                         ? "the control character " + CodePointName(event.codePoint)
+                         : "the character " + CodePointName(event.codePoint);
+  if (event.note == DroppedChar::kNoHostChar && event.codePoint >= 0x20) {
+    std::string shown;
+    AppendUtf8(shown, event.codePoint);
+    what += " '" + shown + "'";
+  }
+  Warn(event.offset, "dropped-character",
+       what + " has no key in the host's text: the player drops it",
+       "the host types the Polish letters and code page 437's characters; write the text "
+       "without it");
+}
+
+// A question or notice of the player.
+void MacroPlayer::OnAsk(const HostEvent &event, CallItems &call) {
+  if (event.text == kEndOfFileText.c_str()) {
+    call.atEnd = true;
+  } else if (event.text == kStopQuestion.c_str()) {
+    bool yes = (event.result & kKeyCodeMask) == kAnswerYes;
+    Add(StreamKind::kQuestion, lastCommandOffset_, 0, "",
+        yes ? "answered yes: the macro stops" : "answered no: the macro goes on");
+    ++report_.userActions;
+  } else if (event.text == kStoppedText.c_str()) {
+    Add(StreamKind::kStopped, lastCommandOffset_, 0, "", HostToUtf8(event.text));
+  } else {
+    call.notices.push_back(&event);
+  }
 }
 
 void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,

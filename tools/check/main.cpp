@@ -1,6 +1,7 @@
 // tastiro-check: finds a macro's silent mistakes before it runs.
 //
-//   tastiro-check [--keys FILE] [--dry-run] [--delay MS] [--log FILE] [--json] MACRO...
+//   tastiro-check [--host DIR] [--keys FILE] [--dry-run [--characters]] [--delay MS]
+//                 [--log FILE] [--json] MACRO...
 //
 // Exit status: 0 nothing found, 1 warnings, 2 a file that cannot be read (or
 // a command line that cannot be understood).
@@ -27,15 +28,20 @@ namespace {
 
 const char kUsage[] =
     "usage: tastiro-check [options] MACRO.txt...\n"
+    "       tastiro-check [options] --keys FILE      (the key definitions alone)\n"
     "\n"
     "Plays each macro with the player's own code on a simulated host and reports\n"
     "what would go wrong silently: bracketed words typed as text, commands in the\n"
     "wrong case, words cut off, endless RESTART loops, problems of keys.h.\n"
     "\n"
-    "  --keys FILE        the key definitions (default: wtyczki/keys.h)\n"
-    "  --dry-run          list the key stream, the user's actions, the number of\n"
-    "                     keys and the least playback time\n"
-    "  --delay MS         the key delay for the time (default: the start form's)\n"
+    "  --host DIR         the host's folder (default: the current folder): its\n"
+    "                     wtyczki/keys.h and the key delay stored in its VOLMAR.ini\n"
+    "  --keys FILE        the key definitions (default: wtyczki/keys.h in the host's folder)\n"
+    "  --dry-run          list the text typed, each key, command and wait with its\n"
+    "                     place, the number of keys and the least playback time\n"
+    "  --characters       the dry run with one line for each character typed\n"
+    "  --delay MS         the key delay for the time (default: the one stored in the\n"
+    "                     host's folder, else the start form's 100 ms)\n"
     "  --log FILE         write the log the player would write\n"
     "  --log-start TIME   the log's first stamp, \"YYYY-MM-DD HH:MM:SS\" (default: now)\n"
     "  --json             JSON output for editors and scripts\n"
@@ -44,13 +50,17 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 clean, 1 warnings, 2 a file that cannot be read.\n";
 
-const char kDefaultKeys[] = "wtyczki/keys.h";
+// Where the host keeps them, relative to its folder.
+const char kHostKeys[] = "wtyczki/keys.h";
+const char kHostSettings[] = "VOLMAR.ini";
 
 struct Arguments {
-  std::string keys = kDefaultKeys;
+  std::string host;  // empty: the current folder
+  std::string keys;
   bool keysGiven = false;
   std::vector<std::string> macros;
   bool dryRun = false;
+  bool eachCharacter = false;
   bool json = false;
   int color = -1;  // -1 on a terminal only
   long delay = -1;
@@ -104,84 +114,86 @@ bool WriteFile(const std::string &path, const std::string &bytes, std::string &e
   return ok;
 }
 
-}  // namespace
+// An option that takes a value; "" when it was used, else what is wrong.
+std::string TakeValue(const std::string &option, const char *value, Arguments &args) {
+  if (option == "--keys" || option == "--host" || option == "--log") {
+    if (value == nullptr) return option + " needs a " + (option == "--host" ? "folder" : "file name");
+    if (option == "--keys") args.keysGiven = true;
+    (option == "--keys" ? args.keys : option == "--host" ? args.host : args.log) = value;
+  } else if (option == "--log-start") {
+    if (value == nullptr || !ParseStamp(value, args.logStart))
+      return "--log-start needs a time \"YYYY-MM-DD HH:MM:SS\"";
+    args.logStartGiven = true;
+  } else {  // --delay
+    char *end = nullptr;
+    long delay = value != nullptr ? strtol(value, &end, 10) : -1;
+    if (value == nullptr || *value == 0 || *end != 0 || delay < 0 || delay > 65535)
+      return "--delay needs a number of milliseconds from 0 to 65535";
+    args.delay = delay;
+  }
+  return std::string();
+}
 
-int main(int argc, char **argv) {
-#if defined(_WIN32)
-  SetConsoleOutputCP(CP_UTF8);
-#endif
-  Arguments args;
+// The command line; -1 to go on, else the exit status.
+int ParseArguments(int argc, char **argv, Arguments &args) {
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    // The value behind an option, or null at the end of the line.
-    auto value = [&]() -> const char * { return i + 1 < argc ? argv[++i] : nullptr; };
+    const std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
       fputs(kUsage, stdout);
       return 0;
-    } else if (arg == "--dry-run") {
+    } else if (arg == "--dry-run" || arg == "--characters") {
       args.dryRun = true;
+      args.eachCharacter = args.eachCharacter || arg == "--characters";
     } else if (arg == "--json") {
       args.json = true;
-    } else if (arg == "--color") {
-      args.color = 1;
-    } else if (arg == "--no-color") {
-      args.color = 0;
-    } else if (arg == "--keys") {
-      const char *v = value();
-      if (v == nullptr) return UsageError("--keys needs a file name");
-      args.keys = v;
-      args.keysGiven = true;
-    } else if (arg == "--log") {
-      const char *v = value();
-      if (v == nullptr) return UsageError("--log needs a file name");
-      args.log = v;
-    } else if (arg == "--log-start") {
-      const char *v = value();
-      if (v == nullptr || !ParseStamp(v, args.logStart))
-        return UsageError("--log-start needs a time \"YYYY-MM-DD HH:MM:SS\"");
-      args.logStartGiven = true;
-    } else if (arg == "--delay") {
-      const char *v = value();
-      char *end = nullptr;
-      long delay = v != nullptr ? strtol(v, &end, 10) : -1;
-      if (v == nullptr || *v == 0 || *end != 0 || delay < 0 || delay > 65535)
-        return UsageError("--delay needs a number of milliseconds from 0 to 65535");
-      args.delay = delay;
+    } else if (arg == "--color" || arg == "--no-color") {
+      args.color = arg == "--color" ? 1 : 0;
+    } else if (arg == "--keys" || arg == "--host" || arg == "--log" || arg == "--log-start" ||
+               arg == "--delay") {
+      std::string error = TakeValue(arg, i + 1 < argc ? argv[++i] : nullptr, args);
+      if (!error.empty()) return UsageError(error);
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
       return UsageError("unknown option " + arg);
     } else {
       args.macros.push_back(arg);
     }
   }
+  if (args.macros.empty() && !args.keysGiven && args.host.empty())
+    return UsageError("name at least one macro file (or the key definitions with --keys or --host)");
+  return -1;
+}
 
-  if (args.macros.empty() && !args.keysGiven)
-    return UsageError("name at least one macro file (or the key definitions with --keys)");
+// A file of the host's folder.
+std::string InHostFolder(const Arguments &args, const char *relative) {
+  if (args.host.empty()) return relative;
+  char last = args.host.back();
+  return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
+}
 
-  check::PlayOptions play;
-  play.keyDelay = args.delay >= 0 ? static_cast<uint16_t>(args.delay) : check::DefaultKeyDelay();
-  play.keepLog = !args.log.empty();
-  play.logStart = args.logStartGiven ? args.logStart : time(nullptr);
+check::KeyDelay ChooseDelay(const Arguments &args) {
+  if (args.delay < 0) return check::HostKeyDelay(InHostFolder(args, kHostSettings));
+  check::KeyDelay given;
+  given.milliseconds = static_cast<uint16_t>(args.delay);
+  given.source = "given with --delay";
+  return given;
+}
 
-  check::FileText keys = check::ReadFileText(args.keys);
-  std::vector<check::FileText> macros;
-  for (const std::string &path : args.macros) macros.push_back(check::ReadFileText(path));
+// Writes the macros' log; the exit status it leaves.
+int WriteLog(const std::string &path, const check::CheckResult &result, int status) {
+  std::string log;
+  for (const check::MacroReport &m : result.macros) log += m.log;
+  std::string error;
+  if (WriteFile(path, log, error)) return status;
+  fprintf(stderr, "tastiro-check: cannot write the log %s: %s\n", path.c_str(), error.c_str());
+  return 2;
+}
 
-  check::CheckResult result = check::RunCheck(keys, macros, play);
-
-  int status = check::Count(result.keys, result.macros).ExitStatus();
-  if (!args.log.empty()) {
-    std::string log;
-    for (const check::MacroReport &m : result.macros) log += m.log;
-    std::string error;
-    if (!WriteFile(args.log, log, error)) {
-      fprintf(stderr, "tastiro-check: cannot write the log %s: %s\n", args.log.c_str(), error.c_str());
-      status = 2;
-    }
-  }
-
+void Print(const Arguments &args, const check::KeyDelay &delay, const check::CheckResult &result) {
   check::OutputOptions output;
   output.dryRun = args.dryRun;
-  output.keyDelay = play.keyDelay;
+  output.eachCharacter = args.eachCharacter;
+  output.keyDelay = delay.milliseconds;
+  output.delaySource = delay.source;
   output.color = !args.json && (args.color == 1 || (args.color == -1 && IsTerminal() &&
                                                     getenv("NO_COLOR") == nullptr));
   if (args.json)
@@ -189,5 +201,30 @@ int main(int argc, char **argv) {
   else
     check::PrintText(stdout, result.keys, result.macros, output);
   fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+#if defined(_WIN32)
+  SetConsoleOutputCP(CP_UTF8);
+#endif
+  Arguments args;
+  if (int status = ParseArguments(argc, argv, args); status >= 0) return status;
+
+  const check::KeyDelay delay = ChooseDelay(args);
+  check::PlayOptions play;
+  play.keyDelay = delay.milliseconds;
+  play.keepLog = !args.log.empty();
+  play.logStart = args.logStartGiven ? args.logStart : time(nullptr);
+
+  check::FileText keys = check::ReadFileText(args.keysGiven ? args.keys : InHostFolder(args, kHostKeys));
+  std::vector<check::FileText> macros;
+  for (const std::string &path : args.macros) macros.push_back(check::ReadFileText(path));
+  const check::CheckResult result = check::RunCheck(keys, macros, play);
+
+  int status = check::Count(result.keys, result.macros).ExitStatus();
+  if (!args.log.empty()) status = WriteLog(args.log, result, status);
+  Print(args, delay, result);
   return status;
 }

@@ -2,6 +2,9 @@
 
 #include <inttypes.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "plugin/player/player_texts.h"
 #include "tools/check/text_util.h"
 
@@ -86,7 +89,8 @@ std::string Json(const Diagnostic &d) {
   return "{\"file\":" + JsonString(d.file) + ",\"line\":" + std::to_string(d.position.line) +
          ",\"column\":" + std::to_string(d.position.column) + ",\"severity\":\"" +
          SeverityName(d.severity) + "\",\"id\":" + JsonString(d.id) +
-         ",\"message\":" + JsonString(d.message) + ",\"hint\":" + JsonString(d.hint) + "}";
+         ",\"message\":" + JsonString(d.message) + ",\"hint\":" + JsonString(d.hint) +
+         (d.summarized ? ",\"summarized\":true}" : "}");
 }
 
 std::string Json(const StreamItem &item) {
@@ -145,6 +149,10 @@ Totals Count(const KeyFileReport &keys, const std::vector<MacroReport> &macros) 
   Totals totals;
   auto add = [&](const std::vector<Diagnostic> &list) {
     for (const Diagnostic &d : list) {
+      if (d.summarized) {
+        ++totals.summarized;
+        continue;
+      }
       if (d.severity == Severity::kError) ++totals.errors;
       if (d.severity == Severity::kWarning) ++totals.warnings;
     }
@@ -212,33 +220,92 @@ std::string StreamItemText(const StreamItem &item, bool color) {
   return text;
 }
 
+std::vector<std::string> StreamLines(const std::vector<StreamItem> &stream, bool eachCharacter,
+                                     bool color) {
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < stream.size(); ++i) {
+    const StreamItem &item = stream[i];
+    if (eachCharacter || item.kind != StreamKind::kCharacter) {
+      lines.push_back(StreamItemText(item, color));
+      continue;
+    }
+    // The characters typed one after the other from one line of the file.
+    std::string run;
+    size_t next = i;
+    for (; next < stream.size() && stream[next].kind == StreamKind::kCharacter &&
+           stream[next].position.line == item.position.line && stream[next].pass == item.pass;
+         ++next)
+      run += HostToUtf8(std::string(1, static_cast<char>(stream[next].code & 0xFF)));
+    char where[32];
+    snprintf(where, sizeof where, "%d:%d", item.position.line, item.position.column);
+    char head[64];
+    snprintf(head, sizeof head, "  %-9s %-10s ", where, "characters");
+    lines.push_back(head + ("\"" + Visible(run) + "\""));
+    i = next - 1;
+  }
+  return lines;
+}
+
+std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
+  std::vector<std::pair<std::string, size_t>> byId;  // in the order first met
+  size_t count = 0;
+  for (const Diagnostic &d : keys.diagnostics) {
+    if (!d.summarized) continue;
+    ++count;
+    auto known = std::find_if(byId.begin(), byId.end(), [&](const auto &e) { return e.first == d.id; });
+    if (known == byId.end()) byId.push_back({d.id, 1});
+    else ++known->second;
+  }
+  if (count == 0) return std::string();
+  std::string kinds;
+  for (const auto &[id, n] : byId) kinds += (kinds.empty() ? "" : ", ") + std::to_string(n) + " " + id;
+  std::string file = keys.file.find(' ') != std::string::npos ? "\"" + keys.file + "\"" : keys.file;
+  return keys.file + ": note: " + std::to_string(count) + (count == 1 ? " finding" : " findings") +
+         " about key names that no checked macro uses (" + kinds + ")\n  hint: to list them all: "
+         "tastiro-check --keys " + file + "\n";
+}
+
+namespace {
+
+void PrintDryRun(FILE *out, const MacroReport &m, const OutputOptions &options) {
+  Palette p{options.color};
+  fprintf(out, "%s%s:%s dry run, key delay %u ms%s%s\n", p.Bold(), m.file.c_str(), p.Reset(),
+          static_cast<unsigned>(options.keyDelay), options.delaySource.empty() ? "" : ", ",
+          options.delaySource.c_str());
+  for (const std::string &line : StreamLines(m.stream, options.eachCharacter, options.color))
+    fprintf(out, "%s\n", line.c_str());
+  fprintf(out, "  keys: %u", m.keysPosted);
+  if (m.restarts) fprintf(out, " (one pass: %u)", m.keysFirstPass);
+  fprintf(out, "; texts typed: %u; commands: %u; user actions: %u\n", m.textsTyped,
+          m.commandsRun, m.userActions);
+  fprintf(out, "  least playback time: %s", Seconds(m.leastMilliseconds).c_str());
+  if (m.restarts) fprintf(out, " for two passes (one pass: %s)", Seconds(m.leastFirstPass).c_str());
+  fprintf(out, " = %u %s of %u ms", m.keyPauses, m.keyPauses == 1 ? "pause" : "pauses",
+          static_cast<unsigned>(options.keyDelay));
+  if (m.delayPauses > 0)
+    fprintf(out, " + %u DELAY (%" PRIu64 " ms)", m.delayPauses, m.delayMilliseconds);
+  if (m.sleptMilliseconds > 0)
+    fprintf(out, " + WAITENTER notices (%" PRIu64 " ms)", m.sleptMilliseconds);
+  fprintf(out, "\n");
+  if (m.restarts)
+    fprintf(out, "  [RESTART] repeats the macro until the user stops it; the check played it twice\n");
+}
+
+}  // namespace
+
+// The macros' own findings first, then what the key definitions hold that
+// matters to them; the rest of the key file summed up.
 void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
                const OutputOptions &options) {
-  Palette p{options.color};
-  for (const Diagnostic &d : keys.diagnostics) fputs(DiagnosticText(d, options.color).c_str(), out);
-  if (!keys.playerMessage.empty())
-    fprintf(out, "%s: note: the player shows: %s\n", keys.file.c_str(), keys.playerMessage.c_str());
   for (const MacroReport &m : macros) {
     for (const Diagnostic &d : m.diagnostics) fputs(DiagnosticText(d, options.color).c_str(), out);
-    if (!options.dryRun || !m.readable) continue;
-    fprintf(out, "%s%s:%s dry run, key delay %u ms\n", p.Bold(), m.file.c_str(), p.Reset(),
-            static_cast<unsigned>(options.keyDelay));
-    for (const StreamItem &item : m.stream) fprintf(out, "%s\n", StreamItemText(item, options.color).c_str());
-    fprintf(out, "  keys: %u", m.keysPosted);
-    if (m.restarts) fprintf(out, " (one pass: %u)", m.keysFirstPass);
-    fprintf(out, "; texts typed: %u; commands: %u; user actions: %u\n", m.textsTyped,
-            m.commandsRun, m.userActions);
-    fprintf(out, "  least playback time: %s", Seconds(m.leastMilliseconds).c_str());
-    if (m.restarts) fprintf(out, " for two passes (one pass: %s)", Seconds(m.leastFirstPass).c_str());
-    fprintf(out, " = %u pauses of %u ms", m.keyPauses, static_cast<unsigned>(options.keyDelay));
-    if (m.delayPauses > 0)
-      fprintf(out, " + %u DELAY (%" PRIu64 " ms)", m.delayPauses, m.delayMilliseconds);
-    if (m.sleptMilliseconds > 0)
-      fprintf(out, " + WAITENTER notices (%" PRIu64 " ms)", m.sleptMilliseconds);
-    fprintf(out, "\n");
-    if (m.restarts)
-      fprintf(out, "  [RESTART] repeats the macro until the user stops it; the check played it twice\n");
+    if (options.dryRun && m.readable) PrintDryRun(out, m, options);
   }
+  for (const Diagnostic &d : keys.diagnostics)
+    if (!d.summarized) fputs(DiagnosticText(d, options.color).c_str(), out);
+  if (!keys.playerMessage.empty())
+    fprintf(out, "%s: note: the player shows: %s\n", keys.file.c_str(), keys.playerMessage.c_str());
+  fputs(SummaryOfKeyFindings(keys).c_str(), out);
   Totals totals = Count(keys, macros);
   if (totals.errors + totals.warnings > 0)
     fprintf(out, "%zu warning%s, %zu error%s\n", totals.warnings, totals.warnings == 1 ? "" : "s",
@@ -250,7 +317,8 @@ void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroRepo
   Totals totals = Count(keys, macros);
   size_t stored = 0;
   for (const KeyDefinition &d : keys.definitions) stored += d.stored ? 1 : 0;
-  fprintf(out, "{\"tool\":\"tastiro-check\",\"keyDelay\":%u,\n", static_cast<unsigned>(options.keyDelay));
+  fprintf(out, "{\"tool\":\"tastiro-check\",\"keyDelay\":%u,\"keyDelaySource\":%s,\n",
+          static_cast<unsigned>(options.keyDelay), JsonString(options.delaySource).c_str());
   fprintf(out, "\"keys\":{\"file\":%s,\"readable\":%s,\"loaded\":%s,\"definitions\":%zu,",
           JsonString(keys.file).c_str(), keys.readable ? "true" : "false",
           keys.loaded ? "true" : "false", stored);
@@ -279,8 +347,8 @@ void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroRepo
     }
     fprintf(out, "}");
   }
-  fprintf(out, "],\n\"warnings\":%zu,\"errors\":%zu,\"exitStatus\":%d}\n", totals.warnings,
-          totals.errors, totals.ExitStatus());
+  fprintf(out, "],\n\"warnings\":%zu,\"errors\":%zu,\"summarized\":%zu,\"exitStatus\":%d}\n",
+          totals.warnings, totals.errors, totals.summarized, totals.ExitStatus());
 }
 
 }  // namespace check
