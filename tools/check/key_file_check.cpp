@@ -26,7 +26,7 @@ namespace check {
 namespace {
 
 constexpr size_t kLoaderLineSize = 256;  // the loader's line buffer
-constexpr size_t kNameChars = 13;        // what the table keeps of a name
+constexpr size_t kNameChars = sizeof(KeyNameEntry{}.name) - 1;  // what the table keeps of a name
 
 // One HostFileGets answer and the names stored from it.
 struct ReadLine {

@@ -106,6 +106,7 @@ class MacroPlayer {
   std::string TextHint(const std::string &word, std::string &id, std::string &message);
   std::string KeyFileHint(const std::string &word) const;
   void NoteWord(const std::string &word);
+  void WarnLongWord(const Word &word);
   SourcePosition At(int64_t offset) const {
     return offset < 0 ? SourcePosition{} : map_.At(static_cast<size_t>(offset));
   }
@@ -454,25 +455,7 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
     return;
   }
   if (word.tooLong) {
-    size_t close = content_.find(']', static_cast<size_t>(word.start) + 1);
-    if (close == std::string::npos) {
-      Warn(word.start, "unclosed-bracket",
-           "'[' is never closed: its first 19 characters are typed as text, and what follows "
-           "is typed character by character",
-           "close the word with ']'");
-    } else {
-      std::string whole = content_.substr(static_cast<size_t>(word.start) + 1,
-                                          close - static_cast<size_t>(word.start) - 1);
-      bool lineBreak = whole.find_first_of("\r\n") != std::string::npos;
-      NoteWord(whole);
-      Warn(word.start, "word-too-long",
-           "the bracketed word has " + std::to_string(whole.size()) +
-               " characters; a word holds 19: \"" + Visible(FileBytesToUtf8(word.bytes)) +
-               "\" is typed as text, and the rest, ']' included, character by character",
-           lineBreak ? "a ']' seems to be missing before the line break"
-                     : "key names have at most 13 characters, commands 9; to type a text, "
-                       "write it without brackets");
-    }
+    WarnLongWord(word);
     return;
   }
   if (word.bytes.find_first_of("\r\n") != std::string::npos) {
@@ -493,6 +476,30 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
          "a bracketed text is typed byte for byte as host text, so its UTF-8 letters come out "
          "as \"" + HostToUtf8(word.bytes) + "\"",
          "write the text without brackets: characters outside brackets are read as UTF-8");
+}
+
+// A '[' followed by more characters than a word holds before any ']'.
+void MacroPlayer::WarnLongWord(const Word &word) {
+  size_t close = content_.find(']', static_cast<size_t>(word.start) + 1);
+  if (close == std::string::npos) {
+    Warn(word.start, "unclosed-bracket",
+         "'[' is never closed: its first " + std::to_string(kMacroWordChars) +
+             " characters are typed as text, and what follows is typed character by character",
+         "close the word with ']'");
+  } else {
+    std::string whole = content_.substr(static_cast<size_t>(word.start) + 1,
+                                        close - static_cast<size_t>(word.start) - 1);
+    bool lineBreak = whole.find_first_of("\r\n") != std::string::npos;
+    NoteWord(whole);
+    Warn(word.start, "word-too-long",
+         "the bracketed word has " + std::to_string(whole.size()) +
+             " characters; a word holds " + std::to_string(kMacroWordChars) + ": \"" +
+             Visible(FileBytesToUtf8(word.bytes)) +
+             "\" is typed as text, and the rest, ']' included, character by character",
+         lineBreak ? "a ']' seems to be missing before the line break"
+                   : "key names have at most 13 characters, commands 9; to type a text, "
+                     "write it without brackets");
+  }
 }
 
 // The hint for a word typed as text: what the user probably meant.
