@@ -69,7 +69,8 @@ endif()
 # command and wait with its place, the count and the time.
 expect_run("dry run" 0 --dry-run --keys ${KEYS} ${DATA}/clean.txt)
 expect_in("dry run" "${out}" "key delay 100 ms, the default (no VOLMAR.ini to read the host's settings from)")
-expect_in("dry run" "${out}" "  1:1       characters \"Dzień dobry!\"\n  1:13      key        [ENTER] 0x000D")
+expect_in("dry run" "${out}" "  1:1       characters \"Dzień dobry!\"")
+expect_in("dry run" "${out}" "  1:13      key        [ENTER] 0x000D")
 expect_in("dry run" "${out}" "the user presses Enter")
 expect_in("dry run" "${out}" "least playback time: 3.400 s = 4 pauses of 100 ms + 1 DELAY (2000 ms) + WAITENTER notices (1000 ms)")
 # Each character on its own line behind --characters (which implies --dry-run).
@@ -84,7 +85,7 @@ file(WRITE ${WORK}/host/VOLMAR.ini "[MacroFormFile]\r\nDelay=300\r\n")
 file(WRITE ${WORK}/one-key.txt "a[ENTER]")
 expect_run("host folder" 0 --host ${WORK}/host --dry-run ${WORK}/one-key.txt)
 expect_in("host folder" "${out}" "key delay 300 ms, stored in ${WORK}/host/VOLMAR.ini")
-expect_in("host folder" "${out}" "= 1 pause of 300 ms\n")
+expect_in("host folder" "${out}" "= 1 pause of 300 ms")
 expect_run("host folder, --delay" 0 --host ${WORK}/host --delay 20 --dry-run ${WORK}/one-key.txt)
 expect_in("host folder, --delay" "${out}" "key delay 20 ms, given with --delay")
 
