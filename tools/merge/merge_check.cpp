@@ -1,5 +1,6 @@
 #include "tools/merge/merge_check.h"
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -41,6 +42,9 @@ class Locator {
         after_(sources.after ? *sources.after : std::string()) {}
 
   Place At(int64_t offset) const;
+  // For a bracketed word that starts at `offset`: the first value inside
+  // it, as "row 3 (data.csv:4), column "Nazwa"", or empty.
+  std::string ValueInWord(int64_t offset) const;
 
  private:
   std::string RowName(size_t row) const {
@@ -65,6 +69,22 @@ void Locator::Fill(Place &place, const std::string &file, const check::SourceMap
   std::string utf8;
   size_t bad = 0;
   place.sourceLine = codec::DecodeToUtf8(sources_.encoding, line, &utf8, &bad) ? utf8 : line;
+}
+
+std::string Locator::ValueInWord(int64_t offset) const {
+  const std::string &text = merged_.checked;
+  if (offset < 0 || static_cast<size_t>(offset) >= text.size() || text[offset] != '[') return "";
+  size_t end = std::min(text.size(), static_cast<size_t>(offset) + 21);
+  end = std::min(end, text.find(']', static_cast<size_t>(offset)));
+  const Segment *segment = FindSegment(merged_, static_cast<size_t>(offset));
+  const Segment *last = merged_.segments.data() + merged_.segments.size();
+  for (; segment != nullptr && segment < last && segment->start < end; ++segment) {
+    if (segment->origin == Origin::kValue)
+      return RowName(segment->row) + ", column \"" +
+             sources_.table->headers[static_cast<size_t>(segment->column)] + "\"";
+    if (segment->origin == Origin::kRowNumber) return RowName(segment->row) + ", {{#}}";
+  }
+  return "";
 }
 
 Place Locator::At(int64_t offset) const {
@@ -148,6 +168,7 @@ MergeReport CheckMerged(const check::FileText &keys, const MergeResult &merged,
       d.file = place.file;
       d.position = place.position;
       d.sourceLine = place.sourceLine;
+      if (place.value.empty()) place.value = locator.ValueInWord(found.offset);
       if (!place.value.empty()) d.message = place.value + ": " + d.message;
     }
     if (!seen.insert({d.file, d.position.line, d.position.column, d.id, d.message}).second)
