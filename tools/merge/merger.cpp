@@ -62,6 +62,12 @@ std::string CharName(char32_t c) {
   return "the character '" + shown + "' (" + code + ")";
 }
 
+std::string Where(const MergeSources &sources, size_t row, int column) {
+  const TableRow &r = sources.table->rows[row];
+  return "row " + std::to_string(row + 1) + " (" + sources.dataName + ":" +
+         std::to_string(r.line) + "), column \"" + sources.table->headers[column] + "\"";
+}
+
 // Writes the macro, and when it records, the checked text and its map.
 class Writer {
  public:
@@ -74,7 +80,7 @@ class Writer {
   void Emit(const std::string &macroBytes, const std::string &checkedBytes, Origin origin,
             size_t source, size_t row, int column);
   // The value of a placeholder; false with `error`.
-  bool Value(const std::string &value, const std::string &where, size_t source, size_t row,
+  bool Value(const std::string &value, const MergeSources &sources, size_t source, size_t row,
              int column, RowUse *use, std::string *error);
   // A line break behind a row, outside a word, when `lastByte` is none.
   void Separator(char lastByte, const std::string &lineBreak, size_t source, size_t row);
@@ -181,11 +187,11 @@ bool Writer::WordValue(const std::string &value, const std::string &where, size_
   return true;
 }
 
-bool Writer::Value(const std::string &value, const std::string &where, size_t source, size_t row,
-                   int column, RowUse *use, std::string *error) {
+bool Writer::Value(const std::string &value, const MergeSources &sources, size_t source,
+                   size_t row, int column, RowUse *use, std::string *error) {
   if (scan.inWord) {
     use->valueInWord = true;
-    return WordValue(value, where, source, row, column, error);
+    return WordValue(value, Where(sources, row, column), source, row, column, error);
   }
   const bool utf8 = settings_.encoding == codec::CodePage::kUtf8;
   for (size_t i = 0; i < value.size();) {
@@ -202,6 +208,9 @@ bool Writer::Value(const std::string &value, const std::string &where, size_t so
     const size_t start = i;
     char32_t c = 0;
     codec::NextUtf8(value, i, &c);
+    const std::string where = c == '[' || c == '\r' || c == '\n' || !Typeable(settings_.encoding, c)
+                                  ? Where(sources, row, column)
+                                  : std::string();
     if (c == '[') {
       if (settings_.bracketKey.empty()) {
         *error = where + ": the value holds '[', which would open a bracketed word; the macro "
@@ -241,12 +250,6 @@ bool Writer::Value(const std::string &value, const std::string &where, size_t so
   return true;
 }
 
-std::string Where(const MergeSources &sources, size_t row, int column) {
-  const TableRow &r = sources.table->rows[row];
-  return "row " + std::to_string(row + 1) + " (" + sources.dataName + ":" +
-         std::to_string(r.line) + "), column \"" + sources.table->headers[column] + "\"";
-}
-
 bool MergeRow(Writer &writer, const MergeSources &sources, size_t row, RowUse *use,
               std::string *error) {
   const TableRow &r = sources.table->rows[row];
@@ -256,9 +259,8 @@ bool MergeRow(Writer &writer, const MergeSources &sources, size_t row, RowUse *u
     } else if (piece.column == kRowNumber) {
       std::string number = std::to_string(row + 1);
       writer.Emit(number, number, Origin::kRowNumber, piece.offset, row, kRowNumber);
-    } else if (!writer.Value(r.fields[static_cast<size_t>(piece.column)],
-                             Where(sources, row, piece.column), piece.offset, row, piece.column,
-                             use, error)) {
+    } else if (!writer.Value(r.fields[static_cast<size_t>(piece.column)], sources, piece.offset,
+                             row, piece.column, use, error)) {
       return false;
     }
   }
