@@ -90,3 +90,11 @@ fi
 
 echo >&2
 python3 "$root/bench/report.py" "$work"
+
+# 5. tastiro-merge: 100,000 rows of five columns merged natively.
+cmake --build "$build" -j "$jobs" --target tastiro-merge >"$work/merge-build.log" 2>&1 || {
+  tail -n 30 "$work/merge-build.log" >&2
+  exit 1
+}
+python3 "$root/bench/merge_bench.py" "$build/tools/merge/tastiro-merge" \
+  "$root/host/app/wtyczki/keys.h" "$work/merge"

@@ -6,14 +6,14 @@
 # never in the committed corpus.  A failure leaves its input in
 # build/fuzz/artifacts/ and the script exits 1.
 #
-#   scripts/fuzz.sh [target...]        (default: key_names playback log_line)
+#   scripts/fuzz.sh [target...]        (default: key_names playback log_line merge)
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
 seconds=${FUZZ_SECONDS:-60}
 jobs=${JOBS:-2}
-targets=${*:-key_names playback log_line}
+targets=${*:-key_names playback log_line merge}
 
 for tool in clang clang++ cmake ninja; do
   command -v $tool >/dev/null 2>&1 || { echo "fuzz: $tool is missing (make deps)" >&2; exit 1; }

@@ -11,6 +11,9 @@ install(TARGETS tastiromatika RUNTIME DESTINATION wtyczki)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/wtyczki/keys.h DESTINATION wtyczki)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION examples)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md DESTINATION docs)
+# tastiro-merge.exe: a macro from a template and a table (examples/klienci*).
+install(PROGRAMS $<TARGET_FILE:tastiro-merge> DESTINATION .)  # defined later, in tools/merge
+install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-merge.md DESTINATION docs)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tastiromatika)

@@ -48,6 +48,7 @@ enum class Severity { kNote, kWarning, kError };
 struct Diagnostic {
   std::string file;         // as the user named it
   SourcePosition position;  // 0:0 for the file as a whole
+  int64_t offset = -1;      // the byte the position stands for, -1 for none
   Severity severity = Severity::kWarning;
   std::string id;           // short stable name, e.g. "typed-as-text"
   std::string message;      // UTF-8
@@ -78,6 +79,7 @@ enum class StreamKind {
 struct StreamItem {
   StreamKind kind = StreamKind::kCharacter;
   SourcePosition position;
+  int64_t offset = -1;  // the byte the position stands for, -1 for none
   uint32_t code = 0;  // the 16-bit key code handed over (characters, keys, SF11)
   std::string name;   // key or command name, host text
   std::string text;   // typed text (host text), or a note

@@ -148,6 +148,7 @@ void MacroPlayer::Add(StreamKind kind, int64_t offset, uint32_t code, const std:
   item.name = name;
   item.text = text;
   item.pass = pass_;
+  item.offset = offset;
   report_.stream.push_back(item);
 }
 
@@ -158,6 +159,7 @@ void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string 
   Diagnostic d;
   d.file = report_.file;
   d.position = At(offset);
+  d.offset = offset;
   d.id = id;
   d.message = message;
   d.hint = hint;

@@ -146,4 +146,7 @@
 #define ALT_9         0x8000
 #define ALT_0         0x8100
 
+/* znaki, ktorych makro nie napisze wprost: '[' otwiera nazwe w nawiasach */
+#define LBRACKET      0x5B
+
 #endif /* KEYS_H */

@@ -1,0 +1,91 @@
+#include "tools/merge/template.h"
+
+#include "tools/check/suggest.h"
+
+namespace merge {
+
+namespace {
+
+// The column named `name`, or an error that lists the columns and the
+// nearest name.
+bool FindColumn(const std::string &name, const std::vector<std::string> &headers, int *column,
+                std::string *message) {
+  for (size_t i = 0; i < headers.size(); ++i) {
+    if (headers[i] == name) {
+      *column = static_cast<int>(i);
+      return true;
+    }
+  }
+  std::string list;
+  size_t nearest = 0;
+  int best = -1;
+  for (size_t i = 0; i < headers.size(); ++i) {
+    list += (i ? ", " : "") + headers[i];
+    int distance = check::EditDistance(name, headers[i]);
+    if (best < 0 || distance < best) {
+      best = distance;
+      nearest = i;
+    }
+  }
+  *message = "no column is named \"" + name + "\"; the columns are: " + list;
+  if (!headers.empty()) *message += "; the nearest is \"" + headers[nearest] + "\"";
+  return false;
+}
+
+}  // namespace
+
+bool ParseTemplate(const std::string &bytes, codec::CodePage page,
+                   const std::vector<std::string> &headers, std::vector<TemplatePiece> *pieces,
+                   TemplateError *error) {
+  pieces->clear();
+  auto literal = [&](size_t offset, size_t length) {
+    if (length == 0) return;
+    if (!pieces->empty() && !pieces->back().placeholder &&
+        pieces->back().offset + pieces->back().length == offset) {
+      pieces->back().length += length;
+      return;
+    }
+    pieces->push_back(TemplatePiece{false, offset, length, 0});
+  };
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t open = bytes.find("{{", at);
+    if (open == std::string::npos) {
+      literal(at, bytes.size() - at);
+      break;
+    }
+    literal(at, open - at);
+    if (bytes.compare(open + 2, 2, "{{") == 0) {
+      pieces->push_back(TemplatePiece{false, open, 2, 0});  // "{{{{" types "{{"
+      at = open + 4;
+      continue;
+    }
+    size_t close = bytes.find("}}", open + 2);
+    size_t lineEnd = bytes.find_first_of("\r\n", open + 2);
+    error->offset = open;
+    if (close == std::string::npos || close > lineEnd) {
+      error->message = "\"{{\" is not closed by \"}}\" on its line (a literal \"{{\" is written "
+                       "\"{{{{\")";
+      return false;
+    }
+    std::string name;
+    size_t bad = 0;
+    if (!codec::DecodeToUtf8(page, bytes.substr(open + 2, close - open - 2), &name, &bad)) {
+      error->message = std::string("the placeholder's name is not ") + codec::CodePageName(page) +
+                       " text (see --encoding)";
+      return false;
+    }
+    int column = kRowNumber;
+    if (name.empty()) {
+      error->message = "the placeholder \"{{}}\" names no column";
+      return false;
+    }
+    if (name != "#" && !FindColumn(name, headers, &column, &error->message)) return false;
+    pieces->push_back(TemplatePiece{true, open, close + 2 - open, column});
+    at = close + 2;
+  }
+  *error = TemplateError();
+  return true;
+}
+
+}  // namespace merge
