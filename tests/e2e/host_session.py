@@ -111,10 +111,12 @@ def first_macro(session, folder):
     session.wait_for("Tastiromatika ─", "F3 Plik", "Przerwa między klawiszami [ms]: 100",
                      "F12 OK", "Zatrzymanie działającgo makra:  Shift+F11")
 
-    # F3 lists the macros of the folder; the third is chosen.
+    # F3 lists the macros of the folder; powitanie.txt is chosen.
     session.keys("F3")
     session.wait_for("Wybierz plik (*.txt)", "petla.txt", "polecenia.txt", "powitanie.txt")
-    session.keys("Down", "Down", "Enter")
+    macros = sorted(name for name in os.listdir(os.path.join(folder, "examples"))
+                    if name.endswith(".txt"))
+    session.keys(*["Down"] * macros.index("powitanie.txt"), "Enter")
     session.wait_gone("Wybierz plik")
     session.wait_for("F3 Plik  powitanie.txt")
 
