@@ -6,9 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <sstream>
-#include <type_traits>
-
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/win_standin_control.h"
@@ -16,92 +13,17 @@
 #include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
 #include "plugin/binding/host_imports.h"
-#include "plugin/contract/mazovia.h"
+#include "host/app/core/paths.h"
+#include "host/app/core/text_codec.h"
 #include "plugin/entry/exports.h"
 #include "plugin/state/plugin_identity.h"
 #include "plugin/start/start_form.h"
 
-// ---------------------------------------------------------------------------
-// Text helpers
-// ---------------------------------------------------------------------------
-std::u16string Wide(const std::string &ascii) {
-  std::u16string wide;
-  for (unsigned char c : ascii) wide += MazoviaToUnicode(c);
-  return wide;
-}
-
-std::string Narrow(const std::u16string &wide) {
-  std::string text;
-  for (char16_t c : wide) {
-    int byte = UnicodeToMazovia(c);
-    text += static_cast<char>(byte < 0 ? '?' : byte);
-  }
-  return text;
-}
-
-std::string Escaped(const std::string &bytes) {
-  std::string out;
-  char hex[8];
-  for (unsigned char c : bytes) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c >= 0x7F) {
-      snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-static std::u16string WideOf(const HostWideChar *text) {
-  std::u16string out;
-  while (text != nullptr && *text != 0) out += *text++;
-  return out;
-}
-
-// ---------------------------------------------------------------------------
-// Argument formatting for the call record
-// ---------------------------------------------------------------------------
 namespace {
 
-std::string ArgText(const char *text) {
-  return text == nullptr ? "null" : "\"" + Escaped(text) + "\"";
-}
-std::string ArgText(char *) { return "buf"; }
-std::string ArgText(const HostWideChar *text) {
-  return text == nullptr ? "null" : "u\"" + Escaped(Narrow(WideOf(text))) + "\"";
-}
-std::string ArgText(HostWideChar *) { return "wbuf"; }
-std::string ArgText(KeyFilter f) { return f == nullptr ? "null" : "filter"; }
-std::string ArgText(FieldCallback f) { return f == nullptr ? "null" : "callback"; }
-
-template <typename T>
-std::string ArgText(T value) {
-  if constexpr (std::is_pointer_v<T>) {
-    return value == nullptr ? "null" : "ptr";
-  } else if constexpr (std::is_signed_v<T>) {
-    return std::to_string(static_cast<long long>(value));
-  } else {
-    char text[16];
-    snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-    return text;
-  }
-}
-
-std::string JoinArgs() { return ""; }
-template <typename First, typename... Rest>
-std::string JoinArgs(First first, Rest... rest) {
-  std::string text = ArgText(first);
-  if constexpr (sizeof...(rest) > 0) text += ", " + JoinArgs(rest...);
-  return text;
-}
+using sim::FormatV;
+using sim::JoinArgs;
+using sim::WideText;
 
 FakeHost &H() { return FakeHost::Get(); }
 
@@ -117,31 +39,15 @@ FAKE_UNUSED(41613)
 FAKE_UNUSED(30005)
 FAKE_UNUSED(38417)
 
-FakeFile *FileOf(HostFile handle) {
-  if (handle == 0 || handle > H().handles.size()) return nullptr;
-  FakeFile *file = H().handles[handle - 1];
-  return file != nullptr && file->open ? file : nullptr;
-}
-
-std::string FormatV(const char *format, va_list values) {
-  va_list copy;
-  va_copy(copy, values);
-  int length = vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string text(length > 0 ? length : 0, '\0');
-  if (length > 0) vsnprintf(text.data(), length + 1, format, values);
-  return text;
-}
-
 uint32_t DateNumber(const char *date) {
   static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   char month[4] = {0};
   int day = 0, year = 0;
-  if (sscanf(date, "%3s %d %d", month, &day, &year) != 3) return 0x7FFFFFFF;
+  if (sscanf(date, "%3s %d %d", month, &day, &year) != 3) return host::kUnreadableDate;
   for (int m = 0; m < 12; ++m)
     if (strcmp(months[m], month) == 0) return year * 10000 + (m + 1) * 100 + day;
-  return 0x7FFFFFFF;
+  return host::kUnreadableDate;
 }
 
 // ---- The fakes, in table order --------------------------------------------
@@ -176,7 +82,7 @@ int32_t HOST_CDECL FakeMessageF(int32_t id, const char *title, const char *forma
 int32_t HOST_CDECL FakeFileFlush(HostFile file) {
   RECORD(HostFileFlush, file);
   HANDLE(HostFileFlush, file);
-  return FileOf(file) ? 0 : -1;
+  return H().files.Flush(file);
 }
 
 uint32_t HOST_CDECL FakeDateNumber(const char *date) {
@@ -190,18 +96,11 @@ int32_t HOST_CDECL FakeConvertText(void *target, int32_t targetBytes, const void
   RECORD(HostConvertText, target == source ? "in place" : "to buffer", targetBytes, length, from,
          to);
   HANDLE(HostConvertText, target, targetBytes, source, length, from, to);
+  if (to == host::kEncodingWide) return volmar::ConvertText(target, targetBytes, source, length, from, to);
   const char *text = static_cast<const char *>(source);
   size_t size = length < 0 ? strlen(text) : static_cast<size_t>(length);
-  if (from == 1 && to == 5) {
-    HostWideChar *wide = static_cast<HostWideChar *>(target);
-    size_t capacity = static_cast<size_t>(targetBytes) / 2;
-    size_t i = 0;
-    for (; i < size && i + 1 < capacity; ++i)
-      wide[i] = MazoviaToUnicode(static_cast<unsigned char>(text[i]));
-    if (capacity > 0) wide[i] = 0;
-    return static_cast<int32_t>(i);
-  }
-  // 1 -> 6: the log's encoding is the host text itself in this fake.
+  // Host text -> log: the log's encoding is the host text itself in this
+  // fake, so that tests read the bytes the plug-in wrote.
   if (target != source) {
     size_t n = size < static_cast<size_t>(targetBytes) ? size : static_cast<size_t>(targetBytes) - 1;
     memmove(target, source, n);
@@ -219,41 +118,20 @@ uint32_t HOST_CDECL FakeGetFlags() {
 char *HOST_CDECL FakeFileGets(char *buffer, int32_t size, HostFile handle) {
   RECORD(HostFileGets, buffer, size, handle);
   HANDLE(HostFileGets, buffer, size, handle);
-  FakeFile *file = FileOf(handle);
-  if (file == nullptr || size <= 0 || file->position >= file->content.size()) return nullptr;
-  int32_t n = 0;
-  while (n < size - 1 && file->position < file->content.size()) {
-    char c = file->content[file->position++];
-    buffer[n++] = c;
-    if (c == '\n') break;
-  }
-  buffer[n] = 0;
-  return buffer;
+  return H().files.Gets(buffer, size, handle);
 }
 
 int32_t HOST_CDECL FakeFileClose(HostFile handle) {
   RECORD(HostFileClose, handle);
   HANDLE(HostFileClose, handle);
-  FakeFile *file = FileOf(handle);
-  if (file == nullptr) return -1;
-  file->open = false;
-  return 0;
+  return H().files.Close(handle);
 }
 
 int32_t HOST_CDECL FakePathAddExtensionW(HostWideChar *path, int32_t capacity,
                                          const HostWideChar *extension) {
   RECORD(HostPathAddExtensionW, static_cast<const HostWideChar *>(path), capacity, extension);
   HANDLE(HostPathAddExtensionW, path, capacity, extension);
-  // The extension replaces the name's own, if it has one.
-  std::u16string text = WideOf(path);
-  size_t slash = text.find_last_of(u"\\/");
-  size_t dot = text.find_last_of(u'.');
-  if (dot != std::u16string::npos && (slash == std::u16string::npos || dot > slash))
-    text.resize(dot);
-  text += WideOf(extension);
-  if (text.size() + 1 > static_cast<size_t>(capacity)) return -1;
-  for (size_t i = 0; i <= text.size(); ++i) path[i] = i < text.size() ? text[i] : 0;
-  return 0;
+  return volmar::AddExtension(path, capacity, extension);
 }
 
 int32_t HOST_CDECL FakeDelayKey(uint32_t key, int32_t zero) {
@@ -290,9 +168,7 @@ int32_t HOST_CDECL FakeSetFlags(uint32_t bits, int32_t on) {
 int32_t HOST_CDECL FakeFileGetc(HostFile handle) {
   RECORD(HostFileGetc, handle);
   HANDLE(HostFileGetc, handle);
-  FakeFile *file = FileOf(handle);
-  if (file == nullptr || file->position >= file->content.size()) return -1;
-  return static_cast<unsigned char>(file->content[file->position++]);
+  return H().files.Getc(handle);
 }
 
 int32_t HOST_CDECL FakePrepareText(char *text, int32_t size) {
@@ -326,8 +202,7 @@ int32_t HOST_CDECL FakeTypeText(const char *text) {
 void *HOST_CDECL FakeRealloc(void *block, uint32_t size) {
   RECORD(HostRealloc, block, size);
   HANDLE(HostRealloc, block, size);
-  if (H().failRealloc) return nullptr;
-  return realloc(block, size);
+  return H().memory.Realloc(block, size);
 }
 
 int32_t HOST_CDECL FakeShowNotice(int32_t id, int16_t *answer, int32_t zero, const char *text) {
@@ -341,11 +216,7 @@ int32_t HOST_CDECL FakeShowNotice(int32_t id, int16_t *answer, int32_t zero, con
 int32_t HOST_CDECL FakeFileSeek(HostFile handle, int32_t offset, int32_t origin) {
   RECORD(HostFileSeek, handle, offset, origin);
   HANDLE(HostFileSeek, handle, offset, origin);
-  FakeFile *file = FileOf(handle);
-  if (file == nullptr) return -1;
-  size_t base = origin == 2 ? file->content.size() : origin == 1 ? file->position : 0;
-  file->position = base + offset;
-  return 0;
+  return H().files.Seek(handle, offset, origin);
 }
 
 int32_t HOST_CDECL FakeApiLevel() {
@@ -377,10 +248,7 @@ int32_t HOST_CDECL FakeWaitScreen() {
 int32_t HOST_CDECL FakeFileRewind(HostFile handle) {
   RECORD(HostFileRewind, handle);
   HANDLE(HostFileRewind, handle);
-  FakeFile *file = FileOf(handle);
-  if (file == nullptr) return -1;
-  file->position = 0;
-  return 0;
+  return H().files.Rewind(handle);
 }
 
 uint32_t HOST_CDECL FakeConvertChar(int32_t byte, int32_t three, int32_t one) {
@@ -404,10 +272,7 @@ int32_t HOST_CDECL FakeMakePathW(HostWideChar *buffer, int32_t capacity,
                                  const HostWideChar *relative) {
   RECORD(HostMakePathW, buffer, capacity, relative);
   HANDLE(HostMakePathW, buffer, capacity, relative);
-  std::u16string text = H().hostFolder + WideOf(relative);
-  if (text.size() + 1 > static_cast<size_t>(capacity)) return -1;
-  for (size_t i = 0; i <= text.size(); ++i) buffer[i] = i < text.size() ? text[i] : 0;
-  return 0;
+  return volmar::MakePath(buffer, capacity, H().hostFolder, relative);
 }
 
 int32_t HOST_CDECL FakePostKey(uint32_t key) {
@@ -422,47 +287,30 @@ int32_t HOST_CDECL FakePostKey(uint32_t key) {
 
 void HOST_CDECL FakeFree(void *block) {
   RECORD(HostFree, block);
-  if (block != nullptr) --H().liveBlocks;
   if (H().handlers.HostFree) {
     H().handlers.HostFree(block);
     return;
   }
-  free(block);
+  H().memory.Free(block);
 }
 
 HostFile HOST_CDECL FakeFileOpenW(const HostWideChar *path, const HostWideChar *mode,
                                   int32_t share, int32_t zero, int32_t minusOne) {
   RECORD(HostFileOpenW, path, mode, share, zero, minusOne);
   HANDLE(HostFileOpenW, path, mode, share, zero, minusOne);
-  // "rt" and "rt+" open only a file that exists; neither creates one.
-  auto it = H().files.find(WideOf(path));
-  if (it == H().files.end()) {
-    errno = H().openErrno;
-    _doserrno = H().openDosErrno;
-    return 0;
-  }
-  FakeFile &file = it->second;
-  file.open = true;
-  file.position = 0;
-  file.path = WideOf(path);
-  file.mode = Narrow(WideOf(mode));
-  H().handles.push_back(&file);
-  return static_cast<HostFile>(H().handles.size());
+  return H().files.Open(WideText(path), WideText(mode));
 }
 
 char *HOST_CDECL FakeCopyText(char *destination, const char *source, int32_t maxChars) {
   RECORD(HostCopyText, destination, source, maxChars);
   HANDLE(HostCopyText, destination, source, maxChars);
-  int32_t i = 0;
-  for (; source[i] != 0 && i < maxChars; ++i) destination[i] = source[i];
-  destination[i] = 0;
-  return destination;
+  return sim::CopyText(destination, source, maxChars);
 }
 
 int32_t HOST_CDECL FakeErrorMessageF(int32_t err, int32_t systemErr, const char *format,
                                      const HostWideChar *argument, uint32_t style) {
   RECORD(HostErrorMessageF, err, systemErr, format, argument, style);
-  std::string wide = Narrow(WideOf(argument));
+  std::string wide = Narrow(WideText(argument));
   char text[4096];
   snprintf(text, sizeof text, format, err, systemErr, wide.c_str());
   H().errorMessages.push_back(text);
@@ -480,26 +328,7 @@ int32_t HOST_CDECL FakeProfile(int32_t operation, const char *section, const cha
     va_end(copy);
     return result;
   }
-  std::string name = std::string(section) + "/" + key;
-  auto it = H().profile.find(name);
-  bool integer = strcmp(format, "%d") == 0;
-  if (operation == 1 || operation == 8) {
-    if (it == H().profile.end()) return 1;
-    if (integer) {
-      int16_t *target = va_arg(values, int16_t *);
-      *target = static_cast<int16_t>(atoi(it->second.c_str()));
-    } else {
-      int width = va_arg(values, int);
-      char *target = va_arg(values, char *);
-      snprintf(target, static_cast<size_t>(width) + 1, "%s", it->second.c_str());
-    }
-    return 0;
-  }
-  if (integer)
-    H().profile[name] = std::to_string(va_arg(values, int));
-  else
-    H().profile[name] = va_arg(values, const char *);
-  return 0;
+  return H().profile.Profile(operation, section, key, format, values);
 }
 
 int32_t HOST_CDECL FakePickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
@@ -512,9 +341,7 @@ int32_t HOST_CDECL FakePickFile(int32_t kind, char *buffer, const char *pattern,
 void *HOST_CDECL FakeCalloc(uint32_t count, uint32_t size) {
   RECORD(HostCalloc, count, size);
   HANDLE(HostCalloc, count, size);
-  if (H().failCalloc) return nullptr;
-  ++H().liveBlocks;
-  return calloc(count, size);
+  return H().memory.Calloc(count, size);
 }
 
 char *HOST_CDECL FakeFormFieldBuffer(int32_t fieldId) {
@@ -530,11 +357,7 @@ int32_t HOST_CDECL FakeFilePrintf(HostFile handle, const char *format, ...) {
   va_end(values);
   H().Record("HostFilePrintf", JoinArgs(handle, format) + ", \"" + Escaped(text) + "\"");
   if (H().handlers.HostFilePrintf) return H().handlers.HostFilePrintf(handle, text);
-  FakeFile *file = FileOf(handle);
-  if (file == nullptr) return -1;
-  file->content.replace(file->position, text.size(), text);
-  file->position += text.size();
-  return static_cast<int32_t>(text.size());
+  return H().files.Write(handle, text);
 }
 
 #undef RECORD
@@ -570,14 +393,11 @@ FakeHost &FakeHost::Get() {
   return host;
 }
 
-void FakeHost::Record(const char *name, std::string args) {
-  calls.push_back(HostCall{name, std::move(args)});
-}
-
 void FakeHost::Reset() {
   // A key-name table that the last test left loaded goes back to the fake
   // allocator (and is recorded in the state about to be replaced).
   if (g_hostSlots.HostFree == &FakeFree) ReleaseKeyNameTable();
+  memory.FreeAll();
   FakeHost fresh;
   *this = fresh;
   ResetPluginForTest();
@@ -595,30 +415,8 @@ void FakeHost::RemoveFunction(uint16_t ordinal) {
 }
 
 std::string FakeHost::FileContent(const std::u16string &path) const {
-  auto it = files.find(path);
-  return it == files.end() ? "<missing>" : it->second.content;
-}
-
-std::string FakeHost::Trace(const std::vector<std::string> &only) const {
-  std::string text;
-  for (const HostCall &call : calls) {
-    bool wanted = only.empty();
-    for (const std::string &name : only) wanted = wanted || name == call.name;
-    if (wanted) text += call.Text() + "\n";
-  }
-  return text;
-}
-
-std::vector<std::string> FakeHost::Names() const {
-  std::vector<std::string> names;
-  for (const HostCall &call : calls) names.push_back(call.name);
-  return names;
-}
-
-size_t FakeHost::Count(const std::string &name) const {
-  size_t count = 0;
-  for (const HostCall &call : calls) count += call.name == name;
-  return count;
+  const std::string *content = files.Content(path);
+  return content == nullptr ? "<missing>" : *content;
 }
 
 void ResetPluginForTest() {

@@ -1,4 +1,5 @@
-// A recording fake of the host for native unit tests.
+// A recording fake of the host for native unit tests, over the simulated
+// host (sim/).
 //
 // Install() puts a fake behind every one of the 44 host import slots.  Each
 // fake records its call (name and arguments, in order) and then does what a
@@ -23,24 +24,18 @@
 #include <vector>
 
 #include "plugin/contract/host_api.h"
+#include "plugin/contract/host_values.h"
+#include "sim/sim_calls.h"
+#include "sim/sim_files.h"
+#include "sim/sim_memory.h"
+#include "sim/sim_settings.h"
+#include "sim/sim_text.h"
 
-struct HostCall {
-  std::string name;  // e.g. "HostSetFlags"
-  std::string args;  // e.g. "0x8000, 1"; strings quoted with C escapes
+using sim::HostCall;
 
-  std::string Text() const { return name + "(" + args + ")"; }
-};
-
-// One in-memory file of the fake host.
-struct FakeFile {
-  std::string content;
-  bool open = false;
-  size_t position = 0;
-  std::u16string path;
-  std::string mode;
-};
-
-class FakeHost {
+// The call record (calls, Trace, Names, Count, ClearCalls) is the simulated
+// host's.
+class FakeHost : public sim::CallLog {
  public:
   static FakeHost &Get();
 
@@ -50,16 +45,6 @@ class FakeHost {
   void Reset();
   // Empties the slot of one host function (by ordinal), as a host that lacks it.
   void RemoveFunction(uint16_t ordinal);
-
-  // ---- What was called ---------------------------------------------------
-  std::vector<HostCall> calls;
-  // "HostGetFlags()\nHostSetFlags(0x8000, 1)\n..." of every call, or of those
-  // whose names are listed in `only`.
-  std::string Trace(const std::vector<std::string> &only = {}) const;
-  // The names of the calls in order.
-  std::vector<std::string> Names() const;
-  size_t Count(const std::string &name) const;
-  void ClearCalls() { calls.clear(); }
 
   // ---- Optional overrides, one per host function ---------------------------
   struct Handlers {
@@ -83,13 +68,13 @@ class FakeHost {
   int32_t checkPluginResult = 0;    // HostCheckPlugin
   std::string checkPluginText;      // written into its buffer when the result is nonzero
   uint32_t hostDateNumber = 20230517;  // HostDateNumber(null)
-  int32_t apiLevel = 112;
+  int32_t apiLevel = host::kRequiredApiLevel;
   KeyFilter previousFilter = nullptr;  // what HostSetKeyFilter returns
   KeyFilter installedFilter = nullptr;  // the last filter given to HostSetKeyFilter
 
   // Keyboard.
   uint32_t flags = 0;                 // the state word
-  uint32_t keyPending = 0xFFFF;       // HostKeyPending
+  uint32_t keyPending = host::kNoKey;  // HostKeyPending
   std::vector<uint32_t> postedKeys;   // every HostPostKey argument
   std::deque<int32_t> postResults;    // answers of HostPostKey; 1 when empty
   std::vector<uint32_t> delayedKeys;  // every HostDelayKey key
@@ -106,25 +91,19 @@ class FakeHost {
   int16_t noticeAnswer = 0;                // written by HostShowNotice
   std::vector<std::string> notices;        // HostShowNotice texts
 
-  // Files: full wide path -> file.  HostMakePathW puts hostFolder in front.
+  // Files by full wide path, binary (the bytes as the plug-in wrote them).
+  // HostMakePathW puts hostFolder in front of a relative name.
   std::u16string hostFolder = u"C:\\VOLMAR\\";
-  std::map<std::u16string, FakeFile> files;
-  std::vector<FakeFile *> handles;  // handle h is handles[h - 1]
-  int openErrno = 2;                // errno after a failed open
-  int openDosErrno = 2;             // _doserrno after a failed open
-  void AddFile(const std::u16string &path, const std::string &content) {
-    files[path].content = content;
-  }
+  sim::Files files;
+  void AddFile(const std::u16string &path, const std::string &content) { files.Add(path, content); }
   // The content of a file, or "<missing>".
   std::string FileContent(const std::u16string &path) const;
 
   // Settings: "section/key" -> stored text.
-  std::map<std::string, std::string> profile;
+  sim::Settings profile;
 
-  // Memory.
-  bool failCalloc = false;
-  bool failRealloc = false;
-  int liveBlocks = 0;
+  // Memory: failCalloc, failRealloc, Live().
+  sim::Memory memory;
 
   // Date and time texts of HostDateTimeText.
   std::string dateText = "2026-12-07";
@@ -135,17 +114,16 @@ class FakeHost {
   std::string pickName;            // written into the picker buffer when not -1
   char *fieldBuffer = nullptr;     // HostFormFieldBuffer
 
-  // Records a call (used by the fakes).
-  void Record(const char *name, std::string args);
 };
 
 // The fake HostQuery, for g_plugin.hostQuery.
 int32_t HOST_CDECL FakeHostQuery(int32_t what, int32_t value);
 
-// Text helpers for tests.
-std::u16string Wide(const std::string &ascii);
-std::string Narrow(const std::u16string &wide);  // UTF-16 -> host text (Mazovia)
-std::string Escaped(const std::string &bytes);   // C escapes for non-printing bytes
+// Text helpers for tests: host text -> UTF-16, UTF-16 -> host text (Mazovia),
+// C escapes for non-printing bytes.
+using sim::Escaped;
+using sim::Narrow;
+using sim::Wide;
 
 // Resets every global of the plug-in as at load (defined in fake_host.cpp,
 // calls each subsystem's reset).

@@ -85,7 +85,7 @@ TEST_F(KeyNameSearchTest, EqualCodesGiveOneOfTheirNames) {
 
 TEST_F(KeyNameSearchTest, NoTableNoName) {
   EXPECT_EQ(nullptr, FindKeyName(13));
-  host.failCalloc = true;
+  host.memory.failCalloc = true;
   EXPECT_EQ(1, LoadKeyNameTable());
   EXPECT_EQ(nullptr, FindKeyName(13));
 }

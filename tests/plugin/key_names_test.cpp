@@ -107,7 +107,7 @@ TEST_F(KeyNamesTest, LoadsSortsAndShrinksTheTable) {
             Entries());
   for (const KeyNameEntry *e = KeyNameEntries(); e != KeyNameEntries() + KeyNameCount(); ++e)
     for (size_t i = strlen(e->name); i < sizeof e->name; ++i) EXPECT_EQ(0, e->name[i]);
-  EXPECT_EQ(1, host.liveBlocks);
+  EXPECT_EQ(1u, host.memory.Live());
 }
 
 TEST_F(KeyNamesTest, NamesOfOneCodeKeepTheirFileOrderInAFullTable) {
@@ -140,7 +140,7 @@ TEST_F(KeyNamesTest, TheTearDownReleasesALoadedTableAndTheNextLoadReadsAgain) {
   LoadKeys("#define ENTER 13\n");
   ReleaseKeyNameTable();
   EXPECT_EQ("HostFree(ptr)\n", host.Trace());
-  EXPECT_EQ(0, host.liveBlocks);
+  EXPECT_EQ(0u, host.memory.Live());
   EXPECT_EQ(nullptr, FindKeyName(13));
   EXPECT_EQ(0u, FindKeyCode("ENTER"));
 
@@ -150,8 +150,8 @@ TEST_F(KeyNamesTest, TheTearDownReleasesALoadedTableAndTheNextLoadReadsAgain) {
 }
 
 TEST_F(KeyNamesTest, AMissingFileIsReportedOnceAndNeverRetried) {
-  host.openErrno = 13;
-  host.openDosErrno = 5;
+  host.files.openErrno = 13;
+  host.files.openDosErrno = 5;
   EXPECT_EQ(1, LoadKeyNameTable());
   EXPECT_EQ(
       "HostErrorMessageF(13, 5, \"B\\x92\\x86"
@@ -167,7 +167,7 @@ TEST_F(KeyNamesTest, AMissingFileIsReportedOnceAndNeverRetried) {
       "adowania definicji klawiszy z pliku "
       "'wtyczki\\keys.h'\n\n",
       host.errorMessages[0]);
-  EXPECT_EQ(0, host.liveBlocks);
+  EXPECT_EQ(0u, host.memory.Live());
 
   // Failed stays failed: not tried again, not even after a tear-down.
   host.ClearCalls();
@@ -188,20 +188,20 @@ TEST_F(KeyNamesTest, AFileWithoutDefinitionsFailsSilently) {
     EXPECT_EQ(1u, host.Count("HostFileClose"));
     EXPECT_EQ(1u, host.Count("HostFree"));
     EXPECT_EQ(0u, host.Count("HostRealloc"));
-    EXPECT_EQ(0, host.liveBlocks);
+    EXPECT_EQ(0u, host.memory.Live());
     EXPECT_EQ(nullptr, FindKeyName(0));
   }
 }
 
 TEST_F(KeyNamesTest, NoMemoryShowsItsMessageUnderTheDescriptionsFirstLine) {
-  host.failCalloc = true;
+  host.memory.failCalloc = true;
   EXPECT_EQ(1, LoadKeyNameTable());
   EXPECT_EQ(
       "HostCalloc(0x12C, 0x10)\n"
       "HostMessage(15000, \"Wtyczka 'Tastiromatika'\", "
       "\"Brak pami\\x91ci na tablic\\x91 nazw klawiszy!\", 0xE001)\n",
       host.Trace());
-  host.failCalloc = false;
+  host.memory.failCalloc = false;
   host.AddFile(kKeysPath, "#define ENTER 13\n");
   host.ClearCalls();
   EXPECT_EQ(1, LoadKeyNameTable());
@@ -209,7 +209,7 @@ TEST_F(KeyNamesTest, NoMemoryShowsItsMessageUnderTheDescriptionsFirstLine) {
 }
 
 TEST_F(KeyNamesTest, AFailedShrinkKeepsTheFullBlock) {
-  host.failRealloc = true;
+  host.memory.failRealloc = true;
   host.AddFile(kKeysPath, "#define F1 0x3B00\n#define ESC 27\n");
   EXPECT_EQ(0, LoadKeyNameTable());
   EXPECT_EQ(1u, host.Count("HostRealloc"));
@@ -217,7 +217,7 @@ TEST_F(KeyNamesTest, AFailedShrinkKeepsTheFullBlock) {
   EXPECT_STREQ("ESC", FindKeyName(27));
   EXPECT_EQ(0x3B00u, FindKeyCode("F1"));
   ReleaseKeyNameTable();
-  EXPECT_EQ(0, host.liveBlocks);
+  EXPECT_EQ(0u, host.memory.Live());
 }
 
 TEST_F(KeyNamesTest, OnlyTheFirst300DefinitionsAreRead) {

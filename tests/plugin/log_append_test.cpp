@@ -40,12 +40,12 @@ TEST_P(LogAppendTest, TheLogIsWrittenOnlyBehindWhatItHolds) {
   RunStartBranch();
   ASSERT_NE(0u, g_player.macroFile);
   EXPECT_EQ(c.logKept, g_player.logFile != 0);
-  EXPECT_EQ(c.logKept, host.files[kLogPath].open) << "a log not used is closed at once";
+  EXPECT_EQ(c.logKept, host.files.IsOpen(kLogPath)) << "a log not used is closed at once";
   for (int call = 0; call < 3; ++call) PluginKeyFilter(0xFFFF);  // a, b, the end
 
   EXPECT_EQ(0u, g_player.macroFile);
   EXPECT_EQ(0u, g_player.logFile);
-  EXPECT_FALSE(host.files[kLogPath].open);
+  EXPECT_FALSE(host.files.IsOpen(kLogPath));
   std::vector<uint32_t> keys = {'a', 'b'};
   EXPECT_EQ(keys, host.postedKeys) << "the macro plays with or without its log";
   const std::string log = host.FileContent(kLogPath);

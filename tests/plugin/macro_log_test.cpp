@@ -123,7 +123,7 @@ TEST_F(MacroLogTest, TheKeyLineNamesTheKeyElseShowsItsByteOrCode) {
       {-1, "{KSHORT: 0xFFFF}\n"},
   };
   for (const KeyLineCase &c : named) {
-    host.files[kLogPath].content.clear();
+    host.files.SetContent(kLogPath, "");
     OpenMacro("", "");
     WriteKeyLine(c.key);
     EXPECT_EQ(kStamp + c.body, Log()) << std::hex << c.key;
@@ -133,7 +133,7 @@ TEST_F(MacroLogTest, TheKeyLineNamesTheKeyElseShowsItsByteOrCode) {
 
   // Without the table every key of 256 and above shows its code.
   ReleaseKeyNameTable();
-  host.files[kLogPath].content.clear();
+  host.files.SetContent(kLogPath, "");
   OpenMacro("", "");
   WriteKeyLine(13);
   WriteKeyLine(host::kKeyShiftF11);

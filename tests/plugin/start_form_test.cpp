@@ -86,7 +86,7 @@ TEST_F(StartBranchTest, UnchangedFormStoresNothingAndOpensTheMacro) {
   EXPECT_EQ(0u, g_player.logFile);  // no log beside the macro
   EXPECT_TRUE(host.profile.empty());
   EXPECT_TRUE(host.errorMessages.empty());
-  EXPECT_EQ("rt", host.files[kMacroPath].mode);
+  EXPECT_EQ("rt", host.files.Mode(kMacroPath));
 }
 
 TEST_F(StartBranchTest, ConfirmationIsReadFromTheLow16Bits) {
@@ -153,8 +153,8 @@ TEST_F(StartBranchTest, ClosedWithoutOkNothingIsStoredOrOpened) {
 }
 
 TEST_F(StartBranchTest, NameThatCannotBeOpenedIsStoredAllTheSame) {
-  host.openErrno = 13;
-  host.openDosErrno = 5;
+  host.files.openErrno = 13;
+  host.files.openDosErrno = 5;
   UserEdits("C:\\m\\nie ma.txt", 100);
   RunStartBranch();
   EXPECT_EQ(std::string(kFormRun) +
@@ -204,8 +204,8 @@ TEST_F(StartBranchTest, ExistingLogIsOpenedAndMovedToItsEnd) {
   char seek[40];
   snprintf(seek, sizeof seek, "HostFileSeek(0x%X, 0, 2)\n", g_player.logFile);
   EXPECT_EQ(std::string(kFormRun) + kMacroOpen + seek, BranchTrace());
-  EXPECT_EQ("rt+", host.files[kLogPath].mode);
-  EXPECT_EQ(9u, host.files[kLogPath].position);
+  EXPECT_EQ("rt+", host.files.Mode(kLogPath));
+  EXPECT_EQ(9u, host.files.Position(kLogPath));
   EXPECT_EQ("old line\n", host.FileContent(kLogPath));
 }
 

@@ -9,7 +9,7 @@
 // this program is linked this way.  (The C runtime's start-up reads the tick
 // count too, to seed its stack-protection cookie; it gets 0 here, which only
 // makes that seed a little less random in a checking tool.)
-#include "tools/check/virtual_clock.h"
+#include "sim/sim_clock.h"
 
 #include <windows.h>
 
@@ -34,7 +34,7 @@ DWORD(WINAPI *g_importGetTickCount)(void) asm("__imp__GetTickCount@0") = &Virtua
 VOID(WINAPI *g_importSleep)(DWORD) asm("__imp__Sleep@4") = &VirtualSleep;
 }
 
-namespace check {
+namespace sim {
 
 void SetClock(uint32_t milliseconds) {
   g_ticks = milliseconds;
@@ -47,4 +47,4 @@ void AdvanceClock(uint32_t milliseconds) { g_ticks += milliseconds; }
 
 uint64_t SleptMilliseconds() { return g_slept; }
 
-}  // namespace check
+}  // namespace sim

@@ -1,10 +1,10 @@
 // The native build's clock: the platform stand-in's tick count, which its
 // Sleep advances instead of blocking.
-#include "tools/check/virtual_clock.h"
+#include "sim/sim_clock.h"
 
 #include "plugin/platform/win_standin_control.h"
 
-namespace check {
+namespace sim {
 
 namespace {
 size_t g_sleepsSeen = 0;  // stand-in sleeps recorded before SetClock
@@ -26,4 +26,4 @@ uint64_t SleptMilliseconds() {
   return total;
 }
 
-}  // namespace check
+}  // namespace sim
