@@ -113,7 +113,7 @@ int32_t Files::Getc(HostFile handle, int64_t *offset) {
   return byte;
 }
 
-char *Files::Gets(char *buffer, int32_t size, HostFile handle, int64_t *start) {
+char *Files::Gets(char *buffer, int32_t size, HostFile handle, int64_t *start, size_t *stored) {
   Handle *open = Find(handle);
   if (open == nullptr || buffer == nullptr || size <= 0) return nullptr;
   if (open->position >= open->file->content.size()) return nullptr;
@@ -127,6 +127,7 @@ char *Files::Gets(char *buffer, int32_t size, HostFile handle, int64_t *start) {
     if (byte == '\n') break;
   }
   buffer[n] = 0;
+  if (stored != nullptr) *stored = static_cast<size_t>(n);
   return buffer;
 }
 

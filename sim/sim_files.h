@@ -51,8 +51,10 @@ class Files {
   // fgetc: the byte or -1; `offset` (when given) gets where it stood.
   int32_t Getc(HostFile handle, int64_t *offset = nullptr);
   // fgets: at most size - 1 bytes, through the line feed, and a zero; null
-  // at the end.  `start` (when given) gets where the line began.
-  char *Gets(char *buffer, int32_t size, HostFile handle, int64_t *start = nullptr);
+  // at the end.  `start` (when given) gets where the line began, `stored`
+  // how many bytes went into the buffer (a line may hold zero bytes).
+  char *Gets(char *buffer, int32_t size, HostFile handle, int64_t *start = nullptr,
+             size_t *stored = nullptr);
   // fseek with origin 0, 1 or 2; -1 for a closed handle or a place before 0.
   int32_t Seek(HostFile handle, int32_t offset, int32_t origin);
   int32_t Rewind(HostFile handle);

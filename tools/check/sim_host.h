@@ -7,8 +7,10 @@
 // the player posts are recorded and taken; texts it types are recorded;
 // questions are answered by a policy the checker sets; nothing blocks.
 //
+// Its files, allocator and settings store are the simulated host's (sim/);
+// this face adds the checker's events, its ask policy and stamp source.
 // Where the host's behaviour shapes what a macro does, this host behaves
-// like the stand-in host VOLMAR:
+// like the stand-in host VOLMAR (paths and text conversion are its own):
 //   - files are opened in text mode: a carriage return before a line feed
 //     is not seen by the reader, and a line feed written goes out as CR LF;
 //   - HostConvertChar with 3 reads the macro's bytes as UTF-8, byte by byte
@@ -16,7 +18,7 @@
 //     control bytes, for the leading bytes of a sequence and for characters
 //     the host text cannot hold;
 //   - the log's encoding (6) is UTF-8;
-//   - HostKeyPending gives 0xFFFF: when the player reads the macro, no key
+//   - HostKeyPending gives no key (host::kNoKey): when the player reads the macro, no key
 //     waits (the host asks the filter for a key only when none waits).
 #pragma once
 
