@@ -5,9 +5,9 @@
 #include <stdarg.h>
 #include <string.h>
 
-#include <algorithm>
-#include <set>
 
+#include "host/app/core/paths.h"
+#include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/win_standin_control.h"
 #include "plugin/entry/key_filter.h"
@@ -15,21 +15,25 @@
 #include "plugin/player/key_names.h"
 #include "plugin/binding/host_imports.h"
 #include "plugin/start/start_form.h"
+#include "sim/sim_files.h"
+#include "sim/sim_memory.h"
+#include "sim/sim_text.h"
 
 namespace fuzz {
 namespace {
 
-struct OpenFile {
-  bool open = false;
-  size_t position = 0;
-};
+// The three files, each at its fixed handle in the simulated host's files.
+const std::u16string kMacroPath = u"M:\\makra\\m.txt";
+const std::u16string kLogPath = u"M:\\makra\\m.log";
+const std::u16string kKeysPath = u"K:\\VOLMAR\\wtyczki\\keys.h";
+const std::u16string kHostFolder = u"K:\\VOLMAR\\";
 
 struct HostState {
-  HostFiles files;
+  HostFiles files;               // what exists
   HostConduct conduct;
-  OpenFile macro, log, keys;
+  sim::Files disk;               // the files' bytes and handles
   uint32_t flags = 0;            // the host's state word
-  std::set<void *> blocks;       // host memory the plug-in holds
+  sim::Memory memory;            // host memory the plug-in holds
   int depth = 0;                 // 1 inside an outer filter call, 2 inside an inner one
   StartFormRecord *formRecord = nullptr;  // while HostRunForm runs
   uint32_t previousFilterAnswer = 0;      // what the previous filter last answered
@@ -46,11 +50,11 @@ FuzzInput &Answers() { return g_host.conduct.answers ? *g_host.conduct.answers :
 
 uint32_t ChooseKey() {
   switch (Answers().Byte() % 6) {
-    case 0: return 0xFFFF;
-    case 1: return 13;      // Enter
-    case 2: return 0x8700;  // Shift+F11
+    case 0: return host::kNoKey;
+    case 1: return host::kKeyEnter;
+    case 2: return host::kKeyShiftF11;
     case 3: return 'x';
-    case 4: return 0x3D00;  // F3
+    case 4: return host::kKeyF3;
     default: return Answers().U32();
   }
 }
@@ -63,12 +67,12 @@ void InnerFilterCall(uint32_t key) {
   ++g_host.depth;
   ++g_host.record.innerCalls;
   g_host.previousFilterAnswer = key;
-  uint32_t result = PluginKeyFilter(key) & 0xFFFF;
+  uint32_t result = PluginKeyFilter(key) & host::kKeyCodeMask;
   --g_host.depth;
   // An inner call only passes its key on (after the previous filter) or
   // holds it for the pause; it never starts, stops or resumes anything.
-  uint32_t passed = g_host.previousFilterAnswer & 0xFFFF;
-  FUZZ_CHECK(result == passed || result == 0xFFFF, "inner call gave %#x for %#x", result, passed);
+  uint32_t passed = g_host.previousFilterAnswer & host::kKeyCodeMask;
+  FUZZ_CHECK(result == passed || result == host::kNoKey, "inner call gave %#x for %#x", result, passed);
   FUZZ_CHECK(g_player.busy == 1, "an inner call cleared the busy flag");
   FUZZ_CHECK(g_player.macroFile == before.macroFile && g_player.logFile == before.logFile &&
                  g_player.waitMode == before.waitMode && g_player.pendingKey == before.pendingKey,
@@ -91,19 +95,8 @@ uint32_t HOST_STDCALL PreviousFilter(uint32_t key) {
 
 // ---- Files -----------------------------------------------------------------
 
-OpenFile *FileOf(HostFile handle) {
-  switch (handle) {
-    case kMacroHandle: return &g_host.macro;
-    case kLogHandle: return &g_host.log;
-    case kKeysHandle: return &g_host.keys;
-    default: return nullptr;
-  }
-}
-
-OpenFile &CheckOpen(HostFile handle, const char *what) {
-  OpenFile *file = FileOf(handle);
-  FUZZ_CHECK(file != nullptr && file->open, "%s on handle %u, which is not open", what, handle);
-  return *file;
+void CheckOpen(HostFile handle, const char *what) {
+  FUZZ_CHECK(g_host.disk.IsOpen(handle), "%s on handle %u, which is not open", what, handle);
 }
 
 size_t WideLength(const HostWideChar *text, size_t capacity) {
@@ -121,68 +114,59 @@ bool EndsWith(const HostWideChar *path, const std::u16string &end) {
 int32_t FileFlush(HostFile file) {
   FUZZ_CHECK(file == kLogHandle, "flush of a file other than the log");
   CheckOpen(file, "HostFileFlush");
-  return 0;
+  return g_host.disk.Flush(file);
 }
 
 int32_t FileGetc(HostFile file) {
   FUZZ_CHECK(file == kMacroHandle, "HostFileGetc on a file other than the macro");
-  OpenFile &macro = CheckOpen(file, "HostFileGetc");
-  if (macro.position >= g_host.files.macro.size()) return -1;
-  return static_cast<unsigned char>(g_host.files.macro[macro.position++]);
+  CheckOpen(file, "HostFileGetc");
+  return g_host.disk.Getc(file);
 }
 
 int32_t FileRewind(HostFile file) {
   FUZZ_CHECK(file == kMacroHandle, "HostFileRewind on a file other than the macro");
-  CheckOpen(file, "HostFileRewind").position = 0;
-  return 0;
+  CheckOpen(file, "HostFileRewind");
+  return g_host.disk.Rewind(file);
 }
 
-// fgets: up to size - 1 bytes, through the line feed; NUL bytes as they are.
 char *FileGets(char *buffer, int32_t size, HostFile file) {
   FUZZ_CHECK(file == kKeysHandle, "HostFileGets on a file other than keys.h");
   FUZZ_CHECK(size == 256, "HostFileGets with %d bytes", size);
-  OpenFile &keys = CheckOpen(file, "HostFileGets");
-  const std::string &text = g_host.files.keys;
-  if (keys.position >= text.size()) return nullptr;
-  size_t room = std::min(static_cast<size_t>(size - 1), text.size() - keys.position);
-  const char *start = text.data() + keys.position;
-  const void *lineFeed = memchr(start, '\n', room);
-  size_t stored = lineFeed ? static_cast<const char *>(lineFeed) - start + 1 : room;
-  memcpy(buffer, start, stored);
-  buffer[stored] = 0;
-  keys.position += stored;
-  return buffer;
+  CheckOpen(file, "HostFileGets");
+  return g_host.disk.Gets(buffer, size, file);
 }
 
 int32_t FileClose(HostFile file) {
-  CheckOpen(file, "HostFileClose").open = false;
-  return 0;
+  CheckOpen(file, "HostFileClose");
+  return g_host.disk.Close(file);
 }
 
 int32_t FileSeek(HostFile file, int32_t offset, int32_t origin) {
-  FUZZ_CHECK(file == kLogHandle && offset == 0 && origin == 2, "a seek other than the log's end");
+  FUZZ_CHECK(file == kLogHandle && offset == 0 && origin == host::kSeekEnd,
+             "a seek other than the log's end");
   CheckOpen(file, "HostFileSeek");
-  return 0;
+  return g_host.disk.Seek(file, offset, origin);
 }
 
 HostFile FileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t share,
                    int32_t zero, int32_t minusOne) {
-  FUZZ_CHECK(share == 0x40 && zero == 0 && minusOne == -1, "open with other arguments");
+  FUZZ_CHECK(share == host::kOpenShare && zero == 0 && minusOne == -1,
+             "open with other arguments");
   size_t modeLength = WideLength(mode, 4);
   bool update = modeLength == 3;  // "rt+"
-  OpenFile *file = nullptr;
+  const std::u16string *name = nullptr;
   HostFile handle = 0;
   bool exists = false;
   if (path[0] == 0) {
     exists = false;  // no path, no file
   } else if (EndsWith(path, u"keys.h")) {
-    file = &g_host.keys, handle = kKeysHandle, exists = g_host.files.keysExist;
+    name = &kKeysPath, handle = kKeysHandle, exists = g_host.files.keysExist;
   } else if (EndsWith(path, u".log")) {
     FUZZ_CHECK(update, "the log opened without \"rt+\"");
-    file = &g_host.log, handle = kLogHandle, exists = g_host.files.logExists;
+    name = &kLogPath, handle = kLogHandle, exists = g_host.files.logExists;
   } else {
     FUZZ_CHECK(!update, "a file other than the log opened for writing");
-    file = &g_host.macro, handle = kMacroHandle, exists = g_host.files.macroExists;
+    name = &kMacroPath, handle = kMacroHandle, exists = g_host.files.macroExists;
   }
   if (!exists || Answers().OneIn(32)) {
     errno = ENOENT;
@@ -190,33 +174,23 @@ HostFile FileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t s
     return 0;
   }
   // (Without HostFileClose the plug-in cannot close what it opened.)
-  FUZZ_CHECK(!file->open || g_hostSlots.HostFileClose == nullptr,
+  FUZZ_CHECK(!g_host.disk.IsOpen(handle) || g_hostSlots.HostFileClose == nullptr,
              "file %u opened again while open", handle);
-  file->open = true;
-  file->position = 0;
-  return handle;
+  return g_host.disk.Open(*name, std::u16string(mode, modeLength), handle);
 }
 
 int32_t PathAddExtensionW(HostWideChar *path, int32_t capacity, const HostWideChar *extension) {
-  FUZZ_CHECK(capacity == 260, "HostPathAddExtensionW with capacity %d", capacity);
-  size_t length = WideLength(path, static_cast<size_t>(capacity));
-  size_t extra = WideLength(extension, 8);
-  if (length + extra + 1 > static_cast<size_t>(capacity)) {
-    // No room for the extension: no log path.  (Left unchanged, the path
-    // would name the macro itself, which the plug-in would then open as
-    // its log and append to.)
-    path[0] = 0;
-    return -1;
-  }
-  memcpy(path + length, extension, (extra + 1) * sizeof(HostWideChar));
-  return 0;
+  FUZZ_CHECK(capacity == host::kPathChars, "HostPathAddExtensionW with capacity %d", capacity);
+  WideLength(path, static_cast<size_t>(capacity));
+  WideLength(extension, 8);
+  // As the host: the extension replaces the name's own; without room, no
+  // path at all.
+  return volmar::AddExtension(path, capacity, extension);
 }
 
-int32_t MakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *) {
-  FUZZ_CHECK(capacity == 260, "HostMakePathW with capacity %d", capacity);
-  const HostWideChar keys[] = u"K:\\VOLMAR\\wtyczki\\keys.h";
-  memcpy(buffer, keys, sizeof keys);
-  return 0;
+int32_t MakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *relative) {
+  FUZZ_CHECK(capacity == host::kPathChars, "HostMakePathW with capacity %d", capacity);
+  return volmar::MakePath(buffer, capacity, kHostFolder, relative);
 }
 
 // ---- Texts -------------------------------------------------------------------
@@ -224,7 +198,7 @@ int32_t MakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *) 
 int32_t ConvertText(void *target, int32_t targetBytes, const void *source, int32_t length,
                     int32_t from, int32_t to) {
   FUZZ_CHECK(targetBytes > 0, "HostConvertText into %d bytes", targetBytes);
-  if (from == 1 && to == 6) {
+  if (from == host::kEncodingHostText && to == host::kEncodingLog) {
     // A log line, in place.
     FUZZ_CHECK(target == source && targetBytes == 3078, "log line conversion out of place");
     FUZZ_CHECK(length >= 0 && static_cast<size_t>(length) <= kLogLineChars,
@@ -236,21 +210,21 @@ int32_t ConvertText(void *target, int32_t targetBytes, const void *source, int32
     }
     return length;
   }
-  FUZZ_CHECK(from == 1 && to == 5 && length == -1, "conversion %d -> %d", from, to);
-  FUZZ_CHECK(targetBytes == 520, "macro path into %d bytes", targetBytes);
+  FUZZ_CHECK(from == host::kEncodingHostText && to == host::kEncodingWide && length == -1,
+             "conversion %d -> %d", from, to);
+  FUZZ_CHECK(targetBytes == host::kPathChars * 2, "macro path into %d bytes", targetBytes);
   // The macro's wide path; a hostile host fills the buffer to its end.
   HostWideChar *path = static_cast<HostWideChar *>(target);
   if (g_host.conduct.hostile && Answers().OneIn(8)) {
     for (int32_t i = 0; i < targetBytes / 2; ++i) path[i] = u'M';
   } else {
-    const HostWideChar macro[] = u"M:\\makra\\m.txt";
-    memcpy(path, macro, sizeof macro);
+    memcpy(path, kMacroPath.c_str(), (kMacroPath.size() + 1) * sizeof(HostWideChar));
   }
   return 0;
 }
 
 int32_t DateTimeText(char *date, char *time, int32_t flags) {
-  FUZZ_CHECK(flags == 0x30, "HostDateTimeText flags %#x", flags);
+  FUZZ_CHECK(flags == host::kDateAndTime, "HostDateTimeText flags %#x", flags);
   if (g_host.conduct.hostile && Answers().OneIn(8)) {
     memset(date, '7', 12);  // all twelve bytes, no terminator
     memset(time, '9', 12);
@@ -267,10 +241,7 @@ int32_t DateTimeText(char *date, char *time, int32_t flags) {
 
 char *CopyText(char *destination, const char *source, int32_t maxChars) {
   FUZZ_CHECK(maxChars == 13, "HostCopyText of %d characters", maxChars);
-  int32_t i = 0;
-  for (; i < maxChars && source[i] != 0; ++i) destination[i] = source[i];
-  destination[i] = 0;
-  return destination;
+  return sim::CopyText(destination, source, maxChars);
 }
 
 int32_t PrepareText(char *text, int32_t size) {
@@ -291,7 +262,7 @@ int32_t FilePrintf(HostFile file, const char *format, ...) {
   FUZZ_CHECK(length <= kLogLineChars, "log line of %zu characters", length);
   ++g_host.record.logLines;
   g_host.record.lastLogLine.assign(line, length);
-  return static_cast<int32_t>(length);
+  return g_host.disk.Write(file, g_host.record.lastLogLine);
 }
 
 // ---- Keys, questions, forms ---------------------------------------------------
@@ -299,7 +270,8 @@ int32_t FilePrintf(HostFile file, const char *format, ...) {
 uint32_t GetFlags() { return g_host.flags; }
 
 int32_t SetFlags(uint32_t bits, int32_t on) {
-  FUZZ_CHECK(bits == 0x8000 && (on == 0 || on == 1), "HostSetFlags(%#x, %d)", bits, on);
+  FUZZ_CHECK(bits == host::kFlagPluginWorking && (on == 0 || on == 1), "HostSetFlags(%#x, %d)",
+             bits, on);
   if (on)
     g_host.flags |= bits;
   else
@@ -308,23 +280,25 @@ int32_t SetFlags(uint32_t bits, int32_t on) {
 }
 
 int32_t DelayKey(uint32_t key, int32_t zero) {
-  FUZZ_CHECK((key & 0xFFFF) != 0xFFFF && zero == 0, "HostDelayKey(%#x, %d)", key, zero);
+  FUZZ_CHECK((key & host::kKeyCodeMask) != host::kNoKey && zero == 0, "HostDelayKey(%#x, %d)",
+             key, zero);
   FUZZ_CHECK(g_host.depth >= 1, "a key held outside a filter call");
   return 0;
 }
 
 uint32_t ConvertChar(int32_t byte, int32_t three, int32_t one) {
-  FUZZ_CHECK(byte >= 0 && byte <= 255 && three == 3 && one == 1, "HostConvertChar(%d, %d, %d)",
-             byte, three, one);
+  FUZZ_CHECK(byte >= 0 && byte <= 255 && three == host::kConvertCharMode &&
+                 one == host::kConvertCharOne,
+             "HostConvertChar(%d, %d, %d)", byte, three, one);
   // Mostly the byte itself; sometimes any value, 0 and '[' included.
   if (Answers().OneIn(8)) return Answers().U32();
   return static_cast<uint32_t>(byte);
 }
 
-uint32_t KeyPending() { return Answers().OneIn(4) ? Answers().U32() : 0xFFFFu; }
+uint32_t KeyPending() { return Answers().OneIn(4) ? Answers().U32() : host::kNoKey; }
 
 int32_t PostKey(uint32_t key) {
-  FUZZ_CHECK((key & 0xFFFF) != 0, "HostPostKey of key %#x", key);
+  FUZZ_CHECK((key & host::kKeyCodeMask) != 0, "HostPostKey of key %#x", key);
   FUZZ_CHECK(g_player.busy == 1, "a key posted outside the playback step");
   ++g_host.record.postedKeys;
   MaybeReenter();
@@ -342,7 +316,8 @@ int32_t TypeText(const char *text) {
 int32_t Ask(const char *title, const char *text, uint32_t) {
   FUZZ_CHECK(title != nullptr && text != nullptr, "HostAsk without a text");
   MaybeReenter();
-  return Answers().OneIn(2) ? 0x5009 : static_cast<int32_t>(Answers().U32());
+  return Answers().OneIn(2) ? static_cast<int32_t>(host::kAnswerYes)
+                            : static_cast<int32_t>(Answers().U32());
 }
 
 int32_t WaitScreen() {
@@ -351,7 +326,8 @@ int32_t WaitScreen() {
 }
 
 int32_t PickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
-  FUZZ_CHECK(kind == 0x39 && one == 1 && strcmp(pattern, "*.txt") == 0, "HostPickFile call");
+  FUZZ_CHECK(kind == host::kPickFileKind && one == 1 && strcmp(pattern, "*.txt") == 0,
+             "HostPickFile call");
   FUZZ_CHECK(buffer[0] == 0, "the picker does not start empty");
   MaybeReenter();
   if (Answers().OneIn(2)) return -1;
@@ -362,7 +338,7 @@ int32_t PickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
 }
 
 char *FormFieldBuffer(int32_t fieldId) {
-  FUZZ_CHECK(fieldId == 0x4101, "field %#x", fieldId);
+  FUZZ_CHECK(fieldId == host::kFileNameField, "field %#x", fieldId);
   return g_host.formRecord ? g_host.formRecord->fileName : nullptr;
 }
 
@@ -376,7 +352,7 @@ int32_t RunForm(const void *, int32_t mode, void *record, FieldCallback callback
   // The user presses F3 (the picker) or other keys, edits the fields.
   while (Answers().OneIn(3)) {
     uint32_t event = Answers().OneIn(2) ? 1 : Answers().Byte();
-    callback(Answers().OneIn(2) ? 0x3D00 : ChooseKey(), event);
+    callback(Answers().OneIn(2) ? host::kFileButton : ChooseKey(), event);
   }
   if (Answers().OneIn(4)) form->keyDelay = Answers().U16();
   if (Answers().OneIn(8)) {
@@ -385,11 +361,11 @@ int32_t RunForm(const void *, int32_t mode, void *record, FieldCallback callback
     memcpy(form->fileName, name.data(), name.size());
   }
   g_host.formRecord = nullptr;
-  return Answers().OneIn(4) ? 0 : 0x5001;  // F12 confirms three times in four
+  return Answers().OneIn(4) ? 0 : host::kFormConfirmed;  // F12 confirms three times in four
 }
 
 int32_t Profile(int32_t operation, const char *, const char *, const char *, va_list) {
-  FUZZ_CHECK(operation == 9, "settings operation %d during playback", operation);
+  FUZZ_CHECK(operation == host::kProfileWrite, "settings operation %d during playback", operation);
   return 0;
 }
 
@@ -398,25 +374,20 @@ int32_t Profile(int32_t operation, const char *, const char *, const char *, va_
 void *Calloc(uint32_t count, uint32_t size) {
   FUZZ_CHECK(count == 300 && size == 16, "HostCalloc(%u, %u)", count, size);
   if (Answers().OneIn(16)) return nullptr;
-  void *block = calloc(count, size);
-  g_host.blocks.insert(block);
-  return block;
+  return g_host.memory.Calloc(count, size);
 }
 
 void *Realloc(void *block, uint32_t size) {
-  FUZZ_CHECK(g_host.blocks.count(block) == 1, "HostRealloc of a block not ours");
+  FUZZ_CHECK(g_host.memory.Owns(block), "HostRealloc of a block not ours");
   FUZZ_CHECK(size > 0 && size % 16 == 0 && size < 300 * 16, "HostRealloc to %u bytes", size);
   if (Answers().OneIn(8)) return nullptr;  // the old block stays
-  void *moved = realloc(block, size);
+  void *moved = g_host.memory.Realloc(block, size);
   FUZZ_CHECK(moved != nullptr, "out of memory");
-  g_host.blocks.erase(block);
-  g_host.blocks.insert(moved);
   return moved;
 }
 
 void Free(void *block) {
-  FUZZ_CHECK(g_host.blocks.erase(block) == 1, "HostFree of a block not ours");
-  free(block);
+  FUZZ_CHECK(g_host.memory.Free(block), "HostFree of a block not ours");
 }
 
 // ---- The rest: not on the player's paths ------------------------------------
@@ -484,7 +455,10 @@ const HostImportSlots kSlots = {
 void InstallHost(const HostFiles &files, const HostConduct &conduct) {
   g_host.files = files;
   g_host.conduct = conduct;
-  g_host.macro = g_host.log = g_host.keys = OpenFile();
+  g_host.disk = sim::Files();
+  g_host.disk.Add(kMacroPath, files.macro);
+  g_host.disk.Add(kKeysPath, files.keys);
+  g_host.disk.Add(kLogPath, std::string());
   g_host.flags = 0;
   g_host.depth = 0;
   g_host.formRecord = nullptr;
@@ -497,7 +471,7 @@ void InstallHost(const HostFiles &files, const HostConduct &conduct) {
   ResetKeyNameTable();
   g_hostSlots = kSlots;
   if (Answers().OneIn(4)) g_player.previousFilter = PreviousFilter;
-  if (Answers().OneIn(4)) g_host.flags = 0x8000;
+  if (Answers().OneIn(4)) g_host.flags = host::kFlagPluginWorking;
 }
 
 void EmptySlots(uint64_t mask) {
@@ -517,23 +491,23 @@ void FinishHost() {
   ReleaseKeyNameTable();
   // Without HostFree the table cannot go back; nothing else may be left.
   if (g_hostSlots.HostFree != nullptr)
-    FUZZ_CHECK(g_host.blocks.empty(), "%zu host blocks left", g_host.blocks.size());
-  for (void *block : g_host.blocks) free(block);
-  g_host.blocks.clear();
+    FUZZ_CHECK(g_host.memory.Live() == 0, "%zu host blocks left", g_host.memory.Live());
+  g_host.memory.FreeAll();
   ResetKeyNameTable();
   if (g_hostSlots.HostFileClose != nullptr) {
-    FUZZ_CHECK(!g_host.keys.open, "keys.h left open");
-    FUZZ_CHECK(g_host.macro.open == (g_player.macroFile != 0), "macro file and player disagree");
-    FUZZ_CHECK(g_host.log.open == (g_player.logFile != 0), "log file and player disagree");
+    FUZZ_CHECK(!g_host.disk.IsOpen(kKeysHandle), "keys.h left open");
+    FUZZ_CHECK(g_host.disk.IsOpen(kMacroHandle) == (g_player.macroFile != 0),
+               "macro file and player disagree");
+    FUZZ_CHECK(g_host.disk.IsOpen(kLogHandle) == (g_player.logFile != 0),
+               "log file and player disagree");
   }
 }
 
 void OpenMacroAsStarted() {
-  g_host.macro.open = true;
-  g_player.macroFile = kMacroHandle;
+  g_player.macroFile = g_host.disk.Open(kMacroPath, u"rt", kMacroHandle);
   if (g_host.files.logExists) {
-    g_host.log.open = true;
-    g_player.logFile = kLogHandle;
+    g_player.logFile = g_host.disk.Open(kLogPath, u"rt+", kLogHandle);
+    g_host.disk.Seek(kLogHandle, 0, host::kSeekEnd);
   }
 }
 
@@ -555,13 +529,15 @@ uint32_t OuterFilterCall(uint32_t key) {
   FUZZ_CHECK(g_player.macroFile != 0 || g_player.logFile == 0, "a log open without its macro");
   if (g_hostSlots.HostGetFlags != nullptr && g_hostSlots.HostSetFlags != nullptr)
     FUZZ_CHECK(g_host.flags == flagsBefore, "state word %#x, was %#x", g_host.flags, flagsBefore);
-  if (g_player.macroFile != 0) FUZZ_CHECK(g_host.macro.open, "the player holds a closed macro");
-  if (g_player.logFile != 0) FUZZ_CHECK(g_host.log.open, "the player holds a closed log");
+  if (g_player.macroFile != 0)
+    FUZZ_CHECK(g_host.disk.IsOpen(kMacroHandle), "the player holds a closed macro");
+  if (g_player.logFile != 0)
+    FUZZ_CHECK(g_host.disk.IsOpen(kLogHandle), "the player holds a closed log");
   return result;
 }
 
 const HostRecord &Record() { return g_host.record; }
 
-void ToggleHostStateBit() { g_host.flags ^= 0x8000; }
+void ToggleHostStateBit() { g_host.flags ^= host::kFlagPluginWorking; }
 
 }  // namespace fuzz
