@@ -1,15 +1,21 @@
-// The benchmarks' fake host.  Everything it needs lives in static storage:
-// no heap, so that an allocation counted during a measurement is the
-// plug-in's own.
+// The benchmarks' fake host.  keys.h lives in the simulated host's files
+// (sim/), set up before any measurement; everything else in static storage:
+// no heap while the plug-in runs, so that an allocation counted during a
+// measurement is the plug-in's own.
 #include "bench/bench_host.h"
 
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+
 #include "plugin/entry/key_filter.h"
 #include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
+#include "plugin/contract/host_values.h"
 #include "plugin/start/start_form.h"
+#include "sim/sim_files.h"
+#include "sim/sim_text.h"
 
 namespace {
 
@@ -17,10 +23,11 @@ namespace {
 alignas(16) unsigned char g_arena[bench::kKeyCount * 16];
 bool g_arenaInUse = false;
 
-// keys.h in memory and the read position of the open file.
+// keys.h as built, and the files that hold it.
 char g_keysText[bench::kKeyCount * 64];
 size_t g_keysLength = 0;
-size_t g_keysPosition = 0;
+sim::Files g_files;
+const std::u16string kKeysPath = u"K";
 
 uint16_t g_codes[bench::kKeyCount];
 char g_nameStore[bench::kKeyCount][14];
@@ -75,10 +82,13 @@ int32_t BenchHostFileGetc(HostFile) { return 'a'; }
 uint32_t BenchHostConvertChar(int32_t byte, int32_t, int32_t) {
   return static_cast<uint32_t>(byte) & 0xFF;
 }
-uint32_t BenchHostKeyPending(void) { return 0xFFFF; }
+uint32_t BenchHostKeyPending(void) { return host::kNoKey; }
 int32_t BenchHostPostKey(uint32_t) { return 1; }
 int32_t BenchHostDelayKey(uint32_t, int32_t) { return 0; }
-int32_t BenchHostFileClose(HostFile) { return 0; }
+int32_t BenchHostFileClose(HostFile file) {
+  // The macro and the log are never opened through the files.
+  return file == bench::kKeysHandle ? g_files.Close(file) : 0;
+}
 int32_t BenchHostFileRewind(HostFile) { return 0; }
 int32_t BenchHostAsk(const char *, const char *, uint32_t) { return 0; }
 int32_t BenchHostTypeText(const char *) { return 1; }
@@ -94,34 +104,17 @@ void *BenchHostRealloc(void *block, uint32_t) { return block; }  // shrinks in p
 void BenchHostFree(void *) { g_arenaInUse = false; }
 
 int32_t BenchHostMakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *) {
-  if (capacity > 1) {
-    buffer[0] = u'K';
-    buffer[1] = 0;
-  }
-  return 0;
+  return sim::StoreWide(buffer, capacity, kKeysPath);
 }
-HostFile BenchHostFileOpenW(const HostWideChar *, const HostWideChar *, int32_t, int32_t,
+HostFile BenchHostFileOpenW(const HostWideChar *, const HostWideChar *mode, int32_t, int32_t,
                             int32_t) {
-  g_keysPosition = 0;
-  return bench::kKeysHandle;
+  return g_files.Open(kKeysPath, mode, bench::kKeysHandle);
 }
-// fgets over keys.h in memory: up to size - 1 bytes, through the line feed.
-char *BenchHostFileGets(char *buffer, int32_t size, HostFile) {
-  if (g_keysPosition >= g_keysLength || size < 2) return nullptr;
-  int32_t stored = 0;
-  while (stored < size - 1 && g_keysPosition < g_keysLength) {
-    char c = g_keysText[g_keysPosition++];
-    buffer[stored++] = c;
-    if (c == '\n') break;
-  }
-  buffer[stored] = 0;
-  return buffer;
+char *BenchHostFileGets(char *buffer, int32_t size, HostFile file) {
+  return g_files.Gets(buffer, size, file);
 }
 char *BenchHostCopyText(char *destination, const char *source, int32_t maxChars) {
-  int32_t i = 0;
-  for (; i < maxChars && source[i] != 0; ++i) destination[i] = source[i];
-  destination[i] = 0;
-  return destination;
+  return sim::CopyText(destination, source, maxChars);
 }
 
 int32_t BenchHostDateTimeText(char *date, char *time, int32_t) {
@@ -146,6 +139,10 @@ namespace bench {
 
 void InstallHost() {
   BuildKeysText();
+  // keys.h, and its handle's place taken once, so that no open allocates.
+  g_files = sim::Files();
+  g_files.Add(kKeysPath, std::string(g_keysText, g_keysLength));
+  g_files.Close(g_files.Open(kKeysPath, u"rt", kKeysHandle));
   if (KeyNameEntries() != nullptr) ReleaseKeyNameTable();
   ResetKeyNameTable();
   memset(&g_hostSlots, 0, sizeof g_hostSlots);
