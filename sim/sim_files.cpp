@@ -1,5 +1,9 @@
 #include "sim/sim_files.h"
 
+#include <string.h>
+
+#include <algorithm>
+
 #include "plugin/platform/platform.h"
 #include "sim/sim_text.h"
 
@@ -118,13 +122,24 @@ char *Files::Gets(char *buffer, int32_t size, HostFile handle, int64_t *start, s
   if (open == nullptr || buffer == nullptr || size <= 0) return nullptr;
   if (open->position >= open->file->content.size()) return nullptr;
   if (start != nullptr) *start = static_cast<int64_t>(open->position);
+  const std::string &content = open->file->content;
   int32_t n = 0;
-  while (n < size - 1) {
-    int64_t offset = 0;
-    int32_t byte = ReadByte(*open, offset);
-    if (byte < 0) break;
-    buffer[n++] = static_cast<char>(byte);
-    if (byte == '\n') break;
+  if (!open->file->textMode) {
+    // A binary file: the bytes through the line feed at once.
+    size_t room = std::min(static_cast<size_t>(size - 1), content.size() - open->position);
+    const char *from = content.data() + open->position;
+    const void *lineFeed = memchr(from, '\n', room);
+    n = static_cast<int32_t>(lineFeed ? static_cast<const char *>(lineFeed) - from + 1 : room);
+    memcpy(buffer, from, static_cast<size_t>(n));
+    open->position += static_cast<size_t>(n);
+  } else {
+    while (n < size - 1) {
+      int64_t offset = 0;
+      int32_t byte = ReadByte(*open, offset);
+      if (byte < 0) break;
+      buffer[n++] = static_cast<char>(byte);
+      if (byte == '\n') break;
+    }
   }
   buffer[n] = 0;
   if (stored != nullptr) *stored = static_cast<size_t>(n);
