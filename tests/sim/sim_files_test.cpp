@@ -7,7 +7,7 @@
 
 namespace {
 
-// Everything fgetc gives for `content`.
+// Everything fgetc gives until the end.
 std::string ReadAll(sim::Files &files, HostFile handle) {
   std::string bytes;
   for (int32_t c; (c = files.Getc(handle)) >= 0;) bytes += static_cast<char>(c);
@@ -95,16 +95,12 @@ TEST(SimFiles, HandlesHaveTheirOwnPositionsAndCloseOnce) {
   EXPECT_EQ(0, files.Close(second));
   EXPECT_FALSE(files.IsOpen(u"m"));
   EXPECT_EQ(3u, files.Open(u"m", u"rt")) << "handles are not given out twice";
-}
-
-TEST(SimFiles, FixedHandlesAreReused) {
-  sim::Files files;
-  files.Add(u"keys", "k");
-  EXPECT_EQ(7u, files.Open(u"keys", u"rt", 7));
+  EXPECT_EQ(7u, files.Open(u"m", u"rt", 7)) << "a fixed handle";
   EXPECT_EQ(0, files.Close(7));
-  EXPECT_EQ(7u, files.Open(u"keys", u"rt", 7));
-  EXPECT_EQ('k', files.Getc(7));
-  EXPECT_FALSE(files.IsOpen(1));
+  EXPECT_EQ(7u, files.Open(u"m", u"rt", 7)) << "a fixed handle again";
+  files.Remove(u"m");
+  EXPECT_EQ(-1, files.Getc(7)) << "a removed file reads nothing through an open handle";
+  EXPECT_EQ(0u, files.Open(u"m", u"rt"));
 }
 
 TEST(SimFiles, SeekRewindAndWritePastTheEnd) {
@@ -127,15 +123,6 @@ TEST(SimFiles, SeekRewindAndWritePastTheEnd) {
   ASSERT_EQ(0, files.Seek(h, 4, 0));
   EXPECT_EQ(1, files.Write(h, "z"));
   EXPECT_EQ(std::string("ab\0\0z", 5), *files.Content(u"f"));
-}
-
-TEST(SimFiles, ARemovedFileReadsNothingThroughAnOpenHandle) {
-  sim::Files files;
-  files.Add(u"m", "abc");
-  HostFile h = files.Open(u"m", u"rt");
-  files.Remove(u"m");
-  EXPECT_EQ(-1, files.Getc(h));
-  EXPECT_EQ(0u, files.Open(u"m", u"rt"));
 }
 
 }  // namespace
