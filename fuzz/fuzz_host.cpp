@@ -17,6 +17,7 @@
 #include "plugin/start/start_form.h"
 #include "sim/sim_files.h"
 #include "sim/sim_memory.h"
+#include "sim/sim_state_word.h"
 #include "sim/sim_text.h"
 
 namespace fuzz {
@@ -272,11 +273,7 @@ uint32_t GetFlags() { return g_host.flags; }
 int32_t SetFlags(uint32_t bits, int32_t on) {
   FUZZ_CHECK(bits == host::kFlagPluginWorking && (on == 0 || on == 1), "HostSetFlags(%#x, %d)",
              bits, on);
-  if (on)
-    g_host.flags |= bits;
-  else
-    g_host.flags &= ~bits;
-  return 0;
+  return sim::SetStateBits(g_host.flags, bits, on);
 }
 
 int32_t DelayKey(uint32_t key, int32_t zero) {

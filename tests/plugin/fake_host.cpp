@@ -158,11 +158,7 @@ int32_t HOST_CDECL FakeFormRefreshField(int32_t fieldId) {
 int32_t HOST_CDECL FakeSetFlags(uint32_t bits, int32_t on) {
   RECORD(HostSetFlags, bits, on);
   HANDLE(HostSetFlags, bits, on);
-  if (on)
-    H().flags |= bits;
-  else
-    H().flags &= ~bits;
-  return 0;
+  return sim::SetStateBits(H().flags, bits, on);
 }
 
 int32_t HOST_CDECL FakeFileGetc(HostFile handle) {

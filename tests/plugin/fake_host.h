@@ -29,6 +29,7 @@
 #include "sim/sim_files.h"
 #include "sim/sim_memory.h"
 #include "sim/sim_settings.h"
+#include "sim/sim_state_word.h"
 #include "sim/sim_text.h"
 
 using sim::HostCall;

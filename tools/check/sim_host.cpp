@@ -11,6 +11,7 @@
 #include "sim/sim_files.h"
 #include "sim/sim_memory.h"
 #include "sim/sim_settings.h"
+#include "sim/sim_state_word.h"
 #include "sim/sim_text.h"
 
 namespace check {
@@ -121,11 +122,7 @@ KeyFilter HOST_STDCALL SimSetKeyFilter(KeyFilter filter) {
 int32_t HOST_CDECL SimFormRefreshField(int32_t) { return 0; }
 
 int32_t HOST_CDECL SimSetFlags(uint32_t bits, int32_t on) {
-  if (on)
-    S().flags |= bits;
-  else
-    S().flags &= ~bits;
-  return 0;
+  return sim::SetStateBits(S().flags, bits, on);
 }
 
 int32_t HOST_CDECL SimFileGetc(HostFile handle) {
