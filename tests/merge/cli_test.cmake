@@ -3,29 +3,7 @@
 #   cmake -DTOOL=<tastiro-merge> -DKEYS=<keys.h> -DEXAMPLES=<examples>
 #         -DWORK=<scratch folder> [-DRUNNER=<wine wrapper>] -P cli_test.cmake
 
-set(run ${TOOL})
-if(RUNNER)
-  set(run ${RUNNER} ${TOOL})
-endif()
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-
-function(expect_run name expected_status)
-  execute_process(COMMAND ${run} ${ARGN} WORKING_DIRECTORY ${WORK}
-                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "${name}: exit status ${status}, expected ${expected_status}\n${out}\n${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_in name text pattern)
-  string(FIND "${text}" "${pattern}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "${name}: no \"${pattern}\" in\n${text}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/cli_expect.cmake)
 
 function(expect_file name path content)
   file(READ ${path} actual)

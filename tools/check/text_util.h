@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tools/codec/code_pages.h"
+
 namespace check {
 
 // Host text (Mazovia bytes) as UTF-8.
@@ -25,6 +27,7 @@ std::string Visible(const std::string &utf8);
 std::string Hex4(uint32_t code);
 // "U+20AC"
 std::string CodePointName(char32_t codePoint);
-void AppendUtf8(std::string &out, char32_t c);
+// One character appended as UTF-8 (the tools' codec).
+using codec::AppendUtf8;
 
 }  // namespace check

@@ -1,0 +1,26 @@
+# What the command-line tests of the tools share, included by their scripts:
+# TOOL (run through RUNNER when given) in a fresh WORK folder, expect_run
+# (exit status, then `out` and `err` in the caller) and expect_in.
+set(run ${TOOL})
+if(RUNNER)
+  set(run ${RUNNER} ${TOOL})
+endif()
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(expect_run name expected_status)
+  execute_process(COMMAND ${run} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "${name}: exit status ${status}, expected ${expected_status}\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_in name text pattern)
+  string(FIND "${text}" "${pattern}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${name}: no \"${pattern}\" in\n${text}")
+  endif()
+endfunction()
