@@ -28,11 +28,14 @@ class Failure(Exception):
 class Session:
     """One host in one tmux pane on a private tmux server."""
 
-    def __init__(self, build, folder, name):
+    def __init__(self, build, folder, name, command=None):
+        """`command` (a shell command) runs in the pane instead of the host
+        in `folder`; the pane then shows HOST-EXITED-<status> when it ends."""
         self.socket = "volmar-e2e-%s-%d" % (name, os.getpid())
         self.folder = folder
-        command = ("cd %s/examples && LC_ALL=C.UTF-8 %s/wine-run.sh ../VOLMAR.exe; "
-                   "echo HOST-EXITED-$?; sleep 600" % (folder, build))
+        command = command or ("cd %s/examples && LC_ALL=C.UTF-8 %s/wine-run.sh ../VOLMAR.exe"
+                              % (folder, build))
+        command += "; echo HOST-EXITED-$?; sleep 600"
         self.tmux("new-session", "-d", "-s", "host", "-x", "100", "-y", "30", command)
         self.socket_path = self.tmux("display-message", "-p", "#{socket_path}").strip()
 
