@@ -1,19 +1,43 @@
-# `make package`: the plug-in as a ZIP to unpack beside a host program.
+# `make package`: the plug-in as a ZIP that a user unpacks into the folder
+# of their VOLMAR program.
 #
-#   wtyczki/tastiromatika.dll   the plug-in
-#   wtyczki/keys.h              the key names macros use
-#   examples/                   example macros (one with its log already there)
-#   docs/user-guide.md          how to run macros, their syntax, keys, the log
+#   wtyczki/tastiromatika.dll                  the plug-in
+#   tastiromatika-<version>-instalacja.md      the install note (Polish, English)
+#   tastiromatika-<version>/tastiro-check.exe, tastiro-merge.exe (and its
+#                                              tastiro-merge.md): the tools
+#   tastiromatika-<version>/keys.h             sample key names
+#   tastiromatika-<version>/przyklady/         example macros (one with its log)
+#   tastiromatika-<version>/przewodnik.md, user-guide.md   the user guides
 #
-# The stand-in host is not packed: unpacked beside a real host, it would
-# take that host's place.
+# Unpacked over a host, it must never replace a file the user has: the host's
+# own wtyczki\keys.h, their macros, logs and settings.  So everything but the
+# plug-in lies in a folder named after this version, and the note beside it
+# carries the version too.  The stand-in host is not packed: unpacked beside
+# a real host, it would take that host's place.
+#
+# Included from the top-level CMakeLists once every target exists.
+set(TASTIRO_PACKAGE_FOLDER tastiromatika-${PROJECT_VERSION})
+
 install(TARGETS tastiromatika RUNTIME DESTINATION wtyczki)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/wtyczki/keys.h DESTINATION wtyczki)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION examples)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md DESTINATION docs)
-# tastiro-merge.exe: a macro from a template and a table (examples/klienci*).
-install(PROGRAMS $<TARGET_FILE:tastiro-merge> DESTINATION .)  # defined later, in tools/merge
-install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-merge.md DESTINATION docs)
+
+# The tools for macro authors: a tool joins the package by its target's name.
+set(TASTIRO_PACKAGE_TOOLS tastiro-check tastiro-merge)
+foreach(tool IN LISTS TASTIRO_PACKAGE_TOOLS)
+  if(TARGET ${tool})
+    install(TARGETS ${tool} RUNTIME DESTINATION ${TASTIRO_PACKAGE_FOLDER})
+  endif()
+endforeach()
+
+install(FILES ${CMAKE_SOURCE_DIR}/host/app/wtyczki/keys.h
+              ${CMAKE_SOURCE_DIR}/docs/przewodnik.md ${CMAKE_SOURCE_DIR}/docs/user-guide.md
+        DESTINATION ${TASTIRO_PACKAGE_FOLDER})
+# tastiro-merge: a macro from a template and a table (przyklady/klienci*).
+if(TARGET tastiro-merge)
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-merge.md DESTINATION ${TASTIRO_PACKAGE_FOLDER})
+endif()
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${TASTIRO_PACKAGE_FOLDER}/przyklady)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/install-note.md DESTINATION .
+        RENAME ${TASTIRO_PACKAGE_FOLDER}-instalacja.md)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tastiromatika)

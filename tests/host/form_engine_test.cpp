@@ -143,6 +143,34 @@ TEST_F(FormEngineTest, ShowsTitleLabelsButtonsAndNote) {
   ui.Pop(run.get());
 }
 
+TEST_F(FormEngineTest, FieldsLookLikeFieldsAndHotLettersAreMarkedAlike) {
+  ui.Push(run.get());
+  ui.Redraw();
+  auto cellOf = [&](const std::u16string &text, int offset) -> const Cell & {
+    for (int y = 0; y < screen.last.height(); ++y) {
+      size_t at = screen.last.Row(y).find(text);
+      if (at != std::u16string::npos) return screen.last.At(static_cast<int>(at) + offset, y);
+    }
+    ADD_FAILURE() << "not on screen: " << Utf16ToUtf8(text);
+    return screen.last.At(0, 0);
+  };
+  auto background = [](const Cell &cell) { return cell.attr >> 4; };
+  // The focused file field beyond its text, and the delay field: neither in
+  // the form's grey nor in the editor's blue.
+  for (const Cell *cell : {&cellOf(u"old.txt", 10), &cellOf(u"100", 0), &cellOf(u"100", 5)}) {
+    EXPECT_NE(kGrey, background(*cell));
+    EXPECT_NE(kBlue, background(*cell));
+  }
+  // Alt+P has no letter of its own label to mark: the P of "Plik" beside
+  // the file field shows it, in the colour of the k of "klawiszami".
+  const Cell &p = cellOf(u"Plik", 0), &k = cellOf(u"klawiszami", 0);
+  EXPECT_EQ(kRed, p.attr & 0x0F);
+  EXPECT_EQ(k.attr & 0x0F, p.attr & 0x0F);
+  EXPECT_NE(kRed, cellOf(u"Plik", 1).attr & 0x0F);
+  EXPECT_NE(kRed, cellOf(u"klawiszami", 1).attr & 0x0F);
+  ui.Pop(run.get());
+}
+
 TEST_F(FormEngineTest, RunReturnsWhenTheKeysCloseTheForm) {
   input.keys = {'a', kKeyF12};
   EXPECT_EQ(kAnswerOk, run->Run());

@@ -15,6 +15,7 @@ constexpr uint16_t kKeyAttr = Attr(kLightCyan, kBlue);
 constexpr uint16_t kCodeAttr = Attr(kDarkGrey, kBlue);
 constexpr uint16_t kStatusAttr = Attr(kBlack, kCyan);
 constexpr uint16_t kStatusKeyAttr = Attr(kRed, kCyan);
+constexpr uint16_t kActivityAttr = Attr(kWhite, kRed);
 }  // namespace
 
 Editor::Editor() : lines_(1) {}
@@ -165,7 +166,12 @@ void Editor::Draw(Canvas &canvas) {
   std::u16string extra = statusText ? statusText() : std::u16string();
   std::u16string keys = u"F1 pomoc  F10 koniec ";
   canvas.Fill(0, height, width, 1, u' ', kStatusAttr);
-  int x = canvas.Text(0, height, position + extra, kStatusAttr, width);
+  int x = canvas.Text(0, height, position, kStatusAttr, width);
+  if (std::u16string activity = activityText ? activityText() : std::u16string(); !activity.empty()) {
+    x += canvas.Text(x, height, u" " + activity + u" ", kActivityAttr, width - x);
+    x += canvas.Text(x, height, u" │ ", kStatusAttr, width - x);
+  }
+  x += canvas.Text(x, height, extra, kStatusAttr, width - x);
   int keysAt = std::max(x + 1, width - static_cast<int>(keys.size()));
   canvas.Text(keysAt, height, keys, kStatusAttr, width - keysAt);
   for (int k : {0, 1, 10, 11, 12})  // the key names "F1" and "F10"

@@ -32,6 +32,9 @@ class Editor : public Layer {
 
   // Extra text shown in the status line (the active plug-ins).
   std::function<std::u16string()> statusText;
+  // What the plug-ins are doing (plugin_activity.h), shown marked in the
+  // status line before the plug-ins; nothing when empty.
+  std::function<std::u16string()> activityText;
 
   static constexpr int kTabWidth = 8;
 

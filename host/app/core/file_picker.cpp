@@ -58,7 +58,35 @@ bool StartsWith(const std::string &name, const std::string &prefix) {
   return true;
 }
 
+// A character's place in the Polish alphabetical order, letter case aside:
+// the 26 Latin letters 16 apart, a Polish letter just behind its base one
+// (ź before ż); what is not a letter keeps its code and goes first (ASCII)
+// or last (anything else).
+uint32_t CollationWeight(char16_t c) {
+  static const char16_t kPolish[] = u"ąćęłńóśźż";
+  static const char kBase[] = "acelnoszz";
+  c = ToLowerCase(c);
+  if (c >= u'a' && c <= u'z') return 0x100 + (c - u'a') * 16;
+  for (int i = 0; kPolish[i] != 0; ++i)
+    if (kPolish[i] == c) return 0x100 + (kBase[i] - 'a') * 16 + (c == u'ż' ? 2 : 1);
+  return c < 0x80 ? c : 0x10000u + c;
+}
+
 }  // namespace
+
+bool FileNameBefore(const std::string &a, const std::string &b) {
+  std::u16string x = HostTextToUtf16(a), y = HostTextToUtf16(b);
+  for (size_t i = 0; i < x.size() && i < y.size(); ++i) {
+    uint32_t wx = CollationWeight(x[i]), wy = CollationWeight(y[i]);
+    if (wx != wy) return wx < wy;
+  }
+  if (x.size() != y.size()) return x.size() < y.size();
+  return a < b;  // equal but for letter case: a fixed order all the same
+}
+
+void SortFileNames(std::vector<std::string> &names) {
+  std::sort(names.begin(), names.end(), FileNameBefore);
+}
 
 int32_t RunFilePicker(Ui &ui, const std::vector<std::string> &names, const std::string &pattern) {
   PickerLayer layer(names, pattern);

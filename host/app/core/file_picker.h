@@ -13,6 +13,13 @@
 
 namespace volmar {
 
+// Sorts host-text file names as a Polish reader looks them up: letter case
+// aside, each Polish letter right after its base letter (a ą b c ć … l ł …
+// z ź ż), digits and signs before letters; names equal but for case keep a
+// fixed order.
+void SortFileNames(std::vector<std::string> &names);
+bool FileNameBefore(const std::string &a, const std::string &b);
+
 // `names` in host text, in the order shown.  Returns the index of the name
 // chosen, or -1.
 int32_t RunFilePicker(Ui &ui, const std::vector<std::string> &names, const std::string &pattern);

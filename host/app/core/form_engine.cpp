@@ -19,9 +19,12 @@ const Palette kButtonPalette{Attr(kBlack, kCyan), Attr(kBlue, kCyan), Attr(kRed,
                              Attr(kRed, kCyan)};
 const Palette kFocusedButtonPalette{Attr(kWhite, kGreen), Attr(kYellow, kGreen),
                                     Attr(kYellow, kGreen), Attr(kYellow, kGreen)};
+// A field is drawn as a box to type in, cyan like nothing else of the form
+// and never in the editor's blue, which would look like a hole in the form;
+// the focused one brighter.
 constexpr uint16_t kFieldAttr = Attr(kBlack, kCyan);
-constexpr uint16_t kFocusedFieldAttr = Attr(kWhite, kBlue);
-constexpr uint16_t kSelectedAttr = Attr(kBlack, kGreen);
+constexpr uint16_t kFocusedFieldAttr = Attr(kBlack, kLightCyan);
+constexpr uint16_t kSelectedAttr = Attr(kWhite, kGreen);
 
 bool IsClosingId(uint16_t id) { return id >= 0x5000 && id <= 0x50FF; }
 
@@ -35,7 +38,54 @@ char TildeLetter(const std::string &text) {
 char LowerAscii(uint32_t c) {
   return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
 }
+
+// The letter or digit a hot key stands for ('K' and Alt+K give 'k'), or 0.
+char HotKeyLetter(uint16_t hotKey) {
+  if (IsCharacterKey(hotKey)) return LowerAscii(hotKey);
+  for (char c : std::string("abcdefghijklmnopqrstuvwxyz0123456789"))
+    if (AltCharacterCode(c) == hotKey) return c;
+  return 0;
+}
+
+// Where a letter starts a word in a laid-out text: its line and place, or -1.
+std::pair<int, int> WordInitial(const StyledText &text, char letter) {
+  for (int row = 0; row < static_cast<int>(text.lines.size()); ++row) {
+    const auto &line = text.lines[row];
+    for (int k = 0; k < static_cast<int>(line.size()); ++k)
+      if ((k == 0 || line[k - 1].ch == u' ') && ToLowerCase(line[k].ch) == letter)
+        return {row, k};
+  }
+  return {-1, -1};
+}
 }  // namespace
+
+// A label whose hot letter its own text does not show (the start form's
+// file label is a blank that leads to the file field with Alt+P) lends it
+// to the text beside that field: the first word on the field's row that
+// starts with the letter gets it marked, as "~k~lawiszami" is marked.
+std::vector<FormRun::LentHotLetter> FormRun::LentHotLetters() const {
+  std::vector<LentHotLetter> lent;
+  for (size_t i = 0; i < form_.elements.size(); ++i) {
+    const FormElement &label = form_.elements[i];
+    if (label.kind != kFormLabel || TildeLetter(label.text) != 0) continue;
+    char letter = HotKeyLetter(label.hotKey);
+    if (letter == 0 || WordInitial(LayOutHostText(label.text, 0, true), letter).first >= 0) continue;
+    size_t field = i + 1;
+    while (field < form_.elements.size() && form_.elements[field].kind != kFormField) ++field;
+    if (field == form_.elements.size()) continue;
+    for (size_t j = 0; j < form_.elements.size(); ++j) {
+      const FormElement &other = form_.elements[j];
+      if (j == i || other.kind == kFormField || other.row != form_.elements[field].row) continue;
+      auto [row, column] = WordInitial(
+          LayOutHostText(other.text, std::max<int>(1, other.width), other.kind == kFormLabel), letter);
+      if (row == 0) {
+        lent.push_back({j, column});
+        break;
+      }
+    }
+  }
+  return lent;
+}
 
 FormRun::FormRun(Ui &ui, const FormTemplate &form, uint8_t *record, FieldCallback callback)
     : ui_(ui), form_(form), record_(record), callback_(callback) {
@@ -282,6 +332,7 @@ void FormRun::Draw(Canvas &canvas) {
   canvas.Shadow(x0, y0, w, h);
   const int left = x0 + 1, top = y0 + 1;
   const int focused = focusedElement();
+  const std::vector<LentHotLetter> lent = LentHotLetters();
 
   for (size_t i = 0; i < form_.elements.size(); ++i) {
     const FormElement &element = form_.elements[i];
@@ -318,8 +369,12 @@ void FormRun::Draw(Canvas &canvas) {
       const auto &line = laid.lines[row];
       int start = x;
       if (button || laid.centred) start = x + (element.width - static_cast<int>(line.size())) / 2;
-      for (size_t k = 0; k < line.size() && static_cast<int>(k) < element.width; ++k)
-        canvas.Put(start + static_cast<int>(k), y + row, line[k].ch, palette.For(line[k].style));
+      for (size_t k = 0; k < line.size() && static_cast<int>(k) < element.width; ++k) {
+        uint8_t style = line[k].style;
+        for (const LentHotLetter &letter : lent)
+          if (row == 0 && letter.element == i && letter.column == static_cast<int>(k)) style |= kStyleHot;
+        canvas.Put(start + static_cast<int>(k), y + row, line[k].ch, palette.For(style));
+      }
     }
   }
 }

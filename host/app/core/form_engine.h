@@ -7,7 +7,10 @@
 //   a button's hot key          presses it (F3, F12 in the start form)
 //   a label's hot key           goes to the field after the label (Alt+P);
 //                               a letter hot key (K) works from a button, or
-//                               with Alt from anywhere
+//                               with Alt from anywhere.  Every hot letter is
+//                               drawn marked: a label that cannot show its
+//                               own marks it in the first word beside its
+//                               field that starts with it ("F3 Plik")
 //   Enter                       presses the focused button; in a field, the
 //                               form's default button (flag 0x0004)
 //   Esc                         closes the form unconfirmed (kAnswerCancel)
@@ -69,6 +72,13 @@ class FormRun : public Layer {
     int scroll = 0;
     bool fresh = true;  // selected: the next character replaces it
   };
+
+  // A hot letter drawn marked in another element's first line.
+  struct LentHotLetter {
+    size_t element;
+    int column;
+  };
+  std::vector<LentHotLetter> LentHotLetters() const;
 
   Field *FindField(int32_t id);
   Field *FocusedField();

@@ -61,6 +61,8 @@ class Keyboard {
   int32_t Delay(uint32_t key);
   // HostKeyPending: the next waiting key, 0xFFFF only when none waits.
   uint32_t Pending();
+  // Keys a filter handed back that wait to be offered again (the status line).
+  size_t DelayedCount() const { return delayed_.size(); }
 
   // The host's key loop: the next key the host is to process, or
   // kEndOfInput when the input has ended and the host is idle.

@@ -110,7 +110,10 @@ KeyFilter VolmarBackend::HostSetKeyFilter(KeyFilter filter) { return keyboard_.S
 
 // ---- Keyboard ----------------------------------------------------------------
 
-int32_t VolmarBackend::HostPostKey(uint32_t key) { return keyboard_.Post(key); }
+int32_t VolmarBackend::HostPostKey(uint32_t key) {
+  activity.HandedOver(GetTickCount());
+  return keyboard_.Post(key);
+}
 
 int32_t VolmarBackend::HostDelayKey(uint32_t key, int32_t) { return keyboard_.Delay(key); }
 
@@ -118,6 +121,7 @@ uint32_t VolmarBackend::HostKeyPending() { return keyboard_.Pending(); }
 
 int32_t VolmarBackend::HostTypeText(const char *text) {
   if (text == nullptr) return 0;
+  activity.HandedOver(GetTickCount());
   return Shielded(0, [&] { return ui_.TypeText(text) ? 1 : 0; });
 }
 
@@ -344,9 +348,7 @@ int32_t VolmarBackend::HostPickFile(int32_t, char *buffer, const char *pattern, 
       } while (FindNextFileW(search, &found));
       FindClose(search);
     }
-    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
-      return _stricmp(a.c_str(), b.c_str()) < 0;
-    });
+    SortFileNames(names);
     int32_t chosen = RunFilePicker(ui_, names, hostPattern);
     if (chosen < 0) return -1;
     memcpy(buffer, names[chosen].c_str(), names[chosen].size() + 1);

@@ -11,6 +11,7 @@
 #include "host/app/core/ini_store.h"
 #include "host/app/core/keyboard.h"
 #include "host/app/core/options.h"
+#include "host/app/core/plugin_activity.h"
 #include "host/app/core/text_codec.h"
 #include "host/app/core/ui.h"
 #include "host/app/win32/host_files.h"
@@ -21,6 +22,9 @@ namespace volmar {
 class VolmarBackend : public HostBackend {
  public:
   VolmarBackend(const Options &options, std::u16string hostFolder, Keyboard &keyboard, Ui &ui);
+
+  // Keys and text the plug-ins handed over, for the status line.
+  PluginActivity activity;
 
   // How many error messages were shown (for the scripted mode's status).
   int errorsShown() const { return errorsShown_; }

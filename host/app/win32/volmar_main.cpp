@@ -174,6 +174,14 @@ int Run(const Options &options) {
   SetHostBackend(&backend);
   // A script has not ended while a macro is still open.
   keyboard.workPending = [&backend] { return backend.openFiles() > 0; };
+  editor.activityText = [&backend, &keyboard] {
+    return backend.activity.Describe(
+        {keyboard.DelayedCount(), backend.HostGetFlags(), backend.openFiles() > 0}, GetTickCount());
+  };
+  struct ActivityOff {  // the status line asks the backend no more once it is gone
+    Editor &editor;
+    ~ActivityOff() { editor.activityText = nullptr; }
+  } activityOff{editor};
   struct Uninstall {
     ~Uninstall() { SetHostBackend(nullptr); }
   } uninstall;
