@@ -40,7 +40,7 @@ where() {
   echo "Macros and their logs: $(shown "$run/examples") (F3 lists the *.txt there;"
   echo "  a macro logs only into a .log file of its name that already exists)"
   echo "Key names: $(shown "$run/wtyczki/keys.h")   Settings: $(shown "$run/VOLMAR.ini")"
-  echo "Check macros: $(shown "$root/scripts/tastiro-check.sh") --keys $(shown "$run/wtyczki/keys.h") $(shown "$run/examples")/*.txt"
+  echo "Check macros: $(shown "$root/scripts/tastiro-check.sh") --host $(shown "$run") $(shown "$run/examples")/*.txt"
   echo "Your files there are kept from run to run; make run adds only what is missing."
 }
 where
