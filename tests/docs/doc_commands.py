@@ -35,20 +35,47 @@ SYNOPSIS = re.compile(r"\[options\]|\.\.\.|\b[A-Z_]{4,}\b(?![./])")
 
 
 def shell_examples(source):
-    """(file, line number, command) for every line of every ```sh block."""
+    """(file, line number, command) for every command of every ```sh block.
+    In a block that shows a session ("$ command" lines, then what it
+    prints), only the "$ " lines are commands."""
     found = []
     paths = [os.path.join(source, "README.md")] + sorted(glob.glob(os.path.join(source, "docs", "*.md")))
     for path in paths:
-        inside = False
+        blocks, block = [], None
         with open(path, encoding="utf-8") as file:
             for number, line in enumerate(file, 1):
                 stripped = line.strip()
                 if stripped.startswith("```"):
-                    inside = not inside and stripped in ("```sh", "```shell", "```bash")
+                    if block is not None:
+                        blocks.append(block)
+                        block = None
+                    elif stripped in ("```sh", "```shell", "```bash"):
+                        block = []
+                    else:
+                        block = False  # a block of another kind: its lines are skipped
                     continue
-                command = re.sub(r"\s+#\s.*$", "", stripped)
-                if inside and command and not command.startswith("#"):
-                    found.append((os.path.relpath(path, source), number, command))
+                if block:
+                    block.append((number, stripped))
+                elif block == []:
+                    block.append((number, stripped))
+        for block in blocks:
+            if not block:
+                continue
+            session = any(text.startswith("$ ") for _, text in block)
+            pending, start = "", 0
+            for number, text in block:
+                if not pending:
+                    if session and not text.startswith("$ "):
+                        continue  # what the command before printed
+                    text, start = text[2:] if session else text, number
+                text = (pending + " " + text).strip() if pending else text
+                if text.endswith("\\"):
+                    pending = text[:-1].rstrip()
+                    continue
+                pending = ""
+                command = re.sub(r"\s+#\s.*$", "", text)
+                if command and not command.startswith("#"):
+                    found.append((os.path.relpath(path, source), start, command))
     return found
 
 
@@ -107,7 +134,9 @@ def check(source, copy, file, number, command, cwd):
     if command.startswith("scripts/") or " scripts/" in command:
         status, output = run(command, copy)
         return None if status in (0, 1) else "status %d:\n%s" % (status, output)
-    named = [word for word in words if word.startswith("build/")]
+    # What must have been built: the program when it lies in a build folder
+    # (its other build/ words may be files it writes), else every build/ word.
+    named = [words[0]] if words[0].startswith("build/") else [w for w in words if w.startswith("build/")]
     if named:
         # In the copy when the examples before it built what it names there
         # (scripts/tastiro-check.sh builds the native checker), else in the tree.
