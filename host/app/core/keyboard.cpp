@@ -73,7 +73,8 @@ bool Keyboard::TakeWaiting(uint16_t &key) {
 
 uint16_t Keyboard::Filter(uint16_t key) {
   if (filter_ == nullptr) return key;
-  uint16_t result = static_cast<uint16_t>(filter_(key));
+  uint16_t result =
+      static_cast<uint16_t>(filterCall != nullptr ? filterCall(filter_, key) : filter_(key));
   offeringDelayed_ = false;
   return result;
 }

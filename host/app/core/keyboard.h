@@ -70,6 +70,8 @@ class Keyboard {
   std::function<void()> beforeWait;
   // Called with every key the user typed, before any filter sees it.
   std::function<void(uint16_t)> onUserKey;
+  // When set, every filter call goes through it (to measure the calls).
+  uint32_t (*filterCall)(KeyFilter filter, uint32_t key) = nullptr;
   // True while plug-ins still have work under way (a macro file open): the
   // loop then does not end when the input has ended.
   std::function<bool()> workPending;
