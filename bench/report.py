@@ -134,14 +134,15 @@ def main():
             return "%8.1f %s  (spread %4.1f %%; runs: %s)" % (
                 statistics.median(values), unit, 100 * spread(values),
                 " ".join("%.1f" % v for v in values))
-        macros, logged_macros, keys = (int(v) for v in series["macros"])
+        macros, logged_macros, keys, repeats = (int(v) for v in series["macros"])
         print("    per key played by the plug-in   %s" % line("per_key"))
         print("    per key, pass-through baseline  %s" % line("base_per_key"))
         print("    fixed per macro (form, open,    %s" % line("fixed_us", "us"))
         print("      end notice, close)")
         print("    per key played, logged          %s" % line("logged"))
-        print("    (medians of %d alternating runs, times of the host's own key loop;"
-              " %d macros of %d keys, %d logged)" % (len(ratio), macros, keys, logged_macros))
+        print("    (times of the host's own key loop: medians of %d rounds, each kind's shortest"
+              " of %d alternating runs in a round;" % (len(ratio), repeats))
+        print("     %d macros of %d keys a run, %d when logged)" % (macros, keys, logged_macros))
         if "stack" in series:
             no_key, with_key = (int(v) for v in series["stack"])
             print("    deepest stack of one outer filter call under Wine, the stand-in host's"
