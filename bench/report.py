@@ -140,9 +140,14 @@ def main():
         print("    fixed per macro (form, open,    %s" % line("fixed_us", "us"))
         print("      end notice, close)")
         print("    per key played, logged          %s" % line("logged"))
-        print("    (times of the host's own key loop: medians of %d rounds, each kind's shortest"
-              " of %d alternating runs in a round;" % (len(ratio), repeats))
-        print("     %d macros of %d keys a run, %d when logged)" % (macros, keys, logged_macros))
+        if "whole_per_key" in series:
+            print("    whole loop, per key played      %s" % line("whole_per_key"))
+        print("    (times of the host's own key loop; per key: the lower quartile of its runs of"
+              " 10,000 keys; medians of %d" % len(ratio))
+        print("     rounds, each taking the least disturbed of %d alternating runs of each kind;"
+              " %d macros" % (repeats, macros))
+        print("     of %d keys a run, %d when logged; the whole loop's figure: (macros - empty"
+              " macros) / keys)" % (keys, logged_macros))
         if "stack" in series:
             no_key, with_key = (int(v) for v in series["stack"])
             print("    deepest stack of one outer filter call under Wine, the stand-in host's"

@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "host/app/core/key_codes.h"
 
 namespace volmar {
@@ -48,16 +50,30 @@ size_t g_deepestKey = 0;
 
 }  // namespace
 
-void KeyLoopClock::Start() { start_ = Ticks(); }
+void KeyLoopClock::Start() { start_ = chunkStart_ = Ticks(); }
 
 void KeyLoopClock::Stop() { elapsed_ += Ticks() - start_; }
+
+void KeyLoopClock::EndChunk() {
+  int64_t now = Ticks();
+  chunks_.push_back(now - chunkStart_);
+  chunkStart_ = now;
+}
 
 std::string KeyLoopClock::Report() const {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
-  int64_t microseconds = elapsed_ * 1000000 / (frequency.QuadPart > 0 ? frequency.QuadPart : 1);
-  return "pętla klawiszy: " + std::to_string(microseconds) + " us, " + std::to_string(keys_) +
-         " klawiszy\n";
+  int64_t perSecond = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+  auto us = [perSecond](int64_t ticks) { return std::to_string(ticks * 1000000 / perSecond); };
+  std::string report = "pętla klawiszy: " + us(elapsed_) + " us, " + std::to_string(keys_) +
+                       " klawiszy\n";
+  if (chunks_.empty()) return report;
+  std::vector<int64_t> sorted = chunks_;
+  std::sort(sorted.begin(), sorted.end());
+  return report + "odcinki po " + std::to_string(kChunkKeys) + " klawiszy: " +
+         std::to_string(sorted.size()) + ", najkrótszy " + us(sorted.front()) +
+         " us, dolny kwartyl " + us(sorted[sorted.size() / 4]) + " us, mediana " +
+         us(sorted[sorted.size() / 2]) + " us\n";
 }
 
 uint32_t PaintedFilterCall(KeyFilter filter, uint32_t key) {
