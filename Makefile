@@ -2,6 +2,10 @@
 #
 #   make run    build, lay out the host with the plug-in and start it under Wine
 #   make test   install what is missing, build both builds, run every test
+#   make bench  the benchmark table, with its targets and pass or miss
+#   make fuzz   every fuzz target for 60 s each; `make fuzz SECONDS=600` for
+#               longer, `make fuzz RUNS=10000000` for a number of inputs,
+#               `make fuzz TARGETS="playback log_line"` for some of them
 
 NATIVE := build/native
 WIN32  := build/win32
@@ -57,7 +61,7 @@ bench: native
 	./scripts/bench.sh $(NATIVE)
 
 fuzz:
-	./scripts/fuzz.sh
+	FUZZ_SECONDS=$${FUZZ_SECONDS:-$(SECONDS)} FUZZ_RUNS=$${FUZZ_RUNS:-$(RUNS)} ./scripts/fuzz.sh $(TARGETS)
 
 clean:
 	rm -rf build

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "plugin/contract/host_values.h"
 #include "plugin/entry/key_filter.h"
 #include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
@@ -34,6 +35,10 @@ char g_nameStore[bench::kKeyCount][14];
 const char *g_names[bench::kKeyCount];
 
 uint64_t g_sinkLines = 0;
+
+const char *g_macroText = nullptr;  // null: an endless run of 'a'
+size_t g_macroPosition = 0;
+char g_fieldBuffer[260];
 
 // A fixed pseudo-random sequence, so every run measures the same file.
 uint32_t g_seed = 12345;
@@ -78,7 +83,11 @@ extern "C" {
 
 uint32_t BenchHostGetFlags(void) { return 0; }
 int32_t BenchHostSetFlags(uint32_t, int32_t) { return 0; }
-int32_t BenchHostFileGetc(HostFile) { return 'a'; }
+int32_t BenchHostFileGetc(HostFile) {
+  if (g_macroText == nullptr) return 'a';
+  if (g_macroText[g_macroPosition] == 0) g_macroPosition = 0;
+  return static_cast<unsigned char>(g_macroText[g_macroPosition++]);
+}
 uint32_t BenchHostConvertChar(int32_t byte, int32_t, int32_t) {
   return static_cast<uint32_t>(byte) & 0xFF;
 }
@@ -131,6 +140,33 @@ int32_t BenchHostFilePrintf(HostFile, const char *, ...) {
 }
 int32_t BenchHostFileFlush(HostFile) { return 0; }
 
+// The start branch's host functions (ServeStartBranch).
+int32_t BenchHostPrepareText(char *text, int32_t size) {
+  return static_cast<int32_t>(strnlen(text, static_cast<size_t>(size)));
+}
+int32_t BenchHostPickFile(int32_t, char *buffer, const char *, int32_t) {
+  memcpy(buffer, "makro.txt", 10);
+  return 0;
+}
+char *BenchHostFormFieldBuffer(int32_t) { return g_fieldBuffer; }
+int32_t BenchHostFormRefreshField(int32_t) { return 0; }
+int32_t BenchHostRunForm(const void *, int32_t, void *, FieldCallback callback) {
+  callback(host::kFileButton, 1);
+  g_startForm.fileName[0] = 'm';  // a new name: the settings are written
+  return host::kFormConfirmed;
+}
+int32_t BenchHostProfile(int32_t, const char *, const char *, const char *, va_list) { return 0; }
+int32_t BenchHostPathAddExtensionW(HostWideChar *path, int32_t, const HostWideChar *) {
+  path[0] = u'L';
+  return 0;
+}
+int32_t BenchHostFileSeek(HostFile, int32_t, int32_t) { return 0; }
+int32_t BenchHostMessage(int32_t, const char *, const char *, uint32_t) { return 0; }
+int32_t BenchHostErrorMessageF(int32_t, int32_t, const char *, const HostWideChar *, uint32_t) {
+  return 0;
+}
+int32_t BenchHostShowNotice(int32_t, int16_t *, int32_t, const char *) { return 0; }
+
 }  // extern "C"
 
 // ---- Set-up --------------------------------------------------------------
@@ -175,6 +211,26 @@ void InstallHost() {
   slots.HostConvertText = BenchHostConvertText;
   slots.HostFilePrintf = BenchHostFilePrintf;
   slots.HostFileFlush = BenchHostFileFlush;
+}
+
+void SetMacroText(const char *text) {
+  g_macroText = text;
+  g_macroPosition = 0;
+}
+
+void ServeStartBranch() {
+  HostImportSlots &slots = g_hostSlots;
+  slots.HostPrepareText = BenchHostPrepareText;
+  slots.HostPickFile = BenchHostPickFile;
+  slots.HostFormFieldBuffer = BenchHostFormFieldBuffer;
+  slots.HostFormRefreshField = BenchHostFormRefreshField;
+  slots.HostRunForm = BenchHostRunForm;
+  slots.HostProfile = BenchHostProfile;
+  slots.HostPathAddExtensionW = BenchHostPathAddExtensionW;
+  slots.HostFileSeek = BenchHostFileSeek;
+  slots.HostMessage = BenchHostMessage;
+  slots.HostErrorMessageF = BenchHostErrorMessageF;
+  slots.HostShowNotice = BenchHostShowNotice;
 }
 
 void OpenMacro(bool log) {

@@ -37,4 +37,11 @@ inline constexpr int kKeyCount = 300;
 // How many lines the log sink received.
 uint64_t SinkLines();
 
+// For the stack painter: the macro file reads `text` over and over instead
+// of an endless run of 'a' (null: back to 'a'), and the host also serves
+// the start branch: its form runs the file button's callback and closes
+// with OK, the settings and the picker answer, files open.
+void SetMacroText(const char *text);
+void ServeStartBranch();
+
 }  // namespace bench

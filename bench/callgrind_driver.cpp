@@ -14,6 +14,7 @@
 #include <string.h>
 
 #include "bench/bench_host.h"
+#include "plugin/contract/host_values.h"
 #include "plugin/entry/key_filter.h"
 #include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
@@ -51,6 +52,18 @@ int main(int argc, char **argv) {
     bench::OpenMacro(false);
     for (long i = 0; i < count; ++i) g_sink = PluginKeyFilter(0xFFFF);
     if (g_player.macroFile == 0 || g_player.pendingKey != 0) return Fail("step");
+  } else if (strcmp(op, "played") == 0 || strcmp(op, "playedlogged") == 0) {
+    // One played key as the host's loop makes it: the no-key call that
+    // plays an 'a', then the posted 'a' coming back through the filter.
+    bool log = strcmp(op, "playedlogged") == 0;
+    if (!bench::LoadKeys()) return Fail("key table");
+    bench::OpenMacro(log);
+    for (long i = 0; i < count; ++i) {
+      g_sink = PluginKeyFilter(host::kNoKey);
+      g_sink = PluginKeyFilter('a');
+    }
+    if (g_player.macroFile == 0 || g_sink != 'a') return Fail("played");
+    if (log && bench::SinkLines() != static_cast<uint64_t>(count)) return Fail("playedlogged");
   } else if (strcmp(op, "steplogged") == 0) {
     // The same step with a log open: the key line goes into the sink.
     if (!bench::LoadKeys()) return Fail("key table");

@@ -1,12 +1,13 @@
 #!/bin/sh
 # make bench: timings (Google Benchmark), instruction counts (callgrind),
-# heap allocations and stack use of the plug-in's hot paths, printed as one
-# table with the targets beside the figures.
+# heap allocations and stack use of the plug-in's hot paths, and the stand-in
+# host's own key-loop times under Wine, printed as one table with the
+# targets beside the figures and a pass or miss computed from them.
 #
 #   scripts/bench.sh [native build dir]     (default build/native)
 #
-# The end-to-end figure under Wine needs Wine and the win32 build (built
-# here in BENCH_WIN32, default build/win32); without them the table says so.
+# The figures under Wine need Wine and the win32 build (built here in
+# BENCH_WIN32, default build/win32); without them the table says so.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,7 +19,7 @@ bench=$build/bench
 work=$build/bench/results
 rm -rf "$work"
 mkdir -p "$work"
-cmake --build "$build" -j "$jobs" --target plugin_bench plugin_callgrind_driver \
+cmake --build "$build" -j "$jobs" --target plugin_bench plugin_callgrind_driver plugin_stack_paint \
   >"$work/build.log" 2>&1 || {
   tail -n 30 "$work/build.log" >&2
   echo "bench: the benchmarks did not build in $build (is Google Benchmark installed? make deps)" >&2
@@ -50,6 +51,8 @@ per_op() { # op function short long
 if command -v valgrind >/dev/null 2>&1; then
   echo "bench: callgrind ..." >&2
   per_op passthrough 'PluginKeyFilter' 100 1100
+  per_op played 'PluginKeyFilter' 100 1100
+  per_op playedlogged 'PluginKeyFilter' 100 1100
   per_op step 'PluginKeyFilter' 100 1100
   per_op steplogged 'PluginKeyFilter' 100 1100
   per_op findname 'FindKeyName*' 100 1100
@@ -60,13 +63,16 @@ else
   echo "bench: valgrind is missing (make deps): no instruction counts" >&2
 fi
 
-# 3. Stack use from the call graph of the benchmarks' copy of the plug-in.
+# 3. Stack use: painted on the running program (C library included), and
+#    from the call graph of the benchmarks' copy of the plug-in.
+"$bench/plugin_stack_paint" >"$work/stack_painted.txt"
 python3 "$root/bench/stack_usage.py" "$bench/CMakeFiles/bench_plugin.dir" >"$work/stack.txt"
 
-# 4. End to end under Wine: the stand-in host types 20,000 keys from a macro
-#    through the plug-in and from its own key queue without it.  Uses the
-#    win32 build (BENCH_WIN32, default build/win32; configured and built
-#    here when needed) and a Wine prefix of the bench's own.
+# 4. End to end under Wine, timed inside the stand-in host's key loop: the
+#    plug-in playing macros (plain, empty, logged) against the host typing
+#    the same keys with the pass-through plug-in installed.  Uses the win32
+#    build (BENCH_WIN32, default build/win32; configured and built here when
+#    needed) and a Wine prefix of the bench's own.
 win32=${BENCH_WIN32:-$root/build/win32}
 case $win32 in /*) ;; *) win32=$root/$win32 ;; esac
 e2e_not_done() {
@@ -79,10 +85,10 @@ else
   if [ ! -f "$win32/CMakeCache.txt" ]; then
     (cd "$root" && cmake --preset win32 -B "$win32" >"$work/e2e-build.log" 2>&1) || true
   fi
-  if ! cmake --build "$win32" -j "$jobs" --target tastiromatika volmar_host \
+  if ! cmake --build "$win32" -j "$jobs" --target tastiromatika volmar_host bench_passthrough \
       >>"$work/e2e-build.log" 2>&1; then
     e2e_not_done "the win32 build failed (see $work/e2e-build.log)"
-  elif ! WINEPREFIX=$bench/wineprefix timeout 900 python3 "$root/bench/wine_typing.py" \
+  elif ! WINEPREFIX=$bench/wineprefix timeout 1800 python3 "$root/bench/wine_typing.py" \
       "$win32" "$root" "$work/e2e" >"$work/e2e.txt" 2>"$work/e2e.log"; then
     e2e_not_done "the Wine runs failed (see $work/e2e.log)"
   fi

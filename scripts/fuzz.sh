@@ -1,19 +1,29 @@
 #!/bin/sh
 # make fuzz: builds the fuzz targets with clang's libFuzzer, AddressSanitizer
 # and UndefinedBehaviorSanitizer (build/fuzz), and runs each one after the
-# other for FUZZ_SECONDS (default 60), starting from its committed seeds in
+# other (never two at once) for FUZZ_SECONDS seconds (default 60; `make fuzz
+# SECONDS=600` sets it), or until FUZZ_RUNS inputs have run when that is
+# set (FUZZ_RUNS=10000000 for a recorded campaign; FUZZ_SECONDS then caps
+# each target's time, default one hour), starting from its committed seeds in
 # fuzz/corpus/<target>/.  New inputs are kept in build/fuzz/corpus/<target>/,
 # never in the committed corpus.  A failure leaves its input in
 # build/fuzz/artifacts/ and the script exits 1.
 #
-#   scripts/fuzz.sh [target...]        (default: key_names playback log_line merge)
+# The summary gives each target's runs, its time and its coverage as
+# libFuzzer counts it (cov: edges reached, ft: features).
+#
+#   scripts/fuzz.sh [target...]   (default: key_names playback log_line merge start_up)
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
-seconds=${FUZZ_SECONDS:-60}
+runs=${FUZZ_RUNS:-}
+if [ -n "$runs" ]; then seconds=${FUZZ_SECONDS:-3600}; else seconds=${FUZZ_SECONDS:-60}; fi
+case $seconds$runs in *[!0-9]*|'') echo "fuzz: FUZZ_SECONDS and FUZZ_RUNS take whole numbers" >&2; exit 2 ;; esac
+limit=""
+[ -n "$runs" ] && limit="-runs=$runs"
 jobs=${JOBS:-2}
-targets=${*:-key_names playback log_line merge}
+targets=${*:-key_names playback log_line merge start_up}
 
 for tool in clang clang++ cmake ninja; do
   command -v $tool >/dev/null 2>&1 || { echo "fuzz: $tool is missing (make deps)" >&2; exit 1; }
@@ -43,10 +53,12 @@ for target in $targets; do
   corpus=$build/corpus/$target
   mkdir -p "$corpus"
   log=$build/fuzz_$target.log
-  echo "fuzz: $target for $seconds s ..."
+  echo "fuzz: $target for $seconds s${runs:+ or $runs runs} ..."
+  started=$(date +%s)
   # -rss_limit_mb: inputs of a few MB at most; -timeout: one input, one second.
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    # shellcheck disable=SC2086
+    "$build/fuzz/fuzz_$target" -max_total_time="$seconds" $limit -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
       "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
     result=clean
@@ -55,8 +67,12 @@ for target in $targets; do
     status=1
     grep -E "broken:|ERROR:|runtime error:|SUMMARY:" "$log" | head -n 5 >&2 || true
   fi
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  summary="$summary$(printf '%-10s %12s inputs run  %s' "$target" "${runs:-?}" "$result")
+  took=$(( $(date +%s) - started ))
+  done_runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  # The last status line: "#<runs> <kind> cov: <edges> ft: <features> corp: ..."
+  cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1)
+  summary="$summary$(printf '%-10s %12s inputs run in %5d s  %-22s %s' "$target" "${done_runs:-?}" \
+    "$took" "${cov:-cov: ?}" "$result")
 "
 done
 

@@ -45,6 +45,10 @@ CASES = [
      ["--withdraw", "52249,35800", "--api-level", "111", "--keys", ""],
      ["funkcje o numerach 35800, 52249 z modułu głównego,\njednak moduł główny ich nie posiada."],
      [], 1),
+    ("the key loop timed and the filters' stack painted",
+     ["--time-keys", "--paint-stack", "--keys", "<Shift+F11>powitanie.txt<F12>"],
+     ["pętla klawiszy: ", " us, ", " klawiszy\n", "stos filtra: ", " B z klawiszem\n"],
+     ["Dzień dobry!\n"], 0),
     ("a key the script cannot name",
      ["--keys", "<Shift+F13>"], ["unknown key <Shift+F13>"], [], 2),
 ]

@@ -50,6 +50,27 @@ TEST_F(KeyboardTest, WithNoKeyWaitingTheFilterIsAskedAndItsPostedKeyComesBack) {
   EXPECT_EQ((std::vector<uint32_t>{kKeyNone, 'a'}), g_filter.seen);
 }
 
+// The measuring hook (--time-keys, --paint-stack) sees every call with the
+// installed filter, and its answer is the filter's.
+std::vector<uint32_t> g_hooked;
+uint32_t HookedCall(KeyFilter filter, uint32_t key) {
+  g_hooked.push_back(key);
+  return filter(key);
+}
+
+TEST_F(KeyboardTest, AFilterCallHookSeesEveryCallAndPassesTheAnswer) {
+  g_hooked.clear();
+  keyboard.filterCall = &HookedCall;
+  int fed = 0;
+  g_filter.react = [&](uint32_t key) -> uint32_t {
+    if (key == kKeyNone && fed++ == 0) keyboard.Post('a');
+    return key == 'a' ? 'b' : key;
+  };
+  EXPECT_EQ('b', keyboard.NextKey());
+  EXPECT_EQ(g_filter.seen, g_hooked);
+  EXPECT_EQ((std::vector<uint32_t>{kKeyNone, 'a'}), g_hooked);
+}
+
 TEST_F(KeyboardTest, PostedKeysComeBeforeTypedKeysInOrder) {
   input.keys = {'x'};
   keyboard.Post('a');

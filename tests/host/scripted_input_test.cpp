@@ -135,7 +135,8 @@ TEST(Options, ReadsTheSwitchesAndRefusesUnknownOnes) {
   std::string error;
   ASSERT_TRUE(ParseOptions({u"--features", u"0x3", u"--withdraw", u"52249,35800", u"--refuse",
                             u"Nie tym razem", u"--build-date", u"May 16 2023", u"--api-level", u"111",
-                            u"--keys", u"<F12>", u"--answers", u"yes,dontshow"},
+                            u"--keys", u"<F12>", u"--answers", u"yes,dontshow", u"--time-keys",
+                            u"--paint-stack"},
                            options, error))
       << error;
   EXPECT_EQ(3u, options.features);
@@ -145,6 +146,8 @@ TEST(Options, ReadsTheSwitchesAndRefusesUnknownOnes) {
   EXPECT_EQ(111, options.apiLevel);
   EXPECT_TRUE(options.scripted);
   EXPECT_EQ((std::vector<std::string>{"yes", "dontshow"}), options.answers);
+  EXPECT_TRUE(options.timeKeys);
+  EXPECT_TRUE(options.paintStack);
 
   for (std::vector<std::u16string> bad : {std::vector<std::u16string>{u"--bogus"},
                                           {u"--features"}, {u"--features", u"x"},

@@ -20,14 +20,6 @@ KeyFilter Keyboard::SetFilter(KeyFilter filter) {
   return previous;
 }
 
-int32_t Keyboard::Post(uint32_t key) {
-  uint16_t code = static_cast<uint16_t>(key);
-  if (code == kKeyNone || code == 0) return 1;
-  if (postedCount_ >= kQueueLimit) return 0;
-  posted_[(postedHead_ + postedCount_++) % kQueueLimit] = code;
-  return 1;
-}
-
 int32_t Keyboard::Delay(uint32_t key) {
   uint16_t code = static_cast<uint16_t>(key);
   if (code == kKeyNone || code == 0) return 1;
@@ -42,9 +34,7 @@ int32_t Keyboard::Delay(uint32_t key) {
   return 1;
 }
 
-uint32_t Keyboard::Pending() {
-  if (!NothingPosted()) return posted_[postedHead_];
-  if (!delayed_.empty()) return delayed_.front().key;
+uint32_t Keyboard::PendingInput() {
   uint16_t key;
   if (input_.PumpAndPeek(key)) return key;
   return kKeyNone;
@@ -73,7 +63,8 @@ bool Keyboard::TakeWaiting(uint16_t &key) {
 
 uint16_t Keyboard::Filter(uint16_t key) {
   if (filter_ == nullptr) return key;
-  uint16_t result = static_cast<uint16_t>(filter_(key));
+  uint16_t result =
+      static_cast<uint16_t>(filterCall != nullptr ? filterCall(filter_, key) : filter_(key));
   offeringDelayed_ = false;
   return result;
 }

@@ -20,6 +20,7 @@
 #include <functional>
 
 #include "plugin/contract/host_api.h"
+#include "plugin/contract/host_values.h"
 
 namespace volmar {
 
@@ -54,13 +55,25 @@ class Keyboard {
 
   // HostPostKey: queues a key (its low 16 bits) to come back through the
   // filter as if typed.  The no-key code is taken and dropped: it asks for
-  // nothing.  Returns 0 when the queue is full.
-  int32_t Post(uint32_t key);
+  // nothing.  Returns 0 when the queue is full.  Inline: a plug-in posts
+  // every key it plays.
+  int32_t Post(uint32_t key) {
+    uint16_t code = static_cast<uint16_t>(key);
+    if (code == host::kNoKey || code == 0) return 1;
+    if (postedCount_ >= kQueueLimit) return 0;
+    posted_[(postedHead_ + postedCount_++) % kQueueLimit] = code;
+    return 1;
+  }
   // HostDelayKey: keeps a key to offer again a little later.  A key handed
   // back while it was being offered again keeps its place at the front.
   int32_t Delay(uint32_t key);
   // HostKeyPending: the next waiting key, 0xFFFF only when none waits.
-  uint32_t Pending();
+  // Inline up to the input: a plug-in asks it for every key it plays.
+  uint32_t Pending() {
+    if (postedCount_ != 0) return posted_[postedHead_];
+    if (!delayed_.empty()) return delayed_.front().key;
+    return PendingInput();
+  }
   // Keys a filter handed back that wait to be offered again (the status line).
   size_t DelayedCount() const { return delayed_.size(); }
 
@@ -72,6 +85,8 @@ class Keyboard {
   std::function<void()> beforeWait;
   // Called with every key the user typed, before any filter sees it.
   std::function<void(uint16_t)> onUserKey;
+  // When set, every filter call goes through it (to measure the calls).
+  uint32_t (*filterCall)(KeyFilter filter, uint32_t key) = nullptr;
   // True while plug-ins still have work under way (a macro file open): the
   // loop then does not end when the input has ended.
   std::function<bool()> workPending;
@@ -86,6 +101,7 @@ class Keyboard {
     uint16_t key;
     uint32_t due;
   };
+  uint32_t PendingInput();
   bool TakeWaiting(uint16_t &key);
   uint16_t Filter(uint16_t key);
   uint32_t WaitTime();

@@ -40,6 +40,10 @@ bool ParseOptions(const std::vector<std::u16string> &args, Options &options, std
       options.help = true;
       continue;
     }
+    if (name == "--time-keys" || name == "--paint-stack") {
+      (name == "--time-keys" ? options.timeKeys : options.paintStack) = true;
+      continue;
+    }
     static const char *const kWithValue[] = {"--features", "--build-date", "--api-level", "--refuse",
                                               "--withdraw", "--keys", "--keys-file", "--answers",
                                               "--timeout", "--ini"};
@@ -99,6 +103,8 @@ std::string UsageText() {
          "  --answers LIST      answers for the boxes that ask, in order: yes or no for\n"
          "                      a question, dontshow or ok for a notice (yes,dontshow,no)\n"
          "  --timeout SECONDS   give up after SECONDS (default 120)\n"
+         "  --time-keys         print the key loop's time and how many keys it processed\n"
+         "  --paint-stack       print the deepest stack of one call of the key filters\n"
          "\n"
          "What the host tells plug-ins (to see their diagnostics):\n"
          "  --features MASK     HostQuery(1, 1) answer; bits other than 0 are missing features\n"

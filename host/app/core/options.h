@@ -22,6 +22,9 @@ struct Options {
   std::u16string keysFile;                 // or a file holding it
   std::vector<std::string> answers;        // answers for questions, first to last
   uint32_t timeoutSeconds = 120;
+  // Measurements of the key loop, printed on standard error at the end.
+  bool timeKeys = false;    // the loop's time and the keys it processed
+  bool paintStack = false;  // the deepest stack of one outer filter call
   // Where things are.
   std::u16string iniPath;                  // settings file; default VOLMAR.ini beside the host
   bool help = false;

@@ -44,12 +44,6 @@ HostFile HostFiles::Open(const wchar_t *path, const wchar_t *mode, int32_t share
   return next_++;
 }
 
-FILE *HostFiles::Get(HostFile file) const {
-  for (const auto &entry : files_)
-    if (entry.first == file) return entry.second;
-  return nullptr;
-}
-
 int32_t HostFiles::Close(HostFile file) {
   auto found = std::find_if(files_.begin(), files_.end(),
                             [file](const auto &entry) { return entry.first == file; });

@@ -19,7 +19,12 @@ class HostFiles {
   // others read and write).  Mode "rt+" opens only a file that exists.  On
   // failure returns 0 with errno and _doserrno as the runtime left them.
   HostFile Open(const wchar_t *path, const wchar_t *mode, int32_t share);
-  FILE *Get(HostFile file) const;
+  // Inline: a macro's file is looked up for every byte it plays.
+  FILE *Get(HostFile file) const {
+    for (const auto &entry : files_)
+      if (entry.first == file) return entry.second;
+    return nullptr;
+  }
   // Closes the file and forgets the handle; -1 for an unknown handle.
   int32_t Close(HostFile file);
   size_t OpenCount() const { return files_.size(); }

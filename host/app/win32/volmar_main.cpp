@@ -26,6 +26,7 @@
 #include "host/app/core/options.h"
 #include "host/app/core/text_codec.h"
 #include "host/app/win32/console.h"
+#include "host/app/win32/key_loop_probe.h"
 #include "host/app/win32/plugins.h"
 #include "host/app/win32/volmar_backend.h"
 #include "host/exports/export_table.h"
@@ -197,13 +198,23 @@ int Run(const Options &options) {
                   &ExportHostQuery);
   if (options.scripted) ReportPlugins(plugins);
 
+  // --time-keys: the loop alone, without start-up, tear-down and printing.
+  KeyLoopClock clock;
+  if (options.paintStack) keyboard.filterCall = &PaintedFilterCall;
+  clock.Start();
   for (;;) {
     uint32_t key = ui.NextKey();
     if (key == kEndOfInput) break;
+    clock.CountKey();
     Editor::Action action = editor.HandleKey(key);
     if (action == Editor::Action::kQuit) break;
     if (action == Editor::Action::kHelp) ShowMessageBox(ui, "VOLMAR", HelpText(plugins), false);
   }
+
+  clock.Stop();
+  keyboard.filterCall = nullptr;
+  if (options.timeKeys) Print(stderr, clock.Report());
+  if (options.paintStack) Print(stderr, PaintedStackReport());
 
   plugins.TearDown();
   keyboard.SetFilter(nullptr);
