@@ -207,115 +207,147 @@ bool Read(const std::string &path, const char *what, check::FileText *file) {
   return false;
 }
 
-int Run(const Arguments &args) {
-  const std::string &templatePath = args.files[0];
-  const std::string &dataPath = args.files[1];
-  // Never write over an input.
-  if (!args.output.empty() && !args.dryRun) {
-    for (const std::string &input : {templatePath, dataPath, args.before, args.after, args.keys})
-      if (SameFile(args.output, input))
-        return Fail("tastiro-merge: error: -o " + args.output + " is an input (" + input +
-                    "); nothing written");
-    std::error_code error;
-    if (std::filesystem::is_directory(args.output, error))
-      return Fail("tastiro-merge: error: -o " + args.output + " is a folder; nothing written");
-  }
-  check::FileText tpl, data, before, after, keys;
-  if (!Read(templatePath, "template", &tpl) || !Read(dataPath, "data", &data)) return 2;
-  if (!args.before.empty() && !Read(args.before, "--before text", &before)) return 2;
-  if (!args.after.empty() && !Read(args.after, "--after text", &after)) return 2;
-  keys = check::ReadFileText(args.keys);
-  if (!keys.readable)
-    return Fail(args.keys + ": error: cannot read the key definitions: " + keys.error +
-                " (name them with --keys)");
+// Never write over an input, nor into a folder.  0, or the exit status.
+int CheckOutputTarget(const Arguments &args) {
+  if (args.output.empty() || args.dryRun) return 0;
+  for (const std::string &input : {args.files[0], args.files[1], args.before, args.after, args.keys})
+    if (SameFile(args.output, input))
+      return Fail("tastiro-merge: error: -o " + args.output + " is an input (" + input +
+                  "); nothing written");
+  std::error_code error;
+  if (std::filesystem::is_directory(args.output, error))
+    return Fail("tastiro-merge: error: -o " + args.output + " is a folder; nothing written");
+  return 0;
+}
 
+// Everything read and parsed before the merge.
+struct Job {
+  check::FileText tpl, data, before, after, keys;
   merge::Table table;
+  std::vector<merge::TemplatePiece> pieces;
+  merge::KeyLookup lookup;
+  merge::MergeSources sources;
+};
+
+// Reads the five inputs.  0, or the exit status.
+int ReadInputs(const Arguments &args, Job &job) {
+  if (!Read(args.files[0], "template", &job.tpl) || !Read(args.files[1], "data", &job.data))
+    return 2;
+  if (!args.before.empty() && !Read(args.before, "--before text", &job.before)) return 2;
+  if (!args.after.empty() && !Read(args.after, "--after text", &job.after)) return 2;
+  job.keys = check::ReadFileText(args.keys);
+  if (!job.keys.readable)
+    return Fail(args.keys + ": error: cannot read the key definitions: " + job.keys.error +
+                " (name them with --keys)");
+  return 0;
+}
+
+// The table, the template's pieces, the keys and the rows to merge.  0, or
+// the exit status.
+int ParseInputs(const Arguments &args, Job &job) {
+  const std::string &dataPath = args.files[1];
   merge::TableError tableError;
   merge::TableOptions tableOptions;
   tableOptions.delimiter = args.delimiter;
   tableOptions.encoding = args.dataEncoding;
-  if (!merge::ReadTable(data.content, tableOptions, &table, &tableError))
+  if (!merge::ReadTable(job.data.content, tableOptions, &job.table, &tableError))
     return Fail(dataPath + (tableError.line > 0 ? ":" + std::to_string(tableError.line) : "") +
                 ": error: " + tableError.message);
-
-  std::vector<merge::TemplatePiece> pieces;
   merge::TemplateError templateError;
-  if (!merge::ParseTemplate(tpl.content, args.encoding, table.headers, &pieces, &templateError)) {
-    check::SourcePosition at = check::SourceMap(tpl.content).At(templateError.offset);
-    return Fail(templatePath + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
+  if (!merge::ParseTemplate(job.tpl.content, args.encoding, job.table.headers, &job.pieces,
+                            &templateError)) {
+    check::SourcePosition at = check::SourceMap(job.tpl.content).At(templateError.offset);
+    return Fail(args.files[0] + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
                 ": error: " + templateError.message);
   }
-
-  merge::KeyLookup lookup = merge::LookUpKeys(keys, args.newline);
-  if (!args.newline.empty() && !lookup.newlineFound)
+  job.lookup = merge::LookUpKeys(job.keys, args.newline);
+  if (!args.newline.empty() && !job.lookup.newlineFound)
     return Fail("tastiro-merge: error: --newline " + args.newline + ": " + args.keys +
                 " has no key of that name that the player finds");
-
-  merge::MergeSources sources;
+  merge::MergeSources &sources = job.sources;
   sources.dataName = dataPath;
-  sources.templateBytes = &tpl.content;
-  sources.pieces = &pieces;
-  sources.before = args.before.empty() ? nullptr : &before.content;
-  sources.after = args.after.empty() ? nullptr : &after.content;
-  sources.table = &table;
+  sources.templateBytes = &job.tpl.content;
+  sources.pieces = &job.pieces;
+  sources.before = args.before.empty() ? nullptr : &job.before.content;
+  sources.after = args.after.empty() ? nullptr : &job.after.content;
+  sources.table = &job.table;
   sources.firstRow = args.firstRow > 0 ? static_cast<size_t>(args.firstRow - 1) : 0;
-  sources.endRow = args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : table.rows.size();
-  if (sources.endRow > table.rows.size())
+  sources.endRow = args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : job.table.rows.size();
+  if (sources.endRow > job.table.rows.size())
     return Fail("tastiro-merge: error: --rows: " + dataPath + " has " +
-                std::to_string(table.rows.size()) + " data rows");
+                std::to_string(job.table.rows.size()) + " data rows");
+  return 0;
+}
+
+// Checks the merged macro as tastiro-check would and prints the findings
+// where the macro does not go.  The exit status they give.
+int CheckAndReport(const Arguments &args, const Job &job, const merge::MergeResult &merged) {
+  merge::CheckSources checkSources;
+  checkSources.outputName = args.output.empty() ? "<stdout>" : args.output;
+  checkSources.templateName = args.files[0];
+  checkSources.templateBytes = &job.tpl.content;
+  checkSources.beforeName = args.before;
+  checkSources.before = job.sources.before;
+  checkSources.afterName = args.after;
+  checkSources.after = job.sources.after;
+  checkSources.dataName = args.files[1];
+  checkSources.table = &job.table;
+  checkSources.encoding = args.encoding;
+  check::PlayOptions play;
+  play.keyDelay = args.delay >= 0 ? static_cast<uint16_t>(args.delay) : check::DefaultKeyDelay();
+  merge::MergeReport report = merge::CheckMerged(job.keys, merged, checkSources, play);
+
+  FILE *reportTo = args.output.empty() && !args.dryRun ? stderr : stdout;
+  bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
+                                   getenv("NO_COLOR") == nullptr);
+  int status = report.ExitStatus();
+  if (job.table.rows.empty() || job.sources.firstRow >= job.sources.endRow) {
+    fprintf(reportTo, "%s: warning: the table has no data rows: the macro holds no row\n",
+            args.files[1].c_str());
+    status = status < 1 ? 1 : status;
+  }
+  merge::PrintReport(reportTo, report, merged, checkSources, args.dryRun, color, play.keyDelay);
+  fflush(reportTo);
+  return status;
+}
+
+// The merged macro to standard output or, whole or not at all, to -o.
+int WriteMacro(const Arguments &args, const std::string &macro, int status) {
+  if (args.output.empty()) {
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    if (fwrite(macro.data(), 1, macro.size(), stdout) != macro.size() || fflush(stdout) != 0)
+      return Fail("tastiro-merge: error: cannot write to standard output");
+    return status;
+  }
+  std::string error;
+  if (!ReplaceFile(args.output, macro, &error))
+    return Fail(args.output + ": error: cannot write the merged macro: " + error);
+  return status;
+}
+
+int Run(const Arguments &args) {
+  Job job;
+  if (int status = CheckOutputTarget(args)) return status;
+  if (int status = ReadInputs(args, job)) return status;
+  if (int status = ParseInputs(args, job)) return status;
 
   merge::MergeSettings settings;
   settings.encoding = args.encoding;
-  settings.bracketKey = lookup.bracketKey;
+  settings.bracketKey = job.lookup.bracketKey;
   settings.bracketHint = args.keys + " names no such key: add the line \"" +
                          merge::kBracketDefine + "\" to it";
   settings.newlineKey = args.newline;
   settings.checkEveryRow = args.dryRun;
   merge::MergeResult merged;
   std::string error;
-  if (!merge::MergeTable(sources, settings, &merged, &error))
+  if (!merge::MergeTable(job.sources, settings, &merged, &error))
     return Fail("tastiro-merge: error: " + error + "; nothing written");
 
-  merge::CheckSources checkSources;
-  checkSources.outputName = args.output.empty() ? "<stdout>" : args.output;
-  checkSources.templateName = templatePath;
-  checkSources.templateBytes = &tpl.content;
-  checkSources.beforeName = args.before;
-  checkSources.before = sources.before;
-  checkSources.afterName = args.after;
-  checkSources.after = sources.after;
-  checkSources.dataName = dataPath;
-  checkSources.table = &table;
-  checkSources.encoding = args.encoding;
-  check::PlayOptions play;
-  play.keyDelay = args.delay >= 0 ? static_cast<uint16_t>(args.delay) : check::DefaultKeyDelay();
-  merge::MergeReport report = merge::CheckMerged(keys, merged, checkSources, play);
-
-  // The findings go where the macro does not.
-  FILE *reportTo = args.output.empty() && !args.dryRun ? stderr : stdout;
-  bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
-                                   getenv("NO_COLOR") == nullptr);
-  int status = report.ExitStatus();
-  if (table.rows.empty() || sources.firstRow >= sources.endRow) {
-    fprintf(reportTo, "%s: warning: the table has no data rows: the macro holds no row\n",
-            dataPath.c_str());
-    status = status < 1 ? 1 : status;
-  }
-  merge::PrintReport(reportTo, report, merged, checkSources, args.dryRun, color, play.keyDelay);
-  fflush(reportTo);
+  int status = CheckAndReport(args, job, merged);
   if (args.dryRun || status == 2) return status;
-  if (args.output.empty()) {
-#if defined(_WIN32)
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    if (fwrite(merged.macro.data(), 1, merged.macro.size(), stdout) != merged.macro.size() ||
-        fflush(stdout) != 0)
-      return Fail("tastiro-merge: error: cannot write to standard output");
-    return status;
-  }
-  if (!ReplaceFile(args.output, merged.macro, &error))
-    return Fail(args.output + ": error: cannot write the merged macro: " + error);
-  return status;
+  return WriteMacro(args, merged.macro, status);
 }
 
 }  // namespace

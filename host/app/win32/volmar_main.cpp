@@ -133,37 +133,82 @@ void ReportPlugins(const Plugins &plugins) {
   if (plugins.records().empty()) Print(stderr, "brak wtyczek w folderze wtyczki\n");
 }
 
-int Run(const Options &options) {
-  const HMODULE module = OwnModule();
-  const std::u16string hostFolder = FolderOf(module);
-
+// Where the keys come from: a script (--keys) or the console.
+struct KeySource {
   std::unique_ptr<KeyInput> input;
-  std::unique_ptr<ConsoleScreen> screen;
-  ScriptInput *script = nullptr;
+  std::unique_ptr<ConsoleScreen> screen;  // null in the scripted mode
+  ScriptInput *script = nullptr;          // the script, in the scripted mode
+};
+
+// False, with the reason printed, when neither a script nor a console serves.
+bool OpenKeySource(const Options &options, KeySource &source) {
   if (options.scripted) {
     std::string text, error;
     std::vector<ScriptStep> steps;
     if (!ReadScript(options, text, error) || !ParseKeyScript(text, steps, error)) {
       Print(stderr, "VOLMAR: " + error + "\n");
-      return kExitUsage;
+      return false;
     }
     auto owned = std::make_unique<ScriptInput>(std::move(steps), [] { return GetTickCount(); },
                                                [](uint32_t ms) { Sleep(ms); },
                                                options.timeoutSeconds * 1000u);
-    script = owned.get();
-    input = std::move(owned);
-  } else {
-    DWORD mode;
-    if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) {
-      Print(stderr, "VOLMAR: no console to read keys from; --keys runs the scripted mode\n");
-      return kExitUsage;
-    }
-    input = std::make_unique<ConsoleInput>();
-    screen = std::make_unique<ConsoleScreen>();
+    source.script = owned.get();
+    source.input = std::move(owned);
+    return true;
   }
+  DWORD mode;
+  if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) {
+    Print(stderr, "VOLMAR: no console to read keys from; --keys runs the scripted mode\n");
+    return false;
+  }
+  source.input = std::make_unique<ConsoleInput>();
+  source.screen = std::make_unique<ConsoleScreen>();
+  return true;
+}
 
-  Keyboard keyboard(*input, [] { return GetTickCount(); });
-  Ui ui(keyboard, screen.get(), [] { return GetTickCount(); });
+// The host's key loop: the editor takes every key until F10 or the end of
+// the script.  --time-keys and --paint-stack measure this loop alone,
+// without start-up, tear-down and printing.
+void RunKeyLoop(const Options &options, Keyboard &keyboard, Ui &ui, Editor &editor,
+                const Plugins &plugins) {
+  KeyLoopClock clock;
+  if (options.paintStack) keyboard.filterCall = &PaintedFilterCall;
+  clock.Start();
+  for (;;) {
+    uint32_t key = ui.NextKey();
+    if (key == kEndOfInput) break;
+    clock.CountKey();
+    Editor::Action action = editor.HandleKey(key);
+    if (action == Editor::Action::kQuit) break;
+    if (action == Editor::Action::kHelp) ShowMessageBox(ui, "VOLMAR", HelpText(plugins), false);
+  }
+  clock.Stop();
+  keyboard.filterCall = nullptr;
+  if (options.timeKeys) Print(stderr, clock.Report());
+  if (options.paintStack) Print(stderr, PaintedStackReport());
+}
+
+// The scripted mode prints what was typed; it succeeds when every plug-in
+// is active and no error box was shown before the script ended.
+int ScriptedResult(const ScriptInput &script, const Editor &editor, const Plugins &plugins,
+                   const VolmarBackend &backend) {
+  Print(stdout, HostTextToUtf8(editor.Text()) + "\n");
+  if (script.timedOut()) {
+    Print(stderr, "VOLMAR: przekroczony czas (--timeout)\n");
+    return kExitTimedOut;
+  }
+  bool allActive = !plugins.records().empty() && plugins.ActiveCount() == plugins.records().size();
+  return allActive && backend.errorsShown() == 0 ? kExitOk : kExitFailed;
+}
+
+int Run(const Options &options) {
+  const HMODULE module = OwnModule();
+  const std::u16string hostFolder = FolderOf(module);
+  KeySource source;
+  if (!OpenKeySource(options, source)) return kExitUsage;
+
+  Keyboard keyboard(*source.input, [] { return GetTickCount(); });
+  Ui ui(keyboard, source.screen.get(), [] { return GetTickCount(); });
   ui.report = [](const std::string &text) { Print(stderr, text); };
   ui.answers.assign(options.answers.begin(), options.answers.end());
   Editor editor;
@@ -198,35 +243,12 @@ int Run(const Options &options) {
                   &ExportHostQuery);
   if (options.scripted) ReportPlugins(plugins);
 
-  // --time-keys: the loop alone, without start-up, tear-down and printing.
-  KeyLoopClock clock;
-  if (options.paintStack) keyboard.filterCall = &PaintedFilterCall;
-  clock.Start();
-  for (;;) {
-    uint32_t key = ui.NextKey();
-    if (key == kEndOfInput) break;
-    clock.CountKey();
-    Editor::Action action = editor.HandleKey(key);
-    if (action == Editor::Action::kQuit) break;
-    if (action == Editor::Action::kHelp) ShowMessageBox(ui, "VOLMAR", HelpText(plugins), false);
-  }
-
-  clock.Stop();
-  keyboard.filterCall = nullptr;
-  if (options.timeKeys) Print(stderr, clock.Report());
-  if (options.paintStack) Print(stderr, PaintedStackReport());
+  RunKeyLoop(options, keyboard, ui, editor, plugins);
 
   plugins.TearDown();
   keyboard.SetFilter(nullptr);
-
   if (!options.scripted) return kExitOk;
-  Print(stdout, HostTextToUtf8(editor.Text()) + "\n");
-  if (script->timedOut()) {
-    Print(stderr, "VOLMAR: przekroczony czas (--timeout)\n");
-    return kExitTimedOut;
-  }
-  bool allActive = !plugins.records().empty() && plugins.ActiveCount() == plugins.records().size();
-  return allActive && backend.errorsShown() == 0 ? kExitOk : kExitFailed;
+  return ScriptedResult(*source.script, editor, plugins, backend);
 }
 
 }  // namespace
