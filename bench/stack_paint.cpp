@@ -10,6 +10,7 @@
 #include <string.h>
 
 #include "bench/bench_host.h"
+#include "host/app/core/stack_paint.h"
 #include "plugin/contract/host_values.h"
 #include "plugin/entry/key_filter.h"
 #include "plugin/state/player_state.h"
@@ -19,36 +20,9 @@
 namespace {
 
 // More than any path may use: a figure this large means "at least".
-constexpr size_t kPaintedBytes = 64 * 1024;
-constexpr unsigned char kPaint = 0xA5;
-
-// Kept as a number: the area lies below every live frame when it is read.
-uintptr_t g_paintedLow = 0;
-
-// Its frame lies just below the caller's, where the measured call's frames
-// will go.
-[[gnu::noinline]] void Paint() {
-  unsigned char area[kPaintedBytes];
-  memset(area, kPaint, sizeof area);
-  g_paintedLow = reinterpret_cast<uintptr_t>(area);
-  asm volatile("" : : "r"(area) : "memory");  // the painting stays
-}
-
-[[gnu::noinline]] uintptr_t LowestTouched() {
-  const volatile unsigned char *p = reinterpret_cast<const unsigned char *>(g_paintedLow);
-  const volatile unsigned char *end = p + kPaintedBytes;
-  while (p < end && *p == kPaint) ++p;
-  return reinterpret_cast<uintptr_t>(p);
-}
-
-// Bytes of stack below this function's frame that `work` touched.
 template <typename Work>
-[[gnu::noinline]] size_t Painted(Work work) {
-  volatile unsigned char here = 0;
-  uintptr_t top = reinterpret_cast<uintptr_t>(&here);
-  Paint();
-  work();
-  return static_cast<size_t>(top - LowestTouched());
+size_t Painted(Work work) {
+  return volmar::StackPaint<64 * 1024>::Measure(work);
 }
 
 // A macro with every kind of item: characters, line breaks, key names,

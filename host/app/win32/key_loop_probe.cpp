@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <string.h>
 
 #include <algorithm>
 
 #include "host/app/core/key_codes.h"
+#include "host/app/core/stack_paint.h"
 
 namespace volmar {
 
@@ -18,35 +18,12 @@ int64_t Ticks() {
   return now.QuadPart;
 }
 
-// How much of the stack below the caller is painted: more than any call
-// of the filters may use, so a figure at this size says "at least".
-constexpr size_t kPaintedBytes = 128 * 1024;
-constexpr unsigned char kPaint = 0xA5;
-
-// The lowest painted address, kept as a number: the area is below every
-// live frame when it is read.
-uintptr_t g_paintedLow = 0;
+// More than any call of the filters may use, so a figure at this size
+// says "at least".
+using FilterStackPaint = StackPaint<128 * 1024>;
 int g_depth = 0;                        // nesting of filter calls
 size_t g_deepestNoKey = 0;
 size_t g_deepestKey = 0;
-
-// Its frame lies just below the caller's: the area it paints is where the
-// filter's frames will go.  The compiler's stack probe commits the pages.
-[[gnu::noinline]] void Paint() {
-  unsigned char area[kPaintedBytes];
-  memset(area, kPaint, sizeof area);
-  g_paintedLow = reinterpret_cast<uintptr_t>(area);
-  asm volatile("" : : "r"(area) : "memory");  // the painting stays
-}
-
-// The lowest address the call wrote: from the bottom of the painted area up
-// to the first byte that lost its paint.
-[[gnu::noinline]] const unsigned char *LowestTouched() {
-  const volatile unsigned char *p = reinterpret_cast<const unsigned char *>(g_paintedLow);
-  const volatile unsigned char *end = p + kPaintedBytes;
-  while (p < end && *p == kPaint) ++p;
-  return const_cast<const unsigned char *>(p);
-}
 
 }  // namespace
 
@@ -83,13 +60,12 @@ uint32_t PaintedFilterCall(KeyFilter filter, uint32_t key) {
     --g_depth;
     return result;
   }
-  unsigned char here;
-  const unsigned char *top = &here;
-  Paint();
-  ++g_depth;
-  uint32_t result = filter(key);
-  --g_depth;
-  size_t used = static_cast<size_t>(top - LowestTouched());
+  uint32_t result = 0;
+  size_t used = FilterStackPaint::Measure([&] {
+    ++g_depth;
+    result = filter(key);
+    --g_depth;
+  });
   size_t &deepest = (key & 0xFFFF) == kKeyNone ? g_deepestNoKey : g_deepestKey;
   if (used > deepest) deepest = used;
   return result;
