@@ -12,8 +12,8 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "plugin/contract/host_api.h"
-#include "sim/host_calls.h"
+#include "plugin/binding/host_calls.h"
+#include "sim/sim_slots.h"
 
 #define FUZZ_CHECK(condition, ...)                                               \
   do {                                                                           \

@@ -1,7 +1,7 @@
 // bench_floor.dll: the floor of the end-to-end figure.  For each key it
 // makes exactly the host calls that tastiromatika.dll makes for a played
 // plain character, in the same order and through the same guards
-// (plugin/contract/host_api.h), and nothing else:
+// (plugin/binding/host_calls.h), and nothing else:
 //
 //   no-key call:  HostGetFlags, HostSetFlags(0x8000, 1) when the bit was
 //                 clear, HostFileGetc, HostConvertChar(byte, 3, 1),
@@ -17,7 +17,7 @@
 
 #include <string.h>
 
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
 
 // The slots the guards call through, bound by ordinal from VOLMAR.dll.
