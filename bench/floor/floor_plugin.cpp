@@ -17,6 +17,7 @@
 
 #include <string.h>
 
+#include "bench/floor/floor_key.h"
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
 
@@ -52,28 +53,11 @@ void OpenMacro() {
   g_macro = g_hostSlots.HostFileOpenW(path, u"rt", host::kOpenShare, 0, -1);
 }
 
-// One played plain character's host calls.
-[[gnu::noinline]] void PlayOneKey() {
-  bool bitWasClear = (HostGetFlags() & host::kFlagPluginWorking) == 0;
-  if (bitWasClear) HostSetFlags(host::kFlagPluginWorking, 1);
-  int32_t byte = HostFileGetc(g_macro);
-  if (byte < 0) {
-    HostFileClose(g_macro);
-    g_macro = 0;
-  } else {
-    uint32_t character =
-        HostConvertChar(byte, host::kConvertCharMode, host::kConvertCharOne) & 0xFF;
-    HostKeyPending();
-    HostPostKey(character);
-  }
-  if (bitWasClear) HostSetFlags(host::kFlagPluginWorking, 0);
-}
-
 uint32_t HOST_STDCALL FloorFilter(uint32_t key) {
   if (g_previous != nullptr) key = g_previous(key);
   key &= host::kKeyCodeMask;
   if (g_macro != 0 && key == host::kNoKey) {
-    PlayOneKey();
+    FloorPlayKey(g_macro);
     return host::kNoKey;
   }
   if (key != host::kKeyShiftF11 || g_macro != 0) return key;
