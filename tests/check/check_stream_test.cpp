@@ -209,15 +209,15 @@ TEST(CommandNames, AreThePlayersCommands) {
   FakeHost &host = FakeHost::Get();
   host.Install();
   for (const std::string &name : check::kCommandNames) {
-    EXPECT_NE(0, RunMacroWord(name.c_str())) << name;
+    EXPECT_NE(0, RunMacroWord(name.c_str()).key) << name;
     std::string lower = name;
     for (char &c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    EXPECT_EQ(0, RunMacroWord(lower.c_str())) << lower;
+    EXPECT_EQ(0, RunMacroWord(lower.c_str()).key) << lower;
   }
   // And nothing else is one: a word one letter longer or shorter is not.
   for (const std::string &name : check::kCommandNames) {
-    EXPECT_EQ(0, RunMacroWord((name + "S").c_str())) << name;
-    EXPECT_EQ(0, RunMacroWord(name.substr(1).c_str())) << name;
+    EXPECT_EQ(0, RunMacroWord((name + "S").c_str()).key) << name;
+    EXPECT_EQ(0, RunMacroWord(name.substr(1).c_str()).key) << name;
   }
 }
 

@@ -18,7 +18,7 @@
 
 inline const std::u16string kMacroPath = u"C:\\makra\\test.txt";
 inline const std::u16string kLogPath = u"C:\\makra\\test.log";
-inline const std::u16string kKeysPath = u"C:\\VOLMAR\\wtyczki\\keys.h";
+inline const std::u16string kKeysPath = u"C:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath);
 
 // What the fake host's HostDateTimeText gives, as it stands before each entry.
 inline const std::string kStamp = "2026-12-07=10:11:12 ";
