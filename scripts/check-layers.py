@@ -25,10 +25,16 @@ PLUGIN_LAYERS = {
     "entry": 5,
 }
 
+# The recorder, a second plug-in: its own folders are layers above the
+# plug-in's shared ones, which it may include; never the player's own.
+RECORDER_LAYERS = {"writer": 0, "start": 1, "entry": 2}
+RECORDER_SHARES = ("contract", "platform", "state", "binding", "diagnostics", "player")
+
 # What the code outside the plug-in may include, by the first folder of the
 # including file; None means anything of the project.
 OUTSIDE = {
     "host": ("host/", "plugin/contract/"),
+    "recorder": ("recorder/", "plugin/"),
     "sim": ("sim/", "plugin/", "host/"),
     "tools": ("tools/", "plugin/", "host/", "sim/"),
     "fuzz": None,
@@ -54,9 +60,24 @@ def plugin_fault(source, target):
     return None
 
 
+def recorder_fault(source, target):
+    if target.startswith("plugin/"):
+        if target.split("/")[1] in RECORDER_SHARES:
+            return None
+        return "the recorder includes a folder of the player's own"
+    if not target.startswith("recorder/"):
+        return outside_fault(source, target)
+    src, dst = source.parts[1], target.split("/")[1]
+    if dst not in RECORDER_LAYERS or src not in RECORDER_LAYERS:
+        return f"unknown recorder folder (add it to the recorder's layer table)"
+    if dst != src and RECORDER_LAYERS[dst] >= RECORDER_LAYERS[src]:
+        return f"recorder {src}/ (layer {RECORDER_LAYERS[src]}) includes {dst}/ (layer {RECORDER_LAYERS[dst]})"
+    return None
+
+
 def outside_fault(source, target):
     allowed = OUTSIDE.get(source.parts[0], ())
-    if allowed is None or not re.match(r"(plugin|host|sim|tools|tests|fuzz|bench)/", target):
+    if allowed is None or not re.match(r"(plugin|recorder|host|sim|tools|tests|fuzz|bench)/", target):
         return None
     if any(target.startswith(prefix) for prefix in allowed):
         return None
@@ -71,6 +92,8 @@ def faults(root):
         for target in INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace")):
             if rel.parts[0] == "plugin" and len(rel.parts) > 2:
                 fault = plugin_fault(rel, target)
+            elif rel.parts[0] == "recorder" and len(rel.parts) > 2:
+                fault = recorder_fault(rel, target)
             else:
                 fault = outside_fault(rel, target)
             if fault:

@@ -24,6 +24,14 @@ CASES = [
     ("tools/check/a.cpp", "plugin/player/key_names.h", False),
     ("tools/check/a.cpp", "tests/plugin/fake_host.h", True),
     ("tests/plugin/a.cpp", "plugin/entry/exports.h", False),
+    # The recorder: its own layers over the plug-in's shared folders.
+    ("recorder/entry/a.cpp", "recorder/writer/key_writer.h", False),
+    ("recorder/writer/a.cpp", "plugin/contract/host_api.h", False),
+    ("recorder/writer/a.cpp", "recorder/entry/b.h", True),     # up a layer
+    ("recorder/entry/a.cpp", "plugin/entry/exports.h", True),  # the player's own
+    ("recorder/entry/a.cpp", "tests/plugin/fake_host.h", True),
+    ("plugin/player/a.cpp", "recorder/writer/key_writer.h", True),
+    ("host/app/a.cpp", "recorder/writer/key_writer.h", True),
 ]
 
 
