@@ -13,8 +13,8 @@
 #include "plugin/entry/key_filter.h"
 #include "plugin/state/player_state.h"
 #include "plugin/player/key_names.h"
-#include "plugin/contract/host_values.h"
 #include "plugin/start/start_form.h"
+#include "sim/host_calls.h"
 #include "sim/sim_files.h"
 #include "sim/sim_text.h"
 
@@ -78,96 +78,103 @@ void BuildKeysText() {
 }  // namespace
 
 // ---- The host functions --------------------------------------------------
+// Bound by sim::StaticSlots: each slot points straight at its function, as
+// at a real host's export.  The names all begin with BenchHost, which is how
+// the instruction counts leave them out.
 
-extern "C" {
+struct BenchHost {
+  static uint32_t HostGetFlags() { return 0; }
+  static int32_t HostSetFlags(uint32_t, int32_t) { return 0; }
+  static int32_t HostFileGetc(HostFile) {
+    if (g_macroText == nullptr) return 'a';
+    if (g_macroText[g_macroPosition] == 0) g_macroPosition = 0;
+    return static_cast<unsigned char>(g_macroText[g_macroPosition++]);
+  }
+  static uint32_t HostConvertChar(int32_t byte, int32_t, int32_t) {
+    return static_cast<uint32_t>(byte) & 0xFF;
+  }
+  static uint32_t HostKeyPending() { return host::kNoKey; }
+  static int32_t HostPostKey(uint32_t) { return 1; }
+  static int32_t HostDelayKey(uint32_t, int32_t) { return 0; }
+  static int32_t HostFileClose(HostFile file) {
+    // The macro and the log are never opened through the files.
+    return file == bench::kKeysHandle ? g_files.Close(file) : 0;
+  }
+  static int32_t HostFileRewind(HostFile) { return 0; }
+  static int32_t HostAsk(const char *, const char *, uint32_t) { return 0; }
+  static int32_t HostTypeText(const char *) { return 1; }
+  static int32_t HostWaitScreen() { return 0; }
 
-uint32_t BenchHostGetFlags(void) { return 0; }
-int32_t BenchHostSetFlags(uint32_t, int32_t) { return 0; }
-int32_t BenchHostFileGetc(HostFile) {
-  if (g_macroText == nullptr) return 'a';
-  if (g_macroText[g_macroPosition] == 0) g_macroPosition = 0;
-  return static_cast<unsigned char>(g_macroText[g_macroPosition++]);
-}
-uint32_t BenchHostConvertChar(int32_t byte, int32_t, int32_t) {
-  return static_cast<uint32_t>(byte) & 0xFF;
-}
-uint32_t BenchHostKeyPending(void) { return host::kNoKey; }
-int32_t BenchHostPostKey(uint32_t) { return 1; }
-int32_t BenchHostDelayKey(uint32_t, int32_t) { return 0; }
-int32_t BenchHostFileClose(HostFile file) {
-  // The macro and the log are never opened through the files.
-  return file == bench::kKeysHandle ? g_files.Close(file) : 0;
-}
-int32_t BenchHostFileRewind(HostFile) { return 0; }
-int32_t BenchHostAsk(const char *, const char *, uint32_t) { return 0; }
-int32_t BenchHostTypeText(const char *) { return 1; }
-int32_t BenchHostWaitScreen(void) { return 0; }
+  static void *HostCalloc(uint32_t count, uint32_t size) {
+    if (g_arenaInUse || static_cast<uint64_t>(count) * size > sizeof g_arena) return nullptr;
+    memset(g_arena, 0, sizeof g_arena);
+    g_arenaInUse = true;
+    return g_arena;
+  }
+  static void *HostRealloc(void *block, uint32_t) { return block; }  // shrinks in place
+  static void HostFree(void *) { g_arenaInUse = false; }
 
-void *BenchHostCalloc(uint32_t count, uint32_t size) {
-  if (g_arenaInUse || static_cast<uint64_t>(count) * size > sizeof g_arena) return nullptr;
-  memset(g_arena, 0, sizeof g_arena);
-  g_arenaInUse = true;
-  return g_arena;
-}
-void *BenchHostRealloc(void *block, uint32_t) { return block; }  // shrinks in place
-void BenchHostFree(void *) { g_arenaInUse = false; }
+  static int32_t HostMakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *) {
+    return sim::StoreWide(buffer, capacity, kKeysPath);
+  }
+  static HostFile HostFileOpenW(const HostWideChar *, const HostWideChar *mode, int32_t, int32_t,
+                                int32_t) {
+    return g_files.Open(kKeysPath, mode, bench::kKeysHandle);
+  }
+  static char *HostFileGets(char *buffer, int32_t size, HostFile file) {
+    return g_files.Gets(buffer, size, file);
+  }
+  static char *HostCopyText(char *destination, const char *source, int32_t maxChars) {
+    return sim::CopyText(destination, source, maxChars);
+  }
 
-int32_t BenchHostMakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *) {
-  return sim::StoreWide(buffer, capacity, kKeysPath);
-}
-HostFile BenchHostFileOpenW(const HostWideChar *, const HostWideChar *mode, int32_t, int32_t,
-                            int32_t) {
-  return g_files.Open(kKeysPath, mode, bench::kKeysHandle);
-}
-char *BenchHostFileGets(char *buffer, int32_t size, HostFile file) {
-  return g_files.Gets(buffer, size, file);
-}
-char *BenchHostCopyText(char *destination, const char *source, int32_t maxChars) {
-  return sim::CopyText(destination, source, maxChars);
-}
+  static int32_t HostDateTimeText(char *date, char *time, int32_t) {
+    memcpy(date, "2026-12-07", 11);
+    memcpy(time, "10:11:12", 9);
+    return 0;
+  }
+  static int32_t HostConvertText(void *, int32_t, const void *, int32_t length, int32_t,
+                                 int32_t) {
+    return length;
+  }
+  static int32_t HostFilePrintf(HostFile, const char *, ...) {
+    ++g_sinkLines;
+    return 0;
+  }
+  static int32_t HostFileFlush(HostFile) { return 0; }
+};
 
-int32_t BenchHostDateTimeText(char *date, char *time, int32_t) {
-  memcpy(date, "2026-12-07", 11);
-  memcpy(time, "10:11:12", 9);
-  return 0;
-}
-int32_t BenchHostConvertText(void *, int32_t, const void *, int32_t length, int32_t, int32_t) {
-  return length;
-}
-int32_t BenchHostFilePrintf(HostFile, const char *, ...) {
-  ++g_sinkLines;
-  return 0;
-}
-int32_t BenchHostFileFlush(HostFile) { return 0; }
-
-// The start branch's host functions (ServeStartBranch).
-int32_t BenchHostPrepareText(char *text, int32_t size) {
-  return static_cast<int32_t>(strnlen(text, static_cast<size_t>(size)));
-}
-int32_t BenchHostPickFile(int32_t, char *buffer, const char *, int32_t) {
-  memcpy(buffer, "makro.txt", 10);
-  return 0;
-}
-char *BenchHostFormFieldBuffer(int32_t) { return g_fieldBuffer; }
-int32_t BenchHostFormRefreshField(int32_t) { return 0; }
-int32_t BenchHostRunForm(const void *, int32_t, void *, FieldCallback callback) {
-  callback(host::kFileButton, 1);
-  g_startForm.fileName[0] = 'm';  // a new name: the settings are written
-  return host::kFormConfirmed;
-}
-int32_t BenchHostProfile(int32_t, const char *, const char *, const char *, va_list) { return 0; }
-int32_t BenchHostPathAddExtensionW(HostWideChar *path, int32_t, const HostWideChar *) {
-  path[0] = u'L';
-  return 0;
-}
-int32_t BenchHostFileSeek(HostFile, int32_t, int32_t) { return 0; }
-int32_t BenchHostMessage(int32_t, const char *, const char *, uint32_t) { return 0; }
-int32_t BenchHostErrorMessageF(int32_t, int32_t, const char *, const HostWideChar *, uint32_t) {
-  return 0;
-}
-int32_t BenchHostShowNotice(int32_t, int16_t *, int32_t, const char *) { return 0; }
-
-}  // extern "C"
+// The host with the start branch's functions too (ServeStartBranch).
+struct BenchHostWithStartBranch : BenchHost {
+  static int32_t HostPrepareText(char *text, int32_t size) {
+    return static_cast<int32_t>(strnlen(text, static_cast<size_t>(size)));
+  }
+  static int32_t HostPickFile(int32_t, char *buffer, const char *, int32_t) {
+    memcpy(buffer, "makro.txt", 10);
+    return 0;
+  }
+  static char *HostFormFieldBuffer(int32_t) { return g_fieldBuffer; }
+  static int32_t HostFormRefreshField(int32_t) { return 0; }
+  static int32_t HostRunForm(const void *, int32_t, void *, FieldCallback callback) {
+    callback(host::kFileButton, 1);
+    g_startForm.fileName[0] = 'm';  // a new name: the settings are written
+    return host::kFormConfirmed;
+  }
+  static int32_t HostProfile(int32_t, const char *, const char *, const char *, va_list) {
+    return 0;
+  }
+  static int32_t HostPathAddExtensionW(HostWideChar *path, int32_t, const HostWideChar *) {
+    path[0] = u'L';
+    return 0;
+  }
+  static int32_t HostFileSeek(HostFile, int32_t, int32_t) { return 0; }
+  static int32_t HostMessage(int32_t, const char *, const char *, uint32_t) { return 0; }
+  static int32_t HostErrorMessageF(int32_t, int32_t, const char *, const HostWideChar *,
+                                   uint32_t) {
+    return 0;
+  }
+  static int32_t HostShowNotice(int32_t, int16_t *, int32_t, const char *) { return 0; }
+};
 
 // ---- Set-up --------------------------------------------------------------
 
@@ -181,36 +188,13 @@ void InstallHost() {
   g_files.Close(g_files.Open(kKeysPath, u"rt", kKeysHandle));
   if (KeyNameEntries() != nullptr) ReleaseKeyNameTable();
   ResetKeyNameTable();
-  memset(&g_hostSlots, 0, sizeof g_hostSlots);
   memset(&g_player, 0, sizeof g_player);
   memset(&g_startForm, 0, sizeof g_startForm);
   g_startForm.keyDelay = 100;
   g_arenaInUse = false;
 
-  HostImportSlots &slots = g_hostSlots;
-  slots.HostGetFlags = BenchHostGetFlags;
-  slots.HostSetFlags = BenchHostSetFlags;
-  slots.HostFileGetc = BenchHostFileGetc;
-  slots.HostConvertChar = BenchHostConvertChar;
-  slots.HostKeyPending = BenchHostKeyPending;
-  slots.HostPostKey = BenchHostPostKey;
-  slots.HostDelayKey = BenchHostDelayKey;
-  slots.HostFileClose = BenchHostFileClose;
-  slots.HostFileRewind = BenchHostFileRewind;
-  slots.HostAsk = BenchHostAsk;
-  slots.HostTypeText = BenchHostTypeText;
-  slots.HostWaitScreen = BenchHostWaitScreen;
-  slots.HostCalloc = BenchHostCalloc;
-  slots.HostRealloc = BenchHostRealloc;
-  slots.HostFree = BenchHostFree;
-  slots.HostMakePathW = BenchHostMakePathW;
-  slots.HostFileOpenW = BenchHostFileOpenW;
-  slots.HostFileGets = BenchHostFileGets;
-  slots.HostCopyText = BenchHostCopyText;
-  slots.HostDateTimeText = BenchHostDateTimeText;
-  slots.HostConvertText = BenchHostConvertText;
-  slots.HostFilePrintf = BenchHostFilePrintf;
-  slots.HostFileFlush = BenchHostFileFlush;
+  // The measured paths' functions bound, every other slot empty.
+  g_hostSlots = sim::StaticSlots<BenchHost>();
 }
 
 void SetMacroText(const char *text) {
@@ -218,20 +202,7 @@ void SetMacroText(const char *text) {
   g_macroPosition = 0;
 }
 
-void ServeStartBranch() {
-  HostImportSlots &slots = g_hostSlots;
-  slots.HostPrepareText = BenchHostPrepareText;
-  slots.HostPickFile = BenchHostPickFile;
-  slots.HostFormFieldBuffer = BenchHostFormFieldBuffer;
-  slots.HostFormRefreshField = BenchHostFormRefreshField;
-  slots.HostRunForm = BenchHostRunForm;
-  slots.HostProfile = BenchHostProfile;
-  slots.HostPathAddExtensionW = BenchHostPathAddExtensionW;
-  slots.HostFileSeek = BenchHostFileSeek;
-  slots.HostMessage = BenchHostMessage;
-  slots.HostErrorMessageF = BenchHostErrorMessageF;
-  slots.HostShowNotice = BenchHostShowNotice;
-}
+void ServeStartBranch() { g_hostSlots = sim::StaticSlots<BenchHostWithStartBranch>(); }
 
 void OpenMacro(bool log) {
   g_player.macroFile = kMacroHandle;

@@ -15,8 +15,7 @@
 #include "plugin/player/key_names.h"
 #include "plugin/binding/host_imports.h"
 #include "plugin/start/start_form.h"
-#include "sim/sim_files.h"
-#include "sim/sim_memory.h"
+#include "sim/host_calls.h"
 #include "sim/sim_state_word.h"
 #include "sim/sim_text.h"
 
@@ -29,20 +28,59 @@ const std::u16string kLogPath = u"M:\\makra\\m.log";
 const std::u16string kKeysPath = u"K:\\VOLMAR\\wtyczki\\keys.h";
 const std::u16string kHostFolder = u"K:\\VOLMAR\\";
 
-struct HostState {
-  HostFiles files;               // what exists
+// The fuzz host: the simulated host's files (at fixed handles), state word
+// and allocator, with every function on the player's paths checked and
+// answered from the input.  The rest answer as the simulated host does.
+class FuzzHost : public sim::HostCalls {
+ public:
+  HostFiles exist;               // which files exist
   HostConduct conduct;
-  sim::Files disk;               // the files' bytes and handles
-  uint32_t flags = 0;            // the host's state word
-  sim::Memory memory;            // host memory the plug-in holds
   int depth = 0;                 // 1 inside an outer filter call, 2 inside an inner one
   StartFormRecord *formRecord = nullptr;  // while HostRunForm runs
   uint32_t previousFilterAnswer = 0;      // what the previous filter last answered
   HostRecord record;
   bool traceCalls = false;  // FUZZ_TRACE=2: every outer call with the state after it
+
+ protected:
+  int32_t HostFileFlush(HostFile file) override;
+  uint32_t HostDateNumber(const char *) override { return 20261207; }
+  int32_t HostConvertText(void *target, int32_t targetBytes, const void *source, int32_t length,
+                          int32_t from, int32_t to) override;
+  char *HostFileGets(char *buffer, int32_t size, HostFile file) override;
+  int32_t HostFileClose(HostFile file) override;
+  int32_t HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
+                                const HostWideChar *extension) override;
+  int32_t HostDelayKey(uint32_t key, int32_t zero) override;
+  KeyFilter HostSetKeyFilter(KeyFilter) override { return nullptr; }
+  int32_t HostSetFlags(uint32_t bits, int32_t on) override;
+  int32_t HostFileGetc(HostFile file) override;
+  int32_t HostPrepareText(char *text, int32_t size) override;
+  int32_t HostDateTimeText(char *date, char *time, int32_t flags) override;
+  int32_t HostRunForm(const void *, int32_t mode, void *record, FieldCallback callback) override;
+  int32_t HostTypeText(const char *text) override;
+  void *HostRealloc(void *block, uint32_t size) override;
+  int32_t HostFileSeek(HostFile file, int32_t offset, int32_t origin) override;
+  uint32_t HostKeyPending() override;
+  int32_t HostWaitScreen() override;
+  int32_t HostFileRewind(HostFile file) override;
+  uint32_t HostConvertChar(int32_t byte, int32_t three, int32_t one) override;
+  int32_t HostAsk(const char *title, const char *text, uint32_t) override;
+  int32_t HostMakePathW(HostWideChar *buffer, int32_t capacity,
+                        const HostWideChar *relative) override;
+  int32_t HostPostKey(uint32_t key) override;
+  void HostFree(void *block) override;
+  HostFile HostFileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t share,
+                         int32_t zero, int32_t minusOne) override;
+  char *HostCopyText(char *destination, const char *source, int32_t maxChars) override;
+  int32_t HostProfile(int32_t operation, const char *, const char *, const char *,
+                      va_list) override;
+  int32_t HostPickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) override;
+  void *HostCalloc(uint32_t count, uint32_t size) override;
+  char *HostFormFieldBuffer(int32_t fieldId) override;
+  int32_t HostFilePrintf(HostFile file, const char *format, va_list values) override;
 };
 
-HostState g_host;
+FuzzHost g_host;
 FuzzInput g_noAnswers;
 
 FuzzInput &Answers() { return g_host.conduct.answers ? *g_host.conduct.answers : g_noAnswers; }
@@ -97,7 +135,7 @@ uint32_t HOST_STDCALL PreviousFilter(uint32_t key) {
 // ---- Files -----------------------------------------------------------------
 
 void CheckOpen(HostFile handle, const char *what) {
-  FUZZ_CHECK(g_host.disk.IsOpen(handle), "%s on handle %u, which is not open", what, handle);
+  FUZZ_CHECK(g_host.files.IsOpen(handle), "%s on handle %u, which is not open", what, handle);
 }
 
 size_t WideLength(const HostWideChar *text, size_t capacity) {
@@ -112,45 +150,45 @@ bool EndsWith(const HostWideChar *path, const std::u16string &end) {
   return length >= end.size() && std::u16string(path + length - end.size(), end.size()) == end;
 }
 
-int32_t FileFlush(HostFile file) {
+int32_t FuzzHost::HostFileFlush(HostFile file) {
   FUZZ_CHECK(file == kLogHandle, "flush of a file other than the log");
   CheckOpen(file, "HostFileFlush");
-  return g_host.disk.Flush(file);
+  return g_host.files.Flush(file);
 }
 
-int32_t FileGetc(HostFile file) {
+int32_t FuzzHost::HostFileGetc(HostFile file) {
   FUZZ_CHECK(file == kMacroHandle, "HostFileGetc on a file other than the macro");
   CheckOpen(file, "HostFileGetc");
-  return g_host.disk.Getc(file);
+  return g_host.files.Getc(file);
 }
 
-int32_t FileRewind(HostFile file) {
+int32_t FuzzHost::HostFileRewind(HostFile file) {
   FUZZ_CHECK(file == kMacroHandle, "HostFileRewind on a file other than the macro");
   CheckOpen(file, "HostFileRewind");
-  return g_host.disk.Rewind(file);
+  return g_host.files.Rewind(file);
 }
 
-char *FileGets(char *buffer, int32_t size, HostFile file) {
+char *FuzzHost::HostFileGets(char *buffer, int32_t size, HostFile file) {
   FUZZ_CHECK(file == kKeysHandle, "HostFileGets on a file other than keys.h");
   FUZZ_CHECK(size == 256, "HostFileGets with %d bytes", size);
   CheckOpen(file, "HostFileGets");
-  return g_host.disk.Gets(buffer, size, file);
+  return g_host.files.Gets(buffer, size, file);
 }
 
-int32_t FileClose(HostFile file) {
+int32_t FuzzHost::HostFileClose(HostFile file) {
   CheckOpen(file, "HostFileClose");
-  return g_host.disk.Close(file);
+  return g_host.files.Close(file);
 }
 
-int32_t FileSeek(HostFile file, int32_t offset, int32_t origin) {
+int32_t FuzzHost::HostFileSeek(HostFile file, int32_t offset, int32_t origin) {
   FUZZ_CHECK(file == kLogHandle && offset == 0 && origin == host::kSeekEnd,
              "a seek other than the log's end");
   CheckOpen(file, "HostFileSeek");
-  return g_host.disk.Seek(file, offset, origin);
+  return g_host.files.Seek(file, offset, origin);
 }
 
-HostFile FileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t share,
-                   int32_t zero, int32_t minusOne) {
+HostFile FuzzHost::HostFileOpenW(const HostWideChar *path, const HostWideChar *mode,
+                                 int32_t share, int32_t zero, int32_t minusOne) {
   FUZZ_CHECK(share == host::kOpenShare && zero == 0 && minusOne == -1,
              "open with other arguments");
   size_t modeLength = WideLength(mode, 4);
@@ -161,13 +199,13 @@ HostFile FileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t s
   if (path[0] == 0) {
     exists = false;  // no path, no file
   } else if (EndsWith(path, u"keys.h")) {
-    name = &kKeysPath, handle = kKeysHandle, exists = g_host.files.keysExist;
+    name = &kKeysPath, handle = kKeysHandle, exists = g_host.exist.keysExist;
   } else if (EndsWith(path, u".log")) {
     FUZZ_CHECK(update, "the log opened without \"rt+\"");
-    name = &kLogPath, handle = kLogHandle, exists = g_host.files.logExists;
+    name = &kLogPath, handle = kLogHandle, exists = g_host.exist.logExists;
   } else {
     FUZZ_CHECK(!update, "a file other than the log opened for writing");
-    name = &kMacroPath, handle = kMacroHandle, exists = g_host.files.macroExists;
+    name = &kMacroPath, handle = kMacroHandle, exists = g_host.exist.macroExists;
   }
   if (!exists || Answers().OneIn(32)) {
     errno = ENOENT;
@@ -175,12 +213,13 @@ HostFile FileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t s
     return 0;
   }
   // (Without HostFileClose the plug-in cannot close what it opened.)
-  FUZZ_CHECK(!g_host.disk.IsOpen(handle) || g_hostSlots.HostFileClose == nullptr,
+  FUZZ_CHECK(!g_host.files.IsOpen(handle) || g_hostSlots.HostFileClose == nullptr,
              "file %u opened again while open", handle);
-  return g_host.disk.Open(*name, std::u16string(mode, modeLength), handle);
+  return g_host.files.Open(*name, std::u16string(mode, modeLength), handle);
 }
 
-int32_t PathAddExtensionW(HostWideChar *path, int32_t capacity, const HostWideChar *extension) {
+int32_t FuzzHost::HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
+                                        const HostWideChar *extension) {
   FUZZ_CHECK(capacity == host::kPathChars, "HostPathAddExtensionW with capacity %d", capacity);
   WideLength(path, static_cast<size_t>(capacity));
   WideLength(extension, 8);
@@ -189,15 +228,16 @@ int32_t PathAddExtensionW(HostWideChar *path, int32_t capacity, const HostWideCh
   return volmar::AddExtension(path, capacity, extension);
 }
 
-int32_t MakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *relative) {
+int32_t FuzzHost::HostMakePathW(HostWideChar *buffer, int32_t capacity,
+                                const HostWideChar *relative) {
   FUZZ_CHECK(capacity == host::kPathChars, "HostMakePathW with capacity %d", capacity);
   return volmar::MakePath(buffer, capacity, kHostFolder, relative);
 }
 
 // ---- Texts -------------------------------------------------------------------
 
-int32_t ConvertText(void *target, int32_t targetBytes, const void *source, int32_t length,
-                    int32_t from, int32_t to) {
+int32_t FuzzHost::HostConvertText(void *target, int32_t targetBytes, const void *source,
+                                  int32_t length, int32_t from, int32_t to) {
   FUZZ_CHECK(targetBytes > 0, "HostConvertText into %d bytes", targetBytes);
   if (from == host::kEncodingHostText && to == host::kEncodingLog) {
     // A log line, in place.
@@ -224,7 +264,7 @@ int32_t ConvertText(void *target, int32_t targetBytes, const void *source, int32
   return 0;
 }
 
-int32_t DateTimeText(char *date, char *time, int32_t flags) {
+int32_t FuzzHost::HostDateTimeText(char *date, char *time, int32_t flags) {
   FUZZ_CHECK(flags == host::kDateAndTime, "HostDateTimeText flags %#x", flags);
   if (g_host.conduct.hostile && Answers().OneIn(8)) {
     memset(date, '7', 12);  // all twelve bytes, no terminator
@@ -240,50 +280,45 @@ int32_t DateTimeText(char *date, char *time, int32_t flags) {
   return 0;
 }
 
-char *CopyText(char *destination, const char *source, int32_t maxChars) {
+char *FuzzHost::HostCopyText(char *destination, const char *source, int32_t maxChars) {
   FUZZ_CHECK(maxChars == 13, "HostCopyText of %d characters", maxChars);
   return sim::CopyText(destination, source, maxChars);
 }
 
-int32_t PrepareText(char *text, int32_t size) {
+int32_t FuzzHost::HostPrepareText(char *text, int32_t size) {
   FUZZ_CHECK(size == 258, "HostPrepareText of %d bytes", size);
   (void)text;
   return 0;
 }
 
-int32_t FilePrintf(HostFile file, const char *format, ...) {
+int32_t FuzzHost::HostFilePrintf(HostFile file, const char *format, va_list values) {
   FUZZ_CHECK(file == kLogHandle, "HostFilePrintf to a file other than the log");
   CheckOpen(file, "HostFilePrintf");
   FUZZ_CHECK(strcmp(format, "%s") == 0, "a log line written through a format of its own");
-  va_list values;
-  va_start(values, format);
   const char *line = va_arg(values, const char *);
-  va_end(values);
   size_t length = strlen(line);  // past the buffer, if the line is not terminated
   FUZZ_CHECK(length <= kLogLineChars, "log line of %zu characters", length);
   ++g_host.record.logLines;
   g_host.record.lastLogLine.assign(line, length);
-  return g_host.disk.Write(file, g_host.record.lastLogLine);
+  return g_host.files.Write(file, g_host.record.lastLogLine);
 }
 
 // ---- Keys, questions, forms ---------------------------------------------------
 
-uint32_t GetFlags() { return g_host.flags; }
-
-int32_t SetFlags(uint32_t bits, int32_t on) {
+int32_t FuzzHost::HostSetFlags(uint32_t bits, int32_t on) {
   FUZZ_CHECK(bits == host::kFlagPluginWorking && (on == 0 || on == 1), "HostSetFlags(%#x, %d)",
              bits, on);
   return sim::SetStateBits(g_host.flags, bits, on);
 }
 
-int32_t DelayKey(uint32_t key, int32_t zero) {
+int32_t FuzzHost::HostDelayKey(uint32_t key, int32_t zero) {
   FUZZ_CHECK((key & host::kKeyCodeMask) != host::kNoKey && zero == 0, "HostDelayKey(%#x, %d)",
              key, zero);
   FUZZ_CHECK(g_host.depth >= 1, "a key held outside a filter call");
   return 0;
 }
 
-uint32_t ConvertChar(int32_t byte, int32_t three, int32_t one) {
+uint32_t FuzzHost::HostConvertChar(int32_t byte, int32_t three, int32_t one) {
   FUZZ_CHECK(byte >= 0 && byte <= 255 && three == host::kConvertCharMode &&
                  one == host::kConvertCharOne,
              "HostConvertChar(%d, %d, %d)", byte, three, one);
@@ -292,9 +327,9 @@ uint32_t ConvertChar(int32_t byte, int32_t three, int32_t one) {
   return static_cast<uint32_t>(byte);
 }
 
-uint32_t KeyPending() { return Answers().OneIn(4) ? Answers().U32() : host::kNoKey; }
+uint32_t FuzzHost::HostKeyPending() { return Answers().OneIn(4) ? Answers().U32() : host::kNoKey; }
 
-int32_t PostKey(uint32_t key) {
+int32_t FuzzHost::HostPostKey(uint32_t key) {
   FUZZ_CHECK((key & host::kKeyCodeMask) != 0, "HostPostKey of key %#x", key);
   FUZZ_CHECK(g_player.busy == 1, "a key posted outside the playback step");
   ++g_host.record.postedKeys;
@@ -302,7 +337,7 @@ int32_t PostKey(uint32_t key) {
   return Answers().OneIn(4) ? 0 : 1;  // the host refuses one key in four
 }
 
-int32_t TypeText(const char *text) {
+int32_t FuzzHost::HostTypeText(const char *text) {
   size_t length = strlen(text);
   FUZZ_CHECK(length <= 19, "HostTypeText of %zu characters", length);
   ++g_host.record.typedTexts;
@@ -310,19 +345,19 @@ int32_t TypeText(const char *text) {
   return 1;
 }
 
-int32_t Ask(const char *title, const char *text, uint32_t) {
+int32_t FuzzHost::HostAsk(const char *title, const char *text, uint32_t) {
   FUZZ_CHECK(title != nullptr && text != nullptr, "HostAsk without a text");
   MaybeReenter();
   return Answers().OneIn(2) ? static_cast<int32_t>(host::kAnswerYes)
                             : static_cast<int32_t>(Answers().U32());
 }
 
-int32_t WaitScreen() {
+int32_t FuzzHost::HostWaitScreen() {
   MaybeReenter();
   return 0;
 }
 
-int32_t PickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
+int32_t FuzzHost::HostPickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
   FUZZ_CHECK(kind == host::kPickFileKind && one == 1 && strcmp(pattern, "*.txt") == 0,
              "HostPickFile call");
   FUZZ_CHECK(buffer[0] == 0, "the picker does not start empty");
@@ -334,14 +369,13 @@ int32_t PickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) {
   return 0;
 }
 
-char *FormFieldBuffer(int32_t fieldId) {
+char *FuzzHost::HostFormFieldBuffer(int32_t fieldId) {
   FUZZ_CHECK(fieldId == host::kFileNameField, "field %#x", fieldId);
   return g_host.formRecord ? g_host.formRecord->fileName : nullptr;
 }
 
-int32_t FormRefreshField(int32_t) { return 0; }
-
-int32_t RunForm(const void *, int32_t mode, void *record, FieldCallback callback) {
+int32_t FuzzHost::HostRunForm(const void *, int32_t mode, void *record,
+                              FieldCallback callback) {
   FUZZ_CHECK(mode == 1 && record == &g_startForm && callback != nullptr, "HostRunForm call");
   StartFormRecord *form = static_cast<StartFormRecord *>(record);
   g_host.formRecord = form;
@@ -361,20 +395,21 @@ int32_t RunForm(const void *, int32_t mode, void *record, FieldCallback callback
   return Answers().OneIn(4) ? 0 : host::kFormConfirmed;  // F12 confirms three times in four
 }
 
-int32_t Profile(int32_t operation, const char *, const char *, const char *, va_list) {
+int32_t FuzzHost::HostProfile(int32_t operation, const char *, const char *, const char *,
+                              va_list) {
   FUZZ_CHECK(operation == host::kProfileWrite, "settings operation %d during playback", operation);
   return 0;
 }
 
 // ---- Memory ------------------------------------------------------------------
 
-void *Calloc(uint32_t count, uint32_t size) {
+void *FuzzHost::HostCalloc(uint32_t count, uint32_t size) {
   FUZZ_CHECK(count == 300 && size == 16, "HostCalloc(%u, %u)", count, size);
   if (Answers().OneIn(16)) return nullptr;
   return g_host.memory.Calloc(count, size);
 }
 
-void *Realloc(void *block, uint32_t size) {
+void *FuzzHost::HostRealloc(void *block, uint32_t size) {
   FUZZ_CHECK(g_host.memory.Owns(block), "HostRealloc of a block not ours");
   FUZZ_CHECK(size > 0 && size % 16 == 0 && size < 300 * 16, "HostRealloc to %u bytes", size);
   if (Answers().OneIn(8)) return nullptr;  // the old block stays
@@ -383,79 +418,19 @@ void *Realloc(void *block, uint32_t size) {
   return moved;
 }
 
-void Free(void *block) {
+void FuzzHost::HostFree(void *block) {
   FUZZ_CHECK(g_host.memory.Free(block), "HostFree of a block not ours");
 }
-
-// ---- The rest: not on the player's paths ------------------------------------
-
-int32_t MessageF(int32_t, const char *, const char *, uint32_t, uint32_t, ...) { return 0; }
-int32_t Message(int32_t, const char *, const char *, uint32_t) { return 0; }
-int32_t ErrorMessageF(int32_t, int32_t, const char *, const HostWideChar *, uint32_t) {
-  return 0;
-}
-int32_t Zero() { return 0; }
-int32_t CheckPlugin(HostInstance, char *, int32_t) { return 0; }
-uint32_t DateNumber(const char *) { return 20261207; }
-KeyFilter SetKeyFilter(KeyFilter) { return nullptr; }
-int32_t ShowNotice(int32_t, int16_t *, int32_t, const char *) { return 0; }
-
-const HostImportSlots kSlots = {
-    .HostCheckPlugin = CheckPlugin,
-    .HostMessageF = MessageF,
-    .HostOrdinal40008 = Zero,
-    .HostOrdinal41611 = Zero,
-    .HostOrdinal41613 = Zero,
-    .HostOrdinal30005 = Zero,
-    .HostOrdinal38417 = Zero,
-    .HostFileFlush = FileFlush,
-    .HostDateNumber = DateNumber,
-    .HostConvertText = ConvertText,
-    .HostGetFlags = GetFlags,
-    .HostFileGets = FileGets,
-    .HostFileClose = FileClose,
-    .HostPathAddExtensionW = PathAddExtensionW,
-    .HostDelayKey = DelayKey,
-    .HostSetKeyFilter = SetKeyFilter,
-    .HostFormRefreshField = FormRefreshField,
-    .HostSetFlags = SetFlags,
-    .HostFileGetc = FileGetc,
-    .HostPrepareText = PrepareText,
-    .HostDateTimeText = DateTimeText,
-    .HostRunForm = RunForm,
-    .HostTypeText = TypeText,
-    .HostRealloc = Realloc,
-    .HostShowNotice = ShowNotice,
-    .HostFileSeek = FileSeek,
-    .HostApiLevel = Zero,
-    .HostKeyPending = KeyPending,
-    .HostMessage = Message,
-    .HostWaitScreen = WaitScreen,
-    .HostFileRewind = FileRewind,
-    .HostConvertChar = ConvertChar,
-    .HostAsk = Ask,
-    .HostMakePathW = MakePathW,
-    .HostPostKey = PostKey,
-    .HostFree = Free,
-    .HostFileOpenW = FileOpenW,
-    .HostCopyText = CopyText,
-    .HostErrorMessageF = ErrorMessageF,
-    .HostProfile = Profile,
-    .HostPickFile = PickFile,
-    .HostCalloc = Calloc,
-    .HostFormFieldBuffer = FormFieldBuffer,
-    .HostFilePrintf = FilePrintf,
-};
 
 }  // namespace
 
 void InstallHost(const HostFiles &files, const HostConduct &conduct) {
-  g_host.files = files;
+  g_host.exist = files;
   g_host.conduct = conduct;
-  g_host.disk = sim::Files();
-  g_host.disk.Add(kMacroPath, files.macro);
-  g_host.disk.Add(kKeysPath, files.keys);
-  g_host.disk.Add(kLogPath, std::string());
+  g_host.files = sim::Files();
+  g_host.files.Add(kMacroPath, files.macro);
+  g_host.files.Add(kKeysPath, files.keys);
+  g_host.files.Add(kLogPath, std::string());
   g_host.flags = 0;
   g_host.depth = 0;
   g_host.formRecord = nullptr;
@@ -466,7 +441,7 @@ void InstallHost(const HostFiles &files, const HostConduct &conduct) {
   memset(&g_player, 0, sizeof g_player);
   memset(&g_startForm, 0, sizeof g_startForm);
   ResetKeyNameTable();
-  g_hostSlots = kSlots;
+  sim::InstallHostCalls(g_host);
   if (Answers().OneIn(4)) g_player.previousFilter = PreviousFilter;
   if (Answers().OneIn(4)) g_host.flags = host::kFlagPluginWorking;
 }
@@ -492,19 +467,19 @@ void FinishHost() {
   g_host.memory.FreeAll();
   ResetKeyNameTable();
   if (g_hostSlots.HostFileClose != nullptr) {
-    FUZZ_CHECK(!g_host.disk.IsOpen(kKeysHandle), "keys.h left open");
-    FUZZ_CHECK(g_host.disk.IsOpen(kMacroHandle) == (g_player.macroFile != 0),
+    FUZZ_CHECK(!g_host.files.IsOpen(kKeysHandle), "keys.h left open");
+    FUZZ_CHECK(g_host.files.IsOpen(kMacroHandle) == (g_player.macroFile != 0),
                "macro file and player disagree");
-    FUZZ_CHECK(g_host.disk.IsOpen(kLogHandle) == (g_player.logFile != 0),
+    FUZZ_CHECK(g_host.files.IsOpen(kLogHandle) == (g_player.logFile != 0),
                "log file and player disagree");
   }
 }
 
 void OpenMacroAsStarted() {
-  g_player.macroFile = g_host.disk.Open(kMacroPath, u"rt", kMacroHandle);
-  if (g_host.files.logExists) {
-    g_player.logFile = g_host.disk.Open(kLogPath, u"rt+", kLogHandle);
-    g_host.disk.Seek(kLogHandle, 0, host::kSeekEnd);
+  g_player.macroFile = g_host.files.Open(kMacroPath, u"rt", kMacroHandle);
+  if (g_host.exist.logExists) {
+    g_player.logFile = g_host.files.Open(kLogPath, u"rt+", kLogHandle);
+    g_host.files.Seek(kLogHandle, 0, host::kSeekEnd);
   }
 }
 
@@ -527,9 +502,9 @@ uint32_t OuterFilterCall(uint32_t key) {
   if (g_hostSlots.HostGetFlags != nullptr && g_hostSlots.HostSetFlags != nullptr)
     FUZZ_CHECK(g_host.flags == flagsBefore, "state word %#x, was %#x", g_host.flags, flagsBefore);
   if (g_player.macroFile != 0)
-    FUZZ_CHECK(g_host.disk.IsOpen(kMacroHandle), "the player holds a closed macro");
+    FUZZ_CHECK(g_host.files.IsOpen(kMacroHandle), "the player holds a closed macro");
   if (g_player.logFile != 0)
-    FUZZ_CHECK(g_host.disk.IsOpen(kLogHandle), "the player holds a closed log");
+    FUZZ_CHECK(g_host.files.IsOpen(kLogHandle), "the player holds a closed log");
   return result;
 }
 
