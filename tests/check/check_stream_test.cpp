@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "plugin/player/commands.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/player_texts.h"
+#include "player/playback/playback.h"
+#include "player/playback/commands.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/player_texts.h"
 #include "plugin/contract/mazovia.h"
 #include "tests/plugin/player_test_support.h"
 #include "tools/check/checker.h"
@@ -71,7 +72,7 @@ class RealPlayer : public PlayerTest {
   // A fresh fake host (its Install forgets the handlers) that behaves as above.
   void InstallHost() {
     host.Install();
-    g_startForm.keyDelay = 100;
+    SetKeyDelay(100);
     waiting.clear();
     userStops = false;
     host.handlers.HostPostKey = [this](uint32_t key) {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/start/start_form.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "player/start/start_form.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/player/commands.h"
+#include "player/playback/commands.h"
 #include "tests/plugin/player_test_support.h"
 
 namespace {

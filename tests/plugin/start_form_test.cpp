@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "plugin/contract/host_values.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/start/settings.h"
-#include "plugin/start/start_form.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/start/settings.h"
+#include "player/start/start_form.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <map>
 #include <utility>
 
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"

@@ -20,13 +20,14 @@
 #include <set>
 #include <utility>
 
+#include "player/playback/playback.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/player/commands.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/player_texts.h"
-#include "plugin/start/start_form.h"
-#include "plugin/state/player_state.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/commands.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/player_texts.h"
+#include "player/start/start_form.h"
+#include "player/playback/player_state.h"
 #include "tools/check/key_file_check.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
@@ -190,7 +191,7 @@ MacroReport MacroPlayer::Play() {
 // branch opens them, and the host's answers and clock set for this macro.
 void MacroPlayer::Start() {
   memset(&g_player, 0, sizeof g_player);
-  g_startForm.keyDelay = options_.keyDelay;
+  SetKeyDelay(options_.keyDelay);
   SetClock(kClockStart);
   AddSimFile(kMacroName, content_);
   if (options_.keepLog) AddSimFile(kLogName, std::string());

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "plugin/player/player_texts.h"
+#include "player/playback/player_texts.h"
 #include "tools/check/text_util.h"
 
 namespace check {

@@ -1,15 +1,15 @@
 // The six playback commands of the macro file, and the typing of a text.
-#include "plugin/player/commands.h"
+#include "player/playback/commands.h"
 
 #include <string.h>
 
 #include "plugin/platform/platform.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/macro_log.h"
-#include "plugin/player/player_texts.h"
-#include "plugin/contract/host_api.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/macro_log.h"
+#include "player/playback/player_texts.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/state/player_state.h"
+#include "player/playback/player_state.h"
 
 namespace {
 

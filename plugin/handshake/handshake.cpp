@@ -1,17 +1,20 @@
-// Entry points and lifecycle of the plug-in.
-#include "plugin/entry/exports.h"
+// The handshake protocol every plug-in DLL speaks with the host: the attach
+// step, the description and the compatibility check (30001), activation and
+// the load-failure report (30008), the tear-down (30001 with no function),
+// and the two fixed answers.  What is a plug-in's own comes from its
+// definition record (plugin/identity/plugin_definition.h).
+#include "plugin/handshake/handshake.h"
 
 #include <string.h>
 
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/diagnostics/load_failure_report.h"
-#include "plugin/entry/key_filter.h"
+#include "plugin/identity/plugin_definition.h"
+#include "plugin/identity/plugin_identity.h"
+#include "plugin/keys/key_names.h"
 #include "plugin/platform/platform.h"
-#include "plugin/player/key_names.h"
-#include "plugin/start/settings.h"
-#include "plugin/state/player_state.h"
-#include "plugin/state/plugin_identity.h"
 
 void PluginAttach(HostInstance instance, uint32_t reason) {
   // Thread notifications and the detach reach us too; they need nothing.
@@ -32,11 +35,13 @@ void PluginAttach(HostInstance instance, uint32_t reason) {
 // description; a null function is the tear-down before the host lets us go.
 extern "C" int32_t HOST_STDCALL PluginHandshake(HostQueryFn query, char *description) {
   if (query == nullptr) {
+    if (kPluginDefinition.tearDown != nullptr) kPluginDefinition.tearDown();
     ReleaseKeyNameTable();
     return 0;
   }
   g_plugin.hostQuery = query;
-  if (description != nullptr) memcpy(description, kPluginDescription, sizeof kPluginDescription);
+  if (description != nullptr)
+    memcpy(description, kPluginDefinition.description, kPluginDefinition.descriptionSize);
   return CheckCompatibility();
 }
 
@@ -50,9 +55,11 @@ extern "C" int32_t HOST_STDCALL PluginActivate(int32_t mode) {
   // A second activation would hand us our own filter back as the previous
   // one, and the filter would then call itself for ever: keep the previous
   // filter of the first activation instead.
-  KeyFilter previous = HostSetKeyFilter(&PluginKeyFilter);
-  if (previous != &PluginKeyFilter) g_player.previousFilter = previous;
-  LoadSettings();
+  KeyFilter filter = kPluginDefinition.keyFilter;
+  KeyFilter previous = HostSetKeyFilter(filter);
+  if (previous != filter && kPluginDefinition.previousFilter != nullptr)
+    *kPluginDefinition.previousFilter = previous;
+  if (kPluginDefinition.activate != nullptr) kPluginDefinition.activate();
   return 0;
 }
 

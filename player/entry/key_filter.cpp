@@ -3,13 +3,13 @@
 // of the waits, and Shift+F11.  The host's boxes, forms and typing functions
 // that the player calls run the host's own key loop, which calls the filter
 // again: the busy flag lets such inner calls pass their key untouched.
-#include "plugin/entry/key_filter.h"
+#include "player/entry/key_filter.h"
 
 #include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
-#include "plugin/player/playback.h"
-#include "plugin/start/start_form.h"
-#include "plugin/state/player_state.h"
+#include "player/playback/playback.h"
+#include "player/start/start_form.h"
+#include "player/playback/player_state.h"
 
 namespace {
 

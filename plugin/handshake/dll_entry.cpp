@@ -3,7 +3,7 @@
 // C runtime's own start-up, which then runs the initialisers that bind the
 // host import table.
 #include "plugin/platform/platform.h"
-#include "plugin/entry/exports.h"
+#include "plugin/handshake/handshake.h"
 
 extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE instance, DWORD reason, LPVOID reserved);
 

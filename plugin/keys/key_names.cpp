@@ -1,6 +1,6 @@
 // The key-name table: names of special keys and their host key codes, read
 // once from the host's wtyczki\keys.h, a list of lines "#define NAME number".
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <bit>
 
-#include "plugin/platform/platform.h"
-#include "plugin/player/player_texts.h"
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
+#include "plugin/contract/host_text.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/identity/plugin_definition.h"
+#include "plugin/platform/platform.h"
 
 namespace {
 
@@ -30,6 +30,11 @@ struct KeyNameTable {
 
 KeyNameTable g_keyNames;
 
+// The table's two error messages, in host text (Mazovia).
+constexpr auto kNoKeyTableMemory = ToHostText("Brak pamięci na tablicę nazw klawiszy!");
+constexpr auto kKeyFileOpenError =
+    ToHostText("Błąd %d (systemowy %d) ładowania definicji klawiszy z pliku '%s'\n\n");
+
 // Message id and style value of the plug-in's error messages.
 // Arguments of HostFileOpenW for reading in text mode.
 
@@ -45,12 +50,16 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Room for the title taken from a plug-in's description.
+constexpr uint32_t kTitleCapacity = 256;
+
 // The message for a failed block: its title is the first line of the
 // plug-in's description.
 void ShowNoMemoryMessage() {
-  char title[sizeof kPluginDescription];
-  memcpy(title, kPluginDescription, sizeof title);
-  title[sizeof title - 1] = 0;
+  char title[kTitleCapacity];
+  uint32_t size = std::min(kPluginDefinition.descriptionSize, kTitleCapacity);
+  memcpy(title, kPluginDefinition.description, size);
+  title[size > 0 ? size - 1 : 0] = 0;
   if (char *lineFeed = strchr(title, '\n')) *lineFeed = 0;
   HostMessage(host::kMessageId, title, kNoKeyTableMemory.c_str(), host::kErrorStyle);
 }

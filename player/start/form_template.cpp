@@ -18,7 +18,7 @@
 #include <array>
 
 #include "plugin/contract/host_text.h"
-#include "plugin/start/start_form.h"
+#include "player/start/start_form.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The start form's data record: filled from the settings at activation,
-// edited by the start form, its key delay read by the player after each
-// bracketed word.
+// edited by the start form; its key delay goes to the player (SetKeyDelay)
+// at activation and after a confirmed form.
 #pragma once
 
 #include <stdint.h>
@@ -13,4 +13,4 @@ struct StartFormRecord {
 #pragma pack(pop)
 static_assert(sizeof(StartFormRecord) == 260, "the form edits 260 bytes without a gap");
 
-extern StartFormRecord g_startForm;
+extern StartFormRecord g_startForm;  // defined in start_form.cpp

@@ -1,16 +1,16 @@
 // The macro log.
-#include "plugin/player/macro_log.h"
+#include "player/playback/macro_log.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "plugin/player/key_names.h"
-#include "plugin/player/player_texts.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/player_texts.h"
 #include "plugin/contract/bounded_format.h"
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/state/player_state.h"
+#include "player/playback/player_state.h"
 
 namespace {
 

@@ -1,17 +1,18 @@
 // The playback engine.  Each step hands the host one item of the macro: the
 // host's key loop posts it back through the key filter as if it were typed.
-#include "plugin/player/playback.h"
+#include "player/playback/playback.h"
 
 #include <stddef.h>
 
 #include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
-#include "plugin/player/commands.h"
-#include "plugin/player/macro_files.h"
-#include "plugin/player/macro_log.h"
-#include "plugin/player/player_texts.h"
-#include "plugin/state/player_state.h"
-#include "plugin/state/start_form_record.h"
+#include "player/playback/commands.h"
+#include "player/playback/macro_files.h"
+#include "player/playback/macro_log.h"
+#include "player/playback/player_texts.h"
+#include "player/playback/player_state.h"
+
+PlayerState g_player;
 
 namespace {
 
@@ -121,7 +122,7 @@ void PlaybackStep() {
   // After a key name or a command the next keys are held for the key delay;
   // DELAY has armed its own, longer pause, which stands.
   if (word[0] != 0 && !armedOwnPause) {
-    g_player.pauseLength = g_startForm.keyDelay;
+    g_player.pauseLength = g_player.keyDelay;
     g_player.pauseStart = GetTickCount();
   }
   if (PostMacroKey(g_player.pendingKey) != 0) g_player.pendingKey = 0;
@@ -138,6 +139,8 @@ void AskToStopMacro() {
   g_player.pendingKey = 0;
   HostAsk(kNoticeTitle.c_str(), kStoppedText.c_str(), host::kAskNotice);
 }
+
+void SetKeyDelay(uint16_t milliseconds) { g_player.keyDelay = milliseconds; }
 
 int32_t PostMacroKey(int32_t key) {
   // The log line goes first, before the host can react to the key.

@@ -6,7 +6,7 @@
 #include <stdint.h>
 
 #include "plugin/contract/host_api.h"
-#include "plugin/state/start_form_record.h"
+#include "player/start/start_form_record.h"
 
 // The template in the host's form format.
 extern const unsigned char *const kStartFormTemplate;

@@ -1,6 +1,8 @@
-// The plug-in's identity: who we are and which host we run in.  Set by the
-// attach step and the handshake; read by the binding, the diagnostics, the
-// settings notice and the key-name table's messages.
+// The plug-in's identity: which module we are and which host we run in.  Set
+// by the attach step and the handshake; read by the binding, the
+// diagnostics, the settings notice and the key-name table's messages.  What
+// each plug-in supplies of its own (description, filter, host functions) is
+// its definition record, plugin_definition.h.
 #pragma once
 
 #include <stdint.h>
@@ -16,10 +18,6 @@ struct PluginIdentity {
 };
 
 extern PluginIdentity g_plugin;
-
-// "Wtyczka 'Tastiromatika'\nUruchomienie/zatrzymanie makra - klawisz Shift+F11":
-// 74 characters and the terminating zero.
-extern const char kPluginDescription[75];
 
 // The text behind the last '\', then behind the last '/' of what remains;
 // the whole path when it has no separator, empty when it ends in one.

@@ -1,9 +1,11 @@
-// The plug-in's settings in the host's store and the one-time notice.
+// The player's settings in the host's store and the one-time notice.  The
+// settings call itself is shared: plugin/settings/settings_call.h.
 #pragma once
 
 #include <stdint.h>
 
 #include "plugin/contract/host_text.h"
+#include "plugin/settings/settings_call.h"
 
 // Settings section "MacroFormFile" and its three keys.
 inline constexpr auto kSettingsSection = ToHostText("MacroFormFile");
@@ -11,12 +13,7 @@ inline constexpr auto kSettingsNoticeKey = ToHostText("Pytaj");  // notice answe
 inline constexpr auto kSettingsFileKey = ToHostText("File");     // macro file name, host text
 inline constexpr auto kSettingsDelayKey = ToHostText("Delay");   // key delay, milliseconds
 
-// Hands operation, section, key and format to HostProfile as they are and
-// the values as one variable argument list.  Reads (1, 8) take addresses;
-// writes (2, 9) take the values (host::kProfile* operations).  Low 16 bits 0 = success.
-int32_t SettingsCall(int32_t operation, const char *section, const char *key,
-                     const char *format, ...);
-
 // Reads "Pytaj", "File" and "Delay" into the start-form record and shows the
-// notice while it has not been answered.  Returns 0.
+// notice while it has not been answered, then hands the key delay to the
+// player.  Returns 0.
 int32_t LoadSettings();

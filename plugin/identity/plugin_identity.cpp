@@ -1,11 +1,8 @@
-#include "plugin/state/plugin_identity.h"
+#include "plugin/identity/plugin_identity.h"
 
 #include <string.h>
 
 PluginIdentity g_plugin = {nullptr, {0}, g_plugin.modulePath, nullptr, nullptr};
-
-const char kPluginDescription[75] =
-    "Wtyczka 'Tastiromatika'\nUruchomienie/zatrzymanie makra - klawisz Shift+F11";
 
 const char *ModuleBaseName(const char *path) {
   const char *candidate = strrchr(path, '\\');

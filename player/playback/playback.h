@@ -12,5 +12,9 @@ void PlaybackStep();
 // Shift+F11 during playback: asks whether to stop, and stops on "yes".
 void AskToStopMacro();
 
+// The pause after a bracketed word, in milliseconds: the start branch hands
+// over the start form's key delay at activation and after a confirmed form.
+void SetKeyDelay(uint16_t milliseconds);
+
 // Writes the key line for `key`, then hands it to the host; nonzero when taken.
 int32_t PostMacroKey(int32_t key);

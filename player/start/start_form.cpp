@@ -1,14 +1,18 @@
 // The start branch: Shift+F11 with no macro open shows the start form,
 // stores what the user changed, and opens the macro and its log.
-#include "plugin/start/start_form.h"
+#include "player/start/start_form.h"
 
 #include <string.h>
 
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_text.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/macro_files.h"
-#include "plugin/start/settings.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/macro_files.h"
+#include "player/playback/playback.h"
+#include "player/start/settings.h"
+
+StartFormRecord g_startForm;
 
 namespace {
 
@@ -37,6 +41,8 @@ void RunStartBranch() {
   if (g_startForm.keyDelay != snapshot.keyDelay)
     SettingsCall(host::kProfileWrite, kSettingsSection.c_str(), kSettingsDelayKey.c_str(), "%d",
                  static_cast<uint32_t>(g_startForm.keyDelay));
+
+  SetKeyDelay(g_startForm.keyDelay);
 
   // Loads once; a missing keys.h is reported there and the macro still opens.
   LoadKeyNameTable();

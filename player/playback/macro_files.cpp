@@ -1,11 +1,11 @@
-#include "plugin/player/macro_files.h"
+#include "player/playback/macro_files.h"
 
 #include <string.h>
 
 #include "plugin/contract/host_text.h"
 #include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
-#include "plugin/state/player_state.h"
+#include "player/playback/player_state.h"
 
 namespace {
 

@@ -1,33 +1,22 @@
-// The plug-in's three values in the host's settings store, and the one-time
-// notice with the plug-in description.
-#include "plugin/start/settings.h"
+// The player's three values in the host's settings store, and the one-time
+// notice with the player's description.
+#include "player/start/settings.h"
 
-#include <stdarg.h>
-
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
+#include "plugin/identity/plugin_definition.h"
 #include "plugin/platform/platform.h"
-#include "plugin/state/plugin_identity.h"
-#include "plugin/state/start_form_record.h"
+#include "player/playback/playback.h"
+#include "player/start/start_form_record.h"
 
 namespace {
 
-// The host answers with 0 in the low 16 bits when it found the key.
-bool Failed(int32_t result) { return (result & 0xFFFF) != 0; }
+bool Failed(int32_t result) { return SettingsCallFailed(result); }
 
 // Used when "Delay" has never been stored.
 constexpr uint16_t kDefaultKeyDelay = 100;
 
 }  // namespace
-
-int32_t SettingsCall(int32_t operation, const char *section, const char *key, const char *format,
-                     ...) {
-  va_list values;
-  va_start(values, format);
-  int32_t result = HostProfile(operation, section, key, format, values);
-  va_end(values);
-  return result;
-}
 
 // [activation] Runs each time the host activates the plug-in, right after
 // the key filter is installed, so the start form always shows what was
@@ -50,13 +39,14 @@ int32_t LoadSettings() {
   if (Failed(SettingsCall(host::kProfileReadNumber, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
                           "%d", &g_startForm.keyDelay)))
     g_startForm.keyDelay = kDefaultKeyDelay;
+  SetKeyDelay(g_startForm.keyDelay);
 
   // Any nonzero answer, negative ones included, means the notice was seen.
   if (static_cast<int16_t>(answer & 0xFFFF) != 0) return 0;
 
   // wsprintfA never writes more than 1024 bytes.
   char notice[1024];
-  wsprintfA(notice, "%s", kPluginDescription);
+  wsprintfA(notice, "%s", kPluginDefinition.description);
   // x86 is little-endian: the host's 16-bit answer lands in the low half.
   HostShowNotice(host::kFirstRunNoticeId, reinterpret_cast<int16_t *>(&answer), 0, notice);
 

@@ -1,10 +1,12 @@
 // The player state: the one playback record of the process, all zero at load.
-// The player reads and writes it; the key filter reads it to route each key.
+// The player reads and writes it; the key filter reads it to route each key;
+// activation keeps the replaced key filter in it; the start branch hands the
+// key delay to it through SetKeyDelay (playback.h).
 #pragma once
 
 #include <stdint.h>
 
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 
 // What a playing macro waits for before its next item.
 enum WaitMode : int32_t {
@@ -22,6 +24,7 @@ struct PlayerState {
   uint32_t pauseLength;       // milliseconds of the running pause, 0 = none
   uint32_t pauseStart;        // GetTickCount() when the pause was armed, 0 = none
   int32_t busy;               // 1 while a playback step or Shift+F11 handling runs
+  uint32_t keyDelay;          // milliseconds held after a bracketed word, from the start form
 };
 static_assert(sizeof(WaitMode) == 4, "the wait mode is a 32-bit value of the record");
 

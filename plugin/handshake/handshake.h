@@ -1,4 +1,5 @@
-// The plug-in's exported entry points and its attach step.
+// The exported entry points every plug-in DLL shares, and its attach step.
+// A plug-in's .def exports them by ordinal only (player/entry/tastiromatika.def).
 #pragma once
 
 #include <stdint.h>

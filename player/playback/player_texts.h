@@ -18,11 +18,6 @@ inline constexpr auto kWaitEnterNotice =
 inline constexpr auto kHaltNotice =
     ToHostText("Makro zostało zatrzymane. Ponowne uruchomienie Shift+F11");
 
-// The key-name table's two error messages.
-inline constexpr auto kNoKeyTableMemory = ToHostText("Brak pamięci na tablicę nazw klawiszy!");
-inline constexpr auto kKeyFileOpenError =
-    ToHostText("Błąd %d (systemowy %d) ładowania definicji klawiszy z pliku '%s'\n\n");
-
 // Bodies of the log entries (ASCII, so host text as they stand).
 inline constexpr const char kLogNameFormat[] = "[%s]\n";
 inline constexpr const char kLogCharFormat[] = "{CHAR: %c}\n";
