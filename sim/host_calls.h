@@ -26,6 +26,7 @@
 
 #include <string>
 
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_api.h"
 #include "sim/sim_calls.h"
 #include "sim/sim_files.h"
