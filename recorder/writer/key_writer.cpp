@@ -64,7 +64,10 @@ KeyText NamedText(const char *name, uint8_t lowByte) {
 void MarkPlayableNames(const KeyNameEntry *entries, uint32_t count, uint8_t *playable,
                        PlayedCodeOfWord played) {
   for (uint32_t i = 0; i < count; ++i)
-    playable[i] = WritableName(entries[i].name) && played(entries[i].name) == entries[i].code;
+    // Code 0 is no key: the player takes a name of code 0 as no name and
+    // types the word as text.
+    playable[i] = entries[i].code != 0 && WritableName(entries[i].name) &&
+                  played(entries[i].name) == entries[i].code;
 }
 
 const char *PlayableName(uint16_t code, const KeyNameView &names) {

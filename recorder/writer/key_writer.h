@@ -19,7 +19,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 
 // The host's conversion of one host-text byte to one UTF-16 unit; false when
 // the host gives no single character for it.
@@ -37,8 +37,9 @@ struct KeyNameView {
   const uint8_t *playable = nullptr;
 };
 
-// Fills playable[0..count) for the entries: 1 when the name is nonempty,
-// printable ASCII without ']' and `played` gives the entry's own code for it.
+// Fills playable[0..count) for the entries: 1 when the code is not 0 and the
+// name is nonempty, printable ASCII without ']', and `played` gives the
+// entry's own code for it.
 void MarkPlayableNames(const KeyNameEntry *entries, uint32_t count, uint8_t *playable,
                        PlayedCodeOfWord played);
 

@@ -126,7 +126,8 @@ TEST_F(KeyWriterTest, WritesEachKeySoThatThePlayerTypesItBack) {
 }
 
 TEST_F(KeyWriterTest, WritesOnlyNamesThePlayerResolvesBackToTheSameCode) {
-  Load(Table({{9, "TAB"},
+  Load(Table({{0x0000, "ZERO"},      // "#define ZERO 0x10000": code 0 is no key
+              {9, "TAB"},
               {9, "TABULATOR"},    // a second name of Tab: the first one is used
               {0x3B00, "TAB"},     // the player finds TAB at 9 first: F1 must not use it
               {0x3B00, "F1"},
@@ -141,6 +142,7 @@ TEST_F(KeyWriterTest, WritesOnlyNamesThePlayerResolvesBackToTheSameCode) {
   } cases[] = {
       {9, kName, "[TAB]"},        {0x3B00, kName, "[F1]"}, {0x3C00, kNone, ""},
       {0x3D00, kNone, ""},        {0x3E00, kNone, ""},     {0x3F00, kName, "[F5]"},
+      {0x10000, kNone, ""},
   };
   for (const Case &c : cases) {
     Written written = Write(c.key);
