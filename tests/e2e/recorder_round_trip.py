@@ -48,6 +48,9 @@ def main():
         problems.append("the recording run typed %r, expected %r" % (typed, EXPECTED))
     if "Zapisane klawisze: 30" not in messages:
         problems.append("the stop notice does not say 30 keys written")
+    for loaded in ["wtyczka tastiromatika.dll: aktywna", "wtyczka zapis-klawiszy.dll: aktywna"]:
+        if loaded not in messages:
+            problems.append("not loaded: %r" % loaded)
     path = os.path.join(recording, "nagranie1.txt")
     if not os.path.exists(path):
         problems.append("no nagranie1.txt")
