@@ -15,7 +15,7 @@
 #include "player/playback/player_state.h"
 #include "plugin/keys/key_names.h"
 #include "player/start/start_form.h"
-#include "sim/host_calls.h"
+#include "sim/sim_slots.h"
 #include "sim/sim_files.h"
 #include "sim/sim_text.h"
 

@@ -35,7 +35,10 @@ ROWS = [
     ("recordednamed", None, "recorder: Enter, by name and a line break", 1000),
 ]
 STACK_TARGET = 8192
-RATIO_TARGET = 1.6
+# A played plain character against the floor plug-in, which makes the same
+# host calls and nothing else: the player's own overhead.  The ratio against
+# the pass-through plug-in (the host calls included) is shown without a target.
+FLOOR_RATIO_TARGET = 1.2
 SPREAD_TARGET = 0.10
 
 FORMAT = "%-46s %10s %12s %16s  %-6s %8s"
@@ -120,17 +123,23 @@ def main():
         print("    a re-entry from the host's key loop adds %s: %s" % (reentry, reentry_path))
 
     e2e = read(os.path.join(work, "e2e.txt")).strip()
-    label = "Wine: per key played / pass-through baseline"
+    label = "Wine: per key played / floor (same host calls)"
     if e2e and not e2e.startswith("not done"):
         series = {}
         for line in e2e.splitlines():
             name, *values = line.split()
             series[name] = [float(v) for v in values]
-        ratio = series["ratio"]
-        middle, apart = statistics.median(ratio), spread(ratio)
-        table.row(label, "-", "%.2f" % middle, "<= %.1f" % RATIO_TARGET, middle <= RATIO_TARGET)
+        floor = series["floor_ratio"]
+        middle, apart = statistics.median(floor), spread(floor)
+        table.row(label, "-", "%.2f" % middle, "<= %.1f" % FLOOR_RATIO_TARGET,
+                  middle <= FLOOR_RATIO_TARGET)
         table.row("  spread of that ratio across runs", "-", "%.1f %%" % (100 * apart),
                   "<= %d %%" % (100 * SPREAD_TARGET), apart <= SPREAD_TARGET)
+        ratio = series["ratio"]
+        table.row("Wine: per key played / pass-through plug-in", "-",
+                  "%.2f" % statistics.median(ratio), "-", None)
+        table.row("  spread of that ratio across runs", "-",
+                  "%.1f %%" % (100 * spread(ratio)), "-", None)
 
         def line(name, unit="ns"):
             values = series[name]
@@ -138,6 +147,8 @@ def main():
                 statistics.median(values), unit, 100 * spread(values),
                 " ".join("%.1f" % v for v in values))
         macros, logged_macros, keys, repeats = (int(v) for v in series["macros"])
+        print("    per key played, plain characters %s" % line("plain_per_key"))
+        print("    per key, floor plug-in          %s" % line("floor_per_key"))
         print("    per key played by the plug-in   %s" % line("per_key"))
         print("    per key, pass-through baseline  %s" % line("base_per_key"))
         print("    fixed per macro (form, open,    %s" % line("fixed_us", "us"))
@@ -158,7 +169,7 @@ def main():
             print("      %d bytes in playback (no-key calls), %d with a key (Shift+F11: the"
                   " start form, the questions)" % (no_key, with_key))
     else:
-        table.row(label, "-", "-", "<= %.1f" % RATIO_TARGET, None)
+        table.row(label, "-", "-", "<= %.1f" % FLOOR_RATIO_TARGET, None)
         print("    %s" % (e2e or "not done"))
 
     heap = [name for _, name, _, _ in ROWS

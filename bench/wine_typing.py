@@ -5,7 +5,7 @@ the printing of the typed text fall out.
 
     wine_typing.py WIN32_BUILD_DIR SOURCE_DIR WORK_DIR
 
-Each round runs four kinds of host run, alternating, REPEATS times over, and
+Each round runs six kinds of host run, alternating, REPEATS times over, and
 takes each kind's shortest loop time (the least disturbed on a shared
 machine); there are RUNS rounds:
 
@@ -16,6 +16,12 @@ machine); there are RUNS rounds:
               every key back) typing the same keys from its own key queue:
               the user's keys, each given as soon as the host asks
   logged      as `play`, LOGGED_MACROS times, with the macro's log on
+  plain       as `play` with a macro of plain characters only (no bracketed
+              word, no line break): every key a played plain character
+  floor       the same host with the floor plug-in (bench/floor), which for
+              each key makes the host calls a played plain character makes
+              and nothing else, typing the same characters from the same
+              file, started by Shift+F11 MACROS times
 
 The host also times every run of 10,000 keys its loop processes; the lower
 quartile of those runs is the per-key figure, since on a shared machine the
@@ -24,6 +30,7 @@ shorter runs are the ones nothing else interrupted.  From each round:
   per key played   = lower quartile of `play`'s runs / 10,000
   per key, base    = lower quartile of `base`'s runs / 10,000
   ratio            = per key played / per key, base
+  floor ratio      = per key of `plain` / per key of `floor`
   per key logged   = lower quartile of `logged`'s runs / 10,000
   fixed per macro  = empty / MACROS (whole loop times)
   whole, per key   = (play - empty) / keys (whole loop times, for comparison)
@@ -52,6 +59,12 @@ LOOP = re.compile(r"p\u0119tla klawiszy: (\d+) us, (\d+) klawiszy")
 CHUNKS = re.compile(r"odcinki po (\d+) klawiszy: (\d+), najkr\u00f3tszy (\d+) us, "
                     r"dolny kwartyl (\d+) us, mediana (\d+) us")
 STACK = re.compile(r"stos filtra: (\d+) B bez klawisza, (\d+) B z klawiszem")
+
+
+def plain_text():
+    """The macro of the plain and floor runs: KEYS plain characters, the
+    same line over and over with no line break."""
+    return (LINE * (KEYS // len(LINE) + 1))[:KEYS]
 
 
 def texts():
@@ -122,13 +135,17 @@ def main():
     macro, script = texts()
     player = os.path.join(work, "player")
     base = os.path.join(work, "base")
+    floor = os.path.join(work, "floor")
     lay_out(source, build, player, "tastiromatika.dll")
     lay_out(source, build, base, "bench_passthrough.dll")
+    lay_out(source, build, floor, "bench_floor.dll")
+    write(os.path.join(player, "plain.txt"), plain_text())
+    write(os.path.join(floor, "floor.txt"), plain_text())
     write(os.path.join(player, "bench.txt"), macro)
     write(os.path.join(player, "logged.txt"), macro)
     write(os.path.join(player, "empty.txt"), "")
     for name, macro_file in (("play", "bench.txt"), ("empty", "empty.txt"),
-                             ("logged", "logged.txt")):
+                             ("logged", "logged.txt"), ("plain", "plain.txt")):
         write(os.path.join(player, name + ".ini"),
               "[MacroFormFile]\nPytaj=1\nFile=%s\nDelay=0\n" % macro_file)
     write(os.path.join(base, "keys.txt"), script * MACROS)
@@ -140,6 +157,8 @@ def main():
         "base": (base, ["--keys-file", "keys.txt"]),
         "empty": (player, ["--ini", "empty.ini", "--keys", starts * MACROS]),
         "logged": (player, ["--ini", "logged.ini", "--keys", starts * LOGGED_MACROS]),
+        "plain": (player, ["--ini", "plain.ini", "--keys", starts * MACROS]),
+        "floor": (floor, ["--keys", "<Shift+F11>" * MACROS]),
     }
     # The bench's own Wine prefix (WINEPREFIX, set by scripts/bench.sh): its
     # first start sets it up, which is no measurement.  Its Wine server is
@@ -153,7 +172,8 @@ def main():
     subprocess.run(["wineserver", "-w"], timeout=60, **quiet)
     subprocess.run(["wineserver", "-p"], timeout=60, **quiet)
     rounds = {name: [] for name in ("per_key", "base_per_key", "ratio", "fixed_us", "logged",
-                                    "whole_per_key")}
+                                    "whole_per_key", "plain_per_key", "floor_per_key",
+                                    "floor_ratio")}
     typed = {}
     try:
         run(wine, base, ["--keys", ""])
@@ -178,6 +198,10 @@ def main():
             rounds["fixed_us"].append(fixed)
             rounds["logged"].append(times["logged"][2])
             rounds["whole_per_key"].append(max(times["play"][0] - empty, 0) * 1000.0 / keys)
+            plain, floor_key = times["plain"][2], times["floor"][2]
+            rounds["plain_per_key"].append(plain)
+            rounds["floor_per_key"].append(floor_key)
+            rounds["floor_ratio"].append(plain / floor_key if floor_key > 0 else float("inf"))
             print("round: " + " ".join("%s %d us %d keys %.1f ns" % (kind, t[0], t[1], t[2])
                                        for kind, t in times.items()), file=sys.stderr)
         # The deepest stack, from one logged macro and one plain one.
@@ -190,6 +214,8 @@ def main():
         subprocess.run(["wineserver", "-k"], timeout=60, **quiet)
     if typed["play"] != typed["base"] or len(typed["play"]) < KEYS * MACROS:
         raise SystemExit("wine_typing: the plug-in and the baseline typed different texts")
+    if typed["plain"] != typed["floor"] or len(typed["plain"]) < KEYS * MACROS:
+        raise SystemExit("wine_typing: the plug-in and the floor typed different texts")
     if not stack_logged or not stack_plain:
         raise SystemExit("wine_typing: no stack figure in the host's report")
 

@@ -15,7 +15,7 @@
 #include "plugin/keys/key_names.h"
 #include "plugin/binding/host_imports.h"
 #include "player/start/start_form.h"
-#include "sim/host_calls.h"
+#include "sim/sim_slots.h"
 #include "sim/sim_state_word.h"
 #include "sim/sim_text.h"
 
@@ -28,62 +28,13 @@ const std::u16string kLogPath = u"M:\\makra\\m.log";
 const std::u16string kKeysPath = u"K:\\VOLMAR\\wtyczki\\keys.h";
 const std::u16string kHostFolder = u"K:\\VOLMAR\\";
 
-// The fuzz host: the simulated host's files (at fixed handles), state word
-// and allocator, with every function on the player's paths checked and
-// answered from the input.  The rest answer as the simulated host does.
-class FuzzHost : public sim::HostCalls {
- public:
-  HostFiles exist;               // which files exist
-  HostConduct conduct;
-  int depth = 0;                 // 1 inside an outer filter call, 2 inside an inner one
-  StartFormRecord *formRecord = nullptr;  // while HostRunForm runs
-  uint32_t previousFilterAnswer = 0;      // what the previous filter last answered
-  HostRecord record;
-  bool traceCalls = false;  // FUZZ_TRACE=2: every outer call with the state after it
+FuzzHost g_defaultHost;
+FuzzHost *g_active = &g_defaultHost;  // the host InstallHost installed
 
- protected:
-  int32_t HostFileFlush(HostFile file) override;
-  uint32_t HostDateNumber(const char *) override { return 20261207; }
-  int32_t HostConvertText(void *target, int32_t targetBytes, const void *source, int32_t length,
-                          int32_t from, int32_t to) override;
-  char *HostFileGets(char *buffer, int32_t size, HostFile file) override;
-  int32_t HostFileClose(HostFile file) override;
-  int32_t HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
-                                const HostWideChar *extension) override;
-  int32_t HostDelayKey(uint32_t key, int32_t zero) override;
-  KeyFilter HostSetKeyFilter(KeyFilter) override { return nullptr; }
-  int32_t HostSetFlags(uint32_t bits, int32_t on) override;
-  int32_t HostFileGetc(HostFile file) override;
-  int32_t HostPrepareText(char *text, int32_t size) override;
-  int32_t HostDateTimeText(char *date, char *time, int32_t flags) override;
-  int32_t HostRunForm(const void *, int32_t mode, void *record, FieldCallback callback) override;
-  int32_t HostTypeText(const char *text) override;
-  void *HostRealloc(void *block, uint32_t size) override;
-  int32_t HostFileSeek(HostFile file, int32_t offset, int32_t origin) override;
-  uint32_t HostKeyPending() override;
-  int32_t HostWaitScreen() override;
-  int32_t HostFileRewind(HostFile file) override;
-  uint32_t HostConvertChar(int32_t byte, int32_t three, int32_t one) override;
-  int32_t HostAsk(const char *title, const char *text, uint32_t) override;
-  int32_t HostMakePathW(HostWideChar *buffer, int32_t capacity,
-                        const HostWideChar *relative) override;
-  int32_t HostPostKey(uint32_t key) override;
-  void HostFree(void *block) override;
-  HostFile HostFileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t share,
-                         int32_t zero, int32_t minusOne) override;
-  char *HostCopyText(char *destination, const char *source, int32_t maxChars) override;
-  int32_t HostProfile(int32_t operation, const char *, const char *, const char *,
-                      va_list) override;
-  int32_t HostPickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) override;
-  void *HostCalloc(uint32_t count, uint32_t size) override;
-  char *HostFormFieldBuffer(int32_t fieldId) override;
-  int32_t HostFilePrintf(HostFile file, const char *format, va_list values) override;
-};
-
-FuzzHost g_host;
+FuzzHost &Host() { return *g_active; }
 FuzzInput g_noAnswers;
 
-FuzzInput &Answers() { return g_host.conduct.answers ? *g_host.conduct.answers : g_noAnswers; }
+FuzzInput &Answers() { return Host().conduct.answers ? *Host().conduct.answers : g_noAnswers; }
 
 // ---- Re-entry: the host's key loop calls the filter back -------------------
 
@@ -103,14 +54,14 @@ void InnerFilterCall(uint32_t key) {
   FUZZ_CHECK(g_player.macroFile != 0 || g_player.waitMode == kNotWaiting,
              "waiting with no macro open, seen from the host's loop");
   const PlayerState before = g_player;
-  ++g_host.depth;
-  ++g_host.record.innerCalls;
-  g_host.previousFilterAnswer = key;
+  ++Host().depth;
+  ++Host().record.innerCalls;
+  Host().previousFilterAnswer = key;
   uint32_t result = PluginKeyFilter(key) & host::kKeyCodeMask;
-  --g_host.depth;
+  --Host().depth;
   // An inner call only passes its key on (after the previous filter) or
   // holds it for the pause; it never starts, stops or resumes anything.
-  uint32_t passed = g_host.previousFilterAnswer & host::kKeyCodeMask;
+  uint32_t passed = Host().previousFilterAnswer & host::kKeyCodeMask;
   FUZZ_CHECK(result == passed || result == host::kNoKey, "inner call gave %#x for %#x", result, passed);
   FUZZ_CHECK(g_player.busy == 1, "an inner call cleared the busy flag");
   FUZZ_CHECK(g_player.macroFile == before.macroFile && g_player.logFile == before.logFile &&
@@ -120,7 +71,7 @@ void InnerFilterCall(uint32_t key) {
 
 // Called by the host functions that run the host's key loop.
 void MaybeReenter() {
-  if (!g_host.conduct.reenter || g_host.depth != 1) return;
+  if (!Host().conduct.reenter || Host().depth != 1) return;
   int calls = Answers().Byte() / 64;  // none for the quiet answers below 64
   for (int i = 0; i < calls; ++i) InnerFilterCall(ChooseKey());
 }
@@ -128,14 +79,14 @@ void MaybeReenter() {
 uint32_t HOST_STDCALL PreviousFilter(uint32_t key) {
   // Mostly the key as it came; sometimes another one, or none.
   uint32_t answer = Answers().OneIn(4) ? ChooseKey() : key;
-  g_host.previousFilterAnswer = answer;
+  Host().previousFilterAnswer = answer;
   return answer;
 }
 
 // ---- Files -----------------------------------------------------------------
 
 void CheckOpen(HostFile handle, const char *what) {
-  FUZZ_CHECK(g_host.files.IsOpen(handle), "%s on handle %u, which is not open", what, handle);
+  FUZZ_CHECK(Host().files.IsOpen(handle), "%s on handle %u, which is not open", what, handle);
 }
 
 size_t WideLength(const HostWideChar *text, size_t capacity) {
@@ -150,41 +101,43 @@ bool EndsWith(const HostWideChar *path, const std::u16string &end) {
   return length >= end.size() && std::u16string(path + length - end.size(), end.size()) == end;
 }
 
+}  // namespace
+
 int32_t FuzzHost::HostFileFlush(HostFile file) {
   FUZZ_CHECK(file == kLogHandle, "flush of a file other than the log");
   CheckOpen(file, "HostFileFlush");
-  return g_host.files.Flush(file);
+  return files.Flush(file);
 }
 
 int32_t FuzzHost::HostFileGetc(HostFile file) {
   FUZZ_CHECK(file == kMacroHandle, "HostFileGetc on a file other than the macro");
   CheckOpen(file, "HostFileGetc");
-  return g_host.files.Getc(file);
+  return files.Getc(file);
 }
 
 int32_t FuzzHost::HostFileRewind(HostFile file) {
   FUZZ_CHECK(file == kMacroHandle, "HostFileRewind on a file other than the macro");
   CheckOpen(file, "HostFileRewind");
-  return g_host.files.Rewind(file);
+  return files.Rewind(file);
 }
 
 char *FuzzHost::HostFileGets(char *buffer, int32_t size, HostFile file) {
   FUZZ_CHECK(file == kKeysHandle, "HostFileGets on a file other than keys.h");
   FUZZ_CHECK(size == 256, "HostFileGets with %d bytes", size);
   CheckOpen(file, "HostFileGets");
-  return g_host.files.Gets(buffer, size, file);
+  return files.Gets(buffer, size, file);
 }
 
 int32_t FuzzHost::HostFileClose(HostFile file) {
   CheckOpen(file, "HostFileClose");
-  return g_host.files.Close(file);
+  return files.Close(file);
 }
 
 int32_t FuzzHost::HostFileSeek(HostFile file, int32_t offset, int32_t origin) {
   FUZZ_CHECK(file == kLogHandle && offset == 0 && origin == host::kSeekEnd,
              "a seek other than the log's end");
   CheckOpen(file, "HostFileSeek");
-  return g_host.files.Seek(file, offset, origin);
+  return files.Seek(file, offset, origin);
 }
 
 HostFile FuzzHost::HostFileOpenW(const HostWideChar *path, const HostWideChar *mode,
@@ -199,13 +152,13 @@ HostFile FuzzHost::HostFileOpenW(const HostWideChar *path, const HostWideChar *m
   if (path[0] == 0) {
     exists = false;  // no path, no file
   } else if (EndsWith(path, u"keys.h")) {
-    name = &kKeysPath, handle = kKeysHandle, exists = g_host.exist.keysExist;
+    name = &kKeysPath, handle = kKeysHandle, exists = exist.keysExist;
   } else if (EndsWith(path, u".log")) {
     FUZZ_CHECK(update, "the log opened without \"rt+\"");
-    name = &kLogPath, handle = kLogHandle, exists = g_host.exist.logExists;
+    name = &kLogPath, handle = kLogHandle, exists = exist.logExists;
   } else {
     FUZZ_CHECK(!update, "a file other than the log opened for writing");
-    name = &kMacroPath, handle = kMacroHandle, exists = g_host.exist.macroExists;
+    name = &kMacroPath, handle = kMacroHandle, exists = exist.macroExists;
   }
   if (!exists || Answers().OneIn(32)) {
     errno = ENOENT;
@@ -213,9 +166,9 @@ HostFile FuzzHost::HostFileOpenW(const HostWideChar *path, const HostWideChar *m
     return 0;
   }
   // (Without HostFileClose the plug-in cannot close what it opened.)
-  FUZZ_CHECK(!g_host.files.IsOpen(handle) || g_hostSlots.HostFileClose == nullptr,
+  FUZZ_CHECK(!files.IsOpen(handle) || g_hostSlots.HostFileClose == nullptr,
              "file %u opened again while open", handle);
-  return g_host.files.Open(*name, std::u16string(mode, modeLength), handle);
+  return files.Open(*name, std::u16string(mode, modeLength), handle);
 }
 
 int32_t FuzzHost::HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
@@ -244,10 +197,10 @@ int32_t FuzzHost::HostConvertText(void *target, int32_t targetBytes, const void 
     FUZZ_CHECK(target == source && targetBytes == 3078, "log line conversion out of place");
     FUZZ_CHECK(length >= 0 && static_cast<size_t>(length) <= kLogLineChars,
                "log line of %d characters", length);
-    g_host.record.lineConverted = false;
-    if (g_host.conduct.hostile && Answers().OneIn(8)) {
+    record.lineConverted = false;
+    if (conduct.hostile && Answers().OneIn(8)) {
       memset(target, 'X', static_cast<size_t>(targetBytes));  // no terminator left
-      g_host.record.lineConverted = true;
+      record.lineConverted = true;
     }
     return length;
   }
@@ -256,7 +209,7 @@ int32_t FuzzHost::HostConvertText(void *target, int32_t targetBytes, const void 
   FUZZ_CHECK(targetBytes == host::kPathChars * 2, "macro path into %d bytes", targetBytes);
   // The macro's wide path; a hostile host fills the buffer to its end.
   HostWideChar *path = static_cast<HostWideChar *>(target);
-  if (g_host.conduct.hostile && Answers().OneIn(8)) {
+  if (conduct.hostile && Answers().OneIn(8)) {
     for (int32_t i = 0; i < targetBytes / 2; ++i) path[i] = u'M';
   } else {
     memcpy(path, kMacroPath.c_str(), (kMacroPath.size() + 1) * sizeof(HostWideChar));
@@ -266,16 +219,16 @@ int32_t FuzzHost::HostConvertText(void *target, int32_t targetBytes, const void 
 
 int32_t FuzzHost::HostDateTimeText(char *date, char *time, int32_t flags) {
   FUZZ_CHECK(flags == host::kDateAndTime, "HostDateTimeText flags %#x", flags);
-  if (g_host.conduct.hostile && Answers().OneIn(8)) {
+  if (conduct.hostile && Answers().OneIn(8)) {
     memset(date, '7', 12);  // all twelve bytes, no terminator
     memset(time, '9', 12);
-    g_host.record.date.assign(11, '7');
-    g_host.record.time.assign(11, '9');
+    record.date.assign(11, '7');
+    record.time.assign(11, '9');
   } else {
     memcpy(date, "2026-12-07", 11);
     memcpy(time, "10:11:12", 9);
-    g_host.record.date = "2026-12-07";
-    g_host.record.time = "10:11:12";
+    record.date = "2026-12-07";
+    record.time = "10:11:12";
   }
   return 0;
 }
@@ -298,9 +251,9 @@ int32_t FuzzHost::HostFilePrintf(HostFile file, const char *format, va_list valu
   const char *line = va_arg(values, const char *);
   size_t length = strlen(line);  // past the buffer, if the line is not terminated
   FUZZ_CHECK(length <= kLogLineChars, "log line of %zu characters", length);
-  ++g_host.record.logLines;
-  g_host.record.lastLogLine.assign(line, length);
-  return g_host.files.Write(file, g_host.record.lastLogLine);
+  ++record.logLines;
+  record.lastLogLine.assign(line, length);
+  return files.Write(file, record.lastLogLine);
 }
 
 // ---- Keys, questions, forms ---------------------------------------------------
@@ -308,13 +261,13 @@ int32_t FuzzHost::HostFilePrintf(HostFile file, const char *format, va_list valu
 int32_t FuzzHost::HostSetFlags(uint32_t bits, int32_t on) {
   FUZZ_CHECK(bits == host::kFlagPluginWorking && (on == 0 || on == 1), "HostSetFlags(%#x, %d)",
              bits, on);
-  return sim::SetStateBits(g_host.flags, bits, on);
+  return sim::SetStateBits(flags, bits, on);
 }
 
 int32_t FuzzHost::HostDelayKey(uint32_t key, int32_t zero) {
   FUZZ_CHECK((key & host::kKeyCodeMask) != host::kNoKey && zero == 0, "HostDelayKey(%#x, %d)",
              key, zero);
-  FUZZ_CHECK(g_host.depth >= 1, "a key held outside a filter call");
+  FUZZ_CHECK(depth >= 1, "a key held outside a filter call");
   return 0;
 }
 
@@ -332,7 +285,7 @@ uint32_t FuzzHost::HostKeyPending() { return Answers().OneIn(4) ? Answers().U32(
 int32_t FuzzHost::HostPostKey(uint32_t key) {
   FUZZ_CHECK((key & host::kKeyCodeMask) != 0, "HostPostKey of key %#x", key);
   FUZZ_CHECK(g_player.busy == 1, "a key posted outside the playback step");
-  ++g_host.record.postedKeys;
+  ++record.postedKeys;
   MaybeReenter();
   return Answers().OneIn(4) ? 0 : 1;  // the host refuses one key in four
 }
@@ -340,7 +293,7 @@ int32_t FuzzHost::HostPostKey(uint32_t key) {
 int32_t FuzzHost::HostTypeText(const char *text) {
   size_t length = strlen(text);
   FUZZ_CHECK(length <= 19, "HostTypeText of %zu characters", length);
-  ++g_host.record.typedTexts;
+  ++record.typedTexts;
   MaybeReenter();
   return 1;
 }
@@ -371,14 +324,14 @@ int32_t FuzzHost::HostPickFile(int32_t kind, char *buffer, const char *pattern, 
 
 char *FuzzHost::HostFormFieldBuffer(int32_t fieldId) {
   FUZZ_CHECK(fieldId == host::kFileNameField, "field %#x", fieldId);
-  return g_host.formRecord ? g_host.formRecord->fileName : nullptr;
+  return formRecord ? formRecord->fileName : nullptr;
 }
 
 int32_t FuzzHost::HostRunForm(const void *, int32_t mode, void *record,
                               FieldCallback callback) {
   FUZZ_CHECK(mode == 1 && record == &g_startForm && callback != nullptr, "HostRunForm call");
   StartFormRecord *form = static_cast<StartFormRecord *>(record);
-  g_host.formRecord = form;
+  formRecord = form;
   MaybeReenter();
   // The user presses F3 (the picker) or other keys, edits the fields.
   while (Answers().OneIn(3)) {
@@ -391,7 +344,7 @@ int32_t FuzzHost::HostRunForm(const void *, int32_t mode, void *record,
     std::string name = Answers().Bytes(sizeof form->fileName);
     memcpy(form->fileName, name.data(), name.size());
   }
-  g_host.formRecord = nullptr;
+  formRecord = nullptr;
   return Answers().OneIn(4) ? 0 : host::kFormConfirmed;  // F12 confirms three times in four
 }
 
@@ -406,44 +359,44 @@ int32_t FuzzHost::HostProfile(int32_t operation, const char *, const char *, con
 void *FuzzHost::HostCalloc(uint32_t count, uint32_t size) {
   FUZZ_CHECK(count == 300 && size == 16, "HostCalloc(%u, %u)", count, size);
   if (Answers().OneIn(16)) return nullptr;
-  return g_host.memory.Calloc(count, size);
+  return memory.Calloc(count, size);
 }
 
 void *FuzzHost::HostRealloc(void *block, uint32_t size) {
-  FUZZ_CHECK(g_host.memory.Owns(block), "HostRealloc of a block not ours");
+  FUZZ_CHECK(memory.Owns(block), "HostRealloc of a block not ours");
   FUZZ_CHECK(size > 0 && size % 16 == 0 && size < 300 * 16, "HostRealloc to %u bytes", size);
   if (Answers().OneIn(8)) return nullptr;  // the old block stays
-  void *moved = g_host.memory.Realloc(block, size);
+  void *moved = memory.Realloc(block, size);
   FUZZ_CHECK(moved != nullptr, "out of memory");
   return moved;
 }
 
 void FuzzHost::HostFree(void *block) {
-  FUZZ_CHECK(g_host.memory.Free(block), "HostFree of a block not ours");
+  FUZZ_CHECK(memory.Free(block), "HostFree of a block not ours");
 }
 
-}  // namespace
 
-void InstallHost(const HostFiles &files, const HostConduct &conduct) {
-  g_host.exist = files;
-  g_host.conduct = conduct;
-  g_host.files = sim::Files();
-  g_host.files.Add(kMacroPath, files.macro);
-  g_host.files.Add(kKeysPath, files.keys);
-  g_host.files.Add(kLogPath, std::string());
-  g_host.flags = 0;
-  g_host.depth = 0;
-  g_host.formRecord = nullptr;
-  g_host.record = HostRecord();
+void InstallHost(const HostFiles &files, const HostConduct &conduct, FuzzHost *host) {
+  g_active = host != nullptr ? host : &g_defaultHost;
+  Host().exist = files;
+  Host().conduct = conduct;
+  Host().files = sim::Files();
+  Host().files.Add(kMacroPath, files.macro);
+  Host().files.Add(kKeysPath, files.keys);
+  Host().files.Add(kLogPath, std::string());
+  Host().flags = 0;
+  Host().depth = 0;
+  Host().formRecord = nullptr;
+  Host().record = HostRecord();
   const char *trace = getenv("FUZZ_TRACE");
-  g_host.traceCalls = trace != nullptr && trace[0] == '2';
+  Host().traceCalls = trace != nullptr && trace[0] == '2';
   standin::Reset();
   memset(&g_player, 0, sizeof g_player);
   memset(&g_startForm, 0, sizeof g_startForm);
   ResetKeyNameTable();
-  sim::InstallHostCalls(g_host);
+  sim::InstallHostCalls(Host());
   if (Answers().OneIn(4)) g_player.previousFilter = PreviousFilter;
-  if (Answers().OneIn(4)) g_host.flags = host::kFlagPluginWorking;
+  if (Answers().OneIn(4)) Host().flags = host::kFlagPluginWorking;
 }
 
 void EmptySlots(uint64_t mask) {
@@ -455,40 +408,40 @@ void FinishHost() {
   // FUZZ_TRACE=1 shows what each input made the plug-in do (for seeds).
   if (getenv("FUZZ_TRACE") != nullptr)
     fprintf(stderr, "  %llu keys posted, %llu texts typed, %llu log lines, %llu inner calls%s\n",
-            static_cast<unsigned long long>(g_host.record.postedKeys),
-            static_cast<unsigned long long>(g_host.record.typedTexts),
-            static_cast<unsigned long long>(g_host.record.logLines),
-            static_cast<unsigned long long>(g_host.record.innerCalls),
+            static_cast<unsigned long long>(Host().record.postedKeys),
+            static_cast<unsigned long long>(Host().record.typedTexts),
+            static_cast<unsigned long long>(Host().record.logLines),
+            static_cast<unsigned long long>(Host().record.innerCalls),
             g_player.macroFile != 0 ? ", macro still open" : "");
   ReleaseKeyNameTable();
   // Without HostFree the table cannot go back; nothing else may be left.
   if (g_hostSlots.HostFree != nullptr)
-    FUZZ_CHECK(g_host.memory.Live() == 0, "%zu host blocks left", g_host.memory.Live());
-  g_host.memory.FreeAll();
+    FUZZ_CHECK(Host().memory.Live() == 0, "%zu host blocks left", Host().memory.Live());
+  Host().memory.FreeAll();
   ResetKeyNameTable();
   if (g_hostSlots.HostFileClose != nullptr) {
-    FUZZ_CHECK(!g_host.files.IsOpen(kKeysHandle), "keys.h left open");
-    FUZZ_CHECK(g_host.files.IsOpen(kMacroHandle) == (g_player.macroFile != 0),
+    FUZZ_CHECK(!Host().files.IsOpen(kKeysHandle), "keys.h left open");
+    FUZZ_CHECK(Host().files.IsOpen(kMacroHandle) == (g_player.macroFile != 0),
                "macro file and player disagree");
-    FUZZ_CHECK(g_host.files.IsOpen(kLogHandle) == (g_player.logFile != 0),
+    FUZZ_CHECK(Host().files.IsOpen(kLogHandle) == (g_player.logFile != 0),
                "log file and player disagree");
   }
 }
 
 void OpenMacroAsStarted() {
-  g_player.macroFile = g_host.files.Open(kMacroPath, u"rt", kMacroHandle);
-  if (g_host.exist.logExists) {
-    g_player.logFile = g_host.files.Open(kLogPath, u"rt+", kLogHandle);
-    g_host.files.Seek(kLogHandle, 0, host::kSeekEnd);
+  g_player.macroFile = Host().files.Open(kMacroPath, u"rt", kMacroHandle);
+  if (Host().exist.logExists) {
+    g_player.logFile = Host().files.Open(kLogPath, u"rt+", kLogHandle);
+    Host().files.Seek(kLogHandle, 0, host::kSeekEnd);
   }
 }
 
 uint32_t OuterFilterCall(uint32_t key) {
-  uint32_t flagsBefore = g_host.flags;
-  g_host.depth = 1;
+  uint32_t flagsBefore = Host().flags;
+  Host().depth = 1;
   uint32_t result = PluginKeyFilter(key);
-  g_host.depth = 0;
-  if (g_host.traceCalls)
+  Host().depth = 0;
+  if (Host().traceCalls)
     fprintf(stderr, "    key %#x -> %#x: macro %u log %u wait %d pending %#x pause %u+%u\n", key,
             result, g_player.macroFile, g_player.logFile, g_player.waitMode,
             static_cast<uint32_t>(g_player.pendingKey), g_player.pauseStart,
@@ -500,16 +453,16 @@ uint32_t OuterFilterCall(uint32_t key) {
   FUZZ_CHECK(g_player.macroFile != 0 || g_player.pendingKey == 0, "a key pending with no macro");
   FUZZ_CHECK(g_player.macroFile != 0 || g_player.logFile == 0, "a log open without its macro");
   if (g_hostSlots.HostGetFlags != nullptr && g_hostSlots.HostSetFlags != nullptr)
-    FUZZ_CHECK(g_host.flags == flagsBefore, "state word %#x, was %#x", g_host.flags, flagsBefore);
+    FUZZ_CHECK(Host().flags == flagsBefore, "state word %#x, was %#x", Host().flags, flagsBefore);
   if (g_player.macroFile != 0)
-    FUZZ_CHECK(g_host.files.IsOpen(kMacroHandle), "the player holds a closed macro");
+    FUZZ_CHECK(Host().files.IsOpen(kMacroHandle), "the player holds a closed macro");
   if (g_player.logFile != 0)
-    FUZZ_CHECK(g_host.files.IsOpen(kLogHandle), "the player holds a closed log");
+    FUZZ_CHECK(Host().files.IsOpen(kLogHandle), "the player holds a closed log");
   return result;
 }
 
-const HostRecord &Record() { return g_host.record; }
+const HostRecord &Record() { return Host().record; }
 
-void ToggleHostStateBit() { g_host.flags ^= host::kFlagPluginWorking; }
+void ToggleHostStateBit() { Host().flags ^= host::kFlagPluginWorking; }
 
 }  // namespace fuzz

@@ -55,11 +55,10 @@ const char kKeys[] =
 constexpr int kMaxOperations = 200;
 
 fuzz::FuzzInput *g_input = nullptr;
-KeyFilter g_installedFilter = nullptr;  // what HostSetKeyFilter holds
 
 fuzz::FuzzInput &In() { return *g_input; }
 
-// ---- The start-up's host functions, answering from the input ---------------
+// ---- The start-up's host: the fuzz host, with these answering from the input
 
 int32_t HOST_CDECL Query(int32_t, int32_t) {
   switch (In().Byte() % 4) {
@@ -70,105 +69,98 @@ int32_t HOST_CDECL Query(int32_t, int32_t) {
   }
 }
 
-uint32_t DateNumber(const char *date) {
-  if (date != nullptr) FUZZ_CHECK(strlen(date) < 64, "a date text of %zu bytes", strlen(date));
-  return In().OneIn(2) ? 0x7FFFFFFFu : In().U32();
-}
+class StartUpHost : public fuzz::FuzzHost {
+ public:
+  KeyFilter installedByPlugin = nullptr;  // what HostSetKeyFilter holds
 
-int32_t ApiLevel() {
-  return In().OneIn(2) ? host::kRequiredApiLevel : static_cast<int32_t>(In().U32());
-}
-
-// Refuses one time in four; a refusal fills the plug-in's buffer to its
-// last byte, without a terminator one time in two.
-int32_t CheckPlugin(HostInstance, char *buffer, int32_t size) {
-  if (!In().OneIn(4)) return 0;
-  if (buffer != nullptr && size > 0) {
-    memset(buffer, 'R', static_cast<size_t>(size));
-    if (In().OneIn(2)) buffer[size - 1] = 0;
+ protected:
+  uint32_t HostDateNumber(const char *date) override {
+    if (date != nullptr) FUZZ_CHECK(strlen(date) < 64, "a date text of %zu bytes", strlen(date));
+    return In().OneIn(2) ? 0x7FFFFFFFu : In().U32();
   }
-  return 1;
-}
 
-KeyFilter HOST_STDCALL SetKeyFilter(KeyFilter filter) {
-  KeyFilter previous = g_installedFilter;
-  g_installedFilter = filter;
-  // Sometimes a host whose chain holds something else: nothing, or the
-  // plug-in's own filter (as after an activation it has forgotten).
-  switch (In().Byte() % 8) {
-    case 0: return nullptr;
-    case 1: return &PluginKeyFilter;
-    default: return previous;
+  int32_t HostApiLevel() override {
+    return In().OneIn(2) ? host::kRequiredApiLevel : static_cast<int32_t>(In().U32());
   }
-}
 
-int32_t MessageF(int32_t, const char *title, const char *format, uint32_t, uint32_t style2, ...) {
-  FUZZ_CHECK(title != nullptr && format != nullptr, "a message without title or format");
-  char text[8192];
-  va_list values;
-  va_start(values, style2);
-  vsnprintf(text, sizeof text, format, values);
-  va_end(values);
-  return 0;
-}
+  // Refuses one time in four; a refusal fills the plug-in's buffer to its
+  // last byte, without a terminator one time in two.
+  int32_t HostCheckPlugin(HostInstance, char *buffer, int32_t size) override {
+    if (!In().OneIn(4)) return 0;
+    if (buffer != nullptr && size > 0) {
+      memset(buffer, 'R', static_cast<size_t>(size));
+      if (In().OneIn(2)) buffer[size - 1] = 0;
+    }
+    return 1;
+  }
 
-// Reads scribble: a number read writes 16 bits of anything, a text read the
-// whole room it was given (width characters and a terminator, or no
-// terminator at all); the answer then says success or failure regardless.
-int32_t Profile(int32_t operation, const char *section, const char *key, const char *format,
-                va_list values) {
-  FUZZ_CHECK(section != nullptr && key != nullptr && format != nullptr, "settings without names");
-  switch (operation) {
-    case host::kProfileReadNumber: {
-      FUZZ_CHECK(strcmp(format, "%d") == 0, "number read with format %s", format);
-      int32_t *target = va_arg(values, int32_t *);
-      uint16_t value = In().U16();
-      memcpy(target, &value, sizeof value);
-      break;
+  KeyFilter HostSetKeyFilter(KeyFilter filter) override {
+    KeyFilter previous = installedByPlugin;
+    installedByPlugin = filter;
+    // Sometimes a host whose chain holds something else: nothing, or the
+    // plug-in's own filter (as after an activation it has forgotten).
+    switch (In().Byte() % 8) {
+      case 0: return nullptr;
+      case 1: return &PluginKeyFilter;
+      default: return previous;
     }
-    case host::kProfileReadText: {
-      FUZZ_CHECK(strcmp(format, "%*s") == 0, "text read with format %s", format);
-      int width = va_arg(values, int);
-      char *target = va_arg(values, char *);
-      FUZZ_CHECK(width > 0 && width < 4096, "text read %d wide", width);
-      memset(target, 'a' + In().Byte() % 26, static_cast<size_t>(width));
-      target[width] = In().OneIn(2) ? 0 : 'z';
-      break;
-    }
-    case host::kProfileWriteNumber:
-    case host::kProfileWrite:
-      if (strcmp(format, "%s") == 0) {
-        const char *text = va_arg(values, const char *);
-        FUZZ_CHECK(strnlen(text, 258) < 258, "a settings text without its terminator");
+  }
+
+  int32_t HostMessageF(int32_t, const char *title, const char *format, uint32_t, uint32_t,
+                       va_list values) override {
+    FUZZ_CHECK(title != nullptr && format != nullptr, "a message without title or format");
+    char text[8192];
+    vsnprintf(text, sizeof text, format, values);
+    return 0;
+  }
+
+  // Reads scribble: a number read writes 16 bits of anything, a text read the
+  // whole room it was given (width characters and a terminator, or no
+  // terminator at all); the answer then says success or failure regardless.
+  int32_t HostProfile(int32_t operation, const char *section, const char *key, const char *format,
+                      va_list values) override {
+    FUZZ_CHECK(section != nullptr && key != nullptr && format != nullptr,
+               "settings without names");
+    switch (operation) {
+      case host::kProfileReadNumber: {
+        FUZZ_CHECK(strcmp(format, "%d") == 0, "number read with format %s", format);
+        int32_t *target = va_arg(values, int32_t *);
+        uint16_t value = In().U16();
+        memcpy(target, &value, sizeof value);
+        break;
       }
-      break;
-    default:
-      FUZZ_CHECK(false, "settings operation %d", operation);
+      case host::kProfileReadText: {
+        FUZZ_CHECK(strcmp(format, "%*s") == 0, "text read with format %s", format);
+        int width = va_arg(values, int);
+        char *target = va_arg(values, char *);
+        FUZZ_CHECK(width > 0 && width < 4096, "text read %d wide", width);
+        memset(target, 'a' + In().Byte() % 26, static_cast<size_t>(width));
+        target[width] = In().OneIn(2) ? 0 : 'z';
+        break;
+      }
+      case host::kProfileWriteNumber:
+      case host::kProfileWrite:
+        if (strcmp(format, "%s") == 0) {
+          const char *text = va_arg(values, const char *);
+          FUZZ_CHECK(strnlen(text, 258) < 258, "a settings text without its terminator");
+        }
+        break;
+      default:
+        FUZZ_CHECK(false, "settings operation %d", operation);
+    }
+    return In().OneIn(4) ? static_cast<int32_t>(In().U32()) : 0;
   }
-  return In().OneIn(4) ? static_cast<int32_t>(In().U32()) : 0;
-}
 
-int32_t ShowNotice(int32_t, int16_t *answer, int32_t, const char *text) {
-  FUZZ_CHECK(text != nullptr && strnlen(text, 1024) < 1024, "a notice without its terminator");
-  if (answer != nullptr) *answer = static_cast<int16_t>(In().U16());
-  return 0;
-}
+  int32_t HostShowNotice(int32_t, int16_t *answer, int32_t, const char *text) override {
+    FUZZ_CHECK(text != nullptr && strnlen(text, 1024) < 1024, "a notice without its terminator");
+    if (answer != nullptr) *answer = static_cast<int16_t>(In().U16());
+    return 0;
+  }
+};
+
+StartUpHost g_startUpHost;
 
 // ---- The host module ---------------------------------------------------------
-
-// The functions the host module exports: the fuzz host's, with the
-// start-up's own above in their places.
-HostImportSlots HostFunctions() {
-  HostImportSlots slots = g_hostSlots;  // as fuzz::InstallHost bound them
-  slots.HostDateNumber = DateNumber;
-  slots.HostApiLevel = ApiLevel;
-  slots.HostCheckPlugin = CheckPlugin;
-  slots.HostSetKeyFilter = SetKeyFilter;
-  slots.HostMessageF = MessageF;
-  slots.HostProfile = Profile;
-  slots.HostShowNotice = ShowNotice;
-  return slots;
-}
 
 // The module named VOLMAR with every function whose bit is clear in `lacking`.
 void AddHostModule(const HostImportSlots &functions, uint64_t lacking) {
@@ -237,11 +229,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzz::HostConduct conduct;
   conduct.answers = &input;
   conduct.hostile = (setup & 8) != 0;
-  fuzz::InstallHost(files, conduct);  // also resets the stand-in's modules
-  HostImportSlots functions = HostFunctions();
+  // The start-up's host behind the slots; also resets the stand-in's modules.
+  fuzz::InstallHost(files, conduct, &g_startUpHost);
+  // The functions the host module exports: the slots as bound just now.
+  HostImportSlots functions = g_hostSlots;
   ResetHostImports();
   ResetPluginIdentity();
-  g_installedFilter = nullptr;
+  g_startUpHost.installedByPlugin = nullptr;
   if ((setup & 1) == 0) AddHostModule(functions, lacking);
   HMODULE self = standin::AddModule("tastiromatika", "C:\\VOLMAR\\wtyczki\\tastiromatika.dll");
 

@@ -77,7 +77,9 @@ python3 "$root/bench/stack_usage.py" "$bench/CMakeFiles/bench_plugin.dir" >"$wor
 
 # 4. End to end under Wine, timed inside the stand-in host's key loop: the
 #    plug-in playing macros (plain, empty, logged) against the host typing
-#    the same keys with the pass-through plug-in installed.  Uses the win32
+#    the same keys with the pass-through plug-in installed, and the plug-in
+#    playing plain characters against the floor plug-in making the same
+#    host calls for the same characters.  Uses the win32
 #    build (BENCH_WIN32, default build/win32; configured and built here when
 #    needed) and a Wine prefix of the bench's own.
 win32=${BENCH_WIN32:-$root/build/win32}
@@ -92,7 +94,7 @@ else
   if [ ! -f "$win32/CMakeCache.txt" ]; then
     (cd "$root" && cmake --preset win32 -B "$win32" >"$work/e2e-build.log" 2>&1) || true
   fi
-  if ! cmake --build "$win32" -j "$jobs" --target tastiromatika volmar_host bench_passthrough \
+  if ! cmake --build "$win32" -j "$jobs" --target tastiromatika volmar_host bench_passthrough bench_floor \
       >>"$work/e2e-build.log" 2>&1; then
     e2e_not_done "the win32 build failed (see $work/e2e-build.log)"
   elif ! WINEPREFIX=$bench/wineprefix timeout 1800 python3 "$root/bench/wine_typing.py" \

@@ -1,5 +1,5 @@
 // A recording fake of the host for native unit tests, over the simulated
-// host (sim/host_calls.h).
+// host (sim/sim_slots.h).
 //
 // Install() puts the fake behind every one of the 44 host import slots.
 // Each call is recorded (name and arguments, in order) and then answered as
@@ -25,7 +25,7 @@
 
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "sim/host_calls.h"
+#include "sim/sim_slots.h"
 #include "sim/sim_calls.h"
 #include "sim/sim_text.h"
 

@@ -6,7 +6,7 @@
 
 #include "plugin/contract/host_values.h"
 #include "plugin/contract/macro_bytes.h"
-#include "sim/host_calls.h"
+#include "sim/sim_slots.h"
 #include "sim/sim_text.h"
 
 namespace check {

@@ -1,5 +1,5 @@
-// The simulated host's functions and the generated slots (see host_calls.h).
-#include "sim/host_calls.h"
+// The simulated host's functions and the generated slots (see sim_slots.h).
+#include "sim/sim_slots.h"
 
 #include <stdio.h>
 
@@ -11,25 +11,9 @@
 
 namespace sim {
 
-// ---- The simulated host, in table order ------------------------------------------
+// ---- The simulated host, in table order (the rest: HostBackend's) ------------------------------------------
 
 HostCalls::~HostCalls() = default;
-
-int32_t HostCalls::HostQuery(int32_t, int32_t) { return 1; }
-
-int32_t HostCalls::HostCheckPlugin(HostInstance, char *, int32_t) { return 0; }
-
-int32_t HostCalls::HostMessageF(int32_t, const char *, const char *, uint32_t, uint32_t,
-                                va_list) {
-  return 0;
-}
-
-// The five functions the plug-in binds and never calls.
-int32_t HostCalls::HostOrdinal40008() { return 0; }
-int32_t HostCalls::HostOrdinal41611() { return 0; }
-int32_t HostCalls::HostOrdinal41613() { return 0; }
-int32_t HostCalls::HostOrdinal30005() { return 0; }
-int32_t HostCalls::HostOrdinal38417() { return 0; }
 
 int32_t HostCalls::HostFileFlush(HostFile file) { return files.Flush(file); }
 
@@ -55,21 +39,15 @@ int32_t HostCalls::HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
   return volmar::AddExtension(path, capacity, extension);
 }
 
-int32_t HostCalls::HostDelayKey(uint32_t, int32_t) { return 0; }
-
 KeyFilter HostCalls::HostSetKeyFilter(KeyFilter filter) {
   KeyFilter previous = installedFilter;
   installedFilter = filter;
   return previous;
 }
 
-int32_t HostCalls::HostFormRefreshField(int32_t) { return 0; }
-
 int32_t HostCalls::HostSetFlags(uint32_t bits, int32_t on) { return SetStateBits(flags, bits, on); }
 
 int32_t HostCalls::HostFileGetc(HostFile file) { return files.Getc(file); }
-
-int32_t HostCalls::HostPrepareText(char *, int32_t) { return 0; }
 
 int32_t HostCalls::HostDateTimeText(char *date, char *time, int32_t) {
   snprintf(date, 12, "%s", dateText.c_str());
@@ -77,13 +55,9 @@ int32_t HostCalls::HostDateTimeText(char *date, char *time, int32_t) {
   return 0;
 }
 
-int32_t HostCalls::HostRunForm(const void *, int32_t, void *, FieldCallback) { return 0; }
-
 int32_t HostCalls::HostTypeText(const char *) { return 1; }
 
 void *HostCalls::HostRealloc(void *block, uint32_t size) { return memory.Realloc(block, size); }
-
-int32_t HostCalls::HostShowNotice(int32_t, int16_t *, int32_t, const char *) { return 0; }
 
 int32_t HostCalls::HostFileSeek(HostFile file, int32_t offset, int32_t origin) {
   return files.Seek(file, offset, origin);
@@ -93,17 +67,11 @@ int32_t HostCalls::HostApiLevel() { return apiLevel; }
 
 uint32_t HostCalls::HostKeyPending() { return host::kNoKey; }
 
-int32_t HostCalls::HostMessage(int32_t, const char *, const char *, uint32_t) { return 0; }
-
-int32_t HostCalls::HostWaitScreen() { return 0; }
-
 int32_t HostCalls::HostFileRewind(HostFile file) { return files.Rewind(file); }
 
 uint32_t HostCalls::HostConvertChar(int32_t byte, int32_t, int32_t) {
   return static_cast<uint32_t>(byte & 0xFF);
 }
-
-int32_t HostCalls::HostAsk(const char *, const char *, uint32_t) { return 0; }
 
 int32_t HostCalls::HostMakePathW(HostWideChar *buffer, int32_t capacity,
                                  const HostWideChar *relative) {
@@ -125,11 +93,6 @@ char *HostCalls::HostCopyText(char *destination, const char *source, int32_t max
   return CopyText(destination, source, maxChars);
 }
 
-int32_t HostCalls::HostErrorMessageF(int32_t, int32_t, const char *, const HostWideChar *,
-                                     uint32_t) {
-  return 0;
-}
-
 int32_t HostCalls::HostProfile(int32_t operation, const char *section, const char *key,
                                const char *format, va_list values) {
   return profile.Profile(operation, section, key, format, values);
@@ -138,8 +101,6 @@ int32_t HostCalls::HostProfile(int32_t operation, const char *section, const cha
 int32_t HostCalls::HostPickFile(int32_t, char *, const char *, int32_t) { return -1; }
 
 void *HostCalls::HostCalloc(uint32_t count, uint32_t size) { return memory.Calloc(count, size); }
-
-char *HostCalls::HostFormFieldBuffer(int32_t) { return nullptr; }
 
 int32_t HostCalls::HostFilePrintf(HostFile file, const char *format, va_list values) {
   return files.Write(file, FormatV(format, values));
@@ -196,38 +157,34 @@ HOST_IMPORT_TABLE(SIM_SLOT, SIM_VARIADIC_SLOT)
 #undef SIM_VARIADIC_SLOT
 
 // The two variadic ones record their formatted text after their arguments.
-int32_t HOST_CDECL SlotHostMessageF(int32_t id, const char *title, const char *format,
-                                    uint32_t style, uint32_t style2, ...) {
-  HostCalls &calls = *g_calls;
-  va_list values;
-  va_start(values, style2);
-  if (calls.recording) {
-    va_list copy;
-    va_copy(copy, values);
-    calls.Record("HostMessageF", JoinArgs(id, title, format, style, style2) + ", \"" +
-                                     Escaped(FormatV(format, copy)) + "\"");
-    va_end(copy);
-  }
-  int32_t result = calls.HostMessageF(id, title, format, style, style2, values);
-  va_end(values);
-  return result;
+void RecordFormatted(HostCalls &calls, const char *name, const std::string &args,
+                     const char *format, va_list values) {
+  if (!calls.recording) return;
+  va_list copy;
+  va_copy(copy, values);
+  calls.Record(name, args + ", \"" + Escaped(FormatV(format, copy)) + "\"");
+  va_end(copy);
 }
 
-int32_t HOST_CDECL SlotHostFilePrintf(HostFile file, const char *format, ...) {
-  HostCalls &calls = *g_calls;
-  va_list values;
-  va_start(values, format);
-  if (calls.recording) {
-    va_list copy;
-    va_copy(copy, values);
-    calls.Record("HostFilePrintf",
-                 JoinArgs(file, format) + ", \"" + Escaped(FormatV(format, copy)) + "\"");
-    va_end(copy);
+#define SIM_UNPAREN(...) __VA_ARGS__
+#define SIM_FORMATTED_SLOT(Name, params, last, args)                                \
+  int32_t HOST_CDECL Slot##Name params {                                            \
+    HostCalls &calls = *g_calls;                                                    \
+    va_list values;                                                                 \
+    va_start(values, last);                                                         \
+    RecordFormatted(calls, #Name, JoinArgs args, format, values);                   \
+    int32_t result = calls.Name(SIM_UNPAREN args, values);                          \
+    va_end(values);                                                                 \
+    return result;                                                                  \
   }
-  int32_t result = calls.HostFilePrintf(file, format, values);
-  va_end(values);
-  return result;
-}
+SIM_FORMATTED_SLOT(HostMessageF,
+                   (int32_t id, const char *title, const char *format, uint32_t style,
+                    uint32_t style2, ...),
+                   style2, (id, title, format, style, style2))
+SIM_FORMATTED_SLOT(HostFilePrintf, (HostFile file, const char *format, ...), format,
+                   (file, format))
+#undef SIM_FORMATTED_SLOT
+#undef SIM_UNPAREN
 
 const HostImportSlots kSlots = {
 #define SIM_SLOT_ENTRY(pos, ord, Name, ...) .Name = Slot##Name,

@@ -6,7 +6,9 @@
 // Two ways to bind the slots:
 //
 //   InstallHostCalls(calls)   every slot forwards to the virtual method of
-//                             the same name of one HostCalls object, after
+//                             the same name of one HostCalls object (a
+//                             HostBackend, the interface that VOLMAR.dll's
+//                             exports forward to as well), after
 //                             recording the call when `recording` is on.
 //                             A host derives from HostCalls and overrides
 //                             only what it does differently.
@@ -18,7 +20,8 @@
 //
 // HostCalls's own methods are the simulated host: in-memory files, a
 // settings store, an allocator that counts its blocks, the state word, the
-// host's path and text rules; every other function answers neutrally.
+// host's path and text rules; every other function answers neutrally
+// (HostBackend's defaults).
 #pragma once
 
 #include <stdarg.h>
@@ -26,6 +29,7 @@
 
 #include <string>
 
+#include "host/exports/host_backend.h"
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_api.h"
 #include "sim/sim_calls.h"
@@ -47,9 +51,9 @@ enum class HostFunction {
 template <HostFunction F>
 struct Call {};
 
-class HostCalls : public CallLog {
+class HostCalls : public HostBackend, public CallLog {
  public:
-  virtual ~HostCalls();
+  ~HostCalls() override;
 
   // Each call is recorded (CallLog) before it runs, when this is on.
   bool recording = false;
@@ -66,19 +70,41 @@ class HostCalls : public CallLog {
   std::string timeText = "10:11:12";
 
   // ---- The host functions ----------------------------------------------------
-  // The plug-in's query function (g_plugin.hostQuery), outside the slots.
-  virtual int32_t HostQuery(int32_t what, int32_t value);
-
-#define SIM_HOST_METHOD(pos, ord, Name, conv, pop, Result, params, ...) virtual Result Name params;
-#define SIM_HOST_VARIADIC(pos, ord, Name, ...)
-  HOST_IMPORT_TABLE(SIM_HOST_METHOD, SIM_HOST_VARIADIC)
-#undef SIM_HOST_METHOD
-#undef SIM_HOST_VARIADIC
-
-  // The two variadic functions receive their values as one list.
-  virtual int32_t HostMessageF(int32_t id, const char *title, const char *format, uint32_t style,
-                               uint32_t style2, va_list values);
-  virtual int32_t HostFilePrintf(HostFile file, const char *format, va_list values);
+  // HostBackend (the interface behind VOLMAR.dll's exports too) answers
+  // every function neutrally (0, null; HostQuery 1); the simulated host
+  // does these as a host does.
+  int32_t HostFileFlush(HostFile file) override;
+  uint32_t HostDateNumber(const char *date) override;
+  int32_t HostConvertText(void *target, int32_t targetBytes, const void *source, int32_t length,
+                          int32_t from, int32_t to) override;
+  uint32_t HostGetFlags() override;
+  char *HostFileGets(char *buffer, int32_t size, HostFile file) override;
+  int32_t HostFileClose(HostFile file) override;
+  int32_t HostPathAddExtensionW(HostWideChar *path, int32_t capacity,
+                                const HostWideChar *extension) override;
+  KeyFilter HostSetKeyFilter(KeyFilter filter) override;
+  int32_t HostSetFlags(uint32_t bits, int32_t on) override;
+  int32_t HostFileGetc(HostFile file) override;
+  int32_t HostDateTimeText(char *date, char *time, int32_t flags) override;
+  int32_t HostTypeText(const char *text) override;
+  void *HostRealloc(void *block, uint32_t size) override;
+  int32_t HostFileSeek(HostFile file, int32_t offset, int32_t origin) override;
+  int32_t HostApiLevel() override;
+  uint32_t HostKeyPending() override;
+  int32_t HostFileRewind(HostFile file) override;
+  uint32_t HostConvertChar(int32_t byte, int32_t three, int32_t one) override;
+  int32_t HostMakePathW(HostWideChar *buffer, int32_t capacity,
+                        const HostWideChar *relative) override;
+  int32_t HostPostKey(uint32_t key) override;
+  void HostFree(void *block) override;
+  HostFile HostFileOpenW(const HostWideChar *path, const HostWideChar *mode, int32_t share,
+                         int32_t zero, int32_t minusOne) override;
+  char *HostCopyText(char *destination, const char *source, int32_t maxChars) override;
+  int32_t HostProfile(int32_t operation, const char *section, const char *key, const char *format,
+                      va_list values) override;
+  int32_t HostPickFile(int32_t kind, char *buffer, const char *pattern, int32_t one) override;
+  void *HostCalloc(uint32_t count, uint32_t size) override;
+  int32_t HostFilePrintf(HostFile file, const char *format, va_list values) override;
 };
 
 // Binds every host import slot (g_hostSlots) to `calls`.
