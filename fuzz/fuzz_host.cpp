@@ -25,7 +25,7 @@ namespace {
 // The three files, each at its fixed handle in the simulated host's files.
 const std::u16string kMacroPath = u"M:\\makra\\m.txt";
 const std::u16string kLogPath = u"M:\\makra\\m.log";
-const std::u16string kKeysPath = u"K:\\VOLMAR\\wtyczki\\keys.h";
+const std::u16string kKeysPath = u"K:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath);
 const std::u16string kHostFolder = u"K:\\VOLMAR\\";
 
 FuzzHost g_defaultHost;

@@ -25,7 +25,7 @@
 #include "plugin/keys/key_names.h"
 #include "plugin/platform/platform.h"
 #include "recorder/writer/key_writer.h"
-#include "sim/host_calls.h"
+#include "sim/sim_slots.h"
 #include "sim/sim_text.h"
 
 namespace {
@@ -81,7 +81,7 @@ bool ToWide(uint8_t byte, char16_t *wide) {
 
 // The recorder's reading of a name: a command's name plays as the command.
 uint32_t PlayedCode(const char *word) {
-  for (const char *command : {"WAITENTER", "WAIT", "HALT", "RESTART", "DELAY", "SF11"})
+  for (const char *command : kPlayerCommandNames)
     if (strcmp(word, command) == 0) return 0;
   return FindKeyCode(word);
 }

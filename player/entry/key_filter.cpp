@@ -33,7 +33,9 @@ void HandleShiftF11() {
 
 [[gnu::noinline]] void RunPlaybackStep() { RunInStateBracket(PlaybackStep); }
 
-[[gnu::noinline]] void RunShiftF11() { RunInStateBracket(HandleShiftF11); }
+// Shift+F11 pressed by the user (the macro command SF11 is RunSf11 in
+// commands.cpp).
+[[gnu::noinline]] void RunShiftF11Key() { RunInStateBracket(HandleShiftF11); }
 
 // The work of the filter lies out of line below, so that the way of a key
 // that merely passes (no macro, no pause) stays a handful of instructions.
@@ -75,22 +77,20 @@ extern "C" uint32_t HOST_STDCALL PluginKeyFilter(uint32_t key) {
     }
   }
 
-  // 4. (The word buffer lives in the playback step, fresh for each call.)
-
-  // 5. An inner call from the host's key loop, while we work: hands off.
+  // 4. An inner call from the host's key loop, while we work: hands off.
   if (g_player.busy != 0) return key;
 
-  // 6. The host has no key: feed it the next item of the macro, unless the
+  // 5. The host has no key: feed it the next item of the macro, unless the
   //    macro waits.
   if (g_player.macroFile != 0 && key == host::kNoKey) {
     if (g_player.waitMode == kNotWaiting) RunPlaybackStep();
     return host::kNoKey;
   }
 
-  // 7. Every key but Shift+F11 is the host's.
+  // 6. Every key but Shift+F11 is the host's.
   if (key != host::kKeyShiftF11) return key;
 
-  // 8. Shift+F11: the stop question during playback, the start form otherwise.
-  RunShiftF11();
+  // 7. Shift+F11: the stop question during playback, the start form otherwise.
+  RunShiftF11Key();
   return host::kNoKey;
 }

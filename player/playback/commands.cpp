@@ -3,13 +3,14 @@
 
 #include <string.h>
 
-#include "plugin/platform/platform.h"
-#include "plugin/keys/key_names.h"
-#include "player/playback/macro_log.h"
-#include "player/playback/player_texts.h"
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
+#include "plugin/keys/key_names.h"
+#include "plugin/platform/platform.h"
+#include "player/playback/macro_commands.h"
+#include "player/playback/macro_log.h"
 #include "player/playback/player_state.h"
+#include "player/playback/player_texts.h"
 
 namespace {
 
@@ -20,78 +21,89 @@ constexpr uint32_t kDelayPause = 2000;
 
 constexpr auto kEmptyTitle = ToHostText("");
 
-int32_t RunWaitEnter() {
+void RunWaitEnter() {
   g_player.waitMode = kWaitingForEnter;
   WriteLogLine(kLogNoticeFormat, kWaitEnterNotice.c_str());
   HostAsk(kEmptyTitle.c_str(), kWaitEnterNotice.c_str(), host::kAskWaitNotice);
   Sleep(kWaitEnterSleep);
   HostWaitScreen();
-  return kCommandDone;
 }
 
-int32_t RunWait() {
-  g_player.waitMode = kWaitingForEnter;
-  return kCommandDone;
-}
+void RunWait() { g_player.waitMode = kWaitingForEnter; }
 
-int32_t RunHalt() {
+void RunHalt() {
   g_player.waitMode = kHalted;
   WriteLogLine(kLogNoticeFormat, kHaltNotice.c_str());
   HostAsk(kNoticeTitle.c_str(), kHaltNotice.c_str(), host::kAskNotice);
-  return kCommandDone;
 }
 
-int32_t RunRestart() {
+void RunRestart() {
   // Only the macro file starts over: the log, the wait mode, the pause and
   // the pending key stay as they are.
   WriteLogLine(kLogNameFormat, "RESTART");
   HostFileRewind(g_player.macroFile);
-  return kCommandDone;
 }
 
-int32_t RunDelay() {
+void RunDelay() {
   WriteLogLine(kLogNameFormat, "DELAY");
   g_player.pauseLength = kDelayPause;
   g_player.pauseStart = GetTickCount();
-  return kCommandDone;
 }
 
-int32_t RunShiftF11() {
-  WriteLogLine(kLogNameFormat, "SF11");
-  return kShiftF11Command;
-}
+// [SF11] hands Shift+F11 to the host (the key filter's own Shift+F11
+// handling is RunShiftF11Key in key_filter.cpp).
+void RunSf11() { WriteLogLine(kLogNameFormat, "SF11"); }
 
 struct MacroCommand {
   const char *name;   // compared byte for byte, case-sensitive, whole word
-  int32_t (*run)();   // carries the command out; its result
-  bool armsOwnPause;  // the command sets the pause itself
+  void (*run)();      // carries the command out
+  int32_t key;        // what the player then posts
+  bool armsOwnPause;  // the command sets the pause itself: no key delay after it
 };
 
-// Searched in this order, before the key-name table: a key name spelled
-// like a command is never reached by name.
+// The names, spelled once in macro_commands.h: kWaitEnterName, ...
+#define MACRO_COMMAND_NAME(Id, name, ...) constexpr char k##Id##Name[] = name;
+MACRO_COMMAND_TABLE(MACRO_COMMAND_NAME)
+#undef MACRO_COMMAND_NAME
+
+// Searched in this order, before the key-name table.
 // clang-format off
 constexpr MacroCommand kMacroCommands[] = {
-    // name         carried out by   arms its own pause
-    {"WAITENTER",   RunWaitEnter,    false},
-    {"WAIT",        RunWait,         false},
-    {"HALT",        RunHalt,         false},
-    {"RESTART",     RunRestart,      false},
-    {"DELAY",       RunDelay,        true},
-    {"SF11",        RunShiftF11,     false},
+    // name          carried out by  then posts        arms its own pause
+    {kWaitEnterName, RunWaitEnter,   kCommandDoneKey,  false},
+    {kWaitName,      RunWait,        kCommandDoneKey,  false},
+    {kHaltName,      RunHalt,        kCommandDoneKey,  false},
+    {kRestartName,   RunRestart,     kCommandDoneKey,  false},
+    {kDelayName,     RunDelay,       kCommandDoneKey,  true},
+    {kSf11Name,      RunSf11,        kSf11CommandKey,  false},
 };
 // clang-format on
 
+#define MACRO_COMMAND_NAME_ROW(Id, name, ...) k##Id##Name,
+constexpr const char *kTableOrder[] = {MACRO_COMMAND_TABLE(MACRO_COMMAND_NAME_ROW)};
+#undef MACRO_COMMAND_NAME_ROW
+
+constexpr bool InTableOrder() {
+  for (int i = 0; i < kMacroCommandCount; ++i)
+    if (kMacroCommands[i].name != kTableOrder[i]) return false;
+  return true;
+}
+static_assert(sizeof kMacroCommands / sizeof kMacroCommands[0] == kMacroCommandCount &&
+                  InTableOrder(),
+              "every command of macro_commands.h, in its order");
+
 }  // namespace
 
-int32_t RunMacroWord(const char *word, bool *armedOwnPause) {
-  if (armedOwnPause != nullptr) *armedOwnPause = false;
+WordOutcome RunMacroWord(const char *word) {
   for (const MacroCommand &command : kMacroCommands) {
     if (strcmp(word, command.name) != 0) continue;
-    if (armedOwnPause != nullptr) *armedOwnPause = command.armsOwnPause;
-    return command.run();
+    command.run();
+    return {WordKind::kCommand, !command.armsOwnPause, command.key};
   }
-  // A key name with a code of 0 gives 0 here too: the word is then text.
-  return static_cast<int32_t>(FindKeyCode(word));
+  // A key name with a code of 0 is not one: the word is then text.
+  int32_t code = static_cast<int32_t>(FindKeyCode(word));
+  if (code == 0) return {WordKind::kText, false, 0};
+  return {WordKind::kKeyName, true, code};
 }
 
 int32_t TypeMacroText(const char *text) {

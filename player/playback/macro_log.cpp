@@ -18,8 +18,6 @@ namespace {
 constexpr size_t kLogLineSize = 3078;
 // HostDateTimeText fills two texts of at most 11 characters each.
 constexpr size_t kStampTextSize = 12;
-// Ask HostDateTimeText for the date and the time.
-// Encodings for HostConvertText: host text to the log's encoding.
 
 // Copies the zero-terminated `text` to `buffer + length`; the new length.
 // The caller has room for it (a stamp text of at most 11 characters).

@@ -55,10 +55,12 @@ void FeedByteBehindLongWord(int32_t byte) {
   g_player.pendingKey = TypedCharacter(byte);
 }
 
-// Reads the word behind a '[' up to its ']' and resolves it.  True when the
-// word gave a key to hand over (now the pending key); false when the step
-// is over: the word was typed as text, or the macro ended.
-bool ReadBracketedWord(char (&word)[kWordSize], bool *armedOwnPause) {
+// Reads the word behind a '[' up to its ']' and resolves it.  What is text
+// (the word, or what was read of it when the file ends inside it or it runs
+// too long) is typed here; the outcome then has no key to post.
+WordOutcome ReadBracketedWord() {
+  constexpr WordOutcome kTyped = {WordKind::kText, false, 0};
+  char word[kWordSize];
   size_t length = 0;
   for (;;) {
     // Bytes of a word are taken as they stand: no conversion, and a line
@@ -69,7 +71,7 @@ bool ReadBracketedWord(char (&word)[kWordSize], bool *armedOwnPause) {
       word[length] = 0;
       TypeMacroText(word);
       EndMacro();
-      return false;
+      return kTyped;
     }
     if (byte == ']') break;
     if (length == kMacroWordChars) {
@@ -80,52 +82,53 @@ bool ReadBracketedWord(char (&word)[kWordSize], bool *armedOwnPause) {
       word[length] = 0;
       TypeMacroText(word);
       FeedByteBehindLongWord(byte);
-      return false;
+      return kTyped;
     }
     word[length++] = static_cast<char>(byte);
   }
   word[length] = 0;
-  g_player.pendingKey = RunMacroWord(word, armedOwnPause);
-  if (g_player.pendingKey != 0) return true;
-  // Neither a command nor a key name: the word is text.
-  TypeMacroText(word);
-  return false;
+  WordOutcome outcome = RunMacroWord(word);
+  if (outcome.kind == WordKind::kText) TypeMacroText(word);
+  return outcome;
 }
 
 }  // namespace
 
 void PlaybackStep() {
-  // The word buffer of this call.  Its first byte is nonzero at posting
-  // only when this step has read a bracketed word: that arms the pause.
-  char word[kWordSize];
-  word[0] = 0;
-  bool armedOwnPause = false;
-
-  // A key the host refused last time goes again, before anything is read.
-  if (g_player.pendingKey == 0) {
+  // 1. A key the host refused last time, or the byte behind an over-long
+  //    word, goes first, before anything is read.
+  int32_t key = g_player.pendingKey;
+  bool armKeyDelay = false;
+  if (key == 0) {
+    // 2. The next byte of the macro, as the character the host types.
     int32_t byte = ReadMacroByte();
     if (byte < 0) {
       EndMacro();
       return;
     }
-    g_player.pendingKey = TypedCharacter(byte);
-    // The host says whether a '[' may open a word just now; otherwise the
-    // '[' and what follows it are ordinary characters.
+    key = TypedCharacter(byte);
+    // 3. The host says whether a '[' may open a word just now; otherwise the
+    //    '[' and what follows it are ordinary characters.
     bool mayOpenWord = (HostKeyPending() & host::kKeyCodeMask) == host::kNoKey;
-    if (mayOpenWord && g_player.pendingKey == '[') {
-      if (!ReadBracketedWord(word, &armedOwnPause)) return;
-    } else if (g_player.pendingKey == 0) {
+    if (mayOpenWord && key == '[') {
+      WordOutcome word = ReadBracketedWord();
+      if (word.kind == WordKind::kText) return;  // typed, or the macro ended
+      key = word.key;
+      armKeyDelay = word.armsKeyDelay;
+    } else if (key == 0) {
       return;  // a byte the host has no character for: dropped
     }
   }
 
-  // After a key name or a command the next keys are held for the key delay;
-  // DELAY has armed its own, longer pause, which stands.
-  if (word[0] != 0 && !armedOwnPause) {
+  // 4. After a key name or a command the next keys are held for the key
+  //    delay (DELAY has armed its own, longer pause instead).
+  if (armKeyDelay) {
     g_player.pauseLength = g_player.keyDelay;
     g_player.pauseStart = GetTickCount();
   }
-  if (PostMacroKey(g_player.pendingKey) != 0) g_player.pendingKey = 0;
+  // 5. The key to the host; one it refuses goes again in the next step.
+  g_player.pendingKey = key;
+  if (PostMacroKey(key) != 0) g_player.pendingKey = 0;
 }
 
 void AskToStopMacro() {

@@ -20,7 +20,9 @@ struct PlayerState {
   HostFile logFile;           // the open macro log, 0 = none
   WaitMode waitMode;          // what the macro waits for, kNotWaiting = nothing
   KeyFilter previousFilter;   // what HostSetKeyFilter returned at activation, or null
-  int32_t pendingKey;         // the key being handed to the host, 0 = none
+  int32_t pendingKey;         // the key being handed to the host until it takes it (a
+                              // character, a key name's code or a command's key, commands.h),
+                              // or the character behind an over-long word; 0 = none
   uint32_t pauseLength;       // milliseconds of the running pause, 0 = none
   uint32_t pauseStart;        // GetTickCount() when the pause was armed, 0 = none
   int32_t busy;               // 1 while a playback step or Shift+F11 handling runs

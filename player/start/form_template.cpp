@@ -18,6 +18,7 @@
 #include <array>
 
 #include "plugin/contract/host_text.h"
+#include "plugin/contract/host_values.h"
 #include "player/start/start_form.h"
 
 namespace {
@@ -39,6 +40,9 @@ struct FormElement {
 };
 
 constexpr uint16_t kNoId = 0xFFFF;
+
+// An id or key of the contract as the template's 16-bit word.
+constexpr uint16_t Id(uint32_t value) { return static_cast<uint16_t>(value); }
 constexpr uint16_t kNoHotKey = 0;
 
 // A key name stands between 0x05 and 0x01; a label's hot letter between
@@ -60,12 +64,17 @@ constexpr uint16_t kFormHeight = 10;
 // characters of the record's file name; the delay field its 16-bit delay.
 constexpr FormElement kElements[] = {
     // kind, id, flags, hot key, column, row, width, height
-    {kButton, 0x3D00, 0x0180, 0x3D00 /* F3 */, 2, 2, 10, 1, kFileButtonText.c_str(), {}, 0},
-    {kLabel, 0x4102, 0, 0x1900 /* Alt+P */, 1, 1, 1, 1, kFileLabelText.c_str(), {}, 0},
-    {kField, 0x4101, 0x8400, kNoHotKey, 12, 2, 33, 1, nullptr, {257, 8, 0, 257, 1}, 5},
-    {kLabel, 0x4103, 0, 0x004B /* K */, 2, 4, 32, 1, kDelayLabelText.c_str(), {}, 0},
-    {kField, 0x4104, 0x0400, kNoHotKey, 34, 4, 11, 1, nullptr, {6, 1, 0x40, 0, 0x8001, 0x7FFF}, 6},
-    {kButton, 0x5001, 0x0004, 0x8600 /* F12 */, 18, 6, 10, 1, kOkButtonText.c_str(), {}, 0},
+    {kButton, Id(host::kFileButton), 0x0180, Id(host::kKeyF3), 2, 2, 10, 1,
+     kFileButtonText.c_str(), {}, 0},
+    {kLabel, Id(host::kFileLabel), 0, Id(host::kKeyAltP), 1, 1, 1, 1, kFileLabelText.c_str(), {}, 0},
+    {kField, Id(host::kFileNameField), 0x8400, kNoHotKey, 12, 2, 33, 1, nullptr,
+     {257, 8, 0, 257, 1}, 5},
+    {kLabel, Id(host::kDelayLabel), 0, Id(host::kKeyLetterK), 2, 4, 32, 1, kDelayLabelText.c_str(),
+     {}, 0},
+    {kField, Id(host::kDelayField), 0x0400, kNoHotKey, 34, 4, 11, 1, nullptr,
+     {6, 1, 0x40, 0, 0x8001, 0x7FFF}, 6},
+    {kButton, Id(host::kOkButton), 0x0004, Id(host::kKeyF12), 18, 6, 10, 1, kOkButtonText.c_str(),
+     {}, 0},
     {kNote, kNoId, 0, kNoHotKey, 2, 8, 45, 2, kNoteText.c_str(), {}, 0},
 };
 constexpr size_t kElementCount = sizeof kElements / sizeof kElements[0];

@@ -29,7 +29,7 @@ void RunStartBranch() {
   StartFormRecord snapshot;
   memcpy(&snapshot, &g_startForm, sizeof snapshot);
 
-  int32_t result = HostRunForm(kStartFormTemplate, 1, &g_startForm, &StartFormFieldCallback);
+  int32_t result = HostRunForm(kStartFormTemplate, host::kFormModeEdit, &g_startForm, &StartFormFieldCallback);
   if ((static_cast<uint32_t>(result) & host::kKeyCodeMask) != host::kFormConfirmed) return;
   g_startForm.fileName[sizeof g_startForm.fileName - 1] = 0;
 
@@ -50,9 +50,10 @@ void RunStartBranch() {
 }
 
 // [host form engine] Called for the file button (or F3) and other form
-// events; only (0x3D00, 1) is ours.
+// events; only the file button pressed (0x3D00, 1) is ours.
 extern "C" int32_t HOST_STDCALL StartFormFieldCallback(uint32_t code, uint32_t event) {
-  if ((code & 0xFFFF) != host::kFileButton || (event & 0xFFFF) != 1)
+  if ((code & host::kKeyCodeMask) != host::kFileButton ||
+      (event & host::kKeyCodeMask) != host::kFieldEventPressed)
     return host::kCallbackNotHandled;
 
   // The picker starts with an empty name, not with the field's text.
@@ -60,7 +61,7 @@ extern "C" int32_t HOST_STDCALL StartFormFieldCallback(uint32_t code, uint32_t e
   memset(picked, 0, sizeof picked);
   char pattern[sizeof kMacroPattern.bytes];
   memcpy(pattern, kMacroPattern.c_str(), sizeof pattern);
-  if (HostPickFile(host::kPickFileKind, picked, pattern, 1) == -1) return host::kCallbackHandled;
+  if (HostPickFile(host::kPickFileKind, picked, pattern, host::kPickFileOne) == -1) return host::kCallbackHandled;
   picked[sizeof picked - 1] = 0;
 
   char *field = HostFormFieldBuffer(host::kFileNameField);

@@ -1,7 +1,13 @@
-// The key-name table, read from the host's wtyczki\keys.h.
+// The key-name table, read from the host's wtyczki\keys.h (kKeyFileRelativePath).
 #pragma once
 
 #include <stdint.h>
+
+#include "plugin/contract/host_api.h"
+
+// The key definition file, relative to the host's folder; HostMakePathW
+// makes the full path.
+inline constexpr HostWideChar kKeyFileRelativePath[] = u"wtyczki\\keys.h";
 
 struct KeyNameEntry {
   uint16_t code;  // the key code as the host passes keys

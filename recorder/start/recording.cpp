@@ -25,12 +25,10 @@ constexpr size_t kNameSize = sizeof g_recorderForm.fileName;
 // gets the last one offered, and the append question then asks.
 constexpr uint32_t kMostOffered = 9999;
 
-// The player's commands: a key name spelled like one plays as the command,
-// so it is never written as that key.
-constexpr const char *kPlayerCommands[] = {"WAITENTER", "WAIT", "HALT", "RESTART", "DELAY", "SF11"};
-
+// The code the player gives a bracketed word: a command first, then the
+// shared key-name table.
 uint32_t PlayedCode(const char *word) {
-  for (const char *command : kPlayerCommands)
+  for (const char *command : kPlayerCommandNames)
     if (strcmp(word, command) == 0) return 0;
   return FindKeyCode(word);
 }

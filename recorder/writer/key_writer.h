@@ -28,6 +28,12 @@ typedef bool (*HostByteToWide)(uint8_t byte, char16_t *wide);
 // command or as text rather than as a key.
 typedef uint32_t (*PlayedCodeOfWord)(const char *word);
 
+// The player's six command names (player/playback/macro_commands.h, a folder
+// the recorder may not include; a test keeps the two lists equal): a key
+// name spelled like one plays as the command, so it is never written.
+inline constexpr const char *kPlayerCommandNames[] = {"WAITENTER", "WAIT",  "HALT",
+                                                      "RESTART",   "DELAY", "SF11"};
+
 // The key-name table as the writer sees it: the loaded entries in table
 // order (ascending code) and, for each, whether its name plays back as its
 // own code (MarkPlayableNames).

@@ -16,7 +16,7 @@
 
 namespace {
 
-const char16_t kKeysPath[] = u"C:\\VOLMAR\\wtyczki\\keys.h";
+const std::u16string kKeysPath = u"C:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath);
 const char kMacro[] = "C:\\m\\demo.txt";
 const char16_t kMacroPath[] = u"C:\\m\\demo.txt";
 const char16_t kLogPath[] = u"C:\\m\\demo.log";
@@ -35,7 +35,7 @@ class StartBranchTest : public ::testing::Test {
 
   // The form shows the record, the user edits it and closes the form with
   // `result`.
-  void UserEdits(const char *name, uint16_t delay, int32_t result = 0x5001) {
+  void UserEdits(const char *name, uint16_t delay, int32_t result = host::kFormConfirmed) {
     editedName = name;
     editedDelay = delay;
     host.handlers.HostRunForm = [this, result](const void *formTemplate, int32_t, void *record,

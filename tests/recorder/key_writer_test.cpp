@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/app/core/text_codec.h"
+#include "player/playback/macro_commands.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ std::vector<KeyNameEntry> g_entries;
 // then the first entry of that name in table order, the walk stopping at an
 // empty name.
 uint32_t PlayerCode(const char *word) {
-  for (const char *command : {"WAITENTER", "WAIT", "HALT", "RESTART", "DELAY", "SF11"})
+  for (const char *command : kPlayerCommandNames)
     if (strcmp(word, command) == 0) return 0;
   for (const KeyNameEntry &entry : g_entries) {
     if (entry.name[0] == 0) return 0;
@@ -192,6 +193,15 @@ TEST_F(KeyWriterTest, EveryHostCharacterRoundTripsThroughTheHostsMacroReading) {
     for (char c : written.bytes) typed = decoder.Feed(static_cast<uint8_t>(c));
     EXPECT_EQ(byte, typed) << byte;
   }
+}
+
+TEST(PlayerCommandNames, AreThePlayersOwnInItsOrder) {
+#define COMMAND_NAME(Id, name, ...) name,
+  const char *const playerNames[] = {MACRO_COMMAND_TABLE(COMMAND_NAME)};
+#undef COMMAND_NAME
+  ASSERT_EQ(std::size(playerNames), std::size(kPlayerCommandNames));
+  for (size_t i = 0; i < std::size(playerNames); ++i)
+    EXPECT_STREQ(playerNames[i], kPlayerCommandNames[i]);
 }
 
 TEST(UnnamedKeys, CountsEveryKeyAndKeepsEachCodeOnce) {

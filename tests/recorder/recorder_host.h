@@ -1,5 +1,5 @@
 // The recorder's host in the native tests: the one simulated host
-// (sim/host_calls.h), with the forms, questions and notices a user answers
+// (sim/sim_slots.h), with the forms, questions and notices a user answers
 // from queues, and what the recorder shows kept as UTF-8.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/host_calls.h"
+#include "sim/sim_slots.h"
 
 class RecorderHost : public sim::HostCalls {
  public:

@@ -476,4 +476,11 @@ KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
   return checker.Run();
 }
 
+std::string KeyFileInHostFolder() {
+  std::string path;
+  for (const HostWideChar *c = kKeyFileRelativePath; *c != 0; ++c)
+    path += *c == u'\\' ? '/' : static_cast<char>(*c);
+  return path;
+}
+
 }  // namespace check

@@ -43,8 +43,8 @@ using host::kKeyCodeMask;
 using host::kKeyEnter;
 using host::kKeyShiftF11;
 using host::kNoKey;
-constexpr uint32_t kCommandKey = static_cast<uint32_t>(kCommandDone);  // the five commands
-constexpr uint32_t kSf11Key = static_cast<uint32_t>(kShiftF11Command);  // what SF11 hands over
+constexpr uint32_t kCommandKey = static_cast<uint32_t>(kCommandDoneKey);  // the five commands
+constexpr uint32_t kSf11Key = static_cast<uint32_t>(kSf11CommandKey);    // what SF11 hands over
 constexpr int32_t kAnswerNo = 0;
 // The virtual clock starts away from 0: a pause start of 0 means no pause.
 constexpr uint32_t kClockStart = 0x10000;
@@ -418,8 +418,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   std::string effect;
   for (const HostEvent *notice : notices)
     effect += "notice \"" + Visible(HostToUtf8(notice->text)) + "\"; ";
+  effect += CommandDescription(word.bytes);
   if (key == kSf11Key) {
-    effect += "hands Shift+F11 to the host, which comes back as a stop question";
     echoShiftF11_ = true;
     // The stop question waits for the user: a loop through it is no endless one.
     if (pass_ == 1) waitedInFirstPass_ = true;
@@ -429,15 +429,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
            "whether to stop the macro",
            "the macro goes on only when the user answers no; to wait for the user, use [HALT] "
            "(Shift+F11 goes on) or [WAITENTER]");
-  } else if (g_player.waitMode == kWaitingForEnter) {
-    effect += "waits for Enter";
-  } else if (g_player.waitMode == kHalted) {
-    effect += "waits for Shift+F11";
   } else if (word.bytes == "DELAY") {
     delayThisCall_ = true;
-    effect += "holds the next keys for " + std::to_string(g_player.pauseLength) + " ms";
-  } else if (word.bytes == "RESTART") {
-    effect += "plays the file again from its start";
   }
   if (g_player.waitMode != kNotWaiting && pass_ == 1) waitedInFirstPass_ = true;
   Add(StreamKind::kCommand, at, key == kSf11Key ? kKeyShiftF11 : kNoKey, word.bytes, effect);

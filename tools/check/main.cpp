@@ -22,6 +22,7 @@
 #endif
 
 #include "tools/check/checker.h"
+#include "tools/check/key_file_check.h"
 #include "tools/check/report.h"
 
 namespace {
@@ -50,8 +51,7 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 clean, 1 warnings, 2 a file that cannot be read.\n";
 
-// Where the host keeps them, relative to its folder.
-const char kHostKeys[] = "wtyczki/keys.h";
+// Where the host keeps its settings, relative to its folder.
 const char kHostSettings[] = "VOLMAR.ini";
 
 struct Arguments {
@@ -164,7 +164,7 @@ int ParseArguments(int argc, char **argv, Arguments &args) {
 }
 
 // A file of the host's folder.
-std::string InHostFolder(const Arguments &args, const char *relative) {
+std::string InHostFolder(const Arguments &args, const std::string &relative) {
   if (args.host.empty()) return relative;
   char last = args.host.back();
   return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
@@ -218,7 +218,8 @@ int main(int argc, char **argv) {
   play.keepLog = !args.log.empty();
   play.logStart = args.logStartGiven ? args.logStart : time(nullptr);
 
-  check::FileText keys = check::ReadFileText(args.keysGiven ? args.keys : InHostFolder(args, kHostKeys));
+  check::FileText keys = check::ReadFileText(
+      args.keysGiven ? args.keys : InHostFolder(args, check::KeyFileInHostFolder()));
   std::vector<check::FileText> macros;
   for (const std::string &path : args.macros) macros.push_back(check::ReadFileText(path));
   const check::CheckResult result = check::RunCheck(keys, macros, play);

@@ -6,12 +6,13 @@
 
 #include "plugin/contract/host_values.h"
 #include "plugin/contract/macro_bytes.h"
+#include "plugin/keys/key_names.h"
 #include "sim/sim_slots.h"
 #include "sim/sim_text.h"
 
 namespace check {
 
-const std::u16string kSimKeyFileName = u"wtyczki\\keys.h";
+const std::u16string kSimKeyFileName = kKeyFileRelativePath;
 
 namespace {
 

@@ -23,6 +23,7 @@
 #endif
 
 #include "tools/check/checker.h"
+#include "tools/check/key_file_check.h"
 #include "tools/codec/code_pages.h"
 #include "tools/merge/merge_check.h"
 #include "tools/merge/merger.h"
@@ -58,7 +59,7 @@ const char kUsage[] =
 struct Arguments {
   std::vector<std::string> files;
   std::string output;
-  std::string keys = "wtyczki/keys.h";
+  std::string keys = check::KeyFileInHostFolder();
   std::string before, after;
   char delimiter = 0;
   codec::CodePage dataEncoding = codec::CodePage::kUtf8;
