@@ -52,8 +52,8 @@ import tempfile
 KEYS = 20000
 MACROS = int(os.environ.get("WINE_TYPING_MACROS", "50"))
 LOGGED_MACROS = int(os.environ.get("WINE_TYPING_LOGGED_MACROS", "5"))
-RUNS = int(os.environ.get("WINE_TYPING_RUNS", "3"))
-REPEATS = int(os.environ.get("WINE_TYPING_REPEATS", "3"))
+RUNS = int(os.environ.get("WINE_TYPING_RUNS", "5"))
+REPEATS = int(os.environ.get("WINE_TYPING_REPEATS", "5"))
 LINE = "Ala ma kota, a kot ma Ale. Zazolc gesla jazn 0123456789 xyz."
 LOOP = re.compile(r"p\u0119tla klawiszy: (\d+) us, (\d+) klawiszy")
 CHUNKS = re.compile(r"odcinki po (\d+) klawiszy: (\d+), najkr\u00f3tszy (\d+) us, "
@@ -152,13 +152,16 @@ def main():
     log = os.path.join(player, "logged.log")
 
     starts = "<Shift+F11><F12>"
+    # The order of a repeat: the plain and floor runs side by side, and
+    # neither right after the logged run, whose log the system is still
+    # writing out when the next run starts.
     kinds = {
         "play": (player, ["--ini", "play.ini", "--keys", starts * MACROS]),
         "base": (base, ["--keys-file", "keys.txt"]),
-        "empty": (player, ["--ini", "empty.ini", "--keys", starts * MACROS]),
-        "logged": (player, ["--ini", "logged.ini", "--keys", starts * LOGGED_MACROS]),
         "plain": (player, ["--ini", "plain.ini", "--keys", starts * MACROS]),
         "floor": (floor, ["--keys", "<Shift+F11>" * MACROS]),
+        "empty": (player, ["--ini", "empty.ini", "--keys", starts * MACROS]),
+        "logged": (player, ["--ini", "logged.ini", "--keys", starts * LOGGED_MACROS]),
     }
     # The bench's own Wine prefix (WINEPREFIX, set by scripts/bench.sh): its
     # first start sets it up, which is no measurement.  Its Wine server is
