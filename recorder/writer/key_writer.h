@@ -19,6 +19,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "plugin/contract/macro_commands.h"
 #include "plugin/keys/key_names.h"
 
 // The host's conversion of one host-text byte to one UTF-16 unit; false when
@@ -28,11 +29,12 @@ typedef bool (*HostByteToWide)(uint8_t byte, char16_t *wide);
 // command or as text rather than as a key.
 typedef uint32_t (*PlayedCodeOfWord)(const char *word);
 
-// The player's six command names (player/playback/macro_commands.h, a folder
-// the recorder may not include; a test keeps the two lists equal): a key
-// name spelled like one plays as the command, so it is never written.
-inline constexpr const char *kPlayerCommandNames[] = {"WAITENTER", "WAIT",  "HALT",
-                                                      "RESTART",   "DELAY", "SF11"};
+// The macro language's command names (the one table the player carries
+// out): a key name spelled like one plays as the command, so it is never
+// written.  Only the names enter the DLL.
+#define KEY_WRITER_COMMAND_NAME(Id, name, ...) name,
+inline constexpr const char *kPlayerCommandNames[] = {MACRO_COMMAND_TABLE(KEY_WRITER_COMMAND_NAME)};
+#undef KEY_WRITER_COMMAND_NAME
 
 // The key-name table as the writer sees it: the loaded entries in table
 // order (ascending code) and, for each, whether its name plays back as its

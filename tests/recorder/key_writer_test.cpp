@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "host/app/core/text_codec.h"
-#include "player/playback/macro_commands.h"
 
 namespace {
 
@@ -193,15 +192,6 @@ TEST_F(KeyWriterTest, EveryHostCharacterRoundTripsThroughTheHostsMacroReading) {
     for (char c : written.bytes) typed = decoder.Feed(static_cast<uint8_t>(c));
     EXPECT_EQ(byte, typed) << byte;
   }
-}
-
-TEST(PlayerCommandNames, AreThePlayersOwnInItsOrder) {
-#define COMMAND_NAME(Id, name, ...) name,
-  const char *const playerNames[] = {MACRO_COMMAND_TABLE(COMMAND_NAME)};
-#undef COMMAND_NAME
-  ASSERT_EQ(std::size(playerNames), std::size(kPlayerCommandNames));
-  for (size_t i = 0; i < std::size(playerNames); ++i)
-    EXPECT_STREQ(playerNames[i], kPlayerCommandNames[i]);
 }
 
 TEST(UnnamedKeys, CountsEveryKeyAndKeepsEachCodeOnce) {
