@@ -33,6 +33,9 @@ ROWS = [
     ("findcode", "BM_FindKeyCode", "FindKeyCode, 300 entries (mean of all names)", None),
     ("load", "BM_LoadKeyNameTable", "LoadKeyNameTable, 300-line keys.h in memory", 300000),
     ("logline", "BM_WriteLogLine", "WriteLogLine, 20-character body, into a sink", 1500),
+    ("recorded", None, "recorder: a recorded key, written and flushed", 1000),
+    ("recordedpolish", None, "recorder: a Polish letter (host conversion)", 1000),
+    ("recordednamed", None, "recorder: Enter, by name and a line break", 1000),
 ]
 STACK_TARGET = 8192
 # A played plain character against the floor plug-in, which makes the same

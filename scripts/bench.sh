@@ -20,6 +20,7 @@ work=$build/bench/results
 rm -rf "$work"
 mkdir -p "$work"
 cmake --build "$build" -j "$jobs" --target plugin_bench plugin_callgrind_driver plugin_stack_paint \
+  recorder_callgrind_driver \
   >"$work/build.log" 2>&1 || {
   tail -n 30 "$work/build.log" >&2
   echo "bench: the benchmarks did not build in $build (is Google Benchmark installed? make deps)" >&2
@@ -36,7 +37,7 @@ echo "bench: Google Benchmark ..." >&2
 count() { # op function runs -> instructions collected
   valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.$1.$3" \
     --collect-atstart=no --toggle-collect="$2" --toggle-collect='BenchHost*' \
-    "$bench/plugin_callgrind_driver" "$1" "$3" >/dev/null 2>"$work/callgrind.$1.$3.log" || {
+    "$bench/${driver:-plugin_callgrind_driver}" "$1" "$3" >/dev/null 2>"$work/callgrind.$1.$3.log" || {
     echo "bench: callgrind run of $1 failed:" >&2
     cat "$work/callgrind.$1.$3.log" >&2
     exit 1
@@ -59,6 +60,12 @@ if command -v valgrind >/dev/null 2>&1; then
   per_op findcode 'FindKeyCode*' 100 1100
   per_op load 'LoadKeyNameTable*' 2 12
   per_op logline 'WriteLogLine*' 100 1100
+  # The recorder: its filter for one recorded key, written and flushed.
+  driver=recorder_callgrind_driver
+  per_op recorded 'RecorderKeyFilter' 100 1100
+  per_op recordedpolish 'RecorderKeyFilter' 100 1100
+  per_op recordednamed 'RecorderKeyFilter' 100 1100
+  driver=
 else
   echo "bench: valgrind is missing (make deps): no instruction counts" >&2
 fi

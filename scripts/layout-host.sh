@@ -4,7 +4,8 @@
 #   scripts/layout-host.sh BUILD_DIR DEST_DIR
 #
 #   DEST_DIR/VOLMAR.exe, VOLMAR.dll          the host (from BUILD_DIR/volmar)
-#   DEST_DIR/wtyczki/tastiromatika.dll       the plug-in
+#   DEST_DIR/wtyczki/tastiromatika.dll       the player plug-in
+#   DEST_DIR/wtyczki/zapis-klawiszy.dll      the recorder plug-in
 #   DEST_DIR/tastiro-check.exe               the macro checker
 #   DEST_DIR/wtyczki/keys.h                  the host's key names
 #   DEST_DIR/examples/*.txt, *.log           example macros and a log
@@ -19,12 +20,13 @@ dest=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 checker="$build/tools/check/tastiro-check.exe"
 
-for file in "$build/volmar/VOLMAR.exe" "$build/volmar/VOLMAR.dll" "$build/tastiromatika.dll"; do
+for file in "$build/volmar/VOLMAR.exe" "$build/volmar/VOLMAR.dll" "$build/tastiromatika.dll" \
+            "$build/zapis-klawiszy.dll"; do
   [ -f "$file" ] || { echo "layout-host: $file is missing; build the win32 preset first" >&2; exit 1; }
 done
 mkdir -p "$dest/wtyczki" "$dest/examples"
 cp "$build/volmar/VOLMAR.exe" "$build/volmar/VOLMAR.dll" "$dest/"
-cp "$build/tastiromatika.dll" "$dest/wtyczki/"
+cp "$build/tastiromatika.dll" "$build/zapis-klawiszy.dll" "$dest/wtyczki/"
 [ ! -f "$checker" ] || cp "$checker" "$dest/"
 
 # Copies SOURCE to TARGET only when TARGET is not there yet.

@@ -44,6 +44,11 @@ std::string Files::Written(const std::u16string &path) const {
 }
 
 HostFile Files::Open(const std::u16string &path, const std::u16string &mode, HostFile at) {
+  // "w..." makes the file afresh and "a..." makes a missing one, as the
+  // runtime does; "r..." never creates.
+  bool creates = !mode.empty() && (mode[0] == u'w' || mode[0] == u'a');
+  if (creates && !failCreate && (mode[0] == u'w' || files_.count(path) == 0))
+    Add(path, std::string(), mode.find(u'b') == std::u16string::npos);
   auto it = files_.find(path);
   if (it == files_.end()) {
     errno = openErrno;
@@ -56,8 +61,8 @@ HostFile Files::Open(const std::u16string &path, const std::u16string &mode, Hos
   open.file = it->second;
   open.path = path;
   open.mode = Narrow(mode);
-  open.position = 0;
-  open.writable = mode.find(u'+') != std::u16string::npos;
+  open.position = !mode.empty() && mode[0] == u'a' ? it->second->content.size() : 0;
+  open.writable = creates || mode.find(u'+') != std::u16string::npos;
   return handle;
 }
 
@@ -162,7 +167,7 @@ int32_t Files::Rewind(HostFile handle) { return Seek(handle, 0, 0); }
 
 int32_t Files::Write(HostFile handle, const std::string &text) {
   Handle *open = Find(handle);
-  if (open == nullptr || !open->writable) return -1;
+  if (open == nullptr || !open->writable || failWrites) return -1;
   std::string bytes;
   bytes.reserve(text.size());
   for (char c : text) {
@@ -177,7 +182,10 @@ int32_t Files::Write(HostFile handle, const std::string &text) {
   return static_cast<int32_t>(text.size());
 }
 
-int32_t Files::Flush(HostFile handle) const { return IsOpen(handle) ? 0 : -1; }
+int32_t Files::Flush(HostFile handle) const {
+  if (!IsOpen(handle)) return -1;
+  return failWrites ? -1 : 0;
+}
 
 int32_t Files::Close(HostFile handle) {
   Handle *open = Find(handle);

@@ -1,8 +1,10 @@
 // The simulated host's files: in memory, known by their wide path, opened
 // through handles as the host's C runtime opens them.
 //
-// Open never creates a file (the plug-in uses only "rt" and "rt+"); it fails
-// with handle 0 and errno / _doserrno set as the runtime sets them.  Each
+// Open creates a file only for a mode beginning with 'w' (afresh) or 'a'
+// (when missing; writes go to the end), as the recorder opens its file; the
+// player's "rt" and "rt+" never create.  A failed open gives handle 0 with
+// errno / _doserrno set as the runtime sets them.  Each
 // handle has its own position.  A file in text mode reads CR LF as LF and
 // writes LF as CR LF; a binary file keeps every byte.  Writing replaces the
 // bytes at the handle's position (a file opened "rt+" and sought to its end
@@ -62,6 +64,11 @@ class Files {
   int32_t Write(HostFile handle, const std::string &text);
   int32_t Flush(HostFile handle) const;
   int32_t Close(HostFile handle);
+
+  // A disk that takes nothing more: every write and flush fails.
+  bool failWrites = false;
+  // A folder where no file can be made: "w" and "a" opens of a missing file fail.
+  bool failCreate = false;
 
   // errno and _doserrno after a failed open.
   int openErrno = ENOENT;

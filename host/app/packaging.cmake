@@ -1,7 +1,8 @@
 # `make package`: the plug-in as a ZIP that a user unpacks into the folder
 # of their VOLMAR program.
 #
-#   wtyczki/tastiromatika.dll                  the plug-in
+#   wtyczki/tastiromatika.dll                  the plug-in that plays macros
+#   wtyczki/zapis-klawiszy.dll                 the plug-in that records them
 #   tastiromatika-<version>-instalacja.md      the install note (Polish, English)
 #   tastiromatika-<version>/tastiro-check.exe, tastiro-merge.exe (and its
 #                                              tastiro-merge.md): the tools
@@ -11,14 +12,14 @@
 #
 # Unpacked over a host, it must never replace a file the user has: the host's
 # own wtyczki\keys.h, their macros, logs and settings.  So everything but the
-# plug-in lies in a folder named after this version, and the note beside it
+# plug-ins lies in a folder named after this version, and the note beside it
 # carries the version too.  The stand-in host is not packed: unpacked beside
 # a real host, it would take that host's place.
 #
 # Included from the top-level CMakeLists once every target exists.
 set(TASTIRO_PACKAGE_FOLDER tastiromatika-${PROJECT_VERSION})
 
-install(TARGETS tastiromatika RUNTIME DESTINATION wtyczki)
+install(TARGETS tastiromatika zapis_klawiszy RUNTIME DESTINATION wtyczki)
 
 # The tools for macro authors: a tool joins the package by its target's name.
 set(TASTIRO_PACKAGE_TOOLS tastiro-check tastiro-merge)

@@ -8,7 +8,7 @@ beside the host afterwards.
 
     host_session.py --build BUILD_DIR --scenario NAME
 
-Scenarios: first_macro, stop_long_macro.
+Scenarios: first_macro, stop_long_macro, record_and_play.
 """
 import argparse
 import os
@@ -106,6 +106,9 @@ def first_macro(session, folder):
                      "Uruchomienie/zatrzymanie makra - klawisz Shift+F11", "Nie pokazuj więcej",
                      timeout=240)
     session.keys("Tab", "Enter")  # "do not show again"
+    # The recorder, loaded after the player, shows its own notice next.
+    session.wait_for("Wtyczka 'Zapis klawiszy'", "klawisz Ctrl+F11", "Nie pokazuj więcej")
+    session.keys("Tab", "Enter")
     session.wait_for("Wiersz 1, kolumna 1")
     session.wait_gone("Nie pokazuj więcej")
 
@@ -150,7 +153,7 @@ def first_macro(session, folder):
 
     # The settings remember the answer, the file and the delay.
     settings = read(os.path.join(folder, "VOLMAR.ini"))
-    for line in ["Pytaj=1", "File=powitanie.txt", "Delay=50"]:
+    for line in ["[MacroFormFile]", "Pytaj=1", "File=powitanie.txt", "Delay=50", "[ZapisKlawiszy]"]:
         expect(line in settings, "%s not in VOLMAR.ini:\n%s" % (line, settings))
 
     session.keys("F10")
@@ -186,9 +189,75 @@ def stop_long_macro(session, folder):
     session.wait_for("HOST-EXITED-0")
 
 
+def editor_text(screen):
+    """The editor's lines above the status line, trailing blanks dropped."""
+    lines = screen.rstrip("\n").split("\n")[:-1]
+    return "\n".join(line.rstrip() for line in lines).rstrip("\n")
+
+
+# A form's worth of input: Polish letters, Tab, Enter, a function key (F2,
+# which the editor ignores), '[' and ']', and arrows that move the caret
+# back into the text typed.  (Home and End do not reach Wine inside tmux.)
+FORM_INPUT = [("type", "Nazwisko: Żółć"), ("keys", "Tab"), ("type", "Imię: Jaś"), ("keys", "Enter"),
+              ("type", "Kwota [zł]: 12,50"), ("keys", "F2", "Left", "Left", "Left"), ("type", "0"),
+              ("keys", "Up", "Enter"), ("type", "gęślą")]
+
+
+def record_and_play(session, folder):
+    session.wait_for("Wiersz 1, kolumna 1", timeout=240)
+    session.keys("C-F11")
+    session.wait_for("Nagrywanie makra", "nagranie1.txt", "F12 OK")
+    session.keys("F12")
+    session.wait_for("NAGRYWANIE")
+    for kind, *what in FORM_INPUT:
+        if kind == "type":
+            session.type(what[0])
+        else:
+            session.keys(*what)
+    session.keys("C-F11")
+    screen = session.wait_for("Nagrywanie zakończone.", "Plik: nagranie1.txt")
+    session.keys("Enter")
+    session.wait_gone("Nagrywanie zakończone.")
+    recorded = editor_text(session.screen())
+    expect("NAGRYWANIE" not in session.screen(), "the status line still says NAGRYWANIE")
+    session.keys("F10")
+    session.wait_for("HOST-EXITED-0")
+    path = os.path.join(folder, "examples", "nagranie1.txt")
+    expect(os.path.exists(path), "no recording in examples/")
+    check = subprocess.run([os.path.join(session.build, "wine-run.sh"), os.path.join(folder, "tastiro-check.exe"),
+                            "--keys", "../wtyczki/keys.h", "nagranie1.txt"], cwd=os.path.join(folder, "examples"), capture_output=True,
+                           stdin=subprocess.DEVNULL, timeout=300)
+    expect(check.returncode == 0, "tastiro-check found something:\n" + check.stdout.decode("utf-8", "replace"))
+
+    # In a fresh host, the player types the recording into an empty editor.
+    with open(path, "rb") as file:
+        recording = file.read()
+    player = Session(session.build, lay_out(session.source, session.build, "record_and_play_again",
+                                            "[MacroFormFile]\nPytaj=1\nDelay=0\n[ZapisKlawiszy]\nPytaj=1\n"),
+                     "record_and_play_again")
+    try:
+        with open(os.path.join(player.folder, "examples", "nagranie1.txt"), "wb") as file:
+            file.write(recording)
+        player.wait_for("Wiersz 1, kolumna 1", timeout=240)
+        player.keys("S-F11")
+        player.wait_for("F3 Plik")
+        player.type("nagranie1.txt")
+        player.keys("F12")
+        player.wait_for("Zakończono pracę makra z pliku.")
+        player.keys("Enter")
+        player.wait_gone("Zakończono pracę")
+        played = editor_text(player.screen())
+        expect(played == recorded, "played:\n%s\n--- recorded:\n%s\n--- file: %r" % (played, recorded, recording))
+        player.keys("F10")
+        player.wait_for("HOST-EXITED-0")
+    finally:
+        player.close()
+
+
 SCENARIOS = {
     "first_macro": (first_macro, None),
-    "stop_long_macro": (stop_long_macro, "[MacroFormFile]\nPytaj=1\n"),
+    "stop_long_macro": (stop_long_macro, "[MacroFormFile]\nPytaj=1\n[ZapisKlawiszy]\nPytaj=1\n"),
+    "record_and_play": (record_and_play, "[MacroFormFile]\nPytaj=1\n[ZapisKlawiszy]\nPytaj=1\n"),
 }
 
 
@@ -202,6 +271,7 @@ def main():
     run, settings = SCENARIOS[args.scenario]
     folder = lay_out(os.path.abspath(args.source), build, args.scenario, settings)
     session = Session(build, folder, args.scenario)
+    session.build, session.source = build, os.path.abspath(args.source)
     try:
         run(session, folder)
     except Failure as failure:

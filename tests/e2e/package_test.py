@@ -25,6 +25,7 @@ USER_FILES = {
     "wtyczki/inna.dll": b"another plug-in",
     "powitanie.txt": b"Moje powitanie.[ENTER]",
     "powitanie.log": b"2001-02-03=04:05:06 {CHAR: M}\r\n",
+    "nagranie1.txt": b"my own recording[ENTER]",
     "keys.h": b"a keys.h the user keeps beside the program",
     "przyklady/powitanie.txt": b"the user's own folder of examples",
     "user-guide.md": b"the user's own notes",
@@ -77,9 +78,9 @@ def check(build, cpack):
         with open(os.path.join(host, name), "rb") as file:
             expect(file.read() == data, "the user's %s was replaced" % name)
     outside = sorted(name for name in names if not name.startswith(folder + "/"))
-    expect(outside == [note, "wtyczki/tastiromatika.dll"],
+    expect(outside == [note, "wtyczki/tastiromatika.dll", "wtyczki/zapis-klawiszy.dll"],
            "files outside %s/: %r" % (folder, outside))
-    for name in ["wtyczki/tastiromatika.dll", note, folder + "/tastiro-check.exe",
+    for name in ["wtyczki/tastiromatika.dll", "wtyczki/zapis-klawiszy.dll", note, folder + "/tastiro-check.exe",
                  folder + "/keys.h", folder + "/przyklady/powitanie.txt"] + \
             [folder + "/" + guide for guide in GUIDES]:
         expect(os.path.isfile(os.path.join(host, name)), "%s is not in place" % name)

@@ -30,6 +30,10 @@ TEST(PluginActivity, SaysWhatTheHostCanTellFromItsCalls) {
       {"a macro open before it handed anything over", {0, 0, true}, 0, 5000, u"MAKRO CZEKA"},
       {"the tick count wrapped since the last key", {0, 0, true}, 0xFFFFFF00u, 0x40, u"MAKRO PISZE"},
       {"keys handed over lately, but the macro is closed", {0, 0, false}, 4900, 5000, u""},
+      {"a file held open for writing", {0, 0, false, true}, 0, 5000, u"NAGRYWANIE"},
+      {"recording while a macro plays", {0, 0, true, true}, 4900, 5000, u"NAGRYWANIE, MAKRO PISZE"},
+      {"recording while another plug-in's form is open", {0, 0x8000, false, true}, 0, 5000,
+       u"NAGRYWANIE, WTYCZKA PRACUJE"},
   };
   for (const Case &c : cases) {
     PluginActivity activity;

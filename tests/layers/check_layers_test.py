@@ -23,6 +23,10 @@ CASES = [
     ("plugin/keys/a.cpp", "player/playback/player_texts.h", True),
     ("recorder/a/b.cpp", "player/playback/playback.h", True),   # one plug-in into another's
     ("recorder/a/b.cpp", "plugin/keys/key_names.h", True),      # a folder layers.txt lacks
+    ("recorder/entry/a.cpp", "recorder/writer/key_writer.h", False),  # the recorder's own layers
+    ("recorder/writer/a.cpp", "plugin/keys/key_names.h", False),
+    ("recorder/writer/a.cpp", "recorder/start/recording.h", True),     # up a layer
+    ("recorder/start/a.cpp", "player/start/settings.h", True),        # the player's own
     ("player/playback/a.cpp", "tests/plugin/fake_host.h", True),  # out of the plug-ins
     ("player/playback/a.cpp", "player/newfolder/x.h", True),    # not in the table
     ("host/app/a.cpp", "plugin/contract/host_api.h", False),

@@ -126,3 +126,36 @@ TEST(SimFiles, SeekRewindAndWritePastTheEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// The recorder's modes: "w" makes a file afresh, "a" makes a missing one and
+// writes behind what an existing one holds; "r" never makes one.  A full
+// disk fails every write and flush; a folder that takes no new file fails
+// the making.
+TEST(SimFiles, WriteAndAppendModesMakeFilesAsTheRuntimeDoes) {
+  sim::Files files;
+  EXPECT_EQ(0u, files.Open(u"new", u"rb"));
+  HostFile made = files.Open(u"new", u"wb");
+  ASSERT_NE(0u, made);
+  EXPECT_EQ(2, files.Write(made, "ab"));
+  EXPECT_EQ(0, files.Flush(made));
+  EXPECT_EQ("ab", *files.Content(u"new"));
+
+  files.Add(u"old", "kept");
+  HostFile appended = files.Open(u"old", u"ab");
+  EXPECT_EQ(1, files.Write(appended, "+"));
+  EXPECT_EQ("kept+", *files.Content(u"old"));
+  HostFile afresh = files.Open(u"old", u"wb");
+  EXPECT_EQ(1, files.Write(afresh, "x"));
+  EXPECT_EQ("x", *files.Content(u"old"));
+
+  files.failWrites = true;
+  EXPECT_EQ(-1, files.Write(afresh, "y"));
+  EXPECT_EQ(-1, files.Flush(afresh));
+  files.failCreate = true;
+  EXPECT_EQ(0u, files.Open(u"other", u"ab"));
+  EXPECT_FALSE(files.Exists(u"other"));
+}
+
+}  // namespace

@@ -55,6 +55,10 @@ static const Scenario kScenarios[] = {
     {"log-write-fails", nullptr, RunLogWriteFails},
     {"macro-1mb", nullptr, RunMegabyteMacro},
     {"macro-random", nullptr, RunRandomMacro},
+    // The recorder beside the player; with --lack ORD on a host lacking one
+    // of the host functions the recorder binds.
+    {"recorder-beside-player", nullptr, RunRecorderBesidePlayer},
+    {"recorder-lacking", nullptr, RunRecorderLacking},
 };
 
 static RecordingHost g_recordingHost;

@@ -51,6 +51,9 @@ void RunRefusedPosts(ScenarioContext &context);
 void RunLogWriteFails(ScenarioContext &context);
 void RunMegabyteMacro(ScenarioContext &context);
 void RunRandomMacro(ScenarioContext &context);
+// The recorder beside the player (scenario_recorder.cpp).
+void RunRecorderBesidePlayer(ScenarioContext &context);
+void RunRecorderLacking(ScenarioContext &context);
 
 // Not a scenario of one host but a driver: runs "VOLMAR.exe lacking-one"
 // once with nothing withdrawn and once for each of the 44 host functions,

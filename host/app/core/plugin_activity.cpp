@@ -6,6 +6,12 @@
 namespace volmar {
 
 std::u16string PluginActivity::Describe(const ActivitySnapshot &snapshot, uint32_t now) const {
+  std::u16string word = DescribePlaying(snapshot, now);
+  if (!snapshot.recording) return word;
+  return word.empty() ? u"NAGRYWANIE" : u"NAGRYWANIE, " + word;
+}
+
+std::u16string PluginActivity::DescribePlaying(const ActivitySnapshot &snapshot, uint32_t now) const {
   // Held keys first: they are what a user who types during a pause wonders
   // about.
   if (snapshot.heldKeys > 0)

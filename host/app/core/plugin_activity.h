@@ -9,6 +9,8 @@
 //   (HostPostKey, HostTypeText)
 //   a plug-in holds a file open but        a macro is open and waiting (for
 //   hands nothing over                     Enter, Shift+F11, or its notice)
+//   a plug-in holds a file open for        NAGRYWANIE: a recording, shown
+//   writing (mode "w..." or "a...")        before whatever else applies
 #pragma once
 
 #include <stddef.h>
@@ -21,7 +23,8 @@ namespace volmar {
 struct ActivitySnapshot {
   size_t heldKeys = 0;     // keys a filter handed back, not yet offered again
   uint32_t stateWord = 0;  // HostGetFlags
-  bool filesOpen = false;  // a plug-in holds a file open (a macro)
+  bool filesOpen = false;  // a plug-in holds a file open for reading (a macro)
+  bool recording = false;  // a plug-in holds a file open for writing
 };
 
 class PluginActivity {
@@ -40,6 +43,8 @@ class PluginActivity {
   static constexpr uint32_t kPlayingMilliseconds = 600;
 
  private:
+  std::u16string DescribePlaying(const ActivitySnapshot &snapshot, uint32_t now) const;
+
   uint32_t lastHandedOver_ = 0;
   bool handedOver_ = false;
 };

@@ -34,8 +34,10 @@ HostFile HostFiles::Open(const wchar_t *path, const wchar_t *mode, int32_t share
   FILE *file = _wfsopen(path, mode, share);
   if (file == nullptr) return 0;  // errno and _doserrno untouched from here on
   try {
+    if (mode[0] != L'r') writing_.push_back(next_);
     files_.emplace_back(next_, file);
   } catch (...) {  // no exception may reach the plug-in
+    writing_.erase(std::remove(writing_.begin(), writing_.end(), next_), writing_.end());
     fclose(file);
     errno = ENOMEM;
     _doserrno = 0;
@@ -50,6 +52,7 @@ int32_t HostFiles::Close(HostFile file) {
   if (found == files_.end()) return -1;
   int result = fclose(found->second);
   files_.erase(found);
+  writing_.erase(std::remove(writing_.begin(), writing_.end(), file), writing_.end());
   return result;
 }
 

@@ -28,12 +28,17 @@ class HostFiles {
   // Closes the file and forgets the handle; -1 for an unknown handle.
   int32_t Close(HostFile file);
   size_t OpenCount() const { return files_.size(); }
+  // Files opened to be written from scratch or appended to (a mode beginning
+  // with 'w' or 'a'): what a recording plug-in holds.  A macro ("rt") and its
+  // log ("rt+") are not among them.
+  size_t WritingCount() const { return writing_.size(); }
 
  private:
   // The open files in the order they were opened (so by handle).  A
   // plug-in holds two or three at a time and reads one of them for every
   // key it plays: a short list searched from the front beats a tree.
   std::vector<std::pair<HostFile, FILE *>> files_;
+  std::vector<HostFile> writing_;
   HostFile next_ = 1;
 };
 

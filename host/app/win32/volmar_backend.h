@@ -30,6 +30,8 @@ class VolmarBackend : public HostBackend {
   int errorsShown() const { return errorsShown_; }
   // Files the plug-ins hold open: a macro (and its log) while one runs.
   size_t openFiles() const { return files_.OpenCount(); }
+  // Of those, the files held open for writing: a recording.
+  size_t writingFiles() const { return files_.WritingCount(); }
 
   // Every host function (host_backend.h).
   HOST_BACKEND_OVERRIDES

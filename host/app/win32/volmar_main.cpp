@@ -219,10 +219,15 @@ int Run(const Options &options) {
   VolmarBackend backend(options, hostFolder, keyboard, ui);
   SetHostBackend(&backend);
   // A script has not ended while a macro is still open.
-  keyboard.workPending = [&backend] { return backend.openFiles() > 0; };
+  // A macro open (read) is work under way; a recording (a file held open for
+  // writing) is not: when the input ends, the host ends and the tear-down
+  // closes the recording.
+  keyboard.workPending = [&backend] { return backend.openFiles() > backend.writingFiles(); };
   editor.activityText = [&backend, &keyboard] {
-    return backend.activity.Describe(
-        {keyboard.DelayedCount(), backend.HostGetFlags(), backend.openFiles() > 0}, GetTickCount());
+    return backend.activity.Describe({keyboard.DelayedCount(), backend.HostGetFlags(),
+                                      backend.openFiles() > backend.writingFiles(),
+                                      backend.writingFiles() > 0},
+                                     GetTickCount());
   };
   struct ActivityOff {  // the status line asks the backend no more once it is gone
     Editor &editor;

@@ -1,0 +1,49 @@
+// Recording: the start form and its file, each key written and flushed at
+// once, and the stop with its notice.  Everything runs inside the recorder's
+// key filter (or the tear-down), on the host's thread.
+#pragma once
+
+#include <stdint.h>
+
+#include "plugin/contract/host_api.h"
+#include "plugin/keys/key_names.h"
+#include "recorder/start/recorder_form.h"
+#include "recorder/writer/key_writer.h"
+
+// The default hot key: Ctrl+F11.
+inline constexpr uint16_t kDefaultHotKey = 0x8900;
+
+struct RecorderState {
+  KeyFilter previousFilter;  // the filter installed before ours
+  uint16_t hotKey;           // starts and stops a recording; 0 until activation
+  uint8_t busy;              // our form or question is open
+  HostFile file;             // the recording, 0 when none
+  uint32_t written;          // keys written into it
+  UnnamedKeys unnamed;       // keys that could not be written
+  KeyNameView names;         // the key-name table as the writer reads it
+  uint8_t playable[kKeyTableCapacity];
+  char fileName[258];        // the recording's name as the user gave it (host text)
+  char folder[258];          // the folder of the last recording (settings "Folder")
+};
+
+extern RecorderState g_recorder;
+extern RecorderFormRecord g_recorderForm;
+
+// Settings section "ZapisKlawiszy": "Pytaj" (the notice was answered),
+// "Folder" (of the last recording), "Klawisz" (another hot key, by its
+// keys.h name).  Reads them and shows the one-time notice (activation).
+void LoadRecorderSettings();
+
+// The hot key: the start form while nothing is recorded, else the stop.
+void ToggleRecording();
+// Writes one key the host goes on to process, and flushes it.
+void RecordKey(uint32_t key);
+// Ends the recording: closes the file; with `notice`, says what was written.
+void StopRecording(bool notice);
+
+// The first free "nagranieN.txt" in `folder` (host text, may be empty: the
+// host's current folder), written into `name` (258 bytes).
+void OfferFileName(const char *folder, char *name);
+
+// Forgets everything, as at load (tests).
+void ResetRecorder();
