@@ -1,0 +1,197 @@
+#include "tools/lang/console.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <shellapi.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace lang {
+
+#if defined(_WIN32)
+
+namespace {
+
+std::wstring Wide(const std::string &utf8) {
+  if (utf8.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t *wide) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return std::string();
+  std::string utf8(static_cast<size_t>(n - 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], n, nullptr, nullptr);
+  return utf8;
+}
+
+HANDLE HandleOf(FILE *stream) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode) != 0;
+}
+
+// The consoles whose mode was changed, to be put back at exit.
+struct SavedMode {
+  HANDLE handle = nullptr;
+  DWORD mode = 0;
+};
+SavedMode g_saved[2];
+
+void RestoreModes() {
+  for (SavedMode &saved : g_saved)
+    if (saved.handle != nullptr) SetConsoleMode(saved.handle, saved.mode);
+}
+
+}  // namespace
+
+void Write(FILE *stream, const std::string &utf8) {
+  HANDLE handle = HandleOf(stream);
+  if (!IsConsole(handle)) {
+    fwrite(utf8.data(), 1, utf8.size(), stream);
+    return;
+  }
+  fflush(stream);
+  const std::wstring wide = Wide(utf8);
+  // In pieces: old consoles refuse very long writes.
+  for (size_t at = 0; at < wide.size();) {
+    DWORD piece = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, wide.data() + at, piece, &written, nullptr) || written == 0) break;
+    at += written;
+  }
+}
+
+bool TakesColor(FILE *stream) {
+  HANDLE handle = HandleOf(stream);
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !GetConsoleMode(handle, &mode))
+    return false;
+  const DWORD kVirtualTerminal = 0x0004;  // ENABLE_VIRTUAL_TERMINAL_PROCESSING
+  if (mode & kVirtualTerminal) return true;
+  if (!SetConsoleMode(handle, mode | kVirtualTerminal)) return false;
+  // A console that accepts the mode but does not keep it takes no escapes.
+  DWORD now = 0;
+  if (!GetConsoleMode(handle, &now) || !(now & kVirtualTerminal)) {
+    SetConsoleMode(handle, mode);
+    return false;
+  }
+  SavedMode &saved = g_saved[stream == stderr ? 1 : 0];
+  if (saved.handle == nullptr) {
+    saved.handle = handle;
+    saved.mode = mode;
+    atexit(RestoreModes);
+  }
+  return true;
+}
+
+bool OwnConsoleWindow() {
+  // Only this process on the console, and the user at it: a command window
+  // would be a second process, a script's pipes no console.
+  DWORD processes[4];
+  return GetConsoleProcessList(processes, 4) == 1 && IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)) &&
+         IsConsole(GetStdHandle(STD_INPUT_HANDLE));
+}
+
+void WaitForEnter(const std::string &prompt) {
+  Write(stdout, prompt);
+  fflush(stdout);
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (IsConsole(input)) {
+    FlushConsoleInputBuffer(input);
+    wchar_t line[256];
+    DWORD read = 0;
+    ReadConsoleW(input, line, 255, &read, nullptr);
+    return;
+  }
+  for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) {
+  }
+}
+
+std::string ProgramFolder() {
+  wchar_t path[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  if (n == 0 || n >= MAX_PATH * 2) return std::string();
+  std::string utf8 = Narrow(path);
+  size_t slash = utf8.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : utf8.substr(0, slash + 1);
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char **argv) {
+  std::vector<std::string> out;
+  int count = 0;
+  wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide != nullptr && count == argc) {
+    for (int i = 0; i < count; ++i) out.push_back(Narrow(wide[i]));
+  } else {
+    for (int i = 0; i < argc; ++i) out.push_back(argv[i]);
+  }
+  if (wide != nullptr) LocalFree(wide);
+  return out;
+}
+
+FILE *OpenFile(const std::string &utf8Path, const char *mode) {
+  return _wfopen(Wide(utf8Path).c_str(), Wide(mode).c_str());
+}
+
+FILE *CreateNewFile(const std::string &utf8Path) {
+  int fd = _wopen(Wide(utf8Path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0644);
+  if (fd < 0) return nullptr;
+  FILE *file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+  return file;
+}
+
+#else
+
+void Write(FILE *stream, const std::string &utf8) { fwrite(utf8.data(), 1, utf8.size(), stream); }
+
+bool TakesColor(FILE *stream) { return isatty(fileno(stream)) != 0; }
+
+bool OwnConsoleWindow() { return false; }
+
+void WaitForEnter(const std::string &prompt) {
+  Write(stdout, prompt);
+  fflush(stdout);
+  for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) {
+  }
+}
+
+std::string ProgramFolder() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return std::string();
+  std::string folder(path, static_cast<size_t>(n));
+  size_t slash = folder.find_last_of('/');
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char **argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+FILE *OpenFile(const std::string &utf8Path, const char *mode) { return fopen(utf8Path.c_str(), mode); }
+
+FILE *CreateNewFile(const std::string &utf8Path) {
+  int fd = open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) return nullptr;
+  FILE *file = fdopen(fd, "wb");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+#endif
+
+}  // namespace lang

@@ -1,0 +1,46 @@
+// The tools' text on the screen.  The tools build their text as UTF-8.  To a
+// Windows console it goes as wide text (WriteConsoleW), so that Polish
+// letters show right whatever code page the console has (852, 1250 or
+// 65001); to a pipe or a file, and everywhere but Windows, it goes as the
+// UTF-8 bytes.
+#pragma once
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+namespace lang {
+
+// Writes UTF-8 text to stdout or stderr.
+void Write(FILE *stream, const std::string &utf8);
+
+// Whether `stream` shows colour escapes: a terminal elsewhere; on Windows a
+// console whose virtual-terminal mode is on or could be turned on (this
+// turns it on, and it is turned back at exit).
+bool TakesColor(FILE *stream);
+
+// Whether the console window is the tool's own: no command window started
+// it, a double-click or files dropped on it did, and the window closes when
+// the tool ends.  Always false but on Windows.
+bool OwnConsoleWindow();
+
+// Writes `prompt` and waits for Enter (or the end of the input).
+void WaitForEnter(const std::string &prompt);
+
+// The folder the running program stands in, with a trailing separator;
+// "" when it cannot be told.
+std::string ProgramFolder();
+
+// The command line's arguments as UTF-8 (on Windows read afresh as wide
+// text, so that dropped files with Polish letters in their names keep them).
+std::vector<std::string> Utf8Arguments(int argc, char **argv);
+
+// fopen for a UTF-8 file name (on Windows through the wide name).
+FILE *OpenFile(const std::string &utf8Path, const char *mode);
+
+// Creates a new file for writing, failing when one of that name exists
+// (the new file never replaces one); nullptr with errno set on failure.
+FILE *CreateNewFile(const std::string &utf8Path);
+
+}  // namespace lang
