@@ -10,10 +10,24 @@ namespace check {
 
 namespace {
 
-bool IsPolishLetter(int32_t c) {
-  for (char32_t letter : U"ąćęłńóśźżĄĆĘŁŃÓŚŹŻ")
-    if (letter != 0 && static_cast<int32_t>(letter) == c) return true;
+const char32_t kLower[] = U"ąćęłńóśźż";
+const char32_t kUpper[] = U"ĄĆĘŁŃÓŚŹŻ";
+
+bool IsIn(const char32_t *letters, int32_t c) {
+  for (; *letters != 0; ++letters)
+    if (static_cast<int32_t>(*letters) == c) return true;
   return false;
+}
+
+bool IsLower(int32_t c) { return (c >= 'a' && c <= 'z') || IsIn(kLower, c); }
+
+// Whether the byte at `i` reads as a Polish letter in `page` where it
+// stands: a capital right behind a small letter ("IloŚą") is no word's.
+bool ReadsAsPolishLetter(const std::string &bytes, size_t i, codec::CodePage page) {
+  const int32_t c = codec::ByteToChar(page, static_cast<uint8_t>(bytes[i]));
+  if (IsIn(kLower, c)) return true;
+  if (!IsIn(kUpper, c)) return false;
+  return i == 0 || !IsLower(codec::ByteToChar(page, static_cast<uint8_t>(bytes[i - 1])));
 }
 
 }  // namespace
@@ -45,7 +59,7 @@ FileEncoding GuessEncoding(const std::string &bytes) {
     utf8 = false;
     ++found.strayBytes;
     for (int k = 0; k < 3; ++k) {
-      if (!IsPolishLetter(codec::ByteToChar(pages[k], byte))) continue;
+      if (!ReadsAsPolishLetter(bytes, i, pages[k])) continue;
       if (letters[k]++ == 0) first[k] = i;
     }
     ++i;

@@ -279,7 +279,9 @@ void ChooseLanguage(const std::vector<std::string> &argv) {
 // What a window of its own says before it closes.
 void SayDone(const Arguments &args, const check::CheckResult &result) {
   const check::Totals totals = check::Count(result.keys, result.macros);
-  const std::string host = args.host.empty() ? "." : args.host;
+  std::string host = result.keys.file;
+  for (char &c : host)
+    if (c == '/') c = '\\';
   const std::string files = std::to_string(args.macros.size());
   lang::Write(stdout, "\n" +
                           Say(totals.errors + totals.warnings > 0 ? Msg::kCheckedFound : Msg::kCheckedClean,

@@ -308,7 +308,7 @@ std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
 namespace {
 
 // printf into a string.
-void Appendf(std::string &out, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void Appendf(std::string &out, const char *format, ...) __attribute__((format(gnu_printf, 2, 3)));
 void Appendf(std::string &out, const char *format, ...) {
   char buffer[1024];
   va_list values;

@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""The tools in a Windows console, as a host user meets them.
+
+Each run is a Wine console in a tmux pane; the screen is read back as a
+person sees it.
+
+    tool_console.py --build BUILD_DIR --scenario NAME
+
+Scenarios:
+  code_pages   tastiro-check in a console set to code page 852, 1250 and
+               65001 in turn: the Polish letters show right in each, and the
+               colours are shown as colours, never as raw escape codes.
+  own_window   tastiro-check.exe started on its own with a macro (as when a
+               file is dropped on it): it checks against the key names of the
+               folder it stands in, says what it did and waits for Enter.
+"""
+import argparse
+import os
+import shutil
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from host_session import Failure, Session, expect  # noqa: E402
+
+MACRO = "Dzień dobry [enter]\r\nŻółć\r\n".encode("utf-8")
+KEYS = b"#define ENTER 13\r\n"
+
+
+def lay_out(build, name):
+    folder = os.path.join(build, "e2e", "tools-" + name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(os.path.join(folder, "host", "wtyczki"))
+    os.makedirs(os.path.join(folder, "makra"))
+    shutil.copy(os.path.join(build, "tools", "check", "tastiro-check.exe"),
+                os.path.join(folder, "host"))
+    with open(os.path.join(folder, "host", "wtyczki", "keys.h"), "wb") as file:
+        file.write(KEYS)
+    with open(os.path.join(folder, "makra", "powitanie.txt"), "wb") as file:
+        file.write(MACRO)
+    return folder
+
+
+def code_pages(build):
+    folder = lay_out(build, "code-pages")
+    runs = " & ".join("chcp %s >nul & ..\\host\\tastiro-check.exe --lang pl --color "
+                      "--host ..\\host powitanie.txt & echo PAGE-%s-%%errorlevel%%" % (page, page)
+                      for page in ("852", "1250", "65001"))
+    session = Session(build, folder, "code-pages",
+                      "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh cmd /c '%s'"
+                      % (folder, build, runs))
+    try:
+        screen = session.wait_for("PAGE-852-1", "PAGE-1250-1", "PAGE-65001-1", "HOST-EXITED")
+        for text in ["Dzień dobry [enter]", "ostrzeżenie:", "podpowiedź: czy chodziło o [ENTER]",
+                     "ostrzeżenia: 1, błędy: 0"]:
+            expect(screen.count(text) == 3, "%r is not shown right under each code page:\n%s"
+                   % (text, screen))
+        for raw in ["[1m", "[0m", "[35m", "\x1b"]:
+            expect(raw not in screen, "a raw colour code %r on the screen:\n%s" % (raw, screen))
+        coloured = session.tmux("capture-pane", "-e", "-p", "-t", "host")
+        expect("\x1b[" in coloured, "--color shows no colour:\n%s" % coloured)
+    finally:
+        session.close()
+
+
+def own_window(build):
+    folder = lay_out(build, "own-window")
+    session = Session(build, folder, "own-window",
+                      "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/tastiro-check.exe "
+                      "--lang pl powitanie.txt" % (folder, build))
+    try:
+        screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
+        flat = screen.replace("\n", "")  # as the window shows it, lines wrapped
+        expect("powitanie.txt:1:13: ostrzeżenie: [enter]" in flat, screen)
+        expect("host\\wtyczki\\keys.h: uwagi są powyżej" in flat,
+               "the window does not say what it did:\n%s" % screen)
+        expect("HOST-EXITED" not in screen, "it did not wait for Enter:\n%s" % screen)
+        session.keys("Enter")
+        session.wait_for("HOST-EXITED-1")
+    finally:
+        session.close()
+
+
+SCENARIOS = {"code_pages": code_pages, "own_window": own_window}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+    try:
+        SCENARIOS[args.scenario](os.path.abspath(args.build))
+    except Failure as failure:
+        print("FAILED: %s" % failure)
+        return 1
+    print("passed: %s" % args.scenario)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
