@@ -47,6 +47,28 @@ TEST(Catalog, ItsCheckFindsEachKindOfFault) {
   EXPECT_NE(std::string::npos, faults.find("kFine: the id is used twice")) << faults;
 }
 
+TEST(Catalog, PrintfFormatsAreHeldToTheSameConversions) {
+  EXPECT_EQ("%zu%s%X", lang::PrintfConversions("%zu field%s, 0x%02X, 100%%"));
+  EXPECT_EQ("%zu%s", lang::PrintfConversions("pól: %zu%.0s"));  // %.0s takes a text, shows none
+  const lang::Text formats[] = {
+      {"kSame", "%zu warning%s", "ostrzeżenia: %zu%.0s"},
+      {"kSwapped", "%s has %d", "%d ma %s"},
+      {"kCut", "%s: %s", "%s"},
+  };
+  const std::string faults = lang::CheckCatalog(formats, 3, lang::Placeholding::kPrintf);
+  EXPECT_EQ(std::string::npos, faults.find("kSame")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kSwapped: the conversions differ")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kCut: the conversions differ")) << faults;
+}
+
+TEST(Catalog, ATextReadsInTheCurrentLanguage) {
+  LanguageScope scope;
+  const lang::Text text = {"kX", "file", "plik"};
+  EXPECT_STREQ("file", static_cast<const char *>(text));
+  lang::Set(Language::kPolish);
+  EXPECT_STREQ("plik", static_cast<const char *>(text));
+}
+
 TEST(Catalog, FillPutsValuesInTheirPlaces) {
   EXPECT_EQ("b a", lang::Fill("{2} {1}", {"a", "b"}));
   EXPECT_EQ("{x} a", lang::Fill("{{x}} {1}", {"a"}));

@@ -1,6 +1,7 @@
 #include "tools/lang/lang.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <set>
 
@@ -86,7 +87,24 @@ long Placeholders(const char *pattern) {
   return used;
 }
 
-std::string CheckCatalog(const Text *texts, size_t count) {
+Text::operator const char *() const { return g_current == Language::kPolish ? pl : en; }
+
+std::string PrintfConversions(const char *format) {
+  std::string out;
+  for (const char *p = format; *p != 0; ++p) {
+    if (*p != '%') continue;
+    ++p;
+    if (*p == '%') continue;
+    while (*p != 0 && strchr("-+ #0123456789.*", *p) != nullptr) ++p;
+    std::string length;
+    while (*p != 0 && strchr("hljztL", *p) != nullptr) length += *p++;
+    if (*p == 0) return out + "?";
+    out += "%" + length + *p;
+  }
+  return out;
+}
+
+std::string CheckCatalog(const Text *texts, size_t count, Placeholding placeholding) {
   std::string faults;
   std::set<std::string> ids;
   for (size_t i = 0; i < count; ++i) {
@@ -97,6 +115,12 @@ std::string CheckCatalog(const Text *texts, size_t count) {
     if (t.en == nullptr || *t.en == 0) faults += id + ": no English text\n";
     if (t.pl == nullptr || *t.pl == 0) faults += id + ": no Polish text\n";
     if (t.en == nullptr || t.pl == nullptr) continue;
+    if (placeholding == Placeholding::kPrintf) {
+      if (PrintfConversions(t.en) != PrintfConversions(t.pl))
+        faults += id + ": the conversions differ (" + PrintfConversions(t.en) + " and " +
+                  PrintfConversions(t.pl) + ")\n";
+      continue;
+    }
     long en = Placeholders(t.en), pl = Placeholders(t.pl);
     if (en < 0) faults += id + ": a stray brace in the English text\n";
     if (pl < 0) faults += id + ": a stray brace in the Polish text\n";

@@ -13,11 +13,14 @@ namespace lang {
 
 enum class Language { kEnglish, kPolish };
 
-// One message of a catalog.
+// One message of a catalog.  Read as a C string it is the text of the
+// current language (so a catalog of printf formats can stand where the
+// English ones stood).
 struct Text {
   const char *id;  // the catalog's name of the message, for its test
   const char *en;
   const char *pl;
+  operator const char *() const;
 };
 
 // A locale name as the environment holds it ("pl_PL.UTF-8", "pl", "C"):
@@ -42,8 +45,19 @@ std::string Fill(const char *pattern, std::initializer_list<std::string> values)
 // -1 for a pattern with a brace that is no placeholder.
 long Placeholders(const char *pattern);
 
+// The conversions of a printf format, in order, each as its length and
+// kind ("zu", "s", "d", "02X" gives "X"); flags, width and precision, which
+// do not change what a conversion takes, are left out.  "" for a format
+// without any; "?" for one that ends inside a conversion.
+std::string PrintfConversions(const char *format);
+
+// How a catalog's texts take their values.
+enum class Placeholding { kNumbered, kPrintf };
+
 // The catalogs' own check: "" when every entry has an id, both languages
-// and the same placeholders in both, else one line for each fault.
-std::string CheckCatalog(const Text *texts, size_t count);
+// and the same placeholders in both (for printf formats: the same
+// conversions in the same order), else one line for each fault.
+std::string CheckCatalog(const Text *texts, size_t count,
+                         Placeholding placeholding = Placeholding::kNumbered);
 
 }  // namespace lang
