@@ -9,7 +9,8 @@
 //     back the same;
 //   - a merge that succeeds, played through the player on the simulated
 //     host, types exactly the template's text with each value in place, row
-//     after row ('[' as the key for '[', a line break as the key for Enter),
+//     after row ('[' as the key for '[', a line break as the key for Enter, a tab as
+//     the key for Tab, a non-breaking space as a space),
 //     and types no text and runs no command;
 //   - a merge that fails names a value with a character the host cannot type.
 #include <stddef.h>
@@ -40,7 +41,8 @@ namespace {
 
 constexpr uint32_t kBracketCode = '[';
 constexpr uint32_t kLineBreakCode = 13;
-const char kKeys[] = "#define LB 0x5B\n#define NL 13\n";
+constexpr uint32_t kTabCode = 9;
+const char kKeys[] = "#define LB 0x5B\n#define NL 13\n#define TB 9\n";
 
 std::string QuotedTable(const merge::Table &table) {
   std::string text;
@@ -85,6 +87,10 @@ bool ExpectedValue(const std::string &value, std::vector<uint32_t> *keys) {
     } else if (c == '\r' || c == '\n') {
       if (c == '\r' && i < value.size() && value[i] == '\n') ++i;
       keys->push_back(kLineBreakCode);
+    } else if (c == '\t') {
+      keys->push_back(kTabCode);
+    } else if (merge::IsNonBreakingSpace(c)) {
+      keys->push_back(' ');
     } else if (merge::Typeable(codec::CodePage::kUtf8, c)) {
       keys->push_back(static_cast<uint32_t>(UnicodeToMazovia(c)));
     } else {
@@ -137,6 +143,7 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table)
   merge::MergeSettings settings;
   settings.bracketKey = "LB";
   settings.newlineKey = "NL";
+  settings.tabKey = "TB";
   merge::MergeResult merged;
   std::string error;
   const bool ok = merge::MergeTable(sources, settings, &merged, &error);

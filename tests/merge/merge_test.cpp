@@ -236,7 +236,7 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   sources.templateName = "t.txt";
   sources.templateBytes = &tpl;
   sources.dataName = "d.csv";
-  sources.table = &table;
+  sources.headers = &table.headers;
   merge::MergeReport report = merge::CheckMerged(KeysOf("#define ENTER 13\n"), m.result, sources, {});
   ASSERT_EQ(1u, report.diagnostics.size()) << "one finding, however many rows";
   EXPECT_EQ("t.txt", report.diagnostics[0].file);
