@@ -634,6 +634,10 @@ int Merge(const Arguments &args) {
 int main(int argc, char **argv) {
 #if defined(_WIN32)
   SetConsoleOutputCP(CP_UTF8);
+  // Into a file or a pipe, the C library would hand each line to Windows on
+  // its own: a dry run of many rows would take minutes.
+  static char buffer[64 * 1024];
+  if (!_isatty(_fileno(stdout))) setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 #endif
   Arguments args;
   int parsed = ParseArguments(argc, argv, &args);
