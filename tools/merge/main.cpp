@@ -13,6 +13,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -29,8 +30,10 @@
 
 #include "tools/check/checker.h"
 #include "tools/check/suggest.h"
+#include "tools/check/text_util.h"
 #include "tools/codec/code_pages.h"
 #include "tools/codec/text_guess.h"
+#include "tools/merge/learn.h"
 #include "tools/merge/merge_check.h"
 #include "tools/merge/merger.h"
 #include "tools/merge/messages.h"
@@ -69,7 +72,7 @@ struct Arguments {
   long delay = -1;
   int color = -1;
   bool learn = false;
-  std::vector<std::string> at;  // --at Column=N
+  std::vector<std::pair<std::string, size_t>> at;  // --at Column=N
 };
 
 int UsageError(const std::string &message) {
@@ -133,7 +136,13 @@ std::string TakeOption(const std::string &arg, const char *v, Arguments *args) {
   } else if (arg == "--tab") {
     args->tab = v;
   } else if (arg == "--at") {
-    args->at.push_back(v);
+    std::string text = v;
+    size_t equals = text.rfind('=');
+    char *end = nullptr;
+    long n = equals == std::string::npos ? 0 : strtol(text.c_str() + equals + 1, &end, 10);
+    if (equals == std::string::npos || equals == 0 || n < 1 || *end != 0)
+      return msg::kBadAt;
+    args->at.push_back({text.substr(0, equals), static_cast<size_t>(n)});
   } else if (arg == "--delimiter") {
     std::string d = v;
     if (d == ";" || d == ",") args->delimiter = d[0];
@@ -629,6 +638,110 @@ int Merge(const Arguments &args) {
   return status;
 }
 
+// Prints what the learn found for each value; the number placed.
+size_t ReportLearnt(FILE *to, const Arguments &args, const merge::Table &table,
+                    const merge::LearnResult &learnt) {
+  const char *recording = args.files[0].c_str();
+  size_t placed = 0;
+  for (const merge::LearnedValue &v : learnt.values) {
+    const char *column = table.headers[v.column].c_str();
+    const std::string shown = check::Visible(v.value);
+    std::string places;
+    for (size_t i = 0; i < v.places.size(); ++i)
+      places += (i ? ", " : "") + std::to_string(v.places[i].line) + ":" +
+                std::to_string(v.places[i].column);
+    std::string line;
+    switch (v.outcome) {
+      case merge::LearnOutcome::kPlaced:
+        ++placed;
+        line = Format(msg::kLearnPlaced, recording, v.placedAt.line, v.placedAt.column, column,
+                      shown.c_str());
+        break;
+      case merge::LearnOutcome::kAmbiguous:
+        line = Format(msg::kLearnAmbiguous, recording, shown.c_str(), column, v.places.size(),
+                      places.c_str(), column, v.places.size());
+        break;
+      case merge::LearnOutcome::kMissing:
+      case merge::LearnOutcome::kInsideWord:
+        line = Format(v.outcome == merge::LearnOutcome::kMissing ? msg::kLearnMissing
+                                                                 : msg::kLearnInsideWord,
+                      recording, shown.c_str(), column);
+        break;
+      case merge::LearnOutcome::kEmpty:
+        line = Format(msg::kLearnEmpty, recording, column);
+        break;
+      case merge::LearnOutcome::kAtTooFar: {
+        size_t n = 0;
+        for (const auto &[name, at] : args.at)
+          if (name == table.headers[v.column]) n = at;
+        line = Format(msg::kLearnAtTooFar, recording, column, n, shown.c_str(), v.places.size());
+        break;
+      }
+      case merge::LearnOutcome::kBadName:
+        line = Format(msg::kLearnBadName, recording, column);
+        break;
+    }
+    fprintf(to, "%s\n", line.c_str());
+  }
+  return placed;
+}
+
+// --learn RECORDING DATA -o TEMPLATE.  The exit status.
+int LearnTemplate(const Arguments &args) {
+  Job job;
+  if (int status = CheckOutputTarget(args, job)) return status;
+  for (const auto &[path, what] : {std::pair{args.files[0], msg::kWhatRecording},
+                                   std::pair{args.files[1], msg::kWhatData}})
+    if (int status = CheckInput(path, what)) return status;
+  check::FileText recording;
+  if (!Read(args.files[0], msg::kWhatRecording, &recording)) return 2;
+  std::string text, error;
+  if (!MacroText(args.files[0], recording.content, args.templateEncoding, codec::CodePage::kUtf8,
+                 &text, &error))
+    return Fail(error);
+  const std::string keysPath = KeysPath(args);
+  check::FileText keys = check::ReadFileText(keysPath);
+  if (!keys.readable)
+    return Fail(Format(msg::kCannotReadKeys, keysPath.c_str(), keys.error.c_str()));
+
+  FILE *file = nullptr;
+  std::unique_ptr<merge::FileSource> source;
+  std::unique_ptr<merge::TableStream> stream;
+  merge::Table table;
+  int status = OpenData(args, &file, &source, &stream, &table);
+  merge::TableRow first;
+  merge::TableError tableError;
+  const bool haveRow = status == 0 && stream->Next(&first, &tableError);
+  if (file != nullptr) fclose(file);
+  if (status != 0) return status;
+  if (!tableError.message.empty())
+    return Fail(Format(msg::kFileError, args.files[1].c_str(),
+                       (":" + std::to_string(tableError.line)).c_str(), tableError.message.c_str()));
+  if (!haveRow) return Fail(Format(msg::kLearnNoRow, args.files[1].c_str()));
+  merge::LearnOptions options;
+  for (const auto &[name, n] : args.at) {
+    if (std::find(table.headers.begin(), table.headers.end(), name) == table.headers.end())
+      return UsageError(Format(msg::kAtNoColumn, name.c_str(), name.c_str()));
+    options.at.push_back({name, n});
+  }
+  options.bracketKey = merge::LookUpKeys(keys, "").bracketKey;
+  options.newlineKey = args.newline;
+  options.tabKey = args.tab;
+  const merge::LearnResult learnt = merge::Learn(text, table.headers, first, options);
+
+  const size_t placed = ReportLearnt(stdout, args, table, learnt);
+  merge::TemporaryOutput temporary;
+  if (!temporary.Open(job.target, &error) ||
+      fwrite(learnt.templateText.data(), 1, learnt.templateText.size(), temporary.file()) !=
+          learnt.templateText.size() ||
+      !temporary.Commit(&error))
+    return Fail(Format(msg::kCannotWriteTemplate, args.output.c_str(), error.c_str()));
+  printf("%s\n", Format(msg::kLearnWritten, args.output.c_str(), placed,
+                        learnt.values.size()).c_str());
+  fflush(stdout);
+  return learnt.Clean() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -642,5 +755,5 @@ int main(int argc, char **argv) {
   Arguments args;
   int parsed = ParseArguments(argc, argv, &args);
   if (parsed != 0) return parsed < 0 ? 0 : parsed;
-  return Merge(args);
+  return args.learn ? LearnTemplate(args) : Merge(args);
 }

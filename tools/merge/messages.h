@@ -220,5 +220,30 @@ inline constexpr char kMoreValueErrors[] = "error: ... and %zu more values that 
 inline constexpr char kNothingWritten[] = "%zu characters of the data cannot be typed; nothing written";
 inline constexpr char kSummary[] = "%zu warning%s, %zu error%s";
 
+
+// --learn.
+inline constexpr char kBadAt[] = "--at needs COLUMN=N, N a number from 1 on";
+inline constexpr char kAtNoColumn[] = "--at %s: the table has no column \"%s\"";
+inline constexpr char kLearnNoRow[] =
+    "%s: error: the table has no data row: its first row is what the recording typed";
+inline constexpr char kLearnPlaced[] = "%s:%d:%d: {{%s}} replaces \"%s\"";
+inline constexpr char kLearnAmbiguous[] =
+    "%s: warning: \"%s\" (column \"%s\") is found %zu times, at %s: left as text (choose one "
+    "with --at %s=N, N from 1 to %zu)";
+inline constexpr char kLearnMissing[] =
+    "%s: warning: \"%s\" (column \"%s\") is not found: the recording does not type it "
+    "as the first row holds it; left out of the template";
+inline constexpr char kLearnInsideWord[] =
+    "%s: warning: \"%s\" (column \"%s\") is found only inside a bracketed word (a key name "
+    "or a command): left as text";
+inline constexpr char kLearnEmpty[] = "%s: note: column \"%s\" is empty in the first row: nothing to look for";
+inline constexpr char kLearnAtTooFar[] =
+    "%s: warning: --at %s=%zu: \"%s\" is found %zu times; left as text";
+inline constexpr char kLearnBadName[] =
+    "%s: warning: the column name \"%s\" cannot stand in a placeholder; left as text";
+inline constexpr char kLearnWritten[] =
+    "%s: template written: %zu of %zu values placed; merge the other rows with --rows 2-";
+inline constexpr char kCannotWriteTemplate[] = "%s: error: cannot write the template: %s";
+
 }  // namespace msg
 }  // namespace merge
