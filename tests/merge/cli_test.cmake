@@ -205,6 +205,27 @@ endif()
 expect_run("--encoding cp1250" 2 --keys ${KEYS} --encoding cp1250 t.txt d.csv)
 expect_in("--encoding cp1250" "${err}" "the host reads a macro as UTF-8 or in its own text")
 
+# --learn: a recording of the first row becomes the template; merged with
+# the other rows it types each of them as the recording typed the first.
+file(WRITE ${WORK}/klienci2.csv "Nazwa;Miasto;Kwota\nNowak i Syn;Łódź;1 250,00\nWójcik;Kraków;99,00\n")
+file(WRITE ${WORK}/nagranie1.txt "[F2]Nowak i Syn[TAB]Łódź[TAB]1 250,00[ENTER]\n[WAITENTER]\n")
+expect_run("--learn" 0 --keys ${KEYS} --learn nagranie1.txt klienci2.csv -o szablon.txt)
+expect_in("--learn" "${out}" "nagranie1.txt:1:5: {{Nazwa}} replaces \"Nowak i Syn\"")
+expect_file("--learn" ${WORK}/szablon.txt "[F2]{{Nazwa}}[TAB]{{Miasto}}[TAB]{{Kwota}}[ENTER]\n[WAITENTER]\n")
+expect_run("--learn onto a file" 2 --keys ${KEYS} --learn nagranie1.txt klienci2.csv -o szablon.txt)
+expect_in("--learn onto a file" "${err}" "--force")
+expect_run("--rows 2-" 0 --keys ${KEYS} --rows 2- szablon.txt klienci2.csv)
+if(NOT out STREQUAL "[F2]Wójcik[TAB]Kraków[TAB]99,00[ENTER]\n[WAITENTER]\n")
+  message(FATAL_ERROR "--rows 2-: ${out}")
+endif()
+file(WRITE ${WORK}/nagranie2.txt "Nowak i Syn, Nowak i Syn[ENTER]\n")
+expect_run("--learn, ambiguous" 1 --keys ${KEYS} --learn nagranie2.txt klienci2.csv -o szablon2.txt)
+expect_in("--learn, ambiguous" "${out}" "is found 2 times, at 1:1, 1:14")
+expect_in("--learn, ambiguous" "${out}" "--at Nazwa=N")
+expect_run("--learn --at" 1 --keys ${KEYS} --learn --at Nazwa=2 nagranie2.txt klienci2.csv
+           -o szablon3.txt)
+expect_file("--learn --at" ${WORK}/szablon3.txt "Nowak i Syn, {{Nazwa}}[ENTER]\n")
+
 expect_run("bad option" 2 --frobnicate t.txt d.csv)
 expect_in("bad option" "${err}" "unknown option --frobnicate")
 expect_run("help" 0 --help)

@@ -146,8 +146,9 @@ LearnResult Learn(const std::string &recording, const std::vector<std::string> &
       bool free = true;
       for (size_t k = 0; k < rendered.size() && free; ++k) free = !taken[at + k];
       if (!free) continue;
+      if (OddBracesBefore(recording, at)) continue;
       anywhere = true;
-      if (!FitsAt(mask, own, at) || OddBracesBefore(recording, at)) continue;
+      if (!FitsAt(mask, own, at)) continue;
       found.push_back(at);
       learned.places.push_back(map.At(at));
     }
