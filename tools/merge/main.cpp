@@ -252,49 +252,6 @@ bool Read(const std::string &path, const char *what, check::FileText *file) {
   return false;
 }
 
-// A macro text (template, --before, --after) as it is typed: its byte order
-// mark skipped, read in `from` and written in the macro's encoding.  False
-// with the message.
-bool MacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
-               codec::CodePage to, std::string *out, std::string *error) {
-  std::string raw = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
-  std::string utf8;
-  size_t bad = 0;
-  if (!codec::DecodeToUtf8(from, raw, &utf8, &bad)) {
-    check::SourcePosition at = check::SourceMap(raw).At(bad);
-    const unsigned byte = static_cast<uint8_t>(raw[bad]);
-    if (from == codec::CodePage::kUtf8) {
-      const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
-      *error = Format(msg::kTemplateNotUtf8, path.c_str(), at.line, at.column, byte, guess, guess);
-    } else {
-      *error = Format(msg::kTemplateNotCodePage, path.c_str(), at.line, at.column, byte,
-                      codec::CodePageName(from));
-    }
-    return false;
-  }
-  if (to == codec::CodePage::kUtf8) {
-    *out = std::move(utf8);
-    return true;
-  }
-  out->clear();
-  for (size_t i = 0; i < utf8.size();) {
-    const size_t start = i;
-    char32_t c = 0;
-    codec::NextUtf8(utf8, i, &c);
-    int byte = codec::CharToByte(to, c);
-    if (byte < 0) {
-      check::SourcePosition at = check::SourceMap(utf8).At(start);
-      std::string shown;
-      codec::AppendUtf8(shown, c);
-      *error = Format(msg::kTemplateCharNotInEncoding, path.c_str(), at.line, at.column,
-                      shown.c_str(), codec::CodePageName(to));
-      return false;
-    }
-    *out += static_cast<char>(byte);
-  }
-  return true;
-}
-
 // Everything read and parsed before the rows.
 struct Job {
   check::FileText tpl, before, after, keys;
@@ -332,11 +289,11 @@ int ReadInputs(const Arguments &args, Job &job) {
   if (!args.before.empty() && !Read(args.before, msg::kWhatBefore, &job.before)) return 2;
   if (!args.after.empty() && !Read(args.after, msg::kWhatAfter, &job.after)) return 2;
   std::string error;
-  if (!MacroText(args.files[0], job.tpl.content, args.templateEncoding, args.encoding,
+  if (!merge::ReadMacroText(args.files[0], job.tpl.content, args.templateEncoding, args.encoding,
                  &job.tplText, &error) ||
-      (!args.before.empty() && !MacroText(args.before, job.before.content, args.templateEncoding,
+      (!args.before.empty() && !merge::ReadMacroText(args.before, job.before.content, args.templateEncoding,
                                           args.encoding, &job.beforeText, &error)) ||
-      (!args.after.empty() && !MacroText(args.after, job.after.content, args.templateEncoding,
+      (!args.after.empty() && !merge::ReadMacroText(args.after, job.after.content, args.templateEncoding,
                                          args.encoding, &job.afterText, &error)))
     return Fail(error);
   const std::string keysPath = KeysPath(args);
@@ -696,7 +653,7 @@ int LearnTemplate(const Arguments &args) {
   check::FileText recording;
   if (!Read(args.files[0], msg::kWhatRecording, &recording)) return 2;
   std::string text, error;
-  if (!MacroText(args.files[0], recording.content, args.templateEncoding, codec::CodePage::kUtf8,
+  if (!merge::ReadMacroText(args.files[0], recording.content, args.templateEncoding, codec::CodePage::kUtf8,
                  &text, &error))
     return Fail(error);
   const std::string keysPath = KeysPath(args);
