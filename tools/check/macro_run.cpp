@@ -157,6 +157,26 @@ void MacroPlayer::NoteWord(const std::string &word) {
 
 void MacroPlayer::Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
                       const std::string &text) {
+  if (!options_.keepStream) return;
+  if (options_.characterRuns && kind == StreamKind::kCharacter) {
+    const SourcePosition at = At(offset);
+    if (!report_.stream.empty()) {
+      StreamItem &last = report_.stream.back();
+      if (last.kind == kind && last.pass == pass_ && last.position.line == at.line) {
+        last.text += static_cast<char>(code & 0xFF);
+        return;
+      }
+    }
+    StreamItem item;
+    item.kind = kind;
+    item.position = at;
+    item.code = code;
+    item.text = std::string(1, static_cast<char>(code & 0xFF));
+    item.pass = pass_;
+    item.offset = offset;
+    report_.stream.push_back(item);
+    return;
+  }
   StreamItem item;
   item.kind = kind;
   item.position = At(offset);

@@ -1,6 +1,9 @@
 #include "tools/merge/template.h"
 
+#include "tools/check/check_model.h"
 #include "tools/check/suggest.h"
+#include "tools/codec/text_guess.h"
+#include "tools/merge/messages.h"
 
 namespace merge {
 
@@ -85,6 +88,46 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
     at = close + 2;
   }
   *error = TemplateError();
+  return true;
+}
+
+bool ReadMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
+                   codec::CodePage to, std::string *out, std::string *error) {
+  std::string raw = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+  std::string utf8;
+  size_t bad = 0;
+  if (!codec::DecodeToUtf8(from, raw, &utf8, &bad)) {
+    check::SourcePosition at = check::SourceMap(raw).At(bad);
+    const unsigned byte = static_cast<uint8_t>(raw[bad]);
+    if (from == codec::CodePage::kUtf8) {
+      const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
+      *error = Format(msg::kTemplateNotUtf8, path.c_str(), at.line, at.column, byte, guess, guess);
+    } else {
+      *error = Format(msg::kTemplateNotCodePage, path.c_str(), at.line, at.column, byte,
+                      codec::CodePageName(from));
+    }
+    return false;
+  }
+  if (to == codec::CodePage::kUtf8) {
+    *out = std::move(utf8);
+    return true;
+  }
+  out->clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const size_t start = i;
+    char32_t c = 0;
+    codec::NextUtf8(utf8, i, &c);
+    int byte = codec::CharToByte(to, c);
+    if (byte < 0) {
+      check::SourcePosition at = check::SourceMap(utf8).At(start);
+      std::string shown;
+      codec::AppendUtf8(shown, c);
+      *error = Format(msg::kTemplateCharNotInEncoding, path.c_str(), at.line, at.column,
+                      shown.c_str(), codec::CodePageName(to));
+      return false;
+    }
+    *out += static_cast<char>(byte);
+  }
   return true;
 }
 
