@@ -56,26 +56,37 @@ void RestoreModes() {
     if (saved.handle != nullptr) SetConsoleMode(saved.handle, saved.mode);
 }
 
+// Whether `stream` is a console; asked once for stdout and stderr (a dry
+// run writes a line for each row).
+bool StreamIsConsole(FILE *stream) {
+  static int known[2] = {-1, -1};
+  int *cached = stream == stdout ? &known[0] : stream == stderr ? &known[1] : nullptr;
+  if (cached != nullptr && *cached >= 0) return *cached != 0;
+  const bool console = IsConsole(HandleOf(stream));
+  if (cached != nullptr) *cached = console ? 1 : 0;
+  return console;
+}
+
 }  // namespace
 
-void Write(FILE *stream, const std::string &utf8) {
+bool Write(FILE *stream, const std::string &utf8) {
+  if (!StreamIsConsole(stream)) return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
   HANDLE handle = HandleOf(stream);
-  if (!IsConsole(handle)) {
-    fwrite(utf8.data(), 1, utf8.size(), stream);
-    return;
-  }
   fflush(stream);
   const std::wstring wide = Wide(utf8);
   // In pieces: old consoles refuse very long writes.
   for (size_t at = 0; at < wide.size();) {
     DWORD piece = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
     DWORD written = 0;
-    if (!WriteConsoleW(handle, wide.data() + at, piece, &written, nullptr) || written == 0) break;
+    if (!WriteConsoleW(handle, wide.data() + at, piece, &written, nullptr) || written == 0)
+      return false;
     at += written;
   }
+  return true;
 }
 
 bool TakesColor(FILE *stream) {
+  if (!StreamIsConsole(stream)) return false;
   HANDLE handle = HandleOf(stream);
   DWORD mode = 0;
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !GetConsoleMode(handle, &mode))
@@ -143,8 +154,21 @@ std::vector<std::string> Utf8Arguments(int argc, char **argv) {
   return out;
 }
 
-FILE *OpenFile(const std::string &utf8Path, const char *mode) {
-  return _wfopen(Wide(utf8Path).c_str(), Wide(mode).c_str());
+// Whether a name's bytes are UTF-8 (ASCII included).
+static bool IsUtf8(const std::string &text) {
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                             nullptr, 0) > 0 ||
+         text.empty();
+}
+
+FILE *OpenFile(const std::string &path, const char *mode) {
+  if (!IsUtf8(path)) return fopen(path.c_str(), mode);
+  return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+}
+
+bool FileExists(const std::string &path) {
+  if (!IsUtf8(path)) return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 FILE *CreateNewFile(const std::string &utf8Path) {
@@ -157,7 +181,9 @@ FILE *CreateNewFile(const std::string &utf8Path) {
 
 #else
 
-void Write(FILE *stream, const std::string &utf8) { fwrite(utf8.data(), 1, utf8.size(), stream); }
+bool Write(FILE *stream, const std::string &utf8) {
+  return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+}
 
 bool TakesColor(FILE *stream) { return isatty(fileno(stream)) != 0; }
 
@@ -185,6 +211,8 @@ std::vector<std::string> Utf8Arguments(int argc, char **argv) {
 
 FILE *OpenFile(const std::string &utf8Path, const char *mode) { return fopen(utf8Path.c_str(), mode); }
 
+bool FileExists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
 FILE *CreateNewFile(const std::string &utf8Path) {
   int fd = open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
   if (fd < 0) return nullptr;
@@ -194,5 +222,14 @@ FILE *CreateNewFile(const std::string &utf8Path) {
 }
 
 #endif
+
+std::string HostFolderOfProgram() {
+  const std::string folder = ProgramFolder();
+  if (folder.empty() || FileExists(folder + "wtyczki/keys.h")) return folder;
+  const size_t parent = folder.find_last_of("/\\", folder.size() - 2);
+  if (parent != std::string::npos && FileExists(folder.substr(0, parent + 1) + "wtyczki/keys.h"))
+    return folder.substr(0, parent + 1);
+  return folder;
+}
 
 }  // namespace lang

@@ -12,8 +12,8 @@
 
 namespace lang {
 
-// Writes UTF-8 text to stdout or stderr.
-void Write(FILE *stream, const std::string &utf8);
+// Writes UTF-8 text to a stream; false when not all of it was written.
+bool Write(FILE *stream, const std::string &utf8);
 
 // Whether `stream` shows colour escapes: a terminal elsewhere; on Windows a
 // console whose virtual-terminal mode is on or could be turned on (this
@@ -32,12 +32,23 @@ void WaitForEnter(const std::string &prompt);
 // "" when it cannot be told.
 std::string ProgramFolder();
 
+// The host folder a tool stands in: the program's folder when it holds
+// the host's wtyczki/keys.h, else its parent when that does (the package
+// puts the tools in a folder of their own inside the host's); else the
+// program's folder.  With a trailing separator; "" when it cannot be told.
+std::string HostFolderOfProgram();
+
 // The command line's arguments as UTF-8 (on Windows read afresh as wide
 // text, so that dropped files with Polish letters in their names keep them).
 std::vector<std::string> Utf8Arguments(int argc, char **argv);
 
-// fopen for a UTF-8 file name (on Windows through the wide name).
+// fopen for a file name as the command line gave it: on Windows, a UTF-8
+// name (Utf8Arguments) through the wide name, a name in the system's code
+// page (plain argv) as it is.
 FILE *OpenFile(const std::string &utf8Path, const char *mode);
+
+// Whether a file (or folder) of that name exists; the name as OpenFile takes it.
+bool FileExists(const std::string &path);
 
 // Creates a new file for writing, failing when one of that name exists
 // (the new file never replaces one); nullptr with errno set on failure.

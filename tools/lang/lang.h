@@ -21,7 +21,19 @@ struct Text {
   const char *en;
   const char *pl;
   operator const char *() const;
+  operator std::string() const { return static_cast<const char *>(*this); }
 };
+
+// The current language's text of a catalog entry.
+inline std::string Str(const Text &entry) { return static_cast<const char *>(entry); }
+
+// A catalog entry joined to a text, as its current language's text.
+inline std::string operator+(const std::string &text, const Text &entry) {
+  return text + static_cast<const char *>(entry);
+}
+inline std::string operator+(const Text &entry, const std::string &text) {
+  return static_cast<const char *>(entry) + text;
+}
 
 // A locale name as the environment holds it ("pl_PL.UTF-8", "pl", "C"):
 // Polish for "pl" and "pl_..."/"pl.../pl@...", English for anything else.

@@ -36,6 +36,9 @@
 #include "tools/merge/learn.h"
 #include "tools/merge/merge_check.h"
 #include "tools/merge/merger.h"
+#include "tools/check/encoding.h"
+#include "tools/codec/text_guess.h"
+#include "tools/lang/console.h"
 #include "tools/merge/messages.h"
 #include "tools/merge/output_file.h"
 #include "tools/merge/table_reader.h"
@@ -76,12 +79,12 @@ struct Arguments {
 };
 
 int UsageError(const std::string &message) {
-  fprintf(stderr, "tastiro-merge: %s\n%s", message.c_str(), msg::kUsage);
+  lang::Write(stderr, "tastiro-merge: " + message + "\n" + msg::kUsage);
   return 2;
 }
 
 int Fail(const std::string &message) {
-  fprintf(stderr, "%s\n", message.c_str());
+  lang::Write(stderr, message + "\n");
   return 2;
 }
 
@@ -111,7 +114,7 @@ bool TakesValue(const std::string &arg) {
   static const char *const kWithValue[] = {
       "-o", "--output", "--keys", "--host", "--before", "--after", "--delimiter",
       "--data-encoding", "--template-encoding", "--encoding", "--newline", "--tab", "--rows",
-      "--delay", "--at"};
+      "--delay", "--at", "--lang"};
   for (const char *option : kWithValue)
     if (arg == option) return true;
   return false;
@@ -163,6 +166,9 @@ std::string TakeOption(const std::string &arg, const char *v, Arguments *args) {
     }
   } else if (arg == "--rows") {
     if (!ParseRows(v, &args->firstRow, &args->lastRow)) return msg::kBadRows;
+  } else if (arg == "--lang") {
+    lang::Language language;
+    if (!lang::ByName(v, &language)) return msg::kBadLang;
   } else if (arg == "--delay") {
     char *end = nullptr;
     args->delay = strtol(v, &end, 10);
@@ -176,7 +182,7 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
-      fputs(msg::kUsage, stdout);
+      lang::Write(stdout, msg::kUsage);
       return -1;
     } else if (arg == "--dry-run" || arg == "--characters") {
       args->dryRun = true;
@@ -224,16 +230,9 @@ bool SameFile(const std::string &output, const std::string &input) {
   return !input.empty() && std::filesystem::equivalent(output, input, error) && !error;
 }
 
-// Whether findings may be coloured: never in the Windows console, whose
-// escape sequences this tool does not switch on.
-bool IsTerminal(FILE *stream) {
-#if defined(_WIN32)
-  (void)stream;
-  return false;
-#else
-  return isatty(fileno(stream)) != 0;
-#endif
-}
+// Whether findings may be coloured: a terminal; on Windows a console whose
+// virtual-terminal mode is on or can be turned on (tools/lang).
+bool IsTerminal(FILE *stream) { return lang::TakesColor(stream); }
 
 // A folder or a missing file named as an input is said plainly.  0, or the
 // exit status.
@@ -248,7 +247,7 @@ int CheckInput(const std::string &path, const char *what) {
 bool Read(const std::string &path, const char *what, check::FileText *file) {
   *file = check::ReadFileText(path);
   if (file->readable) return true;
-  fprintf(stderr, "%s\n", Format(msg::kCannotRead, path.c_str(), what, file->error.c_str()).c_str());
+  lang::Write(stderr, Format(msg::kCannotRead, path.c_str(), what, file->error.c_str()) + "\n");
   return false;
 }
 
@@ -377,7 +376,8 @@ int ParseInputs(const Arguments &args, Job &job) {
 // Hands the merged bytes on to `out` (none: dropped); false on a write error.
 bool Drain(std::string &macro, FILE *out, bool all) {
   if (!all && macro.size() < kWritePiece) return true;
-  bool ok = out == nullptr || fwrite(macro.data(), 1, macro.size(), out) == macro.size();
+  // (To a Windows console as wide text, so that it reads right there too.)
+  bool ok = out == nullptr || lang::Write(out, macro);
   macro.clear();
   return ok;
 }
@@ -454,24 +454,24 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
                 size_t *warnings) {
   const char *data = args.files[1].c_str();
   for (int line : pass.emptyLinesShown) {
-    fprintf(to, "%s\n", Format(msg::kEmptyLineRow, data, line).c_str());
+    lang::Write(to, Format(msg::kEmptyLineRow, data, line) + "\n");
     ++*warnings;
   }
   if (pass.emptyLines > pass.emptyLinesShown.size()) {
-    fprintf(to, "%s\n", Format(msg::kMoreEmptyLines, data, pass.emptyLines - pass.emptyLinesShown.size()).c_str());
+    lang::Write(to, Format(msg::kMoreEmptyLines, data, pass.emptyLines - pass.emptyLinesShown.size()) + "\n");
     *warnings += pass.emptyLines - pass.emptyLinesShown.size();
   }
   if (job.table.otherCodePageLine > 0) {
     const char *other = codec::CodePageName(job.table.otherCodePage);
-    fprintf(to, "%s\n", Format(msg::kOtherCodePage, data, job.table.otherCodePageLine,
+    lang::Write(to, Format(msg::kOtherCodePage, data, job.table.otherCodePageLine,
                                codec::CodePageName(args.dataEncoding), other, other,
-                               other).c_str());
+                               other) + "\n");
     ++*warnings;
   }
   if (pass.nonBreakingSpaces > 0)
-    fprintf(to, "%s\n", Format(msg::kNonBreakingSpaces, data, pass.nonBreakingSpaces).c_str());
+    lang::Write(to, Format(msg::kNonBreakingSpaces, data, pass.nonBreakingSpaces) + "\n");
   if (pass.rows == 0 || pass.merged == 0) {
-    fprintf(to, "%s\n", Format(pass.rows == 0 ? msg::kNoDataRows : msg::kNoRowsChosen, data).c_str());
+    lang::Write(to, Format(pass.rows == 0 ? msg::kNoDataRows : msg::kNoRowsChosen, data) + "\n");
     ++*warnings;
   }
 }
@@ -480,13 +480,13 @@ check::KeyDelay ChooseDelay(const Arguments &args) {
   if (args.delay >= 0) {
     check::KeyDelay given;
     given.milliseconds = static_cast<uint16_t>(args.delay);
-    given.source = msg::kDelayGiven;
+    given.source = lang::Str(msg::kDelayGiven);
     return given;
   }
   if (!args.host.empty()) return check::HostKeyDelay(InHostFolder(args, "VOLMAR.ini"));
   check::KeyDelay fallback;
   fallback.milliseconds = check::DefaultKeyDelay();
-  fallback.source = msg::kDelayDefault;
+  fallback.source = lang::Str(msg::kDelayDefault);
   return fallback;
 }
 
@@ -545,9 +545,9 @@ int Merge(const Arguments &args) {
     dryRun.out = reportTo;
     dryRun.eachCharacter = args.eachCharacter;
     dryRun.color = color;
-    fprintf(reportTo, "%s\n", Format(msg::kDryRunHead, checkSources.outputName.c_str(),
+    lang::Write(reportTo, Format(msg::kDryRunHead, checkSources.outputName.c_str(),
                                      static_cast<unsigned>(delay.milliseconds),
-                                     delay.source.c_str()).c_str());
+                                     delay.source.c_str()) + "\n");
   }
   merge::StreamCheck check(job.keys, checkSources, play, dryRun);
   PassResult pass;
@@ -555,9 +555,9 @@ int Merge(const Arguments &args) {
     return status;
   if (pass.problems.count > 0) {
     for (const std::string &problem : pass.problems.shown)
-      fprintf(stderr, "%s\n", Format(msg::kValueError, problem.c_str()).c_str());
+      lang::Write(stderr, Format(msg::kValueError, problem.c_str()) + "\n");
     if (pass.problems.count > pass.problems.shown.size())
-      fprintf(stderr, "%s\n", Format(msg::kMoreValueErrors, pass.problems.count - pass.problems.shown.size()).c_str());
+      lang::Write(stderr, Format(msg::kMoreValueErrors, pass.problems.count - pass.problems.shown.size()) + "\n");
     return ToolError(Format(msg::kNothingWritten, pass.problems.count));
   }
   merge::MergeReport report = check.Finish();
@@ -577,13 +577,13 @@ int Merge(const Arguments &args) {
   ReportData(reportTo, args, job, pass, &dataWarnings);
   merge::PrintReport(reportTo, report, color);
   if (args.dryRun)
-    fprintf(reportTo, "%s\n", Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
+    lang::Write(reportTo, Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
                                      report.textsTyped, report.commandsRun,
-                                     report.userActions).c_str());
+                                     report.userActions) + "\n");
   const size_t warnings = report.warnings + dataWarnings;
   if (warnings + report.errors > 0)
-    fprintf(reportTo, "%s\n", Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",
-                                     report.errors, report.errors == 1 ? "" : "s").c_str());
+    lang::Write(reportTo, Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",
+                                     report.errors, report.errors == 1 ? "" : "s") + "\n");
   fflush(reportTo);
   int status = report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
   if (args.dryRun || status == 2) return status;
@@ -638,7 +638,7 @@ size_t ReportLearnt(FILE *to, const Arguments &args, const merge::Table &table,
         line = Format(msg::kLearnBadName, recording, column);
         break;
     }
-    fprintf(to, "%s\n", line.c_str());
+    lang::Write(to, line + "\n");
   }
   return placed;
 }
@@ -693,22 +693,118 @@ int LearnTemplate(const Arguments &args) {
           learnt.templateText.size() ||
       !temporary.Commit(&error))
     return Fail(Format(msg::kCannotWriteTemplate, args.output.c_str(), error.c_str()));
-  printf("%s\n", Format(msg::kLearnWritten, args.output.c_str(), placed,
-                        learnt.values.size()).c_str());
+  lang::Write(stdout, Format(msg::kLearnWritten, args.output.c_str(), placed,
+                        learnt.values.size()) + "\n");
   fflush(stdout);
   return learnt.Clean() ? 0 : 1;
 }
 
 }  // namespace
 
+// Files dropped on the program.  The template and the table are told apart
+// by their names; the macro goes beside the template under a name no file
+// has; the key names and key delay are those of the host folder the tool
+// stands in; a template or table that is not UTF-8 is read in the code page
+// its Polish letters show (a user who drops files gives no options).  0, or
+// the exit status.
+int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
+                    std::string *readAs) {
+  if (files.size() != 2) return ToolError(msg::kDropTwoFiles);
+  auto isTable = [](const std::string &path) {
+    std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+    for (char &c : tail) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return tail == ".csv" || tail == ".tsv";
+  };
+  if (isTable(files[0]) == isTable(files[1])) return ToolError(msg::kDropWhich);
+  const std::string &tpl = isTable(files[0]) ? files[1] : files[0];
+  const std::string &data = isTable(files[0]) ? files[0] : files[1];
+  args->files = {tpl, data};
+  args->host = lang::HostFolderOfProgram();
+  // The macro's name: the template's with "-makro", then -makro-2, ...
+  const size_t slash = tpl.find_last_of("/\\");
+  size_t dot = tpl.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = tpl.size();
+  for (int n = 1; n < 1000 && args->output.empty(); ++n) {
+    std::string name = tpl.substr(0, dot) + "-makro" + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
+    if (!lang::FileExists(name)) args->output = name;
+  }
+  if (args->output.empty()) return ToolError(Format(msg::kDropNoName, tpl.c_str()));
+  args->outputGiven = true;
+  // The encodings, from the template's and the table's first bytes.
+  const check::FileText tplText = check::ReadFileText(tpl);
+  const check::FileEncoding tplEncoding = check::GuessEncoding(tplText.content);
+  if (tplText.readable && tplEncoding.page != codec::CodePage::kUtf8) {
+    args->templateEncoding = tplEncoding.page;
+    *readAs += Format(msg::kDropReadAs, tpl.c_str(), check::CodePageTitle(tplEncoding.page).c_str()) + "\n";
+  }
+  if (FILE *in = lang::OpenFile(data, "rb")) {
+    std::string head(64 * 1024, '\0');
+    head.resize(fread(&head[0], 1, head.size(), in));
+    fclose(in);
+    // Cut behind the last whole line, so that no character is cut in two.
+    const size_t lastBreak = head.rfind('\n');
+    if (head.size() == 64 * 1024 && lastBreak != std::string::npos) head.resize(lastBreak + 1);
+    const bool utf16 = head.compare(0, 2, "\xFF\xFE") == 0 || head.compare(0, 2, "\xFE\xFF") == 0;
+    std::string utf8;
+    size_t bad = 0;
+    if (!utf16 && !codec::DecodeToUtf8(codec::CodePage::kUtf8, head, &utf8, &bad)) {
+      args->dataEncoding = codec::GuessPolishCodePage(head);
+      *readAs += Format(msg::kDropReadAs, data.c_str(),
+                        check::CodePageTitle(args->dataEncoding).c_str()) + "\n";
+    }
+  }
+  return 0;
+}
+
+// A window of its own (a double-click, files dropped on the program): the
+// drop's merge, what it did, and a wait for Enter before the window closes.
+int RunInOwnWindow(const std::vector<std::string> &files) {
+  if (files.empty()) {
+    lang::Write(stdout, Format(msg::kDropHelp) + "\n");
+    lang::WaitForEnter(msg::kPressEnter);
+    return 0;
+  }
+  Arguments args;
+  std::string readAs;
+  int status = ArgumentsOfDrop(files, &args, &readAs);
+  if (status == 0) {
+    lang::Write(stdout, readAs);
+    status = Merge(args);
+  }
+  lang::Write(stdout, "\n");
+  if (status < 2)
+    lang::Write(stdout, Format(msg::kDropDone, args.output.c_str(), args.files[0].c_str(),
+                               args.files[1].c_str(), KeysPath(args).c_str()) + "\n");
+  else
+    lang::Write(stdout, msg::kDropNothing + "\n");
+  lang::WaitForEnter(msg::kPressEnter);
+  return status;
+}
+
+// The language: --lang anywhere on the command line, else the user's.
+void ChooseLanguage(int argc, char **argv) {
+  lang::Language language = lang::FromEnvironment();
+  for (int i = 1; i + 1 < argc; ++i)
+    if (strcmp(argv[i], "--lang") == 0) lang::ByName(argv[i + 1], &language);
+  lang::Set(language);
+}
+
 int main(int argc, char **argv) {
+  ChooseLanguage(argc, argv);
 #if defined(_WIN32)
-  SetConsoleOutputCP(CP_UTF8);
   // Into a file or a pipe, the C library would hand each line to Windows on
   // its own: a dry run of many rows would take minutes.
   static char buffer[64 * 1024];
   if (!_isatty(_fileno(stdout))) setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 #endif
+  // Started by a double-click or by files dropped on it: only file names,
+  // and a window that closes when the tool ends.
+  if (lang::OwnConsoleWindow()) {
+    std::vector<std::string> files(argv + 1, argv + argc);
+    bool onlyFiles = true;
+    for (const std::string &file : files) onlyFiles = onlyFiles && !file.empty() && file[0] != '-';
+    if (onlyFiles) return RunInOwnWindow(files);
+  }
   Arguments args;
   int parsed = ParseArguments(argc, argv, &args);
   if (parsed != 0) return parsed < 0 ? 0 : parsed;

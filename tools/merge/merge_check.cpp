@@ -11,6 +11,7 @@
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"
+#include "tools/lang/console.h"
 #include "tools/merge/messages.h"
 
 namespace merge {
@@ -212,16 +213,16 @@ void StreamCheck::State::PrintRows(const MergeResult &piece, const check::MacroR
     Place place = locator.At(piece, found.offset);
     if (found.kind == check::StreamKind::kEnd) continue;
     if (place.group != group) {
-      if (!line.empty()) fprintf(out, "%s\n", line.c_str());
+      if (!line.empty()) lang::Write(out, line + "\n");
       line.clear();
       group = place.group;
-      if (dryRun.eachCharacter) fprintf(out, "%s:\n", group.empty() ? sources.outputName.c_str() : group.c_str());
+      if (dryRun.eachCharacter) lang::Write(out, (group.empty() ? sources.outputName : group) + ":\n");
       else line = (group.empty() ? sources.outputName : group) + ":";
     }
     if (dryRun.eachCharacter) {
       check::StreamItem item = found;
       item.position = place.position;
-      fprintf(out, "%s\n", check::StreamItemText(item, dryRun.color).c_str());
+      lang::Write(out, check::StreamItemText(item, dryRun.color) + "\n");
       continue;
     }
     std::string item = CompactItem(found);
@@ -308,7 +309,7 @@ void StreamCheck::Check(const MergeResult &piece) {
 MergeReport StreamCheck::Finish() {
   State &s = *state_;
   if (s.pieces == 0) Check(MergeResult());
-  if (s.dryRun.out != nullptr && !s.line.empty()) fprintf(s.dryRun.out, "%s\n", s.line.c_str());
+  if (s.dryRun.out != nullptr && !s.line.empty()) lang::Write(s.dryRun.out, s.line + "\n");
   s.line.clear();
   if (!s.emptyMacro.id.empty() && s.report.keysPosted == 0 && s.report.textsTyped == 0 &&
       s.report.commandsRun == 0) {
@@ -333,13 +334,13 @@ MergeReport CheckMerged(const check::FileText &keys, const MergeResult &merged,
 
 void PrintReport(FILE *out, const MergeReport &report, bool color) {
   for (const check::Diagnostic &d : report.keys.diagnostics)
-    if (!d.summarized) fputs(check::DiagnosticText(d, color).c_str(), out);
-  fputs(check::SummaryOfKeyFindings(report.keys).c_str(), out);
+    if (!d.summarized) lang::Write(out, check::DiagnosticText(d, color));
+  lang::Write(out, check::SummaryOfKeyFindings(report.keys));
   for (const check::Diagnostic &d : report.diagnostics)
-    fputs(check::DiagnosticText(d, color).c_str(), out);
+    lang::Write(out, check::DiagnosticText(d, color));
   for (const HiddenFindings &h : report.hidden)
-    fprintf(out, "%s\n", Format(msg::kHiddenFindings, h.file.c_str(), h.position.line,
-                                h.position.column, h.count, h.id.c_str()).c_str());
+    lang::Write(out, Format(msg::kHiddenFindings, h.file.c_str(), h.position.line,
+                                h.position.column, h.count, h.id.c_str()) + "\n");
 }
 
 }  // namespace merge

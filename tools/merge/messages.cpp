@@ -17,4 +17,13 @@ std::string Format(const char *format, ...) {
   return text;
 }
 
+const lang::Text kMergeTexts[] = {
+#define TEXT(id, pl) msg::id,
+#define BOTH(id, en, pl) msg::id,
+#include "tools/merge/messages_pl.def"
+#undef BOTH
+#undef TEXT
+};
+const size_t kMergeTextCount = sizeof kMergeTexts / sizeof kMergeTexts[0];
+
 }  // namespace merge

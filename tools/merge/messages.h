@@ -1,12 +1,17 @@
 // Every text tastiro-merge shows its user, in one place: each a format
 // string whose placeholders are filled by Format() (%s for a text, %d and
-// %zu for numbers), so that the texts can be translated as a table.
+// %zu for numbers).  The English ones stand here (msg_en); their Polish is
+// in messages_pl.def, and msg::kX is the pair, read in the language the tool
+// speaks (tools/lang).
 #pragma once
 
 #include <stdarg.h>
 #include <stddef.h>
 
 #include <string>
+#include <type_traits>
+
+#include "tools/lang/lang.h"
 
 namespace merge {
 
@@ -19,7 +24,7 @@ std::string Format(const char *format, ...)
 #endif
     ;
 
-namespace msg {
+namespace msg_en {
 
 // The table (data) reader.
 inline constexpr char kFieldNotClosed[] = "field %d opens a quote that is never closed";
@@ -245,5 +250,36 @@ inline constexpr char kLearnWritten[] =
     "%s: template written: %zu of %zu values placed; merge the other rows with --rows 2-";
 inline constexpr char kCannotWriteTemplate[] = "%s: error: cannot write the template: %s";
 
+}  // namespace msg_en
+
+// The texts in both languages: msg::kX reads as the current language's.
+namespace msg {
+#define TEXT(id, pl) inline constexpr lang::Text id{#id, msg_en::id, pl};
+#define BOTH(id, en, pl) inline constexpr lang::Text id{#id, en, pl};
+#include "tools/merge/messages_pl.def"
+#undef BOTH
+#undef TEXT
 }  // namespace msg
+
+// Every text of msg, for the test that holds the two languages complete.
+extern const lang::Text kMergeTexts[];
+extern const size_t kMergeTextCount;
+
+namespace format_detail {
+inline const char *Pass(const lang::Text &text) { return text; }
+template <class T>
+T Pass(T value) {
+  static_assert(std::is_arithmetic_v<T> || std::is_pointer_v<T>,
+                "Format takes numbers and C strings (.c_str())");
+  return value;
+}
+}  // namespace format_detail
+
+// A text of msg with its placeholders filled; a text of msg among the
+// values is read in the current language too.
+template <class... Values>
+std::string Format(const lang::Text &format, const Values &...values) {
+  return Format(static_cast<const char *>(format), format_detail::Pass(values)...);
+}
+
 }  // namespace merge

@@ -113,7 +113,7 @@ bool TemporaryOutput::Commit(std::string *error) {
   if (file_ != nullptr) ok = fclose(file_) == 0 && ok;
   file_ = nullptr;
   if (!ok) {
-    *error = msg::kWriteError;
+    *error = lang::Str(msg::kWriteError);
     Discard();
     return false;
   }

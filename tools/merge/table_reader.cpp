@@ -184,7 +184,7 @@ bool TableStream::Decode(const std::string &raw, TableError *error) {
   if (nul != std::string::npos) {
     error->line = decodedLines_ + LineBreaks(text, 0, nul);
     const bool utf16 = nul + 2 < text.size() && text[nul + 2] == '\0';
-    error->message = utf16 ? msg::kNulUtf16 : msg::kNulByte;
+    error->message = lang::Str(utf16 ? msg::kNulUtf16 : msg::kNulByte);
     return false;
   }
   NoteOtherCodePage(raw);
@@ -204,7 +204,7 @@ bool TableStream::Fill(TableError *error) {
   char buffer[kChunk];
   size_t n = source_.Read(buffer, sizeof buffer);
   if (source_.failed) {
-    error->message = msg::kReadFailed;
+    error->message = lang::Str(msg::kReadFailed);
     return false;
   }
   raw.append(buffer, n);
@@ -343,7 +343,7 @@ bool TableStream::ReadHeader(Table *table, TableError *error) {
   while (More(error) && IsLineEnd(text_[at_])) SkipLineEnd(error);
   if (Fail(error)) return false;
   if (!More(error)) {
-    if (!Fail(error)) error->message = msg::kEmptyFile;
+    if (!Fail(error)) error->message = lang::Str(msg::kEmptyFile);
     return false;
   }
   TableRow header;
