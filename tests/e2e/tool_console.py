@@ -12,7 +12,14 @@ Scenarios:
                colours are shown as colours, never as raw escape codes.
   own_window   tastiro-check.exe started on its own with a macro (as when a
                file is dropped on it): it checks against the key names of the
-               folder it stands in, says what it did and waits for Enter.
+               host folder it stands in, says what it did and waits for Enter.
+  merge_drop   tastiro-merge.exe started on its own with a table and a
+               template (dropped on it): the macro is written beside the
+               template under a new name, with the host folder's key names,
+               the table read in its code page; it waits for Enter.
+
+The tools stand where the package puts them: in a folder of their own
+inside the host's folder, whose wtyczki\keys.h they use.
 """
 import argparse
 import os
@@ -26,13 +33,17 @@ MACRO = "Dzień dobry [enter]\r\nŻółć\r\n".encode("utf-8")
 KEYS = b"#define ENTER 13\r\n"
 
 
+TOOLS = "tastiromatika-1.0.0"
+
+
 def lay_out(build, name):
     folder = os.path.join(build, "e2e", "tools-" + name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(os.path.join(folder, "host", "wtyczki"))
+    os.makedirs(os.path.join(folder, "host", TOOLS))
     os.makedirs(os.path.join(folder, "makra"))
-    shutil.copy(os.path.join(build, "tools", "check", "tastiro-check.exe"),
-                os.path.join(folder, "host"))
+    for tool in ["check/tastiro-check.exe", "merge/tastiro-merge.exe"]:
+        shutil.copy(os.path.join(build, "tools", tool), os.path.join(folder, "host", TOOLS))
     with open(os.path.join(folder, "host", "wtyczki", "keys.h"), "wb") as file:
         file.write(KEYS)
     with open(os.path.join(folder, "makra", "powitanie.txt"), "wb") as file:
@@ -42,8 +53,8 @@ def lay_out(build, name):
 
 def code_pages(build):
     folder = lay_out(build, "code-pages")
-    runs = " & ".join("chcp %s >nul & ..\\host\\tastiro-check.exe --lang pl --color "
-                      "--host ..\\host powitanie.txt & echo PAGE-%s-%%errorlevel%%" % (page, page)
+    runs = " & ".join(("chcp %s >nul & ..\\host\\" + TOOLS + "\\tastiro-check.exe --lang pl --color "
+                       "--host ..\\host powitanie.txt & echo PAGE-%s-%%errorlevel%%") % (page, page)
                       for page in ("852", "1250", "65001"))
     session = Session(build, folder, "code-pages",
                       "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh cmd /c '%s'"
@@ -65,8 +76,8 @@ def code_pages(build):
 def own_window(build):
     folder = lay_out(build, "own-window")
     session = Session(build, folder, "own-window",
-                      "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/tastiro-check.exe "
-                      "--lang pl powitanie.txt" % (folder, build))
+                      "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-check.exe "
+                      "--lang pl powitanie.txt" % (folder, build, TOOLS))
     try:
         screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
         flat = screen.replace("\n", "")  # as the window shows it, lines wrapped
@@ -80,7 +91,38 @@ def own_window(build):
         session.close()
 
 
-SCENARIOS = {"code_pages": code_pages, "own_window": own_window}
+def merge_drop(build):
+    folder = lay_out(build, "merge-drop")
+    makra = os.path.join(folder, "makra")
+    with open(os.path.join(makra, "klienci.csv"), "wb") as file:
+        file.write("Nazwa;Miasto\r\nPiekarnia Kłos;Łódź\r\nWójcik;Kraków\r\n".encode("cp1250"))
+    with open(os.path.join(makra, "szablon.txt"), "wb") as file:
+        file.write("{{Nazwa}}, {{Miasto}}[ENTER]\r\n".encode("utf-8"))
+    with open(os.path.join(makra, "szablon-makro.txt"), "wb") as file:
+        file.write(b"the user's own file")
+    # The table first, as Explorer may hand them over.
+    session = Session(build, folder, "merge-drop",
+                      "cd %s && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-merge.exe "
+                      "--lang pl klienci.csv szablon.txt" % (makra, build, TOOLS))
+    try:
+        screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
+        flat = screen.replace("\n", "")
+        expect("Zapisano makro: szablon-makro-2.txt" in flat, "no macro written:\n%s" % screen)
+        expect("host\\wtyczki\\keys.h" in flat, "not the host's key names:\n%s" % screen)
+        expect("HOST-EXITED" not in screen, "it did not wait for Enter:\n%s" % screen)
+        session.keys("Enter")
+        session.wait_for("HOST-EXITED-0")
+    finally:
+        session.close()
+    with open(os.path.join(makra, "szablon-makro.txt"), "rb") as file:
+        expect(file.read() == b"the user's own file", "the user's file was replaced")
+    with open(os.path.join(makra, "szablon-makro-2.txt"), "rb") as file:
+        merged = file.read().decode("utf-8")
+    expect(merged.replace("\r\n", "\n") == "Piekarnia Kłos, Łódź[ENTER]\nWójcik, Kraków[ENTER]\n",
+           "the merged macro:\n%r" % merged)
+
+
+SCENARIOS = {"code_pages": code_pages, "own_window": own_window, "merge_drop": merge_drop}
 
 
 def main():

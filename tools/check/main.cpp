@@ -310,7 +310,7 @@ int main(int argc, char **argv) {
     if (ownWindow) lang::WaitForEnter("\n" + Say(Msg::kPressEnter));
     return status;
   }
-  if (ownWindow && args.host.empty()) args.host = lang::ProgramFolder();
+  if (ownWindow && args.host.empty() && !args.keysGiven) args.host = lang::HostFolderOfProgram();
   status = Check(args, ownWindow);
   if (ownWindow) lang::WaitForEnter(Say(Msg::kPressEnter));
   return status;

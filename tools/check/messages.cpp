@@ -3,9 +3,9 @@
 namespace check {
 
 const lang::Text kCheckTexts[] = {
-#define TEXT(id, en, pl) {#id, en, pl},
+#define MESSAGE(id, en, pl) {#id, en, pl},
 #include "tools/check/messages.def"
-#undef TEXT
+#undef MESSAGE
 };
 const size_t kCheckTextCount = sizeof kCheckTexts / sizeof kCheckTexts[0];
 

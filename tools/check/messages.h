@@ -12,9 +12,9 @@
 namespace check {
 
 enum class Msg {
-#define TEXT(id, en, pl) id,
+#define MESSAGE(id, en, pl) id,
 #include "tools/check/messages.def"
-#undef TEXT
+#undef MESSAGE
 };
 
 extern const lang::Text kCheckTexts[];

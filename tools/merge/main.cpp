@@ -772,9 +772,14 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
     status = Merge(args);
   }
   lang::Write(stdout, "\n");
+  std::string keys = KeysPath(args);
+#if defined(_WIN32)
+  for (char &c : keys)
+    if (c == '/') c = '\\';  // as Windows writes it
+#endif
   if (status < 2)
     lang::Write(stdout, Format(msg::kDropDone, args.output.c_str(), args.files[0].c_str(),
-                               args.files[1].c_str(), KeysPath(args).c_str()) + "\n");
+                               args.files[1].c_str(), keys.c_str()) + "\n");
   else
     lang::Write(stdout, msg::kDropNothing + "\n");
   lang::WaitForEnter(msg::kPressEnter);
@@ -800,9 +805,13 @@ int main(int argc, char **argv) {
   // Started by a double-click or by files dropped on it: only file names,
   // and a window that closes when the tool ends.
   if (lang::OwnConsoleWindow()) {
-    std::vector<std::string> files(argv + 1, argv + argc);
+    std::vector<std::string> files;
     bool onlyFiles = true;
-    for (const std::string &file : files) onlyFiles = onlyFiles && !file.empty() && file[0] != '-';
+    for (int i = 1; i < argc; ++i) {
+      if (strcmp(argv[i], "--lang") == 0 && i + 1 < argc) ++i;  // a shortcut may add it
+      else if (argv[i][0] == '-' || argv[i][0] == 0) onlyFiles = false;
+      else files.push_back(argv[i]);
+    }
     if (onlyFiles) return RunInOwnWindow(files);
   }
   Arguments args;

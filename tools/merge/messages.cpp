@@ -18,11 +18,11 @@ std::string Format(const char *format, ...) {
 }
 
 const lang::Text kMergeTexts[] = {
-#define TEXT(id, pl) msg::id,
+#define POLISH(id, pl) msg::id,
 #define BOTH(id, en, pl) msg::id,
 #include "tools/merge/messages_pl.def"
 #undef BOTH
-#undef TEXT
+#undef POLISH
 };
 const size_t kMergeTextCount = sizeof kMergeTexts / sizeof kMergeTexts[0];
 

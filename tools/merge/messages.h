@@ -254,11 +254,11 @@ inline constexpr char kCannotWriteTemplate[] = "%s: error: cannot write the temp
 
 // The texts in both languages: msg::kX reads as the current language's.
 namespace msg {
-#define TEXT(id, pl) inline constexpr lang::Text id{#id, msg_en::id, pl};
+#define POLISH(id, pl) inline constexpr lang::Text id{#id, msg_en::id, pl};
 #define BOTH(id, en, pl) inline constexpr lang::Text id{#id, en, pl};
 #include "tools/merge/messages_pl.def"
 #undef BOTH
-#undef TEXT
+#undef POLISH
 }  // namespace msg
 
 // Every text of msg, for the test that holds the two languages complete.
