@@ -188,6 +188,7 @@ struct StreamCheck::State {
       : keys(k), sources(s), options(o), dryRun(d), locator(s) {
     options.keepStream = dryRun.out != nullptr;
     options.characterRuns = !dryRun.eachCharacter;
+    options.keepPostedKeys = false;
   }
   void PrintRows(const MergeResult &piece, const check::MacroReport &played);
 
