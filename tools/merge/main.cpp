@@ -76,7 +76,7 @@ struct Arguments {
 };
 
 int UsageError(const std::string &message) {
-  fprintf(stderr, "tastiro-merge: %s\n%s", message.c_str(), msg::kUsage);
+  fputs(Format(msg::kUsageError, message.c_str(), msg::kUsage).c_str(), stderr);
   return 2;
 }
 
@@ -528,7 +528,7 @@ int Merge(const Arguments &args) {
                                          getenv("NO_COLOR") == nullptr);
   const check::KeyDelay delay = ChooseDelay(args);
   merge::CheckSources checkSources;
-  checkSources.outputName = args.output.empty() ? "<stdout>" : args.output;
+  checkSources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
   checkSources.templateName = args.files[0];
   checkSources.templateBytes = &job.tplText;
   checkSources.beforeName = args.before;

@@ -106,11 +106,11 @@ Place Locator::At(const MergeResult &merged, int64_t offset) const {
   switch (segment->origin) {
     case Origin::kBefore:
       Fill(place, sources_.beforeName, before_, source);
-      place.group = "--before " + sources_.beforeName;
+      place.group = Format(msg::kBeforeGroup, sources_.beforeName.c_str());
       return place;
     case Origin::kAfter:
       Fill(place, sources_.afterName, after_, source);
-      place.group = "--after " + sources_.afterName;
+      place.group = Format(msg::kAfterGroup, sources_.afterName.c_str());
       return place;
     case Origin::kValue:
     case Origin::kBracketKey:
