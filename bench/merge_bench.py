@@ -27,7 +27,7 @@ import time
 CPU_TARGET_MS = 1000
 MEMORY_TARGET_MB = 150
 CELL_MB = 2
-CELL_FACTOR = 32  # at most this many bytes of memory per byte of the cell
+CELL_FACTOR = 16  # at most this many bytes of memory per byte of the cell
 
 
 def write_tables(work):

@@ -183,6 +183,13 @@ file(WRITE ${WORK}/guess2.csv "Nazwisko, imię;Kwota, zł\n")
 expect_run("delimiter guess named" 2 --keys ${KEYS} guess.txt guess2.csv)
 expect_in("delimiter guess named" "${err}" "the delimiter was guessed as ','")
 
+string(ASCII 179 l_cp1250)  # 'ł' in cp1250, a box-drawing line in cp852
+file(WRITE ${WORK}/klos.csv "Nazwa\nK${l_cp1250}os\n")
+file(WRITE ${WORK}/t1.txt "{{Nazwa}}[ENTER]\n")
+expect_run("cp1250 read as cp852" 1 --keys ${KEYS} --data-encoding cp852 t1.txt klos.csv)
+expect_in("cp1250 read as cp852" "${err}" "klos.csv:2: warning: read as cp852")
+expect_in("cp1250 read as cp852" "${err}" "--data-encoding cp1250")
+
 # The template is read as carefully as the data; the macro is written only
 # in what the host reads back.
 file(WRITE ${WORK}/firma.csv "Nazwa\nKowalski\n")

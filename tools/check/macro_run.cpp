@@ -450,7 +450,7 @@ void MacroPlayer::OnAsk(const HostEvent &event, CallItems &call) {
 
 void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
                          const std::vector<const HostEvent *> &notices) {
-  report_.postedKeys.push_back(key);
+  if (options_.keepPostedKeys) report_.postedKeys.push_back(key);
   if ((key & kKeyCodeMask) != kNoKey) ++report_.keysPosted;
   if (!word.closed) {
     Add(StreamKind::kCharacter, at, key & kKeyCodeMask, "", "");

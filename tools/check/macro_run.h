@@ -15,6 +15,7 @@ struct PlayOptions {
   bool keepLog = false;     // collect the log the player writes
   time_t logStart = 0;      // the wall-clock time playback starts at (log stamps)
   bool keepStream = true;   // collect the dry run's stream
+  bool keepPostedKeys = true;  // collect every posted key (MacroReport::postedKeys)
   // Characters typed one after the other from one line are one stream
   // item, `text` holding their host bytes (a long text costs one item).
   bool characterRuns = false;

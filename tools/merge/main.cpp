@@ -79,7 +79,7 @@ struct Arguments {
 };
 
 int UsageError(const std::string &message) {
-  lang::Write(stderr, "tastiro-merge: " + message + "\n" + msg::kUsage);
+  lang::Write(stderr, Format(msg::kUsageError, message.c_str(), msg::kUsage));
   return 2;
 }
 
@@ -528,7 +528,7 @@ int Merge(const Arguments &args) {
                                          getenv("NO_COLOR") == nullptr);
   const check::KeyDelay delay = ChooseDelay(args);
   merge::CheckSources checkSources;
-  checkSources.outputName = args.output.empty() ? "<stdout>" : args.output;
+  checkSources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
   checkSources.templateName = args.files[0];
   checkSources.templateBytes = &job.tplText;
   checkSources.beforeName = args.before;

@@ -107,11 +107,11 @@ Place Locator::At(const MergeResult &merged, int64_t offset) const {
   switch (segment->origin) {
     case Origin::kBefore:
       Fill(place, sources_.beforeName, before_, source);
-      place.group = "--before " + sources_.beforeName;
+      place.group = Format(msg::kBeforeGroup, sources_.beforeName.c_str());
       return place;
     case Origin::kAfter:
       Fill(place, sources_.afterName, after_, source);
-      place.group = "--after " + sources_.afterName;
+      place.group = Format(msg::kAfterGroup, sources_.afterName.c_str());
       return place;
     case Origin::kValue:
     case Origin::kBracketKey:
@@ -189,6 +189,7 @@ struct StreamCheck::State {
       : keys(k), sources(s), options(o), dryRun(d), locator(s) {
     options.keepStream = dryRun.out != nullptr;
     options.characterRuns = !dryRun.eachCharacter;
+    options.keepPostedKeys = false;
   }
   void PrintRows(const MergeResult &piece, const check::MacroReport &played);
 

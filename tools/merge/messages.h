@@ -61,6 +61,14 @@ inline constexpr char kDelimiterComma[] = "','";
 inline constexpr char kDelimiterTab[] = "tab";
 
 
+// The template's placeholders.
+inline constexpr char kNoSuchColumn[] = "no column is named \"%s\"; the columns are: %s";
+inline constexpr char kNearestColumn[] = "; the nearest is \"%s\"";
+inline constexpr char kPlaceholderNotClosed[] =
+    "\"{{\" is not closed by \"}}\" on its line (a literal \"{{\" is written \"{{{{\")";
+inline constexpr char kPlaceholderNameEncoding[] = "the placeholder's name is not %s text (see --encoding)";
+inline constexpr char kPlaceholderEmpty[] = "the placeholder \"{{}}\" names no column";
+
 // The merge of values.
 inline constexpr char kControlCharacter[] = "the control character %s";
 inline constexpr char kCharacter[] = "the character '%s' (%s)";
@@ -157,6 +165,10 @@ inline constexpr char kUsage[] =
     "\n"
     "Exit status: 0 written and clean, 1 written with warnings, 2 nothing written.\n";
 inline constexpr char kToolError[] = "tastiro-merge: error: %s";
+inline constexpr char kUsageError[] = "tastiro-merge: %s\n%s";
+inline constexpr char kStdoutName[] = "<stdout>";
+inline constexpr char kBeforeGroup[] = "--before %s";
+inline constexpr char kAfterGroup[] = "--after %s";
 inline constexpr char kEmptyOutput[] =
     "-o needs a file name (or '-' for standard output), not an empty text";
 inline constexpr char kBadDelimiter[] = "--delimiter is ';', ',' or 'tab'";

@@ -30,8 +30,8 @@ bool FindColumn(const std::string &name, const std::vector<std::string> &headers
       nearest = i;
     }
   }
-  *message = "no column is named \"" + name + "\"; the columns are: " + list;
-  if (!headers.empty()) *message += "; the nearest is \"" + headers[nearest] + "\"";
+  *message = Format(msg::kNoSuchColumn, name.c_str(), list.c_str());
+  if (!headers.empty()) *message += Format(msg::kNearestColumn, headers[nearest].c_str());
   return false;
 }
 
@@ -67,20 +67,18 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
     size_t lineEnd = bytes.find_first_of("\r\n", open + 2);
     error->offset = open;
     if (close == std::string::npos || close > lineEnd) {
-      error->message = "\"{{\" is not closed by \"}}\" on its line (a literal \"{{\" is written "
-                       "\"{{{{\")";
+      error->message = lang::Str(msg::kPlaceholderNotClosed);
       return false;
     }
     std::string name;
     size_t bad = 0;
     if (!codec::DecodeToUtf8(page, bytes.substr(open + 2, close - open - 2), &name, &bad)) {
-      error->message = std::string("the placeholder's name is not ") + codec::CodePageName(page) +
-                       " text (see --encoding)";
+      error->message = Format(msg::kPlaceholderNameEncoding, codec::CodePageName(page));
       return false;
     }
     int column = kRowNumber;
     if (name.empty()) {
-      error->message = "the placeholder \"{{}}\" names no column";
+      error->message = lang::Str(msg::kPlaceholderEmpty);
       return false;
     }
     if (name != "#" && !FindColumn(name, headers, &column, &error->message)) return false;
