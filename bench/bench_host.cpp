@@ -9,12 +9,13 @@
 
 #include <string>
 
+#include "player/playback/playback.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/start/start_form.h"
+#include "player/start/start_form.h"
 #include "sim/sim_files.h"
 #include "sim/sim_text.h"
 
@@ -185,6 +186,7 @@ void InstallHost() {
   memset(&g_player, 0, sizeof g_player);
   memset(&g_startForm, 0, sizeof g_startForm);
   g_startForm.keyDelay = 100;
+  SetKeyDelay(100);
   g_arenaInUse = false;
 
   HostImportSlots &slots = g_hostSlots;

@@ -8,7 +8,7 @@
 
 #include <stdint.h>
 
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 
 namespace bench {
 

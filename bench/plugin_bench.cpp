@@ -9,11 +9,11 @@
 #include <new>
 
 #include "bench/bench_host.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/macro_log.h"
-#include "plugin/player/player_texts.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/macro_log.h"
+#include "player/playback/player_texts.h"
 
 // ---- Allocation counting ---------------------------------------------------
 // Every malloc, calloc, realloc and operator new of the process goes through

@@ -12,10 +12,10 @@
 #include "bench/bench_host.h"
 #include "host/app/core/stack_paint.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/macro_log.h"
-#include "plugin/player/player_texts.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "player/playback/macro_log.h"
+#include "player/playback/player_texts.h"
 
 namespace {
 

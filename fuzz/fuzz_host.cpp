@@ -10,11 +10,11 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
 #include "plugin/binding/host_imports.h"
-#include "plugin/start/start_form.h"
+#include "player/start/start_form.h"
 #include "sim/sim_files.h"
 #include "sim/sim_memory.h"
 #include "sim/sim_state_word.h"
@@ -26,7 +26,7 @@ namespace {
 // The three files, each at its fixed handle in the simulated host's files.
 const std::u16string kMacroPath = u"M:\\makra\\m.txt";
 const std::u16string kLogPath = u"M:\\makra\\m.log";
-const std::u16string kKeysPath = u"K:\\VOLMAR\\wtyczki\\keys.h";
+const std::u16string kKeysPath = u"K:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath);
 const std::u16string kHostFolder = u"K:\\VOLMAR\\";
 
 struct HostState {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 
 #define FUZZ_CHECK(condition, ...)                                               \
   do {                                                                           \

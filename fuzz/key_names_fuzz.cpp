@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_host.h"
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 
 namespace {
 

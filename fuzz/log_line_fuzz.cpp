@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "fuzz/fuzz_host.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/macro_log.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/macro_log.h"
 
 namespace {
 

@@ -18,11 +18,12 @@
 #include <stdint.h>
 
 #include "fuzz/fuzz_host.h"
+#include "player/playback/playback.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/start/start_form.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/start/start_form.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   conduct.reenter = true;
   conduct.hostile = (setup & 16) != 0;
   fuzz::InstallHost(files, conduct);
-  g_startForm.keyDelay = (setup & 32) ? 0 : static_cast<uint16_t>(input.Byte() * 8);
+  SetKeyDelay((setup & 32) ? 0 : static_cast<uint16_t>(input.Byte() * 8));
   if (missingFunctions) {
     uint64_t mask = 0;
     for (int n = input.Byte() % 4; n >= 0; --n) mask |= uint64_t{1} << (input.Byte() % 44);

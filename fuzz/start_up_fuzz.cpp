@@ -33,14 +33,15 @@
 #include "fuzz/fuzz_host.h"
 #include "plugin/binding/host_imports.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/entry/exports.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/handshake/handshake.h"
+#include "plugin/identity/plugin_identity.h"
+#include "player/entry/player_definition.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/start/settings.h"
-#include "plugin/start/start_form.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/start/settings.h"
+#include "player/start/start_form.h"
 
 namespace {
 

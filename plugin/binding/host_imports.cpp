@@ -1,11 +1,15 @@
-// The host import table and its binding by ordinal at load.
+// The host import table and its binding by ordinal at load: the slot
+// record, its call-through entries and pre-bind initialisers, the fallbacks
+// of the guards (plugin/binding/host_calls.h), and the binding of the host
+// functions that the plug-in's definition record lists.
 #include "plugin/binding/host_imports.h"
 
 #include <errno.h>
 #include <string.h>
 
+#include "plugin/identity/plugin_definition.h"
+#include "plugin/identity/plugin_identity.h"
 #include "plugin/platform/platform.h"
-#include "plugin/state/plugin_identity.h"
 
 MissingImportRecord g_missingImports;
 
@@ -62,6 +66,23 @@ const HostImportEntry kHostImportTable[kHostImportCount] = {
     HOST_IMPORT_TABLE(HOST_TABLE_ROW, HOST_TABLE_ROW)};
 #undef HOST_TABLE_ROW
 
+#define HOST_POSITION_ROW(pos, ord, Name, ...) HostImport::Name,
+const HostImport kEveryHostImport[kHostImportCount] = {
+    HOST_IMPORT_TABLE(HOST_POSITION_ROW, HOST_POSITION_ROW)};
+#undef HOST_POSITION_ROW
+
+namespace {
+
+// Whether `list` names the host function at table position `position` (1
+// to 44).  At most 44 short comparisons, once per slot at load.
+bool ListNames(const HostImport *list, uint32_t count, uint32_t position) {
+  for (uint32_t i = 0; i < count; ++i)
+    if (static_cast<uint32_t>(list[i]) == position) return true;
+  return false;
+}
+
+}  // namespace
+
 void BindHostImport(uintptr_t ordinalOrName, void **slot) {
   // GetProcAddress takes an ordinal in the low word of its name argument.
   void *address = reinterpret_cast<void *>(
@@ -82,9 +103,22 @@ void BindHostImport(uintptr_t ordinalOrName, void **slot) {
   if (IsDebuggerPresent()) OutputDebugStringA(line);
 }
 
-extern "C" void BindHostImportAt(uint32_t index) {
+void BindHostImportFromList(uint32_t index, const HostImport *list, uint32_t count) {
   if (index >= kHostImportCount) return;
-  BindHostImport(kHostImportTable[index].ordinal, kHostImportTable[index].slot);
+  const HostImportEntry &entry = kHostImportTable[index];
+  // A host function the plug-in does not list is never asked for: its slot
+  // is emptied, so its guard answers the neutral result and its call-through
+  // entry (should anything reach it first) answers 0.
+  if (!ListNames(list, count, entry.position)) {
+    *entry.slot = nullptr;
+    return;
+  }
+  BindHostImport(entry.ordinal, entry.slot);
+}
+
+extern "C" void BindHostImportAt(uint32_t index) {
+  BindHostImportFromList(index, kPluginDefinition.boundImports,
+                         kPluginDefinition.boundImportCount);
 }
 
 // ---------------------------------------------------------------------------

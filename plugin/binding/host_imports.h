@@ -1,10 +1,11 @@
-// Binding of the host import table: the slots of host_api.h are filled by
-// ordinal from the host module while the library loads.
+// Binding of the host import table: the slots of host_calls.h that the
+// plug-in's definition record lists are filled by ordinal from the host
+// module while the library loads; the others stay empty.
 #pragma once
 
 #include <stdint.h>
 
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 
 // One row of the host import table: where the slot stands and which ordinal
 // of the host module fills it.
@@ -15,6 +16,10 @@ struct HostImportEntry {
 };
 
 extern const HostImportEntry kHostImportTable[kHostImportCount];
+
+// All 44 positions in table order: the list of a plug-in that binds every
+// host function (the player).
+extern const HostImport kEveryHostImport[kHostImportCount];
 
 // The host functions that could not be bound at load.
 struct MissingImportRecord {
@@ -30,7 +35,11 @@ extern MissingImportRecord g_missingImports;
 // debugger output while a debugger is attached.
 void BindHostImport(uintptr_t ordinalOrName, void **slot);
 
-// Binds the slot at `index` (0-based table position).  The pre-bind
+// Binds the slot at `index` (0-based table position) when `list` (table
+// positions, `count` of them) names it, else empties it.
+void BindHostImportFromList(uint32_t index, const HostImport *list, uint32_t count);
+
+// The same for the list of the plug-in's definition record.  The pre-bind
 // initialisers and the call-through entries use it.
 extern "C" void BindHostImportAt(uint32_t index);
 

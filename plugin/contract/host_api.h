@@ -1,11 +1,18 @@
-// The host's operations as the plug-in uses them, and the host import table.
+// The host's operations as the plug-ins use them: the host import table.
 //
 // The host program (main module VOLMAR) exports 44 functions by ordinal.  The
-// plug-in reaches each of them only through its slot in `g_hostSlots`, and
-// every call site goes through the guard of the same name below
-// (`HostFileGetc(file)` and so on): a guard calls through the slot when the
-// slot holds an address and otherwise returns the neutral result given in the
-// table, so control never passes to an empty slot.
+// table below names each of them once, with its ordinal, calling convention,
+// parameters and the neutral result a plug-in gets when the host lacks it.
+// Everything else about a host function is generated from this table with
+// an X-macro, so grep finds no definition of `HostPostKey` by its name:
+//   - the guards a plug-in calls (`HostFileGetc(file)`), the slot record
+//     `g_hostSlots` and the fallbacks: plugin/binding/host_calls.h
+//     (HOST_DECLARE_GUARD);
+//   - the binding table, the call-through entries and the pre-bind
+//     initialisers: plugin/binding/host_imports.cpp;
+//   - the stand-in host's exports and backend: host/exports/.
+// To find where a host function is used, grep its name; to find its row,
+// grep "X(" together with its ordinal or name in this file.
 //
 // Binary contract (i386): every value is 32 bits wide on the stack; every host
 // function is cdecl except HostSetKeyFilter, which is stdcall.  Wide text is
@@ -31,15 +38,6 @@ typedef void *HostInstance;     // a module instance handle (HINSTANCE)
 typedef int32_t(HOST_CDECL *HostQueryFn)(int32_t what, int32_t value);
 typedef uint32_t(HOST_STDCALL *KeyFilter)(uint32_t key);
 typedef int32_t(HOST_STDCALL *FieldCallback)(uint32_t code, uint32_t event);
-
-// Fallbacks for the guards whose neutral result is more than a value: they
-// leave the caller's buffers in a defined state.  Defined in host_imports.cpp.
-int32_t HostMissingConvertText(void *target, int32_t targetBytes, const void *source);
-int32_t HostMissingPathAddExtensionW(HostWideChar *path, int32_t capacity);
-int32_t HostMissingDateTimeText(char *date, char *time);
-int32_t HostMissingMakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *relative);
-char *HostMissingCopyText(char *destination, const char *source, int32_t maxChars);
-HostFile HostMissingFileOpenW();
 
 // The host import table, in table order:
 // X(position, ordinal, Name, convention, bytes the callee pops, result,
@@ -131,47 +129,17 @@ HostFile HostMissingFileOpenW();
 
 enum { kHostImportCount = 44 };
 
+// Each host function's table position by its name, 1 to 44:
+// HostImport::HostPostKey is 35.  A plug-in lists the positions it binds.
+enum class HostImport : uint8_t {
+#define HOST_DECLARE_POSITION(pos, ord, Name, ...) Name = pos,
+  HOST_IMPORT_TABLE(HOST_DECLARE_POSITION, HOST_DECLARE_POSITION)
+#undef HOST_DECLARE_POSITION
+};
+
 // One function-pointer type per host function: HostCheckPluginFn, ...
 #define HOST_DECLARE_TYPE(pos, ord, Name, conv, pop, Result, params, ...) \
   typedef Result(conv *Name##Fn) params;
 HOST_IMPORT_TABLE(HOST_DECLARE_TYPE, HOST_DECLARE_TYPE)
 #undef HOST_DECLARE_TYPE
 
-// The 44 slots, one named member per host function, in table order.  Each
-// slot is 32 bits wide in the product build; together they are the table
-// that the binding routine fills by position.
-struct HostImportSlots {
-#define HOST_DECLARE_SLOT(pos, ord, Name, ...) Name##Fn Name;
-  HOST_IMPORT_TABLE(HOST_DECLARE_SLOT, HOST_DECLARE_SLOT)
-#undef HOST_DECLARE_SLOT
-};
-static_assert(sizeof(HostImportSlots) == kHostImportCount * sizeof(void *),
-              "the slots form one flat table of code addresses");
-
-extern "C" HostImportSlots g_hostSlots;
-
-// The guards: every call of a host function goes through one of these.
-#define HOST_DECLARE_GUARD(pos, ord, Name, conv, pop, Result, params, args, neutral) \
-  inline Result Name params {                                                      \
-    if (g_hostSlots.Name != nullptr) return g_hostSlots.Name args;                 \
-    return neutral;                                                                \
-  }
-#define HOST_DECLARE_VARIADIC_GUARD(pos, ord, Name, ...)
-HOST_IMPORT_TABLE(HOST_DECLARE_GUARD, HOST_DECLARE_VARIADIC_GUARD)
-#undef HOST_DECLARE_GUARD
-#undef HOST_DECLARE_VARIADIC_GUARD
-
-template <typename... Values>
-inline int32_t HostMessageF(int32_t id, const char *title, const char *format, uint32_t style,
-                            uint32_t style2, Values... values) {
-  if (g_hostSlots.HostMessageF != nullptr)
-    return g_hostSlots.HostMessageF(id, title, format, style, style2, values...);
-  return 0;
-}
-
-template <typename... Values>
-inline int32_t HostFilePrintf(HostFile file, const char *format, Values... values) {
-  if (g_hostSlots.HostFilePrintf != nullptr)
-    return g_hostSlots.HostFilePrintf(file, format, values...);
-  return 0;
-}

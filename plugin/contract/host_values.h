@@ -18,6 +18,8 @@ inline constexpr uint32_t kKeyEnter = 13;
 inline constexpr uint32_t kKeyF3 = 0x3D00;       // the start form's file button
 inline constexpr uint32_t kKeyF12 = 0x8600;      // confirms a form
 inline constexpr uint32_t kKeyShiftF11 = 0x8700; // starts and stops a macro
+inline constexpr uint32_t kKeyAltP = 0x1900;     // the start form's file label
+inline constexpr uint32_t kKeyLetterK = 'K';     // the start form's delay label
 
 // ---- The host's state word (HostGetFlags / HostSetFlags) --------------------
 // Set by the player while it works inside a filter call.
@@ -59,10 +61,18 @@ inline constexpr int32_t kPathChars = 260;   // wide path buffers
 inline constexpr int32_t kDateAndTime = 0x30;
 
 // ---- The start form (HostRunForm, HostPickFile, the field callback) ---------
+inline constexpr int32_t kFormModeEdit = 1;         // HostRunForm: edit the record
 inline constexpr uint32_t kFormConfirmed = kAnswerOk; // HostRunForm: closed with F12 / OK
-inline constexpr int32_t kFileNameField = 0x4101;   // the file-name field's id
+// The ids of the form's elements; the OK button's id is the result it closes with.
 inline constexpr uint32_t kFileButton = kKeyF3;     // the file button's id, also its key
+inline constexpr int32_t kFileLabel = 0x4102;
+inline constexpr int32_t kFileNameField = 0x4101;   // the file-name field's id
+inline constexpr int32_t kDelayLabel = 0x4103;
+inline constexpr int32_t kDelayField = 0x4104;
+inline constexpr uint32_t kOkButton = kFormConfirmed;
+inline constexpr uint32_t kFieldEventPressed = 1;   // FieldCallback: a button pressed
 inline constexpr int32_t kPickFileKind = 0x39;      // HostPickFile: pick a file
+inline constexpr int32_t kPickFileOne = 1;          // HostPickFile's last argument
 inline constexpr int32_t kCallbackHandled = -2;     // FieldCallback results
 inline constexpr int32_t kCallbackNotHandled = 0;
 

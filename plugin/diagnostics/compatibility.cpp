@@ -2,20 +2,14 @@
 // fixed order; the first that fails ends the check.
 #include "plugin/diagnostics/compatibility.h"
 
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/identity/plugin_definition.h"
+#include "plugin/identity/plugin_identity.h"
 
 // Nothing is known to be supported until the check has asked the host; a
 // load-failure report before any handshake therefore names every bit.
 uint32_t g_unsupportedFeatures = 0xFFFFFFFFu;
-
-namespace {
-
-// The plug-in's build date, in the form the host's date reader takes.
-constexpr char kBuildDate[] = "May 17 2023";
-
-}  // namespace
 
 // [handshake, load-failure report]
 int32_t CheckCompatibility() {
@@ -28,7 +22,7 @@ int32_t CheckCompatibility() {
   if (g_unsupportedFeatures != 0) return -1;
 
   // Both dates are asked for before either is looked at.
-  uint32_t ours = HostDateNumber(kBuildDate);
+  uint32_t ours = HostDateNumber(kPluginDefinition.buildDate);
   uint32_t host = HostDateNumber(nullptr);
   if (ours == host::kUnreadableDate) return -1;
   if (host < ours) return -1;  // a host older than the plug-in

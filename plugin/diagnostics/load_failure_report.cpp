@@ -12,11 +12,12 @@
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/platform/platform.h"
 #include "plugin/contract/bounded_format.h"
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/binding/host_imports.h"
 #include "plugin/contract/host_text.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/identity/plugin_definition.h"
+#include "plugin/identity/plugin_identity.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ uint32_t DescribeMissingImports(char *buffer) {
     if (used > 0) list[used - 1] = 0;
   }
 
-  FormatBounded(buffer, kMessageBytes, kImportsMissing.c_str(), kPluginDescription, list,
+  FormatBounded(buffer, kMessageBytes, kImportsMissing.c_str(), kPluginDefinition.description, list,
                 count == 1 ? kOneOfThem.c_str() : kManyOfThem.c_str());
   return count;
 }
@@ -95,7 +96,7 @@ void ShowLoadFailureReport() {
 
   if (g_unsupportedFeatures != 0) {
     // The whole description, both lines, stands for the module.
-    wsprintfA(message, kFeaturesMissing.c_str(), g_unsupportedFeatures, kPluginDescription);
+    wsprintfA(message, kFeaturesMissing.c_str(), g_unsupportedFeatures, kPluginDefinition.description);
     ShowPrepared(message);
     return;
   }

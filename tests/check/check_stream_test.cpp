@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "plugin/player/commands.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/player_texts.h"
+#include "player/playback/playback.h"
+#include "player/playback/commands.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/player_texts.h"
 #include "plugin/contract/mazovia.h"
 #include "tests/plugin/player_test_support.h"
 #include "tools/check/checker.h"
@@ -71,7 +72,7 @@ class RealPlayer : public PlayerTest {
   // A fresh fake host (its Install forgets the handlers) that behaves as above.
   void InstallHost() {
     host.Install();
-    g_startForm.keyDelay = 100;
+    SetKeyDelay(100);
     waiting.clear();
     userStops = false;
     host.handlers.HostPostKey = [this](uint32_t key) {
@@ -208,15 +209,15 @@ TEST(CommandNames, AreThePlayersCommands) {
   FakeHost &host = FakeHost::Get();
   host.Install();
   for (const std::string &name : check::kCommandNames) {
-    EXPECT_NE(0, RunMacroWord(name.c_str())) << name;
+    EXPECT_NE(0, RunMacroWord(name.c_str()).key) << name;
     std::string lower = name;
     for (char &c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    EXPECT_EQ(0, RunMacroWord(lower.c_str())) << lower;
+    EXPECT_EQ(0, RunMacroWord(lower.c_str()).key) << lower;
   }
   // And nothing else is one: a word one letter longer or shorter is not.
   for (const std::string &name : check::kCommandNames) {
-    EXPECT_EQ(0, RunMacroWord((name + "S").c_str())) << name;
-    EXPECT_EQ(0, RunMacroWord(name.substr(1).c_str())) << name;
+    EXPECT_EQ(0, RunMacroWord((name + "S").c_str()).key) << name;
+    EXPECT_EQ(0, RunMacroWord(name.substr(1).c_str()).key) << name;
   }
 }
 

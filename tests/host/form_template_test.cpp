@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/app/core/form_template.h"
-#include "plugin/start/start_form.h"
+#include "player/start/start_form.h"
 #include "start_form_bytes.h"
 
 namespace volmar {

@@ -5,44 +5,80 @@ import subprocess
 import sys
 import tempfile
 
-SCRIPT = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "check-layers.py"
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+SCRIPT = ROOT / "scripts" / "check-layers.py"
 
 # (file, include, fault expected)
 CASES = [
-    ("plugin/player/a.cpp", "plugin/player/b.h", False),       # own folder
-    ("plugin/player/a.cpp", "plugin/state/player_state.h", False),
-    ("plugin/start/a.cpp", "plugin/player/macro_files.h", False),
-    ("plugin/entry/a.cpp", "plugin/start/start_form.h", False),
-    ("plugin/player/a.cpp", "plugin/start/start_form.h", True),  # up a layer
-    ("plugin/player/a.cpp", "plugin/diagnostics/x.h", True),    # beside, same layer
-    ("plugin/contract/a.h", "plugin/state/player_state.h", True),
-    ("plugin/binding/a.cpp", "plugin/entry/exports.h", True),
-    ("plugin/player/a.cpp", "tests/plugin/fake_host.h", True),   # out of the plug-in
-    ("plugin/player/a.cpp", "plugin/newfolder/x.h", True),      # not in the table
+    ("player/playback/a.cpp", "player/playback/b.h", False),   # own folder
+    ("player/playback/a.cpp", "plugin/keys/key_names.h", False),  # a plug-in uses the shared layers
+    ("player/playback/a.cpp", "plugin/binding/host_calls.h", False),
+    ("player/start/a.cpp", "player/playback/macro_files.h", False),
+    ("player/entry/a.cpp", "player/start/start_form.h", False),
+    ("player/playback/a.cpp", "player/start/start_form.h", True),  # up a layer
+    ("plugin/keys/a.cpp", "plugin/settings/x.h", True),         # beside, same layer
+    ("plugin/contract/a.h", "plugin/identity/plugin_identity.h", True),
+    ("plugin/binding/a.cpp", "plugin/handshake/handshake.h", True),
+    ("plugin/handshake/a.cpp", "player/entry/key_filter.h", True),  # shared uses a plug-in's
+    ("plugin/keys/a.cpp", "player/playback/player_texts.h", True),
+    ("recorder/a/b.cpp", "player/playback/playback.h", True),   # one plug-in into another's
+    ("recorder/a/b.cpp", "plugin/keys/key_names.h", True),      # a folder layers.txt lacks
+    ("player/playback/a.cpp", "tests/plugin/fake_host.h", True),  # out of the plug-ins
+    ("player/playback/a.cpp", "player/newfolder/x.h", True),    # not in the table
     ("host/app/a.cpp", "plugin/contract/host_api.h", False),
-    ("host/app/a.cpp", "plugin/player/key_names.h", True),
-    ("tools/check/a.cpp", "plugin/player/key_names.h", False),
+    ("host/app/a.cpp", "plugin/keys/key_names.h", True),
+    ("host/app/a.cpp", "player/playback/playback.h", True),
+    ("tools/check/a.cpp", "plugin/keys/key_names.h", False),
+    ("tools/check/a.cpp", "player/playback/playback.h", False),
     ("tools/check/a.cpp", "tests/plugin/fake_host.h", True),
-    ("tests/plugin/a.cpp", "plugin/entry/exports.h", False),
+    ("sim/a.cpp", "player/playback/playback.h", True),
+    ("tests/plugin/a.cpp", "plugin/handshake/handshake.h", False),
+]
+
+# A plug-in of its own beside the player: its folders, written into the
+# temporary tree's layers.txt, may use the shared ones but not the player's.
+RECORDER_ROWS = "  5      recorder/capture    a second plug-in's layer\n"
+RECORDER_CASES = [
+    ("recorder/capture/a.cpp", "plugin/keys/key_names.h", False),
+    ("recorder/capture/a.cpp", "player/playback/playback.h", True),
+    ("player/entry/a.cpp", "recorder/capture/x.h", True),
+    ("plugin/handshake/a.cpp", "recorder/capture/x.h", True),
 ]
 
 
-def check(file, include):
+def check(file, include, extra_rows=None):
     with tempfile.TemporaryDirectory() as root:
+        if extra_rows is not None:
+            table = (ROOT / "layers.txt").read_text(encoding="utf-8") + extra_rows
+            pathlib.Path(root, "layers.txt").write_text(table, encoding="utf-8")
         path = pathlib.Path(root, file)
         path.parent.mkdir(parents=True)
         path.write_text(f'#include <stdint.h>\n#include "{include}"\n')
         return subprocess.run([sys.executable, SCRIPT, root], capture_output=True, text=True)
 
 
+def docs_show_table():
+    """docs/architecture.md shows every row of layers.txt as it stands."""
+    rows = subprocess.run([sys.executable, SCRIPT, "--print"], capture_output=True, text=True,
+                          check=True).stdout.splitlines()
+    docs = (ROOT / "docs" / "architecture.md").read_text(encoding="utf-8")
+    missing = [row for row in rows if row not in docs]
+    for row in missing:
+        print(f"FAIL docs/architecture.md lacks the layers.txt row {row!r}")
+    return bool(rows) and not missing
+
+
 def main():
     failures = 0
-    for file, include, expect_fault in CASES:
-        result = check(file, include)
+    cases = [(c, None) for c in CASES] + [(c, RECORDER_ROWS) for c in RECORDER_CASES]
+    for (file, include, expect_fault), rows in cases:
+        result = check(file, include, rows)
         if (result.returncode != 0) != expect_fault or (expect_fault and file not in result.stdout):
             failures += 1
             print(f"FAIL {file} -> {include}: exit {result.returncode}, {result.stdout.strip()!r}")
-    print(f"{len(CASES) - failures}/{len(CASES)} cases right")
+    print(f"{len(cases) - failures}/{len(cases)} cases right")
+    if not docs_show_table():
+        failures += 1
     return 1 if failures else 0
 
 

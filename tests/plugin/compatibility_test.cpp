@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "plugin/diagnostics/compatibility.h"
-#include "plugin/entry/exports.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/handshake/handshake.h"
+#include "plugin/identity/plugin_identity.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {

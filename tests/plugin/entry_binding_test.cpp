@@ -6,11 +6,13 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
 #include "plugin/binding/host_imports.h"
-#include "plugin/entry/exports.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/handshake/handshake.h"
+#include "plugin/identity/plugin_definition.h"
+#include "plugin/identity/plugin_identity.h"
+#include "player/entry/player_definition.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {
@@ -84,6 +86,39 @@ TEST_F(BindingTest, OneMissingFunctionIsCountedAndRecorded) {
   EXPECT_EQ(0, g_missingImports.ordinals[1]);
   EXPECT_EQ(nullptr, reinterpret_cast<void *>(g_hostSlots.HostOrdinal40008));
   EXPECT_NE(nullptr, reinterpret_cast<void *>(g_hostSlots.HostCheckPlugin));
+}
+
+// A plug-in that binds a few host functions (the recorder's kind): only
+// those are looked up, in table order whatever the list's order; the others
+// stay empty, and their guards answer the neutral result without a call.
+TEST_F(BindingTest, AListBindsOnlyItsFunctionsAndCountsOnlyItsFailures) {
+  AddHostModule({52245, 40008});  // HostPostKey and HostOrdinal40008 lacking
+  HMODULE self = standin::AddModule("recorder", "C:\\VOLMAR\\wtyczki\\recorder.dll");
+  PluginAttach(self, DLL_PROCESS_ATTACH);
+  const HostImport list[] = {HostImport::HostPostKey, HostImport::HostGetFlags,
+                             HostImport::HostCheckPlugin};
+  for (uint32_t i = 0; i < kHostImportCount; ++i) BindHostImportFromList(i, list, 3);
+
+  const std::vector<uint32_t> lookups = {30006, 30018, 32300, 52245};
+  EXPECT_EQ(lookups, standin::ProcLookups());
+  EXPECT_EQ(1u, g_missingImports.count);
+  EXPECT_EQ(52245, g_missingImports.ordinals[0]);
+  for (const HostImportEntry &entry : kHostImportTable) {
+    bool bound = entry.ordinal == 30018 || entry.ordinal == 32300;
+    EXPECT_EQ(bound ? reinterpret_cast<void *>(0x1000 + entry.position) : nullptr, *entry.slot)
+        << entry.ordinal;
+  }
+  EXPECT_EQ(1, HostPostKey(0x41));        // the neutral result: taken
+  EXPECT_EQ(0xFFFFu, HostKeyPending());  // not listed: no key waiting
+}
+
+// The player's list is all 44 functions in table order.
+TEST(PlayerDefinition, BindsEveryHostFunctionInTableOrder) {
+  ASSERT_EQ(static_cast<uint32_t>(kHostImportCount), kPluginDefinition.boundImportCount);
+  for (uint32_t i = 0; i < kHostImportCount; ++i)
+    EXPECT_EQ(kHostImportTable[i].position, static_cast<uint32_t>(kPluginDefinition.boundImports[i]));
+  EXPECT_EQ(sizeof kPluginDescription, kPluginDefinition.descriptionSize);
+  EXPECT_EQ(&PluginKeyFilter, kPluginDefinition.keyFilter);
 }
 
 TEST_F(BindingTest, TenMissingKeepTheFirstEightInTableOrder) {

@@ -9,15 +9,15 @@
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/platform/platform.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
 #include "plugin/binding/host_imports.h"
 #include "host/app/core/paths.h"
 #include "host/app/core/text_codec.h"
-#include "plugin/entry/exports.h"
-#include "plugin/state/plugin_identity.h"
-#include "plugin/start/start_form.h"
+#include "plugin/handshake/handshake.h"
+#include "plugin/identity/plugin_identity.h"
+#include "player/start/start_form.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
 #include "sim/sim_calls.h"
 #include "sim/sim_files.h"

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/start/start_form.h"
+#include "player/start/start_form.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 #include "tests/plugin/player_test_support.h"
 
 namespace {

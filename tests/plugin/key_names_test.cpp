@@ -1,7 +1,7 @@
 // The key-name table: the keys.h line parser, loading with its three
 // states, allocation failures, and both lookups.
 #include "plugin/contract/host_values.h"
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 
 #include <gtest/gtest.h>
 #include <stdint.h>

@@ -8,8 +8,8 @@
 #include "plugin/diagnostics/compatibility.h"
 #include "plugin/diagnostics/load_failure_report.h"
 #include "plugin/binding/host_imports.h"
-#include "plugin/entry/exports.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/handshake/handshake.h"
+#include "plugin/identity/plugin_identity.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/start/start_form.h"
+#include "plugin/contract/host_values.h"
+#include "plugin/keys/key_names.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "player/start/start_form.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {
@@ -29,11 +31,13 @@ TEST_P(LogAppendTest, TheLogIsWrittenOnlyBehindWhatItHolds) {
   const SeekCase &c = GetParam();
   FakeHost &host = FakeHost::Get();
   host.Install();
-  host.AddFile(u"C:\\VOLMAR\\wtyczki\\keys.h", "#define F1 0x3B00\n");
+  host.AddFile(u"C:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath), "#define F1 0x3B00\n");
   host.AddFile(kMacroPath, "ab");
   host.AddFile(kLogPath, "old line\n");
   strcpy(g_startForm.fileName, kMacro);
-  host.handlers.HostRunForm = [](const void *, int32_t, void *, FieldCallback) { return 0x5001; };
+  host.handlers.HostRunForm = [](const void *, int32_t, void *, FieldCallback) {
+    return static_cast<int32_t>(host::kFormConfirmed);
+  };
   if (c.missing) host.RemoveFunction(52306);
   if (c.fails) host.handlers.HostFileSeek = [](HostFile, int32_t, int32_t) { return -1; };
 
@@ -76,7 +80,9 @@ TEST(LogPath, AMacroIsNeverItsOwnLog) {
   host.Install();
   host.AddFile(kMacroPath, "ab");
   strcpy(g_startForm.fileName, kMacro);
-  host.handlers.HostRunForm = [](const void *, int32_t, void *, FieldCallback) { return 0x5001; };
+  host.handlers.HostRunForm = [](const void *, int32_t, void *, FieldCallback) {
+    return static_cast<int32_t>(host::kFormConfirmed);
+  };
   host.handlers.HostPathAddExtensionW = [](HostWideChar *, int32_t, const HostWideChar *) {
     return -1;
   };

@@ -1,16 +1,16 @@
 // The macro log: its exact bytes, the host calls of one line, the cut of a
 // line too long, and the three forms of the key line.
 #include "plugin/contract/host_values.h"
-#include "plugin/player/macro_files.h"
-#include "plugin/player/playback.h"
-#include "plugin/player/macro_log.h"
+#include "player/playback/macro_files.h"
+#include "player/playback/playback.h"
+#include "player/playback/macro_log.h"
 
 #include <gtest/gtest.h>
 #include <stdint.h>
 
 #include <string>
 
-#include "plugin/player/commands.h"
+#include "player/playback/commands.h"
 #include "tests/plugin/player_test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/player/commands.h"
+#include "player/playback/commands.h"
 #include "tests/plugin/player_test_support.h"
 
 namespace {
@@ -78,9 +78,11 @@ TEST_F(CommandTest, EachCommandMakesItsCallsAndLinesInOrder) {
     SCOPED_TRACE(c.word);
     host.Install();
     OpenMacro("0123456789", "");
-    bool ownPause = true;
-    EXPECT_EQ(c.result, RunMacroWord(c.word, &ownPause));
-    EXPECT_EQ(std::string(c.word) == "DELAY", ownPause);
+    WordOutcome outcome = RunMacroWord(c.word);
+    EXPECT_EQ(WordKind::kCommand, outcome.kind);
+    EXPECT_EQ(c.result, outcome.key);
+    // DELAY arms its own pause: the key delay does not replace it.
+    EXPECT_EQ(std::string(c.word) != "DELAY", outcome.armsKeyDelay);
     EXPECT_EQ(c.waitMode, g_player.waitMode);
     EXPECT_EQ(c.trace, host.Trace(kVisible));
     EXPECT_EQ(c.log, Log());
@@ -122,7 +124,7 @@ TEST_F(CommandTest, RestartTouchesNothingButTheMacroFile) {
   g_player.pendingKey = 'q';
   g_player.pauseLength = 55;
   g_player.pauseStart = 66;
-  EXPECT_EQ(-1, RunMacroWord("RESTART"));
+  EXPECT_EQ(-1, RunMacroWord("RESTART").key);
   EXPECT_EQ('a', HostFileGetc(g_player.macroFile));
   EXPECT_EQ('q', g_player.pendingKey);
   EXPECT_EQ(55u, g_player.pauseLength);
@@ -149,7 +151,11 @@ TEST_F(CommandTest, WordsResolveToCommandsFirstThenKeyNames) {
   };
   for (const ResolveCase &c : cases) {
     g_player.waitMode = kNotWaiting;
-    EXPECT_EQ(c.result, RunMacroWord(c.word)) << '"' << c.word << '"';
+    WordOutcome outcome = RunMacroWord(c.word);
+    EXPECT_EQ(c.result, outcome.key) << '"' << c.word << '"';
+    // A key name's code, or a command's key, arms the key delay; text does not.
+    EXPECT_EQ(c.result != 0, outcome.armsKeyDelay) << '"' << c.word << '"';
+    EXPECT_EQ(c.result == 0, outcome.kind == WordKind::kText) << '"' << c.word << '"';
   }
   // The table still names the code of a name spelled like a command.
   EXPECT_STREQ("WAIT", FindKeyName(65));
@@ -157,8 +163,9 @@ TEST_F(CommandTest, WordsResolveToCommandsFirstThenKeyNames) {
 
 TEST_F(CommandTest, WithoutKeyNamesEveryOtherWordIsText) {
   OpenMacro("", nullptr);
-  EXPECT_EQ(0, RunMacroWord("ENTER"));
-  EXPECT_EQ(-1, RunMacroWord("HALT"));
+  EXPECT_EQ(WordKind::kText, RunMacroWord("ENTER").kind);
+  EXPECT_EQ(0, RunMacroWord("ENTER").key);
+  EXPECT_EQ(-1, RunMacroWord("HALT").key);
 }
 
 TEST_F(CommandTest, TypeMacroTextLogsThenTypesAndGivesTheHostsResult) {

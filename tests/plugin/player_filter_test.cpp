@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "plugin/contract/host_values.h"
-#include "plugin/player/macro_files.h"
-#include "plugin/player/playback.h"
-#include "plugin/player/player_texts.h"
+#include "player/playback/macro_files.h"
+#include "player/playback/playback.h"
+#include "player/playback/player_texts.h"
 #include "tests/plugin/player_test_support.h"
 
 namespace {

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "player/playback/playback.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/player/commands.h"
+#include "player/playback/commands.h"
 #include "tests/plugin/player_test_support.h"
 
 namespace {
@@ -79,7 +80,7 @@ TEST_F(PlaybackTest, PlainCharactersLogOneLineEachAndArmNoPause) {
 TEST_F(PlaybackTest, AKeyNamePostsItsCodeLogsItsNameAndArmsThePause) {
   LoadKeys(kSmallKeys);
   OpenMacro("[HOME]x");
-  g_startForm.keyDelay = 250;
+  SetKeyDelay(250);
   standin::SetTickCount(4000);
   NoKey();
   EXPECT_EQ(Keys{0x4700}, host.postedKeys);
@@ -98,7 +99,7 @@ TEST_F(PlaybackTest, AKeyNamePostsItsCodeLogsItsNameAndArmsThePause) {
 TEST_F(PlaybackTest, AKeyDelayOfZeroHoldsNothing) {
   LoadKeys(kSmallKeys);
   OpenMacro("[TAB]");
-  g_startForm.keyDelay = 0;
+  SetKeyDelay(0);
   NoKey();
   EXPECT_EQ(9u, PluginKeyFilter(9));
   EXPECT_TRUE(host.delayedKeys.empty());
@@ -230,7 +231,7 @@ TEST_F(PlaybackTest, ACommandPostsTheNoKeyCodeAfterItsOwnLines) {
 }
 
 TEST_F(PlaybackTest, DelayKeepsItsOwnPauseOfTwoSeconds) {
-  g_startForm.keyDelay = 100;
+  SetKeyDelay(100);
   OpenMacro("[DELAY]ab");
   standin::SetTickCount(1000);
   NoKey();
@@ -249,7 +250,7 @@ TEST_F(PlaybackTest, DelayKeepsItsOwnPauseOfTwoSeconds) {
 TEST_F(PlaybackTest, TheSf11CommandPostsShiftF11WhichThenAsksTheStopQuestion) {
   LoadKeys(kSmallKeys);
   OpenMacro("[SF11]a", "");
-  g_startForm.keyDelay = 0;
+  SetKeyDelay(0);
   NoKey();
   EXPECT_EQ(Keys{0xFFFF8700u}, host.postedKeys);
   EXPECT_EQ(Stamped({"[SF11]\n", "[SHIFT_F11]\n"}), Log());
@@ -260,7 +261,7 @@ TEST_F(PlaybackTest, TheSf11CommandPostsShiftF11WhichThenAsksTheStopQuestion) {
 
 TEST_F(PlaybackTest, ARestartAtTheEndPlaysOverAndOverUntilStopped) {
   OpenMacro("ab[RESTART]");
-  g_startForm.keyDelay = 0;
+  SetKeyDelay(0);
   for (int i = 0; i < 9; ++i) NoKey();
   EXPECT_EQ((Keys{'a', 'b', 0xFFFFFFFFu, 'a', 'b', 0xFFFFFFFFu, 'a', 'b', 0xFFFFFFFFu}),
             host.postedKeys);
@@ -272,7 +273,7 @@ TEST_F(PlaybackTest, ARestartAtTheEndPlaysOverAndOverUntilStopped) {
 
 TEST_F(PlaybackTest, WaitsHoldThePlaybackUntilTheirKey) {
   OpenMacro("[WAIT]a[HALT]b");
-  g_startForm.keyDelay = 0;
+  SetKeyDelay(0);
   NoKey();
   EXPECT_EQ(kWaitingForEnter, g_player.waitMode);
   NoKey();

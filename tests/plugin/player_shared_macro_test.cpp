@@ -23,8 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "player/playback/playback.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/player/player_texts.h"
+#include "player/playback/player_texts.h"
 #include "tests/plugin/player_test_support.h"
 
 namespace {
@@ -106,7 +107,7 @@ TEST_F(SharedMacroTest, PlaysToTheConfirmedStop) {
   std::string macro = ReadDataFile("shared_macro.txt");
   ASSERT_NE(std::string::npos, macro.find("\r\n"));
   OpenMacro(macro, "Poprzedni przebieg\r\n");
-  g_startForm.keyDelay = 0;
+  SetKeyDelay(0);
   standin::SetTickCount(5000000);
   stopAnswers = {0, host::kAnswerYes};
 

@@ -8,16 +8,17 @@
 #include <initializer_list>
 #include <string>
 
+#include "player/playback/playback.h"
 #include "plugin/platform/win_standin_control.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/start/start_form.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/start/start_form.h"
 #include "tests/plugin/fake_host.h"
 
 inline const std::u16string kMacroPath = u"C:\\makra\\test.txt";
 inline const std::u16string kLogPath = u"C:\\makra\\test.log";
-inline const std::u16string kKeysPath = u"C:\\VOLMAR\\wtyczki\\keys.h";
+inline const std::u16string kKeysPath = u"C:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath);
 
 // What the fake host's HostDateTimeText gives, as it stands before each entry.
 inline const std::string kStamp = "2026-12-07=10:11:12 ";
@@ -35,7 +36,7 @@ class PlayerTest : public ::testing::Test {
 
   void SetUp() override {
     host.Install();
-    g_startForm.keyDelay = 100;
+    SetKeyDelay(100);
   }
   // A loaded table goes back to the fake host's allocator.
   void TearDown() override { ReleaseKeyNameTable(); }

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/entry/exports.h"
-#include "plugin/state/plugin_identity.h"
-#include "plugin/start/settings.h"
-#include "plugin/start/start_form.h"
+#include "plugin/handshake/handshake.h"
+#include "plugin/identity/plugin_identity.h"
+#include "player/start/settings.h"
+#include "player/start/start_form.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {

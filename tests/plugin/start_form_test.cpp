@@ -7,16 +7,16 @@
 #include <gtest/gtest.h>
 
 #include "plugin/contract/host_values.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/state/player_state.h"
-#include "plugin/player/key_names.h"
-#include "plugin/start/settings.h"
-#include "plugin/start/start_form.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/player_state.h"
+#include "plugin/keys/key_names.h"
+#include "player/start/settings.h"
+#include "player/start/start_form.h"
 #include "tests/plugin/fake_host.h"
 
 namespace {
 
-const char16_t kKeysPath[] = u"C:\\VOLMAR\\wtyczki\\keys.h";
+const std::u16string kKeysPath = u"C:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath);
 const char kMacro[] = "C:\\m\\demo.txt";
 const char16_t kMacroPath[] = u"C:\\m\\demo.txt";
 const char16_t kLogPath[] = u"C:\\m\\demo.log";
@@ -35,7 +35,7 @@ class StartBranchTest : public ::testing::Test {
 
   // The form shows the record, the user edits it and closes the form with
   // `result`.
-  void UserEdits(const char *name, uint16_t delay, int32_t result = 0x5001) {
+  void UserEdits(const char *name, uint16_t delay, int32_t result = host::kFormConfirmed) {
     editedName = name;
     editedDelay = delay;
     host.handlers.HostRunForm = [this, result](const void *formTemplate, int32_t, void *record,

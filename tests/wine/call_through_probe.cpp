@@ -10,8 +10,8 @@
 #include <windows.h>
 
 #include "plugin/binding/host_imports.h"
-#include "plugin/contract/host_api.h"
-#include "plugin/state/plugin_identity.h"
+#include "plugin/binding/host_calls.h"
+#include "plugin/identity/plugin_identity.h"
 #include "tests/wine/check.h"
 #include "tests/wine/stack_probe.h"
 

@@ -16,7 +16,7 @@
 #include <map>
 #include <utility>
 
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 #include "tools/check/messages.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
@@ -460,6 +460,13 @@ KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
                            const std::string &readError) {
   KeyFileChecker checker(path, content, readError);
   return checker.Run();
+}
+
+std::string KeyFileInHostFolder() {
+  std::string path;
+  for (const HostWideChar *c = kKeyFileRelativePath; *c != 0; ++c)
+    path += *c == u'\\' ? '/' : static_cast<char>(*c);
+  return path;
 }
 
 }  // namespace check

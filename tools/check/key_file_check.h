@@ -16,6 +16,10 @@ namespace check {
 KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
                            const std::string &readError);
 
+// The host's key file relative to its folder, with '/' between the folders
+// (the player's kKeyFileRelativePath): "wtyczki/keys.h".
+std::string KeyFileInHostFolder();
+
 // Why [NAME] does not give the key of a definition, in words (starting
 // with the bracketed name where it gives another key or none); empty when
 // it does.

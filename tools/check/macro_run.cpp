@@ -20,13 +20,14 @@
 #include <set>
 #include <utility>
 
+#include "player/playback/playback.h"
 #include "plugin/contract/host_values.h"
-#include "plugin/entry/key_filter.h"
-#include "plugin/player/commands.h"
-#include "plugin/player/key_names.h"
-#include "plugin/player/player_texts.h"
-#include "plugin/start/start_form.h"
-#include "plugin/state/player_state.h"
+#include "player/entry/key_filter.h"
+#include "player/playback/commands.h"
+#include "plugin/keys/key_names.h"
+#include "player/playback/player_texts.h"
+#include "player/start/start_form.h"
+#include "player/playback/player_state.h"
 #include "tools/check/encoding.h"
 #include "tools/check/key_file_check.h"
 #include "tools/check/messages.h"
@@ -44,8 +45,8 @@ using host::kKeyCodeMask;
 using host::kKeyEnter;
 using host::kKeyShiftF11;
 using host::kNoKey;
-constexpr uint32_t kCommandKey = static_cast<uint32_t>(kCommandDone);  // the five commands
-constexpr uint32_t kSf11Key = static_cast<uint32_t>(kShiftF11Command);  // what SF11 hands over
+constexpr uint32_t kCommandKey = static_cast<uint32_t>(kCommandDoneKey);  // the five commands
+constexpr uint32_t kSf11Key = static_cast<uint32_t>(kSf11CommandKey);    // what SF11 hands over
 constexpr int32_t kAnswerNo = 0;
 // The virtual clock starts away from 0: a pause start of 0 means no pause.
 constexpr uint32_t kClockStart = 0x10000;
@@ -240,7 +241,7 @@ MacroReport MacroPlayer::Play() {
 // branch opens them, and the host's answers and clock set for this macro.
 void MacroPlayer::Start() {
   memset(&g_player, 0, sizeof g_player);
-  g_startForm.keyDelay = options_.keyDelay;
+  SetKeyDelay(options_.keyDelay);
   SetClock(kClockStart);
   AddSimFile(kMacroName, content_);
   if (options_.keepLog) AddSimFile(kLogName, std::string());
@@ -467,22 +468,15 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   std::string effect;
   for (const HostEvent *notice : notices)
     effect += Say(Msg::kNoticeEffect, {Visible(HostToUtf8(notice->text))});
+  effect += CommandDescription(word.bytes, lang::Current() == lang::Language::kPolish);
   if (key == kSf11Key) {
-    effect += Say(Msg::kSf11Effect);
     echoShiftF11_ = true;
     // The stop question waits for the user: a loop through it is no endless one.
     if (pass_ == 1) waitedInFirstPass_ = true;
     if (pass_ == 1)
       Warn(at, "sf11", Say(Msg::kSf11), Say(Msg::kSf11Hint));
-  } else if (g_player.waitMode == kWaitingForEnter) {
-    effect += Say(Msg::kWaitsForEnter);
-  } else if (g_player.waitMode == kHalted) {
-    effect += Say(Msg::kWaitsForShiftF11);
   } else if (word.bytes == "DELAY") {
     delayThisCall_ = true;
-    effect += Say(Msg::kHoldsKeys, {std::to_string(g_player.pauseLength)});
-  } else if (word.bytes == "RESTART") {
-    effect += Say(Msg::kPlaysAgain);
   }
   if (g_player.waitMode != kNotWaiting && pass_ == 1) waitedInFirstPass_ = true;
   Add(StreamKind::kCommand, at, key == kSf11Key ? kKeyShiftF11 : kNoKey, word.bytes, effect);

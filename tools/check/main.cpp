@@ -22,6 +22,7 @@
 
 #include "tools/check/checker.h"
 #include "tools/check/encoding.h"
+#include "tools/check/key_file_check.h"
 #include "tools/check/messages.h"
 #include "tools/check/report.h"
 #include "tools/check/text_util.h"
@@ -34,8 +35,7 @@ namespace {
 
 std::string Usage() { return Say(Msg::kUsage); }
 
-// Where the host keeps them, relative to its folder.
-const char kHostKeys[] = "wtyczki/keys.h";
+// Where the host keeps its settings, relative to its folder.
 const char kHostSettings[] = "VOLMAR.ini";
 
 struct Arguments {
@@ -154,7 +154,7 @@ int ParseArguments(const std::vector<std::string> &argv, Arguments &args) {
 }
 
 // A file of the host's folder.
-std::string InHostFolder(const Arguments &args, const char *relative) {
+std::string InHostFolder(const Arguments &args, const std::string &relative) {
   if (args.host.empty()) return relative;
   char last = args.host.back();
   return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
@@ -203,7 +203,8 @@ int Check(const Arguments &args, bool ownWindow) {
   play.keepLog = !args.log.empty();
   play.logStart = args.logStartGiven ? args.logStart : time(nullptr);
 
-  check::FileText keys = check::ReadFileText(args.keysGiven ? args.keys : InHostFolder(args, kHostKeys));
+  check::FileText keys = check::ReadFileText(
+      args.keysGiven ? args.keys : InHostFolder(args, check::KeyFileInHostFolder()));
   std::vector<check::FileText> macros;
   for (const std::string &path : args.macros) macros.push_back(check::ReadFileText(path));
   const check::CheckResult result = check::RunCheck(keys, macros, play);

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "plugin/player/player_texts.h"
+#include "player/playback/player_texts.h"
 #include "tools/check/messages.h"
 #include "tools/check/text_util.h"
 #include "tools/lang/console.h"

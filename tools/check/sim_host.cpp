@@ -8,6 +8,7 @@
 #include "host/app/core/text_codec.h"
 #include "plugin/contract/host_values.h"
 #include "plugin/contract/macro_bytes.h"
+#include "plugin/keys/key_names.h"
 #include "sim/sim_files.h"
 #include "sim/sim_memory.h"
 #include "sim/sim_settings.h"
@@ -16,7 +17,7 @@
 
 namespace check {
 
-const std::u16string kSimKeyFileName = u"wtyczki\\keys.h";
+const std::u16string kSimKeyFileName = kKeyFileRelativePath;
 
 namespace {
 

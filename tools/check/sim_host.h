@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/contract/host_api.h"
+#include "plugin/binding/host_calls.h"
 #include "plugin/contract/macro_bytes.h"
 
 namespace check {

@@ -4,12 +4,26 @@
 
 #include <algorithm>
 
+#include "player/playback/macro_commands.h"
 #include "tools/check/messages.h"
 
 namespace check {
 
-const std::vector<std::string> kCommandNames = {"WAITENTER", "WAIT", "HALT",
-                                                "RESTART",   "DELAY", "SF11"};
+#define MACRO_COMMAND_NAME_ROW(Id, name, ...) name,
+const std::vector<std::string> kCommandNames = {MACRO_COMMAND_TABLE(MACRO_COMMAND_NAME_ROW)};
+#undef MACRO_COMMAND_NAME_ROW
+
+std::string CommandDescription(const std::string &name, bool polish) {
+  struct Row {
+    const char *name, *english, *polish;
+  };
+#define MACRO_COMMAND_TEXT_ROW(Id, name, english, polish) {name, english, polish},
+  static const Row kRows[] = {MACRO_COMMAND_TABLE(MACRO_COMMAND_TEXT_ROW)};
+#undef MACRO_COMMAND_TEXT_ROW
+  for (const Row &row : kRows)
+    if (name == row.name) return polish ? row.polish : row.english;
+  return "";
+}
 
 namespace {
 

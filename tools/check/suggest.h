@@ -7,9 +7,13 @@
 
 namespace check {
 
-// The six command names in the player's search order.  The checker's tests
-// hold this list against the player's own command table.
+// The six command names in the player's search order, from the one command
+// table (player/playback/macro_commands.h).
 extern const std::vector<std::string> kCommandNames;
+
+// The command's one-line description from that table, in English or in
+// Polish; empty for a word that is no command.
+std::string CommandDescription(const std::string &name, bool polish = false);
 
 struct Suggestion {
   std::string name;    // the key name or command as it must be written

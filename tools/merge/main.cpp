@@ -29,16 +29,16 @@
 #endif
 
 #include "tools/check/checker.h"
+#include "tools/check/encoding.h"
+#include "tools/check/key_file_check.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"
 #include "tools/codec/code_pages.h"
 #include "tools/codec/text_guess.h"
+#include "tools/lang/console.h"
 #include "tools/merge/learn.h"
 #include "tools/merge/merge_check.h"
 #include "tools/merge/merger.h"
-#include "tools/check/encoding.h"
-#include "tools/codec/text_guess.h"
-#include "tools/lang/console.h"
 #include "tools/merge/messages.h"
 #include "tools/merge/output_file.h"
 #include "tools/merge/table_reader.h"
@@ -221,7 +221,7 @@ std::string InHostFolder(const Arguments &args, const char *relative) {
 }
 
 std::string KeysPath(const Arguments &args) {
-  return args.keys.empty() ? InHostFolder(args, "wtyczki/keys.h") : args.keys;
+  return args.keys.empty() ? InHostFolder(args, check::KeyFileInHostFolder().c_str()) : args.keys;
 }
 
 // True when `output` is the same file as `input`.

@@ -5,7 +5,7 @@
 #include <set>
 #include <tuple>
 
-#include "plugin/player/key_names.h"
+#include "plugin/keys/key_names.h"
 #include "tools/check/key_file_check.h"
 #include "tools/check/report.h"
 #include "tools/check/sim_host.h"

@@ -190,7 +190,7 @@ bool FormRun::MatchesHotKey(const FormElement &element, uint32_t key) {
 }
 
 bool FormRun::Activate(const FormElement &button, int32_t &answer) {
-  if (callback_ != nullptr && callback_(button.id, 1) == kCallbackHandled) return false;
+  if (callback_ != nullptr && callback_(button.id, host::kFieldEventPressed) == kCallbackHandled) return false;
   if (!IsClosingId(button.id)) return false;
   if (button.id != kAnswerCancel) Commit();
   answer = button.id;

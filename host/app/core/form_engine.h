@@ -34,6 +34,7 @@
 #include "host/app/core/form_template.h"
 #include "host/app/core/ui.h"
 #include "plugin/contract/host_api.h"
+#include "plugin/contract/host_values.h"
 
 namespace volmar {
 
@@ -62,7 +63,7 @@ class FormRun : public Layer {
   int focusedElement() const;
 
   static constexpr size_t kMinimumFieldBuffer = 258;
-  static constexpr int32_t kCallbackHandled = -2;
+  static constexpr int32_t kCallbackHandled = host::kCallbackHandled;
 
  private:
   struct Field {

@@ -1,3 +1,0 @@
-#include "plugin/state/player_state.h"
-
-PlayerState g_player;

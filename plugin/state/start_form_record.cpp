@@ -1,3 +1,0 @@
-#include "plugin/state/start_form_record.h"
-
-StartFormRecord g_startForm;
