@@ -40,7 +40,9 @@ if(TARGET tastiro-check)
 endif()
 # tastiro-merge: a macro from a template and a table (przyklady/klienci*).
 if(TARGET tastiro-merge)
-  install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-merge.md DESTINATION ${TASTIRO_PACKAGE_FOLDER})
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-merge-instrukcja.md
+                ${CMAKE_SOURCE_DIR}/docs/tastiro-merge-manual.md
+          DESTINATION ${TASTIRO_PACKAGE_FOLDER})
 endif()
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${TASTIRO_PACKAGE_FOLDER}/przyklady)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/install-note.md DESTINATION .
