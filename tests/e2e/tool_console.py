@@ -10,9 +10,11 @@ Scenarios:
   code_pages   tastiro-check in a console set to code page 852, 1250 and
                65001 in turn: the Polish letters show right in each, and the
                colours are shown as colours, never as raw escape codes.
-  own_window   tastiro-check.exe started on its own with a macro (as when a
-               file is dropped on it): it checks against the key names of the
-               host folder it stands in, says what it did and waits for Enter.
+  own_window   tastiro-check.exe started on its own with two macros (as when
+               files are dropped on it): it checks against the key names of
+               the host folder it stands in, says what it did, offers the
+               UTF-8 copy of the one saved in Windows-1250, writes it when
+               the user says yes, and waits for Enter.
   merge_drop   tastiro-merge.exe started on its own with a table and a
                template (dropped on it): the macro is written beside the
                template under a new name, with the host folder's key names,
@@ -75,20 +77,29 @@ def code_pages(build):
 
 def own_window(build):
     folder = lay_out(build, "own-window")
+    with open(os.path.join(folder, "makra", "stare.txt"), "wb") as file:
+        file.write("Zamówienie nr 15\r\n".encode("cp1250"))
     session = Session(build, folder, "own-window",
                       "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-check.exe "
-                      "--lang pl powitanie.txt" % (folder, build, TOOLS))
+                      "--lang pl powitanie.txt stare.txt" % (folder, build, TOOLS))
     try:
-        screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
+        screen = session.wait_for("[t/N]")
         flat = screen.replace("\n", "")  # as the window shows it, lines wrapped
         expect("powitanie.txt:1:13: ostrzeżenie: [enter]" in flat, screen)
+        expect("„Zamwienie nr 15” [code-page]" in flat, screen)
         expect("host\\wtyczki\\keys.h: uwagi są powyżej" in flat,
                "the window does not say what it did:\n%s" % screen)
+        session.type("t")
+        session.keys("Enter")
+        screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
+        expect("stare.txt: zapisano stare-utf8.txt" in screen.replace("\n", ""), screen)
         expect("HOST-EXITED" not in screen, "it did not wait for Enter:\n%s" % screen)
         session.keys("Enter")
         session.wait_for("HOST-EXITED-1")
     finally:
         session.close()
+    with open(os.path.join(folder, "makra", "stare-utf8.txt"), "rb") as file:
+        expect(file.read() == "Zamówienie nr 15\r\n".encode("utf-8"), "the UTF-8 copy is wrong")
 
 
 def merge_drop(build):

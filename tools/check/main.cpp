@@ -194,9 +194,10 @@ void Print(const Arguments &args, const check::KeyDelay &delay, const check::Che
 }
 
 void SayDone(const Arguments &args, const check::CheckResult &result);
+int Convert(const Arguments &args);
 
 // The check and its report; the exit status.
-int Check(const Arguments &args, bool ownWindow) {
+int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOtherCodePages) {
   const check::KeyDelay delay = ChooseDelay(args);
   check::PlayOptions play;
   play.keyDelay = delay.milliseconds;
@@ -213,6 +214,9 @@ int Check(const Arguments &args, bool ownWindow) {
   if (!args.log.empty()) status = WriteLog(args.log, result, status);
   Print(args, delay, result);
   if (ownWindow) SayDone(args, result);
+  for (const check::MacroReport &m : result.macros)
+    for (const check::Diagnostic &d : m.diagnostics)
+      if (d.id == "code-page") inOtherCodePages->push_back(m.file);
   return status;
 }
 
@@ -312,7 +316,16 @@ int main(int argc, char **argv) {
     return status;
   }
   if (ownWindow && args.host.empty() && !args.keysGiven) args.host = lang::HostFolderOfProgram();
-  status = Check(args, ownWindow);
-  if (ownWindow) lang::WaitForEnter(Say(Msg::kPressEnter));
+  std::vector<std::string> inOtherCodePages;
+  status = Check(args, ownWindow, &inOtherCodePages);
+  // Dropped macros saved in another code page: their UTF-8 copies at once,
+  // if the user wants them.
+  if (ownWindow && !inOtherCodePages.empty() &&
+      lang::AskYes("\n" + Say(Msg::kAskConvert, {std::to_string(inOtherCodePages.size())}) + " ")) {
+    Arguments convert;
+    convert.macros = inOtherCodePages;
+    Convert(convert);
+  }
+  if (ownWindow) lang::WaitForEnter("\n" + Say(Msg::kPressEnter));
   return status;
 }

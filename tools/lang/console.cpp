@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <ctype.h>
 #include <stdlib.h>
 
 #if defined(_WIN32)
@@ -117,19 +118,24 @@ bool OwnConsoleWindow() {
          IsConsole(GetStdHandle(STD_INPUT_HANDLE));
 }
 
-void WaitForEnter(const std::string &prompt) {
+std::string ReadAnswer(const std::string &prompt) {
   Write(stdout, prompt);
   fflush(stdout);
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  std::string answer;
   if (IsConsole(input)) {
     FlushConsoleInputBuffer(input);
     wchar_t line[256];
     DWORD read = 0;
-    ReadConsoleW(input, line, 255, &read, nullptr);
-    return;
+    if (ReadConsoleW(input, line, 255, &read, nullptr)) {
+      line[read] = 0;
+      answer = Narrow(line);
+    }
+  } else {
+    for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) answer += static_cast<char>(c);
   }
-  for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) {
-  }
+  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+  return answer;
 }
 
 std::string ProgramFolder() {
@@ -189,11 +195,13 @@ bool TakesColor(FILE *stream) { return isatty(fileno(stream)) != 0; }
 
 bool OwnConsoleWindow() { return false; }
 
-void WaitForEnter(const std::string &prompt) {
+std::string ReadAnswer(const std::string &prompt) {
   Write(stdout, prompt);
   fflush(stdout);
-  for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) {
-  }
+  std::string answer;
+  for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) answer += static_cast<char>(c);
+  if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+  return answer;
 }
 
 std::string ProgramFolder() {
@@ -222,6 +230,14 @@ FILE *CreateNewFile(const std::string &utf8Path) {
 }
 
 #endif
+
+void WaitForEnter(const std::string &prompt) { ReadAnswer(prompt); }
+
+bool AskYes(const std::string &prompt) {
+  const std::string answer = ReadAnswer(prompt);
+  const char first = answer.empty() ? 0 : static_cast<char>(tolower(static_cast<unsigned char>(answer[0])));
+  return first == 't' || first == 'y';  // "tak" or "yes"
+}
 
 std::string HostFolderOfProgram() {
   const std::string folder = ProgramFolder();

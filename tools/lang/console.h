@@ -27,6 +27,11 @@ bool OwnConsoleWindow();
 
 // Writes `prompt` and waits for Enter (or the end of the input).
 void WaitForEnter(const std::string &prompt);
+// Writes `prompt` and reads the line typed (UTF-8, without its line break).
+std::string ReadAnswer(const std::string &prompt);
+// Writes `prompt` and reads a yes ("t", "tak", "y", "yes", any case) or
+// anything else (no).
+bool AskYes(const std::string &prompt);
 
 // The folder the running program stands in, with a trailing separator;
 // "" when it cannot be told.
