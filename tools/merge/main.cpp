@@ -704,10 +704,13 @@ int LearnTemplate(const Arguments &args) {
 int main(int argc, char **argv) {
 #if defined(_WIN32)
   SetConsoleOutputCP(CP_UTF8);
-  // Into a file or a pipe, the C library would hand each line to Windows on
-  // its own: a dry run of many rows would take minutes.
+  // Into a file, a pipe or the NUL device, the C library would hand each
+  // line to Windows on its own: a dry run of many rows would take minutes.
+  // (_isatty says yes to NUL too: only a console answers GetConsoleMode.)
   static char buffer[64 * 1024];
-  if (!_isatty(_fileno(stdout))) setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  DWORD mode = 0;
+  if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
+    setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 #endif
   Arguments args;
   int parsed = ParseArguments(argc, argv, &args);
