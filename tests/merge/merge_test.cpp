@@ -438,6 +438,20 @@ TEST(Learn, Recordings) {
   }
 }
 
+TEST(Learn, FindsValuesAsTheMergeWritesThem) {
+  // A '[' of a value is its key's name; inside an open word the same bytes
+  // are no such key.
+  merge::TableRow first;
+  first.fields = {"a[b"};
+  merge::LearnOptions options;
+  options.bracketKey = "LB";
+  merge::LearnResult placed = merge::Learn("a[LB]b[ENTER]\n", {"V"}, first, options);
+  EXPECT_EQ("{{V}}[ENTER]\n", placed.templateText);
+  merge::LearnResult inWord = merge::Learn("[xa[LB]b\n", {"V"}, first, options);
+  EXPECT_EQ("[xa[LB]b\n", inWord.templateText);
+  EXPECT_EQ(merge::LearnOutcome::kInsideWord, inWord.values[0].outcome);
+}
+
 TEST(Learn, ListsPlacesWithLineAndColumn) {
   merge::TableRow first;
   first.fields = {"Nowak"};

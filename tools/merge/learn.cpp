@@ -37,14 +37,12 @@ std::vector<bool> WordMask(const std::string &text) {
   return mask;
 }
 
-// Whether the bytes at `offset` stand outside words as `rendered` does
-// when the merge writes it.
-bool FitsAt(const std::vector<bool> &mask, const std::vector<bool> &own, size_t offset) {
-  if (offset > 0 && mask[offset - 1] && (offset >= mask.size() || mask[offset])) {
-    // The byte before is inside a word that goes on: the value would be too.
-    bool ownOpens = !own.empty() && own[0];
-    if (!ownOpens) return false;
-  }
+// Whether the bytes at `offset` of `text` stand outside words as `own`
+// (the rendered value's mask) does when the merge writes it: not behind an
+// open '[', and each byte in a word exactly where the rendering's is.
+bool FitsAt(const std::string &text, const std::vector<bool> &mask, const std::vector<bool> &own,
+            size_t offset) {
+  if (offset > 0 && mask[offset - 1] && text[offset - 1] != ']') return false;
   for (size_t k = 0; k < own.size(); ++k)
     if (mask[offset + k] != own[k]) return false;
   return true;
@@ -148,7 +146,7 @@ LearnResult Learn(const std::string &recording, const std::vector<std::string> &
       if (!free) continue;
       if (OddBracesBefore(recording, at)) continue;
       anywhere = true;
-      if (!FitsAt(mask, own, at)) continue;
+      if (!FitsAt(recording, mask, own, at)) continue;
       found.push_back(at);
       learned.places.push_back(map.At(at));
     }

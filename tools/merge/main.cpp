@@ -797,10 +797,13 @@ void ChooseLanguage(int argc, char **argv) {
 int main(int argc, char **argv) {
   ChooseLanguage(argc, argv);
 #if defined(_WIN32)
-  // Into a file or a pipe, the C library would hand each line to Windows on
-  // its own: a dry run of many rows would take minutes.
+  // Into a file, a pipe or the NUL device, the C library would hand each
+  // line to Windows on its own: a dry run of many rows would take minutes.
+  // (_isatty says yes to NUL too: only a console answers GetConsoleMode.)
   static char buffer[64 * 1024];
-  if (!_isatty(_fileno(stdout))) setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  DWORD mode = 0;
+  if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
+    setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 #endif
   // Started by a double-click or by files dropped on it: only file names,
   // and a window that closes when the tool ends.
