@@ -7,7 +7,7 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/keys/key_names.h"
 #include "plugin/platform/platform.h"
-#include "player/playback/macro_commands.h"
+#include "plugin/contract/macro_commands.h"
 #include "player/playback/macro_log.h"
 #include "player/playback/player_state.h"
 #include "player/playback/player_texts.h"

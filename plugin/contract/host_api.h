@@ -43,6 +43,9 @@ typedef int32_t(HOST_STDCALL *FieldCallback)(uint32_t code, uint32_t event);
 // X(position, ordinal, Name, convention, bytes the callee pops, result,
 //   (parameters), (arguments), neutral result of the guard)
 // V(...) is the same for the two variadic functions, without arguments.
+// Each row becomes the guard of its Name in plugin/binding/host_calls.h
+// (HOST_DECLARE_GUARD; the two variadic ones are written out there): a grep
+// for a guard's name finds its row here and its callers, not a definition.
 #define HOST_IMPORT_TABLE(X, V)                                                                  \
   X(1, 30018, HostCheckPlugin, HOST_CDECL, 0, int32_t,                                           \
     (HostInstance instance, char *buffer, int32_t size), (instance, buffer, size), -1)           \

@@ -26,15 +26,6 @@ namespace {
 
 using check::StreamKind;
 
-std::string ReadDataFile(const char *name) {
-  std::string path = __FILE__;
-  path = path.substr(0, path.find_last_of('/')) + "/../data/" + name;
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
-
 check::FileText Text(const std::string &name, const std::string &content) {
   check::FileText file;
   file.name = name;
@@ -75,17 +66,12 @@ class RealPlayer : public PlayerTest {
     SetKeyDelay(100);
     waiting.clear();
     userStops = false;
-    host.handlers.HostPostKey = [this](uint32_t key) {
-      if ((key & 0xFFFF) != 0xFFFF) waiting.push_back(key & 0xFFFF);
-      return 1;
-    };
+    QueuePostedKeys(host, waiting);
     host.handlers.HostDelayKey = [this](uint32_t key, int32_t) {
       waiting.push_back(key);
       return 1;
     };
-    host.handlers.HostAsk = [this](const char *, const char *text, uint32_t) {
-      return std::string(text) == kStopQuestion.c_str() && userStops ? 0x5009 : 0;
-    };
+    AnswerStopQuestion(host, [this] { return userStops ? 0x5009 : 0; });
   }
 
   void Play(const std::string &keys, const std::string &macro) {

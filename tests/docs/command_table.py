@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The user guides and the README describe the six playback commands as the
-one command table does (player/playback/macro_commands.h): every command, in
+one command table does (plugin/contract/macro_commands.h): every command, in
 the table's order, with its one-line description, English in README.md and
 docs/user-guide.md, Polish in docs/przewodnik.md; no other command.
 
@@ -17,7 +17,7 @@ GUIDE_ROW = re.compile(r"^\| `\[([^\]]+)\]` \| (.*) \|$")
 
 def command_table(source):
     """[(name, English, Polish)] in table order."""
-    path = os.path.join(source, "player", "playback", "macro_commands.h")
+    path = os.path.join(source, "plugin", "contract", "macro_commands.h")
     with open(path, encoding="utf-8") as file:
         text = file.read().replace("\\\n", " ")
     start = text.index("#define MACRO_COMMAND_TABLE(X)")

@@ -30,15 +30,6 @@
 
 namespace {
 
-std::string ReadDataFile(const char *name) {
-  std::string path = __FILE__;
-  path = path.substr(0, path.find_last_of('/')) + "/../data/" + name;
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
-
 using Keys = std::vector<uint32_t>;
 using Lines = std::vector<std::string>;
 
@@ -64,20 +55,17 @@ class SharedMacroTest : public PlayerTest {
 
   void SetUp() override {
     PlayerTest::SetUp();
-    host.handlers.HostPostKey = [this](uint32_t key) {
-      if ((key & 0xFFFF) != 0xFFFF) queue.push_back(key & 0xFFFF);
-      return 1;
-    };
+    QueuePostedKeys(host, queue);
     host.handlers.HostDelayKey = [this](uint32_t key, int32_t) {
       delayed.push_back(key);
       return 0;
     };
-    host.handlers.HostAsk = [this](const char *, const char *text, uint32_t) {
-      if (std::string(text) != kStopQuestion.c_str() || stopAnswers.empty()) return 0;
+    AnswerStopQuestion(host, [this] {
+      if (stopAnswers.empty()) return 0;
       int32_t answer = stopAnswers.front();
       stopAnswers.pop_front();
       return answer;
-    };
+    });
   }
 
   void Present(uint32_t key) {

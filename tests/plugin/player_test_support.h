@@ -5,13 +5,18 @@
 #include <gtest/gtest.h>
 #include <stdint.h>
 
+#include <deque>
+#include <fstream>
+#include <functional>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 
 #include "player/playback/playback.h"
 #include "plugin/platform/win_standin_control.h"
 #include "player/entry/key_filter.h"
 #include "player/playback/player_state.h"
+#include "player/playback/player_texts.h"
 #include "plugin/keys/key_names.h"
 #include "player/start/start_form.h"
 #include "tests/plugin/fake_host.h"
@@ -28,6 +33,33 @@ inline std::string Stamped(std::initializer_list<std::string> bodies) {
   std::string text;
   for (const std::string &body : bodies) text += kStamp + body;
   return text;
+}
+
+// The bytes of a file of tests/data/.
+inline std::string ReadDataFile(const char *name) {
+  std::string path = __FILE__;
+  path = path.substr(0, path.find_last_of('/')) + "/../data/" + name;
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+// A host that processes the keys the player posts later, in order: every
+// posted key but the no-key code joins `queue`.
+inline void QueuePostedKeys(FakeHost &host, std::deque<uint32_t> &queue) {
+  host.handlers.HostPostKey = [&queue](uint32_t key) {
+    if ((key & 0xFFFF) != 0xFFFF) queue.push_back(key & 0xFFFF);
+    return 1;
+  };
+}
+
+// The user's answer to the stop question comes from `answer`; every other
+// question of the player is a notice, answered 0.
+inline void AnswerStopQuestion(FakeHost &host, std::function<int32_t()> answer) {
+  host.handlers.HostAsk = [answer](const char *, const char *text, uint32_t) {
+    return std::string(text) == kStopQuestion.c_str() ? answer() : 0;
+  };
 }
 
 class PlayerTest : public ::testing::Test {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "player/playback/macro_commands.h"
+#include "plugin/contract/macro_commands.h"
 #include "tools/check/messages.h"
 
 namespace check {

@@ -8,7 +8,7 @@
 namespace check {
 
 // The six command names in the player's search order, from the one command
-// table (player/playback/macro_commands.h).
+// table (plugin/contract/macro_commands.h).
 extern const std::vector<std::string> kCommandNames;
 
 // The command's one-line description from that table, in English or in

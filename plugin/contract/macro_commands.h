@@ -1,8 +1,11 @@
 // The six playback commands of the macro file: one table of their names and
 // the one-line descriptions shown to users, in English and in plain Polish.
-// The player carries them out (commands.cpp, in this order), the checker
-// suggests and describes them (tools/check), and a test checks that the
-// user guides list them with these descriptions (tests/docs).
+// They are the macro language's own words, shared by everything that reads
+// or writes macros: the player carries them out (player/playback/commands.cpp,
+// in this order), the checker suggests and describes them (tools/check), a
+// plug-in that writes macros never writes a key name spelled like one, and a
+// test checks that the user guides list them with these descriptions
+// (tests/docs/command_table.py).
 //
 // X(Id, name, English description, Polish description)
 //   Id    the player's RunId function carries the command out
