@@ -578,8 +578,9 @@ int Merge(const Arguments &args) {
   merge::PrintReport(reportTo, report, color);
   if (args.dryRun)
     fprintf(reportTo, "%s\n", Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
-                                     report.textsTyped, report.commandsRun,
-                                     report.userActions).c_str());
+                                     report.textsTyped, report.commandsRun, report.userActions,
+                                     static_cast<double>(report.leastMilliseconds) / 1000)
+                                  .c_str());
   const size_t warnings = report.warnings + dataWarnings;
   if (warnings + report.errors > 0)
     fprintf(reportTo, "%s\n", Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",

@@ -226,7 +226,8 @@ inline constexpr char kDelayGiven[] = "given with --delay";
 inline constexpr char kDelayDefault[] = "the start form's default (--host DIR reads the host's)";
 inline constexpr char kDryRunHead[] = "%s: dry run, key delay %u ms, %s";
 inline constexpr char kDryRunSummary[] =
-    "  rows: %zu; keys: %u; texts typed: %u; commands: %u; user actions: %u";
+    "  rows: %zu; keys: %u; texts typed: %u; commands: %u; user actions: %u; least playback "
+    "time: %.1f s";
 inline constexpr char kValueError[] = "error: %s";
 inline constexpr char kMoreValueErrors[] = "error: ... and %zu more values that cannot be typed";
 inline constexpr char kNothingWritten[] = "%zu characters of the data cannot be typed; nothing written";
