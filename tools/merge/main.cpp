@@ -483,11 +483,9 @@ check::KeyDelay ChooseDelay(const Arguments &args) {
     given.source = msg::kDelayGiven;
     return given;
   }
-  if (!args.host.empty()) return check::HostKeyDelay(InHostFolder(args, "VOLMAR.ini"));
-  check::KeyDelay fallback;
-  fallback.milliseconds = check::DefaultKeyDelay();
-  fallback.source = msg::kDelayDefault;
-  return fallback;
+  // As tastiro-check: the host's settings in --host, or in the current
+  // folder (where the default key file is looked for too).
+  return check::HostKeyDelay(InHostFolder(args, "VOLMAR.ini"));
 }
 
 // Writes the merge again, this time to standard output (the check has
