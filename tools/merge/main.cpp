@@ -483,11 +483,9 @@ check::KeyDelay ChooseDelay(const Arguments &args) {
     given.source = lang::Str(msg::kDelayGiven);
     return given;
   }
-  if (!args.host.empty()) return check::HostKeyDelay(InHostFolder(args, "VOLMAR.ini"));
-  check::KeyDelay fallback;
-  fallback.milliseconds = check::DefaultKeyDelay();
-  fallback.source = lang::Str(msg::kDelayDefault);
-  return fallback;
+  // As tastiro-check: the host's settings in --host, or in the current
+  // folder (where the default key file is looked for too).
+  return check::HostKeyDelay(InHostFolder(args, "VOLMAR.ini"));
 }
 
 // Writes the merge again, this time to standard output (the check has
@@ -578,8 +576,9 @@ int Merge(const Arguments &args) {
   merge::PrintReport(reportTo, report, color);
   if (args.dryRun)
     lang::Write(reportTo, Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
-                                     report.textsTyped, report.commandsRun,
-                                     report.userActions) + "\n");
+                                 report.textsTyped, report.commandsRun, report.userActions,
+                                 static_cast<double>(report.leastMilliseconds) / 1000) +
+                              "\n");
   const size_t warnings = report.warnings + dataWarnings;
   if (warnings + report.errors > 0)
     lang::Write(reportTo, Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",

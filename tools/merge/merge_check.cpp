@@ -263,6 +263,7 @@ void StreamCheck::Check(const MergeResult &piece) {
   s.report.textsTyped += played.textsTyped;
   s.report.commandsRun += played.commandsRun;
   s.report.userActions += played.userActions;
+  s.report.leastMilliseconds += played.leastMilliseconds;
 
   // Rows alike give the same finding at the same place of the template:
   // each is reported once.  Rows whose values differ give findings that

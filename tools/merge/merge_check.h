@@ -57,6 +57,7 @@ struct MergeReport {
   check::KeyFileReport keys;
   // The totals of what the checked text played.
   uint32_t keysPosted = 0, textsTyped = 0, commandsRun = 0, userActions = 0;
+  uint64_t leastMilliseconds = 0;  // the pauses and sleeps of what was played
   std::vector<check::Diagnostic> diagnostics; // the macro's findings, placed in the sources
   std::vector<HiddenFindings> hidden;         // more findings of a place than are shown
   size_t warnings = 0;

@@ -156,8 +156,8 @@ inline constexpr char kUsage[] =
     "                           the end)\n"
     "  --dry-run                write nothing; show each row's keys on one line\n"
     "  --characters             the dry run with one line for each character\n"
-    "  --delay MS               the key delay for the check (default: the host's, with\n"
-    "                           --host, else the start form's)\n"
+    "  --delay MS               the key delay for the check (default: the one stored in\n"
+    "                           VOLMAR.ini of --host or of the current folder)\n"
     "  --at COLUMN=N            --learn: the value of COLUMN is its Nth place in the\n"
     "                           recording\n"
     "  --color, --no-color      colours on or off (default: on a terminal only)\n"
@@ -228,10 +228,10 @@ inline constexpr char kNonBreakingSpaces[] =
 inline constexpr char kNoDataRows[] = "%s: warning: the table has a header but no data rows: the macro holds no row";
 inline constexpr char kNoRowsChosen[] = "%s: warning: --rows chose no row of the table: the macro holds no row";
 inline constexpr char kDelayGiven[] = "given with --delay";
-inline constexpr char kDelayDefault[] = "the start form's default (--host DIR reads the host's)";
 inline constexpr char kDryRunHead[] = "%s: dry run, key delay %u ms, %s";
 inline constexpr char kDryRunSummary[] =
-    "  rows: %zu; keys: %u; texts typed: %u; commands: %u; user actions: %u";
+    "  rows: %zu; keys: %u; texts typed: %u; commands: %u; user actions: %u; least playback "
+    "time: %.1f s";
 inline constexpr char kValueError[] = "error: %s";
 inline constexpr char kMoreValueErrors[] = "error: ... and %zu more values that cannot be typed";
 inline constexpr char kNothingWritten[] = "%zu characters of the data cannot be typed; nothing written";
