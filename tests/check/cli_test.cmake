@@ -158,3 +158,13 @@ expect_run("convert, --from" 0 --convert --from mazovia ${WORK}/convert/mazovia.
 file(READ ${WORK}/convert/mazovia-utf8.txt converted)
 expect_in("convert, --from" "${converted}" "Zamówienie nr 15/2025\nIlość: 12 szt.[ENTER]\nDziękuję\n")
 expect_run("--from alone" 2 --from cp1250 ${DATA}/clean.txt)
+
+# Windows's command window leaves "*.txt" to the program: it names the
+# files it matches (elsewhere the shell does).
+if(RUNNER)
+  file(WRITE ${WORK}/wild/a.txt "a[enter]")
+  file(WRITE ${WORK}/wild/b.txt "b[enter]")
+  expect_run("wildcard" 1 --keys ${KEYS} ${WORK}/wild/*.txt)
+  expect_in("wildcard" "${out}" "wild/a.txt:1:2: warning: [enter]")
+  expect_in("wildcard" "${out}" "wild/b.txt:1:2: warning: [enter]")
+endif()

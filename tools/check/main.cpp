@@ -144,7 +144,7 @@ int ParseArguments(const std::vector<std::string> &argv, Arguments &args) {
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
       return UsageError(Say(Msg::kUnknownOption, {arg}));
     } else {
-      args.macros.push_back(arg);
+      for (const std::string &name : lang::ExpandWildcard(arg)) args.macros.push_back(name);
     }
   }
   if (args.fromGiven && !args.convert) return UsageError(Say(Msg::kFromWithoutConvert));

@@ -1,9 +1,12 @@
 #include "tools/lang/console.h"
 
+#include <ctype.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <ctype.h>
 #include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -151,13 +154,36 @@ std::vector<std::string> Utf8Arguments(int argc, char **argv) {
   std::vector<std::string> out;
   int count = 0;
   wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide != nullptr && count == argc) {
-    for (int i = 0; i < count; ++i) out.push_back(Narrow(wide[i]));
-  } else {
-    for (int i = 0; i < argc; ++i) out.push_back(argv[i]);
+  // The wide arguments only where they are argv's own, word for word: the C
+  // runtime may have expanded a wildcard ("*.txt") into file names.
+  bool same = wide != nullptr && count == argc;
+  for (int i = 1; same && i < count; ++i) {
+    char ansi[4096];
+    int n = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, ansi, sizeof ansi, nullptr, nullptr);
+    same = n > 0 && strcmp(ansi, argv[i]) == 0;
   }
+  for (int i = 0; i < argc; ++i) out.push_back(same ? Narrow(wide[i]) : std::string(argv[i]));
   if (wide != nullptr) LocalFree(wide);
   return out;
+}
+
+std::vector<std::string> ExpandWildcard(const std::string &name) {
+  if (name.find_first_of("*?") == std::string::npos) return {name};
+  const size_t slash = name.find_last_of("/\\:");
+  const std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+  std::vector<std::string> found;
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(Wide(name).c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        found.push_back(folder + Narrow(entry.cFileName));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  if (found.empty()) return {name};
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 // Whether a name's bytes are UTF-8 (ASCII included).
@@ -216,6 +242,8 @@ std::string ProgramFolder() {
 std::vector<std::string> Utf8Arguments(int argc, char **argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
+
+std::vector<std::string> ExpandWildcard(const std::string &name) { return {name}; }
 
 FILE *OpenFile(const std::string &utf8Path, const char *mode) { return fopen(utf8Path.c_str(), mode); }
 

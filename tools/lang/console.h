@@ -47,6 +47,12 @@ std::string HostFolderOfProgram();
 // text, so that dropped files with Polish letters in their names keep them).
 std::vector<std::string> Utf8Arguments(int argc, char **argv);
 
+// A file name with * or ? (which Windows's command window leaves to the
+// program) as the names of the files it matches, sorted; the name itself
+// when it has no wildcard or matches nothing.  As it is but on Windows,
+// where the shell does this.
+std::vector<std::string> ExpandWildcard(const std::string &name);
+
 // fopen for a file name as the command line gave it: on Windows, a UTF-8
 // name (Utf8Arguments) through the wide name, a name in the system's code
 // page (plain argv) as it is.
