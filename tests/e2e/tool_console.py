@@ -120,6 +120,8 @@ def merge_drop(build):
         flat = screen.replace("\n", "")
         expect("Zapisano makro: szablon-makro-2.txt" in flat, "no macro written:\n%s" % screen)
         expect("host\\wtyczki\\keys.h" in flat, "not the host's key names:\n%s" % screen)
+        expect("Plik klienci.csv odczytano jako Windows-1250" in flat,
+               "the table's code page is not said:\n%s" % screen)
         expect("HOST-EXITED" not in screen, "it did not wait for Enter:\n%s" % screen)
         session.keys("Enter")
         session.wait_for("HOST-EXITED-0")
@@ -127,6 +129,20 @@ def merge_drop(build):
         session.close()
     with open(os.path.join(makra, "szablon-makro.txt"), "rb") as file:
         expect(file.read() == b"the user's own file", "the user's file was replaced")
+    # Two files that cannot be told apart: nothing written, said plainly.
+    session = Session(build, folder, "merge-drop-two",
+                      "cd %s && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-merge.exe "
+                      "--lang pl szablon.txt szablon-makro.txt" % (makra, build, TOOLS))
+    try:
+        screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
+        flat = screen.replace("\n", "")
+        expect("nie da się odróżnić tabeli od szablonu" in flat and "Nic nie zapisano." in flat,
+               screen)
+        session.keys("Enter")
+        session.wait_for("HOST-EXITED-2")
+    finally:
+        session.close()
+    expect(not os.path.exists(os.path.join(makra, "szablon-makro-3.txt")), "a file was written")
     with open(os.path.join(makra, "szablon-makro-2.txt"), "rb") as file:
         merged = file.read().decode("utf-8")
     expect(merged.replace("\r\n", "\n") == "Piekarnia Kłos, Łódź[ENTER]\nWójcik, Kraków[ENTER]\n",
