@@ -1,17 +1,25 @@
 // Fuzz target: tastiro-merge's table reader and placeholder parser, and the
 // round trip of a merge.
 //
-// Input: one mode byte (the data's encoding and delimiter), a 16-bit length
-// and that many template bytes, then the table's bytes.
+// Input: one mode byte (the data's encoding, the delimiter, the template's
+// encoding), a 16-bit length and that many template bytes, then the table's
+// bytes.
 //
 // Invariants:
 //   - a table the reader reads, written back with every field quoted, reads
 //     back the same;
 //   - a merge that succeeds, played through the player on the simulated
 //     host, types exactly the template's text with each value in place, row
-//     after row ('[' as the key for '[', a line break as the key for Enter),
+//     after row ('[' as the key for '[', a line break as the key for Enter, a tab as
+//     the key for Tab, a non-breaking space as a space),
 //     and types no text and runs no command;
-//   - a merge that fails names a value with a character the host cannot type.
+//   - a merge that fails names a value with a character the host cannot type;
+//   - a table written in cp1250 or cp852 (when its text has those
+//     characters) reads back the same with that --data-encoding;
+//   - a template saved in utf-8, cp1250 or cp852 and read with that
+//     --template-encoding is the same template;
+//   - a template learnt from the first row as the merge renders it, merged
+//     again with that row, renders it identically.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -23,6 +31,7 @@
 #include "fuzz/fuzz_input.h"
 #include "plugin/contract/mazovia.h"
 #include "tools/check/checker.h"
+#include "tools/merge/learn.h"
 #include "tools/merge/merger.h"
 #include "tools/merge/table_reader.h"
 #include "tools/merge/template.h"
@@ -40,7 +49,8 @@ namespace {
 
 constexpr uint32_t kBracketCode = '[';
 constexpr uint32_t kLineBreakCode = 13;
-const char kKeys[] = "#define LB 0x5B\n#define NL 13\n";
+constexpr uint32_t kTabCode = 9;
+const char kKeys[] = "#define LB 0x5B\n#define NL 13\n#define TB 9\n";
 
 std::string QuotedTable(const merge::Table &table) {
   std::string text;
@@ -58,12 +68,33 @@ std::string QuotedTable(const merge::Table &table) {
   return text;
 }
 
-void ReaderRoundTrip(const merge::Table &table) {
+// UTF-8 text in an 8-bit code page; false when a character has no byte.
+bool Encode(const std::string &utf8, codec::CodePage page, std::string *out) {
+  out->clear();
+  for (size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    if (!codec::NextUtf8(utf8, i, &c)) return false;
+    int byte = codec::CharToByte(page, c);
+    if (byte <= 0 && c != 0) return false;
+    *out += static_cast<char>(byte);
+  }
+  return true;
+}
+
+void ReaderRoundTrip(const merge::Table &table, codec::CodePage page) {
   merge::Table again;
   merge::TableError error;
   merge::TableOptions options;
   options.delimiter = table.delimiter;
-  MERGE_CHECK(merge::ReadTable(QuotedTable(table), options, &again, &error), "rewritten table: %s",
+  std::string bytes = QuotedTable(table);
+  if (page != codec::CodePage::kUtf8) {
+    std::string encoded;
+    if (Encode(bytes, page, &encoded)) {
+      bytes = encoded;
+      options.encoding = page;
+    }
+  }
+  MERGE_CHECK(merge::ReadTable(bytes, options, &again, &error), "rewritten table: %s",
               error.message.c_str());
   MERGE_CHECK(again.headers == table.headers, "headers differ");
   // Rows of one empty field are empty lines once written unquoted, but
@@ -85,6 +116,10 @@ bool ExpectedValue(const std::string &value, std::vector<uint32_t> *keys) {
     } else if (c == '\r' || c == '\n') {
       if (c == '\r' && i < value.size() && value[i] == '\n') ++i;
       keys->push_back(kLineBreakCode);
+    } else if (c == '\t') {
+      keys->push_back(kTabCode);
+    } else if (merge::IsNonBreakingSpace(c)) {
+      keys->push_back(' ');
     } else if (merge::Typeable(codec::CodePage::kUtf8, c)) {
       keys->push_back(static_cast<uint32_t>(UnicodeToMazovia(c)));
     } else {
@@ -96,12 +131,17 @@ bool ExpectedValue(const std::string &value, std::vector<uint32_t> *keys) {
 
 // The template from the input: bytes below 0x10 stand for placeholders of
 // the columns (and {{#}}), printable ASCII other than brackets for itself,
-// line feeds for line breaks.
+// line feeds for line breaks, bytes from 0x80 for Polish letters.
 std::string TemplateOf(const std::string &bytes, const merge::Table &table) {
+  static const char32_t kLetters[] = {0x0104, 0x0105, 0x0106, 0x0107, 0x0118, 0x0119,
+                                      0x0141, 0x0142, 0x0143, 0x0144, 0x00D3, 0x00F3,
+                                      0x015A, 0x015B, 0x0179, 0x017A, 0x017B, 0x017C};
   std::string tpl;
   for (char c : bytes) {
     uint8_t byte = static_cast<uint8_t>(c);
-    if (byte < 0x10 && byte != '\n') {
+    if (byte >= 0x80) {
+      codec::AppendUtf8(tpl, kLetters[byte % 18]);
+    } else if (byte < 0x10 && byte != '\n') {
       size_t column = byte % (table.headers.size() + 1);
       tpl += "{{" + (column == table.headers.size() ? std::string("#") : table.headers[column]) + "}}";
     } else if (byte == '\n' || (byte >= 0x20 && byte <= 0x7E && byte != '[' && byte != ']')) {
@@ -111,8 +151,69 @@ std::string TemplateOf(const std::string &bytes, const merge::Table &table) {
   return tpl;
 }
 
-void MergeRoundTrip(const std::string &templateInput, const merge::Table &table) {
+// The template saved in `page` and read back with --template-encoding.
+void TemplateEncodingRoundTrip(const std::string &tpl, codec::CodePage page) {
+  std::string saved = tpl;
+  if (page != codec::CodePage::kUtf8 && !Encode(tpl, page, &saved)) return;
+  std::string read, error;
+  if (!merge::ReadMacroText("t.txt", saved, page, codec::CodePage::kUtf8, &read, &error)) {
+    MERGE_CHECK(page == codec::CodePage::kUtf8, "saved in %s, not read back: %s",
+                codec::CodePageName(page), error.c_str());
+    return;  // a column name brought bytes that are no UTF-8 into the template
+  }
+  MERGE_CHECK(read == tpl, "the template read back from %s differs", codec::CodePageName(page));
+}
+
+// Merges rows [first, end) of `table` with `tpl`; false when it cannot.
+bool MergeRows(const std::string &tpl, const merge::Table &table, size_t first, size_t end,
+               std::string *macro) {
+  std::vector<merge::TemplatePiece> pieces;
+  merge::TemplateError templateError;
+  if (!merge::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
+    return false;
+  merge::MergeSources sources;
+  sources.dataName = "data.csv";
+  sources.templateBytes = &tpl;
+  sources.pieces = &pieces;
+  sources.table = &table;
+  sources.firstRow = first;
+  sources.endRow = end;
+  merge::MergeSettings settings;
+  settings.bracketKey = "LB";
+  settings.newlineKey = "NL";
+  settings.tabKey = "TB";
+  merge::MergeResult merged;
+  std::string error;
+  if (!merge::MergeTable(sources, settings, &merged, &error)) return false;
+  *macro = merged.macro;
+  return true;
+}
+
+// The first row as the merge renders it, taken for a recording: the
+// template learnt from it renders that row identically.
+void LearnRoundTrip(const std::string &tpl, const merge::Table &table) {
+  if (table.rows.empty()) return;
+  std::string recording;
+  if (!MergeRows(tpl, table, 0, 1, &recording)) return;
+  merge::LearnOptions options;
+  options.bracketKey = "LB";
+  options.newlineKey = "NL";
+  options.tabKey = "TB";
+  merge::LearnResult learnt = merge::Learn(recording, table.headers, table.rows[0], options);
+  std::string again;
+  MERGE_CHECK(MergeRows(learnt.templateText, table, 0, 1, &again),
+              "the learnt template does not merge");
+  // The merge puts a line break behind a row that does not end with one.
+  if (again.size() == recording.size() + 1 && again.back() == '\n') again.pop_back();
+  if (again.size() == recording.size() + 2 && again.compare(again.size() - 2, 2, "\r\n") == 0)
+    again.resize(recording.size());
+  MERGE_CHECK(again == recording, "the learnt template renders the row differently");
+}
+
+void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
+                    codec::CodePage templatePage) {
   const std::string tpl = TemplateOf(templateInput, table);
+  TemplateEncodingRoundTrip(tpl, templatePage);
   std::vector<merge::TemplatePiece> pieces;
   merge::TemplateError templateError;
   if (!merge::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
@@ -122,11 +223,16 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table)
   // author's business, outside this round trip.
   for (const merge::TemplatePiece &piece : pieces) {
     if (piece.placeholder) continue;
-    for (size_t i = piece.offset; i < piece.offset + piece.length; ++i) {
-      uint8_t byte = static_cast<uint8_t>(tpl[i]);
-      if (byte == '[' || byte == ']' || byte > 0x7E || (byte < 0x20 && byte != '\n')) return;
+    const std::string text = tpl.substr(piece.offset, piece.length);
+    for (size_t i = 0; i < text.size();) {
+      char32_t c = 0;
+      if (!codec::NextUtf8(text, i, &c)) return;
+      if (c == '[' || c == ']' || (c < 0x20 && c != '\n') ||
+          (c > 0x7E && !merge::Typeable(codec::CodePage::kUtf8, c)))
+        return;
     }
   }
+  LearnRoundTrip(tpl, table);
 
   merge::MergeSources sources;
   sources.dataName = "data.csv";
@@ -137,6 +243,7 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table)
   merge::MergeSettings settings;
   settings.bracketKey = "LB";
   settings.newlineKey = "NL";
+  settings.tabKey = "TB";
   merge::MergeResult merged;
   std::string error;
   const bool ok = merge::MergeTable(sources, settings, &merged, &error);
@@ -146,8 +253,13 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table)
   for (size_t row = sources.firstRow; row < sources.endRow; ++row) {
     for (const merge::TemplatePiece &piece : pieces) {
       if (!piece.placeholder) {
-        for (size_t i = piece.offset; i < piece.offset + piece.length; ++i)
-          if (tpl[i] != '\r' && tpl[i] != '\n') expected.push_back(static_cast<uint8_t>(tpl[i]));
+        const std::string text = tpl.substr(piece.offset, piece.length);
+        for (size_t i = 0; i < text.size();) {
+          char32_t c = 0;
+          codec::NextUtf8(text, i, &c);
+          if (c != '\r' && c != '\n')
+            expected.push_back(c < 0x80 ? c : static_cast<uint32_t>(UnicodeToMazovia(c)));
+        }
       } else if (piece.column == merge::kRowNumber) {
         for (char digit : std::to_string(row + 1)) expected.push_back(static_cast<uint8_t>(digit));
       } else {
@@ -193,7 +305,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     MERGE_CHECK(!error.message.empty(), "a failed read without a message");
     return 0;
   }
-  ReaderRoundTrip(table);
-  MergeRoundTrip(templateInput, table);
+  static const codec::CodePage kTemplatePages[] = {
+      codec::CodePage::kUtf8, codec::CodePage::kCp1250, codec::CodePage::kCp852};
+  ReaderRoundTrip(table, kEncodings[(mode >> 4) % 3]);
+  MergeRoundTrip(templateInput, table, kTemplatePages[(mode >> 6) % 3]);
   return 0;
 }

@@ -106,10 +106,16 @@ fi
 echo >&2
 python3 "$root/bench/report.py" "$work"
 
-# 5. tastiro-merge: 100,000 rows of five columns merged natively.
+# 5. tastiro-merge: tables as users have them, merged natively (time and
+#    memory) and, with the win32 build, under Wine.
 cmake --build "$build" -j "$jobs" --target tastiro-merge >"$work/merge-build.log" 2>&1 || {
   tail -n 30 "$work/merge-build.log" >&2
   exit 1
 }
-python3 "$root/bench/merge_bench.py" "$build/tools/merge/tastiro-merge" \
-  "$root/host/app/wtyczki/keys.h" "$work/merge"
+merge_win32=
+if [ -f "$win32/CMakeCache.txt" ] && command -v wine >/dev/null 2>&1 &&
+    cmake --build "$win32" -j "$jobs" --target tastiro-merge >>"$work/merge-build.log" 2>&1; then
+  merge_win32=$win32
+fi
+WINEPREFIX=$bench/wineprefix python3 "$root/bench/merge_bench.py" \
+  "$build/tools/merge/tastiro-merge" "$root/host/app/wtyczki/keys.h" "$work/merge" $merge_win32

@@ -4,8 +4,8 @@
 #   wtyczki/tastiromatika.dll                  the plug-in that plays macros
 #   wtyczki/zapis-klawiszy.dll                 the plug-in that records them
 #   tastiromatika-<version>-instalacja.md      the install note (Polish, English)
-#   tastiromatika-<version>/tastiro-check.exe, tastiro-merge.exe (and its
-#                                              tastiro-merge.md): the tools
+#   tastiromatika-<version>/tastiro-check.exe, tastiro-merge.exe: the tools,
+#     each with its manual in Polish (-instrukcja.md) and English (-manual.md)
 #   tastiromatika-<version>/keys.h             sample key names
 #   tastiromatika-<version>/przyklady/         example macros (one with its log)
 #   tastiromatika-<version>/przewodnik.md, user-guide.md   the user guides
@@ -32,9 +32,18 @@ endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/host/app/wtyczki/keys.h
               ${CMAKE_SOURCE_DIR}/docs/przewodnik.md ${CMAKE_SOURCE_DIR}/docs/user-guide.md
         DESTINATION ${TASTIRO_PACKAGE_FOLDER})
+# The tools' manuals for host users (building and fuzzing stay in the
+# repository's docs/tastiro-check.md and docs/tastiro-merge.md).
+if(TARGET tastiro-check)
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-check-instrukcja.md
+                ${CMAKE_SOURCE_DIR}/docs/tastiro-check-manual.md
+          DESTINATION ${TASTIRO_PACKAGE_FOLDER})
+endif()
 # tastiro-merge: a macro from a template and a table (przyklady/klienci*).
 if(TARGET tastiro-merge)
-  install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-merge.md DESTINATION ${TASTIRO_PACKAGE_FOLDER})
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/tastiro-merge-instrukcja.md
+                ${CMAKE_SOURCE_DIR}/docs/tastiro-merge-manual.md
+          DESTINATION ${TASTIRO_PACKAGE_FOLDER})
 endif()
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${TASTIRO_PACKAGE_FOLDER}/przyklady)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/install-note.md DESTINATION .

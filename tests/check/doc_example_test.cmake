@@ -2,6 +2,8 @@
 # the first transcript behind the marker comment, run from the top of the
 # source tree with the checker's path as the doc writes it.
 #   cmake -DTOOL=<tastiro-check> -DSOURCE=<source tree> -P doc_example_test.cmake
+# The transcript is English.
+set(ENV{LC_ALL} C)
 file(READ ${SOURCE}/docs/tastiro-check.md doc)
 string(FIND "${doc}" "<!-- The transcript below" at)
 if(at EQUAL -1)

@@ -30,7 +30,9 @@ USER_FILES = {
     "przyklady/powitanie.txt": b"the user's own folder of examples",
     "user-guide.md": b"the user's own notes",
 }
-GUIDES = ["przewodnik.md", "user-guide.md"]
+GUIDES = ["przewodnik.md", "user-guide.md",
+          "tastiro-check-instrukcja.md", "tastiro-check-manual.md",
+          "tastiro-merge-instrukcja.md", "tastiro-merge-manual.md"]
 # What a host user's documents must not talk about.
 BUILDING = re.compile(r"\bmake\b|cmake|\bWine\b|build/|\bLinux\b|MinGW|ctest", re.I)
 

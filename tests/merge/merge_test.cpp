@@ -3,8 +3,13 @@
 // check's findings placed in the template.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "tools/merge/learn.h"
 
 #include "tools/merge/merge_check.h"
 #include "tools/merge/merger.h"
@@ -56,6 +61,18 @@ TEST(TableReader, Cases) {
       {"not UTF-8", "a;b\n\xB9;2\n", CodePage::kUtf8, "", "", 2, "cp1250"},
       {"BOM read as cp1250", "\xEF\xBB\xBF" "a\n", CodePage::kCp1250, "", "", 0, "byte order mark"},
       {"undefined cp1250 byte", "a\n\x98\n", CodePage::kCp1250, "", "", 2, "0x98"},
+      {"not UTF-8 names cp852", "a;b\n\x88\xA5;2\n", CodePage::kUtf8, "", "", 2, "--data-encoding cp852"},
+      {"UTF-16 LE with BOM, tabs", std::string("\xFF\xFE" "a\0\t\0b\0\n\0\x42\x01\t\0" "2\0\n\0", 18),
+       CodePage::kUtf8, "a|b", "ł|2", 0, ""},
+      {"UTF-16 BE with BOM", std::string("\xFE\xFF\0a\0;\0b\0\n\xD8\x3D\xDE\x00\0;\0" "2", 18),
+       CodePage::kUtf8, "a|b", "\xF0\x9F\x98\x80|2", 0, ""},
+      {"UTF-16 lone surrogate", std::string("\xFF\xFE" "a\0\n\0\x00\xDC", 8), CodePage::kUtf8, "", "", 2, "UTF-16"},
+      {"UTF-16 without BOM", std::string("a\0;\0b\0", 6), CodePage::kUtf8, "", "", 1, "UTF-16"},
+      {"one column: empty lines inside are rows, at the end not", "a\n1\n\n\n4\n\n\n",
+       CodePage::kUtf8, "a", "1///4", 0, ""},
+      {"guess: same count in header and row wins", "Nazwisko, imi\xC4\x99;Kwota, z\xC5\x82\nNowak, Jan;1,50\n",
+       CodePage::kUtf8, "Nazwisko, imi\xC4\x99|Kwota, z\xC5\x82", "Nowak, Jan|1,50", 0, ""},
+      {"guess named in a width error", "a,b;c\n1;2;3\n", CodePage::kUtf8, "", "", 2, "guessed as ';'"},
   };
   for (const ReaderCase &c : cases) {
     SCOPED_TRACE(c.name);
@@ -76,6 +93,76 @@ TEST(TableReader, Cases) {
     for (size_t i = 0; i < table.rows.size(); ++i) rows += (i ? "/" : "") + Joined(table.rows[i].fields);
     EXPECT_EQ(c.rows, rows);
   }
+}
+
+// A source that hands out its bytes a few at a time, so that characters,
+// line ends and quotes are cut by the ends of the reader's chunks.
+class DrippingSource : public merge::ByteSource {
+ public:
+  DrippingSource(const std::string &bytes, size_t step) : bytes_(bytes), step_(step) {}
+  size_t Read(char *buffer, size_t size) override {
+    size_t n = std::min({size, step_, bytes_.size() - at_});
+    memcpy(buffer, bytes_.data() + at_, n);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  const std::string &bytes_;
+  size_t step_, at_ = 0;
+};
+
+std::string RowsOf(merge::ByteSource &source, const merge::TableOptions &options) {
+  merge::TableStream stream(source, options);
+  merge::Table table;
+  merge::TableError error;
+  if (!stream.ReadHeader(&table, &error)) return "error " + error.message;
+  std::string text = Joined(table.headers);
+  merge::TableRow row;
+  while (stream.Next(&row, &error)) text += "/" + std::to_string(row.line) + ":" + Joined(row.fields);
+  return error.message.empty() ? text : text + " error " + error.message;
+}
+
+TEST(TableReader, ChunkEndsChangeNothing) {
+  const std::vector<std::pair<std::string, CodePage>> inputs = {
+      {"Imi\xC4\x99;b\r\n\"\xC5\x81\xC3\xB3\r\nd\xC5\xBA\";\"x\"\"y\"\r\n\xF0\x9F\x98\x80;2\r\n", CodePage::kUtf8},
+      {"\xEF\xBB\xBF" "a\n\n\n1\n\n", CodePage::kUtf8},
+      {std::string("\xFF\xFE" "a\0;\0b\0\r\0\n\0\x3D\xD8\x00\xDE;\0\x42\x01\n\0", 20), CodePage::kUtf8},
+      {"Imi\xEA;b\n\xA3\xF3" "d\x9F;2\n", CodePage::kCp1250},
+      {"a;b\n1;\"open\n", CodePage::kUtf8},
+      {"a;b\n\xC5\x81\xB9;2\n", CodePage::kUtf8},
+  };
+  for (const auto &[bytes, page] : inputs) {
+    merge::TableOptions options;
+    options.encoding = page;
+    merge::StringSource whole(bytes);
+    const std::string expected = RowsOf(whole, options);
+    for (size_t step : {1, 2, 3, 5, 7}) {
+      SCOPED_TRACE(expected + ", " + std::to_string(step) + " bytes a read");
+      DrippingSource dripping(bytes, step);
+      EXPECT_EQ(expected, RowsOf(dripping, options));
+    }
+  }
+}
+
+TEST(TableReader, OneColumnEmptyLinesKeepTheirLines) {
+  const std::string bytes = "a\n1\n\n\n4\n\n";
+  merge::StringSource source(bytes);
+  EXPECT_EQ("a/2:1/3:/4:/5:4", RowsOf(source, {}));
+}
+
+TEST(TableReader, NotesTheOtherCodePage) {
+  // "Kłos" saved as cp1250 and read as cp852: 0xB3 is a box-drawing line there.
+  merge::Table table;
+  merge::TableError error;
+  merge::TableOptions options;
+  options.encoding = CodePage::kCp852;
+  ASSERT_TRUE(merge::ReadTable("a\nx\nK\xB3os\n", options, &table, &error)) << error.message;
+  EXPECT_EQ(3, table.otherCodePageLine);
+  EXPECT_EQ(CodePage::kCp1250, table.otherCodePage);
+  options.encoding = CodePage::kCp1250;
+  ASSERT_TRUE(merge::ReadTable("a\nK\xB3os\n", options, &table, &error)) << error.message;
+  EXPECT_EQ(0, table.otherCodePageLine);
 }
 
 TEST(TableReader, RowsKnowTheirLines) {
@@ -129,6 +216,7 @@ TEST(Merge, ValuesTypeWhatTheCellHolds) {
   merge::MergeSettings settings;
   settings.bracketKey = "LBRACKET";
   settings.newlineKey = "ENTER";
+  settings.tabKey = "TAB";
   struct Case {
     const char *name;
     std::string tpl, csv, macro;
@@ -140,6 +228,8 @@ TEST(Merge, ValuesTypeWhatTheCellHolds) {
       {"line breaks as the key", "{{v}}\r\n", "v\n\"1\r\n2\n3\"\n", "1[ENTER]2[ENTER]3\r\n"},
       {"Polish letters in UTF-8", "{{v}}\n", "v\nżółć\n", "żółć\n"},
       {"inside a word", "[{{v}}]", "v\nENTER\n", "[ENTER]\n"},
+      {"a tab as its key", "{{v}}", "v\n\"a\tb\"\n", "a[TAB]b\n"},
+      {"non-breaking spaces as spaces", "{{v}}", "v\n1\xC2\xA0" "250\xE2\x80\xAF" "00\n", "1 250 00\n"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -175,6 +265,7 @@ TEST(Merge, RefusesWhatCannotBeTyped) {
       {"control character", "{{v}}", "v\na\x07\n", CodePage::kUtf8, "", "", "control character U+0007"},
       {"']' inside a word", "[{{v}}]", "v\na]b\n", CodePage::kUtf8, "", "", "would end"},
       {"letter inside a word", "[{{v}}]", "v\nż\n", CodePage::kUtf8, "", "", "only ASCII"},
+      {"tab without --tab", "{{v}}", "v\n\"a\tb\"\n", CodePage::kUtf8, "", "", "--tab"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -186,6 +277,47 @@ TEST(Merge, RefusesWhatCannotBeTyped) {
     EXPECT_FALSE(m.ok);
     EXPECT_NE(std::string::npos, m.error.find(c.error)) << m.error;
   }
+}
+
+TEST(Merge, ReportsEveryCharacterAtOnce) {
+  merge::MergeSettings settings;
+  std::string csv = "v\n";
+  for (int i = 0; i < 30; ++i) csv += "\xE2\x82\xAC" "a\xE2\x82\xAC\n";  // "€a€"
+  Merged m = MergeOf("{{v}}", csv, settings);
+  EXPECT_FALSE(m.ok);
+  merge::Table table;
+  merge::TableError error;
+  ASSERT_TRUE(merge::ReadTable(csv, {}, &table, &error));
+  std::vector<merge::TemplatePiece> pieces;
+  merge::TemplateError templateError;
+  const std::string tpl = "{{v}}";
+  ASSERT_TRUE(merge::ParseTemplate(tpl, CodePage::kUtf8, table.headers, &pieces, &templateError));
+  merge::MergeSources sources;
+  sources.dataName = "d.csv";
+  sources.templateBytes = &tpl;
+  sources.pieces = &pieces;
+  sources.headers = &table.headers;
+  merge::MergeResult out;
+  merge::RowMerger merger(sources, settings, &out);
+  for (size_t i = 0; i < table.rows.size(); ++i) merger.Row(table.rows[i], i);
+  EXPECT_EQ(60u, merger.problems().count);
+  ASSERT_EQ(merge::kProblemsShown, merger.problems().shown.size());
+  EXPECT_NE(std::string::npos, merger.problems().shown[1].find("row 1 (d.csv:2)"));
+
+  settings.strict = true;
+  EXPECT_NE(std::string::npos, MergeOf("{{v}}", "v\n1\xC2\xA0" "2\n", settings).error.find("--strict"));
+}
+
+TEST(Merge, EveryPlaceholderInAWordIsChecked) {
+  // [F{{#}}] makes another word on every row: each row is played.
+  merge::MergeSettings settings;
+  std::string csv = "v\n";
+  for (int i = 0; i < 30; ++i) csv += "x\n";
+  Merged m = MergeOf("[F{{#}}]{{v}}\n", csv, settings);
+  ASSERT_TRUE(m.ok) << m.error;
+  EXPECT_EQ(30u, m.result.checkedRows.size());
+  Merged plain = MergeOf("[F1]{{v}}\n", csv, settings);
+  EXPECT_EQ(2u, plain.result.checkedRows.size());
 }
 
 TEST(Template, Errors) {
@@ -236,7 +368,7 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   sources.templateName = "t.txt";
   sources.templateBytes = &tpl;
   sources.dataName = "d.csv";
-  sources.table = &table;
+  sources.headers = &table.headers;
   merge::MergeReport report = merge::CheckMerged(KeysOf("#define ENTER 13\n"), m.result, sources, {});
   ASSERT_EQ(1u, report.diagnostics.size()) << "one finding, however many rows";
   EXPECT_EQ("t.txt", report.diagnostics[0].file);
@@ -262,6 +394,73 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   Merged c = MergeOf(clean, "v\nENTER\nENTR\n", settings);
   sources.templateBytes = &clean;
   EXPECT_EQ(0, merge::CheckMerged(KeysOf("#define ENTER 13\n"), c.result, sources, {}).ExitStatus());
+}
+
+// --learn: a table of recordings of the row "Nowak;Łódź;1 250,00;12".
+TEST(Learn, Recordings) {
+  const std::vector<std::string> headers = {"Nazwa", "Miasto", "Kwota", "Nr"};
+  merge::TableRow first;
+  first.line = 2;
+  first.fields = {"Nowak", "\xC5\x81\xC3\xB3" "d\xC5\xBA", "1\xC2\xA0" "250,00", "12"};
+  struct Case {
+    const char *name;
+    std::string recording;
+    std::vector<std::pair<std::string, size_t>> at;
+    std::string learnt;   // the template
+    std::string outcomes; // per column in header order: P placed, A ambiguous, M missing,
+                          // W inside a word, T --at too far
+  };
+  const std::vector<Case> cases = {
+      {"clean", "[F2]Nowak[TAB]\xC5\x81\xC3\xB3" "d\xC5\xBA[TAB]1 250,00[TAB]12[ENTER]\n", {},
+       "[F2]{{Nazwa}}[TAB]{{Miasto}}[TAB]{{Kwota}}[TAB]{{Nr}}[ENTER]\n", "PPPP"},
+      {"the short value inside the long one is not taken for it",
+       "Nowak 1 250,00 12\n", {}, "{{Nazwa}} {{Kwota}} {{Nr}}\n", "PMPP"},
+      {"found twice: left as text", "Nowak, nr 12, Nowak 12\n", {}, "Nowak, nr 12, Nowak 12\n", "AMMA"},
+      {"--at chooses", "Nowak, nr 12, Nowak 12\n", {{"Nazwa", 2}, {"Nr", 1}},
+       "Nowak, nr {{Nr}}, {{Nazwa}} 12\n", "PMMP"},
+      {"--at beyond the places", "Nowak Nowak\n", {{"Nazwa", 3}}, "Nowak Nowak\n", "TMMM"},
+      {"only inside a key name", "[Nowak]12\n", {}, "[Nowak]{{Nr}}\n", "WMMP"},
+      {"braces of the recording stay literal", "{{Nowak}} {12\n", {}, "{{{{{{Nazwa}}}} {12\n", "PMMM"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    merge::LearnOptions options;
+    options.at = c.at;
+    merge::LearnResult learnt = merge::Learn(c.recording, headers, first, options);
+    EXPECT_EQ(c.learnt, learnt.templateText);
+    std::string outcomes(headers.size(), '?');
+    for (const merge::LearnedValue &v : learnt.values) {
+      const char *letters = "PAMWETB";
+      outcomes[v.column] = letters[static_cast<int>(v.outcome)];
+    }
+    EXPECT_EQ(c.outcomes, outcomes);
+    EXPECT_EQ(c.outcomes == "PPPP", learnt.Clean());
+  }
+}
+
+TEST(Learn, FindsValuesAsTheMergeWritesThem) {
+  // A '[' of a value is its key's name; inside an open word the same bytes
+  // are no such key.
+  merge::TableRow first;
+  first.fields = {"a[b"};
+  merge::LearnOptions options;
+  options.bracketKey = "LB";
+  merge::LearnResult placed = merge::Learn("a[LB]b[ENTER]\n", {"V"}, first, options);
+  EXPECT_EQ("{{V}}[ENTER]\n", placed.templateText);
+  merge::LearnResult inWord = merge::Learn("[xa[LB]b\n", {"V"}, first, options);
+  EXPECT_EQ("[xa[LB]b\n", inWord.templateText);
+  EXPECT_EQ(merge::LearnOutcome::kInsideWord, inWord.values[0].outcome);
+}
+
+TEST(Learn, ListsPlacesWithLineAndColumn) {
+  merge::TableRow first;
+  first.fields = {"Nowak"};
+  merge::LearnResult learnt = merge::Learn("x\n  Nowak\nNowak\n", {"Nazwa"}, first, {});
+  ASSERT_EQ(1u, learnt.values.size());
+  ASSERT_EQ(2u, learnt.values[0].places.size());
+  EXPECT_EQ(2, learnt.values[0].places[0].line);
+  EXPECT_EQ(3, learnt.values[0].places[0].column);
+  EXPECT_EQ(3, learnt.values[0].places[1].line);
 }
 
 }  // namespace

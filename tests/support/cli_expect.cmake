@@ -1,6 +1,11 @@
 # What the command-line tests of the tools share, included by their scripts:
 # TOOL (run through RUNNER when given) in a fresh WORK folder, expect_run
 # (exit status, then `out` and `err` in the caller) and expect_in.
+# The tools speak the user's language: the tests read English unless they
+# ask for Polish (LANG, or --lang).
+set(ENV{LC_ALL} C)
+set(ENV{LC_MESSAGES} "")
+set(ENV{LANG} C)
 set(run ${TOOL})
 if(RUNNER)
   set(run ${RUNNER} ${TOOL})

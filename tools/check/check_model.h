@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/codec/code_pages.h"
+
 namespace check {
 
 // A place in a file, both counted from 1; 0 when the finding has no place.
 // Columns count characters from the start of the line: a UTF-8 sequence is
-// one character, any other byte is one (a file in the host's 8-bit text).
+// one character, any other byte is one (a file in the host's 8-bit text, or
+// in another code page; see SourceMap).
 struct SourcePosition {
   int line = 0;
   int column = 0;
@@ -24,7 +27,10 @@ struct SourcePosition {
 class SourceMap {
  public:
   SourceMap() = default;
-  explicit SourceMap(const std::string &content);
+  // `reading`: how the file's bytes make characters (see FileBytesToUtf8).
+  // A UTF-8 byte-order mark at the start counts as no column.
+  explicit SourceMap(const std::string &content,
+                     codec::CodePage reading = codec::CodePage::kMazovia);
   SourcePosition At(size_t offset) const;
   // The text of a line (1-based) without its line break; empty when it is
   // longer than `limit` bytes (too long to show).
@@ -32,6 +38,8 @@ class SourceMap {
 
  private:
   std::string content_;
+  codec::CodePage reading_ = codec::CodePage::kMazovia;
+  size_t bom_ = 0;  // bytes of a byte-order mark at the start
   std::vector<size_t> lineStarts_;
   // The last place asked for: the items of a macro come in file order, so
   // the next column is counted on from there (long lines stay linear).
@@ -54,6 +62,8 @@ struct Diagnostic {
   std::string message;      // UTF-8
   std::string hint;         // UTF-8, may be empty
   std::string sourceLine;   // the raw bytes of the line, for the excerpt
+  // How the line's bytes read as characters (the file's code page).
+  codec::CodePage reading = codec::CodePage::kMazovia;
   // The key names a finding of the key definitions is about (file bytes):
   // it is shown in full beside macros only when one of them uses a name.
   std::vector<std::string> names;

@@ -17,16 +17,24 @@
 #include "player/start/start_form.h"
 #include "player/playback/player_state.h"
 #include "tools/check/key_file_check.h"
+#include "tools/check/messages.h"
+#include "tools/lang/console.h"
 #include "tools/check/sim_host.h"
 
 namespace check {
 
+std::string ErrorText(int number) {
+  if (number == ENOENT) return Say(Msg::kNoSuchFile);
+  if (number == EACCES) return Say(Msg::kNoPermission);
+  return strerror(number);
+}
+
 FileText ReadFileText(const std::string &path) {
   FileText file;
   file.name = path;
-  FILE *in = fopen(path.c_str(), "rb");
+  FILE *in = lang::OpenFile(path, "rb");
   if (in == nullptr) {
-    file.error = strerror(errno);
+    file.error = ErrorText(errno);
     return file;
   }
   char buffer[65536];
@@ -35,7 +43,7 @@ FileText ReadFileText(const std::string &path) {
   bool failed = ferror(in) != 0;
   fclose(in);
   if (failed) {
-    file.error = "read error";
+    file.error = Say(Msg::kReadError);
     file.content.clear();
     return file;
   }
@@ -108,7 +116,7 @@ KeyDelay HostKeyDelay(const std::string &iniPath) {
   delay.milliseconds = DefaultKeyDelay();
   FileText ini = ReadFileText(iniPath);
   if (!ini.readable) {
-    delay.source = "the default (no " + iniPath + " to read the host's settings from)";
+    delay.source = Say(Msg::kDelayNoIni, {iniPath});
     return delay;
   }
   volmar::IniStore store;
@@ -118,12 +126,12 @@ KeyDelay HostKeyDelay(const std::string &iniPath) {
   // The host answers with 0 in the low 16 bits when it found the value.
   if (static_cast<uint16_t>(ReadStored(store, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
                                        "%d", &stored)) != 0) {
-    delay.source = "the default (" + iniPath + " stores no key delay)";
+    delay.source = Say(Msg::kDelayNotStored, {iniPath});
     return delay;
   }
   delay.milliseconds = stored;
   delay.stored = true;
-  delay.source = "stored in " + iniPath;
+  delay.source = Say(Msg::kDelayStored, {iniPath});
   return delay;
 }
 
@@ -151,7 +159,7 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
       d.file = macro.name;
       d.severity = Severity::kError;
       d.id = "unreadable";
-      d.message = "cannot read the macro: " + macro.error;
+      d.message = Say(Msg::kCannotReadMacro, {macro.error});
       report.diagnostics.push_back(d);
       result.macros.push_back(report);
       continue;

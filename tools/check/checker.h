@@ -24,7 +24,11 @@ struct FileText {
   std::string error;
 };
 
+// A file's content (the name is UTF-8); a file that cannot be read has the
+// reason in the tool's language.
 FileText ReadFileText(const std::string &path);
+// The reason of a failed open, in the tool's language.
+std::string ErrorText(int number);
 
 // The start form's key delay when nothing is stored: what the plug-in's own
 // settings load puts into the form when the host's store is empty.

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "plugin/keys/key_names.h"
+#include "tools/check/messages.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"
@@ -88,8 +89,8 @@ std::string WhyNothing(const std::string &text, std::string &hint, std::string &
   size_t at = keyword;
   while (at < text.size() && !IsBlank(text[at])) ++at;
   if (at >= text.size()) {
-    hint = "write '#define NAME number'";
-    return "no name follows '#define'";
+    hint = Say(Msg::kWriteDefine);
+    return Say(Msg::kNoNameAfterDefine);
   }
   size_t nameStart = at + 1;
   size_t nameEnd = nameStart;
@@ -98,20 +99,18 @@ std::string WhyNothing(const std::string &text, std::string &hint, std::string &
   size_t value = nameEnd + 1;
   while (value < text.size() && !(text[value] >= '0' && text[value] <= '9')) ++value;
   if (nameEnd >= text.size() || value >= text.size()) {
-    hint = "put the key's code behind the name";
-    return name.empty() ? "no name and no number"
-                        : "no number behind '" + FileBytesToUtf8(name) + "'";
+    hint = Say(Msg::kPutCodeBehind);
+    return name.empty() ? Say(Msg::kNoNameNoNumber) : Say(Msg::kNoNumberBehind, {FileBytesToUtf8(name)});
   }
   // The number reads as 0.
   std::string digits;
   for (size_t i = value; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) digits += text[i];
   if (digits.size() > 1 && digits[0] == '0' && digits.find_first_of("89") != std::string::npos) {
-    hint = "a leading 0 makes the number octal; drop the 0 or write 0x for hexadecimal";
-    return "the number '" + digits + "' reads as 0 (octal, which has no digit " +
-           std::string(1, digits[digits.find_first_of("89")]) + ")";
+    hint = Say(Msg::kOctalHint);
+    return Say(Msg::kOctalReadsZero, {digits, std::string(1, digits[digits.find_first_of("89")])});
   }
-  hint = "key codes run from 1 to 0xFFFF";
-  return "the number reads as 0";
+  hint = Say(Msg::kCodesRange);
+  return Say(Msg::kNumberReadsZero);
 }
 
 // The names that "#ifndef NAME" lines guard, so that the matching
@@ -221,8 +220,8 @@ void KeyFileChecker::Add(SourcePosition position, const std::string &id, const s
 KeyFileReport KeyFileChecker::Run() {
   LoadAndWatch();
   if (!report_.readable) {
-    Add(SourcePosition{}, "unreadable", "cannot read the key definitions: " + report_.readError,
-        "name the file with --keys; without it every bracketed key name is typed as text");
+    Add(SourcePosition{}, "unreadable", Say(Msg::kCannotReadKeys, {report_.readError}),
+        Say(Msg::kCannotReadKeysHint));
     report_.diagnostics.back().severity = Severity::kError;
     return report_;
   }
@@ -237,10 +236,7 @@ KeyFileReport KeyFileChecker::Run() {
     CheckDuplicate(d);
   }
   if (!report_.loaded)
-    Add(SourcePosition{}, "no-definitions",
-        "no line defines a key: the player has no key names, and every bracketed key name is "
-        "typed as text",
-        "write lines of the form '#define NAME number'");
+    Add(SourcePosition{}, "no-definitions", Say(Msg::kNoDefinitions), Say(Msg::kWriteDefine));
   return report_;
 }
 
@@ -288,7 +284,7 @@ void KeyFileChecker::LineDefiningNothing(const ReadLine &line) {
   report_.unusable.push_back(UnusableDefinition{at.line, name, why});
   std::vector<std::string> names;
   if (!name.empty()) names.push_back(name);
-  Add(at, "defines-nothing", "this '#define' line defines no key: " + why, hint, names);
+  Add(at, "defines-nothing", Say(Msg::kDefinesNothing, {why}), hint, names);
 }
 
 void KeyFileChecker::StoredDefinitions(const ReadLine &line, bool commented) {
@@ -307,13 +303,10 @@ void KeyFileChecker::StoredDefinitions(const ReadLine &line, bool commented) {
     const std::string stored = FileBytesToUtf8(definition.storedName);
     if (parsed.defines && parsed.code == 0)
       Add(At(line.offset, parsed.numberColumn), "code-zero",
-          "the number " + parsed.number + " has 0 in its low 16 bits: '" + stored +
-              "' gets the code 0 and [" + stored + "] is typed as text",
-          "key codes are 16 bits: 1 to 0xFFFF", names);
+          Say(Msg::kCodeZero, {parsed.number, stored}), Say(Msg::kCodeZeroHint), names);
     if (commented)
       Add(definition.namePosition, "commented-definition",
-          "this definition stands in a comment, but the loader reads it all the same",
-          "delete the line to drop the key", names);
+          Say(Msg::kCommented), Say(Msg::kCommentedHint), names);
   }
 }
 
@@ -347,9 +340,7 @@ void KeyFileChecker::IgnoredDefinitions() {
   }
   if (!ignored.empty())
     Add(first, "too-many-definitions",
-        "the key-name table holds 300 definitions: this one and " +
-            std::to_string(ignored.size() - 1) + " more behind it are ignored",
-        "remove definitions that no macro uses", ignored);
+        Say(Msg::kTooMany, {std::to_string(ignored.size() - 1)}), Say(Msg::kTooManyHint), ignored);
 }
 
 // The table read back through the player's own lookup: what each name
@@ -388,39 +379,37 @@ void KeyFileChecker::CheckLongName(const KeyDefinition &d) {
   std::vector<std::string> collisions;
   for (const KeyDefinition &other : report_.definitions)
     if (&other != &d && other.stored && other.storedName == d.storedName) {
-      collisions.push_back("'" + FileBytesToUtf8(other.fullName) + "' (line " +
-                           std::to_string(other.line) + ")");
+      collisions.push_back(
+          Say(Msg::kNameOnLine, {FileBytesToUtf8(other.fullName), std::to_string(other.line)}));
     }
   const std::string stored = FileBytesToUtf8(d.storedName);
-  std::string message = "key name '" + FileBytesToUtf8(d.fullName) + "' has " +
-                        std::to_string(d.fullName.size()) +
-                        " characters; the table keeps 13, so the player knows it as [" + stored + "]";
-  if (!collisions.empty()) message += ", the same as " + Join(collisions, 4);
-  if (!d.reachable) message += ", but " + WhyNotReachable(report_, d);
-  std::string hint = "shorten the name to at most 13 characters";
+  std::string message = Say(Msg::kNameTooLong, {FileBytesToUtf8(d.fullName),
+                                                 std::to_string(d.fullName.size()), stored});
+  if (!collisions.empty()) message += Say(Msg::kSameAs, {Join(collisions, 4)});
+  if (!d.reachable) message += Say(Msg::kButWhy, {WhyNotReachable(report_, d)});
+  std::string hint = Say(Msg::kShortenName);
   if (!collisions.empty())
-    hint = "cut to 13 characters the names are equal: [" + stored + "] gives " +
-           (d.givenCode != 0 ? Hex4(d.givenCode) : std::string("no key")) +
-           "; make their first 13 characters differ";
+    hint = Say(Msg::kCutEqual, {stored, d.givenCode != 0 ? Hex4(d.givenCode) : Say(Msg::kNoKey)});
   Add(d.namePosition, "name-too-long", message, hint, names);
 }
 
 void KeyFileChecker::CheckEmptyName(const KeyDefinition &d) {
   if (!d.fullName.empty()) return;
-  std::string message = "empty key name (two blanks behind '#define'?)";
+  std::string message = Say(Msg::kEmptyName);
   std::vector<std::string> names;
   if (d.line == report_.blockingLine && !hidden_.empty()) {
     std::vector<std::string> shown;
     for (const std::string &name : hidden_) shown.push_back(FileBytesToUtf8(name));
-    message += ": the player's search by name stops at it, so " + std::to_string(shown.size()) +
-               (shown.size() == 1 ? " name" : " names") + " behind it in code order " +
-               (shown.size() == 1 ? "is" : "are") + " never found: " + Join(shown, 8);
+    const std::string count = std::to_string(shown.size());
+    message += Say(Msg::kEmptyNameHides,
+                   {shown.size() == 1 ? Say(Msg::kOneNameIs) : Say(Msg::kManyNamesAre, {count}),
+                    Join(shown, 8)});
     names = hidden_;
     for (const KeyDefinition &other : report_.definitions)
       if (other.stored && other.givenCode == 0 && other.fullName != other.storedName)
         names.push_back(other.fullName);
   }
-  Add(d.namePosition, "empty-name", message, "remove the extra blank", names);
+  Add(d.namePosition, "empty-name", message, Say(Msg::kRemoveBlank), names);
 }
 
 void KeyFileChecker::CheckCommandName(const KeyDefinition &d) {
@@ -428,8 +417,7 @@ void KeyFileChecker::CheckCommandName(const KeyDefinition &d) {
   for (const std::string &command : kCommandNames)
     if (d.storedName == command)
       Add(d.namePosition, "name-is-command",
-          "'" + stored + "' is a command: [" + stored + "] always runs the command, never this key",
-          "rename the key; its code is still named in the log", {d.storedName});
+          Say(Msg::kNameIsCommand, {stored}), Say(Msg::kNameIsCommandHint), {d.storedName});
 }
 
 void KeyFileChecker::CheckDuplicate(const KeyDefinition &d) {
@@ -440,34 +428,32 @@ void KeyFileChecker::CheckDuplicate(const KeyDefinition &d) {
     return;
   }
   std::string outcome = d.code == earlier->second->code
-                            ? "with the same code"
-                            : "[" + FileBytesToUtf8(d.storedName) + "] gives " + Hex4(d.givenCode) +
-                                  ", the lower code";
+                            ? Say(Msg::kSameCode)
+                            : Say(Msg::kGivesLowerCode, {FileBytesToUtf8(d.storedName), Hex4(d.givenCode)});
   Add(d.namePosition, "duplicate-name",
-      "'" + FileBytesToUtf8(d.fullName) + "' is defined again (first on line " +
-          std::to_string(earlier->second->line) + "): " + outcome,
-      "keep one of the two lines", {d.fullName});
+      Say(Msg::kDuplicate, {FileBytesToUtf8(d.fullName), std::to_string(earlier->second->line), outcome}),
+      Say(Msg::kDuplicateHint), {d.fullName});
 }
 
 }  // namespace
 
 std::string WhyNotReachable(const KeyFileReport &keys, const KeyDefinition &d) {
-  if (!d.stored) return "it stands behind the 300th definition, which is ignored";
-  if (d.code == 0) return "its code has 0 in its low 16 bits";
-  if (d.storedName.empty()) return "its name is empty";
+  if (!d.stored) return Say(Msg::kWhyBehind300);
+  if (d.code == 0) return Say(Msg::kWhyCodeZero);
+  if (d.storedName.empty()) return Say(Msg::kWhyEmpty);
   const std::string word = "[" + FileBytesToUtf8(d.storedName) + "]";
   if (d.givenCode == 0) {
-    std::string where = keys.blockingLine > 0 ? " (line " + std::to_string(keys.blockingLine) + ")"
+    std::string where = keys.blockingLine > 0 ? Say(Msg::kAtLine, {std::to_string(keys.blockingLine)})
                                               : std::string();
-    return word + " gives no key: an empty key name ahead of it in the table" + where + " hides it";
+    return Say(Msg::kWhyHidden, {word, where});
   }
   if (d.givenCode == d.code) return std::string();
   // The definition whose key the name gives: the first one found by it.
   for (const KeyDefinition &other : keys.definitions)
     if (other.stored && other.storedName == d.storedName && other.code == d.givenCode)
-      return word + " gives " + Hex4(d.givenCode) + ", the key of '" +
-             FileBytesToUtf8(other.fullName) + "' (line " + std::to_string(other.line) + ")";
-  return word + " gives " + Hex4(d.givenCode) + ", another key";
+      return Say(Msg::kWhyGivesKeyOf, {word, Hex4(d.givenCode), FileBytesToUtf8(other.fullName),
+                                       std::to_string(other.line)});
+  return Say(Msg::kWhyGivesOther, {word, Hex4(d.givenCode)});
 }
 
 KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,

@@ -28,7 +28,9 @@
 #include "player/playback/player_texts.h"
 #include "player/start/start_form.h"
 #include "player/playback/player_state.h"
+#include "tools/check/encoding.h"
 #include "tools/check/key_file_check.h"
+#include "tools/check/messages.h"
 #include "tools/check/sim_host.h"
 #include "tools/check/suggest.h"
 #include "tools/check/text_util.h"
@@ -54,6 +56,11 @@ const std::u16string kLogName = u"macro.log";
 
 bool IsLineBreak(int32_t byte) { return byte == '\r' || byte == '\n'; }
 
+// A code page the host does not read macros in.
+bool IsOtherCodePage(codec::CodePage page) {
+  return page == codec::CodePage::kCp1250 || page == codec::CodePage::kCp852;
+}
+
 // The byte sequence of a bracketed word, as read in one call.
 struct Word {
   bool open = false;     // a '[' opened a word in this call
@@ -69,7 +76,12 @@ class MacroPlayer {
  public:
   MacroPlayer(const std::string &path, const std::string &content, const KeyFileReport &keys,
               const PlayOptions &options)
-      : content_(content), map_(content), keys_(keys), options_(options) {
+      : content_(content),
+        encoding_(GuessEncoding(content)),
+        reading_(IsOtherCodePage(encoding_.page) ? encoding_.page : codec::CodePage::kMazovia),
+        map_(content, reading_),
+        keys_(keys),
+        options_(options) {
     report_.file = path;
     for (const KeyDefinition &d : keys.definitions)
       if (d.reachable) reachableNames_.push_back(d.storedName);
@@ -112,7 +124,11 @@ class MacroPlayer {
     return offset < 0 ? SourcePosition{} : map_.At(static_cast<size_t>(offset));
   }
 
+  void WarnCodePage();
+
   const std::string &content_;
+  const FileEncoding encoding_;
+  const codec::CodePage reading_;  // how the file's lines are shown
   const SourceMap map_;
   const KeyFileReport &keys_;
   const PlayOptions &options_;
@@ -142,6 +158,26 @@ void MacroPlayer::NoteWord(const std::string &word) {
 
 void MacroPlayer::Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
                       const std::string &text) {
+  if (!options_.keepStream) return;
+  if (options_.characterRuns && kind == StreamKind::kCharacter) {
+    const SourcePosition at = At(offset);
+    if (!report_.stream.empty()) {
+      StreamItem &last = report_.stream.back();
+      if (last.kind == kind && last.pass == pass_ && last.position.line == at.line) {
+        last.text += static_cast<char>(code & 0xFF);
+        return;
+      }
+    }
+    StreamItem item;
+    item.kind = kind;
+    item.position = at;
+    item.code = code;
+    item.text = std::string(1, static_cast<char>(code & 0xFF));
+    item.pass = pass_;
+    item.offset = offset;
+    report_.stream.push_back(item);
+    return;
+  }
   StreamItem item;
   item.kind = kind;
   item.position = At(offset);
@@ -164,11 +200,26 @@ void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string 
   d.id = id;
   d.message = message;
   d.hint = hint;
+  d.reading = reading_;
   if (d.position.line > 0) d.sourceLine = map_.Line(d.position.line, kExcerptLimit);
   report_.diagnostics.push_back(d);
 }
 
+// One finding for a file saved in a code page the host does not read
+// macros in: the first line with a Polish letter, as typed and as meant.
+void MacroPlayer::WarnCodePage() {
+  if (!IsOtherCodePage(encoding_.page)) return;
+  const int64_t at = static_cast<int64_t>(encoding_.firstLetter);
+  const std::string typed = TypedLine(map_.Line(At(at).line));
+  std::string name = report_.file;
+  std::string copy = Utf8CopyName(report_.file);
+  if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
+  Warn(at, "code-page", Say(Msg::kCodePage, {CodePageTitle(encoding_.page), Visible(typed)}),
+       Say(Msg::kCodePageHint, {name, copy}));
+}
+
 MacroReport MacroPlayer::Play() {
+  WarnCodePage();
   Start();
   // Every call reads at least one byte or answers a wait, so this bounds
   // two passes through the file with room to spare.
@@ -177,8 +228,7 @@ MacroReport MacroPlayer::Play() {
   while (g_player.macroFile != 0) {
     if (++calls > limit) {
       Warn(-1, "internal-bound",
-           "the check stopped after " + std::to_string(limit) + " calls of the key filter",
-           "please report this macro");
+           Say(Msg::kInternalBound, {std::to_string(limit)}), Say(Msg::kInternalBoundHint));
       break;
     }
     Call(NextKey());
@@ -227,7 +277,7 @@ uint32_t MacroPlayer::NextKey() {
     stopNow_ = false;
     stopAnswer_ = kAnswerYes;
     Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "",
-        "the user stops the repeating macro");
+        Say(Msg::kUserStopsLoop));
     ++report_.userActions;
     return kKeyShiftF11;
   }
@@ -252,9 +302,7 @@ uint32_t MacroPlayer::NextKey() {
 void MacroPlayer::Finish() {
   if (report_.keysPosted == 0 && report_.textsTyped == 0 && report_.commandsRun == 0)
     Warn(-1, "empty-macro",
-         content_.empty() ? "the file is empty: the macro does nothing"
-                          : "the macro hands nothing to the host: the file holds no character it types",
-         "is this the file you meant? A macro holds the text to type, key names and commands");
+         content_.empty() ? Say(Msg::kEmptyFile) : Say(Msg::kNothingTyped), Say(Msg::kEmptyMacroHint));
   report_.sleptMilliseconds = SleptMilliseconds();
   report_.leastMilliseconds += report_.sleptMilliseconds;
   if (rewinds_ == 0) {
@@ -369,18 +417,20 @@ void MacroPlayer::OnCharacter(const HostEvent &event, CallItems &call) {
   }
   if (event.result != 0 || pass_ != 1) return;
   if (event.note != DroppedChar::kControl && event.note != DroppedChar::kNoHostChar) return;
+  // The host drops a byte-order mark at the start: it is no mistake.
+  if (event.codePoint == 0xFEFF && event.offset == 0) return;
+  // A file in another code page has one finding for all its letters.
+  if (IsOtherCodePage(encoding_.page) && event.codePoint >= 0x80) return;
   std::string what = event.note == DroppedChar::kControl
-                         ? "the control character " + CodePointName(event.codePoint)
-                         : "the character " + CodePointName(event.codePoint);
+                         ? Say(Msg::kControlCharacter, {CodePointName(event.codePoint)})
+                         : Say(Msg::kCharacter, {CodePointName(event.codePoint)});
   if (event.note == DroppedChar::kNoHostChar && event.codePoint >= 0x20) {
     std::string shown;
     AppendUtf8(shown, event.codePoint);
     what += " '" + shown + "'";
   }
   Warn(event.offset, "dropped-character",
-       what + " has no key in the host's text: the player drops it",
-       "the host types the Polish letters and code page 437's characters; write the text "
-       "without it");
+       Say(Msg::kDroppedCharacter, {what}), Say(Msg::kDroppedCharacterHint));
 }
 
 // A question or notice of the player.
@@ -390,7 +440,7 @@ void MacroPlayer::OnAsk(const HostEvent &event, CallItems &call) {
   } else if (event.text == kStopQuestion.c_str()) {
     bool yes = (event.result & kKeyCodeMask) == kAnswerYes;
     Add(StreamKind::kQuestion, lastCommandOffset_, 0, "",
-        yes ? "answered yes: the macro stops" : "answered no: the macro goes on");
+        yes ? Say(Msg::kAnsweredYes) : Say(Msg::kAnsweredNo));
     ++report_.userActions;
   } else if (event.text == kStoppedText.c_str()) {
     Add(StreamKind::kStopped, lastCommandOffset_, 0, "", HostToUtf8(event.text));
@@ -401,7 +451,7 @@ void MacroPlayer::OnAsk(const HostEvent &event, CallItems &call) {
 
 void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
                          const std::vector<const HostEvent *> &notices) {
-  report_.postedKeys.push_back(key);
+  if (options_.keepPostedKeys) report_.postedKeys.push_back(key);
   if ((key & kKeyCodeMask) != kNoKey) ++report_.keysPosted;
   if (!word.closed) {
     Add(StreamKind::kCharacter, at, key & kKeyCodeMask, "", "");
@@ -417,18 +467,14 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   lastCommandOffset_ = at;
   std::string effect;
   for (const HostEvent *notice : notices)
-    effect += "notice \"" + Visible(HostToUtf8(notice->text)) + "\"; ";
-  effect += CommandDescription(word.bytes);
+    effect += Say(Msg::kNoticeEffect, {Visible(HostToUtf8(notice->text))});
+  effect += CommandDescription(word.bytes, lang::Current() == lang::Language::kPolish);
   if (key == kSf11Key) {
     echoShiftF11_ = true;
     // The stop question waits for the user: a loop through it is no endless one.
     if (pass_ == 1) waitedInFirstPass_ = true;
     if (pass_ == 1)
-      Warn(at, "sf11",
-           "[SF11] hands Shift+F11 to the host, and the player takes it for the user's: it asks "
-           "whether to stop the macro",
-           "the macro goes on only when the user answers no; to wait for the user, use [HALT] "
-           "(Shift+F11 goes on) or [WAITENTER]");
+      Warn(at, "sf11", Say(Msg::kSf11), Say(Msg::kSf11Hint));
   } else if (word.bytes == "DELAY") {
     delayThisCall_ = true;
   }
@@ -445,9 +491,7 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
   const std::string shown = FileBytesToUtf8(word.bytes);
   if (word.cutByEnd) {
     Warn(word.start, "unclosed-bracket",
-         "'[' is never closed: the file ends inside the word, and \"" + Visible(shown) +
-             "\" is typed as text",
-         "close the word with ']'");
+         Say(Msg::kUnclosedAtEnd, {Visible(shown)}), Say(Msg::kCloseWord));
     return;
   }
   if (word.tooLong) {
@@ -457,21 +501,17 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
   if (word.bytes.find_first_of("\r\n") != std::string::npos) {
     SourcePosition end = At(word.end);
     Warn(word.start, "word-spans-lines",
-         "the bracketed word runs over a line break to line " + std::to_string(end.line) +
-             ": the line break belongs to the word, and \"" + Visible(shown) +
-             "\" is typed as text",
-         "close the word with ']' before the end of the line");
+         Say(Msg::kWordSpansLines, {std::to_string(end.line), Visible(shown)}),
+         Say(Msg::kWordSpansLinesHint));
     return;
   }
   std::string id = "typed-as-text";
-  std::string message = "[" + shown + "] is neither a command nor a key name: it is typed as text";
+  std::string message = Say(Msg::kTypedAsText, {shown});
   std::string hint = TextHint(word.bytes, id, message);
   Warn(word.start, id, message, hint);
   if (HasUtf8Sequence(word.bytes))
     Warn(word.start, "text-encoding",
-         "a bracketed text is typed byte for byte as host text, so its UTF-8 letters come out "
-         "as \"" + HostToUtf8(word.bytes) + "\"",
-         "write the text without brackets: characters outside brackets are read as UTF-8");
+         Say(Msg::kTextEncoding, {HostToUtf8(word.bytes)}), Say(Msg::kTextEncodingHint));
 }
 
 // A '[' followed by more characters than a word holds before any ']'.
@@ -479,22 +519,16 @@ void MacroPlayer::WarnLongWord(const Word &word) {
   size_t close = content_.find(']', static_cast<size_t>(word.start) + 1);
   if (close == std::string::npos) {
     Warn(word.start, "unclosed-bracket",
-         "'[' is never closed: its first " + std::to_string(kMacroWordChars) +
-             " characters are typed as text, and what follows is typed character by character",
-         "close the word with ']'");
+         Say(Msg::kUnclosedLong, {std::to_string(kMacroWordChars)}), Say(Msg::kCloseWord));
   } else {
     std::string whole = content_.substr(static_cast<size_t>(word.start) + 1,
                                         close - static_cast<size_t>(word.start) - 1);
     bool lineBreak = whole.find_first_of("\r\n") != std::string::npos;
     NoteWord(whole);
     Warn(word.start, "word-too-long",
-         "the bracketed word has " + std::to_string(whole.size()) +
-             " characters; a word holds " + std::to_string(kMacroWordChars) + ": \"" +
-             Visible(FileBytesToUtf8(word.bytes)) +
-             "\" is typed as text, and the rest, ']' included, character by character",
-         lineBreak ? "a ']' seems to be missing before the line break"
-                   : "key names have at most 13 characters, commands 9; to type a text, "
-                     "write it without brackets");
+         Say(Msg::kWordTooLong, {std::to_string(whole.size()), std::to_string(kMacroWordChars),
+                                 Visible(FileBytesToUtf8(word.bytes))}),
+         lineBreak ? Say(Msg::kMissingCloseHint) : Say(Msg::kWordTooLongHint));
   }
 }
 
@@ -504,21 +538,21 @@ std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std:
   for (const std::string &command : kCommandNames) {
     if (EditDistance(word, command) == 0 && word.size() == command.size()) {
       id = "command-case";
-      message = "[" + shown + "] is typed as text: commands are written in upper case";
-      return "write [" + command + "]";
+      message = Say(Msg::kCommandCase, {shown});
+      return Say(Msg::kWriteWord, {command});
     }
   }
   // A name the key definition file has, which the player cannot find.
   if (std::string why = KeyFileHint(word); !why.empty()) return why;
-  if (!keys_.loaded) return "no key names are loaded (see the key definition file)";
+  if (!keys_.loaded) return Say(Msg::kNoKeyNamesLoaded);
   std::vector<Suggestion> near = NearestNames(word, reachableNames_);
-  if (near.empty()) return "to type the text on purpose, write it without brackets";
-  std::string hint = "did you mean ";
+  if (near.empty()) return Say(Msg::kTextOnPurpose);
+  std::string names;
   for (size_t i = 0; i < near.size(); ++i) {
-    if (i > 0) hint += i + 1 == near.size() ? " or " : ", ";
-    hint += "[" + FileBytesToUtf8(near[i].name) + "] (" + near[i].reason + ")";
+    if (i > 0) names += i + 1 == near.size() ? Say(Msg::kOr) : ", ";
+    names += Say(Msg::kNameWithReason, {FileBytesToUtf8(near[i].name), near[i].reason});
   }
-  return hint + "?";
+  return Say(Msg::kDidYouMean, {names});
 }
 
 // What the key definition file says about a word typed as text: a
@@ -527,24 +561,23 @@ std::string MacroPlayer::KeyFileHint(const std::string &word) const {
   for (const KeyDefinition &d : keys_.definitions) {
     if (d.fullName != word && d.storedName != word) continue;
     const std::string where = keys_.file + ":" + std::to_string(d.line);
-    if (!d.stored) return where + " defines it behind the 300th definition, which is ignored";
-    if (d.code == 0) return where + " defines it with a code whose low 16 bits are 0";
+    if (!d.stored) return Say(Msg::kHintBehind300, {where});
+    if (d.code == 0) return Say(Msg::kHintCodeZero, {where});
     const std::string stored = FileBytesToUtf8(d.storedName);
     if (d.fullName != word)
-      return where + " defines '" + FileBytesToUtf8(d.fullName) + "', which the table keeps as [" +
-             stored + "], but " + WhyNotReachable(keys_, d);
-    if (d.fullName == d.storedName) return where + " defines it, but " + WhyNotReachable(keys_, d);
+      return Say(Msg::kHintKeptAs,
+                 {where, FileBytesToUtf8(d.fullName), stored, WhyNotReachable(keys_, d)});
+    if (d.fullName == d.storedName) return Say(Msg::kHintDefinesBut, {where, WhyNotReachable(keys_, d)});
     // A name cut to 13 characters: the cut name is worth writing only
     // when it gives this key.
     if (d.reachable)
-      return where + " defines it, but names are cut to 13 characters: write [" + stored + "]";
-    return where + " defines it, but names are cut to 13 characters, and " +
-           WhyNotReachable(keys_, d) +
-           (d.givenCode != 0 ? "; shorten the names so that their first 13 characters differ" : "");
+      return Say(Msg::kHintCutWrite, {where, stored});
+    return Say(Msg::kHintCutAnd, {where, WhyNotReachable(keys_, d)}) +
+           (d.givenCode != 0 ? Say(Msg::kHintShortenNames) : std::string());
   }
   for (const UnusableDefinition &u : keys_.unusable)
     if (u.name == word)
-      return keys_.file + ":" + std::to_string(u.line) + " defines no key: " + u.why;
+      return Say(Msg::kHintDefinesNoKey, {keys_.file + ":" + std::to_string(u.line), u.why});
   return std::string();
 }
 
@@ -558,15 +591,11 @@ void MacroPlayer::OnFirstRestart(int64_t restartOffset) {
   if (!waitedInFirstPass_) {
     report_.endless = true;
     Warn(restartOffset, "endless-restart",
-         "[RESTART] plays the macro again and again, and nothing in it waits for the user: "
-         "only Shift+F11 stops it",
-         "put [WAITENTER], [WAIT] or [HALT] before [RESTART], so that each round waits for the "
-         "user");
+         Say(Msg::kEndlessRestart), Say(Msg::kEndlessRestartHint));
   }
   if (firstUnplayed != std::string::npos)
     Warn(static_cast<int64_t>(firstUnplayed), "never-played",
-         "this text stands behind [RESTART] and is never played",
-         "move it in front of [RESTART], or delete it");
+         Say(Msg::kNeverPlayed), Say(Msg::kNeverPlayedHint));
   pass_ = 2;
   Add(StreamKind::kPassStart, restartOffset, 0, "", "");
 }

@@ -14,6 +14,11 @@ struct PlayOptions {
   uint16_t keyDelay = 100;  // the start form's pause after a bracketed word
   bool keepLog = false;     // collect the log the player writes
   time_t logStart = 0;      // the wall-clock time playback starts at (log stamps)
+  bool keepStream = true;   // collect the dry run's stream
+  bool keepPostedKeys = true;  // collect every posted key (MacroReport::postedKeys)
+  // Characters typed one after the other from one line are one stream
+  // item, `text` holding their host bytes (a long text costs one item).
+  bool characterRuns = false;
 };
 
 // Plays `content` as the player does, from its first byte to its end (or, for

@@ -1,7 +1,13 @@
 // tastiro-check: finds a macro's silent mistakes before it runs.
 //
 //   tastiro-check [--host DIR] [--keys FILE] [--dry-run [--characters]] [--delay MS]
-//                 [--log FILE] [--json] MACRO...
+//                 [--log FILE] [--json] [--lang pl|en] MACRO...
+//   tastiro-check --convert [--from PAGE] MACRO...
+//
+// It speaks the user's language (tools/lang), and writes to a Windows
+// console as wide text.  Started by a double-click or by files dropped on
+// it, it checks against the host folder it stands in and waits for Enter
+// before its window closes.
 //
 // Exit status: 0 nothing found, 1 warnings, 2 a file that cannot be read (or
 // a command line that cannot be understood).
@@ -14,42 +20,20 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "tools/check/checker.h"
+#include "tools/check/encoding.h"
 #include "tools/check/key_file_check.h"
+#include "tools/check/messages.h"
 #include "tools/check/report.h"
+#include "tools/check/text_util.h"
+#include "tools/lang/console.h"
+
+using check::Msg;
+using check::Say;
 
 namespace {
 
-const char kUsage[] =
-    "usage: tastiro-check [options] MACRO.txt...\n"
-    "       tastiro-check [options] --keys FILE      (the key definitions alone)\n"
-    "\n"
-    "Plays each macro with the player's own code on a simulated host and reports\n"
-    "what would go wrong silently: bracketed words typed as text, commands in the\n"
-    "wrong case, words cut off, endless RESTART loops, problems of keys.h.\n"
-    "\n"
-    "  --host DIR         the host's folder (default: the current folder): its\n"
-    "                     wtyczki/keys.h and the key delay stored in its VOLMAR.ini\n"
-    "  --keys FILE        the key definitions (default: wtyczki/keys.h in the host's folder)\n"
-    "  --dry-run          list the text typed, each key, command and wait with its\n"
-    "                     place, the number of keys and the least playback time\n"
-    "  --characters       the dry run with one line for each character typed\n"
-    "  --delay MS         the key delay for the time (default: the one stored in the\n"
-    "                     host's folder, else the start form's 100 ms)\n"
-    "  --log FILE         write the log the player would write\n"
-    "  --log-start TIME   the log's first stamp, \"YYYY-MM-DD HH:MM:SS\" (default: now)\n"
-    "  --json             JSON output for editors and scripts\n"
-    "  --color, --no-color  colours on or off (default: on a terminal only)\n"
-    "  -h, --help         this text\n"
-    "\n"
-    "Exit status: 0 clean, 1 warnings, 2 a file that cannot be read.\n";
+std::string Usage() { return Say(Msg::kUsage); }
 
 // Where the host keeps its settings, relative to its folder.
 const char kHostSettings[] = "VOLMAR.ini";
@@ -67,10 +51,13 @@ struct Arguments {
   std::string log;
   time_t logStart = 0;
   bool logStartGiven = false;
+  bool convert = false;
+  bool fromGiven = false;
+  codec::CodePage from = codec::CodePage::kCp1250;
 };
 
 int UsageError(const std::string &message) {
-  fprintf(stderr, "tastiro-check: %s\n%s", message.c_str(), kUsage);
+  lang::Write(stderr, "tastiro-check: " + message + "\n" + Usage());
   return 2;
 }
 
@@ -89,58 +76,60 @@ bool ParseStamp(const char *text, time_t &out) {
   return out != static_cast<time_t>(-1);
 }
 
-bool IsTerminal() {
-#if defined(_WIN32)
-  if (!_isatty(_fileno(stdout))) return false;
-  // Colours need the console's escape sequences.
-  HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-  DWORD mode = 0;
-  if (!GetConsoleMode(console, &mode)) return false;
-  return SetConsoleMode(console, mode | 0x0004 /* ENABLE_VIRTUAL_TERMINAL_PROCESSING */) != 0;
-#else
-  return isatty(fileno(stdout)) != 0;
-#endif
+bool WriteAll(FILE *out, const std::string &bytes, std::string &error) {
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  ok = fclose(out) == 0 && ok;
+  if (!ok) error = Say(Msg::kWriteError);
+  return ok;
 }
 
 bool WriteFile(const std::string &path, const std::string &bytes, std::string &error) {
-  FILE *out = fopen(path.c_str(), "wb");
+  FILE *out = lang::OpenFile(path, "wb");
   if (out == nullptr) {
-    error = strerror(errno);
+    error = check::ErrorText(errno);
     return false;
   }
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  ok = fclose(out) == 0 && ok;
-  if (!ok) error = "write error";
-  return ok;
+  return WriteAll(out, bytes, error);
 }
 
 // An option that takes a value; "" when it was used, else what is wrong.
 std::string TakeValue(const std::string &option, const char *value, Arguments &args) {
-  if (option == "--keys" || option == "--host" || option == "--log") {
-    if (value == nullptr) return option + " needs a " + (option == "--host" ? "folder" : "file name");
+  if (option == "--lang") {
+    lang::Language language;
+    if (value == nullptr || !lang::ByName(value, &language)) return Say(Msg::kNeedsLang);
+  } else if (option == "--from") {
+    if (value == nullptr || !codec::CodePageByName(value, &args.from) ||
+        args.from == codec::CodePage::kUtf8)
+      return Say(Msg::kNeedsPage);
+    args.fromGiven = true;
+  } else if (option == "--keys" || option == "--host" || option == "--log") {
+    if (value == nullptr) return Say(option == "--host" ? Msg::kNeedsFolder : Msg::kNeedsFile, {option});
     if (option == "--keys") args.keysGiven = true;
     (option == "--keys" ? args.keys : option == "--host" ? args.host : args.log) = value;
   } else if (option == "--log-start") {
     if (value == nullptr || !ParseStamp(value, args.logStart))
-      return "--log-start needs a time \"YYYY-MM-DD HH:MM:SS\"";
+      return Say(Msg::kNeedsTime);
     args.logStartGiven = true;
   } else {  // --delay
     char *end = nullptr;
     long delay = value != nullptr ? strtol(value, &end, 10) : -1;
     if (value == nullptr || *value == 0 || *end != 0 || delay < 0 || delay > 65535)
-      return "--delay needs a number of milliseconds from 0 to 65535";
+      return Say(Msg::kNeedsDelay);
     args.delay = delay;
   }
   return std::string();
 }
 
 // The command line; -1 to go on, else the exit status.
-int ParseArguments(int argc, char **argv, Arguments &args) {
-  for (int i = 1; i < argc; ++i) {
+int ParseArguments(const std::vector<std::string> &argv, Arguments &args) {
+  const size_t argc = argv.size();
+  for (size_t i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
-      fputs(kUsage, stdout);
+      lang::Write(stdout, Usage());
       return 0;
+    } else if (arg == "--convert") {
+      args.convert = true;
     } else if (arg == "--dry-run" || arg == "--characters") {
       args.dryRun = true;
       args.eachCharacter = args.eachCharacter || arg == "--characters";
@@ -149,17 +138,18 @@ int ParseArguments(int argc, char **argv, Arguments &args) {
     } else if (arg == "--color" || arg == "--no-color") {
       args.color = arg == "--color" ? 1 : 0;
     } else if (arg == "--keys" || arg == "--host" || arg == "--log" || arg == "--log-start" ||
-               arg == "--delay") {
-      std::string error = TakeValue(arg, i + 1 < argc ? argv[++i] : nullptr, args);
+               arg == "--delay" || arg == "--lang" || arg == "--from") {
+      std::string error = TakeValue(arg, i + 1 < argc ? argv[++i].c_str() : nullptr, args);
       if (!error.empty()) return UsageError(error);
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-      return UsageError("unknown option " + arg);
+      return UsageError(Say(Msg::kUnknownOption, {arg}));
     } else {
-      args.macros.push_back(arg);
+      for (const std::string &name : lang::ExpandWildcard(arg)) args.macros.push_back(name);
     }
   }
-  if (args.macros.empty() && !args.keysGiven && args.host.empty())
-    return UsageError("name at least one macro file (or the key definitions with --keys or --host)");
+  if (args.fromGiven && !args.convert) return UsageError(Say(Msg::kFromWithoutConvert));
+  if (args.macros.empty() && (args.convert || (!args.keysGiven && args.host.empty())))
+    return UsageError(Say(Msg::kNameAMacro));
   return -1;
 }
 
@@ -174,7 +164,7 @@ check::KeyDelay ChooseDelay(const Arguments &args) {
   if (args.delay < 0) return check::HostKeyDelay(InHostFolder(args, kHostSettings));
   check::KeyDelay given;
   given.milliseconds = static_cast<uint16_t>(args.delay);
-  given.source = "given with --delay";
+  given.source = Say(Msg::kDelayGiven);
   return given;
 }
 
@@ -184,7 +174,7 @@ int WriteLog(const std::string &path, const check::CheckResult &result, int stat
   for (const check::MacroReport &m : result.macros) log += m.log;
   std::string error;
   if (WriteFile(path, log, error)) return status;
-  fprintf(stderr, "tastiro-check: cannot write the log %s: %s\n", path.c_str(), error.c_str());
+  lang::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {path, error}) + "\n");
   return 2;
 }
 
@@ -194,8 +184,8 @@ void Print(const Arguments &args, const check::KeyDelay &delay, const check::Che
   output.eachCharacter = args.eachCharacter;
   output.keyDelay = delay.milliseconds;
   output.delaySource = delay.source;
-  output.color = !args.json && (args.color == 1 || (args.color == -1 && IsTerminal() &&
-                                                    getenv("NO_COLOR") == nullptr));
+  output.color = !args.json && (args.color == 1 || (args.color == -1 && getenv("NO_COLOR") == nullptr &&
+                                                    lang::TakesColor(stdout)));
   if (args.json)
     check::PrintJson(stdout, result.keys, result.macros, output);
   else
@@ -203,15 +193,11 @@ void Print(const Arguments &args, const check::KeyDelay &delay, const check::Che
   fflush(stdout);
 }
 
-}  // namespace
+void SayDone(const Arguments &args, const check::CheckResult &result);
+int Convert(const Arguments &args);
 
-int main(int argc, char **argv) {
-#if defined(_WIN32)
-  SetConsoleOutputCP(CP_UTF8);
-#endif
-  Arguments args;
-  if (int status = ParseArguments(argc, argv, args); status >= 0) return status;
-
+// The check and its report; the exit status.
+int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOtherCodePages) {
   const check::KeyDelay delay = ChooseDelay(args);
   check::PlayOptions play;
   play.keyDelay = delay.milliseconds;
@@ -227,5 +213,119 @@ int main(int argc, char **argv) {
   int status = check::Count(result.keys, result.macros).ExitStatus();
   if (!args.log.empty()) status = WriteLog(args.log, result, status);
   Print(args, delay, result);
+  if (ownWindow) SayDone(args, result);
+  for (const check::MacroReport &m : result.macros)
+    for (const check::Diagnostic &d : m.diagnostics)
+      if (d.id == "code-page") inOtherCodePages->push_back(m.file);
+  return status;
+}
+
+// --convert: each macro's UTF-8 copy beside it, never over a file.
+int Convert(const Arguments &args) {
+  int status = 0;
+  for (const std::string &path : args.macros) {
+    check::FileText file = check::ReadFileText(path);
+    if (!file.readable) {
+      lang::Write(stderr, "tastiro-check: " + Say(Msg::kCannotRead, {path, file.error}) + "\n");
+      status = 2;
+      continue;
+    }
+    check::FileEncoding found = check::GuessEncoding(file.content);
+    codec::CodePage page = args.fromGiven ? args.from : found.page;
+    if (!args.fromGiven && found.page == codec::CodePage::kUtf8) {
+      lang::Write(stdout, Say(Msg::kAlreadyUtf8, {path}) + "\n");
+      continue;
+    }
+    std::string utf8;
+    size_t bad = 0;
+    const std::string body = check::StartsWithBom(file.content) ? file.content.substr(3) : file.content;
+    if (page != codec::CodePage::kMazovia && !args.fromGiven) {
+      utf8 = check::ConvertToUtf8(file.content, page);
+    } else if (page == codec::CodePage::kMazovia) {
+      utf8 = check::FileBytesToUtf8(body);  // as the host reads it
+    } else if (!codec::DecodeToUtf8(page, body, &utf8, &bad)) {
+      char hex[8];
+      snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(static_cast<uint8_t>(body[bad])));
+      lang::Write(stderr, "tastiro-check: " +
+                              Say(Msg::kCannotReadAs, {path, hex, check::CodePageTitle(page)}) + "\n");
+      status = 2;
+      continue;
+    }
+    const std::string copy = check::Utf8CopyName(path);
+    FILE *out = lang::CreateNewFile(copy);
+    std::string error;
+    if (out == nullptr) {
+      const bool exists = errno == EEXIST;
+      lang::Write(stderr, "tastiro-check: " +
+                              (exists ? Say(Msg::kCopyExists, {path, copy})
+                                      : Say(Msg::kCannotWrite, {path, copy, check::ErrorText(errno)})) +
+                              "\n");
+      status = 2;
+      continue;
+    }
+    if (!WriteAll(out, utf8, error)) {
+      lang::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWrite, {path, copy, error}) + "\n");
+      status = 2;
+      continue;
+    }
+    lang::Write(stdout, Say(Msg::kConverted, {path, copy, check::CodePageTitle(page)}) + "\n");
+  }
+  return status;
+}
+
+// The language: --lang anywhere on the command line, else the user's.
+void ChooseLanguage(const std::vector<std::string> &argv) {
+  lang::Language language = lang::FromEnvironment();
+  for (size_t i = 1; i + 1 < argv.size(); ++i)
+    if (argv[i] == "--lang") lang::ByName(argv[i + 1], &language);
+  lang::Set(language);
+}
+
+// What a window of its own says before it closes.
+void SayDone(const Arguments &args, const check::CheckResult &result) {
+  const check::Totals totals = check::Count(result.keys, result.macros);
+  std::string host = result.keys.file;
+  for (char &c : host)
+    if (c == '/') c = '\\';
+  const std::string files = std::to_string(args.macros.size());
+  lang::Write(stdout, "\n" +
+                          Say(totals.errors + totals.warnings > 0 ? Msg::kCheckedFound : Msg::kCheckedClean,
+                              {files, host}) +
+                          "\n");
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const std::vector<std::string> arguments = lang::Utf8Arguments(argc, argv);
+  ChooseLanguage(arguments);
+  // Started by a double-click or by files dropped on it: the window closes
+  // when the tool ends, so it waits for Enter; the host is the folder the
+  // tool stands in.
+  const bool ownWindow = lang::OwnConsoleWindow();
+  Arguments args;
+  if (ownWindow && arguments.size() <= 1) {
+    lang::Write(stdout, Say(Msg::kDropHelp) + "\n");
+    lang::WaitForEnter(Say(Msg::kPressEnter));
+    return 0;
+  }
+  int status = ParseArguments(arguments, args);
+  if (status < 0 && args.convert) status = Convert(args);
+  if (status >= 0) {
+    if (ownWindow) lang::WaitForEnter("\n" + Say(Msg::kPressEnter));
+    return status;
+  }
+  if (ownWindow && args.host.empty() && !args.keysGiven) args.host = lang::HostFolderOfProgram();
+  std::vector<std::string> inOtherCodePages;
+  status = Check(args, ownWindow, &inOtherCodePages);
+  // Dropped macros saved in another code page: their UTF-8 copies at once,
+  // if the user wants them.
+  if (ownWindow && !inOtherCodePages.empty() &&
+      lang::AskYes("\n" + Say(Msg::kAskConvert, {std::to_string(inOtherCodePages.size())}) + " ")) {
+    Arguments convert;
+    convert.macros = inOtherCodePages;
+    Convert(convert);
+  }
+  if (ownWindow) lang::WaitForEnter("\n" + Say(Msg::kPressEnter));
   return status;
 }

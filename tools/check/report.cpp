@@ -1,12 +1,15 @@
 #include "tools/check/report.h"
 
 #include <inttypes.h>
+#include <stdarg.h>
 
 #include <algorithm>
 #include <utility>
 
 #include "player/playback/player_texts.h"
+#include "tools/check/messages.h"
 #include "tools/check/text_util.h"
+#include "tools/lang/console.h"
 
 namespace check {
 
@@ -25,6 +28,7 @@ struct Palette {
   const char *Reset() const { return on ? "\033[0m" : ""; }
 };
 
+// The JSON's severity, which stays English.
 const char *SeverityName(Severity severity) {
   switch (severity) {
     case Severity::kError: return "error";
@@ -32,6 +36,43 @@ const char *SeverityName(Severity severity) {
     case Severity::kNote: return "note";
   }
   return "note";
+}
+
+std::string SeverityText(Severity severity) {
+  switch (severity) {
+    case Severity::kError: return Say(Msg::kError);
+    case Severity::kWarning: return Say(Msg::kWarning);
+    case Severity::kNote: return Say(Msg::kNote);
+  }
+  return Say(Msg::kNote);
+}
+
+// The dry run's kind of an item, in the tool's language.
+std::string KindText(StreamKind kind) {
+  switch (kind) {
+    case StreamKind::kCharacter: return Say(Msg::kKindCharacter);
+    case StreamKind::kKey: return Say(Msg::kKindKey);
+    case StreamKind::kCommand: return Say(Msg::kKindCommand);
+    case StreamKind::kText: return Say(Msg::kKindText);
+    case StreamKind::kUserEnter: return Say(Msg::kKindEnter);
+    case StreamKind::kUserShiftF11: return Say(Msg::kKindShiftF11);
+    case StreamKind::kQuestion: return Say(Msg::kKindQuestion);
+    case StreamKind::kPassStart: return Say(Msg::kKindRestart);
+    case StreamKind::kEnd: return Say(Msg::kKindEnd);
+    case StreamKind::kStopped: return Say(Msg::kKindStopped);
+  }
+  return "";
+}
+
+// `text` padded with blanks to `width` characters.
+std::string Padded(const std::string &text, size_t width) {
+  size_t length = Utf8Length(text);
+  return length >= width ? text : text + std::string(width - length, ' ');
+}
+
+// "  1:6       text       ": the place and the kind of a dry-run line.
+std::string StreamHead(const char *where, const std::string &kind) {
+  return "  " + Padded(where, 9) + " " + Padded(kind, 10) + " ";
 }
 
 std::string Where(const std::string &file, SourcePosition position) {
@@ -47,19 +88,19 @@ std::string Seconds(uint64_t milliseconds) {
 }
 
 // The source line as a person reads it, with the caret under `column`.
-std::string Excerpt(const std::string &line, int column, const Palette &p) {
+std::string Excerpt(const std::string &line, codec::CodePage reading, int column, const Palette &p) {
   std::string shown;
   std::string pad;
   // The caret stands under the column-th character; a tab above it stays
   // a tab, so that the caret lines up however wide the terminal shows tabs.
-  std::string characters = FileBytesToUtf8(line);
+  const std::string characters = FileBytesToUtf8(line, reading);
   int counted = 1;
   for (size_t i = 0; i < characters.size() && counted < column; ++i) {
     if ((static_cast<uint8_t>(characters[i]) & 0xC0) == 0x80) continue;
     pad += characters[i] == '\t' ? '\t' : ' ';
     ++counted;
   }
-  for (char c : FileBytesToUtf8(line))
+  for (char c : characters)
     shown += (static_cast<uint8_t>(c) < 0x20 && c != '\t') ? '?' : c;
   return "  " + shown + "\n  " + pad + p.Caret() + "^" + p.Reset() + "\n";
 }
@@ -166,11 +207,11 @@ std::string DiagnosticText(const Diagnostic &d, bool color) {
   Palette p{color};
   const char *tone = d.severity == Severity::kError ? p.Error() : d.severity == Severity::kWarning ? p.Warning() : p.Bold();
   std::string text = std::string(p.Bold()) + Where(d.file, d.position) + ":" + p.Reset() + " " +
-                     tone + SeverityName(d.severity) + ":" + p.Reset() + " " + d.message;
+                     tone + SeverityText(d.severity) + ":" + p.Reset() + " " + d.message;
   if (!d.id.empty()) text += std::string(" ") + p.Dim() + "[" + d.id + "]" + p.Reset();
   text += "\n";
-  if (d.position.line > 0 && !d.sourceLine.empty()) text += Excerpt(d.sourceLine, d.position.column, p);
-  if (!d.hint.empty()) text += std::string("  ") + p.Hint() + "hint:" + p.Reset() + " " + d.hint + "\n";
+  if (d.position.line > 0 && !d.sourceLine.empty()) text += Excerpt(d.sourceLine, d.reading, d.position.column, p);
+  if (!d.hint.empty()) text += std::string("  ") + p.Hint() + Say(Msg::kHint) + p.Reset() + " " + d.hint + "\n";
   return text;
 }
 
@@ -178,8 +219,7 @@ std::string StreamItemText(const StreamItem &item, bool color) {
   Palette p{color};
   char where[32] = "";
   if (item.position.line > 0) snprintf(where, sizeof where, "%d:%d", item.position.line, item.position.column);
-  char head[64];
-  snprintf(head, sizeof head, "  %-9s %-10s ", where, KindName(item.kind));
+  const std::string head = StreamHead(where, KindText(item.kind));
   std::string text = head;
   switch (item.kind) {
     case StreamKind::kCharacter:
@@ -197,24 +237,24 @@ std::string StreamItemText(const StreamItem &item, bool color) {
       text += "\"" + Visible(HostToUtf8(item.text)) + "\"";
       break;
     case StreamKind::kUserEnter:
-      text = head + std::string(p.User()) + "the user presses Enter" + p.Reset();
+      text = head + p.User() + Say(Msg::kUserPressesEnter) + p.Reset();
       break;
     case StreamKind::kUserShiftF11:
-      text = head + std::string(p.User()) + "the user presses Shift+F11" + p.Reset();
+      text = head + p.User() + Say(Msg::kUserPressesShiftF11) + p.Reset();
       if (!item.text.empty()) text += ": " + item.text;
       break;
     case StreamKind::kQuestion:
-      text = head + std::string(p.User()) + "\"" + HostToUtf8(kStopQuestion.c_str()) + "\"" +
+      text = head + p.User() + "\"" + HostToUtf8(kStopQuestion.c_str()) + "\"" +
              p.Reset() + " " + item.text;
       break;
     case StreamKind::kPassStart:
-      text += "playback starts again at the top of the file (second pass)";
+      text += Say(Msg::kPassStarts);
       break;
     case StreamKind::kEnd:
-      text += "the end of the file ends the macro";
+      text += Say(Msg::kEndOfFile);
       break;
     case StreamKind::kStopped:
-      text += "the macro is stopped";
+      text += Say(Msg::kMacroStopped);
       break;
   }
   return text;
@@ -238,9 +278,7 @@ std::vector<std::string> StreamLines(const std::vector<StreamItem> &stream, bool
       run += HostToUtf8(std::string(1, static_cast<char>(stream[next].code & 0xFF)));
     char where[32];
     snprintf(where, sizeof where, "%d:%d", item.position.line, item.position.column);
-    char head[64];
-    snprintf(head, sizeof head, "  %-9s %-10s ", where, "characters");
-    lines.push_back(head + ("\"" + Visible(run) + "\""));
+    lines.push_back(StreamHead(where, Say(Msg::kKindCharacters)) + "\"" + Visible(run) + "\"");
     i = next - 1;
   }
   return lines;
@@ -260,79 +298,109 @@ std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
   std::string kinds;
   for (const auto &[id, n] : byId) kinds += (kinds.empty() ? "" : ", ") + std::to_string(n) + " " + id;
   std::string file = keys.file.find(' ') != std::string::npos ? "\"" + keys.file + "\"" : keys.file;
-  return keys.file + ": note: " + std::to_string(count) + (count == 1 ? " finding" : " findings") +
-         " about key names that no checked macro uses (" + kinds + ")\n  hint: to list them all: "
-         "tastiro-check --keys " + file + "\n";
+  return Say(Msg::kKeyFindingsSummary,
+             {keys.file,
+              count == 1 ? Say(Msg::kOneFinding) : Say(Msg::kManyFindings, {std::to_string(count)}),
+              kinds}) +
+         "\n" + Say(Msg::kListThemAll, {file}) + "\n";
 }
 
 namespace {
 
-void PrintDryRun(FILE *out, const MacroReport &m, const OutputOptions &options) {
+// printf into a string.
+void Appendf(std::string &out, const char *format, ...) __attribute__((format(gnu_printf, 2, 3)));
+void Appendf(std::string &out, const char *format, ...) {
+  char buffer[1024];
+  va_list values;
+  va_start(values, format);
+  int n = vsnprintf(buffer, sizeof buffer, format, values);
+  va_end(values);
+  if (n < 0) return;
+  if (static_cast<size_t>(n) < sizeof buffer) {
+    out.append(buffer, static_cast<size_t>(n));
+    return;
+  }
+  std::string big(static_cast<size_t>(n) + 1, '\0');
+  va_start(values, format);
+  vsnprintf(&big[0], big.size(), format, values);
+  va_end(values);
+  big.resize(static_cast<size_t>(n));
+  out += big;
+}
+
+void DryRunText(std::string &out, const MacroReport &m, const OutputOptions &options) {
   Palette p{options.color};
-  fprintf(out, "%s%s:%s dry run, key delay %u ms%s%s\n", p.Bold(), m.file.c_str(), p.Reset(),
-          static_cast<unsigned>(options.keyDelay), options.delaySource.empty() ? "" : ", ",
-          options.delaySource.c_str());
+  const std::string delay = std::to_string(options.keyDelay);
+  out += std::string(p.Bold()) + m.file + ":" + p.Reset() + " " + Say(Msg::kDryRunHead, {delay}) +
+         (options.delaySource.empty() ? "" : ", ") + options.delaySource + "\n";
   for (const std::string &line : StreamLines(m.stream, options.eachCharacter, options.color))
-    fprintf(out, "%s\n", line.c_str());
-  fprintf(out, "  keys: %u", m.keysPosted);
-  if (m.restarts) fprintf(out, " (one pass: %u)", m.keysFirstPass);
-  fprintf(out, "; texts typed: %u; commands: %u; user actions: %u\n", m.textsTyped,
-          m.commandsRun, m.userActions);
-  fprintf(out, "  least playback time: %s", Seconds(m.leastMilliseconds).c_str());
-  if (m.restarts) fprintf(out, " for two passes (one pass: %s)", Seconds(m.leastFirstPass).c_str());
-  fprintf(out, " = %u %s of %u ms", m.keyPauses, m.keyPauses == 1 ? "pause" : "pauses",
-          static_cast<unsigned>(options.keyDelay));
+    out += line + "\n";
+  out += Say(Msg::kDryKeys, {std::to_string(m.keysPosted)});
+  if (m.restarts) out += Say(Msg::kDryOnePass, {std::to_string(m.keysFirstPass)});
+  out += Say(Msg::kDryCounts, {std::to_string(m.textsTyped), std::to_string(m.commandsRun),
+                               std::to_string(m.userActions)}) +
+         "\n";
+  out += Say(Msg::kDryLeastTime, {Seconds(m.leastMilliseconds)});
+  if (m.restarts) out += Say(Msg::kDryTwoPasses, {Seconds(m.leastFirstPass)});
+  const std::string pauses = m.keyPauses == 1 ? Say(Msg::kOnePause)
+                                              : Say(Msg::kManyPauses, {std::to_string(m.keyPauses)});
+  out += Say(Msg::kDryPauses, {pauses, delay});
   if (m.delayPauses > 0)
-    fprintf(out, " + %u DELAY (%" PRIu64 " ms)", m.delayPauses, m.delayMilliseconds);
-  if (m.sleptMilliseconds > 0)
-    fprintf(out, " + WAITENTER notices (%" PRIu64 " ms)", m.sleptMilliseconds);
-  fprintf(out, "\n");
-  if (m.restarts)
-    fprintf(out, "  [RESTART] repeats the macro until the user stops it; the check played it twice\n");
+    out += Say(Msg::kDryDelay, {std::to_string(m.delayPauses), std::to_string(m.delayMilliseconds)});
+  if (m.sleptMilliseconds > 0) out += Say(Msg::kDryNotices, {std::to_string(m.sleptMilliseconds)});
+  out += "\n";
+  if (m.restarts) out += Say(Msg::kDryRestart) + "\n";
 }
 
 }  // namespace
 
 // The macros' own findings first, then what the key definitions hold that
 // matters to them; the rest of the key file summed up.
-void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-               const OutputOptions &options) {
+std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+                       const OutputOptions &options) {
+  std::string out;
   for (const MacroReport &m : macros) {
-    for (const Diagnostic &d : m.diagnostics) fputs(DiagnosticText(d, options.color).c_str(), out);
-    if (options.dryRun && m.readable) PrintDryRun(out, m, options);
+    for (const Diagnostic &d : m.diagnostics) out += DiagnosticText(d, options.color);
+    if (options.dryRun && m.readable) DryRunText(out, m, options);
   }
   for (const Diagnostic &d : keys.diagnostics)
-    if (!d.summarized) fputs(DiagnosticText(d, options.color).c_str(), out);
+    if (!d.summarized) out += DiagnosticText(d, options.color);
   if (!keys.playerMessage.empty())
-    fprintf(out, "%s: note: the player shows: %s\n", keys.file.c_str(), keys.playerMessage.c_str());
-  fputs(SummaryOfKeyFindings(keys).c_str(), out);
+    out += Say(Msg::kPlayerShows, {keys.file, keys.playerMessage}) + "\n";
+  out += SummaryOfKeyFindings(keys);
   Totals totals = Count(keys, macros);
   if (totals.errors + totals.warnings > 0)
-    fprintf(out, "%zu warning%s, %zu error%s\n", totals.warnings, totals.warnings == 1 ? "" : "s",
-            totals.errors, totals.errors == 1 ? "" : "s");
+    out += Say(Msg::kTotals,
+               {totals.warnings == 1 ? Say(Msg::kOneWarning)
+                                     : Say(Msg::kManyWarnings, {std::to_string(totals.warnings)}),
+                totals.errors == 1 ? Say(Msg::kOneError)
+                                   : Say(Msg::kManyErrors, {std::to_string(totals.errors)})}) +
+           "\n";
+  return out;
 }
 
-void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-               const OutputOptions &options) {
+std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+                       const OutputOptions &options) {
+  std::string out;
   Totals totals = Count(keys, macros);
   size_t stored = 0;
   for (const KeyDefinition &d : keys.definitions) stored += d.stored ? 1 : 0;
-  fprintf(out, "{\"tool\":\"tastiro-check\",\"keyDelay\":%u,\"keyDelaySource\":%s,\n",
+  Appendf(out, "{\"tool\":\"tastiro-check\",\"keyDelay\":%u,\"keyDelaySource\":%s,\n",
           static_cast<unsigned>(options.keyDelay), JsonString(options.delaySource).c_str());
-  fprintf(out, "\"keys\":{\"file\":%s,\"readable\":%s,\"loaded\":%s,\"definitions\":%zu,",
+  Appendf(out, "\"keys\":{\"file\":%s,\"readable\":%s,\"loaded\":%s,\"definitions\":%zu,",
           JsonString(keys.file).c_str(), keys.readable ? "true" : "false",
           keys.loaded ? "true" : "false", stored);
-  fprintf(out, "\"playerMessage\":%s,\"diagnostics\":[", JsonString(keys.playerMessage).c_str());
+  Appendf(out, "\"playerMessage\":%s,\"diagnostics\":[", JsonString(keys.playerMessage).c_str());
   for (size_t i = 0; i < keys.diagnostics.size(); ++i)
-    fprintf(out, "%s\n%s", i ? "," : "", Json(keys.diagnostics[i]).c_str());
-  fprintf(out, "]},\n\"macros\":[");
+    out += (i ? ",\n" : "\n") + Json(keys.diagnostics[i]);
+  out += "]},\n\"macros\":[";
   for (size_t k = 0; k < macros.size(); ++k) {
     const MacroReport &m = macros[k];
-    fprintf(out, "%s\n{\"file\":%s,\"readable\":%s,\"error\":%s,\"diagnostics\":[", k ? "," : "",
+    Appendf(out, "%s\n{\"file\":%s,\"readable\":%s,\"error\":%s,\"diagnostics\":[", k ? "," : "",
             JsonString(m.file).c_str(), m.readable ? "true" : "false", JsonString(m.readError).c_str());
     for (size_t i = 0; i < m.diagnostics.size(); ++i)
-      fprintf(out, "%s\n%s", i ? "," : "", Json(m.diagnostics[i]).c_str());
-    fprintf(out, "],\n\"summary\":{\"keys\":%u,\"keysOnePass\":%u,\"texts\":%u,\"commands\":%u,"
+      out += (i ? ",\n" : "\n") + Json(m.diagnostics[i]);
+    Appendf(out, "],\n\"summary\":{\"keys\":%u,\"keysOnePass\":%u,\"texts\":%u,\"commands\":%u,"
                  "\"userActions\":%u,\"leastMilliseconds\":%" PRIu64 ",\"leastMillisecondsOnePass\":%" PRIu64
                  ",\"keyPauses\":%u,\"delayPauses\":%u,\"sleptMilliseconds\":%" PRIu64
                  ",\"restarts\":%s,\"endless\":%s}",
@@ -340,15 +408,25 @@ void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroRepo
             m.leastMilliseconds, m.leastFirstPass, m.keyPauses, m.delayPauses, m.sleptMilliseconds,
             m.restarts ? "true" : "false", m.endless ? "true" : "false");
     if (options.dryRun) {
-      fprintf(out, ",\n\"stream\":[");
-      for (size_t i = 0; i < m.stream.size(); ++i)
-        fprintf(out, "%s\n%s", i ? "," : "", Json(m.stream[i]).c_str());
-      fprintf(out, "]");
+      out += ",\n\"stream\":[";
+      for (size_t i = 0; i < m.stream.size(); ++i) out += (i ? ",\n" : "\n") + Json(m.stream[i]);
+      out += "]";
     }
-    fprintf(out, "}");
+    out += "}";
   }
-  fprintf(out, "],\n\"warnings\":%zu,\"errors\":%zu,\"summarized\":%zu,\"exitStatus\":%d}\n",
+  Appendf(out, "],\n\"warnings\":%zu,\"errors\":%zu,\"summarized\":%zu,\"exitStatus\":%d}\n",
           totals.warnings, totals.errors, totals.summarized, totals.ExitStatus());
+  return out;
+}
+
+void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+               const OutputOptions &options) {
+  lang::Write(out, TextReport(keys, macros, options));
+}
+
+void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+               const OutputOptions &options) {
+  lang::Write(out, JsonReport(keys, macros, options));
 }
 
 }  // namespace check

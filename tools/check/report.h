@@ -30,6 +30,12 @@ struct Totals {
 };
 Totals Count(const KeyFileReport &keys, const std::vector<MacroReport> &macros);
 
+// The report as UTF-8 text; the Print forms write it to stdout or stderr
+// (a Windows console gets it as wide text).
+std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+                       const OutputOptions &options);
+std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+                       const OutputOptions &options);
 void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
                const OutputOptions &options);
 void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,

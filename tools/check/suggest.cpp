@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "plugin/contract/macro_commands.h"
+#include "tools/check/messages.h"
 
 namespace check {
 
@@ -74,13 +75,14 @@ std::vector<Suggestion> NearestNames(const std::string &word,
     const std::string upperName = Upper(name);
     Suggestion s{name, command, "", 0};
     if (upperWord == upperName) {
-      s.reason = "other letter case";
+      s.reason = Say(Msg::kOtherCase);
       s.rank = 0;
     } else if (WithoutBlanks(word) != word && Upper(WithoutBlanks(word)) == upperName) {
-      s.reason = "a blank inside the brackets";
+      s.reason = Say(Msg::kBlankInside);
       s.rank = 1;
     } else if (DashesAsUnderscores(word) != word && Upper(DashesAsUnderscores(word)) == upperName) {
-      s.reason = word.find('-') != std::string::npos ? "'-' written for '_'" : "a blank written for '_'";
+      s.reason = word.find('-') != std::string::npos ? Say(Msg::kDashForUnderscore)
+                                                : Say(Msg::kBlankForUnderscore);
       s.rank = 1;
     } else {
       // Short words are too easily a few edits from anything: no edit below
@@ -89,7 +91,7 @@ std::vector<Suggestion> NearestNames(const std::string &word,
       if (allowed == 0) return;
       int distance = EditDistance(WithoutBlanks(word), name);
       if (distance > allowed || static_cast<size_t>(distance) >= name.size()) return;
-      s.reason = distance == 1 ? "one letter off" : "two letters off";
+      s.reason = distance == 1 ? Say(Msg::kOneLetterOff) : Say(Msg::kTwoLettersOff);
       s.rank = 1 + distance;
     }
     found.push_back(s);

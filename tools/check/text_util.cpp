@@ -54,6 +54,56 @@ std::string FileBytesToUtf8(const std::string &bytes) {
   return out;
 }
 
+namespace {
+
+bool ReadsAsHost(codec::CodePage reading) {
+  return reading != codec::CodePage::kCp1250 && reading != codec::CodePage::kCp852;
+}
+
+// A UTF-8 sequence at `i` that a file of an 8-bit code page keeps: one that
+// gives a character the host types.
+size_t KeptSequenceAt(const std::string &bytes, size_t i) {
+  size_t length = Utf8SequenceAt(bytes, i);
+  if (length == 0) return 0;
+  size_t at = i;
+  char32_t c = 0;
+  codec::NextUtf8(bytes, at, &c);
+  int hostByte = UnicodeToMazovia(c);
+  return hostByte >= 0x20 && hostByte != 0x7F && hostByte != 0xFF ? length : 0;
+}
+
+}  // namespace
+
+size_t CharacterLength(const std::string &bytes, size_t i, codec::CodePage reading) {
+  if (static_cast<uint8_t>(bytes[i]) < 0x80) return 1;
+  size_t length = ReadsAsHost(reading) ? Utf8SequenceAt(bytes, i) : KeptSequenceAt(bytes, i);
+  return length > 0 ? length : 1;
+}
+
+std::string FileBytesToUtf8(const std::string &bytes, codec::CodePage reading) {
+  if (ReadsAsHost(reading)) return FileBytesToUtf8(bytes);
+  std::string out;
+  for (size_t i = 0; i < bytes.size();) {
+    size_t length = CharacterLength(bytes, i, reading);
+    if (length > 1) {
+      out.append(bytes, i, length);
+    } else {
+      int32_t c = codec::ByteToChar(reading, static_cast<uint8_t>(bytes[i]));
+      AppendUtf8(out, c >= 0 ? static_cast<char32_t>(c) : U'\uFFFD');
+    }
+    i += length;
+  }
+  return out;
+}
+
+size_t FileCharacterCount(const std::string &bytes, codec::CodePage reading) {
+  size_t count = 0;
+  for (size_t i = 0; i < bytes.size(); ++count) i += CharacterLength(bytes, i, reading);
+  return count;
+}
+
+bool StartsWithBom(const std::string &bytes) { return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0; }
+
 size_t FileCharacterCount(const std::string &bytes) {
   size_t count = 0;
   for (size_t i = 0; i < bytes.size(); ++count) {

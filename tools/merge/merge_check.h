@@ -41,25 +41,62 @@ struct CheckSources {
   std::string afterName;
   const std::string *after = nullptr;
   std::string dataName;
-  const Table *table = nullptr;
+  const std::vector<std::string> *headers = nullptr;
   codec::CodePage encoding = codec::CodePage::kUtf8;
+};
+
+// Findings at one place of the template beyond those shown in full.
+struct HiddenFindings {
+  std::string file;
+  check::SourcePosition position;
+  std::string id;
+  size_t count = 0;
 };
 
 struct MergeReport {
   check::KeyFileReport keys;
-  check::MacroReport macro;                  // as the checker played the checked text
+  // The totals of what the checked text played.
+  uint32_t keysPosted = 0, textsTyped = 0, commandsRun = 0, userActions = 0;
+  uint64_t leastMilliseconds = 0;  // the pauses and sleeps of what was played
   std::vector<check::Diagnostic> diagnostics; // the macro's findings, placed in the sources
+  std::vector<HiddenFindings> hidden;         // more findings of a place than are shown
   size_t warnings = 0;
   size_t errors = 0;
   int ExitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
 };
 
+// How many findings of one place of the template are shown in full (rows
+// whose values differ give different findings at the same place).
+inline constexpr size_t kFindingsPerPlace = 20;
+
+// What a dry run prints, and where.
+struct DryRun {
+  FILE *out = nullptr;          // null: no dry run
+  bool eachCharacter = false;   // every character on a line of its own
+  bool color = false;
+};
+
+// The check of a merge given in pieces: each piece of checked text is
+// played as it comes (its rows listed at once in a dry run) and then let
+// go; the findings are gathered, each place's at most kFindingsPerPlace.
+class StreamCheck {
+ public:
+  StreamCheck(const check::FileText &keys, const CheckSources &sources,
+              const check::PlayOptions &options, const DryRun &dryRun);
+  ~StreamCheck();
+  void Check(const MergeResult &piece);
+  MergeReport Finish();
+
+ private:
+  struct State;
+  State *state_;
+};
+
+// The whole of a merged text checked at once.
 MergeReport CheckMerged(const check::FileText &keys, const MergeResult &merged,
                         const CheckSources &sources, const check::PlayOptions &options);
 
-// The findings as the checker prints them; with `dryRun`, the keys of each
-// row under the row's name.
-void PrintReport(FILE *out, const MergeReport &report, const MergeResult &merged,
-                 const CheckSources &sources, bool dryRun, bool color, uint16_t keyDelay);
+// The findings as the checker prints them, and their count.
+void PrintReport(FILE *out, const MergeReport &report, bool color);
 
 }  // namespace merge

@@ -6,6 +6,7 @@
 
 #include "host/app/core/text_codec.h"
 #include "plugin/contract/mazovia.h"
+#include "tools/merge/messages.h"
 
 namespace merge {
 
@@ -56,32 +57,40 @@ bool StandInTypes(char32_t c) {
 std::string CharName(char32_t c) {
   char code[16];
   snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-  if (c < 0x20 || c == 0x7F) return std::string("the control character ") + code;
+  if (c < 0x20 || c == 0x7F) return Format(msg::kControlCharacter, code);
   std::string shown;
   codec::AppendUtf8(shown, c);
-  return "the character '" + shown + "' (" + code + ")";
+  return Format(msg::kCharacter, shown.c_str(), code);
 }
 
-std::string Where(const MergeSources &sources, size_t row, int column) {
-  const TableRow &r = sources.table->rows[row];
-  return "row " + std::to_string(row + 1) + " (" + sources.dataName + ":" +
-         std::to_string(r.line) + "), column \"" + sources.table->headers[column] + "\"";
+std::string Where(const MergeSources &sources, const TableRow &row, size_t index, int column) {
+  return Format(msg::kWhereValue, index + 1, sources.dataName.c_str(), row.line,
+                (*sources.headers)[static_cast<size_t>(column)].c_str());
 }
+
+// What a value's characters cost: where problems go (none while a row is
+// merged again for the check) and how many non-breaking spaces were typed
+// as spaces.
+struct Tally {
+  ValueProblems *problems = nullptr;
+  size_t nonBreakingSpaces = 0;
+};
 
 // Writes the macro, and when it records, the checked text and its map.
 class Writer {
  public:
-  Writer(std::string *macro, MergeResult *record, const MergeSettings &settings, WordScan start)
-      : scan(start), macro_(macro), record_(record), settings_(settings) {}
+  Writer(std::string *macro, MergeResult *record, const MergeSettings &settings, WordScan start,
+         Tally *tally)
+      : scan(start), macro_(macro), record_(record), settings_(settings), tally_(tally) {}
 
   // Bytes of the template, --before or --after, copied as they stand.
   void Source(Origin origin, const std::string &bytes, size_t offset, size_t length, size_t row);
   // A stretch that stands for a placeholder (a value, a key name, a number).
   void Emit(const std::string &macroBytes, const std::string &checkedBytes, Origin origin,
             size_t source, size_t row, int column);
-  // The value of a placeholder; false with `error`.
-  bool Value(const std::string &value, const MergeSources &sources, size_t source, size_t row,
-             int column, RowUse *use, std::string *error);
+  // The value of a placeholder.
+  void Value(const std::string &value, const MergeSources &sources, size_t source,
+             const TableRow &row, size_t index, int column, RowUse *use);
   // A line break behind a row, outside a word, when `lastByte` is none.
   void Separator(char lastByte, const std::string &lineBreak, size_t source, size_t row);
 
@@ -89,12 +98,16 @@ class Writer {
 
  private:
   void Map(Origin origin, bool linear, size_t source, size_t row, int column);
-  bool WordValue(const std::string &value, const std::string &where, size_t source, size_t row,
-                 int column, std::string *error);
+  void WordValue(const std::string &value, const std::string &where, size_t source, size_t row,
+                 int column);
+  void Problem(const std::string &message) {
+    if (tally_ != nullptr && tally_->problems != nullptr) tally_->problems->Add(message);
+  }
 
   std::string *macro_;
   MergeResult *record_;
   const MergeSettings &settings_;
+  Tally *tally_;
 };
 
 void Writer::Map(Origin origin, bool linear, size_t source, size_t row, int column) {
@@ -160,38 +173,37 @@ void Writer::Separator(char lastByte, const std::string &lineBreak, size_t sourc
   Emit(lineBreak, lineBreak, Origin::kSeparator, source, row, 0);
 }
 
-bool Writer::WordValue(const std::string &value, const std::string &where, size_t source,
-                       size_t row, int column, std::string *error) {
+void Writer::WordValue(const std::string &value, const std::string &where, size_t source,
+                       size_t row, int column) {
   // Inside a word the player takes the bytes as they stand and a ']' ends
   // the word: only printable ASCII can stand there for itself.
   for (size_t i = 0; i < value.size();) {
     char32_t c = 0;
     codec::NextUtf8(value, i, &c);
     if (c == '\r' || c == '\n') {
-      *error = where + ": a line break cannot stand inside a bracketed word of the template";
-      return false;
+      Problem(where + Format(msg::kLineBreakInWord));
+      if (c == '\r' && i < value.size() && value[i] == '\n') ++i;
+      continue;
     }
     if (c == ']') {
-      *error = where + ": ']' would end the template's bracketed word around the placeholder";
-      return false;
+      Problem(where + Format(msg::kBracketEndsWord));
+      continue;
     }
     if (c < 0x20 || c > 0x7E) {
-      *error = where + ": " + CharName(c) +
-               " cannot stand inside a bracketed word, whose bytes the player takes unconverted "
-               "(only ASCII characters can)";
-      return false;
+      Problem(where + Format(msg::kNotAsciiInWord, CharName(c).c_str()));
+      continue;
     }
     std::string byte(1, static_cast<char>(c));
     Emit(byte, byte, Origin::kValue, source, row, column);
   }
-  return true;
 }
 
-bool Writer::Value(const std::string &value, const MergeSources &sources, size_t source,
-                   size_t row, int column, RowUse *use, std::string *error) {
+void Writer::Value(const std::string &value, const MergeSources &sources, size_t source,
+                   const TableRow &row, size_t index, int column, RowUse *use) {
   if (scan.inWord) {
     use->valueInWord = true;
-    return WordValue(value, Where(sources, row, column), source, row, column, error);
+    WordValue(value, Where(sources, row, index, column), source, index, column);
+    return;
   }
   const bool utf8 = settings_.encoding == codec::CodePage::kUtf8;
   for (size_t i = 0; i < value.size();) {
@@ -201,70 +213,78 @@ bool Writer::Value(const std::string &value, const MergeSources &sources, size_t
       ++run;
     if (run > i) {
       std::string plain = value.substr(i, run - i);
-      Emit(plain, plain, Origin::kValue, source, row, column);
+      Emit(plain, plain, Origin::kValue, source, index, column);
       i = run;
       continue;
     }
     const size_t start = i;
     char32_t c = 0;
     codec::NextUtf8(value, i, &c);
-    const std::string where = c == '[' || c == '\r' || c == '\n' || !Typeable(settings_.encoding, c)
-                                  ? Where(sources, row, column)
-                                  : std::string();
+    auto where = [&] { return Where(sources, row, index, column); };
+    auto key = [&](const std::string &name, Origin origin) {
+      std::string word = "[" + name + "]";
+      Emit(word, word, origin, source, index, column);
+    };
     if (c == '[') {
       if (settings_.bracketKey.empty()) {
-        *error = where + ": the value holds '[', which would open a bracketed word; the macro "
-                         "types it as the key whose code is '[' (0x5B), and " +
-                 settings_.bracketHint;
-        return false;
+        Problem(where() + Format(msg::kBracketWithoutKey, settings_.bracketHint.c_str()));
+        continue;
       }
       use->bracketKey = true;
-      std::string word = "[" + settings_.bracketKey + "]";
-      Emit(word, word, Origin::kBracketKey, source, row, column);
+      key(settings_.bracketKey, Origin::kBracketKey);
     } else if (c == '\r' || c == '\n') {
       if (c == '\r' && i < value.size() && value[i] == '\n') ++i;  // CR LF is one line break
       if (settings_.newlineKey.empty()) {
-        *error = where + ": the value holds a line break, which the player skips (give the key "
-                         "to type for it with --newline, e.g. --newline ENTER)";
-        return false;
+        Problem(where() + Format(msg::kLineBreakWithoutKey));
+        continue;
       }
       use->newlineKey = true;
-      std::string word = "[" + settings_.newlineKey + "]";
-      Emit(word, word, Origin::kNewlineKey, source, row, column);
+      key(settings_.newlineKey, Origin::kNewlineKey);
+    } else if (c == '\t') {
+      if (settings_.tabKey.empty()) {
+        Problem(where() + Format(msg::kTabWithoutKey));
+        continue;
+      }
+      use->newlineKey = true;
+      key(settings_.tabKey, Origin::kNewlineKey);
+    } else if (IsNonBreakingSpace(c)) {
+      if (settings_.strict) {
+        Problem(where() + Format(msg::kNonBreakingSpaceStrict, CharName(c).c_str()));
+        continue;
+      }
+      if (tally_ != nullptr) ++tally_->nonBreakingSpaces;
+      Emit(" ", " ", Origin::kValue, source, index, column);
     } else if (!Typeable(settings_.encoding, c)) {
-      *error = where + ": " + CharName(c) +
-               (utf8 ? " has no key in the host's text (Mazovia): the player would drop it"
-                     : std::string(" cannot be written in ") +
-                           codec::CodePageName(settings_.encoding) + " (see --encoding)");
-      return false;
+      Problem(where() + (utf8 ? Format(msg::kNoHostKey, CharName(c).c_str())
+                              : Format(msg::kNotInMacroEncoding, CharName(c).c_str(),
+                                       codec::CodePageName(settings_.encoding))));
     } else if (utf8) {
       std::string bytes = value.substr(start, i - start);
-      Emit(bytes, bytes, Origin::kValue, source, row, column);
+      Emit(bytes, bytes, Origin::kValue, source, index, column);
     } else {
       std::string byte(1, static_cast<char>(codec::CharToByte(settings_.encoding, c)));
       std::string shown;
       if (StandInTypes(c)) codec::AppendUtf8(shown, c);
-      Emit(byte, shown.empty() ? "?" : shown, Origin::kValue, source, row, column);
+      Emit(byte, shown.empty() ? "?" : shown, Origin::kValue, source, index, column);
     }
   }
-  return true;
 }
 
-bool MergeRow(Writer &writer, const MergeSources &sources, size_t row, RowUse *use,
-              std::string *error) {
-  const TableRow &r = sources.table->rows[row];
+void MergeRow(Writer &writer, const MergeSources &sources, const TableRow &row, size_t index,
+              RowUse *use) {
   for (const TemplatePiece &piece : *sources.pieces) {
     if (!piece.placeholder) {
-      writer.Source(Origin::kTemplate, *sources.templateBytes, piece.offset, piece.length, row);
+      writer.Source(Origin::kTemplate, *sources.templateBytes, piece.offset, piece.length, index);
     } else if (piece.column == kRowNumber) {
-      std::string number = std::to_string(row + 1);
-      writer.Emit(number, number, Origin::kRowNumber, piece.offset, row, kRowNumber);
-    } else if (!writer.Value(r.fields[static_cast<size_t>(piece.column)], sources, piece.offset,
-                             row, piece.column, use, error)) {
-      return false;
+      // Inside a word the number makes the word: each row's is checked.
+      if (writer.scan.inWord) use->valueInWord = true;
+      std::string number = std::to_string(index + 1);
+      writer.Emit(number, number, Origin::kRowNumber, piece.offset, index, kRowNumber);
+    } else {
+      writer.Value(row.fields[static_cast<size_t>(piece.column)], sources, piece.offset, row,
+                   index, piece.column, use);
     }
   }
-  return true;
 }
 
 char LastByte(const std::string *text) {
@@ -282,47 +302,92 @@ bool Typeable(codec::CodePage page, char32_t c) {
   return byte == '\t' || (byte >= 0x20 && byte != 0x7F);
 }
 
+struct RowMerger::State {
+  State(const MergeSources &s, const MergeSettings &m, MergeResult *o)
+      : sources(s), settings(m), out(o) {
+    const std::string &tpl = *sources.templateBytes;
+    lineBreak = tpl.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    tally.problems = &problems;
+  }
+  const MergeSources &sources;
+  const MergeSettings &settings;
+  MergeResult *out;
+  std::string lineBreak;
+  WordScan scan;
+  RowUse seen;
+  size_t rowsMerged = 0;
+  ValueProblems problems;
+  Tally tally;
+  std::string scratch;
+};
+
+RowMerger::RowMerger(const MergeSources &sources, const MergeSettings &settings, MergeResult *out)
+    : state_(new State(sources, settings, out)) {}
+
+RowMerger::~RowMerger() { delete state_; }
+
+void RowMerger::Before() {
+  State &s = *state_;
+  if (s.sources.before == nullptr) return;
+  Writer before(&s.out->macro, s.out, s.settings, s.scan, &s.tally);
+  before.Source(Origin::kBefore, *s.sources.before, 0, s.sources.before->size(), 0);
+  before.Separator(LastByte(s.sources.before), s.lineBreak, s.sources.before->size(), 0);
+  s.scan = before.scan;
+}
+
+void RowMerger::Row(const TableRow &row, size_t index) {
+  State &s = *state_;
+  const std::string &tpl = *s.sources.templateBytes;
+  const WordScan atStart = s.scan;
+  const size_t problemsBefore = s.problems.count;
+  RowUse use;
+  Writer rows(&s.out->macro, nullptr, s.settings, s.scan, &s.tally);
+  MergeRow(rows, s.sources, row, index, &use);
+  rows.Separator(LastByte(&tpl), s.lineBreak, tpl.size(), index);
+  s.scan = rows.scan;
+  // Values outside words type character for character, so rows alike
+  // play alike: the check plays the first rows and each row of a kind
+  // not seen before.
+  const bool check = s.settings.checkEveryRow || s.rowsMerged++ < kAlwaysChecked ||
+                     use.valueInWord || (use.bracketKey && !s.seen.bracketKey) ||
+                     (use.newlineKey && !s.seen.newlineKey);
+  s.seen.bracketKey |= use.bracketKey;
+  s.seen.newlineKey |= use.newlineKey;
+  if (!check || s.problems.count > problemsBefore) return;
+  s.scratch.clear();
+  Writer record(&s.scratch, s.out, s.settings, atStart, nullptr);
+  MergeRow(record, s.sources, row, index, &use);
+  record.Separator(LastByte(&tpl), s.lineBreak, tpl.size(), index);
+  s.out->checkedRows.push_back(CheckedRow{index, row.line});
+}
+
+void RowMerger::After() {
+  State &s = *state_;
+  if (s.sources.after == nullptr) return;
+  Writer after(&s.out->macro, s.out, s.settings, s.scan, &s.tally);
+  after.Source(Origin::kAfter, *s.sources.after, 0, s.sources.after->size(), 0);
+  s.scan = after.scan;
+}
+
+bool RowMerger::CanCut() const { return !state_->scan.inWord; }
+
+size_t RowMerger::nonBreakingSpaces() const { return state_->tally.nonBreakingSpaces; }
+
+const ValueProblems &RowMerger::problems() const { return state_->problems; }
+
 bool MergeTable(const MergeSources &sources, const MergeSettings &settings, MergeResult *result,
                 std::string *error) {
   *result = MergeResult();
-  const std::string &tpl = *sources.templateBytes;
-  const std::string lineBreak = tpl.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-  WordScan scan;
-  if (sources.before != nullptr) {
-    Writer before(&result->macro, result, settings, scan);
-    before.Source(Origin::kBefore, *sources.before, 0, sources.before->size(), 0);
-    before.Separator(LastByte(sources.before), lineBreak, sources.before->size(), 0);
-    scan = before.scan;
-  }
-  Writer rows(&result->macro, nullptr, settings, scan);
-  RowUse seen;
-  std::string scratch;
-  result->macro.reserve((tpl.size() + 16) * (sources.endRow - sources.firstRow));
-  for (size_t row = sources.firstRow; row < sources.endRow; ++row) {
-    const WordScan atStart = rows.scan;
-    RowUse use;
-    if (!MergeRow(rows, sources, row, &use, error)) return false;
-    rows.Separator(LastByte(&tpl), lineBreak, tpl.size(), row);
-    // Values outside words type character for character, so rows alike
-    // play alike: the check plays the first rows and each row of a kind
-    // not seen before.
-    bool check = settings.checkEveryRow || row < sources.firstRow + kAlwaysChecked ||
-                 use.valueInWord || (use.bracketKey && !seen.bracketKey) ||
-                 (use.newlineKey && !seen.newlineKey);
-    seen.bracketKey |= use.bracketKey;
-    seen.newlineKey |= use.newlineKey;
-    if (!check) continue;
-    scratch.clear();
-    Writer record(&scratch, result, settings, atStart);
-    MergeRow(record, sources, row, &use, error);
-    record.Separator(LastByte(&tpl), lineBreak, tpl.size(), row);
-    result->checkedRows.push_back(row);
-  }
-  if (sources.after != nullptr) {
-    Writer after(&result->macro, result, settings, rows.scan);
-    after.Source(Origin::kAfter, *sources.after, 0, sources.after->size(), 0);
-  }
-  return true;
+  MergeSources whole = sources;
+  if (whole.headers == nullptr) whole.headers = &sources.table->headers;
+  RowMerger merger(whole, settings, result);
+  merger.Before();
+  for (size_t row = sources.firstRow; row < sources.endRow; ++row)
+    merger.Row(sources.table->rows[row], row);
+  merger.After();
+  error->clear();
+  for (const std::string &problem : merger.problems().shown) *error += problem + "\n";
+  return merger.problems().count == 0;
 }
 
 const Segment *FindSegment(const MergeResult &result, size_t offset) {

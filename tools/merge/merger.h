@@ -40,14 +40,22 @@ struct Segment {
   int column = 0;       // the value's column
 };
 
+// A data row whose merged text the check plays, and its line in the data.
+struct CheckedRow {
+  size_t row = 0;
+  int line = 0;
+};
+
 struct MergeSources {
   std::string dataName;                              // for messages
-  const std::string *templateBytes = nullptr;
+  const std::string *templateBytes = nullptr;        // in the macro's encoding
   const std::vector<TemplatePiece> *pieces = nullptr;
   const std::string *before = nullptr;               // null: none
   const std::string *after = nullptr;
+  const std::vector<std::string> *headers = nullptr;  // the table's columns
+  // MergeTable only: the whole table, rows [firstRow, endRow) merged.
   const Table *table = nullptr;
-  size_t firstRow = 0;                               // rows [firstRow, endRow) are merged
+  size_t firstRow = 0;
   size_t endRow = 0;
 };
 
@@ -56,18 +64,64 @@ struct MergeSettings {
   std::string bracketKey;  // the key name whose code is '[' (host text); empty: none
   std::string bracketHint; // what to add to the key file when there is none
   std::string newlineKey;  // typed for a line break in a value; empty: an error
+  std::string tabKey;      // typed for a tab in a value; empty: an error
+  bool strict = false;     // a non-breaking space is an error, not a space
   bool checkEveryRow = false;
 };
 
+// The merged text since the caller last took it, and what the check plays
+// of it.
 struct MergeResult {
   std::string macro;              // the merged macro, in the macro's encoding
   std::string checked;            // what the check plays
   std::vector<Segment> segments;  // over `checked`, in order
-  std::vector<size_t> checkedRows;
+  std::vector<CheckedRow> checkedRows;
+  // The checked text and its map emptied, the rows' numbering kept.
+  void ClearChecked() {
+    checked.clear();
+    segments.clear();
+    checkedRows.clear();
+  }
 };
 
-// Merges; false with a message naming row, column and character for a
-// value that cannot be typed.
+// Values that cannot be typed as they stand: the first kProblemsShown in
+// full, all of them counted.
+inline constexpr size_t kProblemsShown = 20;
+struct ValueProblems {
+  std::vector<std::string> shown;  // each names row, column and character
+  size_t count = 0;
+  void Add(std::string message) {
+    if (shown.size() < kProblemsShown) shown.push_back(std::move(message));
+    ++count;
+  }
+};
+
+// The merge, a row at a time: the caller gives the rows in order and takes
+// the macro's bytes (and the checked text, when CanCut) as they grow.
+class RowMerger {
+ public:
+  RowMerger(const MergeSources &sources, const MergeSettings &settings, MergeResult *out);
+  ~RowMerger();
+
+  void Before();  // the --before text
+  // One data row (its index among the table's data rows); a value that
+  // cannot be typed is added to problems().
+  void Row(const TableRow &row, size_t index);
+  void After();   // the --after text
+  // Whether the checked text may be played and cleared here: the macro is
+  // not inside a bracketed word.
+  bool CanCut() const;
+
+  const ValueProblems &problems() const;
+  size_t nonBreakingSpaces() const;
+
+ private:
+  struct State;
+  State *state_;
+};
+
+// Merges a whole table (rows [firstRow, endRow) of `sources.table`) into
+// `result`; false with the problems, one a line, in `error`.
 bool MergeTable(const MergeSources &sources, const MergeSettings &settings, MergeResult *result,
                 std::string *error);
 
@@ -79,5 +133,8 @@ size_t SourceOffset(const Segment &segment, size_t offset);
 // True when the stand-in host types the character `c` read from a UTF-8
 // macro, or a host of `page` types its byte.
 bool Typeable(codec::CodePage page, char32_t c);
+
+// A non-breaking space, which spreadsheets write in numbers ("1 250,00").
+inline bool IsNonBreakingSpace(char32_t c) { return c == 0x00A0 || c == 0x202F; }
 
 }  // namespace merge

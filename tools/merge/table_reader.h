@@ -1,6 +1,10 @@
 // The data table: a header row and data rows, as a spreadsheet exports it
 // (RFC 4180: fields in double quotes may hold delimiters, quotes written
-// twice and line breaks; CR LF or LF line ends; a UTF-8 byte order mark).
+// twice and line breaks; CR LF or LF line ends; a UTF-8 byte order mark;
+// UTF-16 "Unicode text" exports with their byte order mark).
+//
+// The table is read as a stream, one row at a time, so that the memory a
+// merge takes does not grow with the number of rows.
 //
 // Debian has no CSV library that builds for both the native and the i686
 // MinGW build, so this reader is our own; fuzz/merge_fuzz.cpp holds it to
@@ -8,6 +12,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -19,17 +24,27 @@ namespace merge {
 struct TableRow {
   int line = 0;                     // the file's line the row starts on (1-based)
   std::vector<std::string> fields;  // UTF-8, one per column
+  bool emptyLine = false;           // an empty line of a one-column table
 };
+
+// What the data's first bytes said about its encoding.
+enum class DataForm { kAsGiven, kUtf8Bom, kUtf16Le, kUtf16Be };
 
 struct Table {
   char delimiter = ';';
+  bool delimiterGuessed = false;     // found from the first lines, not given
+  DataForm form = DataForm::kAsGiven;
   std::vector<std::string> headers;  // UTF-8, in file order
   int headerLine = 1;
-  std::vector<TableRow> rows;        // the data rows, header excluded
+  std::vector<TableRow> rows;        // ReadTable only: the data rows, header excluded
+  // The first place where the data, read in an 8-bit code page, gives
+  // box-drawing characters that the other code page reads as letters.
+  int otherCodePageLine = 0;         // 0: none
+  codec::CodePage otherCodePage = codec::CodePage::kUtf8;
 };
 
 struct TableOptions {
-  char delimiter = 0;  // ';', ',' or '\t'; 0: found from the header row
+  char delimiter = 0;  // ';', ',' or '\t'; 0: found from the first lines
   codec::CodePage encoding = codec::CodePage::kUtf8;
 };
 
@@ -38,15 +53,92 @@ struct TableError {
   std::string message;  // UTF-8, without the file name
 };
 
-// Reads `bytes` into `table`; false with `error` for a file that is not a
-// table: no header row, an empty or repeated column name, a row with too
-// few or too many fields, an unclosed quote, bytes that are not in the
-// encoding.  Lines with no character at all are skipped.
+// Where the table's bytes come from.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to `size` bytes; 0 at the end.  A failed read sets `failed`.
+  virtual size_t Read(char *buffer, size_t size) = 0;
+  bool failed = false;
+};
+
+class StringSource : public ByteSource {
+ public:
+  explicit StringSource(const std::string &bytes) : bytes_(bytes) {}
+  size_t Read(char *buffer, size_t size) override;
+
+ private:
+  const std::string &bytes_;
+  size_t at_ = 0;
+};
+
+class FileSource : public ByteSource {
+ public:
+  explicit FileSource(FILE *file) : file_(file) {}
+  size_t Read(char *buffer, size_t size) override;
+
+ private:
+  FILE *file_;
+};
+
+// Reads a table from a source, row by row.
+class TableStream {
+ public:
+  TableStream(ByteSource &source, const TableOptions &options)
+      : source_(source), options_(options) {}
+
+  // The header row: fills `table`'s headers, delimiter and form; false with
+  // `error` for a file that is no table.
+  bool ReadHeader(Table *table, TableError *error);
+  // The next data row: false at the end (with an empty `error`) or with
+  // `error` for a row that does not fit the header, an unclosed quote or
+  // bytes that are not in the encoding.  In a one-column table an empty
+  // line inside the table is a row with an empty value (`emptyLine`);
+  // empty lines at the end are no rows.  Other empty lines are skipped.
+  bool Next(TableRow *row, TableError *error);
+  // Where the data first read as box drawing in its code page (ReadHeader
+  // and Next keep it up to date in the table they were given).
+  const Table &table() const { return *table_; }
+
+ private:
+  bool Fill(TableError *error);
+  bool Decode(const std::string &raw, TableError *error);
+  bool More(TableError *error) { return at_ < text_.size() || Fill(error); }
+  bool Record(TableRow *row, TableError *error);
+  bool QuotedField(std::string *field, int fieldNumber, TableError *error);
+  void UnquotedField(std::string *field, TableError *error);
+  void SkipLineEnd(TableError *error);
+  void NoteOtherCodePage(const std::string &raw);
+  bool Fail(TableError *error) { return !error->message.empty(); }
+
+  ByteSource &source_;
+  const TableOptions options_;
+  Table *table_ = nullptr;
+  codec::CodePage page_ = codec::CodePage::kUtf8;
+  bool started_ = false;
+  bool ended_ = false;
+  std::string pending_;   // raw bytes of a character cut by the chunk's end
+  std::string text_;      // decoded text not yet read
+  size_t at_ = 0;
+  int line_ = 1;          // the line of text_[at_]
+  int decodedLines_ = 1;  // the line of the end of text_ (for decoding errors)
+  char delimiter_ = ';';
+  size_t width_ = 0;
+  // Empty lines of a one-column table, not yet known to be inside it.
+  int emptyFirst_ = 0, emptyCount_ = 0;
+  bool haveHeld_ = false;
+  TableRow held_;         // the row behind them
+};
+
+// The whole table at once (the tests and the fuzzer).
 bool ReadTable(const std::string &bytes, const TableOptions &options, Table *table,
                TableError *error);
 
-// The delimiter a header row uses: the one of ';', tab and ',' found most
-// often outside quotes (';' first on a tie); ';' when there is none.
+// The delimiter of a table whose first lines are `text`: among ';', tab and
+// ',' the ones that split the header and the first data row into the same
+// number of fields, tab first, then ';'; when none does, the one found most
+// often outside quotes in the header (';' first on a tie); ';' when there
+// is none.
 char DetectDelimiter(const std::string &text);
 
 }  // namespace merge

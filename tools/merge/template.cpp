@@ -1,6 +1,9 @@
 #include "tools/merge/template.h"
 
+#include "tools/check/check_model.h"
 #include "tools/check/suggest.h"
+#include "tools/codec/text_guess.h"
+#include "tools/merge/messages.h"
 
 namespace merge {
 
@@ -27,8 +30,8 @@ bool FindColumn(const std::string &name, const std::vector<std::string> &headers
       nearest = i;
     }
   }
-  *message = "no column is named \"" + name + "\"; the columns are: " + list;
-  if (!headers.empty()) *message += "; the nearest is \"" + headers[nearest] + "\"";
+  *message = Format(msg::kNoSuchColumn, name.c_str(), list.c_str());
+  if (!headers.empty()) *message += Format(msg::kNearestColumn, headers[nearest].c_str());
   return false;
 }
 
@@ -64,20 +67,18 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
     size_t lineEnd = bytes.find_first_of("\r\n", open + 2);
     error->offset = open;
     if (close == std::string::npos || close > lineEnd) {
-      error->message = "\"{{\" is not closed by \"}}\" on its line (a literal \"{{\" is written "
-                       "\"{{{{\")";
+      error->message = lang::Str(msg::kPlaceholderNotClosed);
       return false;
     }
     std::string name;
     size_t bad = 0;
     if (!codec::DecodeToUtf8(page, bytes.substr(open + 2, close - open - 2), &name, &bad)) {
-      error->message = std::string("the placeholder's name is not ") + codec::CodePageName(page) +
-                       " text (see --encoding)";
+      error->message = Format(msg::kPlaceholderNameEncoding, codec::CodePageName(page));
       return false;
     }
     int column = kRowNumber;
     if (name.empty()) {
-      error->message = "the placeholder \"{{}}\" names no column";
+      error->message = lang::Str(msg::kPlaceholderEmpty);
       return false;
     }
     if (name != "#" && !FindColumn(name, headers, &column, &error->message)) return false;
@@ -85,6 +86,46 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
     at = close + 2;
   }
   *error = TemplateError();
+  return true;
+}
+
+bool ReadMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
+                   codec::CodePage to, std::string *out, std::string *error) {
+  std::string raw = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+  std::string utf8;
+  size_t bad = 0;
+  if (!codec::DecodeToUtf8(from, raw, &utf8, &bad)) {
+    check::SourcePosition at = check::SourceMap(raw).At(bad);
+    const unsigned byte = static_cast<uint8_t>(raw[bad]);
+    if (from == codec::CodePage::kUtf8) {
+      const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
+      *error = Format(msg::kTemplateNotUtf8, path.c_str(), at.line, at.column, byte, guess, guess);
+    } else {
+      *error = Format(msg::kTemplateNotCodePage, path.c_str(), at.line, at.column, byte,
+                      codec::CodePageName(from));
+    }
+    return false;
+  }
+  if (to == codec::CodePage::kUtf8) {
+    *out = std::move(utf8);
+    return true;
+  }
+  out->clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const size_t start = i;
+    char32_t c = 0;
+    codec::NextUtf8(utf8, i, &c);
+    int byte = codec::CharToByte(to, c);
+    if (byte < 0) {
+      check::SourcePosition at = check::SourceMap(utf8).At(start);
+      std::string shown;
+      codec::AppendUtf8(shown, c);
+      *error = Format(msg::kTemplateCharNotInEncoding, path.c_str(), at.line, at.column,
+                      shown.c_str(), codec::CodePageName(to));
+      return false;
+    }
+    *out += static_cast<char>(byte);
+  }
   return true;
 }
 

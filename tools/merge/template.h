@@ -38,4 +38,11 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
                    const std::vector<std::string> &headers, std::vector<TemplatePiece> *pieces,
                    TemplateError *error);
 
+// A macro text (template, --before, --after, a recording) as it is typed:
+// its UTF-8 byte order mark skipped, read in `from` and written in `to`.
+// False with a message that names `path`, the line and column, and for
+// text that is not UTF-8 the likely code page and --template-encoding.
+bool ReadMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
+                   codec::CodePage to, std::string *out, std::string *error);
+
 }  // namespace merge

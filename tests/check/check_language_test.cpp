@@ -1,0 +1,257 @@
+// The tools' two languages and the code pages of macro files: the catalog is
+// complete in both languages, the language follows the environment and
+// --lang, and each kind of file gets its finding (or none), with its lines
+// shown as meant.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/check/checker.h"
+#include "tools/check/encoding.h"
+#include "tools/check/messages.h"
+#include "tools/check/report.h"
+#include "tools/lang/lang.h"
+
+namespace {
+
+using check::Diagnostic;
+using codec::CodePage;
+using lang::Language;
+
+// Restores the language a test changed.
+struct LanguageScope {
+  ~LanguageScope() { lang::Set(Language::kEnglish); }
+};
+
+TEST(Catalog, EveryCheckerMessageHasBothLanguagesWithTheSamePlaceholders) {
+  EXPECT_EQ("", lang::CheckCatalog(check::kCheckTexts, check::kCheckTextCount));
+  EXPECT_GT(check::kCheckTextCount, 100u);
+}
+
+TEST(Catalog, ItsCheckFindsEachKindOfFault) {
+  const lang::Text broken[] = {
+      {"kFine", "{1} of {2}", "{2} z {1}"},
+      {"kNoPolish", "text", ""},
+      {"kLostValue", "{1} and {2}", "{1}"},
+      {"kStrayBrace", "a {b}", "a {b}"},
+      {"kFine", "x", "y"},
+  };
+  const std::string faults = lang::CheckCatalog(broken, sizeof broken / sizeof broken[0]);
+  EXPECT_EQ(std::string::npos, faults.find("kFine: the placeholders")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kNoPolish: no Polish text")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kLostValue: the placeholders differ")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kStrayBrace: a stray brace in the English")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kFine: the id is used twice")) << faults;
+}
+
+TEST(Catalog, PrintfFormatsAreHeldToTheSameConversions) {
+  EXPECT_EQ("%zu%s%X", lang::PrintfConversions("%zu field%s, 0x%02X, 100%%"));
+  EXPECT_EQ("%zu%s", lang::PrintfConversions("pól: %zu%.0s"));  // %.0s takes a text, shows none
+  const lang::Text formats[] = {
+      {"kSame", "%zu warning%s", "ostrzeżenia: %zu%.0s"},
+      {"kSwapped", "%s has %d", "%d ma %s"},
+      {"kCut", "%s: %s", "%s"},
+  };
+  const std::string faults = lang::CheckCatalog(formats, 3, lang::Placeholding::kPrintf);
+  EXPECT_EQ(std::string::npos, faults.find("kSame")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kSwapped: the conversions differ")) << faults;
+  EXPECT_NE(std::string::npos, faults.find("kCut: the conversions differ")) << faults;
+}
+
+TEST(Catalog, ATextReadsInTheCurrentLanguage) {
+  LanguageScope scope;
+  const lang::Text text = {"kX", "file", "plik"};
+  EXPECT_STREQ("file", static_cast<const char *>(text));
+  lang::Set(Language::kPolish);
+  EXPECT_STREQ("plik", static_cast<const char *>(text));
+}
+
+TEST(Catalog, FillPutsValuesInTheirPlaces) {
+  EXPECT_EQ("b a", lang::Fill("{2} {1}", {"a", "b"}));
+  EXPECT_EQ("{x} a", lang::Fill("{{x}} {1}", {"a"}));
+  EXPECT_EQ("a {2}", lang::Fill("{1} {2}", {"a"}));  // no value: left for the reader to see
+  EXPECT_EQ((1L << 1) | (1L << 3), lang::Placeholders("{3} {1} {{"));
+}
+
+TEST(Language, FollowsTheLocaleName) {
+  struct Case {
+    const char *name;
+    Language expected;
+  } cases[] = {
+      {"pl_PL.UTF-8", Language::kPolish}, {"pl", Language::kPolish},
+      {"pl_PL@euro", Language::kPolish},  {"PL_pl", Language::kPolish},
+      {"pl-PL", Language::kPolish},       {"C", Language::kEnglish},
+      {"C.UTF-8", Language::kEnglish},    {"en_GB.UTF-8", Language::kEnglish},
+      {"de_DE", Language::kEnglish},      {"plt", Language::kEnglish},
+      {"", Language::kEnglish},           {nullptr, Language::kEnglish},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(c.expected, lang::FromLocaleName(c.name)) << (c.name ? c.name : "(null)");
+}
+
+TEST(Language, TakesTheFirstOfLcAllLcMessagesAndLangThatIsSet) {
+  struct Case {
+    const char *lcAll, *lcMessages, *langVariable;
+    Language expected;
+  } cases[] = {
+      {nullptr, nullptr, "pl_PL.UTF-8", Language::kPolish},
+      {nullptr, nullptr, "C", Language::kEnglish},
+      {nullptr, "pl_PL", "C", Language::kPolish},
+      {"C", "pl_PL", "pl_PL", Language::kEnglish},
+      {"", "", "pl_PL.UTF-8", Language::kPolish},  // empty ones do not count
+      {"pl_PL.UTF-8", nullptr, "en_US", Language::kPolish},
+      {nullptr, nullptr, nullptr, Language::kEnglish},
+  };
+  const char *names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+  std::string saved[3];
+  bool had[3];
+  for (int i = 0; i < 3; ++i) {
+    const char *value = getenv(names[i]);
+    had[i] = value != nullptr;
+    saved[i] = value ? value : "";
+  }
+  for (const Case &c : cases) {
+    const char *values[] = {c.lcAll, c.lcMessages, c.langVariable};
+    for (int i = 0; i < 3; ++i) {
+      if (values[i]) setenv(names[i], values[i], 1);
+      else unsetenv(names[i]);
+    }
+    EXPECT_EQ(c.expected, lang::FromEnvironment())
+        << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " "
+        << (c.langVariable ? c.langVariable : "-");
+  }
+  for (int i = 0; i < 3; ++i) {
+    if (had[i]) setenv(names[i], saved[i].c_str(), 1);
+    else unsetenv(names[i]);
+  }
+}
+
+TEST(Language, TheOptionTakesPlOrEnOnly) {
+  Language language = Language::kEnglish;
+  EXPECT_TRUE(lang::ByName("pl", &language));
+  EXPECT_EQ(Language::kPolish, language);
+  EXPECT_TRUE(lang::ByName("EN", &language));
+  EXPECT_EQ(Language::kEnglish, language);
+  EXPECT_FALSE(lang::ByName("de", &language));
+  EXPECT_FALSE(lang::ByName("polski", &language));
+}
+
+check::CheckResult CheckMacro(const std::string &macro) {
+  check::FileText keys;
+  keys.name = "keys.h";
+  keys.readable = true;
+  keys.content = "#define ENTER 13\n";
+  check::FileText file = keys;
+  file.name = "m.txt";
+  file.content = macro;
+  return check::RunCheck(keys, {file}, check::PlayOptions());
+}
+
+TEST(Language, AFindingAndItsReportSpeakTheChosenLanguage) {
+  LanguageScope scope;
+  lang::Set(Language::kPolish);
+  check::CheckResult result = CheckMacro("Dzie\xC5\x84 [enter]\n");
+  ASSERT_EQ(1u, result.macros[0].diagnostics.size());
+  const Diagnostic &d = result.macros[0].diagnostics[0];
+  EXPECT_EQ("typed-as-text", d.id);  // ids stay
+  EXPECT_EQ("[enter] to ani polecenie, ani nazwa klawisza: zostanie wpisane jako tekst", d.message);
+  check::OutputOptions options;
+  const std::string text = check::TextReport(result.keys, result.macros, options);
+  EXPECT_NE(std::string::npos, text.find("m.txt:1:7: ostrzeżenie: [enter]")) << text;
+  EXPECT_NE(std::string::npos, text.find("  podpowiedź: czy chodziło o [ENTER] (inna wielkość liter)?"))
+      << text;
+  EXPECT_NE(std::string::npos, text.find("ostrzeżenia: 1, błędy: 0")) << text;
+  const std::string json = check::JsonReport(result.keys, result.macros, options);
+  EXPECT_NE(std::string::npos, json.find("\"severity\":\"warning\"")) << json;  // field values stay
+  EXPECT_NE(std::string::npos, json.find("\"message\":\"[enter] to ani polecenie")) << json;
+}
+
+// The files of each encoding: the guess, the finding, and the line shown.
+struct EncodingCase {
+  const char *what;
+  std::string bytes;
+  CodePage page;           // the guess
+  const char *finding;     // the id of the first finding, "" for none
+  int line, column;        // its place
+  const char *shown;       // the excerpt's line as the finding shows it
+  const char *typed;       // in the message: the line as typed ("" for none)
+};
+
+const char kMeant[] = "Zamówienie: 12 szt. Dziękuję";
+
+std::vector<EncodingCase> EncodingCases() {
+  return {
+      {"UTF-8", "Zam\xC3\xB3wienie: 12 szt. Dzi\xC4\x99kuj\xC4\x99\n", CodePage::kUtf8, "", 0, 0, "", ""},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBFZam\xC3\xB3wienie: 12 szt. Dzi\xC4\x99kuj\xC4\x99\n",
+       CodePage::kUtf8, "", 0, 0, "", ""},
+      {"a byte-order mark does not move the columns",
+       "\xEF\xBB\xBFZam\xC3\xB3wienie [enter]\n", CodePage::kUtf8, "typed-as-text", 1, 12,
+       "Zamówienie [enter]", ""},
+      {"Windows-1250", "Zam\xF3wienie: 12 szt. Dzi\xEAkuj\xEA\n", CodePage::kCp1250, "code-page", 1, 4,
+       kMeant, "Zamwienie: 12 szt. Dzikuj"},
+      {"cp852", "Zam\xA2wienie: 12 szt. Dzi\xA9kuj\xA9\n", CodePage::kCp852, "code-page", 1, 4, kMeant,
+       "Zamówienie: 12 szt. Dzi⌐kuj⌐"},
+      {"Mazovia, the host's own text, plays as meant", "Zam\xA2wienie: 12 szt. Dzi\x91kuj\x91\n",
+       CodePage::kMazovia, "", 0, 0, "", ""},
+      {"a mixed file: UTF-8 letters kept, Windows-1250 ones read in it",
+       "Zam\xC3\xB3wienie\n12 szt. Dzi\xEAkuj\xEA\n", CodePage::kCp1250, "code-page", 2, 12,
+       "12 szt. Dziękuję", "12 szt. Dzikuj"},
+      {"Windows-1250 with a later finding: the caret under the right letter",
+       "Prosz\xEA sprawdzi\xE6 [enter]\n", CodePage::kCp1250, "code-page", 1, 6,
+       "Proszę sprawdzić [enter]", "Prosz sprawdzi [enter]"},
+  };
+}
+
+TEST(Encoding, EachFileGetsItsFindingWithTheLineAsMeant) {
+  for (const EncodingCase &c : EncodingCases()) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.page, check::GuessEncoding(c.bytes).page);
+    check::CheckResult result = CheckMacro(c.bytes);
+    const std::vector<Diagnostic> &found = result.macros[0].diagnostics;
+    std::string all;
+    for (const Diagnostic &d : found) all += check::DiagnosticText(d, false);
+    if (*c.finding == 0) {
+      EXPECT_TRUE(found.empty()) << all;
+      continue;
+    }
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(c.finding, found[0].id) << all;
+    EXPECT_EQ(c.line, found[0].position.line) << all;
+    EXPECT_EQ(c.column, found[0].position.column) << all;
+    // The line as the user wrote it, the caret under the column.
+    const std::string excerpt = "  " + std::string(c.shown) + "\n  " +
+                                std::string(static_cast<size_t>(c.column - 1), ' ') + "^\n";
+    EXPECT_NE(std::string::npos, check::DiagnosticText(found[0], false).find(excerpt)) << all;
+    if (*c.typed != 0) {
+      EXPECT_NE(std::string::npos, found[0].message.find(c.typed)) << all;
+    }
+    // One finding for the file, not one for each letter.
+    size_t codePage = 0;
+    for (const Diagnostic &d : found) codePage += d.id == "code-page" || d.id == "dropped-character";
+    EXPECT_LE(codePage, 1u) << all;
+  }
+}
+
+TEST(Encoding, TheUtf8CopyReadsTheLettersAsMeant) {
+  EXPECT_EQ("Zamówienie\nDziękuję\n",
+            check::ConvertToUtf8("Zam\xF3wienie\nDzi\xEAkuj\xEA\n", CodePage::kCp1250));
+  EXPECT_EQ("Zamówienie\nDziękuję\n",
+            check::ConvertToUtf8("Zam\xA2wienie\nDzi\xA9kuj\xA9\n", CodePage::kCp852));
+  // A mixed file keeps its UTF-8 letters; a byte-order mark goes.
+  EXPECT_EQ("Zamówienie Dziękuję", check::ConvertToUtf8("\xEF\xBB\xBFZam\xC3\xB3wienie Dzi\xEAkuj\xEA",
+                                                        CodePage::kCp1250));
+  // Capitals that happen to form a UTF-8 sequence the host cannot type
+  // (Ó then Ł) are read in the code page.
+  EXPECT_EQ("WSPÓŁPRACA ą", check::ConvertToUtf8("WSP\xD3\xA3PRACA \xB9", CodePage::kCp1250));
+}
+
+TEST(Encoding, TheCopysNameStandsBesideTheOriginal) {
+  EXPECT_EQ("Zamówienie-utf8.txt", check::Utf8CopyName("Zamówienie.txt"));
+  EXPECT_EQ("C:\\makra\\a.b\\x-utf8", check::Utf8CopyName("C:\\makra\\a.b\\x"));
+  EXPECT_EQ("dir/m-utf8.TXT", check::Utf8CopyName("dir/m.TXT"));
+}
+
+}  // namespace

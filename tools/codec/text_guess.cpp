@@ -1,0 +1,59 @@
+#include "tools/codec/text_guess.h"
+
+#include <stdint.h>
+
+namespace codec {
+
+bool IsPolishLetter(char32_t c) {
+  static const char32_t kLetters[] = {0x0104, 0x0105, 0x0106, 0x0107, 0x0118, 0x0119,
+                                      0x0141, 0x0142, 0x0143, 0x0144, 0x00D3, 0x00F3,
+                                      0x015A, 0x015B, 0x0179, 0x017A, 0x017B, 0x017C};
+  for (char32_t letter : kLetters)
+    if (letter == c) return true;
+  return false;
+}
+
+bool IsBoxDrawing(char32_t c) { return c >= 0x2500 && c <= 0x259F; }
+
+CodePage GuessPolishCodePage(const std::string &bytes) {
+  size_t cp1250 = 0, cp852 = 0;
+  for (char b : bytes) {
+    const uint8_t byte = static_cast<uint8_t>(b);
+    if (byte < 0x80) continue;
+    int32_t in1250 = ByteToChar(CodePage::kCp1250, byte);
+    int32_t in852 = ByteToChar(CodePage::kCp852, byte);
+    cp1250 += in1250 > 0 && IsPolishLetter(static_cast<char32_t>(in1250));
+    cp852 += in852 > 0 && IsPolishLetter(static_cast<char32_t>(in852));
+  }
+  return cp852 > cp1250 ? CodePage::kCp852 : CodePage::kCp1250;
+}
+
+bool DecodeUtf16ToUtf8(const std::string &bytes, bool bigEndian, std::string *utf8,
+                       size_t *badOffset) {
+  utf8->clear();
+  utf8->reserve(bytes.size() / 2);
+  auto unit = [&](size_t i) -> char32_t {
+    const uint8_t a = static_cast<uint8_t>(bytes[i]), b = static_cast<uint8_t>(bytes[i + 1]);
+    return bigEndian ? static_cast<char32_t>(a << 8 | b) : static_cast<char32_t>(b << 8 | a);
+  };
+  size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xDC00 && c <= 0xDFFF) break;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 3 >= bytes.size()) break;
+      char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) break;
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    AppendUtf8(*utf8, c);
+  }
+  if (i < bytes.size()) {
+    *badOffset = i;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace codec

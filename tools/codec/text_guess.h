@@ -1,0 +1,28 @@
+// Guesses about text whose encoding is not known for sure: which 8-bit code
+// page Polish bytes were written in, and UTF-16 ("Unicode text" exports).
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+
+#include "tools/codec/code_pages.h"
+
+namespace codec {
+
+// One of the 18 Polish letters (ą ć ę ł ń ó ś ź ż and capitals).
+bool IsPolishLetter(char32_t c);
+// A box-drawing or block character (U+2500-U+259F), what Polish letters of
+// one code page turn into when read in another.
+bool IsBoxDrawing(char32_t c);
+
+// The code page, cp1250 or cp852, in which more of the bytes above 0x7F
+// read as Polish letters; cp1250 on a tie.
+CodePage GuessPolishCodePage(const std::string &bytes);
+
+// UTF-16 (without its byte order mark) as UTF-8; false with the offset of
+// the first unit that cannot be read (a lone surrogate, an odd last byte).
+bool DecodeUtf16ToUtf8(const std::string &bytes, bool bigEndian, std::string *utf8,
+                       size_t *badOffset);
+
+}  // namespace codec

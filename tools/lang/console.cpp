@@ -1,0 +1,279 @@
+#include "tools/lang/console.h"
+
+#include <ctype.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace lang {
+
+#if defined(_WIN32)
+
+namespace {
+
+std::wstring Wide(const std::string &utf8) {
+  if (utf8.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t *wide) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return std::string();
+  std::string utf8(static_cast<size_t>(n - 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], n, nullptr, nullptr);
+  return utf8;
+}
+
+HANDLE HandleOf(FILE *stream) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode) != 0;
+}
+
+// The consoles whose mode was changed, to be put back at exit.
+struct SavedMode {
+  HANDLE handle = nullptr;
+  DWORD mode = 0;
+};
+SavedMode g_saved[2];
+
+void RestoreModes() {
+  for (SavedMode &saved : g_saved)
+    if (saved.handle != nullptr) SetConsoleMode(saved.handle, saved.mode);
+}
+
+// Whether `stream` is a console; asked once for stdout and stderr (a dry
+// run writes a line for each row).
+bool StreamIsConsole(FILE *stream) {
+  static int known[2] = {-1, -1};
+  int *cached = stream == stdout ? &known[0] : stream == stderr ? &known[1] : nullptr;
+  if (cached != nullptr && *cached >= 0) return *cached != 0;
+  const bool console = IsConsole(HandleOf(stream));
+  if (cached != nullptr) *cached = console ? 1 : 0;
+  return console;
+}
+
+}  // namespace
+
+bool Write(FILE *stream, const std::string &utf8) {
+  if (!StreamIsConsole(stream)) return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  HANDLE handle = HandleOf(stream);
+  fflush(stream);
+  const std::wstring wide = Wide(utf8);
+  // In pieces: old consoles refuse very long writes.
+  for (size_t at = 0; at < wide.size();) {
+    DWORD piece = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, wide.data() + at, piece, &written, nullptr) || written == 0)
+      return false;
+    at += written;
+  }
+  return true;
+}
+
+bool TakesColor(FILE *stream) {
+  if (!StreamIsConsole(stream)) return false;
+  HANDLE handle = HandleOf(stream);
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !GetConsoleMode(handle, &mode))
+    return false;
+  const DWORD kVirtualTerminal = 0x0004;  // ENABLE_VIRTUAL_TERMINAL_PROCESSING
+  if (mode & kVirtualTerminal) return true;
+  if (!SetConsoleMode(handle, mode | kVirtualTerminal)) return false;
+  // A console that accepts the mode but does not keep it takes no escapes.
+  DWORD now = 0;
+  if (!GetConsoleMode(handle, &now) || !(now & kVirtualTerminal)) {
+    SetConsoleMode(handle, mode);
+    return false;
+  }
+  SavedMode &saved = g_saved[stream == stderr ? 1 : 0];
+  if (saved.handle == nullptr) {
+    saved.handle = handle;
+    saved.mode = mode;
+    atexit(RestoreModes);
+  }
+  return true;
+}
+
+bool OwnConsoleWindow() {
+  // Only this process on the console, and the user at it: a command window
+  // would be a second process, a script's pipes no console.
+  DWORD processes[4];
+  return GetConsoleProcessList(processes, 4) == 1 && IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)) &&
+         IsConsole(GetStdHandle(STD_INPUT_HANDLE));
+}
+
+std::string ReadAnswer(const std::string &prompt) {
+  Write(stdout, prompt);
+  fflush(stdout);
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  std::string answer;
+  if (IsConsole(input)) {
+    FlushConsoleInputBuffer(input);
+    wchar_t line[256];
+    DWORD read = 0;
+    if (ReadConsoleW(input, line, 255, &read, nullptr)) {
+      line[read] = 0;
+      answer = Narrow(line);
+    }
+  } else {
+    for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) answer += static_cast<char>(c);
+  }
+  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+  return answer;
+}
+
+std::string ProgramFolder() {
+  wchar_t path[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  if (n == 0 || n >= MAX_PATH * 2) return std::string();
+  std::string utf8 = Narrow(path);
+  size_t slash = utf8.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : utf8.substr(0, slash + 1);
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char **argv) {
+  std::vector<std::string> out;
+  int count = 0;
+  wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  // The wide arguments only where they are argv's own, word for word: the C
+  // runtime may have expanded a wildcard ("*.txt") into file names.
+  bool same = wide != nullptr && count == argc;
+  for (int i = 1; same && i < count; ++i) {
+    char ansi[4096];
+    int n = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, ansi, sizeof ansi, nullptr, nullptr);
+    same = n > 0 && strcmp(ansi, argv[i]) == 0;
+  }
+  for (int i = 0; i < argc; ++i) out.push_back(same ? Narrow(wide[i]) : std::string(argv[i]));
+  if (wide != nullptr) LocalFree(wide);
+  return out;
+}
+
+std::vector<std::string> ExpandWildcard(const std::string &name) {
+  if (name.find_first_of("*?") == std::string::npos) return {name};
+  const size_t slash = name.find_last_of("/\\:");
+  const std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+  std::vector<std::string> found;
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(Wide(name).c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        found.push_back(folder + Narrow(entry.cFileName));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  if (found.empty()) return {name};
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// Whether a name's bytes are UTF-8 (ASCII included).
+static bool IsUtf8(const std::string &text) {
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                             nullptr, 0) > 0 ||
+         text.empty();
+}
+
+FILE *OpenFile(const std::string &path, const char *mode) {
+  if (!IsUtf8(path)) return fopen(path.c_str(), mode);
+  return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+}
+
+bool FileExists(const std::string &path) {
+  if (!IsUtf8(path)) return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FILE *CreateNewFile(const std::string &utf8Path) {
+  int fd = _wopen(Wide(utf8Path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0644);
+  if (fd < 0) return nullptr;
+  FILE *file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+  return file;
+}
+
+#else
+
+bool Write(FILE *stream, const std::string &utf8) {
+  return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+}
+
+bool TakesColor(FILE *stream) { return isatty(fileno(stream)) != 0; }
+
+bool OwnConsoleWindow() { return false; }
+
+std::string ReadAnswer(const std::string &prompt) {
+  Write(stdout, prompt);
+  fflush(stdout);
+  std::string answer;
+  for (int c = getchar(); c != EOF && c != '\n'; c = getchar()) answer += static_cast<char>(c);
+  if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+  return answer;
+}
+
+std::string ProgramFolder() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return std::string();
+  std::string folder(path, static_cast<size_t>(n));
+  size_t slash = folder.find_last_of('/');
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char **argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+std::vector<std::string> ExpandWildcard(const std::string &name) { return {name}; }
+
+FILE *OpenFile(const std::string &utf8Path, const char *mode) { return fopen(utf8Path.c_str(), mode); }
+
+bool FileExists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
+FILE *CreateNewFile(const std::string &utf8Path) {
+  int fd = open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) return nullptr;
+  FILE *file = fdopen(fd, "wb");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+#endif
+
+void WaitForEnter(const std::string &prompt) { ReadAnswer(prompt); }
+
+bool AskYes(const std::string &prompt) {
+  const std::string answer = ReadAnswer(prompt);
+  const char first = answer.empty() ? 0 : static_cast<char>(tolower(static_cast<unsigned char>(answer[0])));
+  return first == 't' || first == 'y';  // "tak" or "yes"
+}
+
+std::string HostFolderOfProgram() {
+  const std::string folder = ProgramFolder();
+  if (folder.empty() || FileExists(folder + "wtyczki/keys.h")) return folder;
+  const size_t parent = folder.find_last_of("/\\", folder.size() - 2);
+  if (parent != std::string::npos && FileExists(folder.substr(0, parent + 1) + "wtyczki/keys.h"))
+    return folder.substr(0, parent + 1);
+  return folder;
+}
+
+}  // namespace lang
