@@ -243,6 +243,19 @@ int CheckInput(const std::string &path, const char *what) {
   return 0;
 }
 
+// The table is read once for the header, once for the merge and, when the
+// macro goes to standard output, once more after the check: a pipe or a
+// device would give its rows to the first reading only, and the next open
+// would wait for ever.  Such a table is refused before any work.
+int CheckDataInput(const std::string &path) {
+  if (int status = CheckInput(path, msg::kWhatData)) return status;
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    return Fail(Format(msg::kDataNotAFile, path.c_str()));
+  return 0;
+}
+
 // Reads an input file whole, or explains why it cannot.
 bool Read(const std::string &path, const char *what, check::FileText *file) {
   *file = check::ReadFileText(path);
@@ -279,11 +292,11 @@ int CheckOutputTarget(const Arguments &args, Job &job) {
 // Reads the template, the texts and the keys.  0, or the exit status.
 int ReadInputs(const Arguments &args, Job &job) {
   for (const auto &[path, what] : {std::pair{args.files[0], msg::kWhatTemplate},
-                                   std::pair{args.files[1], msg::kWhatData},
                                    std::pair{args.before, msg::kWhatBefore},
                                    std::pair{args.after, msg::kWhatAfter}})
     if (!path.empty())
       if (int status = CheckInput(path, what)) return status;
+  if (int status = CheckDataInput(args.files[1])) return status;
   if (!Read(args.files[0], msg::kWhatTemplate, &job.tpl)) return 2;
   if (!args.before.empty() && !Read(args.before, msg::kWhatBefore, &job.before)) return 2;
   if (!args.after.empty() && !Read(args.after, msg::kWhatAfter, &job.after)) return 2;

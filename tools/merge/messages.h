@@ -196,6 +196,8 @@ inline constexpr char kWhatBefore[] = "--before text";
 inline constexpr char kWhatAfter[] = "--after text";
 inline constexpr char kWhatRecording[] = "recording";
 inline constexpr char kInputFolder[] = "%s: error: this is a folder, not the %s file; nothing written";
+inline constexpr char kDataNotAFile[] =
+    "%s: error: the data is not a file but a pipe or a device, and the table is read more than once; save it to a file first; nothing written";
 inline constexpr char kCannotRead[] = "%s: error: cannot read the %s: %s";
 inline constexpr char kCannotReadKeys[] =
     "%s: error: cannot read the key definitions: %s (name them with --keys or --host)";
