@@ -23,13 +23,12 @@ Scenarios:
 The tools stand where the package puts them: in a folder of their own
 inside the host's folder, whose wtyczki\keys.h they use.
 """
-import argparse
 import os
 import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from host_session import Failure, Session, expect  # noqa: E402
+from host_session import Session, expect, run_scenario  # noqa: E402
 
 MACRO = "Dzień dobry [enter]\r\nŻółć\r\n".encode("utf-8")
 KEYS = b"#define ENTER 13\r\n"
@@ -153,17 +152,7 @@ SCENARIOS = {"code_pages": code_pages, "own_window": own_window, "merge_drop": m
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    try:
-        SCENARIOS[args.scenario](os.path.abspath(args.build))
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    print("passed: %s" % args.scenario)
-    return 0
+    return run_scenario(SCENARIOS, lambda scenario, build, source: SCENARIOS[scenario](build))
 
 
 if __name__ == "__main__":
