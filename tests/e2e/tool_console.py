@@ -52,6 +52,14 @@ def lay_out(build, name):
     return folder
 
 
+def tool_window(build, folder, name, tool, files):
+    """`tool` (tastiro-check.exe or tastiro-merge.exe) started on its own with
+    `files` of the folder's makra, as when they are dropped on it."""
+    return Session(build, folder, name,
+                   "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/%s --lang pl %s"
+                   % (folder, build, TOOLS, tool, files))
+
+
 def code_pages(build):
     folder = lay_out(build, "code-pages")
     runs = " & ".join(("chcp %s >nul & ..\\host\\" + TOOLS + "\\tastiro-check.exe --lang pl --color "
@@ -78,9 +86,8 @@ def own_window(build):
     folder = lay_out(build, "own-window")
     with open(os.path.join(folder, "makra", "stare.txt"), "wb") as file:
         file.write("Zamówienie nr 15\r\n".encode("cp1250"))
-    session = Session(build, folder, "own-window",
-                      "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-check.exe "
-                      "--lang pl powitanie.txt stare.txt" % (folder, build, TOOLS))
+    session = tool_window(build, folder, "own-window", "tastiro-check.exe",
+                          "powitanie.txt stare.txt")
     try:
         screen = session.wait_for("[t/N]")
         flat = screen.replace("\n", "")  # as the window shows it, lines wrapped
@@ -111,9 +118,8 @@ def merge_drop(build):
     with open(os.path.join(makra, "szablon-makro.txt"), "wb") as file:
         file.write(b"the user's own file")
     # The table first, as Explorer may hand them over.
-    session = Session(build, folder, "merge-drop",
-                      "cd %s && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-merge.exe "
-                      "--lang pl klienci.csv szablon.txt" % (makra, build, TOOLS))
+    session = tool_window(build, folder, "merge-drop", "tastiro-merge.exe",
+                          "klienci.csv szablon.txt")
     try:
         screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
         flat = screen.replace("\n", "")
@@ -129,9 +135,8 @@ def merge_drop(build):
     with open(os.path.join(makra, "szablon-makro.txt"), "rb") as file:
         expect(file.read() == b"the user's own file", "the user's file was replaced")
     # Two files that cannot be told apart: nothing written, said plainly.
-    session = Session(build, folder, "merge-drop-two",
-                      "cd %s && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-merge.exe "
-                      "--lang pl szablon.txt szablon-makro.txt" % (makra, build, TOOLS))
+    session = tool_window(build, folder, "merge-drop-two", "tastiro-merge.exe",
+                          "szablon.txt szablon-makro.txt")
     try:
         screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
         flat = screen.replace("\n", "")
