@@ -102,31 +102,29 @@ void BM_PlaybackStepLogged(benchmark::State &state) {
 }
 BENCHMARK(BM_PlaybackStepLogged);
 
-void BM_FindKeyName(benchmark::State &state) {
+// Looks up every key of the loaded table in turn: `keys` gives what is
+// looked up (the codes or the names), `lookup` looks one up.
+template <typename Keys, typename Lookup>
+void LookUpEveryKey(benchmark::State &state, Keys keys, Lookup lookup) {
   bench::InstallHost();
   if (!bench::LoadKeys()) state.SkipWithError("key table not loaded");
-  const uint16_t *codes = bench::KeyCodes();
+  const auto *all = keys();
   int i = 0;
   AllocationCounter allocations(state);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(FindKeyName(codes[i]));
+    benchmark::DoNotOptimize(lookup(all[i]));
     if (++i == bench::kKeyCount) i = 0;
   }
   allocations.Stop();
 }
+
+void BM_FindKeyName(benchmark::State &state) {
+  LookUpEveryKey(state, bench::KeyCodes, [](uint16_t code) { return FindKeyName(code); });
+}
 BENCHMARK(BM_FindKeyName);
 
 void BM_FindKeyCode(benchmark::State &state) {
-  bench::InstallHost();
-  if (!bench::LoadKeys()) state.SkipWithError("key table not loaded");
-  const char *const *names = bench::KeyNames();
-  int i = 0;
-  AllocationCounter allocations(state);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(FindKeyCode(names[i]));
-    if (++i == bench::kKeyCount) i = 0;
-  }
-  allocations.Stop();
+  LookUpEveryKey(state, bench::KeyNames, [](const char *name) { return FindKeyCode(name); });
 }
 BENCHMARK(BM_FindKeyCode);
 
