@@ -30,44 +30,50 @@ CELL_MB = 2
 CELL_FACTOR = 16  # at most this many bytes of memory per byte of the cell
 
 
+def write_file(path, text_or_lines, encoding="utf-8", newline=None):
+    """Writes a header line and lines made on the fly (or one text) to `path`."""
+    with open(path, "w", encoding=encoding, newline=newline) as f:
+        if isinstance(text_or_lines, str):
+            f.write(text_or_lines)
+        else:
+            for line in text_or_lines:
+                f.write(line)
+    return path
+
+
 def write_tables(work):
     """The tables and templates, written once."""
-    paths = {}
-    five = os.path.join(work, "merge-rows.csv")
-    with open(five, "w", encoding="cp1250", newline="") as f:
-        f.write("Nazwa;NIP;Miasto;Ulica;Kwota\r\n")
-        for i in range(1, 100_001):
-            f.write(f'"Zakład ""Nr {i}""";{7250000000 + i};Łódź;ul. Źródlana {i % 200};{i * 3.17:.2f}\r\n')
-    million = os.path.join(work, "merge-million.csv")
-    with open(million, "w", encoding="utf-8", newline="") as f:
-        f.write("Nazwa;NIP;Miasto;Ulica;Kwota\r\n")
-        for i in range(1, 1_000_001):
-            f.write(f"Firma {i};{7250000000 + i};Łódź;ul. Źródlana {i % 200};{i * 3.17:.2f}\r\n")
-    tpl = os.path.join(work, "merge-template.txt")
-    with open(tpl, "w", encoding="utf-8") as f:
-        f.write("{{#}}. {{Nazwa}}[TAB]{{NIP}}[TAB]{{Miasto}}[TAB]{{Ulica}}[TAB]{{Kwota}} zł[ENTER]\n")
-    word = os.path.join(work, "merge-word.csv")
-    with open(word, "w", encoding="utf-8", newline="") as f:
-        f.write("Klawisz;Nazwa\r\n")
-        for i in range(1, 150_001):
-            f.write(f"{i % 9 + 1};Firma {i}\r\n")
-    word100k = os.path.join(work, "merge-word-100k.csv")
-    with open(word100k, "w", encoding="utf-8", newline="") as f:
-        f.write("Klawisz;Nazwa\r\n")
-        for i in range(1, 100_001):
-            f.write(f"{i % 9 + 1};Firma {i}\r\n")
-    word_tpl = os.path.join(work, "merge-word.txt")
-    with open(word_tpl, "w", encoding="utf-8") as f:
-        f.write("[F{{Klawisz}}]{{Nazwa}}[ENTER]\n")
-    cell = os.path.join(work, "merge-cell.csv")
-    with open(cell, "w", encoding="utf-8", newline="") as f:
-        f.write("Opis\r\n" + "x" * (CELL_MB * 1024 * 1024) + "\r\n")
-    cell_tpl = os.path.join(work, "merge-cell.txt")
-    with open(cell_tpl, "w", encoding="utf-8") as f:
-        f.write("{{Opis}}[ENTER]\n")
-    paths.update(five=five, million=million, tpl=tpl, word=word, word100k=word100k,
-                 word_tpl=word_tpl, cell=cell, cell_tpl=cell_tpl)
-    return paths
+    def at(name):
+        return os.path.join(work, name)
+
+    def firms(count):
+        yield "Nazwa;NIP;Miasto;Ulica;Kwota\r\n"
+        for i in range(1, count + 1):
+            yield f"Firma {i};{7250000000 + i};Łódź;ul. Źródlana {i % 200};{i * 3.17:.2f}\r\n"
+
+    def quoted_firms(count):
+        yield "Nazwa;NIP;Miasto;Ulica;Kwota\r\n"
+        for i in range(1, count + 1):
+            yield f'"Zakład ""Nr {i}""";{7250000000 + i};Łódź;ul. Źródlana {i % 200};{i * 3.17:.2f}\r\n'
+
+    def keys(count):
+        yield "Klawisz;Nazwa\r\n"
+        for i in range(1, count + 1):
+            yield f"{i % 9 + 1};Firma {i}\r\n"
+
+    crlf = ""  # tables keep their own \r\n line ends
+    return dict(
+        five=write_file(at("merge-rows.csv"), quoted_firms(100_000), "cp1250", crlf),
+        million=write_file(at("merge-million.csv"), firms(1_000_000), newline=crlf),
+        tpl=write_file(at("merge-template.txt"),
+                       "{{#}}. {{Nazwa}}[TAB]{{NIP}}[TAB]{{Miasto}}[TAB]{{Ulica}}[TAB]{{Kwota}} zł[ENTER]\n"),
+        word=write_file(at("merge-word.csv"), keys(150_000), newline=crlf),
+        word100k=write_file(at("merge-word-100k.csv"), keys(100_000), newline=crlf),
+        word_tpl=write_file(at("merge-word.txt"), "[F{{Klawisz}}]{{Nazwa}}[ENTER]\n"),
+        cell=write_file(at("merge-cell.csv"), "Opis\r\n" + "x" * (CELL_MB * 1024 * 1024) + "\r\n",
+                        newline=crlf),
+        cell_tpl=write_file(at("merge-cell.txt"), "{{Opis}}[ENTER]\n"),
+    )
 
 
 def high_water_mb(pid):

@@ -80,53 +80,48 @@ void BM_PassThrough(benchmark::State &state) {
 }
 BENCHMARK(BM_PassThrough);
 
-void BM_PlaybackStep(benchmark::State &state) {
+// Playback steps of the benchmark's macro, with or without its log open;
+// a macro that ended before the last step would time nothing of worth.
+void PlaybackSteps(benchmark::State &state, bool logged) {
   bench::InstallHost();
   if (!bench::LoadKeys()) state.SkipWithError("key table not loaded");
-  bench::OpenMacro(false);
+  bench::OpenMacro(logged);
   AllocationCounter allocations(state);
   for (auto _ : state) benchmark::DoNotOptimize(PluginKeyFilter(0xFFFF));
   allocations.Stop();
   if (g_player.macroFile == 0) state.SkipWithError("the macro ended");
 }
+
+void BM_PlaybackStep(benchmark::State &state) { PlaybackSteps(state, false); }
 BENCHMARK(BM_PlaybackStep);
 
 // The same step with a log open: the key line is written into the sink.
-void BM_PlaybackStepLogged(benchmark::State &state) {
-  bench::InstallHost();
-  if (!bench::LoadKeys()) state.SkipWithError("key table not loaded");
-  bench::OpenMacro(true);
-  AllocationCounter allocations(state);
-  for (auto _ : state) benchmark::DoNotOptimize(PluginKeyFilter(0xFFFF));
-  allocations.Stop();
-}
+void BM_PlaybackStepLogged(benchmark::State &state) { PlaybackSteps(state, true); }
 BENCHMARK(BM_PlaybackStepLogged);
 
-void BM_FindKeyName(benchmark::State &state) {
+// Looks up every key of the loaded table in turn: `keys` gives what is
+// looked up (the codes or the names), `lookup` looks one up.
+template <typename Keys, typename Lookup>
+void LookUpEveryKey(benchmark::State &state, Keys keys, Lookup lookup) {
   bench::InstallHost();
   if (!bench::LoadKeys()) state.SkipWithError("key table not loaded");
-  const uint16_t *codes = bench::KeyCodes();
+  const auto *all = keys();
   int i = 0;
   AllocationCounter allocations(state);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(FindKeyName(codes[i]));
+    benchmark::DoNotOptimize(lookup(all[i]));
     if (++i == bench::kKeyCount) i = 0;
   }
   allocations.Stop();
+}
+
+void BM_FindKeyName(benchmark::State &state) {
+  LookUpEveryKey(state, bench::KeyCodes, [](uint16_t code) { return FindKeyName(code); });
 }
 BENCHMARK(BM_FindKeyName);
 
 void BM_FindKeyCode(benchmark::State &state) {
-  bench::InstallHost();
-  if (!bench::LoadKeys()) state.SkipWithError("key table not loaded");
-  const char *const *names = bench::KeyNames();
-  int i = 0;
-  AllocationCounter allocations(state);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(FindKeyCode(names[i]));
-    if (++i == bench::kKeyCount) i = 0;
-  }
-  allocations.Stop();
+  LookUpEveryKey(state, bench::KeyNames, [](const char *name) { return FindKeyCode(name); });
 }
 BENCHMARK(BM_FindKeyCode);
 

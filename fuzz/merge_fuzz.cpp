@@ -164,13 +164,11 @@ void TemplateEncodingRoundTrip(const std::string &tpl, codec::CodePage page) {
   MERGE_CHECK(read == tpl, "the template read back from %s differs", codec::CodePageName(page));
 }
 
-// Merges rows [first, end) of `table` with `tpl`; false when it cannot.
-bool MergeRows(const std::string &tpl, const merge::Table &table, size_t first, size_t end,
-               std::string *macro) {
-  std::vector<merge::TemplatePiece> pieces;
-  merge::TemplateError templateError;
-  if (!merge::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
-    return false;
+// Merges rows [first, end) of `table` with an already parsed template, the
+// brackets, line breaks and tabs typed as kKeys' LB, NL and TB.
+bool MergeParsed(const std::string &tpl, const std::vector<merge::TemplatePiece> &pieces,
+                 const merge::Table &table, size_t first, size_t end, merge::MergeResult *merged,
+                 std::string *error) {
   merge::MergeSources sources;
   sources.dataName = "data.csv";
   sources.templateBytes = &tpl;
@@ -182,9 +180,19 @@ bool MergeRows(const std::string &tpl, const merge::Table &table, size_t first, 
   settings.bracketKey = "LB";
   settings.newlineKey = "NL";
   settings.tabKey = "TB";
+  return merge::MergeTable(sources, settings, merged, error);
+}
+
+// Merges rows [first, end) of `table` with `tpl`; false when it cannot.
+bool MergeRows(const std::string &tpl, const merge::Table &table, size_t first, size_t end,
+               std::string *macro) {
+  std::vector<merge::TemplatePiece> pieces;
+  merge::TemplateError templateError;
+  if (!merge::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
+    return false;
   merge::MergeResult merged;
   std::string error;
-  if (!merge::MergeTable(sources, settings, &merged, &error)) return false;
+  if (!MergeParsed(tpl, pieces, table, first, end, &merged, &error)) return false;
   *macro = merged.macro;
   return true;
 }
@@ -234,23 +242,14 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
   }
   LearnRoundTrip(tpl, table);
 
-  merge::MergeSources sources;
-  sources.dataName = "data.csv";
-  sources.templateBytes = &tpl;
-  sources.pieces = &pieces;
-  sources.table = &table;
-  sources.endRow = table.rows.size() < 50 ? table.rows.size() : 50;
-  merge::MergeSettings settings;
-  settings.bracketKey = "LB";
-  settings.newlineKey = "NL";
-  settings.tabKey = "TB";
+  const size_t endRow = table.rows.size() < 50 ? table.rows.size() : 50;
   merge::MergeResult merged;
   std::string error;
-  const bool ok = merge::MergeTable(sources, settings, &merged, &error);
+  const bool ok = MergeParsed(tpl, pieces, table, 0, endRow, &merged, &error);
 
   std::vector<uint32_t> expected;
   bool typeable = true;
-  for (size_t row = sources.firstRow; row < sources.endRow; ++row) {
+  for (size_t row = 0; row < endRow; ++row) {
     for (const merge::TemplatePiece &piece : pieces) {
       if (!piece.placeholder) {
         const std::string text = tpl.substr(piece.offset, piece.length);

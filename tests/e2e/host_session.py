@@ -99,6 +99,25 @@ def read(path):
         return file.read()
 
 
+def run_scenario(scenarios, run, passed="%s"):
+    """The command line of a scenario script: --build, --source (this
+    checkout by default) and --scenario, one of `scenarios`.  Calls
+    run(scenario, build, source) with absolute paths; a Failure is printed
+    as FAILED.  Returns the exit status."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
+    parser.add_argument("--scenario", required=True, choices=sorted(scenarios))
+    args = parser.parse_args()
+    try:
+        run(args.scenario, os.path.abspath(args.build), os.path.abspath(args.source))
+    except Failure as failure:
+        print("FAILED: %s" % failure)
+        return 1
+    print("passed: " + passed % args.scenario)
+    return 0
+
+
 def first_macro(session, folder):
     # The first activation shows the plug-in's one-time notice.  (The first
     # start may also create the Wine prefix: a minute or more.)
@@ -262,25 +281,17 @@ SCENARIOS = {
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
-    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    build = os.path.abspath(args.build)
-    run, settings = SCENARIOS[args.scenario]
-    folder = lay_out(os.path.abspath(args.source), build, args.scenario, settings)
-    session = Session(build, folder, args.scenario)
-    session.build, session.source = build, os.path.abspath(args.source)
-    try:
-        run(session, folder)
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    finally:
-        session.close()
-    print("passed: %s" % args.scenario)
-    return 0
+    def run_one(scenario, build, source):
+        run, settings = SCENARIOS[scenario]
+        folder = lay_out(source, build, scenario, settings)
+        session = Session(build, folder, scenario)
+        session.build, session.source = build, source
+        try:
+            run(session, folder)
+        finally:
+            session.close()
+
+    return run_scenario(SCENARIOS, run_one)
 
 
 if __name__ == "__main__":

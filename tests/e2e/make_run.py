@@ -10,14 +10,13 @@ Scenarios:
   no_terminal        without a terminal the run prints the settings it used,
                      the typed text and only the log lines it added.
 """
-import argparse
 import os
 import re
 import shutil
 import subprocess
 import sys
 
-from host_session import Failure, Session, expect
+from host_session import Session, expect, run_scenario
 
 STAMP = re.compile(r"^\d{4}-\d{2}-\d{2}=\d{2}:\d{2}:\d{2} ", re.M)
 OLD_LINE = b"2001-02-03=04:05:06 {NAPIS: z poprzedniej sesji}\r\n"
@@ -120,21 +119,12 @@ SCENARIOS = {"twice_in_terminal": twice_in_terminal, "no_terminal": no_terminal}
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
-    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    build, source = os.path.abspath(args.build), os.path.abspath(args.source)
-    folder = os.path.join(build, "e2e", "make_run_" + args.scenario)
-    shutil.rmtree(folder, ignore_errors=True)
-    try:
-        SCENARIOS[args.scenario](source, build, folder)
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    print("passed: make run, %s" % args.scenario)
-    return 0
+    def run_one(scenario, build, source):
+        folder = os.path.join(build, "e2e", "make_run_" + scenario)
+        shutil.rmtree(folder, ignore_errors=True)
+        SCENARIOS[scenario](source, build, folder)
+
+    return run_scenario(SCENARIOS, run_one, "make run, %s")
 
 
 if __name__ == "__main__":

@@ -23,13 +23,12 @@ Scenarios:
 The tools stand where the package puts them: in a folder of their own
 inside the host's folder, whose wtyczki\keys.h they use.
 """
-import argparse
 import os
 import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from host_session import Failure, Session, expect  # noqa: E402
+from host_session import Session, expect, run_scenario  # noqa: E402
 
 MACRO = "Dzień dobry [enter]\r\nŻółć\r\n".encode("utf-8")
 KEYS = b"#define ENTER 13\r\n"
@@ -51,6 +50,14 @@ def lay_out(build, name):
     with open(os.path.join(folder, "makra", "powitanie.txt"), "wb") as file:
         file.write(MACRO)
     return folder
+
+
+def tool_window(build, folder, name, tool, files):
+    """`tool` (tastiro-check.exe or tastiro-merge.exe) started on its own with
+    `files` of the folder's makra, as when they are dropped on it."""
+    return Session(build, folder, name,
+                   "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/%s --lang pl %s"
+                   % (folder, build, TOOLS, tool, files))
 
 
 def code_pages(build):
@@ -79,9 +86,8 @@ def own_window(build):
     folder = lay_out(build, "own-window")
     with open(os.path.join(folder, "makra", "stare.txt"), "wb") as file:
         file.write("Zamówienie nr 15\r\n".encode("cp1250"))
-    session = Session(build, folder, "own-window",
-                      "cd %s/makra && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-check.exe "
-                      "--lang pl powitanie.txt stare.txt" % (folder, build, TOOLS))
+    session = tool_window(build, folder, "own-window", "tastiro-check.exe",
+                          "powitanie.txt stare.txt")
     try:
         screen = session.wait_for("[t/N]")
         flat = screen.replace("\n", "")  # as the window shows it, lines wrapped
@@ -112,9 +118,8 @@ def merge_drop(build):
     with open(os.path.join(makra, "szablon-makro.txt"), "wb") as file:
         file.write(b"the user's own file")
     # The table first, as Explorer may hand them over.
-    session = Session(build, folder, "merge-drop",
-                      "cd %s && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-merge.exe "
-                      "--lang pl klienci.csv szablon.txt" % (makra, build, TOOLS))
+    session = tool_window(build, folder, "merge-drop", "tastiro-merge.exe",
+                          "klienci.csv szablon.txt")
     try:
         screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
         flat = screen.replace("\n", "")
@@ -130,9 +135,8 @@ def merge_drop(build):
     with open(os.path.join(makra, "szablon-makro.txt"), "rb") as file:
         expect(file.read() == b"the user's own file", "the user's file was replaced")
     # Two files that cannot be told apart: nothing written, said plainly.
-    session = Session(build, folder, "merge-drop-two",
-                      "cd %s && LC_ALL=C.UTF-8 %s/wine-run.sh ../host/%s/tastiro-merge.exe "
-                      "--lang pl szablon.txt szablon-makro.txt" % (makra, build, TOOLS))
+    session = tool_window(build, folder, "merge-drop-two", "tastiro-merge.exe",
+                          "szablon.txt szablon-makro.txt")
     try:
         screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
         flat = screen.replace("\n", "")
@@ -153,17 +157,7 @@ SCENARIOS = {"code_pages": code_pages, "own_window": own_window, "merge_drop": m
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    try:
-        SCENARIOS[args.scenario](os.path.abspath(args.build))
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    print("passed: %s" % args.scenario)
-    return 0
+    return run_scenario(SCENARIOS, lambda scenario, build, source: SCENARIOS[scenario](build))
 
 
 if __name__ == "__main__":

@@ -19,6 +19,13 @@ constexpr uint32_t kEnterKey = 13;
 constexpr uint32_t kShiftF11Key = host::kKeyShiftF11;
 constexpr int32_t kYes = host::kAnswerYes;
 
+// A pause of `length` ms armed at tick `armedAt`, the clock now at `now`.
+void PauseArmedAt(uint32_t length, uint32_t armedAt, uint32_t now) {
+  g_player.pauseLength = length;
+  g_player.pauseStart = armedAt;
+  standin::SetTickCount(now);
+}
+
 enum class State { Idle, Playing, WaitingForEnter, Halted };
 
 const char *Name(State state) {
@@ -160,9 +167,7 @@ TEST_F(PlayerTest, WithoutALogTheMacroEndsClosingOnlyTheMacroFile) {
 // ---- The pause ------------------------------------------------------------
 
 TEST_F(PlayerTest, AKeyWithinThePauseGoesBackToTheHost) {
-  g_player.pauseLength = 100;
-  g_player.pauseStart = 1000;
-  standin::SetTickCount(1099);
+  PauseArmedAt(100, 1000, 1099);
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter('x'));
   EXPECT_EQ("HostDelayKey(0x78, 0)\n", host.Trace());
   EXPECT_EQ(100u, g_player.pauseLength);
@@ -188,9 +193,7 @@ TEST_F(PlayerTest, ThePauseIsMeasuredAcrossTheWrapOfTheTickCount) {
 
 TEST_F(PlayerTest, NoKeyCallsAreNeverHeldAndPlayOn) {
   OpenMacro("ab");
-  g_player.pauseLength = 5000;
-  g_player.pauseStart = 1;
-  standin::SetTickCount(2);
+  PauseArmedAt(5000, 1, 2);
   EXPECT_EQ(kNoKeyCode, NoKey());
   EXPECT_EQ(std::vector<uint32_t>{'a'}, host.postedKeys);
   EXPECT_TRUE(host.delayedKeys.empty());
@@ -199,9 +202,7 @@ TEST_F(PlayerTest, NoKeyCallsAreNeverHeldAndPlayOn) {
 TEST_F(PlayerTest, EnterWithinThePauseDoesNotEndTheWaitAndAfterItDoes) {
   OpenMacro("ab");
   g_player.waitMode = kWaitingForEnter;
-  g_player.pauseLength = 100;
-  g_player.pauseStart = 50;
-  standin::SetTickCount(60);
+  PauseArmedAt(100, 50, 60);
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter(kEnterKey));
   EXPECT_EQ(kWaitingForEnter, g_player.waitMode);
   EXPECT_TRUE(host.postedKeys.empty());
@@ -214,9 +215,7 @@ TEST_F(PlayerTest, EnterWithinThePauseDoesNotEndTheWaitAndAfterItDoes) {
 
 TEST_F(PlayerTest, ShiftF11WithinThePauseIsHeldNotAsked) {
   OpenMacro("ab");
-  g_player.pauseLength = 100;
-  g_player.pauseStart = 50;
-  standin::SetTickCount(60);
+  PauseArmedAt(100, 50, 60);
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter(kShiftF11Key));
   EXPECT_TRUE(host.questions.empty());
   EXPECT_EQ(std::vector<uint32_t>{kShiftF11Key}, host.delayedKeys);
@@ -257,9 +256,7 @@ TEST_F(PlayerTest, InnerCallsWhileTheStartFormRunsPassShiftF11ToTheForm) {
 
 TEST_F(PlayerTest, InnerCallsDuringTypingAreStillHeldByThePause) {
   OpenMacro("[unknown]");
-  g_player.pauseLength = 100;
-  g_player.pauseStart = 1;
-  standin::SetTickCount(2);
+  PauseArmedAt(100, 1, 2);
   uint32_t inner = 0;
   host.handlers.HostTypeText = [&](const char *) {
     inner = PluginKeyFilter('u');
@@ -361,9 +358,7 @@ TEST_F(ChainingTest, APreviousFilterTurningAKeyIntoShiftF11StartsTheForm) {
 
 TEST_F(ChainingTest, ThePreviousFilterRunsBeforeTheHoldAndWhileBusy) {
   g_chainAnswer = 'y';
-  g_player.pauseLength = 100;
-  g_player.pauseStart = 1;
-  standin::SetTickCount(2);
+  PauseArmedAt(100, 1, 2);
   EXPECT_EQ(kNoKeyCode, PluginKeyFilter('x'));
   EXPECT_EQ(std::vector<uint32_t>{'y'}, host.delayedKeys);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/wine/check.h"
+#include "tests/wine/expected_texts.h"
 #include "tests/wine/scenario.h"
 
 // What the test host's date and time give, as the start of every log line.
@@ -43,6 +44,14 @@ struct Playback {
   void Ask(const char *title, const std::string &text, uint32_t flags) {
     Call(Format("HostAsk(%s, %s, 0x%X)", RecordingHost::Quoted(title).c_str(),
                 RecordingHost::Quoted(text.c_str()).c_str(), flags));
+  }
+  // A macro played to the end of its file: the closing notice in the log,
+  // the macro file (2) and the log (3) closed, the closing notice shown.
+  void EndOfMacro() {
+    Notice(expected::Text(expected::kEnd));
+    Call("HostFileClose(2)");
+    Call("HostFileClose(3)");
+    Ask(expected::kAttention, expected::Text(expected::kEnd), 1);
   }
 };
 

@@ -246,10 +246,7 @@ void RunRefusedPosts(ScenarioContext &context) {
   for (int attempt = 0; attempt < 1001; ++attempt) expected.Char('b');
   for (int attempt = 0; attempt < 4; ++attempt) expected.Key(13, "[ENTER]\n");
   expected.Char('c');
-  expected.Notice(expected::Text(expected::kEnd));
-  expected.Call("HostFileClose(2)");
-  expected.Call("HostFileClose(3)");
-  expected.Ask(expected::kAttention, expected::Text(expected::kEnd), 1);
+  expected.EndOfMacro();
   CheckLines(expected.trace, PlaybackCalls(host, start),
              "each refused key is posted again with its key line, until the host takes it");
   CheckBytes(expected.logBytes, ReadBytes(L"r.log"),

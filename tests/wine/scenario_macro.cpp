@@ -69,10 +69,7 @@ void RunFormMacro(ScenarioContext &context) {
   expected.Key(0x86, "{CHAR: \x86}\n");
   expected.Char('b');
   expected.Key(0x3B00, "[F1]\n");
-  expected.Notice(expected::Text(expected::kEnd));
-  expected.Call("HostFileClose(2)");
-  expected.Call("HostFileClose(3)");
-  expected.Ask(expected::kAttention, expected::Text(expected::kEnd), 1);
+  expected.EndOfMacro();
   CheckLines(expected.trace, PlaybackCalls(host, start),
              "the macro is played to its end: key lines, keys, the closing notice");
   CheckBytes(earlier + expected.logBytes, ReadBytes(L"hej.log"),

@@ -1,5 +1,6 @@
 #include "host/app/core/date_text.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -30,24 +31,28 @@ uint32_t DateNumber(const char *text) {
   return static_cast<uint32_t>(year * 10000 + month * 100 + day);
 }
 
-void FormatDateTime(const CivilTime &now, char *date, char *time, int32_t flags) {
+// One text of FormatDateTime: empty, or when `wanted` the three numbers as
+// `format` writes them, at most 11 characters.
+__attribute__((format(printf, 3, 4))) static void FormatPart(char *out, bool wanted,
+                                                              const char *format, ...);
+static void FormatPart(char *out, bool wanted, const char *format, ...) {
+  if (out == nullptr) return;
+  out[0] = 0;
+  if (!wanted) return;
   char text[32];
-  if (date != nullptr) {
-    date[0] = 0;
-    if (flags & 0x10) {
-      snprintf(text, sizeof text, "%04d-%02d-%02d", now.year % 10000, now.month % 100, now.day % 100);
-      text[11] = 0;
-      strcpy(date, text);
-    }
-  }
-  if (time != nullptr) {
-    time[0] = 0;
-    if (flags & 0x20) {
-      snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour % 100, now.minute % 100, now.second % 100);
-      text[11] = 0;
-      strcpy(time, text);
-    }
-  }
+  va_list values;
+  va_start(values, format);
+  vsnprintf(text, sizeof text, format, values);
+  va_end(values);
+  text[11] = 0;
+  strcpy(out, text);
+}
+
+void FormatDateTime(const CivilTime &now, char *date, char *time, int32_t flags) {
+  FormatPart(date, (flags & 0x10) != 0, "%04d-%02d-%02d", now.year % 10000, now.month % 100,
+             now.day % 100);
+  FormatPart(time, (flags & 0x20) != 0, "%02d:%02d:%02d", now.hour % 100, now.minute % 100,
+             now.second % 100);
 }
 
 }  // namespace volmar

@@ -13,12 +13,9 @@
 namespace volmar {
 
 namespace {
-const Palette kFormPalette{Attr(kBlack, kGrey), Attr(kBlue, kGrey), Attr(kRed, kGrey),
-                           Attr(kRed, kGrey)};
-const Palette kButtonPalette{Attr(kBlack, kCyan), Attr(kBlue, kCyan), Attr(kRed, kCyan),
-                             Attr(kRed, kCyan)};
-const Palette kFocusedButtonPalette{Attr(kWhite, kGreen), Attr(kYellow, kGreen),
-                                    Attr(kYellow, kGreen), Attr(kYellow, kGreen)};
+constexpr Palette kFormPalette = DarkTextOn(kGrey);
+constexpr Palette kButtonPalette = DarkTextOn(kCyan);
+constexpr Palette kFocusedButtonPalette = LightTextOn(kGreen);
 // A field is drawn as a box to type in, cyan like nothing else of the form
 // and never in the editor's blue, which would look like a hole in the form;
 // the focused one brighter.

@@ -14,10 +14,8 @@ namespace volmar {
 
 namespace {
 
-const Palette kNoticePalette{Attr(kBlack, kGrey), Attr(kBlue, kGrey), Attr(kRed, kGrey),
-                             Attr(kRed, kGrey)};
-const Palette kErrorPalette{Attr(kWhite, kRed), Attr(kYellow, kRed), Attr(kYellow, kRed),
-                            Attr(kYellow, kRed)};
+constexpr Palette kNoticePalette = DarkTextOn(kGrey);
+constexpr Palette kErrorPalette = LightTextOn(kRed);
 constexpr uint16_t kButtonAttr = Attr(kBlack, kCyan);
 constexpr uint16_t kFocusedButtonAttr = Attr(kWhite, kGreen);
 

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/app/core/canvas.h"
+
 namespace volmar {
 
 enum StyleBits : uint8_t {
@@ -46,5 +48,17 @@ struct Palette {
   uint16_t plain, emphasis, key, hot;
   uint16_t For(uint8_t style) const;
 };
+
+// The two looks of the host's boxes: dark text on a light background (black,
+// blue emphasis, red keys and hot letters), light text on a dark one (white,
+// yellow for the rest).
+constexpr Palette DarkTextOn(Color background) {
+  return {Attr(kBlack, background), Attr(kBlue, background), Attr(kRed, background),
+          Attr(kRed, background)};
+}
+constexpr Palette LightTextOn(Color background) {
+  return {Attr(kWhite, background), Attr(kYellow, background), Attr(kYellow, background),
+          Attr(kYellow, background)};
+}
 
 }  // namespace volmar
