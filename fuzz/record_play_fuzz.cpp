@@ -24,6 +24,7 @@
 #include "plugin/contract/macro_bytes.h"
 #include "plugin/keys/key_names.h"
 #include "plugin/platform/platform.h"
+#include "recorder/start/writer_host.h"
 #include "recorder/writer/key_writer.h"
 #include "sim/sim_slots.h"
 #include "sim/sim_text.h"
@@ -69,23 +70,6 @@ struct World : sim::HostCalls {
   }
 };
 
-// The writer's host conversion, as the recorder makes it (HostConvertText).
-bool ToWide(uint8_t byte, char16_t *wide) {
-  char source[2] = {static_cast<char>(byte), 0};
-  char16_t target[4] = {};
-  HostConvertText(target, sizeof target, source, 1, host::kEncodingHostText, host::kEncodingWide);
-  if (target[0] == 0 || target[1] != 0) return false;
-  *wide = target[0];
-  return true;
-}
-
-// The recorder's reading of a name: a command's name plays as the command.
-uint32_t PlayedCode(const char *word) {
-  for (const char *command : kPlayerCommandNames)
-    if (strcmp(word, command) == 0) return 0;
-  return FindKeyCode(word);
-}
-
 uint32_t KeyFromInput(uint8_t kind, uint8_t pick, uint8_t extra) {
   switch (kind % 8) {
     case 0: case 1: return 0x20 + pick % 0x5F;
@@ -119,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::vector<uint32_t> expected;
   for (size_t i = 0; i + 2 < size && expected.size() < 512; i += 3) {
     uint32_t key = KeyFromInput(data[i], data[i + 1], data[i + 2]);
-    KeyText text = KeyToText(key, names, ToWide);
+    KeyText text = KeyToText(key, names, HostByteToWideChar);
     if (text.kind == KeyTextKind::kUnnamed) continue;
     macro.append(text.bytes, text.length);
     uint16_t code = static_cast<uint16_t>(key);

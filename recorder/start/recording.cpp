@@ -8,6 +8,7 @@
 #include "plugin/platform/platform.h"
 #include "plugin/settings/settings_call.h"
 #include "recorder/start/recorder_texts.h"
+#include "recorder/start/writer_host.h"
 
 RecorderState g_recorder;
 RecorderFormRecord g_recorderForm;
@@ -24,23 +25,6 @@ constexpr size_t kNameSize = sizeof g_recorderForm.fileName;
 // "nagranie1.txt" to "nagranie9999.txt": a folder with all of them taken
 // gets the last one offered, and the append question then asks.
 constexpr uint32_t kMostOffered = 9999;
-
-// The code the player gives a bracketed word: a command first, then the
-// shared key-name table.
-uint32_t PlayedCode(const char *word) {
-  for (const char *command : kPlayerCommandNames)
-    if (strcmp(word, command) == 0) return 0;
-  return FindKeyCode(word);
-}
-
-bool HostByteToWideChar(uint8_t byte, char16_t *wide) {
-  char source[2] = {static_cast<char>(byte), 0};
-  HostWideChar target[4] = {};
-  HostConvertText(target, sizeof target, source, 1, host::kEncodingHostText, host::kEncodingWide);
-  if (target[0] == 0 || target[1] != 0) return false;
-  *wide = target[0];
-  return true;
-}
 
 void Notice(const char *text) { HostAsk(kRecorderTitle.c_str(), text, host::kAskNotice); }
 

@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include "plugin/contract/macro_bytes.h"
+#include "tools/codec/text_guess.h"
 #include "tools/check/messages.h"
 #include "tools/check/text_util.h"
 
@@ -10,23 +11,17 @@ namespace check {
 
 namespace {
 
-const char32_t kLower[] = U"ąćęłńóśźż";
-const char32_t kUpper[] = U"ĄĆĘŁŃÓŚŹŻ";
-
-bool IsIn(const char32_t *letters, int32_t c) {
-  for (; *letters != 0; ++letters)
-    if (static_cast<int32_t>(*letters) == c) return true;
-  return false;
+bool IsLower(int32_t c) {
+  return (c >= 'a' && c <= 'z') || (c > 0 && codec::IsPolishLower(static_cast<char32_t>(c)));
 }
-
-bool IsLower(int32_t c) { return (c >= 'a' && c <= 'z') || IsIn(kLower, c); }
 
 // Whether the byte at `i` reads as a Polish letter in `page` where it
 // stands: a capital right behind a small letter ("IloŚą") is no word's.
 bool ReadsAsPolishLetter(const std::string &bytes, size_t i, codec::CodePage page) {
   const int32_t c = codec::ByteToChar(page, static_cast<uint8_t>(bytes[i]));
-  if (IsIn(kLower, c)) return true;
-  if (!IsIn(kUpper, c)) return false;
+  if (c <= 0) return false;
+  if (codec::IsPolishLower(static_cast<char32_t>(c))) return true;
+  if (!codec::IsPolishUpper(static_cast<char32_t>(c))) return false;
   return i == 0 || !IsLower(codec::ByteToChar(page, static_cast<uint8_t>(bytes[i - 1])));
 }
 

@@ -4,14 +4,22 @@
 
 namespace codec {
 
-bool IsPolishLetter(char32_t c) {
-  static const char32_t kLetters[] = {0x0104, 0x0105, 0x0106, 0x0107, 0x0118, 0x0119,
-                                      0x0141, 0x0142, 0x0143, 0x0144, 0x00D3, 0x00F3,
-                                      0x015A, 0x015B, 0x0179, 0x017A, 0x017B, 0x017C};
-  for (char32_t letter : kLetters)
-    if (letter == c) return true;
+namespace {
+
+const char32_t kPolishLower[] = U"ąćęłńóśźż";
+const char32_t kPolishUpper[] = U"ĄĆĘŁŃÓŚŹŻ";
+
+bool IsOneOf(const char32_t *letters, char32_t c) {
+  for (; *letters != 0; ++letters)
+    if (*letters == c) return true;
   return false;
 }
+
+}  // namespace
+
+bool IsPolishLower(char32_t c) { return IsOneOf(kPolishLower, c); }
+bool IsPolishUpper(char32_t c) { return IsOneOf(kPolishUpper, c); }
+bool IsPolishLetter(char32_t c) { return IsPolishLower(c) || IsPolishUpper(c); }
 
 bool IsBoxDrawing(char32_t c) { return c >= 0x2500 && c <= 0x259F; }
 

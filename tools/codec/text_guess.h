@@ -10,8 +10,11 @@
 
 namespace codec {
 
-// One of the 18 Polish letters (ą ć ę ł ń ó ś ź ż and capitals).
+// One of the 18 Polish letters (ą ć ę ł ń ó ś ź ż and capitals); the small
+// and the capital ones apart.
 bool IsPolishLetter(char32_t c);
+bool IsPolishLower(char32_t c);
+bool IsPolishUpper(char32_t c);
 // A box-drawing or block character (U+2500-U+259F), what Polish letters of
 // one code page turn into when read in another.
 bool IsBoxDrawing(char32_t c);
