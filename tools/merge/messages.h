@@ -12,17 +12,12 @@
 #include <type_traits>
 
 #include "tools/lang/lang.h"
+#include "tools/lang/printf_format.h"
 
 namespace merge {
 
 // `format` with its placeholders filled, as printf does.
-std::string Format(const char *format, ...)
-#if defined(__MINGW32__)
-    __attribute__((format(gnu_printf, 1, 2)))  // MinGW's C99 printf, %zu included
-#elif defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
+std::string Format(const char *format, ...) TASTIRO_PRINTF(1, 2);
 
 namespace msg_en {
 
