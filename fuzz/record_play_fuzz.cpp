@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   world.files.Add(u"wtyczki\\keys.h", kKeys, true);
   sim::InstallHostCalls(world);
   ResetKeyNameTable();
-  memset(&g_player, 0, sizeof g_player);
+  ResetPlayerState();
   LoadKeyNameTable();
 
   static uint8_t playable[kKeyTableCapacity];
