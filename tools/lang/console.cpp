@@ -19,6 +19,25 @@
 
 namespace lang {
 
+namespace {
+
+// A console write that failed, for Flush: such a write leaves no error on
+// the C library's stream.
+bool g_lost[2] = {false, false};
+
+bool Lost(FILE *stream) {
+  if (stream == stdout) g_lost[0] = true;
+  if (stream == stderr) g_lost[1] = true;
+  return false;
+}
+
+}  // namespace
+
+bool Flush(FILE *stream) {
+  const bool lost = (stream == stdout && g_lost[0]) || (stream == stderr && g_lost[1]);
+  return fflush(stream) == 0 && ferror(stream) == 0 && !lost;
+}
+
 #if defined(_WIN32)
 
 namespace {
@@ -74,7 +93,8 @@ bool StreamIsConsole(FILE *stream) {
 }  // namespace
 
 bool Write(FILE *stream, const std::string &utf8) {
-  if (!StreamIsConsole(stream)) return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  if (!StreamIsConsole(stream))
+    return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() || Lost(stream);
   HANDLE handle = HandleOf(stream);
   fflush(stream);
   const std::wstring wide = Wide(utf8);
@@ -83,7 +103,7 @@ bool Write(FILE *stream, const std::string &utf8) {
     DWORD piece = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
     DWORD written = 0;
     if (!WriteConsoleW(handle, wide.data() + at, piece, &written, nullptr) || written == 0)
-      return false;
+      return Lost(stream);
     at += written;
   }
   return true;
@@ -214,7 +234,7 @@ FILE *CreateNewFile(const std::string &utf8Path) {
 #else
 
 bool Write(FILE *stream, const std::string &utf8) {
-  return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() || Lost(stream);
 }
 
 bool TakesColor(FILE *stream) { return isatty(fileno(stream)) != 0; }
