@@ -34,13 +34,13 @@ file(READ ${DATA}/cp1250.txt cp1250)  # a macro saved as Windows-1250
 set(run ${merge_run})
 foreach(device NUL con Aux.txt lpt1.csv COM9 prn.log.txt)
   expect_run("-o ${device}" 2 --keys ${KEYS} -o ${device} t.txt none.csv)
-  expect_in("-o ${device}" "${err}" "a name Windows keeps for a device")
+  expect_in("-o ${device}" "${err}" "Windows keeps for a device")
 endforeach()
 expect_run("--learn -o aux.txt" 2 --learn --keys ${KEYS} -o aux.txt t.txt d.csv)
-expect_in("--learn -o aux.txt" "${err}" "a name Windows keeps for a device")
+expect_in("--learn -o aux.txt" "${err}" "Windows keeps for a device")
 set(run ${check_run})
 expect_run("--log nul.log" 2 --keys ${KEYS} --log nul.log m.txt)
-expect_in("--log nul.log" "${err}" "a name Windows keeps for a device")
+expect_in("--log nul.log" "${err}" "Windows keeps for a device")
 expect_no_files("devices" Aux.txt lpt1.csv prn.log.txt nul.log)
 
 # A Polish output name is that name, never a look-alike without its

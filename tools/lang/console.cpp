@@ -2,7 +2,6 @@
 
 #include <ctype.h>
 #include <errno.h>
-#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -223,14 +222,6 @@ bool FileExists(const std::string &path) {
   return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-FILE *CreateNewFile(const std::string &utf8Path) {
-  int fd = _wopen(Wide(utf8Path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0644);
-  if (fd < 0) return nullptr;
-  FILE *file = _fdopen(fd, "wb");
-  if (file == nullptr) _close(fd);
-  return file;
-}
-
 #else
 
 bool Write(FILE *stream, const std::string &utf8) {
@@ -268,14 +259,6 @@ std::vector<std::string> ExpandWildcard(const std::string &name) { return {name}
 FILE *OpenFile(const std::string &utf8Path, const char *mode) { return fopen(utf8Path.c_str(), mode); }
 
 bool FileExists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
-
-FILE *CreateNewFile(const std::string &utf8Path) {
-  int fd = open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-  if (fd < 0) return nullptr;
-  FILE *file = fdopen(fd, "wb");
-  if (file == nullptr) close(fd);
-  return file;
-}
 
 #endif
 

@@ -67,8 +67,4 @@ FILE *OpenFile(const std::string &utf8Path, const char *mode);
 // Whether a file (or folder) of that name exists; the name as OpenFile takes it.
 bool FileExists(const std::string &path);
 
-// Creates a new file for writing, failing when one of that name exists
-// (the new file never replaces one); nullptr with errno set on failure.
-FILE *CreateNewFile(const std::string &utf8Path);
-
 }  // namespace lang

@@ -62,6 +62,11 @@ struct Target {
 // `replace`); false with the fault.  Nothing is touched.
 bool CheckTarget(const std::string &path, bool replace, Target *target, Problem *problem);
 
+// Whether two names are one file (a link, another spelling, another
+// case on Windows): an output never replaces an input.  False when either
+// does not exist.
+bool SameFile(const std::string &a, const std::string &b);
+
 // Makes `path` as a new file holding `bytes`, synced; never replaces or
 // empties a file of that name (kExists).  A file it made but could not
 // fill is removed again.
@@ -89,6 +94,7 @@ class Writer {
   bool Write(const char *bytes, size_t size);
   bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
   bool ok() const { return problem_.fault == Fault::kNone; }
+  const Problem &problem() const { return problem_; }
 
   // Flushes, syncs and renames the file into the target's place (with the
   // target's permissions); false with the fault, the target untouched and

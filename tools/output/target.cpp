@@ -32,6 +32,11 @@ bool Refuse(Fault fault, Problem *problem) {
 
 bool DiskFull(int error) { return error == ENOSPC || error == EFBIG; }
 
+bool SameFile(const std::string &a, const std::string &b) {
+  std::error_code code;
+  return !a.empty() && !b.empty() && fs::equivalent(PathOf(a), PathOf(b), code) && !code;
+}
+
 bool CheckTarget(const std::string &path, bool replace, Target *target, Problem *problem) {
   *target = Target();
   *problem = Problem();

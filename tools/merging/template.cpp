@@ -1,0 +1,132 @@
+#include "tools/merging/template.h"
+
+#include "tools/macro/check_model.h"
+#include "tools/macro/suggest.h"
+#include "tools/codec/text_guess.h"
+#include "tools/texts/merge_texts.h"
+
+namespace merge {
+
+namespace {
+
+// The column named `name`, or an error that lists the columns and the
+// nearest name.
+bool FindColumn(const std::string &name, const std::vector<std::string> &headers, int *column,
+                std::string *message) {
+  for (size_t i = 0; i < headers.size(); ++i) {
+    if (headers[i] == name) {
+      *column = static_cast<int>(i);
+      return true;
+    }
+  }
+  std::string list;
+  size_t nearest = 0;
+  int best = -1;
+  for (size_t i = 0; i < headers.size(); ++i) {
+    list += (i ? ", " : "") + headers[i];
+    int distance = check::EditDistance(name, headers[i]);
+    if (best < 0 || distance < best) {
+      best = distance;
+      nearest = i;
+    }
+  }
+  *message = Format(msg::kNoSuchColumn, name.c_str(), list.c_str());
+  if (!headers.empty()) *message += Format(msg::kNearestColumn, headers[nearest].c_str());
+  return false;
+}
+
+}  // namespace
+
+bool ParseTemplate(const std::string &bytes, codec::CodePage page,
+                   const std::vector<std::string> &headers, std::vector<TemplatePiece> *pieces,
+                   TemplateError *error) {
+  pieces->clear();
+  auto literal = [&](size_t offset, size_t length) {
+    if (length == 0) return;
+    if (!pieces->empty() && !pieces->back().placeholder &&
+        pieces->back().offset + pieces->back().length == offset) {
+      pieces->back().length += length;
+      return;
+    }
+    pieces->push_back(TemplatePiece{false, offset, length, 0});
+  };
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t open = bytes.find("{{", at);
+    if (open == std::string::npos) {
+      literal(at, bytes.size() - at);
+      break;
+    }
+    literal(at, open - at);
+    if (bytes.compare(open + 2, 2, "{{") == 0) {
+      pieces->push_back(TemplatePiece{false, open, 2, 0});  // "{{{{" types "{{"
+      at = open + 4;
+      continue;
+    }
+    size_t close = bytes.find("}}", open + 2);
+    size_t lineEnd = bytes.find_first_of("\r\n", open + 2);
+    error->offset = open;
+    if (close == std::string::npos || close > lineEnd) {
+      error->message = lang::Str(msg::kPlaceholderNotClosed);
+      return false;
+    }
+    std::string name;
+    size_t bad = 0;
+    if (!codec::DecodeToUtf8(page, bytes.substr(open + 2, close - open - 2), &name, &bad)) {
+      error->message = Format(msg::kPlaceholderNameEncoding, codec::CodePageName(page));
+      return false;
+    }
+    int column = kRowNumber;
+    if (name.empty()) {
+      error->message = lang::Str(msg::kPlaceholderEmpty);
+      return false;
+    }
+    if (name != "#" && !FindColumn(name, headers, &column, &error->message)) return false;
+    pieces->push_back(TemplatePiece{true, open, close + 2 - open, column});
+    at = close + 2;
+  }
+  *error = TemplateError();
+  return true;
+}
+
+bool ReadMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
+                   codec::CodePage to, std::string *out, std::string *error) {
+  std::string raw = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+  std::string utf8;
+  size_t bad = 0;
+  if (!codec::DecodeToUtf8(from, raw, &utf8, &bad)) {
+    check::SourcePosition at = check::SourceMap(raw).At(bad);
+    const unsigned byte = static_cast<uint8_t>(raw[bad]);
+    if (from == codec::CodePage::kUtf8) {
+      const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
+      *error = Format(msg::kTemplateNotUtf8, path.c_str(), at.line, at.column, byte, guess, guess);
+    } else {
+      *error = Format(msg::kTemplateNotCodePage, path.c_str(), at.line, at.column, byte,
+                      codec::CodePageName(from));
+    }
+    return false;
+  }
+  if (to == codec::CodePage::kUtf8) {
+    *out = std::move(utf8);
+    return true;
+  }
+  out->clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const size_t start = i;
+    char32_t c = 0;
+    codec::NextUtf8(utf8, i, &c);
+    int byte = codec::CharToByte(to, c);
+    if (byte < 0) {
+      check::SourcePosition at = check::SourceMap(utf8).At(start);
+      std::string shown;
+      codec::AppendUtf8(shown, c);
+      *error = Format(msg::kTemplateCharNotInEncoding, path.c_str(), at.line, at.column,
+                      shown.c_str(), codec::CodePageName(to));
+      return false;
+    }
+    *out += static_cast<char>(byte);
+  }
+  return true;
+}
+
+}  // namespace merge
