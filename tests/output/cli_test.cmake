@@ -44,7 +44,9 @@ expect_in("--log nul.log" "${err}" "Windows keeps for a device")
 expect_no_files("devices" Aux.txt lpt1.csv prn.log.txt nul.log)
 
 # A Polish output name is that name, never a look-alike without its
-# letters (under Wine's ANSI code page 1252 "ż" would become "z").
+# letters (under Wine's ANSI code page 1252 "ż" would become "z").  Wine
+# reads the names of its command line in the locale's character set.
+set(ENV{LC_ALL} C.UTF-8)
 set(run ${check_run})
 file(WRITE "${WORK}/zamówienie ż.txt" "${cp1250}")
 expect_run("Polish --convert" 0 --convert "zamówienie ż.txt")
@@ -58,6 +60,7 @@ file(READ "${WORK}/raport z.txt" unrelated)
 if(NOT EXISTS "${WORK}/raport ż.txt" OR NOT unrelated STREQUAL "an unrelated file")
   message(FATAL_ERROR "Polish -o: 'raport ż.txt' not written, or 'raport z.txt' replaced")
 endif()
+set(ENV{LC_ALL} C)
 
 # Output lost on standard output: exit 2 and a message, never a success.
 if(EXISTS /dev/full)
