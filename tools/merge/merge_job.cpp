@@ -222,6 +222,55 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
   }
 }
 
+// The check's findings and the data's warnings, said; the exit status they
+// give (2 when the check found errors).
+int ReportMerge(const Arguments &args, const Job &job, const PassResult &pass, merge::StreamCheck &check,
+                FILE *reportTo, bool color) {
+  merge::MergeReport report = check.Finish();
+  if (pass.merged == 0) {
+    // The data's warning says why the macro is empty.
+    auto &found = report.diagnostics;
+    for (auto d = found.begin(); d != found.end();) {
+      if (d->id != "empty-macro") {
+        ++d;
+        continue;
+      }
+      report.warnings -= d->severity == check::Severity::kWarning;
+      d = found.erase(d);
+    }
+  }
+  size_t dataWarnings = 0;
+  ReportData(reportTo, args, job, pass, &dataWarnings);
+  merge::PrintReport(reportTo, report, color);
+  if (args.dryRun)
+    lang::Write(reportTo, Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
+                                 report.textsTyped, report.commandsRun, report.userActions,
+                                 static_cast<double>(report.leastMilliseconds) / 1000) +
+                              "\n");
+  const size_t warnings = report.warnings + dataWarnings;
+  if (warnings + report.errors > 0)
+    lang::Write(reportTo, Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",
+                                     report.errors, report.errors == 1 ? "" : "s") + "\n");
+  fflush(reportTo);
+  return report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+}
+
+// What the check names and reads: the output, the template, the texts.
+merge::CheckSources SourcesOfCheck(const Arguments &args, const Job &job) {
+  merge::CheckSources sources;
+  sources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
+  sources.templateName = args.files[0];
+  sources.templateBytes = &job.tplText;
+  sources.beforeName = args.before;
+  sources.before = job.sources.before;
+  sources.afterName = args.after;
+  sources.after = job.sources.after;
+  sources.dataName = args.files[1];
+  sources.headers = &job.table.headers;
+  sources.encoding = args.encoding;
+  return sources;
+}
+
 // The merged macro, checked, put in its place: the file renamed into -o's
 // place, or the scratch file copied to standard output.  The exit status.
 int Deliver(const Arguments &args, output::Writer &out, int status) {
@@ -262,17 +311,7 @@ int Merge(const Arguments &args) {
   const bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
                                          getenv("NO_COLOR") == nullptr);
   const check::KeyDelay delay = ChooseDelay(args);
-  merge::CheckSources checkSources;
-  checkSources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
-  checkSources.templateName = args.files[0];
-  checkSources.templateBytes = &job.tplText;
-  checkSources.beforeName = args.before;
-  checkSources.before = job.sources.before;
-  checkSources.afterName = args.after;
-  checkSources.after = job.sources.after;
-  checkSources.dataName = args.files[1];
-  checkSources.headers = &job.table.headers;
-  checkSources.encoding = args.encoding;
+  const merge::CheckSources checkSources = SourcesOfCheck(args, job);
   check::PlayOptions play;
   play.keyDelay = delay.milliseconds;
   merge::DryRun dryRun;
@@ -295,33 +334,7 @@ int Merge(const Arguments &args) {
       lang::Write(stderr, Format(msg::kMoreValueErrors, pass.problems.count - pass.problems.shown.size()) + "\n");
     return ToolError(Format(msg::kNothingWritten, pass.problems.count));
   }
-  merge::MergeReport report = check.Finish();
-  if (pass.merged == 0) {
-    // The data's warning says why the macro is empty.
-    auto &found = report.diagnostics;
-    for (auto d = found.begin(); d != found.end();) {
-      if (d->id != "empty-macro") {
-        ++d;
-        continue;
-      }
-      report.warnings -= d->severity == check::Severity::kWarning;
-      d = found.erase(d);
-    }
-  }
-  size_t dataWarnings = 0;
-  ReportData(reportTo, args, job, pass, &dataWarnings);
-  merge::PrintReport(reportTo, report, color);
-  if (args.dryRun)
-    lang::Write(reportTo, Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
-                                 report.textsTyped, report.commandsRun, report.userActions,
-                                 static_cast<double>(report.leastMilliseconds) / 1000) +
-                              "\n");
-  const size_t warnings = report.warnings + dataWarnings;
-  if (warnings + report.errors > 0)
-    lang::Write(reportTo, Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",
-                                     report.errors, report.errors == 1 ? "" : "s") + "\n");
-  fflush(reportTo);
-  int status = report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+  const int status = ReportMerge(args, job, pass, check, reportTo, color);
   if (args.dryRun || status == 2) return status;
   return Deliver(args, out, status);
 }
