@@ -5,7 +5,8 @@
 //   files dropped on the program: the merge of a template and a table
 //
 // Exit status: 0 written and clean, 1 written with warnings, 2 nothing
-// written.
+// written (standard output that could not be written included).
+#include <errno.h>
 #include <string.h>
 
 #include <string>
@@ -20,7 +21,9 @@
 
 using namespace merge_command;
 
-int main(int argc, char **argv) {
+namespace {
+
+int Run(int argc, char **argv) {
   ChooseLanguage(argc, argv);
 #if defined(_WIN32)
   // Into a file, a pipe or the NUL device, the C library would hand each
@@ -47,4 +50,25 @@ int main(int argc, char **argv) {
   int parsed = ParseArguments(argc, argv, &args);
   if (parsed != 0) return parsed < 0 ? 0 : parsed;
   return args.learn ? LearnTemplate(args) : Merge(args);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  // The arguments as UTF-8 (on Windows read afresh as wide text), so that
+  // a file named with Polish letters is that file, whatever the ANSI code
+  // page.
+  std::vector<std::string> arguments = lang::Utf8Arguments(argc, argv);
+  std::vector<char *> utf8;
+  for (std::string &argument : arguments) utf8.push_back(argument.data());
+  utf8.push_back(nullptr);
+  const int status = Run(argc, utf8.data());
+  // Text lost on its way to standard output (a full disk, a closed pipe) is
+  // an error, never a success.
+  if (!lang::Flush(stdout)) {
+    const output::Problem lost = {output::Fault::kWrite, errno};
+    lang::Write(stderr, Format(msg::kToolError, Format(msg::kCannotWriteStdout, WriteProblem(lost).c_str()).c_str()) + "\n");
+    return 2;
+  }
+  return status;
 }

@@ -117,8 +117,14 @@ inline constexpr char kOutputExists[] =
     "-o %s exists already; nothing written (give --force to replace it, or choose another name)";
 inline constexpr char kOutputReadOnly[] =
     "-o %s is read-only; nothing written (allow writing to it first, or choose another name)";
+inline constexpr char kOutputDevice[] =
+    "-o %s is a name Windows keeps for a device (NUL, CON, AUX, PRN, COM1-COM9, LPT1-LPT9, also "
+    "with an extension): choose another name; nothing written";
 inline constexpr char kWriteError[] = "write error";
-inline constexpr char kRenameFailed[] = "cannot put the new file in place (Windows error %lu)";
+inline constexpr char kDiskFull[] = "the disk is full (or the file would be larger than allowed)";
+inline constexpr char kNoFolder[] = "its folder does not exist";
+inline constexpr char kNoPermission[] = "no permission to write there";
+inline constexpr char kPlaceFailed[] = "cannot put the new file in place (%s)";
 
 
 // The command line.
@@ -210,7 +216,7 @@ inline constexpr char kOptionNoKey[] = "%s %s: %s has no key of that name that t
 inline constexpr char kFileError[] = "%s%s: error: %s";
 inline constexpr char kPlaceError[] = "%s:%d:%d: error: %s";
 inline constexpr char kCannotWrite[] = "%s: error: cannot write the merged macro: %s";
-inline constexpr char kCannotWriteStdout[] = "cannot write to standard output";
+inline constexpr char kCannotWriteStdout[] = "cannot write to standard output: %s";
 inline constexpr char kRowsBeyond[] = "--rows: %s has %zu data rows; nothing written";
 
 // Warnings about the data, and the summary.
