@@ -40,7 +40,7 @@ void IniStore::Parse(std::string_view text) {
     if (end != std::string_view::npos) line.ending = "\n";
     if (!line.text.empty() && line.text.back() == '\r') {
       line.text.pop_back();
-      line.ending = "\r" + line.ending;
+      line.ending = line.ending.empty() ? "\r" : "\r\n";
     }
     std::string_view content = line.text;
     if (lines_.empty() && content.substr(0, kByteOrderMark.size()) == kByteOrderMark)
@@ -122,7 +122,10 @@ void IniStore::Set(std::string_view section, std::string_view key, std::string_v
   if (begin == std::string::npos) {
     bool blankBefore = lines_.empty() || Trim(lines_.back().text).empty();
     if (!blankBefore) Insert(lines_.size(), "");
-    Insert(lines_.size(), "[" + std::string(section) + "]");
+    std::string header(1, '[');
+    header.append(section);
+    header.push_back(']');
+    Insert(lines_.size(), std::move(header));
     Insert(lines_.size(), entry);
     return;
   }
