@@ -9,7 +9,7 @@
 // clang-format off
 inline constexpr auto kRecorderDescription = ToHostText(
     "Wtyczka 'Zapis klawiszy'\n"
-    "Nagrywanie klawiszy do pliku makra (klawisz podaje komunikat przy starcie)");
+    "Nagrywanie klawiszy do pliku makra");
 // clang-format on
 
 inline constexpr auto kRecorderTitle = ToHostText("Zapis klawiszy");

@@ -298,11 +298,10 @@ def full_disk(session, folder):
                       % (mounted.stderr.strip() or "mount ended with %d" % mounted.returncode))
     try:
         # Filled to the last byte; the recording's file itself can still be made.
-        with open(os.path.join(disk, "zajete"), "wb") as filler:
+        with open(os.path.join(disk, "zajete"), "wb", buffering=0) as filler:
             try:
                 while True:
                     filler.write(b"\0" * 1024)
-                    filler.flush()
             except OSError:
                 pass
         with open(os.path.join(folder, "examples", "hurtownia.txt"), "w", encoding="utf-8") as macro:

@@ -112,6 +112,7 @@ TEST(IniStore, WritesKeepTheFileAsTheUserWroteIt) {
       {"a file ending in a blank line gets no second one", "[A]\r\nx=1\r\n\r\n", "B", "k", "v",
        "[A]\r\nx=1\r\n\r\n[B]\r\nk=v\r\n"},
       {"an empty file", "", "S", "k", "v", "[S]\r\nk=v\r\n"},
+      {"LF line ends behind a first blank line", "\n[A]\nx=1\n", "B", "k", "v", "\n[A]\nx=1\n\n[B]\nk=v\n"},
       {"an emptied value", "[A]\r\nk=old ; not a comment\r\n", "A", "k", "", "[A]\r\nk=\r\n"},
       {"the first of two sections of one name", "[A]\r\nk=1\r\n[A]\r\nk=2\r\n", "A", "k", "3",
        "[A]\r\nk=3\r\n[A]\r\nk=2\r\n"},

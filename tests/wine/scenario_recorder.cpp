@@ -25,9 +25,8 @@ bool LoadRecorder(ScenarioContext &context, PluginExports *recorder, bool quiet)
   char description[1024] = {};
   int32_t verdict = recorder->handshake(&ScenarioQuery, description);
   if (quiet) return verdict == 0;
-  CheckBytes("Wtyczka 'Zapis klawiszy'\nNagrywanie klawiszy do pliku makra "
-             "(klawisz podaje komunikat przy starcie)",
-             description, "the recorder's description (host text): no key, the settings are read later");
+  CheckBytes("Wtyczka 'Zapis klawiszy'\nNagrywanie klawiszy do pliku makra", description,
+             "the recorder's description (host text): no key, the settings are read later");
   return CheckValue(0, verdict, "the recorder accepts the host");
 }
 

@@ -29,7 +29,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 void IniStore::Parse(std::string_view text) {
   lines_.clear();
   size_t firstBreak = text.find('\n');
-  lineEnd_ = firstBreak != std::string_view::npos && firstBreak > 0 && text[firstBreak - 1] != '\r'
+  lineEnd_ = firstBreak != std::string_view::npos && (firstBreak == 0 || text[firstBreak - 1] != '\r')
                  ? "\n"
                  : "\r\n";
   while (!text.empty()) {
@@ -37,11 +37,10 @@ void IniStore::Parse(std::string_view text) {
     Line line;
     line.text = std::string(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (end != std::string_view::npos) line.ending = "\n";
-    if (!line.text.empty() && line.text.back() == '\r') {
-      line.text.pop_back();
-      line.ending = line.ending.empty() ? "\r" : "\r\n";
-    }
+    bool lineFeed = end != std::string_view::npos;
+    bool carriageReturn = !line.text.empty() && line.text.back() == '\r';
+    if (carriageReturn) line.text.pop_back();
+    line.ending = carriageReturn ? (lineFeed ? "\r\n" : "\r") : lineFeed ? "\n" : "";
     std::string_view content = line.text;
     if (lines_.empty() && content.substr(0, kByteOrderMark.size()) == kByteOrderMark)
       content.remove_prefix(kByteOrderMark.size());
@@ -65,7 +64,10 @@ void IniStore::Parse(std::string_view text) {
 
 std::string IniStore::Serialize() const {
   std::string text;
-  for (const Line &line : lines_) text += line.text + line.ending;
+  for (const Line &line : lines_) {
+    text += line.text;
+    text += line.ending;
+  }
   return text;
 }
 
@@ -99,7 +101,7 @@ std::optional<std::string> IniStore::Get(std::string_view section, std::string_v
 // A new line at `at`, with the file's line end; the line before it gets one
 // when it was the file's last line without one.
 void IniStore::Insert(size_t at, std::string text) {
-  if (at > 0 && lines_[at - 1].ending.empty()) lines_[at - 1].ending = lineEnd_;
+  if (at > 0 && lines_[at - 1].ending[0] == 0) lines_[at - 1].ending = lineEnd_;
   std::string_view view = text;
   Line line;
   line.ending = lineEnd_;

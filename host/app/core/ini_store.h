@@ -35,7 +35,7 @@ class IniStore {
   enum class Kind { kOther, kSection, kEntry };
   struct Line {
     std::string text;    // as the file holds it, without the line end
-    std::string ending;  // "\r\n", "\n" or "" (the last line of a file without one)
+    const char *ending = "";  // "\r\n", "\n", "\r" or "" (the last line of a file without one)
     Kind kind = Kind::kOther;
     std::string name;    // the section's or the key's name, trimmed
     size_t valueAt = 0;  // an entry's value starts here in `text`
@@ -47,7 +47,7 @@ class IniStore {
   void Insert(size_t at, std::string text);
 
   std::vector<Line> lines_;
-  std::string lineEnd_ = "\r\n";
+  const char *lineEnd_ = "\r\n";
 };
 
 }  // namespace volmar
