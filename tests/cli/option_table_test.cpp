@@ -3,11 +3,14 @@
 // refused, never ignored.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
 #include "tools/check/check_command.h"
 #include "tools/cli/option_table.h"
+#include "tools/lang/console.h"
 #include "tools/lang/lang.h"
 #include "tools/merge/merge_command.h"
 #include "tools/texts/cli_texts.h"
@@ -112,6 +115,22 @@ TEST(OptionTable, HelpIsAskedForAnywhereAndTheModeIsSaidInPolish) {
   merge_command::Arguments again;
   EXPECT_EQ("--at nie ma zastosowania przy scalaniu (tylko przy --learn)",
             merge_command::ReadCommandLine(WithProgram({"--at", "A=1", "t", "d"}), &again).error);
+}
+
+// A command a message suggests works from the folder the user is in: the
+// tool named by its path from there, "./" in its own folder, its whole path
+// from elsewhere (these tests stand in for the tool's folder).
+TEST(ToolCommand, NamesTheToolAsItRunsFromTheCurrentFolder) {
+  const std::string saved = lang::CurrentFolder(), folder = lang::ProgramFolder();
+  ASSERT_FALSE(folder.empty());
+  const size_t parent = folder.find_last_of('/', folder.size() - 2);
+  ASSERT_EQ(0, chdir(folder.substr(0, parent + 1).c_str()));
+  EXPECT_EQ(folder.substr(parent + 1) + "tastiro-check", lang::ToolCommand("tastiro-check"));
+  ASSERT_EQ(0, chdir(folder.c_str()));
+  EXPECT_EQ("./tastiro-check", lang::ToolCommand("tastiro-check"));
+  ASSERT_EQ(0, chdir((folder + "CMakeFiles").c_str()));  // below the tool's folder
+  EXPECT_EQ(folder + "tastiro-check", lang::ToolCommand("tastiro-check"));
+  ASSERT_EQ(0, chdir(saved.c_str()));
 }
 
 }  // namespace

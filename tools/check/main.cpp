@@ -199,7 +199,7 @@ int main(int argc, char **argv) {
   const bool ownWindow = lang::OwnConsoleWindow();
   Arguments args;
   if (ownWindow && arguments.size() <= 1) {
-    lang::Write(stdout, Say(Msg::kDropHelp) + "\n");
+    lang::Write(stdout, Say(Msg::kDropHelp, {lang::ToolCommand("tastiro-check")}) + "\n");
     lang::WaitForEnter(Say(Msg::kPressEnter));
     return 0;
   }

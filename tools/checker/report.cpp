@@ -301,7 +301,7 @@ std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
   return Say(Msg::kKeyFindingsSummary,
              {keys.file,
               lang::Whole(Say(Msg::kFindings, {count})), kinds}) +
-         "\n" + Say(Msg::kListThemAll, {file}) + "\n";
+         "\n" + Say(Msg::kListThemAll, {file, lang::ToolCommand("tastiro-check")}) + "\n";
 }
 
 namespace {

@@ -140,6 +140,14 @@ std::string ReadAnswer(const std::string &prompt) {
   return answer;
 }
 
+std::string CurrentFolder() {
+  wchar_t path[MAX_PATH * 2];
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH * 2, path);
+  if (n == 0 || n >= MAX_PATH * 2) return std::string();
+  std::string utf8 = Narrow(path);
+  return utf8.back() == '\\' || utf8.back() == '/' ? utf8 : utf8 + "\\";
+}
+
 std::string ProgramFolder() {
   wchar_t path[MAX_PATH * 2];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
@@ -212,6 +220,13 @@ std::string ReadAnswer(const std::string &prompt) {
   return answer;
 }
 
+std::string CurrentFolder() {
+  char path[4096];
+  if (getcwd(path, sizeof path) == nullptr) return std::string();
+  const std::string folder = path;
+  return folder.back() == '/' ? folder : folder + "/";
+}
+
 std::string ProgramFolder() {
   char path[4096];
   ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -247,6 +262,61 @@ bool AskYes(const std::string &prompt) {
   const std::string answer = ReadAnswer(prompt);
   const char first = answer.empty() ? 0 : static_cast<char>(tolower(static_cast<unsigned char>(answer[0])));
   return first == 't' || first == 'y';  // "tak" or "yes"
+}
+
+namespace {
+
+#if defined(_WIN32)
+constexpr char kSeparator = '\\';
+constexpr char kPathListSeparator = ';';
+constexpr bool kCurrentFolderSearched = true;
+constexpr char kProgramSuffix[] = ".exe";
+#else
+constexpr char kSeparator = '/';
+constexpr char kPathListSeparator = ':';
+constexpr bool kCurrentFolderSearched = false;
+constexpr char kProgramSuffix[] = "";
+#endif
+
+// A folder's name compared as the system does (Windows: any letter case,
+// either separator), with its trailing separator.
+std::string FolderKey(std::string folder) {
+  if (folder.empty()) return folder;
+  for (char &c : folder) {
+    if (c == '/' || c == '\\') c = kSeparator;
+#if defined(_WIN32)
+    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+#endif
+  }
+  if (folder.back() != kSeparator) folder += kSeparator;
+  return folder;
+}
+
+bool OnPath(const std::string &folder) {
+  const char *path = getenv("PATH");
+  const std::string list = path != nullptr ? path : "";
+  for (size_t at = 0; at <= list.size();) {
+    size_t end = list.find(kPathListSeparator, at);
+    if (end == std::string::npos) end = list.size();
+    if (end > at && FolderKey(list.substr(at, end - at)) == FolderKey(folder)) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ToolCommand(const std::string &tool) {
+  const std::string folder = ProgramFolder(), current = CurrentFolder();
+  std::string command;
+  if (folder.empty() || OnPath(folder)) command = tool;
+  else if (FolderKey(folder) == FolderKey(current))
+    command = kCurrentFolderSearched ? tool : "./" + tool;
+  else if (!current.empty() && FolderKey(folder).compare(0, FolderKey(current).size(), FolderKey(current)) == 0)
+    command = folder.substr(current.size()) + tool + kProgramSuffix;
+  else
+    command = folder + tool + kProgramSuffix;
+  return command.find(' ') != std::string::npos ? "\"" + command + "\"" : command;
 }
 
 std::string HostFolderOfProgram() {

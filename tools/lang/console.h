@@ -38,6 +38,19 @@ bool AskYes(const std::string &prompt);
 // "" when it cannot be told.
 std::string ProgramFolder();
 
+// The folder the tool runs in (its current folder), with a trailing
+// separator; "" when it cannot be told.
+std::string CurrentFolder();
+
+// How the user runs the tool `tool` ("tastiro-check"), which stands in this
+// program's folder (as the package lays the tools out), from the folder
+// they are in: its bare name when that folder is on the PATH (or, on
+// Windows, is the current folder), else its path from the current folder
+// ("tastiromatika-1.0.0\tastiro-check.exe" in VOLMAR's), else its whole
+// path; in quotes when it holds a blank.  So that a command a message
+// suggests works as written.
+std::string ToolCommand(const std::string &tool);
+
 // The host folder a tool stands in: the program's folder when it holds
 // the host's wtyczki/keys.h, else its parent when that does (the package
 // puts the tools in a folder of their own inside the host's); else the

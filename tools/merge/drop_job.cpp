@@ -32,13 +32,8 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
   args->files = {tpl, data};
   args->host = lang::HostFolderOfProgram();
   // The macro's name: the template's with "-makro", then -makro-2, ...
-  const size_t slash = tpl.find_last_of("/\\");
-  size_t dot = tpl.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = tpl.size();
-  for (int n = 1; n < 1000 && args->output.empty(); ++n) {
-    std::string name = tpl.substr(0, dot) + "-makro" + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
-    if (!lang::FileExists(name)) args->output = name;
-  }
+  for (int n = 1; n < 1000 && args->output.empty(); ++n)
+    if (!lang::FileExists(MacroNameBeside(tpl, n))) args->output = MacroNameBeside(tpl, n);
   if (args->output.empty()) return ToolError(Say(Msg::kDropNoName, {tpl}));
   args->outputGiven = true;
   // The encodings, from the template's and the table's first bytes.
@@ -72,7 +67,7 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
 // drop's merge, what it did, and a wait for Enter before the window closes.
 int RunInOwnWindow(const std::vector<std::string> &files) {
   if (files.empty()) {
-    lang::Write(stdout, Say(Msg::kDropHelp) + "\n");
+    lang::Write(stdout, Say(Msg::kDropHelp, {lang::ToolCommand("tastiro-merge")}) + "\n");
     lang::WaitForEnter(Say(Msg::kPressEnter));
     return 0;
   }

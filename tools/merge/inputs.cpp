@@ -97,6 +97,18 @@ int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSour
   return 0;
 }
 
+std::string MacroNameBeside(const std::string &tpl, int n) {
+  const size_t slash = tpl.find_last_of("/\\");
+  size_t dot = tpl.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = tpl.size();
+  return tpl.substr(0, dot) + "-makro" + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
+}
+
+std::string Quoted(const std::string &value) {
+  if (!value.empty() && value.find_first_of(" ;,&|<>()'\"\t") == std::string::npos) return value;
+  return "\"" + value + "\"";
+}
+
 check::KeyDelay ChooseDelay(const Arguments &args) {
   if (args.delay >= 0) {
     check::KeyDelay given;

@@ -58,6 +58,24 @@ size_t ReportLearnt(FILE *to, const Arguments &args, const merge::Table &table,
   return placed;
 }
 
+// The command that merges the table's other rows with the template just
+// written, with the options that read the table and the keys as this one
+// did, as the user can run it from the folder they are in.
+std::string RestCommand(const Arguments &args) {
+  std::string command = lang::ToolCommand("tastiro-merge");
+  auto add = [&command](const char *option, const std::string &value) {
+    if (!value.empty()) command += std::string(" ") + option + " " + Quoted(value);
+  };
+  add("--host", args.host);
+  add("--keys", args.keys);
+  if (args.delimiter != 0) add("--delimiter", args.delimiter == '\t' ? "tab" : std::string(1, args.delimiter));
+  if (args.dataEncoding != codec::CodePage::kUtf8) add("--data-encoding", codec::CodePageName(args.dataEncoding));
+  add("--newline", args.newline);
+  add("--tab", args.tab);
+  return command + " --rows 2- -o " + Quoted(MacroNameBeside(args.output, 1)) + " " +
+         Quoted(args.output) + " " + Quoted(args.files[1]);
+}
+
 }  // namespace
 
 // --learn RECORDING DATA -o TEMPLATE.  The exit status.
@@ -109,7 +127,7 @@ int LearnTemplate(const Arguments &args) {
           learnt.templateText.size() ||
       !temporary.Commit(&error))
     return Fail(Say(Msg::kCannotWriteTemplate, {args.output, lang::Whole(error)}));
-  lang::Write(stdout, Say(Msg::kLearnWritten, {args.output, placed, learnt.values.size()}) + "\n");
+  lang::Write(stdout, Say(Msg::kLearnWritten, {args.output, placed, learnt.values.size(), lang::Whole(RestCommand(args))}) + "\n");
   fflush(stdout);
   return learnt.Clean() ? 0 : 1;
 }

@@ -105,6 +105,12 @@ int CheckOutputTarget(const Arguments &args, Job &job);
 // Opens the data and reads its header.  0, or the exit status.
 int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
              std::unique_ptr<merge::TableStream> *stream, merge::Table *table);
+// The name of a macro made from `tpl`, beside it: the template's name with
+// "-makro" (n 1), "-makro-2", ... and ".txt".
+std::string MacroNameBeside(const std::string &tpl, int n);
+// A file name or value as a command line takes it: in double quotes when it
+// holds a blank or a character a shell would take for itself.
+std::string Quoted(const std::string &value);
 // The key delay: --delay, else the host's settings.
 check::KeyDelay ChooseDelay(const Arguments &args);
 
