@@ -228,93 +228,134 @@ int WriteToStdout(const Arguments &args, Job &job, int status) {
   return status;
 }
 
-}  // namespace
-
-int Merge(const Arguments &args) {
-  Job job;
+// Reads and parses everything the rows need.  0, or the exit status.
+int PrepareJob(const Arguments &args, Job &job) {
   if (int status = CheckOutputTarget(args, job)) return status;
   if (int status = ReadInputs(args, job)) return status;
-  {
-    FILE *file = nullptr;
-    std::unique_ptr<merge::FileSource> source;
-    std::unique_ptr<merge::TableStream> stream;
-    int status = OpenData(args, &file, &source, &stream, &job.table);
-    if (file != nullptr) fclose(file);
-    if (status != 0) return status;
-  }
-  if (int status = ParseInputs(args, job)) return status;
+  FILE *file = nullptr;
+  std::unique_ptr<merge::FileSource> source;
+  std::unique_ptr<merge::TableStream> stream;
+  const int status = OpenData(args, &file, &source, &stream, &job.table);
+  if (file != nullptr) fclose(file);
+  if (status != 0) return status;
+  return ParseInputs(args, job);
+}
 
+// Where the findings go and how they look.
+struct Reporting {
+  FILE *to = stdout;
+  bool color = false;
+  check::KeyDelay delay;
+};
+
+Reporting ChooseReporting(const Arguments &args) {
+  Reporting reporting;
+  reporting.to = args.output.empty() && !args.dryRun ? stderr : stdout;
+  reporting.color = args.color == 1 || (args.color == -1 && IsTerminal(reporting.to) &&
+                                        getenv("NO_COLOR") == nullptr);
+  reporting.delay = ChooseDelay(args);
+  return reporting;
+}
+
+// The names and texts the check's findings point into.
+merge::CheckSources SourcesToCheck(const Arguments &args, const Job &job) {
+  merge::CheckSources sources;
+  sources.outputName = args.output.empty() ? Say(Msg::kStdoutName) : args.output;
+  sources.templateName = args.files[0];
+  sources.templateBytes = &job.tplText;
+  sources.beforeName = args.before;
+  sources.before = job.sources.before;
+  sources.afterName = args.after;
+  sources.after = job.sources.after;
+  sources.dataName = args.files[1];
+  sources.headers = &job.table.headers;
+  sources.encoding = args.encoding;
+  return sources;
+}
+
+// The dry run's settings, its head line said.
+merge::DryRun StartDryRun(const Arguments &args, const Reporting &reporting,
+                          const std::string &outputName) {
+  merge::DryRun dryRun;
+  if (!args.dryRun) return dryRun;
+  dryRun.out = reporting.to;
+  dryRun.eachCharacter = args.eachCharacter;
+  dryRun.color = reporting.color;
+  lang::Write(reporting.to, Say(Msg::kDryRunHead, {outputName, reporting.delay.milliseconds,
+                                                   reporting.delay.source}) + "\n");
+  return dryRun;
+}
+
+// Values that cannot be typed: each said (up to a number), then the error.
+int ReportProblems(const merge::ValueProblems &problems) {
+  for (const std::string &problem : problems.shown)
+    lang::Write(stderr, Say(Msg::kValueError, {lang::Whole(problem)}) + "\n");
+  if (problems.count > problems.shown.size())
+    lang::Write(stderr, Say(Msg::kMoreValueErrors, {problems.count - problems.shown.size()}) + "\n");
+  return ToolError(Say(Msg::kNothingWritten, {problems.count}));
+}
+
+// With no row merged, the data's warning says why the macro is empty: the
+// check's own finding about it goes.
+void DropEmptyMacroFinding(merge::MergeReport &report) {
+  auto &found = report.diagnostics;
+  for (auto d = found.begin(); d != found.end();) {
+    if (d->id != "empty-macro") {
+      ++d;
+      continue;
+    }
+    report.warnings -= d->severity == check::Severity::kWarning;
+    d = found.erase(d);
+  }
+}
+
+// Every finding, the dry run's figures and the counts.  The exit status the
+// findings make.
+int ReportAll(const Arguments &args, const Job &job, const PassResult &pass,
+              merge::MergeReport &report, const Reporting &reporting) {
+  if (pass.merged == 0) DropEmptyMacroFinding(report);
+  size_t dataWarnings = 0;
+  ReportData(reporting.to, args, job, pass, &dataWarnings);
+  merge::PrintReport(reporting.to, report, reporting.color);
+  if (args.dryRun)
+    lang::Write(reporting.to, Say(Msg::kDryRunSummary, {pass.merged, report.keysPosted, report.textsTyped,
+                                                        report.commandsRun, report.userActions,
+                                                        Tenths(report.leastMilliseconds)}) +
+                                  "\n");
+  const size_t warnings = report.warnings + dataWarnings;
+  if (warnings + report.errors > 0)
+    lang::Write(reporting.to, Say(Msg::kSummary, {warnings, report.errors}) + "\n");
+  fflush(reporting.to);
+  return report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+// The job read, the rows merged and checked as they are written to a
+// temporary file, the findings said; the file put in place (or the merge
+// written again to standard output) only when the check passed.
+int Merge(const Arguments &args) {
+  Job job;
+  if (int status = PrepareJob(args, job)) return status;
   merge::TemporaryOutput temporary;
   const bool toFile = !args.output.empty() && !args.dryRun;
-  if (toFile) {
-    std::string error;
-    if (!temporary.Open(job.target, &error))
-      return Fail(Say(Msg::kCannotWrite, {args.output, lang::Whole(error)}));
-  }
-  FILE *reportTo = args.output.empty() && !args.dryRun ? stderr : stdout;
-  const bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
-                                         getenv("NO_COLOR") == nullptr);
-  const check::KeyDelay delay = ChooseDelay(args);
-  merge::CheckSources checkSources;
-  checkSources.outputName = args.output.empty() ? Say(Msg::kStdoutName) : args.output;
-  checkSources.templateName = args.files[0];
-  checkSources.templateBytes = &job.tplText;
-  checkSources.beforeName = args.before;
-  checkSources.before = job.sources.before;
-  checkSources.afterName = args.after;
-  checkSources.after = job.sources.after;
-  checkSources.dataName = args.files[1];
-  checkSources.headers = &job.table.headers;
-  checkSources.encoding = args.encoding;
+  std::string error;
+  if (toFile && !temporary.Open(job.target, &error))
+    return Fail(Say(Msg::kCannotWrite, {args.output, lang::Whole(error)}));
+  const Reporting reporting = ChooseReporting(args);
+  const merge::CheckSources checkSources = SourcesToCheck(args, job);
   check::PlayOptions play;
-  play.keyDelay = delay.milliseconds;
-  merge::DryRun dryRun;
-  if (args.dryRun) {
-    dryRun.out = reportTo;
-    dryRun.eachCharacter = args.eachCharacter;
-    dryRun.color = color;
-    lang::Write(reportTo, Say(Msg::kDryRunHead, {checkSources.outputName, static_cast<unsigned>(delay.milliseconds), delay.source}) + "\n");
-  }
-  merge::StreamCheck check(job.keys, checkSources, play, dryRun);
+  play.keyDelay = reporting.delay.milliseconds;
+  merge::StreamCheck check(job.keys, checkSources, play,
+                           StartDryRun(args, reporting, checkSources.outputName));
   PassResult pass;
   if (int status = MergePass(args, job, toFile ? temporary.file() : nullptr, &check, &pass))
     return status;
-  if (pass.problems.count > 0) {
-    for (const std::string &problem : pass.problems.shown)
-      lang::Write(stderr, Say(Msg::kValueError, {lang::Whole(problem)}) + "\n");
-    if (pass.problems.count > pass.problems.shown.size())
-      lang::Write(stderr, Say(Msg::kMoreValueErrors, {pass.problems.count - pass.problems.shown.size()}) + "\n");
-    return ToolError(Say(Msg::kNothingWritten, {pass.problems.count}));
-  }
+  if (pass.problems.count > 0) return ReportProblems(pass.problems);
   merge::MergeReport report = check.Finish();
-  if (pass.merged == 0) {
-    // The data's warning says why the macro is empty.
-    auto &found = report.diagnostics;
-    for (auto d = found.begin(); d != found.end();) {
-      if (d->id != "empty-macro") {
-        ++d;
-        continue;
-      }
-      report.warnings -= d->severity == check::Severity::kWarning;
-      d = found.erase(d);
-    }
-  }
-  size_t dataWarnings = 0;
-  ReportData(reportTo, args, job, pass, &dataWarnings);
-  merge::PrintReport(reportTo, report, color);
-  if (args.dryRun)
-    lang::Write(reportTo, Say(Msg::kDryRunSummary, {pass.merged, report.keysPosted, report.textsTyped,
-                                                    report.commandsRun, report.userActions,
-                                                    Tenths(report.leastMilliseconds)}) +
-                              "\n");
-  const size_t warnings = report.warnings + dataWarnings;
-  if (warnings + report.errors > 0)
-    lang::Write(reportTo, Say(Msg::kSummary, {warnings, report.errors}) + "\n");
-  fflush(reportTo);
-  int status = report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+  const int status = ReportAll(args, job, pass, report, reporting);
   if (args.dryRun || status == 2) return status;
   if (!toFile) return WriteToStdout(args, job, status);
-  std::string error;
   if (pass.writeFailed || !temporary.Commit(&error))
     return Fail(Say(Msg::kCannotWrite, {args.output, lang::Whole(pass.writeFailed ? Say(Msg::kWriteError) : error)}));
   return status;
