@@ -243,6 +243,48 @@ StreamCheck::StreamCheck(const check::FileText &keys, const CheckSources &source
 
 StreamCheck::~StreamCheck() { delete state_; }
 
+// Rows alike give the same finding at the same place of the template:
+// each is reported once.  Rows whose values differ give findings that
+// differ: a place shows kFindingsPerPlace of them, and counts the rest.
+void StreamCheck::Gather(const MergeResult &piece, const check::Diagnostic &found) {
+  State &s = *state_;
+  // A piece that types nothing says nothing of the whole macro.
+  if (found.id == "empty-macro") {
+    s.emptyMacro = found;
+    s.emptyMacro.file = s.sources.outputName;
+    return;
+  }
+  check::Diagnostic d = found;
+  if (found.offset >= 0) {
+    Place place = s.locator.At(piece, found.offset);
+    d.file = place.file;
+    d.position = place.position;
+    d.sourceLine = place.sourceLine;
+    if (place.value.empty()) place.value = s.locator.ValueInWord(piece, found.offset);
+    if (!place.value.empty()) d.message = place.value + ": " + d.message;
+  }
+  const auto key = std::make_tuple(d.file, d.position.line, d.position.column, d.id, d.message);
+  if (s.seen.count(key) != 0) return;
+  s.report.warnings += d.severity == check::Severity::kWarning;
+  s.report.errors += d.severity == check::Severity::kError;
+  size_t &atPlace = s.perPlace[{d.file, d.position.line, d.position.column, d.id}];
+  if (atPlace < kFindingsPerPlace) {
+    ++atPlace;
+    s.seen.insert(key);
+    s.report.diagnostics.push_back(d);
+    return;
+  }
+  auto hidden = std::find_if(s.report.hidden.begin(), s.report.hidden.end(),
+                             [&](const HiddenFindings &h) {
+                               return h.file == d.file && h.position.line == d.position.line &&
+                                      h.position.column == d.position.column && h.id == d.id;
+                             });
+  if (hidden == s.report.hidden.end())
+    s.report.hidden.push_back(HiddenFindings{d.file, d.position, d.id, 1});
+  else
+    ++hidden->count;
+}
+
 void StreamCheck::Check(const MergeResult &piece) {
   State &s = *state_;
   check::FileText macro;
@@ -264,46 +306,7 @@ void StreamCheck::Check(const MergeResult &piece) {
   s.report.userActions += played.userActions;
   s.report.leastMilliseconds += played.leastMilliseconds;
 
-  // Rows alike give the same finding at the same place of the template:
-  // each is reported once.  Rows whose values differ give findings that
-  // differ: a place shows kFindingsPerPlace of them, and counts the rest.
-  for (const check::Diagnostic &found : played.diagnostics) {
-    // A piece that types nothing says nothing of the whole macro.
-    if (found.id == "empty-macro") {
-      s.emptyMacro = found;
-      s.emptyMacro.file = s.sources.outputName;
-      continue;
-    }
-    check::Diagnostic d = found;
-    if (found.offset >= 0) {
-      Place place = s.locator.At(piece, found.offset);
-      d.file = place.file;
-      d.position = place.position;
-      d.sourceLine = place.sourceLine;
-      if (place.value.empty()) place.value = s.locator.ValueInWord(piece, found.offset);
-      if (!place.value.empty()) d.message = place.value + ": " + d.message;
-    }
-    const auto key = std::make_tuple(d.file, d.position.line, d.position.column, d.id, d.message);
-    if (s.seen.count(key) != 0) continue;
-    s.report.warnings += d.severity == check::Severity::kWarning;
-    s.report.errors += d.severity == check::Severity::kError;
-    size_t &atPlace = s.perPlace[{d.file, d.position.line, d.position.column, d.id}];
-    if (atPlace < kFindingsPerPlace) {
-      ++atPlace;
-      s.seen.insert(key);
-      s.report.diagnostics.push_back(d);
-      continue;
-    }
-    auto hidden = std::find_if(s.report.hidden.begin(), s.report.hidden.end(),
-                               [&](const HiddenFindings &h) {
-                                 return h.file == d.file && h.position.line == d.position.line &&
-                                        h.position.column == d.position.column && h.id == d.id;
-                               });
-    if (hidden == s.report.hidden.end())
-      s.report.hidden.push_back(HiddenFindings{d.file, d.position, d.id, 1});
-    else
-      ++hidden->count;
-  }
+  for (const check::Diagnostic &found : played.diagnostics) Gather(piece, found);
   if (s.dryRun.out != nullptr) s.PrintRows(piece, played);
 }
 
