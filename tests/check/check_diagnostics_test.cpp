@@ -10,6 +10,7 @@
 
 #include "tools/checker/checker.h"
 #include "tools/checker/report.h"
+#include "tools/lang/console.h"
 
 namespace {
 
@@ -374,7 +375,7 @@ TEST(KeyFileDiagnostics, BesideMacrosOnlyThoseAboutTheirWordsAreShown) {
   const size_t keyFinding = text.find("keys.h:3:9: warning: key name 'KEY_CTRL_KEYPAD_5'");
   const size_t summary = text.find(
       "keys.h: note: 3 findings about key names that no checked macro uses (3 name-too-long)\n"
-      "  hint: to list them all: tastiro-check --keys keys.h\n");
+      "  hint: to list them all: " + lang::ToolCommand("tastiro-check") + " --keys keys.h\n");
   ASSERT_NE(std::string::npos, macroFinding) << text;
   ASSERT_NE(std::string::npos, keyFinding) << text;
   ASSERT_NE(std::string::npos, summary) << text;

@@ -111,7 +111,8 @@ def own_window(build):
 def merge_drop(build):
     folder = lay_out(build, "merge-drop")
     makra = os.path.join(folder, "makra")
-    with open(os.path.join(makra, "klienci.csv"), "wb") as file:
+    # A Polish name, which the ANSI command line would read as another.
+    with open(os.path.join(makra, "klienci łódź.csv"), "wb") as file:
         file.write("Nazwa;Miasto\r\nPiekarnia Kłos;Łódź\r\nWójcik;Kraków\r\n".encode("cp1250"))
     with open(os.path.join(makra, "szablon.txt"), "wb") as file:
         file.write("{{Nazwa}}, {{Miasto}}[ENTER]\r\n".encode("utf-8"))
@@ -119,13 +120,13 @@ def merge_drop(build):
         file.write(b"the user's own file")
     # The table first, as Explorer may hand them over.
     session = tool_window(build, folder, "merge-drop", "tastiro-merge.exe",
-                          "klienci.csv szablon.txt")
+                          "'klienci łódź.csv' szablon.txt")
     try:
         screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
         flat = screen.replace("\n", "")
         expect("Zapisano makro: szablon-makro-2.txt" in flat, "no macro written:\n%s" % screen)
         expect("host\\wtyczki\\keys.h" in flat, "not the host's key names:\n%s" % screen)
-        expect("Plik klienci.csv odczytano jako Windows-1250" in flat,
+        expect("Plik klienci łódź.csv odczytano jako Windows-1250" in flat,
                "the table's code page is not said:\n%s" % screen)
         expect("HOST-EXITED" not in screen, "it did not wait for Enter:\n%s" % screen)
         session.keys("Enter")

@@ -30,6 +30,7 @@
 #include "player/playback/player_state.h"
 #include "tools/checker/encoding.h"
 #include "tools/checker/key_file_check.h"
+#include "tools/lang/console.h"
 #include "tools/texts/check_texts.h"
 #include "tools/checker/sim_host.h"
 #include "tools/macro/suggest.h"
@@ -215,7 +216,7 @@ void MacroPlayer::WarnCodePage() {
   std::string copy = Utf8CopyName(report_.file);
   if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
   Warn(at, "code-page", Say(Msg::kCodePage, {CodePageTitle(encoding_.page), Visible(typed)}),
-       Say(Msg::kCodePageHint, {name, copy}));
+       Say(Msg::kCodePageHint, {name, copy, lang::ToolCommand("tastiro-check")}));
 }
 
 MacroReport MacroPlayer::Play() {

@@ -11,7 +11,6 @@
 #include <io.h>
 #include <windows.h>
 // After windows.h, which it needs.
-#include <shellapi.h>
 #else
 #include <unistd.h>
 #endif
@@ -160,6 +159,14 @@ std::string ReadAnswer(const std::string &prompt) {
   return answer;
 }
 
+std::string CurrentFolder() {
+  wchar_t path[MAX_PATH * 2];
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH * 2, path);
+  if (n == 0 || n >= MAX_PATH * 2) return std::string();
+  std::string utf8 = Narrow(path);
+  return utf8.back() == '\\' || utf8.back() == '/' ? utf8 : utf8 + "\\";
+}
+
 std::string ProgramFolder() {
   wchar_t path[MAX_PATH * 2];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
@@ -167,23 +174,6 @@ std::string ProgramFolder() {
   std::string utf8 = Narrow(path);
   size_t slash = utf8.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : utf8.substr(0, slash + 1);
-}
-
-std::vector<std::string> Utf8Arguments(int argc, char **argv) {
-  std::vector<std::string> out;
-  int count = 0;
-  wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  // The wide arguments only where they are argv's own, word for word: the C
-  // runtime may have expanded a wildcard ("*.txt") into file names.
-  bool same = wide != nullptr && count == argc;
-  for (int i = 1; same && i < count; ++i) {
-    char ansi[4096];
-    int n = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, ansi, sizeof ansi, nullptr, nullptr);
-    same = n > 0 && strcmp(ansi, argv[i]) == 0;
-  }
-  for (int i = 0; i < argc; ++i) out.push_back(same ? Narrow(wide[i]) : std::string(argv[i]));
-  if (wide != nullptr) LocalFree(wide);
-  return out;
 }
 
 std::vector<std::string> ExpandWildcard(const std::string &name) {
@@ -241,6 +231,13 @@ std::string ReadAnswer(const std::string &prompt) {
   return answer;
 }
 
+std::string CurrentFolder() {
+  char path[4096];
+  if (getcwd(path, sizeof path) == nullptr) return std::string();
+  const std::string folder = path;
+  return folder.back() == '/' ? folder : folder + "/";
+}
+
 std::string ProgramFolder() {
   char path[4096];
   ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -248,10 +245,6 @@ std::string ProgramFolder() {
   std::string folder(path, static_cast<size_t>(n));
   size_t slash = folder.find_last_of('/');
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
-
-std::vector<std::string> Utf8Arguments(int argc, char **argv) {
-  return std::vector<std::string>(argv, argv + argc);
 }
 
 std::vector<std::string> ExpandWildcard(const std::string &name) { return {name}; }
@@ -262,12 +255,71 @@ bool FileExists(const std::string &path) { return access(path.c_str(), F_OK) == 
 
 #endif
 
+std::filesystem::path Utf8Path(const std::string &utf8Path) {
+  return std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end()));
+}
+
 void WaitForEnter(const std::string &prompt) { ReadAnswer(prompt); }
 
 bool AskYes(const std::string &prompt) {
   const std::string answer = ReadAnswer(prompt);
   const char first = answer.empty() ? 0 : static_cast<char>(tolower(static_cast<unsigned char>(answer[0])));
   return first == 't' || first == 'y';  // "tak" or "yes"
+}
+
+namespace {
+
+#if defined(_WIN32)
+constexpr char kSeparator = '\\';
+constexpr char kPathListSeparator = ';';
+constexpr bool kCurrentFolderSearched = true;
+constexpr char kProgramSuffix[] = ".exe";
+#else
+constexpr char kSeparator = '/';
+constexpr char kPathListSeparator = ':';
+constexpr bool kCurrentFolderSearched = false;
+constexpr char kProgramSuffix[] = "";
+#endif
+
+// A folder's name compared as the system does (Windows: any letter case,
+// either separator), with its trailing separator.
+std::string FolderKey(std::string folder) {
+  if (folder.empty()) return folder;
+  for (char &c : folder) {
+    if (c == '/' || c == '\\') c = kSeparator;
+#if defined(_WIN32)
+    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+#endif
+  }
+  if (folder.back() != kSeparator) folder += kSeparator;
+  return folder;
+}
+
+bool OnPath(const std::string &folder) {
+  const char *path = getenv("PATH");
+  const std::string list = path != nullptr ? path : "";
+  for (size_t at = 0; at <= list.size();) {
+    size_t end = list.find(kPathListSeparator, at);
+    if (end == std::string::npos) end = list.size();
+    if (end > at && FolderKey(list.substr(at, end - at)) == FolderKey(folder)) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ToolCommand(const std::string &tool) {
+  const std::string folder = ProgramFolder(), current = CurrentFolder();
+  std::string command;
+  if (folder.empty() || OnPath(folder)) command = tool;
+  else if (FolderKey(folder) == FolderKey(current))
+    command = kCurrentFolderSearched ? tool : "./" + tool;
+  else if (!current.empty() && FolderKey(folder).compare(0, FolderKey(current).size(), FolderKey(current)) == 0)
+    command = folder.substr(current.size()) + tool + kProgramSuffix;
+  else
+    command = folder + tool + kProgramSuffix;
+  return command.find(' ') != std::string::npos ? "\"" + command + "\"" : command;
 }
 
 std::string HostFolderOfProgram() {

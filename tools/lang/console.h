@@ -7,6 +7,7 @@
 
 #include <stdio.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -43,15 +44,24 @@ bool AskYes(const std::string &prompt);
 // "" when it cannot be told.
 std::string ProgramFolder();
 
+// The folder the tool runs in (its current folder), with a trailing
+// separator; "" when it cannot be told.
+std::string CurrentFolder();
+
+// How the user runs the tool `tool` ("tastiro-check"), which stands in this
+// program's folder (as the package lays the tools out), from the folder
+// they are in: its bare name when that folder is on the PATH (or, on
+// Windows, is the current folder), else its path from the current folder
+// ("tastiromatika-1.0.0\tastiro-check.exe" in VOLMAR's), else its whole
+// path; in quotes when it holds a blank.  So that a command a message
+// suggests works as written.
+std::string ToolCommand(const std::string &tool);
+
 // The host folder a tool stands in: the program's folder when it holds
 // the host's wtyczki/keys.h, else its parent when that does (the package
 // puts the tools in a folder of their own inside the host's); else the
 // program's folder.  With a trailing separator; "" when it cannot be told.
 std::string HostFolderOfProgram();
-
-// The command line's arguments as UTF-8 (on Windows read afresh as wide
-// text, so that dropped files with Polish letters in their names keep them).
-std::vector<std::string> Utf8Arguments(int argc, char **argv);
 
 // A file name with * or ? (which Windows's command window leaves to the
 // program) as the names of the files it matches, sorted; the name itself
@@ -60,9 +70,12 @@ std::vector<std::string> Utf8Arguments(int argc, char **argv);
 std::vector<std::string> ExpandWildcard(const std::string &name);
 
 // fopen for a file name as the command line gave it: on Windows, a UTF-8
-// name (Utf8Arguments) through the wide name, a name in the system's code
+// name (cli::Utf8Arguments) through the wide name, a name in the system's code
 // page (plain argv) as it is.
 FILE *OpenFile(const std::string &utf8Path, const char *mode);
+
+// A UTF-8 file name as std::filesystem takes it (on Windows its wide name).
+std::filesystem::path Utf8Path(const std::string &utf8Path);
 
 // Whether a file (or folder) of that name exists; the name as OpenFile takes it.
 bool FileExists(const std::string &path);

@@ -20,7 +20,7 @@ int Fail(const std::string &message) {
 }
 
 int ToolError(const std::string &message) {
-  return Fail(Format(msg::kToolError, message.c_str()));
+  return Fail(Say(Msg::kToolError, {lang::Whole(message)}));
 }
 
 std::string InHostFolder(const Arguments &args, const char *relative) {
@@ -33,20 +33,25 @@ std::string KeysPath(const Arguments &args) {
   return args.keys.empty() ? InHostFolder(args, check::KeyFileInHostFolder().c_str()) : args.keys;
 }
 
+int FailOnTable(const std::string &dataPath, const merge::TableError &error) {
+  return Fail(Say(Msg::kFileError, {dataPath, error.line > 0 ? ":" + std::to_string(error.line) : "",
+                                    lang::Whole(error.message)}));
+}
+
 // A folder or a missing file named as an input is said plainly.  0, or the
 // exit status.
-int CheckInput(const std::string &path, const char *what) {
+int CheckInput(const std::string &path, Msg what) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error))
-    return Fail(Format(msg::kInputFolder, path.c_str(), what));
+  if (std::filesystem::is_directory(lang::Utf8Path(path), error))
+    return Fail(Say(Msg::kInputFolder, {path, Say(what)}));
   return 0;
 }
 
 // Reads an input file whole, or explains why it cannot.
-bool Read(const std::string &path, const char *what, check::FileText *file) {
+bool Read(const std::string &path, Msg what, check::FileText *file) {
   *file = check::ReadFileText(path);
   if (file->readable) return true;
-  lang::Write(stderr, Format(msg::kCannotRead, path.c_str(), what, file->error.c_str()) + "\n");
+  lang::Write(stderr, Say(Msg::kCannotRead, {path, Say(what), file->error}) + "\n");
   return false;
 }
 
@@ -57,43 +62,43 @@ int CheckOutputTarget(const Arguments &args, Job &job) {
   for (const std::string &input :
        {args.files[0], args.files[1], args.before, args.after, KeysPath(args)})
     if (output::SameFile(args.output, input))
-      return ToolError(Format(msg::kOutputIsInput, args.output.c_str(), input.c_str()));
+      return ToolError(Say(Msg::kOutputIsInput, {args.output, input}));
   output::Problem problem;
   if (!output::CheckTarget(args.output, args.force, &job.target, &problem))
-    return ToolError(Format(TargetMessage(problem.fault), args.output.c_str()));
+    return ToolError(Say(TargetMessage(problem.fault), {args.output}));
   return 0;
 }
 
-const char *TargetMessage(output::Fault fault) {
+Msg TargetMessage(output::Fault fault) {
   switch (fault) {
     case output::Fault::kDevice:
-      return msg::kOutputDevice;
+      return Msg::kOutputDevice;
     case output::Fault::kFolder:
-      return msg::kOutputFolder;
+      return Msg::kOutputFolder;
     case output::Fault::kNotRegular:
-      return msg::kOutputNotRegular;
+      return Msg::kOutputNotRegular;
     case output::Fault::kReadOnly:
-      return msg::kOutputReadOnly;
+      return Msg::kOutputReadOnly;
     case output::Fault::kDanglingLink:
-      return msg::kOutputDanglingLink;
+      return Msg::kOutputDanglingLink;
     default:
-      return msg::kOutputExists;
+      return Msg::kOutputExists;
   }
 }
 
 std::string WriteProblem(const output::Problem &problem) {
-  std::string why = output::DiskFull(problem.error) ? lang::Str(msg::kDiskFull)
-                    : problem.error == ENOENT      ? lang::Str(msg::kNoFolder)
-                    : problem.error == EACCES      ? lang::Str(msg::kNoPermission)
+  std::string why = output::DiskFull(problem.error) ? Say(Msg::kDiskFull)
+                    : problem.error == ENOENT      ? Say(Msg::kNoFolder)
+                    : problem.error == EACCES      ? Say(Msg::kNoPermission)
                     : problem.error != 0           ? std::string(strerror(problem.error))
-                                                   : lang::Str(msg::kWriteError);
-  return problem.fault == output::Fault::kPlace ? Format(msg::kPlaceFailed, why.c_str()) : why;
+                                                   : Say(Msg::kWriteError);
+  return problem.fault == output::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
 }
 
-int WriteFailed(const char *cannotWrite, const std::string &path, const output::Problem &problem) {
+int WriteFailed(Msg cannotWrite, const std::string &path, const output::Problem &problem) {
   // A file of that name made meanwhile by someone else: kept.
-  if (problem.fault == output::Fault::kExists) return ToolError(Format(msg::kOutputExists, path.c_str()));
-  return Fail(Format(cannotWrite, path.c_str(), WriteProblem(problem).c_str()));
+  if (problem.fault == output::Fault::kExists) return ToolError(Say(Msg::kOutputExists, {path}));
+  return Fail(Say(cannotWrite, {path, WriteProblem(problem)}));
 }
 
 // Opens the data and reads its header.  0, or the exit status.
@@ -102,7 +107,7 @@ int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSour
   const std::string &dataPath = args.files[1];
   *file = lang::OpenFile(dataPath, "rb");
   if (*file == nullptr)
-    return Fail(Format(msg::kCannotRead, dataPath.c_str(), msg::kWhatData, strerror(errno)));
+    return Fail(Say(Msg::kCannotRead, {dataPath, Say(Msg::kWhatData), strerror(errno)}));
   source->reset(new merge::FileSource(*file));
   merge::TableOptions options;
   options.delimiter = args.delimiter;
@@ -110,17 +115,27 @@ int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSour
   stream->reset(new merge::TableStream(**source, options));
   merge::TableError error;
   if (!(*stream)->ReadHeader(table, &error))
-    return Fail(Format(msg::kFileError, dataPath.c_str(),
-                       error.line > 0 ? (":" + std::to_string(error.line)).c_str() : "",
-                       error.message.c_str()));
+    return FailOnTable(dataPath, error);
   return 0;
+}
+
+std::string MacroNameBeside(const std::string &tpl, int n) {
+  const size_t slash = tpl.find_last_of("/\\");
+  size_t dot = tpl.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = tpl.size();
+  return tpl.substr(0, dot) + "-makro" + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
+}
+
+std::string Quoted(const std::string &value) {
+  if (!value.empty() && value.find_first_of(" ;,&|<>()'\"\t") == std::string::npos) return value;
+  return "\"" + value + "\"";
 }
 
 check::KeyDelay ChooseDelay(const Arguments &args) {
   if (args.delay >= 0) {
     check::KeyDelay given;
     given.milliseconds = static_cast<uint16_t>(args.delay);
-    given.source = lang::Str(msg::kDelayGiven);
+    given.source = Say(Msg::kDelayGiven);
     return given;
   }
   // As tastiro-check: the host's settings in --host, or in the current

@@ -28,36 +28,52 @@ size_t ReportLearnt(FILE *to, const Arguments &args, const merge::Table &table,
     switch (v.outcome) {
       case merge::LearnOutcome::kPlaced:
         ++placed;
-        line = Format(msg::kLearnPlaced, recording, v.placedAt.line, v.placedAt.column, column,
-                      shown.c_str());
+        line = Say(Msg::kLearnPlaced, {recording, v.placedAt.line, v.placedAt.column, column, shown});
         break;
       case merge::LearnOutcome::kAmbiguous:
-        line = Format(msg::kLearnAmbiguous, recording, shown.c_str(), column, v.places.size(),
-                      places.c_str(), column, v.places.size());
+        line = Say(Msg::kLearnAmbiguous, {recording, shown, column, v.places.size(), places, column, v.places.size()});
         break;
       case merge::LearnOutcome::kMissing:
       case merge::LearnOutcome::kInsideWord:
-        line = Format(v.outcome == merge::LearnOutcome::kMissing ? msg::kLearnMissing
-                                                                 : msg::kLearnInsideWord,
-                      recording, shown.c_str(), column);
+        line = Say(v.outcome == merge::LearnOutcome::kMissing ? Msg::kLearnMissing
+                                                              : Msg::kLearnInsideWord,
+                   {recording, shown, column});
         break;
       case merge::LearnOutcome::kEmpty:
-        line = Format(msg::kLearnEmpty, recording, column);
+        line = Say(Msg::kLearnEmpty, {recording, column});
         break;
       case merge::LearnOutcome::kAtTooFar: {
         size_t n = 0;
         for (const auto &[name, at] : args.at)
           if (name == table.headers[v.column]) n = at;
-        line = Format(msg::kLearnAtTooFar, recording, column, n, shown.c_str(), v.places.size());
+        line = Say(Msg::kLearnAtTooFar, {recording, column, n, shown, v.places.size()});
         break;
       }
       case merge::LearnOutcome::kBadName:
-        line = Format(msg::kLearnBadName, recording, column);
+        line = Say(Msg::kLearnBadName, {recording, column});
         break;
     }
     lang::Write(to, line + "\n");
   }
   return placed;
+}
+
+// The command that merges the table's other rows with the template just
+// written, with the options that read the table and the keys as this one
+// did, as the user can run it from the folder they are in.
+std::string RestCommand(const Arguments &args) {
+  std::string command = lang::ToolCommand("tastiro-merge");
+  auto add = [&command](const char *option, const std::string &value) {
+    if (!value.empty()) command += std::string(" ") + option + " " + Quoted(value);
+  };
+  add("--host", args.host);
+  add("--keys", args.keys);
+  if (args.delimiter != 0) add("--delimiter", args.delimiter == '\t' ? "tab" : std::string(1, args.delimiter));
+  if (args.dataEncoding != codec::CodePage::kUtf8) add("--data-encoding", codec::CodePageName(args.dataEncoding));
+  add("--newline", args.newline);
+  add("--tab", args.tab);
+  return command + " --rows 2- -o " + Quoted(MacroNameBeside(args.output, 1)) + " " +
+         Quoted(args.output) + " " + Quoted(args.files[1]);
 }
 
 }  // namespace
@@ -66,11 +82,11 @@ size_t ReportLearnt(FILE *to, const Arguments &args, const merge::Table &table,
 int LearnTemplate(const Arguments &args) {
   Job job;
   if (int status = CheckOutputTarget(args, job)) return status;
-  for (const auto &[path, what] : {std::pair{args.files[0], msg::kWhatRecording},
-                                   std::pair{args.files[1], msg::kWhatData}})
+  for (const auto &[path, what] : {std::pair{args.files[0], Msg::kWhatRecording},
+                                   std::pair{args.files[1], Msg::kWhatData}})
     if (int status = CheckInput(path, what)) return status;
   check::FileText recording;
-  if (!Read(args.files[0], msg::kWhatRecording, &recording)) return 2;
+  if (!Read(args.files[0], Msg::kWhatRecording, &recording)) return 2;
   std::string text, error;
   if (!merge::ReadMacroText(args.files[0], recording.content, args.templateEncoding, codec::CodePage::kUtf8,
                  &text, &error))
@@ -78,7 +94,7 @@ int LearnTemplate(const Arguments &args) {
   const std::string keysPath = KeysPath(args);
   check::FileText keys = check::ReadFileText(keysPath);
   if (!keys.readable)
-    return Fail(Format(msg::kCannotReadKeys, keysPath.c_str(), keys.error.c_str()));
+    return Fail(Say(Msg::kCannotReadKeys, {keysPath, keys.error}));
 
   FILE *file = nullptr;
   std::unique_ptr<merge::FileSource> source;
@@ -91,13 +107,12 @@ int LearnTemplate(const Arguments &args) {
   if (file != nullptr) fclose(file);
   if (status != 0) return status;
   if (!tableError.message.empty())
-    return Fail(Format(msg::kFileError, args.files[1].c_str(),
-                       (":" + std::to_string(tableError.line)).c_str(), tableError.message.c_str()));
-  if (!haveRow) return Fail(Format(msg::kLearnNoRow, args.files[1].c_str()));
+    return FailOnTable(args.files[1], tableError);
+  if (!haveRow) return Fail(Say(Msg::kLearnNoRow, {args.files[1]}));
   merge::LearnOptions options;
   for (const auto &[name, n] : args.at) {
     if (std::find(table.headers.begin(), table.headers.end(), name) == table.headers.end())
-      return UsageError(Format(msg::kAtNoColumn, name.c_str(), name.c_str()));
+      return UsageError(Say(Msg::kAtNoColumn, {name, name}));
     options.at.push_back({name, n});
   }
   options.bracketKey = merge::LookUpKeys(keys, "").bracketKey;
@@ -109,10 +124,9 @@ int LearnTemplate(const Arguments &args) {
   output::Writer writer;
   output::Problem problem;
   if (!writer.Open(job.target, &problem) || !writer.Write(learnt.templateText) || !writer.Commit(&problem))
-    return WriteFailed(msg::kCannotWriteTemplate, args.output,
+    return WriteFailed(Msg::kCannotWriteTemplate, args.output,
                        writer.ok() ? problem : writer.problem());
-  lang::Write(stdout, Format(msg::kLearnWritten, args.output.c_str(), placed,
-                        learnt.values.size()) + "\n");
+  lang::Write(stdout, Say(Msg::kLearnWritten, {args.output, placed, learnt.values.size(), lang::Whole(RestCommand(args))}) + "\n");
   fflush(stdout);
   return learnt.Clean() ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/checker/checker.h"
+#include "tools/cli/option_table.h"
 #include "tools/codec/code_pages.h"
 #include "tools/merging/merge_check.h"
 #include "tools/merging/template.h"
@@ -22,14 +23,22 @@
 
 namespace merge_command {
 
-using merge::Format;
-namespace msg = merge::msg;
+using merge::Msg;
+using merge::Say;
 
 // The merged macro is handed on in pieces of about this size, and the
 // checked text played in pieces of about this size.
 constexpr size_t kWritePiece = 64 * 1024;
 constexpr size_t kCheckPiece = 256 * 1024;
 constexpr size_t kWarningsShown = 20;
+
+// The tool's modes, as its option table names them (merge_options.cpp).
+enum Mode : unsigned {
+  kMerge = 1,   // TEMPLATE DATA
+  kLearn = 2,   // --learn RECORDING DATA -o TEMPLATE
+  kDryRun = 4,  // --dry-run TEMPLATE DATA
+  kDrop = 8,    // files dropped on the program
+};
 
 struct Arguments {
   std::vector<std::string> files;
@@ -66,37 +75,48 @@ struct Job {
   output::Target target;
 };
 
-// The command line.  0 to go on, -1 when it was --help (said), else the
-// exit status of a usage error (said).
-int ParseArguments(int argc, char **argv, Arguments *args);
-// The language: --lang anywhere on the command line, else the user's.
-void ChooseLanguage(int argc, char **argv);
+// The command line (UTF-8, argv[0] the program).  -1 to go on, else the
+// exit status (the usage said for --help, or the error with the usage).
+int ParseArguments(const std::vector<std::string> &argv, Arguments *args);
+// The command line read by the option table, nothing said yet.
+cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments *args);
+// The usage text in the current language, and the table's rows.
+std::string Usage();
+std::vector<const cli::OptionText *> OptionRows();
 // A usage error said with the usage text; the exit status.
 int UsageError(const std::string &message);
 
 // A message on standard error; the exit status 2.
 int Fail(const std::string &message);
+// The table's error, with the data's name and line.
+int FailOnTable(const std::string &dataPath, const merge::TableError &error);
 // Fail with the tool's "nothing written" framing.
 int ToolError(const std::string &message);
 std::string InHostFolder(const Arguments &args, const char *relative);
 // The key definition file: --keys, else the host folder's wtyczki/keys.h.
 std::string KeysPath(const Arguments &args);
 // A folder named as an input is said plainly.  0, or the exit status.
-int CheckInput(const std::string &path, const char *what);
+int CheckInput(const std::string &path, Msg what);
 // Reads an input file whole, or says why it cannot.
-bool Read(const std::string &path, const char *what, check::FileText *file);
+bool Read(const std::string &path, Msg what, check::FileText *file);
 // Never write over an input, into a folder, a pipe or a device, nor over a
 // file the user did not give up.  0, or the exit status.
 int CheckOutputTarget(const Arguments &args, Job &job);
-// The "-o %s ..." message of a target the writer refuses.
-const char *TargetMessage(output::Fault fault);
+// The "-o {1} ..." message of a target the writer refuses.
+Msg TargetMessage(output::Fault fault);
 // Why a file could not be written (a full disk ...), for "cannot write".
 std::string WriteProblem(const output::Problem &problem);
-// `cannotWrite` ("%s: error: cannot write ...: %s") said for `path`; 2.
-int WriteFailed(const char *cannotWrite, const std::string &path, const output::Problem &problem);
+// `cannotWrite` ("{1}: error: cannot write ...: {2}") said for `path`; 2.
+int WriteFailed(Msg cannotWrite, const std::string &path, const output::Problem &problem);
 // Opens the data and reads its header.  0, or the exit status.
 int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
              std::unique_ptr<merge::TableStream> *stream, merge::Table *table);
+// The name of a macro made from `tpl`, beside it: the template's name with
+// "-makro" (n 1), "-makro-2", ... and ".txt".
+std::string MacroNameBeside(const std::string &tpl, int n);
+// A file name or value as a command line takes it: in double quotes when it
+// holds a blank or a character a shell would take for itself.
+std::string Quoted(const std::string &value);
 // The key delay: --delay, else the host's settings.
 check::KeyDelay ChooseDelay(const Arguments &args);
 

@@ -28,25 +28,25 @@ bool IsTerminal(FILE *stream) { return lang::TakesColor(stream); }
 // a device would give its rows to the first reading only, and the next
 // open would wait for ever.  Such a table is refused before any work.
 int CheckDataInput(const std::string &path) {
-  if (int status = CheckInput(path, msg::kWhatData)) return status;
+  if (int status = CheckInput(path, Msg::kWhatData)) return status;
   std::error_code error;
-  const auto status = std::filesystem::status(path, error);
+  const auto status = std::filesystem::status(lang::Utf8Path(path), error);
   if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-    return Fail(Format(msg::kDataNotAFile, path.c_str()));
+    return Fail(Say(Msg::kDataNotAFile, {path}));
   return 0;
 }
 
 // Reads the template, the texts and the keys.  0, or the exit status.
 int ReadInputs(const Arguments &args, Job &job) {
-  for (const auto &[path, what] : {std::pair{args.files[0], msg::kWhatTemplate},
-                                   std::pair{args.before, msg::kWhatBefore},
-                                   std::pair{args.after, msg::kWhatAfter}})
+  for (const auto &[path, what] : {std::pair{args.files[0], Msg::kWhatTemplate},
+                                   std::pair{args.before, Msg::kWhatBefore},
+                                   std::pair{args.after, Msg::kWhatAfter}})
     if (!path.empty())
       if (int status = CheckInput(path, what)) return status;
   if (int status = CheckDataInput(args.files[1])) return status;
-  if (!Read(args.files[0], msg::kWhatTemplate, &job.tpl)) return 2;
-  if (!args.before.empty() && !Read(args.before, msg::kWhatBefore, &job.before)) return 2;
-  if (!args.after.empty() && !Read(args.after, msg::kWhatAfter, &job.after)) return 2;
+  if (!Read(args.files[0], Msg::kWhatTemplate, &job.tpl)) return 2;
+  if (!args.before.empty() && !Read(args.before, Msg::kWhatBefore, &job.before)) return 2;
+  if (!args.after.empty() && !Read(args.after, Msg::kWhatAfter, &job.after)) return 2;
   std::string error;
   if (!merge::ReadMacroText(args.files[0], job.tpl.content, args.templateEncoding, args.encoding,
                  &job.tplText, &error) ||
@@ -58,7 +58,7 @@ int ReadInputs(const Arguments &args, Job &job) {
   const std::string keysPath = KeysPath(args);
   job.keys = check::ReadFileText(keysPath);
   if (!job.keys.readable)
-    return Fail(Format(msg::kCannotReadKeys, keysPath.c_str(), job.keys.error.c_str()));
+    return Fail(Say(Msg::kCannotReadKeys, {keysPath, job.keys.error}));
   return 0;
 }
 
@@ -71,10 +71,10 @@ bool IsCommand(const std::string &name) {
 // A key name given for --newline or --tab.  0, or the exit status.
 int CheckKeyOption(const Arguments &args, const char *option, const std::string &name) {
   if (name.empty()) return 0;
-  if (IsCommand(name)) return ToolError(Format(msg::kOptionIsCommand, option, name.c_str(), name.c_str(), option));
+  if (IsCommand(name)) return ToolError(Say(Msg::kOptionIsCommand, {option, name, name, option}));
   merge::KeyLookup lookup = merge::LookUpKeys(check::ReadFileText(KeysPath(args)), name);
   if (!lookup.newlineFound)
-    return ToolError(Format(msg::kOptionNoKey, option, name.c_str(), KeysPath(args).c_str()));
+    return ToolError(Say(Msg::kOptionNoKey, {option, name, KeysPath(args)}));
   return 0;
 }
 
@@ -86,11 +86,8 @@ int ParseInputs(const Arguments &args, Job &job) {
                             &templateError)) {
     check::SourcePosition at = check::SourceMap(job.tplText).At(templateError.offset);
     std::string message = templateError.message;
-    if (job.table.delimiterGuessed)
-      message += Format(msg::kGuessedDelimiter, job.table.delimiter == '\t' ? msg::kDelimiterTab
-                                                : job.table.delimiter == ',' ? msg::kDelimiterComma
-                                                                             : msg::kDelimiterSemicolon);
-    return Fail(Format(msg::kPlaceError, args.files[0].c_str(), at.line, at.column, message.c_str()));
+    message += merge::GuessedDelimiterNote(job.table, nullptr);
+    return Fail(Say(Msg::kPlaceError, {args.files[0], at.line, at.column, lang::Whole(message)}));
   }
   if (int status = CheckKeyOption(args, "--newline", args.newline)) return status;
   if (int status = CheckKeyOption(args, "--tab", args.tab)) return status;
@@ -105,7 +102,7 @@ int ParseInputs(const Arguments &args, Job &job) {
   merge::MergeSettings &settings = job.settings;
   settings.encoding = args.encoding;
   settings.bracketKey = job.lookup.bracketKey;
-  settings.bracketHint = Format(msg::kBracketHint, KeysPath(args).c_str(), merge::kBracketDefine);
+  settings.bracketHint = Say(Msg::kBracketHint, {KeysPath(args), merge::kBracketDefine});
   settings.newlineKey = args.newline;
   settings.tabKey = args.tab;
   settings.strict = args.strict;
@@ -123,8 +120,14 @@ bool Drain(std::string &macro, output::Writer *out, bool all) {
 
 // A write error of the macro said; the exit status (2).
 int OutputFailed(const Arguments &args, const output::Problem &problem) {
-  if (args.output.empty()) return ToolError(Format(msg::kCannotWriteStdout, WriteProblem(problem).c_str()));
-  return WriteFailed(msg::kCannotWrite, args.output, problem);
+  if (args.output.empty()) return ToolError(Say(Msg::kCannotWriteStdout, {WriteProblem(problem)}));
+  return WriteFailed(Msg::kCannotWrite, args.output, problem);
+}
+
+// Milliseconds as seconds with one decimal ("1.5").
+std::string Tenths(uint64_t milliseconds) {
+  const uint64_t tenths = (milliseconds + 50) / 100;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
 // What a pass over the rows counted.
@@ -178,9 +181,7 @@ int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::Strea
   if (out != nullptr && !out->ok()) return OutputFailed(args, out->problem());
   result->rows = index;
   if (!error.message.empty())
-    return Fail(Format(msg::kFileError, args.files[1].c_str(),
-                       error.line > 0 ? (":" + std::to_string(error.line)).c_str() : "",
-                       error.message.c_str()));
+    return FailOnTable(args.files[1], error);
   job.table.otherCodePageLine = table.otherCodePageLine;
   job.table.otherCodePage = table.otherCodePage;
   merger.After();
@@ -189,9 +190,9 @@ int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::Strea
   result->problems = merger.problems();
   result->nonBreakingSpaces = merger.nonBreakingSpaces();
   if (args.lastRow > 0 && static_cast<size_t>(args.lastRow) > index)
-    return ToolError(Format(msg::kRowsBeyond, args.files[1].c_str(), index));
+    return ToolError(Say(Msg::kRowsBeyond, {args.files[1], index}));
   if (args.firstRow > 0 && static_cast<size_t>(args.firstRow) > index && index > 0)
-    return ToolError(Format(msg::kRowsBeyond, args.files[1].c_str(), index));
+    return ToolError(Say(Msg::kRowsBeyond, {args.files[1], index}));
   return 0;
 }
 
@@ -200,65 +201,59 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
                 size_t *warnings) {
   const char *data = args.files[1].c_str();
   for (int line : pass.emptyLinesShown) {
-    lang::Write(to, Format(msg::kEmptyLineRow, data, line) + "\n");
+    lang::Write(to, Say(Msg::kEmptyLineRow, {data, line}) + "\n");
     ++*warnings;
   }
   if (pass.emptyLines > pass.emptyLinesShown.size()) {
-    lang::Write(to, Format(msg::kMoreEmptyLines, data, pass.emptyLines - pass.emptyLinesShown.size()) + "\n");
+    lang::Write(to, Say(Msg::kMoreEmptyLines, {data, pass.emptyLines - pass.emptyLinesShown.size()}) + "\n");
     *warnings += pass.emptyLines - pass.emptyLinesShown.size();
   }
   if (job.table.otherCodePageLine > 0) {
     const char *other = codec::CodePageName(job.table.otherCodePage);
-    lang::Write(to, Format(msg::kOtherCodePage, data, job.table.otherCodePageLine,
-                               codec::CodePageName(args.dataEncoding), other, other,
-                               other) + "\n");
+    lang::Write(to, Say(Msg::kOtherCodePage, {data, job.table.otherCodePageLine, codec::CodePageName(args.dataEncoding), other, other, other}) + "\n");
     ++*warnings;
   }
   if (pass.nonBreakingSpaces > 0)
-    lang::Write(to, Format(msg::kNonBreakingSpaces, data, pass.nonBreakingSpaces) + "\n");
+    lang::Write(to, Say(Msg::kNonBreakingSpaces, {data, pass.nonBreakingSpaces}) + "\n");
   if (pass.rows == 0 || pass.merged == 0) {
-    lang::Write(to, Format(pass.rows == 0 ? msg::kNoDataRows : msg::kNoRowsChosen, data) + "\n");
+    lang::Write(to, Say(pass.rows == 0 ? Msg::kNoDataRows : Msg::kNoRowsChosen, {data}) + "\n");
     ++*warnings;
   }
 }
 
-// The check's findings and the data's warnings, said; the exit status they
-// give (2 when the check found errors).
-int ReportMerge(const Arguments &args, const Job &job, const PassResult &pass, merge::StreamCheck &check,
-                FILE *reportTo, bool color) {
-  merge::MergeReport report = check.Finish();
-  if (pass.merged == 0) {
-    // The data's warning says why the macro is empty.
-    auto &found = report.diagnostics;
-    for (auto d = found.begin(); d != found.end();) {
-      if (d->id != "empty-macro") {
-        ++d;
-        continue;
-      }
-      report.warnings -= d->severity == check::Severity::kWarning;
-      d = found.erase(d);
-    }
-  }
-  size_t dataWarnings = 0;
-  ReportData(reportTo, args, job, pass, &dataWarnings);
-  merge::PrintReport(reportTo, report, color);
-  if (args.dryRun)
-    lang::Write(reportTo, Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
-                                 report.textsTyped, report.commandsRun, report.userActions,
-                                 static_cast<double>(report.leastMilliseconds) / 1000) +
-                              "\n");
-  const size_t warnings = report.warnings + dataWarnings;
-  if (warnings + report.errors > 0)
-    lang::Write(reportTo, Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",
-                                     report.errors, report.errors == 1 ? "" : "s") + "\n");
-  fflush(reportTo);
-  return report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+// Reads and parses everything the rows need.  0, or the exit status.
+int PrepareJob(const Arguments &args, Job &job) {
+  if (int status = CheckOutputTarget(args, job)) return status;
+  if (int status = ReadInputs(args, job)) return status;
+  FILE *file = nullptr;
+  std::unique_ptr<merge::FileSource> source;
+  std::unique_ptr<merge::TableStream> stream;
+  const int status = OpenData(args, &file, &source, &stream, &job.table);
+  if (file != nullptr) fclose(file);
+  if (status != 0) return status;
+  return ParseInputs(args, job);
 }
 
-// What the check names and reads: the output, the template, the texts.
-merge::CheckSources SourcesOfCheck(const Arguments &args, const Job &job) {
+// Where the findings go and how they look.
+struct Reporting {
+  FILE *to = stdout;
+  bool color = false;
+  check::KeyDelay delay;
+};
+
+Reporting ChooseReporting(const Arguments &args) {
+  Reporting reporting;
+  reporting.to = args.output.empty() && !args.dryRun ? stderr : stdout;
+  reporting.color = args.color == 1 || (args.color == -1 && IsTerminal(reporting.to) &&
+                                        getenv("NO_COLOR") == nullptr);
+  reporting.delay = ChooseDelay(args);
+  return reporting;
+}
+
+// The names and texts the check's findings point into.
+merge::CheckSources SourcesToCheck(const Arguments &args, const Job &job) {
   merge::CheckSources sources;
-  sources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
+  sources.outputName = args.output.empty() ? Say(Msg::kStdoutName) : args.output;
   sources.templateName = args.files[0];
   sources.templateBytes = &job.tplText;
   sources.beforeName = args.before;
@@ -269,6 +264,62 @@ merge::CheckSources SourcesOfCheck(const Arguments &args, const Job &job) {
   sources.headers = &job.table.headers;
   sources.encoding = args.encoding;
   return sources;
+}
+
+// The dry run's settings, its head line said.
+merge::DryRun StartDryRun(const Arguments &args, const Reporting &reporting,
+                          const std::string &outputName) {
+  merge::DryRun dryRun;
+  if (!args.dryRun) return dryRun;
+  dryRun.out = reporting.to;
+  dryRun.eachCharacter = args.eachCharacter;
+  dryRun.color = reporting.color;
+  lang::Write(reporting.to, Say(Msg::kDryRunHead, {outputName, reporting.delay.milliseconds,
+                                                   reporting.delay.source}) + "\n");
+  return dryRun;
+}
+
+// Values that cannot be typed: each said (up to a number), then the error.
+int ReportProblems(const merge::ValueProblems &problems) {
+  for (const std::string &problem : problems.shown)
+    lang::Write(stderr, Say(Msg::kValueError, {lang::Whole(problem)}) + "\n");
+  if (problems.count > problems.shown.size())
+    lang::Write(stderr, Say(Msg::kMoreValueErrors, {problems.count - problems.shown.size()}) + "\n");
+  return ToolError(Say(Msg::kNothingWritten, {problems.count}));
+}
+
+// With no row merged, the data's warning says why the macro is empty: the
+// check's own finding about it goes.
+void DropEmptyMacroFinding(merge::MergeReport &report) {
+  auto &found = report.diagnostics;
+  for (auto d = found.begin(); d != found.end();) {
+    if (d->id != "empty-macro") {
+      ++d;
+      continue;
+    }
+    report.warnings -= d->severity == check::Severity::kWarning;
+    d = found.erase(d);
+  }
+}
+
+// Every finding, the dry run's figures and the counts.  The exit status the
+// findings make.
+int ReportAll(const Arguments &args, const Job &job, const PassResult &pass,
+              merge::MergeReport &report, const Reporting &reporting) {
+  if (pass.merged == 0) DropEmptyMacroFinding(report);
+  size_t dataWarnings = 0;
+  ReportData(reporting.to, args, job, pass, &dataWarnings);
+  merge::PrintReport(reporting.to, report, reporting.color);
+  if (args.dryRun)
+    lang::Write(reporting.to, Say(Msg::kDryRunSummary, {pass.merged, report.keysPosted, report.textsTyped,
+                                                        report.commandsRun, report.userActions,
+                                                        Tenths(report.leastMilliseconds)}) +
+                                  "\n");
+  const size_t warnings = report.warnings + dataWarnings;
+  if (warnings + report.errors > 0)
+    lang::Write(reporting.to, Say(Msg::kSummary, {warnings, report.errors}) + "\n");
+  fflush(reporting.to);
+  return report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
 }
 
 // The merged macro, checked, put in its place: the file renamed into -o's
@@ -285,56 +336,31 @@ int Deliver(const Arguments &args, output::Writer &out, int status) {
 
 }  // namespace
 
+// The job read, the rows merged and checked as they are written to a
+// temporary file beside -o's target (or to a scratch file for standard
+// output), the findings said; the file put in place (or the scratch file
+// copied out) only when the check passed.
 int Merge(const Arguments &args) {
   Job job;
-  if (int status = CheckOutputTarget(args, job)) return status;
-  if (int status = ReadInputs(args, job)) return status;
-  {
-    FILE *file = nullptr;
-    std::unique_ptr<merge::FileSource> source;
-    std::unique_ptr<merge::TableStream> stream;
-    int status = OpenData(args, &file, &source, &stream, &job.table);
-    if (file != nullptr) fclose(file);
-    if (status != 0) return status;
-  }
-  if (int status = ParseInputs(args, job)) return status;
-
-  // The macro goes to a temporary file beside -o's target, or to a scratch
-  // file for standard output, copied out once the check has passed.
+  if (int status = PrepareJob(args, job)) return status;
   output::Writer out;
   if (!args.dryRun) {
     output::Problem problem;
     const bool opened = args.output.empty() ? out.OpenScratch(&problem) : out.Open(job.target, &problem);
     if (!opened) return OutputFailed(args, problem);
   }
-  FILE *reportTo = args.output.empty() && !args.dryRun ? stderr : stdout;
-  const bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
-                                         getenv("NO_COLOR") == nullptr);
-  const check::KeyDelay delay = ChooseDelay(args);
-  const merge::CheckSources checkSources = SourcesOfCheck(args, job);
+  const Reporting reporting = ChooseReporting(args);
+  const merge::CheckSources checkSources = SourcesToCheck(args, job);
   check::PlayOptions play;
-  play.keyDelay = delay.milliseconds;
-  merge::DryRun dryRun;
-  if (args.dryRun) {
-    dryRun.out = reportTo;
-    dryRun.eachCharacter = args.eachCharacter;
-    dryRun.color = color;
-    lang::Write(reportTo, Format(msg::kDryRunHead, checkSources.outputName.c_str(),
-                                     static_cast<unsigned>(delay.milliseconds),
-                                     delay.source.c_str()) + "\n");
-  }
-  merge::StreamCheck check(job.keys, checkSources, play, dryRun);
+  play.keyDelay = reporting.delay.milliseconds;
+  merge::StreamCheck check(job.keys, checkSources, play,
+                           StartDryRun(args, reporting, checkSources.outputName));
   PassResult pass;
   if (int status = MergePass(args, job, args.dryRun ? nullptr : &out, &check, &pass))
     return status;
-  if (pass.problems.count > 0) {
-    for (const std::string &problem : pass.problems.shown)
-      lang::Write(stderr, Format(msg::kValueError, problem.c_str()) + "\n");
-    if (pass.problems.count > pass.problems.shown.size())
-      lang::Write(stderr, Format(msg::kMoreValueErrors, pass.problems.count - pass.problems.shown.size()) + "\n");
-    return ToolError(Format(msg::kNothingWritten, pass.problems.count));
-  }
-  const int status = ReportMerge(args, job, pass, check, reportTo, color);
+  if (pass.problems.count > 0) return ReportProblems(pass.problems);
+  merge::MergeReport report = check.Finish();
+  const int status = ReportAll(args, job, pass, report, reporting);
   if (args.dryRun || status == 2) return status;
   return Deliver(args, out, status);
 }

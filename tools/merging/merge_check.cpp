@@ -57,14 +57,13 @@ class Locator {
         merged.checkedRows.begin(), merged.checkedRows.end(), row,
         [](const CheckedRow &r, size_t index) { return r.row < index; });
     const int line = found != merged.checkedRows.end() && found->row == row ? found->line : 0;
-    return Format(msg::kRowName, row + 1, sources_.dataName.c_str(), line);
+    return Say(Msg::kRowName, {row + 1, sources_.dataName, line});
   }
   std::string ValueName(const MergeResult &merged, const Segment &segment) const {
     if (segment.origin == Origin::kRowNumber)
-      return RowName(merged, segment.row) + msg::kRowNumberPlace;
+      return RowName(merged, segment.row) + Say(Msg::kRowNumberPlace);
     return RowName(merged, segment.row) +
-           Format(msg::kColumnPlace,
-                  (*sources_.headers)[static_cast<size_t>(segment.column)].c_str());
+           Say(Msg::kColumnPlace, {(*sources_.headers)[static_cast<size_t>(segment.column)]});
   }
   void Fill(Place &place, const std::string &file, const check::SourceMap &map,
             size_t offset) const;
@@ -107,11 +106,11 @@ Place Locator::At(const MergeResult &merged, int64_t offset) const {
   switch (segment->origin) {
     case Origin::kBefore:
       Fill(place, sources_.beforeName, before_, source);
-      place.group = Format(msg::kBeforeGroup, sources_.beforeName.c_str());
+      place.group = Say(Msg::kBeforeGroup, {sources_.beforeName});
       return place;
     case Origin::kAfter:
       Fill(place, sources_.afterName, after_, source);
-      place.group = Format(msg::kAfterGroup, sources_.afterName.c_str());
+      place.group = Say(Msg::kAfterGroup, {sources_.afterName});
       return place;
     case Origin::kValue:
     case Origin::kBracketKey:
@@ -138,19 +137,19 @@ std::string CompactItem(const check::StreamItem &item) {
     case StreamKind::kKey:
     case StreamKind::kCommand:
       return "[" + check::FileBytesToUtf8(item.name) + "]" +
-             (item.text.empty() ? "" : Format(msg::kDryCommandEffect, item.text.c_str()));
+             (item.text.empty() ? "" : Say(Msg::kDryCommandEffect, {item.text}));
     case StreamKind::kText:
-      return Format(msg::kDryTextTyped, check::Visible(check::HostToUtf8(item.text)).c_str());
+      return Say(Msg::kDryTextTyped, {check::Visible(check::HostToUtf8(item.text))});
     case StreamKind::kUserEnter:
-      return msg::kDryUserEnter;
+      return Say(Msg::kDryUserEnter);
     case StreamKind::kUserShiftF11:
-      return msg::kDryUserShiftF11;
+      return Say(Msg::kDryUserShiftF11);
     case StreamKind::kQuestion:
-      return Format(msg::kDryQuestion, item.text.c_str());
+      return Say(Msg::kDryQuestion, {item.text});
     case StreamKind::kPassStart:
-      return msg::kDryPassStart;
+      return Say(Msg::kDryPassStart);
     case StreamKind::kStopped:
-      return msg::kDryStopped;
+      return Say(Msg::kDryStopped);
     case StreamKind::kEnd:
       break;
   }
@@ -244,6 +243,48 @@ StreamCheck::StreamCheck(const check::FileText &keys, const CheckSources &source
 
 StreamCheck::~StreamCheck() { delete state_; }
 
+// Rows alike give the same finding at the same place of the template:
+// each is reported once.  Rows whose values differ give findings that
+// differ: a place shows kFindingsPerPlace of them, and counts the rest.
+void StreamCheck::Gather(const MergeResult &piece, const check::Diagnostic &found) {
+  State &s = *state_;
+  // A piece that types nothing says nothing of the whole macro.
+  if (found.id == "empty-macro") {
+    s.emptyMacro = found;
+    s.emptyMacro.file = s.sources.outputName;
+    return;
+  }
+  check::Diagnostic d = found;
+  if (found.offset >= 0) {
+    Place place = s.locator.At(piece, found.offset);
+    d.file = place.file;
+    d.position = place.position;
+    d.sourceLine = place.sourceLine;
+    if (place.value.empty()) place.value = s.locator.ValueInWord(piece, found.offset);
+    if (!place.value.empty()) d.message = place.value + ": " + d.message;
+  }
+  const auto key = std::make_tuple(d.file, d.position.line, d.position.column, d.id, d.message);
+  if (s.seen.count(key) != 0) return;
+  s.report.warnings += d.severity == check::Severity::kWarning;
+  s.report.errors += d.severity == check::Severity::kError;
+  size_t &atPlace = s.perPlace[{d.file, d.position.line, d.position.column, d.id}];
+  if (atPlace < kFindingsPerPlace) {
+    ++atPlace;
+    s.seen.insert(key);
+    s.report.diagnostics.push_back(d);
+    return;
+  }
+  auto hidden = std::find_if(s.report.hidden.begin(), s.report.hidden.end(),
+                             [&](const HiddenFindings &h) {
+                               return h.file == d.file && h.position.line == d.position.line &&
+                                      h.position.column == d.position.column && h.id == d.id;
+                             });
+  if (hidden == s.report.hidden.end())
+    s.report.hidden.push_back(HiddenFindings{d.file, d.position, d.id, 1});
+  else
+    ++hidden->count;
+}
+
 void StreamCheck::Check(const MergeResult &piece) {
   State &s = *state_;
   check::FileText macro;
@@ -265,46 +306,7 @@ void StreamCheck::Check(const MergeResult &piece) {
   s.report.userActions += played.userActions;
   s.report.leastMilliseconds += played.leastMilliseconds;
 
-  // Rows alike give the same finding at the same place of the template:
-  // each is reported once.  Rows whose values differ give findings that
-  // differ: a place shows kFindingsPerPlace of them, and counts the rest.
-  for (const check::Diagnostic &found : played.diagnostics) {
-    // A piece that types nothing says nothing of the whole macro.
-    if (found.id == "empty-macro") {
-      s.emptyMacro = found;
-      s.emptyMacro.file = s.sources.outputName;
-      continue;
-    }
-    check::Diagnostic d = found;
-    if (found.offset >= 0) {
-      Place place = s.locator.At(piece, found.offset);
-      d.file = place.file;
-      d.position = place.position;
-      d.sourceLine = place.sourceLine;
-      if (place.value.empty()) place.value = s.locator.ValueInWord(piece, found.offset);
-      if (!place.value.empty()) d.message = place.value + ": " + d.message;
-    }
-    const auto key = std::make_tuple(d.file, d.position.line, d.position.column, d.id, d.message);
-    if (s.seen.count(key) != 0) continue;
-    s.report.warnings += d.severity == check::Severity::kWarning;
-    s.report.errors += d.severity == check::Severity::kError;
-    size_t &atPlace = s.perPlace[{d.file, d.position.line, d.position.column, d.id}];
-    if (atPlace < kFindingsPerPlace) {
-      ++atPlace;
-      s.seen.insert(key);
-      s.report.diagnostics.push_back(d);
-      continue;
-    }
-    auto hidden = std::find_if(s.report.hidden.begin(), s.report.hidden.end(),
-                               [&](const HiddenFindings &h) {
-                                 return h.file == d.file && h.position.line == d.position.line &&
-                                        h.position.column == d.position.column && h.id == d.id;
-                               });
-    if (hidden == s.report.hidden.end())
-      s.report.hidden.push_back(HiddenFindings{d.file, d.position, d.id, 1});
-    else
-      ++hidden->count;
-  }
+  for (const check::Diagnostic &found : played.diagnostics) Gather(piece, found);
   if (s.dryRun.out != nullptr) s.PrintRows(piece, played);
 }
 
@@ -341,8 +343,7 @@ void PrintReport(FILE *out, const MergeReport &report, bool color) {
   for (const check::Diagnostic &d : report.diagnostics)
     lang::Write(out, check::DiagnosticText(d, color));
   for (const HiddenFindings &h : report.hidden)
-    lang::Write(out, Format(msg::kHiddenFindings, h.file.c_str(), h.position.line,
-                                h.position.column, h.count, h.id.c_str()) + "\n");
+    lang::Write(out, Say(Msg::kHiddenFindings, {h.file, h.position.line, h.position.column, h.count, h.id}) + "\n");
 }
 
 }  // namespace merge

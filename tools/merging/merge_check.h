@@ -88,6 +88,8 @@ class StreamCheck {
   MergeReport Finish();
 
  private:
+  // One finding of a piece, gathered into the report.
+  void Gather(const MergeResult &piece, const check::Diagnostic &found);
   struct State;
   State *state_;
 };
