@@ -131,9 +131,27 @@ struct PassResult {
   size_t emptyLines = 0;   // one-column rows from empty lines
   std::vector<int> emptyLinesShown;
   size_t nonBreakingSpaces = 0;
+  size_t plainPunctuation = 0;
+  size_t emptyRows = 0;    // rows with every field empty, not typed
+  std::vector<int> emptyRowsShown;
+  size_t unnamedCells = 0; // cells with text in columns with no name
+  int unnamedCellLine = 0;
   merge::ValueProblems problems;
   bool writeFailed = false;
 };
+
+// Counts what the notes say of a row in the chosen range; true for an
+// empty row that is not typed (it keeps its number all the same).
+bool SkipRow(const Arguments &args, const merge::Table &table, const merge::TableRow &row,
+             PassResult *result) {
+  for (size_t i = 0; i < row.fields.size() && table.unnamedCount > 0; ++i)
+    if (table.unnamed[i] && !row.fields[i].empty() && result->unnamedCells++ == 0)
+      result->unnamedCellLine = row.line;
+  if (args.keepEmptyRows || !merge::IsEmptyRow(row, table.unnamed)) return false;
+  if (result->emptyRowsShown.size() < kWarningsShown) result->emptyRowsShown.push_back(row.line);
+  ++result->emptyRows;
+  return true;
+}
 
 // One pass over the table: every row in the chosen range merged, its
 // bytes written to `out` (may be null) and, with `check`, checked.
@@ -157,11 +175,11 @@ int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *ch
   merge::TableError error;
   size_t index = 0;
   for (; stream->Next(&row, &error); ++index) {
+    if (index < first || index >= end || SkipRow(args, table, row, result)) continue;
     if (row.emptyLine) {
       if (result->emptyLinesShown.size() < kWarningsShown) result->emptyLinesShown.push_back(row.line);
       ++result->emptyLines;
     }
-    if (index < first || index >= end) continue;
     merger.Row(row, index);
     ++result->merged;
     if (!Drain(piece.macro, out, false)) result->writeFailed = true;
@@ -178,16 +196,45 @@ int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *ch
                        error.message.c_str()));
   job.table.otherCodePageLine = table.otherCodePageLine;
   job.table.otherCodePage = table.otherCodePage;
+  job.table.bareQuotes = table.bareQuotes;
+  job.table.bareQuoteLine = table.bareQuoteLine;
   merger.After();
   if (!Drain(piece.macro, out, true)) result->writeFailed = true;
   if (check != nullptr && !piece.checked.empty()) check->Check(piece);
   result->problems = merger.problems();
   result->nonBreakingSpaces = merger.nonBreakingSpaces();
+  result->plainPunctuation = merger.plainPunctuation();
   if (args.lastRow > 0 && static_cast<size_t>(args.lastRow) > index)
     return ToolError(Format(msg::kRowsBeyond, args.files[1].c_str(), index));
   if (args.firstRow > 0 && static_cast<size_t>(args.firstRow) > index && index > 0)
     return ToolError(Format(msg::kRowsBeyond, args.files[1].c_str(), index));
   return 0;
+}
+
+// The notes on what a spreadsheet writes and the merge took as it is
+// meant: empty rows, columns with no name, office punctuation, quotes
+// inside fields.
+void ReportSheetShapes(FILE *to, const Arguments &args, const Job &job, const PassResult &pass) {
+  const char *data = args.files[1].c_str();
+  if (pass.emptyRows > 0) {
+    std::string lines;
+    for (int line : pass.emptyRowsShown) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+    if (pass.emptyRows > pass.emptyRowsShown.size())
+      lines += Format(msg::kMorePlaces, pass.emptyRows - pass.emptyRowsShown.size());
+    lang::Write(to, Format(msg::kEmptyRowsSkipped, data, pass.emptyRows, lines.c_str()) + "\n");
+  }
+  if (job.table.unnamedCount > 0) {
+    std::string columns;
+    for (size_t i = 0; i < job.table.unnamed.size(); ++i)
+      if (job.table.unnamed[i]) columns += (columns.empty() ? "" : ", ") + std::to_string(i + 1);
+    std::string line = Format(msg::kUnnamedColumns, data, columns.c_str());
+    if (pass.unnamedCells > 0) line += Format(msg::kUnnamedCells, pass.unnamedCells, pass.unnamedCellLine);
+    lang::Write(to, line + "\n");
+  }
+  if (pass.plainPunctuation > 0)
+    lang::Write(to, Format(msg::kPlainPunctuation, data, pass.plainPunctuation) + "\n");
+  if (job.table.bareQuotes > 0)
+    lang::Write(to, Format(msg::kBareQuotes, data, job.table.bareQuoteLine, job.table.bareQuotes) + "\n");
 }
 
 // The warnings about the data, counted into `warnings`.
@@ -211,8 +258,11 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
   }
   if (pass.nonBreakingSpaces > 0)
     lang::Write(to, Format(msg::kNonBreakingSpaces, data, pass.nonBreakingSpaces) + "\n");
+  ReportSheetShapes(to, args, job, pass);
   if (pass.rows == 0 || pass.merged == 0) {
-    lang::Write(to, Format(pass.rows == 0 ? msg::kNoDataRows : msg::kNoRowsChosen, data) + "\n");
+    const lang::Text &why = pass.rows == 0 ? msg::kNoDataRows
+                            : pass.emptyRows > 0 ? msg::kAllRowsEmpty : msg::kNoRowsChosen;
+    lang::Write(to, Format(why, data) + "\n");
     ++*warnings;
   }
 }

@@ -119,6 +119,8 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
       args->force = true;
     } else if (arg == "--strict") {
       args->strict = true;
+    } else if (arg == "--keep-empty-rows") {
+      args->keepEmptyRows = true;
     } else if (arg == "--learn") {
       args->learn = true;
     } else if (arg == "--color" || arg == "--no-color") {
@@ -135,7 +137,8 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
   }
   if (args->learn) {
     if (args->files.size() != 2) return UsageError(msg::kLearnNeedsFiles);
-    if (!args->outputGiven || args->output.empty()) return UsageError(msg::kLearnNeedsOutput);
+    if (!args->dryRun && (!args->outputGiven || args->output.empty()))
+      return UsageError(msg::kLearnNeedsOutput);
   } else if (args->files.size() != 2) {
     return UsageError(msg::kNeedsFiles);
   }

@@ -35,6 +35,7 @@ inline constexpr char kQuoteInBareField[] =
     "field %d holds a quote but does not start with one (put the field in quotes and write "
     "the quote twice: \"\")";
 inline constexpr char kHeaderNoName[] = "column %zu of the header row has no name";
+inline constexpr char kHeaderNoNames[] = "no column of the header row has a name";
 inline constexpr char kHeaderTwice[] = "columns %zu and %zu have the same name \"%s\"";
 inline constexpr char kRowTooShort[] =
     "the row has %zu field%s and the header %zu: column %zu \"%s\" is missing";
@@ -93,6 +94,8 @@ inline constexpr char kTabWithoutKey[] =
 inline constexpr char kNonBreakingSpaceStrict[] =
     ": %s, a non-breaking space, is refused with --strict (without --strict it is typed as a "
     "plain space)";
+inline constexpr char kPunctuationStrict[] =
+    ": %s, office punctuation, is refused with --strict (without --strict it is typed as %s)";
 inline constexpr char kNoHostKey[] = ": %s has no key in the host's text (Mazovia): the player would drop it";
 inline constexpr char kNotInMacroEncoding[] = ": %s cannot be written in %s (see --encoding)";
 
@@ -129,7 +132,7 @@ inline constexpr char kRenameFailed[] = "cannot put the new file in place (Windo
 // The command line.
 inline constexpr char kUsage[] =
     "usage: tastiro-merge [options] TEMPLATE DATA\n"
-    "       tastiro-merge --learn [--at COLUMN=N]... RECORDING DATA -o TEMPLATE\n"
+    "       tastiro-merge --learn [--at COLUMN=N]... RECORDING DATA (-o TEMPLATE | --dry-run)\n"
     "\n"
     "Writes one macro: the template once for every row of the table, {{Name}}\n"
     "replaced by the row's value in the column Name, {{#}} by the row's number\n"
@@ -151,10 +154,14 @@ inline constexpr char kUsage[] =
     "  --encoding NAME          the macro's: utf-8 (default) or mazovia, the host's own\n"
     "  --newline NAME           type a line break inside a value as the key NAME\n"
     "  --tab NAME               type a tab inside a value as the key NAME\n"
-    "  --strict                 refuse non-breaking spaces instead of typing spaces\n"
+    "  --strict                 refuse non-breaking spaces, office quotes and dashes\n"
+    "                           instead of typing their plain form, and quotes inside\n"
+    "                           a field that does not start with one\n"
+    "  --keep-empty-rows        type rows whose fields are all empty too\n"
     "  --rows FROM-TO           only these data rows (1-based, header excluded; FROM- to\n"
     "                           the end)\n"
-    "  --dry-run                write nothing; show each row's keys on one line\n"
+    "  --dry-run                write nothing; show each row's keys on one line (with\n"
+    "                           --learn: show the template)\n"
     "  --characters             the dry run with one line for each character\n"
     "  --delay MS               the key delay for the check (default: the one stored in\n"
     "                           VOLMAR.ini of --host or of the current folder)\n"
@@ -187,7 +194,8 @@ inline constexpr char kNeedsValue[] = "%s needs a value";
 inline constexpr char kUnknownOption[] = "unknown option %s";
 inline constexpr char kNeedsFiles[] = "name a TEMPLATE and a DATA file";
 inline constexpr char kLearnNeedsFiles[] = "--learn needs a RECORDING and a DATA file";
-inline constexpr char kLearnNeedsOutput[] = "--learn needs -o TEMPLATE, the template to write";
+inline constexpr char kLearnNeedsOutput[] =
+    "--learn needs -o TEMPLATE, the template to write (or --dry-run to see it)";
 
 // Inputs.
 inline constexpr char kWhatTemplate[] = "template";
@@ -227,6 +235,21 @@ inline constexpr char kOtherCodePage[] =
     "letters (was it saved in %s? then give --data-encoding %s)";
 inline constexpr char kNonBreakingSpaces[] =
     "%s: note: %zu non-breaking spaces typed as plain spaces (--strict refuses them)";
+inline constexpr char kEmptyRowsSkipped[] =
+    "%s: note: %zu empty rows (every field empty) not typed, at lines %s; their row numbers "
+    "are skipped (--keep-empty-rows types them)";
+inline constexpr char kAllRowsEmpty[] =
+    "%s: warning: every chosen row of the table is empty: the macro holds no row";
+inline constexpr char kUnnamedColumns[] =
+    "%s: note: the header gives no name to column %s: ignored";
+inline constexpr char kUnnamedCells[] =
+    " (%zu of its cells hold text, the first at line %d)";
+inline constexpr char kPlainPunctuation[] =
+    "%s: note: %zu office quotes, dashes and ellipses typed in their plain form (\" ' - ...) "
+    "(--strict refuses them)";
+inline constexpr char kBareQuotes[] =
+    "%s:%d: note: %zu fields hold a quote but do not start with one: the quote is read as a "
+    "plain character (--strict refuses it)";
 inline constexpr char kNoDataRows[] = "%s: warning: the table has a header but no data rows: the macro holds no row";
 inline constexpr char kNoRowsChosen[] = "%s: warning: --rows chose no row of the table: the macro holds no row";
 inline constexpr char kDelayGiven[] = "given with --delay";
@@ -260,6 +283,25 @@ inline constexpr char kLearnAtTooFar[] =
     "%s: warning: --at %s=%zu: \"%s\" is found %zu times; left as text";
 inline constexpr char kLearnBadName[] =
     "%s: warning: the column name \"%s\" cannot stand in a placeholder; left as text";
+inline constexpr char kLearnCorrected[] =
+    "%s:%d:%d: {{%s}} replaces \"%s\", typed with a correction (Backspace): the placeholder "
+    "takes in the whole corrected text";
+inline constexpr char kLearnNear[] =
+    "%s: warning: \"%s\" (column \"%s\") is found only inside a longer word or number, at "
+    "%s: left as text (if it belongs there, write {{%s}} into the template by hand)";
+inline constexpr char kLearnNearest[] =
+    "%s:%d:%d: warning: \"%s\" (column \"%s\") is not found; the nearest text is \"%s\" "
+    "here: correct the recording or the table's first row so that they agree, and learn again";
+inline constexpr char kMorePlaces[] = " and %zu more";
+inline constexpr char kLearnDryRun[] =
+    "%s: dry run, no template written: %zu of %zu values placed";
+inline constexpr char kDropLearnAsk[] =
+    "%s holds no placeholder {{...}}: is it a recording of the table's first row?\n"
+    "Learn a template from it? [y/n] ";
+inline constexpr char kDropMergeRestAsk[] =
+    "Merge the table's other rows (from row 2) with this template now? [y/n] ";
+inline constexpr char kDropNoPlaceholder[] =
+    "%s holds no placeholder {{...}}: nothing to merge (a recording is learnt from first)";
 inline constexpr char kLearnWritten[] =
     "%s: template written: %zu of %zu values placed; merge the other rows with --rows 2-";
 inline constexpr char kCannotWriteTemplate[] = "%s: error: cannot write the template: %s";
