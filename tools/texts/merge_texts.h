@@ -236,20 +236,20 @@ inline constexpr char kOtherCodePage[] =
 inline constexpr char kNonBreakingSpaces[] =
     "%s: note: %zu non-breaking spaces typed as plain spaces (--strict refuses them)";
 inline constexpr char kEmptyRowsSkipped[] =
-    "%s: note: %zu empty rows (every field empty) not typed, at lines %s; their row numbers "
-    "are skipped (--keep-empty-rows types them)";
+    "%s: note: empty rows (every field empty) not typed: %zu, on lines %s; their row "
+    "numbers are skipped (--keep-empty-rows types them)";
 inline constexpr char kAllRowsEmpty[] =
     "%s: warning: every chosen row of the table is empty: the macro holds no row";
 inline constexpr char kUnnamedColumns[] =
-    "%s: note: the header gives no name to column %s: ignored";
+    "%s: note: columns with no name in the header, ignored: %s";
 inline constexpr char kUnnamedCells[] =
-    " (%zu of its cells hold text, the first at line %d)";
+    " (cells with text in them: %zu, the first on line %d)";
 inline constexpr char kPlainPunctuation[] =
-    "%s: note: %zu office quotes, dashes and ellipses typed in their plain form (\" ' - ...) "
+    "%s: note: office quotes, dashes and ellipses typed in their plain form (\" ' - ...): %zu "
     "(--strict refuses them)";
 inline constexpr char kBareQuotes[] =
-    "%s:%d: note: %zu fields hold a quote but do not start with one: the quote is read as a "
-    "plain character (--strict refuses it)";
+    "%s:%d: note: fields with a quote inside that do not start with one: %zu; the quote is "
+    "read as a plain character (--strict refuses it)";
 inline constexpr char kNoDataRows[] = "%s: warning: the table has a header but no data rows: the macro holds no row";
 inline constexpr char kNoRowsChosen[] = "%s: warning: --rows chose no row of the table: the macro holds no row";
 inline constexpr char kDelayGiven[] = "given with --delay";
