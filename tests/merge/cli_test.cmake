@@ -284,6 +284,10 @@ file(WRITE ${WORK}/faktury2.csv "Nazwa;Miasto;Ilosc;Nr\nNowak;Łódź;1;FV/2026/
 expect_run("--learn inside a number" 1 --keys ${KEYS} --learn --dry-run nagranie5.txt faktury2.csv)
 expect_in("--learn inside a number" "${err}" "\"FV/2026/0\" (column \"Nr\") is found only inside a longer word or number, at 1:9")
 expect_in("--learn inside a number" "${err}" "\"1\" (column \"Ilosc\") is found only inside a longer word or number, at 1:18")
+file(WRITE ${WORK}/pusty-pierwszy.csv "Nazwa;Miasto\n;\nNowak;Łódź\nKowal;Gdańsk\n")
+file(WRITE ${WORK}/nagranie6.txt "Nowak, Łódź[ENTER]\n")
+expect_run("--learn, an empty first row" 0 --keys ${KEYS} --learn nagranie6.txt pusty-pierwszy.csv -o szablon6.txt)
+expect_in("--learn, an empty first row" "${out}" "2 of 2 values placed; merge the other rows with --rows 3-")
 expect_run("--learn without -o" 2 --keys ${KEYS} --learn nagranie3.txt faktury.csv)
 expect_in("--learn without -o" "${err}" "--dry-run")
 

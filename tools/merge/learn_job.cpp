@@ -82,14 +82,15 @@ size_t ReportLearnt(FILE *to, const Arguments &args, const merge::Table &table,
 
 // The table's first data row that is not empty, which the recording
 // typed.  0, or the exit status.
-int FirstRow(const Arguments &args, merge::Table *table, merge::TableRow *first) {
+int FirstRow(const Arguments &args, merge::Table *table, merge::TableRow *first, size_t *number) {
   FILE *file = nullptr;
   std::unique_ptr<merge::FileSource> source;
   std::unique_ptr<merge::TableStream> stream;
   int status = OpenData(args, &file, &source, &stream, table);
   merge::TableError error;
   bool haveRow = false;
-  while (status == 0 && (haveRow = stream->Next(first, &error)) &&
+  *number = 0;
+  while (status == 0 && (haveRow = stream->Next(first, &error)) && (++*number, true) &&
          merge::IsEmptyRow(*first, table->unnamed))
     haveRow = false;
   if (file != nullptr) fclose(file);
@@ -138,7 +139,8 @@ int LearnTemplate(const Arguments &args) {
 
   merge::Table table;
   merge::TableRow first;
-  if (int status = FirstRow(args, &table, &first)) return status;
+  size_t number = 0;  // the row's number in the table
+  if (int status = FirstRow(args, &table, &first, &number)) return status;
   merge::LearnOptions options;
   for (const auto &[name, n] : args.at) {
     if (std::find(table.headers.begin(), table.headers.end(), name) == table.headers.end())
@@ -154,9 +156,10 @@ int LearnTemplate(const Arguments &args) {
   FILE *report = args.dryRun ? stderr : stdout;
   const size_t placed = ReportLearnt(report, args, table, learnt);
   if (int status = WriteTemplate(args, job, learnt.templateText)) return status;
-  lang::Write(report, Format(args.dryRun ? msg::kLearnDryRun : msg::kLearnWritten,
-                             args.dryRun ? args.files[0].c_str() : args.output.c_str(), placed,
-                             learnt.values.size() - Unnamed(learnt)) + "\n");
+  const size_t values = learnt.values.size() - Unnamed(learnt);
+  lang::Write(report, (args.dryRun ? Format(msg::kLearnDryRun, args.files[0].c_str(), placed, values)
+                                   : Format(msg::kLearnWritten, args.output.c_str(), placed, values,
+                                            number + 1)) + "\n");
   fflush(report);
   return learnt.Clean() ? 0 : 1;
 }

@@ -303,7 +303,7 @@ inline constexpr char kDropMergeRestAsk[] =
 inline constexpr char kDropNoPlaceholder[] =
     "%s holds no placeholder {{...}}: nothing to merge (a recording is learnt from first)";
 inline constexpr char kLearnWritten[] =
-    "%s: template written: %zu of %zu values placed; merge the other rows with --rows 2-";
+    "%s: template written: %zu of %zu values placed; merge the other rows with --rows %zu-";
 inline constexpr char kCannotWriteTemplate[] = "%s: error: cannot write the template: %s";
 
 }  // namespace msg_en
