@@ -161,7 +161,7 @@ def merge_drop_recording(build, folder):
     table: learnt into a template, then the other rows merged with it."""
     makra = os.path.join(folder, "makra")
     with open(os.path.join(makra, "nagranie.txt"), "wb") as file:
-        file.write("[F2]Piekarnia Kłos[TAB]Łódx[BACKSPACE]ź[ENTER]\r\n".encode("utf-8"))
+        file.write("Piekarnia Kłos, Łódx[BACKSPACE]ź[ENTER]\r\n".encode("utf-8"))
     session = tool_window(build, folder, "merge-drop-learn", "tastiro-merge.exe",
                           "nagranie.txt klienci.csv")
     try:
@@ -181,10 +181,10 @@ def merge_drop_recording(build, folder):
         session.close()
     with open(os.path.join(makra, "nagranie-szablon.txt"), "rb") as file:
         learnt = file.read().decode("utf-8")
-    expect(learnt == "[F2]{{Nazwa}}[TAB]{{Miasto}}[ENTER]\r\n", "the template:\n%r" % learnt)
+    expect(learnt == "{{Nazwa}}, {{Miasto}}[ENTER]\r\n", "the template:\n%r" % learnt)
     with open(os.path.join(makra, "nagranie-makro.txt"), "rb") as file:
         rest = file.read().decode("utf-8")
-    expect(rest == "[F2]Wójcik[TAB]Kraków[ENTER]\r\n", "the other rows:\n%r" % rest)
+    expect(rest == "Wójcik, Kraków[ENTER]\r\n", "the other rows:\n%r" % rest)
 
 
 SCENARIOS = {"code_pages": code_pages, "own_window": own_window, "merge_drop": merge_drop}
