@@ -1,10 +1,8 @@
-// The tools' two languages and the code pages of macro files: the catalog is
-// complete in both languages, the language follows the environment and
-// --lang, and each kind of file gets its finding (or none), with its lines
-// shown as meant.
+// The checker in two languages and the code pages of macro files: a finding
+// speaks the chosen language, and each kind of file gets its finding (or
+// none), with its lines shown as meant.  The message scheme itself is
+// tested in tests/texts.
 #include <gtest/gtest.h>
-
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
@@ -25,119 +23,6 @@ using lang::Language;
 struct LanguageScope {
   ~LanguageScope() { lang::Set(Language::kEnglish); }
 };
-
-TEST(Catalog, EveryCheckerMessageHasBothLanguagesWithTheSamePlaceholders) {
-  EXPECT_EQ("", lang::CheckCatalog(check::kCheckTexts, check::kCheckTextCount));
-  EXPECT_GT(check::kCheckTextCount, 100u);
-}
-
-TEST(Catalog, ItsCheckFindsEachKindOfFault) {
-  const lang::Text broken[] = {
-      {"kFine", "{1} of {2}", "{2} z {1}"},
-      {"kNoPolish", "text", ""},
-      {"kLostValue", "{1} and {2}", "{1}"},
-      {"kStrayBrace", "a {b}", "a {b}"},
-      {"kFine", "x", "y"},
-  };
-  const std::string faults = lang::CheckCatalog(broken, sizeof broken / sizeof broken[0]);
-  EXPECT_EQ(std::string::npos, faults.find("kFine: the placeholders")) << faults;
-  EXPECT_NE(std::string::npos, faults.find("kNoPolish: no Polish text")) << faults;
-  EXPECT_NE(std::string::npos, faults.find("kLostValue: the placeholders differ")) << faults;
-  EXPECT_NE(std::string::npos, faults.find("kStrayBrace: a stray brace in the English")) << faults;
-  EXPECT_NE(std::string::npos, faults.find("kFine: the id is used twice")) << faults;
-}
-
-TEST(Catalog, PrintfFormatsAreHeldToTheSameConversions) {
-  EXPECT_EQ("%zu%s%X", lang::PrintfConversions("%zu field%s, 0x%02X, 100%%"));
-  EXPECT_EQ("%zu%s", lang::PrintfConversions("pól: %zu%.0s"));  // %.0s takes a text, shows none
-  const lang::Text formats[] = {
-      {"kSame", "%zu warning%s", "ostrzeżenia: %zu%.0s"},
-      {"kSwapped", "%s has %d", "%d ma %s"},
-      {"kCut", "%s: %s", "%s"},
-  };
-  const std::string faults = lang::CheckCatalog(formats, 3, lang::Placeholding::kPrintf);
-  EXPECT_EQ(std::string::npos, faults.find("kSame")) << faults;
-  EXPECT_NE(std::string::npos, faults.find("kSwapped: the conversions differ")) << faults;
-  EXPECT_NE(std::string::npos, faults.find("kCut: the conversions differ")) << faults;
-}
-
-TEST(Catalog, ATextReadsInTheCurrentLanguage) {
-  LanguageScope scope;
-  const lang::Text text = {"kX", "file", "plik"};
-  EXPECT_STREQ("file", static_cast<const char *>(text));
-  lang::Set(Language::kPolish);
-  EXPECT_STREQ("plik", static_cast<const char *>(text));
-}
-
-TEST(Catalog, FillPutsValuesInTheirPlaces) {
-  EXPECT_EQ("b a", lang::Fill("{2} {1}", {"a", "b"}));
-  EXPECT_EQ("{x} a", lang::Fill("{{x}} {1}", {"a"}));
-  EXPECT_EQ("a {2}", lang::Fill("{1} {2}", {"a"}));  // no value: left for the reader to see
-  EXPECT_EQ((1L << 1) | (1L << 3), lang::Placeholders("{3} {1} {{"));
-}
-
-TEST(Language, FollowsTheLocaleName) {
-  struct Case {
-    const char *name;
-    Language expected;
-  } cases[] = {
-      {"pl_PL.UTF-8", Language::kPolish}, {"pl", Language::kPolish},
-      {"pl_PL@euro", Language::kPolish},  {"PL_pl", Language::kPolish},
-      {"pl-PL", Language::kPolish},       {"C", Language::kEnglish},
-      {"C.UTF-8", Language::kEnglish},    {"en_GB.UTF-8", Language::kEnglish},
-      {"de_DE", Language::kEnglish},      {"plt", Language::kEnglish},
-      {"", Language::kEnglish},           {nullptr, Language::kEnglish},
-  };
-  for (const Case &c : cases)
-    EXPECT_EQ(c.expected, lang::FromLocaleName(c.name)) << (c.name ? c.name : "(null)");
-}
-
-TEST(Language, TakesTheFirstOfLcAllLcMessagesAndLangThatIsSet) {
-  struct Case {
-    const char *lcAll, *lcMessages, *langVariable;
-    Language expected;
-  } cases[] = {
-      {nullptr, nullptr, "pl_PL.UTF-8", Language::kPolish},
-      {nullptr, nullptr, "C", Language::kEnglish},
-      {nullptr, "pl_PL", "C", Language::kPolish},
-      {"C", "pl_PL", "pl_PL", Language::kEnglish},
-      {"", "", "pl_PL.UTF-8", Language::kPolish},  // empty ones do not count
-      {"pl_PL.UTF-8", nullptr, "en_US", Language::kPolish},
-      {nullptr, nullptr, nullptr, Language::kEnglish},
-  };
-  const char *names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-  std::string saved[3];
-  bool had[3];
-  for (int i = 0; i < 3; ++i) {
-    const char *value = getenv(names[i]);
-    had[i] = value != nullptr;
-    saved[i] = value ? value : "";
-  }
-  for (const Case &c : cases) {
-    const char *values[] = {c.lcAll, c.lcMessages, c.langVariable};
-    for (int i = 0; i < 3; ++i) {
-      if (values[i]) setenv(names[i], values[i], 1);
-      else unsetenv(names[i]);
-    }
-    EXPECT_EQ(c.expected, lang::FromEnvironment())
-        << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " "
-        << (c.langVariable ? c.langVariable : "-");
-  }
-  for (int i = 0; i < 3; ++i) {
-    if (had[i]) setenv(names[i], saved[i].c_str(), 1);
-    else unsetenv(names[i]);
-  }
-}
-
-TEST(Language, TheOptionTakesPlOrEnOnly) {
-  Language language = Language::kEnglish;
-  EXPECT_TRUE(lang::ByName("pl", &language));
-  EXPECT_EQ(Language::kPolish, language);
-  EXPECT_TRUE(lang::ByName("EN", &language));
-  EXPECT_EQ(Language::kEnglish, language);
-  EXPECT_FALSE(lang::ByName("de", &language));
-  EXPECT_FALSE(lang::ByName("polski", &language));
-}
 
 check::CheckResult CheckMacro(const std::string &macro) {
   check::FileText keys;

@@ -82,6 +82,9 @@ TEST(TableReader, Cases) {
       {"guess: same count in header and row wins", "Nazwisko, imi\xC4\x99;Kwota, z\xC5\x82\nNowak, Jan;1,50\n",
        CodePage::kUtf8, "Nazwisko, imi\xC4\x99|Kwota, z\xC5\x82", "Nowak, Jan|1,50", 0, ""},
       {"guess named in a width error", "a,b;c\n1;2;3\n", CodePage::kUtf8, "", "", 2, "guessed as ';'"},
+      // A repeated name is no fault of the delimiter: no other one stands in the line.
+      {"guess not named for a repeated name", "a;b;a\n", CodePage::kUtf8, "", "", 1, "name \"a\"\n"},
+      {"guess not named for a short row", "a;b;c\n1;2\n", CodePage::kUtf8, "", "", 2, "missing\n"},
   };
   for (const ReaderCase &c : cases) {
     SCOPED_TRACE(c.name);
@@ -93,7 +96,7 @@ TEST(TableReader, Cases) {
     if (c.headers.empty()) {
       ASSERT_FALSE(ok);
       EXPECT_EQ(c.errorLine, error.line);
-      EXPECT_NE(std::string::npos, error.message.find(c.errorText)) << error.message;
+      EXPECT_NE(std::string::npos, (error.message + "\n").find(c.errorText)) << error.message;
       continue;
     }
     ASSERT_TRUE(ok) << error.message;
@@ -565,6 +568,42 @@ TEST(Learn, ListsPlacesWithLineAndColumn) {
   EXPECT_EQ(2, learnt.values[0].places[0].line);
   EXPECT_EQ(3, learnt.values[0].places[0].column);
   EXPECT_EQ(3, learnt.values[0].places[1].line);
+}
+
+// A template's bytes in each encoding: what it types, or the error.
+struct TemplateCase {
+  const char *what;
+  std::string bytes;
+  CodePage declared;
+  const char *typed;     // UTF-8, "" when refused
+  const char *inError;   // in the error when refused
+};
+
+TEST(MergeTemplate, IsReadInEachCodePageOrRefusedNamingTheLikelyOne) {
+  const TemplateCase cases[] = {
+      {"UTF-8", "Zam\xC3\xB3wienie \xC5\xBB" "ak", CodePage::kUtf8, "Zamówienie Żak", ""},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBFZam\xC3\xB3wienie", CodePage::kUtf8, "Zamówienie", ""},
+      {"Windows-1250, declared", "Zam\xF3wienie \xAF" "ak", CodePage::kCp1250, "Zamówienie Żak", ""},
+      {"cp852, declared", "Zam\xA2wienie \xBD" "ak", CodePage::kCp852, "Zamówienie Żak", ""},
+      {"Mazovia, declared", "Zam\xA2wienie \xA1" "ak", CodePage::kMazovia, "Zamówienie Żak", ""},
+      {"Windows-1250, not declared", "Zam\xF3wienie \xAF" "ak", CodePage::kUtf8, "",
+       "--template-encoding cp1250"},
+      {"cp852, not declared", "Zam\xA2wienie \xBD" "ak \xA5", CodePage::kUtf8, "",
+       "--template-encoding cp852"},
+  };
+  for (const TemplateCase &c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string out, error;
+    const bool read = merge::ReadMacroText("t.txt", c.bytes, c.declared, CodePage::kUtf8, &out, &error);
+    if (*c.typed != 0) {
+      EXPECT_TRUE(read) << error;
+      EXPECT_EQ(c.typed, out);
+    } else {
+      EXPECT_FALSE(read) << out;
+      EXPECT_NE(std::string::npos, error.find(c.inError)) << error;
+      EXPECT_NE(std::string::npos, error.find("t.txt:1:4:")) << error;
+    }
+  }
 }
 
 }  // namespace

@@ -400,10 +400,8 @@ void KeyFileChecker::CheckEmptyName(const KeyDefinition &d) {
   if (d.line == report_.blockingLine && !hidden_.empty()) {
     std::vector<std::string> shown;
     for (const std::string &name : hidden_) shown.push_back(FileBytesToUtf8(name));
-    const std::string count = std::to_string(shown.size());
     message += Say(Msg::kEmptyNameHides,
-                   {shown.size() == 1 ? Say(Msg::kOneNameIs) : Say(Msg::kManyNamesAre, {count}),
-                    Join(shown, 8)});
+                   {lang::Whole(Say(Msg::kNamesBehind, {shown.size()})), Join(shown, 8)});
     names = hidden_;
     for (const KeyDefinition &other : report_.definitions)
       if (other.stored && other.givenCode == 0 && other.fullName != other.storedName)

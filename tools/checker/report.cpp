@@ -300,8 +300,7 @@ std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
   std::string file = keys.file.find(' ') != std::string::npos ? "\"" + keys.file + "\"" : keys.file;
   return Say(Msg::kKeyFindingsSummary,
              {keys.file,
-              count == 1 ? Say(Msg::kOneFinding) : Say(Msg::kManyFindings, {std::to_string(count)}),
-              kinds}) +
+              lang::Whole(Say(Msg::kFindings, {count})), kinds}) +
          "\n" + Say(Msg::kListThemAll, {file}) + "\n";
 }
 
@@ -342,8 +341,7 @@ void DryRunText(std::string &out, const MacroReport &m, const OutputOptions &opt
          "\n";
   out += Say(Msg::kDryLeastTime, {Seconds(m.leastMilliseconds)});
   if (m.restarts) out += Say(Msg::kDryTwoPasses, {Seconds(m.leastFirstPass)});
-  const std::string pauses = m.keyPauses == 1 ? Say(Msg::kOnePause)
-                                              : Say(Msg::kManyPauses, {std::to_string(m.keyPauses)});
+  const std::string pauses = Say(Msg::kPauses, {m.keyPauses});
   out += Say(Msg::kDryPauses, {pauses, delay});
   if (m.delayPauses > 0)
     out += Say(Msg::kDryDelay, {std::to_string(m.delayPauses), std::to_string(m.delayMilliseconds)});
@@ -371,10 +369,8 @@ std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport>
   Totals totals = Count(keys, macros);
   if (totals.errors + totals.warnings > 0)
     out += Say(Msg::kTotals,
-               {totals.warnings == 1 ? Say(Msg::kOneWarning)
-                                     : Say(Msg::kManyWarnings, {std::to_string(totals.warnings)}),
-                totals.errors == 1 ? Say(Msg::kOneError)
-                                   : Say(Msg::kManyErrors, {std::to_string(totals.errors)})}) +
+               {lang::Whole(Say(Msg::kWarnings, {totals.warnings})),
+                lang::Whole(Say(Msg::kErrors, {totals.errors}))}) +
            "\n";
   return out;
 }

@@ -8,32 +8,41 @@
 
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 
 namespace lang {
 
 enum class Language { kEnglish, kPolish };
 
-// One message of a catalog.  Read as a C string it is the text of the
-// current language (so a catalog of printf formats can stand where the
-// English ones stood).
+// One message of a catalog: its text in both languages, with the same
+// numbered placeholders.  "{n}" is the n-th value; "{n|one|other}" (English)
+// and "{n|one|few|many}" (Polish) is the plural form the n-th value, a
+// number, takes ("{1} {1|plik|pliki|plików}": 1 plik, 3 pliki, 5 plików,
+// 12 plików, 22 pliki); "{{" and "}}" stand for one brace.
 struct Text {
   const char *id;  // the catalog's name of the message, for its test
   const char *en;
   const char *pl;
-  operator const char *() const;
-  operator std::string() const { return static_cast<const char *>(*this); }
 };
 
-// The current language's text of a catalog entry.
-inline std::string Str(const Text &entry) { return static_cast<const char *>(entry); }
+// A value put into a message.  A value is cut to kLongestValue characters
+// (a header line of a table may be megabytes long); a message said inside
+// another is taken whole (Whole).
+struct Arg {
+  Arg(const std::string &value) : text(value) {}
+  Arg(const char *value) : text(value != nullptr ? value : "") {}
+  template <class Number, class = std::enable_if_t<std::is_integral_v<Number> &&
+                                                    !std::is_same_v<Number, bool> &&
+                                                    !std::is_same_v<Number, char>>>
+  Arg(Number number) : text(std::to_string(number)) {}
+  std::string text;
+  bool whole = false;
+};
+constexpr size_t kLongestValue = 200;
+Arg Whole(const std::string &message);
 
-// A catalog entry joined to a text, as its current language's text.
-inline std::string operator+(const std::string &text, const Text &entry) {
-  return text + static_cast<const char *>(entry);
-}
-inline std::string operator+(const Text &entry, const std::string &text) {
-  return static_cast<const char *>(entry) + text;
-}
+// "0x"-less upper-case hex of a number, at least `digits` digits ("0A").
+std::string Hex(unsigned long value, int digits = 2);
 
 // A locale name as the environment holds it ("pl_PL.UTF-8", "pl", "C"):
 // Polish for "pl" and "pl_..."/"pl.../pl@...", English for anything else.
@@ -48,28 +57,23 @@ bool ByName(const std::string &name, Language *language);
 void Set(Language language);
 Language Current();
 
-// The message in the current language, its placeholders {1}..{9} filled.
-std::string Say(const Text &text, std::initializer_list<std::string> values = {});
-// A pattern's placeholders filled: "{n}" by the n-th value; "{{" and "}}"
-// stand for one brace.  A placeholder without a value is left as it is.
-std::string Fill(const char *pattern, std::initializer_list<std::string> values);
+// The message in the current language, its placeholders filled.
+std::string Say(const Text &text, std::initializer_list<Arg> values = {});
+// A pattern's placeholders filled (see Text).  A placeholder without a
+// value is left as it is.
+std::string Fill(const char *pattern, std::initializer_list<Arg> values);
+// The form of a plural that the number n takes, counted from 0: of two
+// forms (English) 1 takes the first; of three (Polish) 1 the first, 2-4,
+// 22-24, ... (not 12-14) the second, any other the third.
+size_t PluralForm(unsigned long long n, size_t forms);
 // The placeholder numbers a pattern uses, as a bit set (bit n for {n});
-// -1 for a pattern with a brace that is no placeholder.
-long Placeholders(const char *pattern);
-
-// The conversions of a printf format, in order, each as its length and
-// kind ("zu", "s", "d", "02X" gives "X"); flags, width and precision, which
-// do not change what a conversion takes, are left out.  "" for a format
-// without any; "?" for one that ends inside a conversion.
-std::string PrintfConversions(const char *format);
-
-// How a catalog's texts take their values.
-enum class Placeholding { kNumbered, kPrintf };
+// -1 for a pattern with a brace that is no placeholder, or a plural with
+// other than `forms` forms.
+long Placeholders(const char *pattern, size_t forms);
 
 // The catalogs' own check: "" when every entry has an id, both languages
-// and the same placeholders in both (for printf formats: the same
-// conversions in the same order), else one line for each fault.
-std::string CheckCatalog(const Text *texts, size_t count,
-                         Placeholding placeholding = Placeholding::kNumbered);
+// and the same placeholders in both, its English plurals of two forms and
+// its Polish of three; else one line for each fault.
+std::string CheckCatalog(const Text *texts, size_t count);
 
 }  // namespace lang

@@ -22,13 +22,13 @@ namespace {
 // the exit status.
 int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
                     std::string *readAs) {
-  if (files.size() != 2) return ToolError(msg::kDropTwoFiles);
+  if (files.size() != 2) return ToolError(Say(Msg::kDropTwoFiles));
   auto isTable = [](const std::string &path) {
     std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
     for (char &c : tail) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     return tail == ".csv" || tail == ".tsv";
   };
-  if (isTable(files[0]) == isTable(files[1])) return ToolError(msg::kDropWhich);
+  if (isTable(files[0]) == isTable(files[1])) return ToolError(Say(Msg::kDropWhich));
   const std::string &tpl = isTable(files[0]) ? files[1] : files[0];
   const std::string &data = isTable(files[0]) ? files[0] : files[1];
   args->files = {tpl, data};
@@ -41,14 +41,14 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
     std::string name = tpl.substr(0, dot) + "-makro" + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
     if (!lang::FileExists(name)) args->output = name;
   }
-  if (args->output.empty()) return ToolError(Format(msg::kDropNoName, tpl.c_str()));
+  if (args->output.empty()) return ToolError(Say(Msg::kDropNoName, {tpl}));
   args->outputGiven = true;
   // The encodings, from the template's and the table's first bytes.
   const check::FileText tplText = check::ReadFileText(tpl);
   const check::FileEncoding tplEncoding = check::GuessEncoding(tplText.content);
   if (tplText.readable && tplEncoding.page != codec::CodePage::kUtf8) {
     args->templateEncoding = tplEncoding.page;
-    *readAs += Format(msg::kDropReadAs, tpl.c_str(), check::CodePageTitle(tplEncoding.page).c_str()) + "\n";
+    *readAs += Say(Msg::kDropReadAs, {tpl, check::CodePageTitle(tplEncoding.page)}) + "\n";
   }
   if (FILE *in = lang::OpenFile(data, "rb")) {
     std::string head(64 * 1024, '\0');
@@ -62,8 +62,7 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
     size_t bad = 0;
     if (!utf16 && !codec::DecodeToUtf8(codec::CodePage::kUtf8, head, &utf8, &bad)) {
       args->dataEncoding = codec::GuessPolishCodePage(head);
-      *readAs += Format(msg::kDropReadAs, data.c_str(),
-                        check::CodePageTitle(args->dataEncoding).c_str()) + "\n";
+      *readAs += Say(Msg::kDropReadAs, {data, check::CodePageTitle(args->dataEncoding)}) + "\n";
     }
   }
   return 0;
@@ -94,14 +93,14 @@ bool IsRecording(const std::string &path) {
 // with that template (--rows 2-).  The exit status.
 int LearnThenMerge(const Arguments &dropped, bool *merged) {
   *merged = false;
-  if (!lang::AskYes(Format(msg::kDropLearnAsk, dropped.files[0].c_str())))
-    return ToolError(Format(msg::kDropNoPlaceholder, dropped.files[0].c_str()));
+  if (!lang::AskYes(Say(Msg::kDropLearnAsk, {dropped.files[0]})))
+    return ToolError(Say(Msg::kDropNoPlaceholder, {dropped.files[0]}));
   Arguments learn = dropped;
   learn.learn = true;
   learn.output = FreeNameBeside(dropped.files[0], "-szablon");
-  if (learn.output.empty()) return ToolError(Format(msg::kDropNoName, dropped.files[0].c_str()));
+  if (learn.output.empty()) return ToolError(Say(Msg::kDropNoName, {dropped.files[0]}));
   int status = LearnTemplate(learn);
-  if (status >= 2 || !lang::AskYes(msg::kDropMergeRestAsk)) return status;
+  if (status >= 2 || !lang::AskYes(Say(Msg::kDropMergeRestAsk))) return status;
   lang::Write(stdout, "\n");
   Arguments rest = dropped;
   rest.files[0] = learn.output;
@@ -118,8 +117,8 @@ int LearnThenMerge(const Arguments &dropped, bool *merged) {
 // drop's merge, what it did, and a wait for Enter before the window closes.
 int RunInOwnWindow(const std::vector<std::string> &files) {
   if (files.empty()) {
-    lang::Write(stdout, Format(msg::kDropHelp) + "\n");
-    lang::WaitForEnter(msg::kPressEnter);
+    lang::Write(stdout, Say(Msg::kDropHelp) + "\n");
+    lang::WaitForEnter(Say(Msg::kPressEnter));
     return 0;
   }
   Arguments args;
@@ -137,11 +136,10 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
     if (c == '/') c = '\\';  // as Windows writes it
 #endif
   if (status < 2 && merged)
-    lang::Write(stdout, Format(msg::kDropDone, args.output.c_str(), args.files[0].c_str(),
-                               args.files[1].c_str(), keys.c_str()) + "\n");
+    lang::Write(stdout, Say(Msg::kDropDone, {args.output, args.files[0], args.files[1], keys}) + "\n");
   else if (status >= 2)
-    lang::Write(stdout, msg::kDropNothing + "\n");
-  lang::WaitForEnter(msg::kPressEnter);
+    lang::Write(stdout, Say(Msg::kDropNothing) + "\n");
+  lang::WaitForEnter(Say(Msg::kPressEnter));
   return status;
 }
 

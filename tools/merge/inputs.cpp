@@ -20,7 +20,7 @@ int Fail(const std::string &message) {
 }
 
 int ToolError(const std::string &message) {
-  return Fail(Format(msg::kToolError, message.c_str()));
+  return Fail(Say(Msg::kToolError, {lang::Whole(message)}));
 }
 
 std::string InHostFolder(const Arguments &args, const char *relative) {
@@ -31,6 +31,11 @@ std::string InHostFolder(const Arguments &args, const char *relative) {
 
 std::string KeysPath(const Arguments &args) {
   return args.keys.empty() ? InHostFolder(args, check::KeyFileInHostFolder().c_str()) : args.keys;
+}
+
+int FailOnTable(const std::string &dataPath, const merge::TableError &error) {
+  return Fail(Say(Msg::kFileError, {dataPath, error.line > 0 ? ":" + std::to_string(error.line) : "",
+                                    lang::Whole(error.message)}));
 }
 
 // True when `output` is the same file as `input`.
@@ -45,18 +50,18 @@ bool SameFile(const std::string &output, const std::string &input) {
 
 // A folder or a missing file named as an input is said plainly.  0, or the
 // exit status.
-int CheckInput(const std::string &path, const char *what) {
+int CheckInput(const std::string &path, Msg what) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error))
-    return Fail(Format(msg::kInputFolder, path.c_str(), what));
+    return Fail(Say(Msg::kInputFolder, {path, Say(what)}));
   return 0;
 }
 
 // Reads an input file whole, or explains why it cannot.
-bool Read(const std::string &path, const char *what, check::FileText *file) {
+bool Read(const std::string &path, Msg what, check::FileText *file) {
   *file = check::ReadFileText(path);
   if (file->readable) return true;
-  lang::Write(stderr, Format(msg::kCannotRead, path.c_str(), what, file->error.c_str()) + "\n");
+  lang::Write(stderr, Say(Msg::kCannotRead, {path, Say(what), file->error}) + "\n");
   return false;
 }
 
@@ -67,7 +72,7 @@ int CheckOutputTarget(const Arguments &args, Job &job) {
   for (const std::string &input :
        {args.files[0], args.files[1], args.before, args.after, KeysPath(args)})
     if (SameFile(args.output, input))
-      return ToolError(Format(msg::kOutputIsInput, args.output.c_str(), input.c_str()));
+      return ToolError(Say(Msg::kOutputIsInput, {args.output, input}));
   std::string error;
   if (!merge::CheckOutput(args.output, args.force, &job.target, &error)) return ToolError(error);
   return 0;
@@ -79,7 +84,7 @@ int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSour
   const std::string &dataPath = args.files[1];
   *file = fopen(dataPath.c_str(), "rb");
   if (*file == nullptr)
-    return Fail(Format(msg::kCannotRead, dataPath.c_str(), msg::kWhatData, strerror(errno)));
+    return Fail(Say(Msg::kCannotRead, {dataPath, Say(Msg::kWhatData), strerror(errno)}));
   source->reset(new merge::FileSource(*file));
   merge::TableOptions options;
   options.delimiter = args.delimiter;
@@ -88,9 +93,7 @@ int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSour
   stream->reset(new merge::TableStream(**source, options));
   merge::TableError error;
   if (!(*stream)->ReadHeader(table, &error))
-    return Fail(Format(msg::kFileError, dataPath.c_str(),
-                       error.line > 0 ? (":" + std::to_string(error.line)).c_str() : "",
-                       error.message.c_str()));
+    return FailOnTable(dataPath, error);
   return 0;
 }
 
@@ -98,7 +101,7 @@ check::KeyDelay ChooseDelay(const Arguments &args) {
   if (args.delay >= 0) {
     check::KeyDelay given;
     given.milliseconds = static_cast<uint16_t>(args.delay);
-    given.source = lang::Str(msg::kDelayGiven);
+    given.source = Say(Msg::kDelayGiven);
     return given;
   }
   // As tastiro-check: the host's settings in --host, or in the current

@@ -24,7 +24,7 @@ std::string PlaceList(const std::vector<check::SourcePosition> &places, size_t c
   for (size_t i = 0; i < places.size(); ++i)
     list += (i ? ", " : "") + std::to_string(places[i].line) + ":" +
             std::to_string(places[i].column);
-  if (count > places.size()) list += Format(msg::kMorePlaces, count - places.size());
+  if (count > places.size()) list += Say(Msg::kMorePlaces, {count - places.size()});
   return list;
 }
 
@@ -36,31 +36,32 @@ std::string LearntLine(const Arguments &args, const merge::Table &table,
   const std::string shown = check::Visible(v.value);
   switch (v.outcome) {
     case merge::LearnOutcome::kPlaced:
-      return Format(v.corrected ? msg::kLearnCorrected : msg::kLearnPlaced, recording,
-                    v.placedAt.line, v.placedAt.column, column, shown.c_str());
+      return Say(v.corrected ? Msg::kLearnCorrected : Msg::kLearnPlaced,
+                 {recording, v.placedAt.line, v.placedAt.column, column, shown});
     case merge::LearnOutcome::kAmbiguous:
-      return Format(msg::kLearnAmbiguous, recording, shown.c_str(), column, v.placeCount,
-                    PlaceList(v.places, v.placeCount).c_str(), column, v.placeCount);
+      return Say(Msg::kLearnAmbiguous, {recording, shown, column, v.placeCount,
+                                        lang::Whole(PlaceList(v.places, v.placeCount)), column,
+                                        v.placeCount});
     case merge::LearnOutcome::kNear:
-      return Format(msg::kLearnNear, recording, shown.c_str(), column,
-                    PlaceList(v.nearPlaces, v.nearCount).c_str(), column);
+      return Say(Msg::kLearnNear, {recording, shown, column,
+                                   lang::Whole(PlaceList(v.nearPlaces, v.nearCount)), column});
     case merge::LearnOutcome::kMissing:
       if (v.nearestAt.line > 0)
-        return Format(msg::kLearnNearest, recording, v.nearestAt.line, v.nearestAt.column,
-                      shown.c_str(), column, check::Visible(v.nearest).c_str());
-      return Format(msg::kLearnMissing, recording, shown.c_str(), column);
+        return Say(Msg::kLearnNearest, {recording, v.nearestAt.line, v.nearestAt.column, shown,
+                                        column, check::Visible(v.nearest)});
+      return Say(Msg::kLearnMissing, {recording, shown, column});
     case merge::LearnOutcome::kInsideWord:
-      return Format(msg::kLearnInsideWord, recording, shown.c_str(), column);
+      return Say(Msg::kLearnInsideWord, {recording, shown, column});
     case merge::LearnOutcome::kEmpty:
-      return Format(msg::kLearnEmpty, recording, column);
+      return Say(Msg::kLearnEmpty, {recording, column});
     case merge::LearnOutcome::kAtTooFar: {
       size_t n = 0;
       for (const auto &[name, at] : args.at)
         if (name == table.headers[v.column]) n = at;
-      return Format(msg::kLearnAtTooFar, recording, column, n, shown.c_str(), v.placeCount);
+      return Say(Msg::kLearnAtTooFar, {recording, column, n, shown, v.placeCount});
     }
     case merge::LearnOutcome::kBadName:
-      return Format(msg::kLearnBadName, recording, column);
+      return Say(Msg::kLearnBadName, {recording, column});
     case merge::LearnOutcome::kUnnamed:
       break;
   }
@@ -96,16 +97,15 @@ int FirstRow(const Arguments &args, merge::Table *table, merge::TableRow *first,
   if (file != nullptr) fclose(file);
   if (status != 0) return status;
   if (!error.message.empty())
-    return Fail(Format(msg::kFileError, args.files[1].c_str(),
-                       (":" + std::to_string(error.line)).c_str(), error.message.c_str()));
-  if (!haveRow) return Fail(Format(msg::kLearnNoRow, args.files[1].c_str()));
+    return FailOnTable(args.files[1], error);
+  if (!haveRow) return Fail(Say(Msg::kLearnNoRow, {args.files[1]}));
   return 0;
 }
 
 // Writes the template (or, for a dry run, shows it).  0, or the exit status.
 int WriteTemplate(const Arguments &args, Job &job, const std::string &text) {
   if (args.dryRun) {
-    if (!lang::Write(stdout, text) || fflush(stdout) != 0) return ToolError(msg::kCannotWriteStdout);
+    if (!lang::Write(stdout, text) || fflush(stdout) != 0) return ToolError(Say(Msg::kCannotWriteStdout));
     return 0;
   }
   merge::TemporaryOutput temporary;
@@ -113,7 +113,7 @@ int WriteTemplate(const Arguments &args, Job &job, const std::string &text) {
   if (!temporary.Open(job.target, &error) ||
       fwrite(text.data(), 1, text.size(), temporary.file()) != text.size() ||
       !temporary.Commit(&error))
-    return Fail(Format(msg::kCannotWriteTemplate, args.output.c_str(), error.c_str()));
+    return Fail(Say(Msg::kCannotWriteTemplate, {args.output, lang::Whole(error)}));
   return 0;
 }
 
@@ -123,11 +123,11 @@ int WriteTemplate(const Arguments &args, Job &job, const std::string &text) {
 int LearnTemplate(const Arguments &args) {
   Job job;
   if (int status = CheckOutputTarget(args, job)) return status;
-  for (const auto &[path, what] : {std::pair{args.files[0], msg::kWhatRecording},
-                                   std::pair{args.files[1], msg::kWhatData}})
+  for (const auto &[path, what] : {std::pair{args.files[0], Msg::kWhatRecording},
+                                   std::pair{args.files[1], Msg::kWhatData}})
     if (int status = CheckInput(path, what)) return status;
   check::FileText recording;
-  if (!Read(args.files[0], msg::kWhatRecording, &recording)) return 2;
+  if (!Read(args.files[0], Msg::kWhatRecording, &recording)) return 2;
   std::string text, error;
   if (!merge::ReadMacroText(args.files[0], recording.content, args.templateEncoding, codec::CodePage::kUtf8,
                  &text, &error))
@@ -135,7 +135,7 @@ int LearnTemplate(const Arguments &args) {
   const std::string keysPath = KeysPath(args);
   check::FileText keys = check::ReadFileText(keysPath);
   if (!keys.readable)
-    return Fail(Format(msg::kCannotReadKeys, keysPath.c_str(), keys.error.c_str()));
+    return Fail(Say(Msg::kCannotReadKeys, {keysPath, keys.error}));
 
   merge::Table table;
   merge::TableRow first;
@@ -144,7 +144,7 @@ int LearnTemplate(const Arguments &args) {
   merge::LearnOptions options;
   for (const auto &[name, n] : args.at) {
     if (std::find(table.headers.begin(), table.headers.end(), name) == table.headers.end())
-      return UsageError(Format(msg::kAtNoColumn, name.c_str(), name.c_str()));
+      return UsageError(Say(Msg::kAtNoColumn, {name, name}));
     options.at.push_back({name, n});
   }
   options.bracketKey = merge::LookUpKeys(keys, "").bracketKey;
@@ -157,9 +157,9 @@ int LearnTemplate(const Arguments &args) {
   const size_t placed = ReportLearnt(report, args, table, learnt);
   if (int status = WriteTemplate(args, job, learnt.templateText)) return status;
   const size_t values = learnt.values.size() - Unnamed(learnt);
-  lang::Write(report, (args.dryRun ? Format(msg::kLearnDryRun, args.files[0].c_str(), placed, values)
-                                   : Format(msg::kLearnWritten, args.output.c_str(), placed, values,
-                                            number + 1)) + "\n");
+  lang::Write(report, (args.dryRun ? Say(Msg::kLearnDryRun, {args.files[0], placed, values})
+                                   : Say(Msg::kLearnWritten, {args.output, placed, values,
+                                                              number + 1})) + "\n");
   fflush(report);
   return learnt.Clean() ? 0 : 1;
 }

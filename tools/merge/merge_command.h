@@ -22,8 +22,8 @@
 
 namespace merge_command {
 
-using merge::Format;
-namespace msg = merge::msg;
+using merge::Msg;
+using merge::Say;
 
 // The merged macro is handed on in pieces of about this size, and the
 // checked text played in pieces of about this size.
@@ -77,15 +77,17 @@ int UsageError(const std::string &message);
 
 // A message on standard error; the exit status 2.
 int Fail(const std::string &message);
+// The table's error, with the data's name and line.
+int FailOnTable(const std::string &dataPath, const merge::TableError &error);
 // Fail with the tool's "nothing written" framing.
 int ToolError(const std::string &message);
 std::string InHostFolder(const Arguments &args, const char *relative);
 // The key definition file: --keys, else the host folder's wtyczki/keys.h.
 std::string KeysPath(const Arguments &args);
 // A folder named as an input is said plainly.  0, or the exit status.
-int CheckInput(const std::string &path, const char *what);
+int CheckInput(const std::string &path, Msg what);
 // Reads an input file whole, or says why it cannot.
-bool Read(const std::string &path, const char *what, check::FileText *file);
+bool Read(const std::string &path, Msg what, check::FileText *file);
 // Never write over an input, into a folder, a pipe or a device, nor over a
 // file the user did not give up.  0, or the exit status.
 int CheckOutputTarget(const Arguments &args, Job &job);

@@ -29,25 +29,25 @@ bool IsTerminal(FILE *stream) { return lang::TakesColor(stream); }
 // device would give its rows to the first reading only, and the next open
 // would wait for ever.  Such a table is refused before any work.
 int CheckDataInput(const std::string &path) {
-  if (int status = CheckInput(path, msg::kWhatData)) return status;
+  if (int status = CheckInput(path, Msg::kWhatData)) return status;
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-    return Fail(Format(msg::kDataNotAFile, path.c_str()));
+    return Fail(Say(Msg::kDataNotAFile, {path}));
   return 0;
 }
 
 // Reads the template, the texts and the keys.  0, or the exit status.
 int ReadInputs(const Arguments &args, Job &job) {
-  for (const auto &[path, what] : {std::pair{args.files[0], msg::kWhatTemplate},
-                                   std::pair{args.before, msg::kWhatBefore},
-                                   std::pair{args.after, msg::kWhatAfter}})
+  for (const auto &[path, what] : {std::pair{args.files[0], Msg::kWhatTemplate},
+                                   std::pair{args.before, Msg::kWhatBefore},
+                                   std::pair{args.after, Msg::kWhatAfter}})
     if (!path.empty())
       if (int status = CheckInput(path, what)) return status;
   if (int status = CheckDataInput(args.files[1])) return status;
-  if (!Read(args.files[0], msg::kWhatTemplate, &job.tpl)) return 2;
-  if (!args.before.empty() && !Read(args.before, msg::kWhatBefore, &job.before)) return 2;
-  if (!args.after.empty() && !Read(args.after, msg::kWhatAfter, &job.after)) return 2;
+  if (!Read(args.files[0], Msg::kWhatTemplate, &job.tpl)) return 2;
+  if (!args.before.empty() && !Read(args.before, Msg::kWhatBefore, &job.before)) return 2;
+  if (!args.after.empty() && !Read(args.after, Msg::kWhatAfter, &job.after)) return 2;
   std::string error;
   if (!merge::ReadMacroText(args.files[0], job.tpl.content, args.templateEncoding, args.encoding,
                  &job.tplText, &error) ||
@@ -59,7 +59,7 @@ int ReadInputs(const Arguments &args, Job &job) {
   const std::string keysPath = KeysPath(args);
   job.keys = check::ReadFileText(keysPath);
   if (!job.keys.readable)
-    return Fail(Format(msg::kCannotReadKeys, keysPath.c_str(), job.keys.error.c_str()));
+    return Fail(Say(Msg::kCannotReadKeys, {keysPath, job.keys.error}));
   return 0;
 }
 
@@ -72,10 +72,10 @@ bool IsCommand(const std::string &name) {
 // A key name given for --newline or --tab.  0, or the exit status.
 int CheckKeyOption(const Arguments &args, const char *option, const std::string &name) {
   if (name.empty()) return 0;
-  if (IsCommand(name)) return ToolError(Format(msg::kOptionIsCommand, option, name.c_str(), name.c_str(), option));
+  if (IsCommand(name)) return ToolError(Say(Msg::kOptionIsCommand, {option, name, name, option}));
   merge::KeyLookup lookup = merge::LookUpKeys(check::ReadFileText(KeysPath(args)), name);
   if (!lookup.newlineFound)
-    return ToolError(Format(msg::kOptionNoKey, option, name.c_str(), KeysPath(args).c_str()));
+    return ToolError(Say(Msg::kOptionNoKey, {option, name, KeysPath(args)}));
   return 0;
 }
 
@@ -87,11 +87,8 @@ int ParseInputs(const Arguments &args, Job &job) {
                             &templateError)) {
     check::SourcePosition at = check::SourceMap(job.tplText).At(templateError.offset);
     std::string message = templateError.message;
-    if (job.table.delimiterGuessed)
-      message += Format(msg::kGuessedDelimiter, job.table.delimiter == '\t' ? msg::kDelimiterTab
-                                                : job.table.delimiter == ',' ? msg::kDelimiterComma
-                                                                             : msg::kDelimiterSemicolon);
-    return Fail(Format(msg::kPlaceError, args.files[0].c_str(), at.line, at.column, message.c_str()));
+    message += merge::GuessedDelimiterNote(job.table, nullptr);
+    return Fail(Say(Msg::kPlaceError, {args.files[0], at.line, at.column, lang::Whole(message)}));
   }
   if (int status = CheckKeyOption(args, "--newline", args.newline)) return status;
   if (int status = CheckKeyOption(args, "--tab", args.tab)) return status;
@@ -106,7 +103,7 @@ int ParseInputs(const Arguments &args, Job &job) {
   merge::MergeSettings &settings = job.settings;
   settings.encoding = args.encoding;
   settings.bracketKey = job.lookup.bracketKey;
-  settings.bracketHint = Format(msg::kBracketHint, KeysPath(args).c_str(), merge::kBracketDefine);
+  settings.bracketHint = Say(Msg::kBracketHint, {KeysPath(args), merge::kBracketDefine});
   settings.newlineKey = args.newline;
   settings.tabKey = args.tab;
   settings.strict = args.strict;
@@ -121,6 +118,12 @@ bool Drain(std::string &macro, FILE *out, bool all) {
   bool ok = out == nullptr || lang::Write(out, macro);
   macro.clear();
   return ok;
+}
+
+// Milliseconds as seconds with one decimal ("1.5").
+std::string Tenths(uint64_t milliseconds) {
+  const uint64_t tenths = (milliseconds + 50) / 100;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
 // What a pass over the rows counted.
@@ -191,9 +194,7 @@ int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *ch
   fclose(dataFile);
   result->rows = index;
   if (!error.message.empty())
-    return Fail(Format(msg::kFileError, args.files[1].c_str(),
-                       error.line > 0 ? (":" + std::to_string(error.line)).c_str() : "",
-                       error.message.c_str()));
+    return FailOnTable(args.files[1], error);
   job.table.otherCodePageLine = table.otherCodePageLine;
   job.table.otherCodePage = table.otherCodePage;
   job.table.bareQuotes = table.bareQuotes;
@@ -205,9 +206,9 @@ int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *ch
   result->nonBreakingSpaces = merger.nonBreakingSpaces();
   result->plainPunctuation = merger.plainPunctuation();
   if (args.lastRow > 0 && static_cast<size_t>(args.lastRow) > index)
-    return ToolError(Format(msg::kRowsBeyond, args.files[1].c_str(), index));
+    return ToolError(Say(Msg::kRowsBeyond, {args.files[1], index}));
   if (args.firstRow > 0 && static_cast<size_t>(args.firstRow) > index && index > 0)
-    return ToolError(Format(msg::kRowsBeyond, args.files[1].c_str(), index));
+    return ToolError(Say(Msg::kRowsBeyond, {args.files[1], index}));
   return 0;
 }
 
@@ -220,21 +221,21 @@ void ReportSheetShapes(FILE *to, const Arguments &args, const Job &job, const Pa
     std::string lines;
     for (int line : pass.emptyRowsShown) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
     if (pass.emptyRows > pass.emptyRowsShown.size())
-      lines += Format(msg::kMorePlaces, pass.emptyRows - pass.emptyRowsShown.size());
-    lang::Write(to, Format(msg::kEmptyRowsSkipped, data, pass.emptyRows, lines.c_str()) + "\n");
+      lines += Say(Msg::kMorePlaces, {pass.emptyRows - pass.emptyRowsShown.size()});
+    lang::Write(to, Say(Msg::kEmptyRowsSkipped, {data, pass.emptyRows, lang::Whole(lines)}) + "\n");
   }
   if (job.table.unnamedCount > 0) {
     std::string columns;
     for (size_t i = 0; i < job.table.unnamed.size(); ++i)
       if (job.table.unnamed[i]) columns += (columns.empty() ? "" : ", ") + std::to_string(i + 1);
-    std::string line = Format(msg::kUnnamedColumns, data, columns.c_str());
-    if (pass.unnamedCells > 0) line += Format(msg::kUnnamedCells, pass.unnamedCells, pass.unnamedCellLine);
+    std::string line = Say(Msg::kUnnamedColumns, {data, lang::Whole(columns)});
+    if (pass.unnamedCells > 0) line += Say(Msg::kUnnamedCells, {pass.unnamedCells, pass.unnamedCellLine});
     lang::Write(to, line + "\n");
   }
   if (pass.plainPunctuation > 0)
-    lang::Write(to, Format(msg::kPlainPunctuation, data, pass.plainPunctuation) + "\n");
+    lang::Write(to, Say(Msg::kPlainPunctuation, {data, pass.plainPunctuation}) + "\n");
   if (job.table.bareQuotes > 0)
-    lang::Write(to, Format(msg::kBareQuotes, data, job.table.bareQuoteLine, job.table.bareQuotes) + "\n");
+    lang::Write(to, Say(Msg::kBareQuotes, {data, job.table.bareQuoteLine, job.table.bareQuotes}) + "\n");
 }
 
 // The warnings about the data, counted into `warnings`.
@@ -242,27 +243,26 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
                 size_t *warnings) {
   const char *data = args.files[1].c_str();
   for (int line : pass.emptyLinesShown) {
-    lang::Write(to, Format(msg::kEmptyLineRow, data, line) + "\n");
+    lang::Write(to, Say(Msg::kEmptyLineRow, {data, line}) + "\n");
     ++*warnings;
   }
   if (pass.emptyLines > pass.emptyLinesShown.size()) {
-    lang::Write(to, Format(msg::kMoreEmptyLines, data, pass.emptyLines - pass.emptyLinesShown.size()) + "\n");
+    lang::Write(to, Say(Msg::kMoreEmptyLines, {data, pass.emptyLines - pass.emptyLinesShown.size()}) + "\n");
     *warnings += pass.emptyLines - pass.emptyLinesShown.size();
   }
   if (job.table.otherCodePageLine > 0) {
     const char *other = codec::CodePageName(job.table.otherCodePage);
-    lang::Write(to, Format(msg::kOtherCodePage, data, job.table.otherCodePageLine,
-                               codec::CodePageName(args.dataEncoding), other, other,
-                               other) + "\n");
+    lang::Write(to, Say(Msg::kOtherCodePage, {data, job.table.otherCodePageLine, codec::CodePageName(args.dataEncoding), other, other, other}) + "\n");
     ++*warnings;
   }
   if (pass.nonBreakingSpaces > 0)
-    lang::Write(to, Format(msg::kNonBreakingSpaces, data, pass.nonBreakingSpaces) + "\n");
+    lang::Write(to, Say(Msg::kNonBreakingSpaces, {data, pass.nonBreakingSpaces}) + "\n");
   ReportSheetShapes(to, args, job, pass);
   if (pass.rows == 0 || pass.merged == 0) {
-    const lang::Text &why = pass.rows == 0 ? msg::kNoDataRows
-                            : pass.emptyRows > 0 ? msg::kAllRowsEmpty : msg::kNoRowsChosen;
-    lang::Write(to, Format(why, data) + "\n");
+    const Msg why = pass.rows == 0       ? Msg::kNoDataRows
+                    : pass.emptyRows > 0 ? Msg::kAllRowsEmpty
+                                         : Msg::kNoRowsChosen;
+    lang::Write(to, Say(why, {data}) + "\n");
     ++*warnings;
   }
 }
@@ -275,7 +275,7 @@ int WriteToStdout(const Arguments &args, Job &job, int status) {
 #endif
   PassResult again;
   if (int failed = MergePass(args, job, stdout, nullptr, &again)) return failed;
-  if (again.writeFailed || fflush(stdout) != 0) return ToolError(msg::kCannotWriteStdout);
+  if (again.writeFailed || fflush(stdout) != 0) return ToolError(Say(Msg::kCannotWriteStdout));
   return status;
 }
 
@@ -300,14 +300,14 @@ int Merge(const Arguments &args) {
   if (toFile) {
     std::string error;
     if (!temporary.Open(job.target, &error))
-      return Fail(Format(msg::kCannotWrite, args.output.c_str(), error.c_str()));
+      return Fail(Say(Msg::kCannotWrite, {args.output, lang::Whole(error)}));
   }
   FILE *reportTo = args.output.empty() && !args.dryRun ? stderr : stdout;
   const bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
                                          getenv("NO_COLOR") == nullptr);
   const check::KeyDelay delay = ChooseDelay(args);
   merge::CheckSources checkSources;
-  checkSources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
+  checkSources.outputName = args.output.empty() ? Say(Msg::kStdoutName) : args.output;
   checkSources.templateName = args.files[0];
   checkSources.templateBytes = &job.tplText;
   checkSources.beforeName = args.before;
@@ -324,9 +324,7 @@ int Merge(const Arguments &args) {
     dryRun.out = reportTo;
     dryRun.eachCharacter = args.eachCharacter;
     dryRun.color = color;
-    lang::Write(reportTo, Format(msg::kDryRunHead, checkSources.outputName.c_str(),
-                                     static_cast<unsigned>(delay.milliseconds),
-                                     delay.source.c_str()) + "\n");
+    lang::Write(reportTo, Say(Msg::kDryRunHead, {checkSources.outputName, static_cast<unsigned>(delay.milliseconds), delay.source}) + "\n");
   }
   merge::StreamCheck check(job.keys, checkSources, play, dryRun);
   PassResult pass;
@@ -334,10 +332,10 @@ int Merge(const Arguments &args) {
     return status;
   if (pass.problems.count > 0) {
     for (const std::string &problem : pass.problems.shown)
-      lang::Write(stderr, Format(msg::kValueError, problem.c_str()) + "\n");
+      lang::Write(stderr, Say(Msg::kValueError, {lang::Whole(problem)}) + "\n");
     if (pass.problems.count > pass.problems.shown.size())
-      lang::Write(stderr, Format(msg::kMoreValueErrors, pass.problems.count - pass.problems.shown.size()) + "\n");
-    return ToolError(Format(msg::kNothingWritten, pass.problems.count));
+      lang::Write(stderr, Say(Msg::kMoreValueErrors, {pass.problems.count - pass.problems.shown.size()}) + "\n");
+    return ToolError(Say(Msg::kNothingWritten, {pass.problems.count}));
   }
   merge::MergeReport report = check.Finish();
   if (pass.merged == 0) {
@@ -356,22 +354,20 @@ int Merge(const Arguments &args) {
   ReportData(reportTo, args, job, pass, &dataWarnings);
   merge::PrintReport(reportTo, report, color);
   if (args.dryRun)
-    lang::Write(reportTo, Format(msg::kDryRunSummary, pass.merged, report.keysPosted,
-                                 report.textsTyped, report.commandsRun, report.userActions,
-                                 static_cast<double>(report.leastMilliseconds) / 1000) +
+    lang::Write(reportTo, Say(Msg::kDryRunSummary, {pass.merged, report.keysPosted, report.textsTyped,
+                                                    report.commandsRun, report.userActions,
+                                                    Tenths(report.leastMilliseconds)}) +
                               "\n");
   const size_t warnings = report.warnings + dataWarnings;
   if (warnings + report.errors > 0)
-    lang::Write(reportTo, Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",
-                                     report.errors, report.errors == 1 ? "" : "s") + "\n");
+    lang::Write(reportTo, Say(Msg::kSummary, {warnings, report.errors}) + "\n");
   fflush(reportTo);
   int status = report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
   if (args.dryRun || status == 2) return status;
   if (!toFile) return WriteToStdout(args, job, status);
   std::string error;
   if (pass.writeFailed || !temporary.Commit(&error))
-    return Fail(Format(msg::kCannotWrite, args.output.c_str(),
-                       pass.writeFailed ? msg::kWriteError : error.c_str()));
+    return Fail(Say(Msg::kCannotWrite, {args.output, lang::Whole(pass.writeFailed ? Say(Msg::kWriteError) : error)}));
   return status;
 }
 

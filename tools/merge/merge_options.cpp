@@ -12,7 +12,7 @@
 namespace merge_command {
 
 int UsageError(const std::string &message) {
-  lang::Write(stderr, Format(msg::kUsageError, message.c_str(), msg::kUsage));
+  lang::Write(stderr, "tastiro-merge: " + message + "\n" + Say(Msg::kUsage));
   return 2;
 }
 
@@ -50,7 +50,7 @@ bool TakesValue(const std::string &arg) {
 std::string TakeOption(const std::string &arg, const char *v, Arguments *args) {
   if (arg == "-o" || arg == "--output") {
     args->outputGiven = true;
-    if (*v == 0) return msg::kEmptyOutput;
+    if (*v == 0) return Say(Msg::kEmptyOutput);
     args->output = strcmp(v, "-") == 0 ? std::string() : v;
   } else if (arg == "--keys") {
     args->keys = v;
@@ -70,35 +70,35 @@ std::string TakeOption(const std::string &arg, const char *v, Arguments *args) {
     char *end = nullptr;
     long n = equals == std::string::npos ? 0 : strtol(text.c_str() + equals + 1, &end, 10);
     if (equals == std::string::npos || equals == 0 || n < 1 || *end != 0)
-      return msg::kBadAt;
+      return Say(Msg::kBadAt);
     args->at.push_back({text.substr(0, equals), static_cast<size_t>(n)});
   } else if (arg == "--delimiter") {
     std::string d = v;
     if (d == ";" || d == ",") args->delimiter = d[0];
     else if (d == "tab" || d == "\t") args->delimiter = '\t';
-    else return msg::kBadDelimiter;
+    else return Say(Msg::kBadDelimiter);
   } else if (arg == "--data-encoding") {
     if (!codec::CodePageByName(v, &args->dataEncoding) ||
         args->dataEncoding == codec::CodePage::kMazovia)
-      return msg::kBadDataEncoding;
+      return Say(Msg::kBadDataEncoding);
   } else if (arg == "--template-encoding") {
-    if (!codec::CodePageByName(v, &args->templateEncoding)) return msg::kBadTemplateEncoding;
+    if (!codec::CodePageByName(v, &args->templateEncoding)) return Say(Msg::kBadTemplateEncoding);
   } else if (arg == "--encoding") {
-    if (!codec::CodePageByName(v, &args->encoding)) return msg::kBadEncoding;
+    if (!codec::CodePageByName(v, &args->encoding)) return Say(Msg::kBadEncoding);
     if (args->encoding == codec::CodePage::kCp852 || args->encoding == codec::CodePage::kCp1250)
       {
       const char *name = codec::CodePageName(args->encoding);
-      return Format(msg::kRefusedEncoding, name, name, name);
+      return Say(Msg::kRefusedEncoding, {name, name, name});
     }
   } else if (arg == "--rows") {
-    if (!ParseRows(v, &args->firstRow, &args->lastRow)) return msg::kBadRows;
+    if (!ParseRows(v, &args->firstRow, &args->lastRow)) return Say(Msg::kBadRows);
   } else if (arg == "--lang") {
     lang::Language language;
-    if (!lang::ByName(v, &language)) return msg::kBadLang;
+    if (!lang::ByName(v, &language)) return Say(Msg::kBadLang);
   } else if (arg == "--delay") {
     char *end = nullptr;
     args->delay = strtol(v, &end, 10);
-    if (*v == 0 || *end != 0 || args->delay < 0 || args->delay > 65535) return msg::kBadDelay;
+    if (*v == 0 || *end != 0 || args->delay < 0 || args->delay > 65535) return Say(Msg::kBadDelay);
   }
   return std::string();
 }
@@ -110,7 +110,7 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
-      lang::Write(stdout, msg::kUsage);
+      lang::Write(stdout, Say(Msg::kUsage));
       return -1;
     } else if (arg == "--dry-run" || arg == "--characters") {
       args->dryRun = true;
@@ -126,21 +126,21 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
     } else if (arg == "--color" || arg == "--no-color") {
       args->color = arg == "--color";
     } else if (TakesValue(arg)) {
-      if (i + 1 >= argc) return UsageError(Format(msg::kNeedsValue, arg.c_str()));
+      if (i + 1 >= argc) return UsageError(Say(Msg::kNeedsValue, {arg}));
       std::string error = TakeOption(arg, argv[++i], args);
       if (!error.empty()) return UsageError(error);
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageError(Format(msg::kUnknownOption, arg.c_str()));
+      return UsageError(Say(Msg::kUnknownOption, {arg}));
     } else {
       args->files.push_back(arg);
     }
   }
   if (args->learn) {
-    if (args->files.size() != 2) return UsageError(msg::kLearnNeedsFiles);
+    if (args->files.size() != 2) return UsageError(Say(Msg::kLearnNeedsFiles));
     if (!args->dryRun && (!args->outputGiven || args->output.empty()))
-      return UsageError(msg::kLearnNeedsOutput);
+      return UsageError(Say(Msg::kLearnNeedsOutput));
   } else if (args->files.size() != 2) {
-    return UsageError(msg::kNeedsFiles);
+    return UsageError(Say(Msg::kNeedsFiles));
   }
   return 0;
 }

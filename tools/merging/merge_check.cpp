@@ -57,14 +57,13 @@ class Locator {
         merged.checkedRows.begin(), merged.checkedRows.end(), row,
         [](const CheckedRow &r, size_t index) { return r.row < index; });
     const int line = found != merged.checkedRows.end() && found->row == row ? found->line : 0;
-    return Format(msg::kRowName, row + 1, sources_.dataName.c_str(), line);
+    return Say(Msg::kRowName, {row + 1, sources_.dataName, line});
   }
   std::string ValueName(const MergeResult &merged, const Segment &segment) const {
     if (segment.origin == Origin::kRowNumber)
-      return RowName(merged, segment.row) + msg::kRowNumberPlace;
+      return RowName(merged, segment.row) + Say(Msg::kRowNumberPlace);
     return RowName(merged, segment.row) +
-           Format(msg::kColumnPlace,
-                  (*sources_.headers)[static_cast<size_t>(segment.column)].c_str());
+           Say(Msg::kColumnPlace, {(*sources_.headers)[static_cast<size_t>(segment.column)]});
   }
   void Fill(Place &place, const std::string &file, const check::SourceMap &map,
             size_t offset) const;
@@ -107,11 +106,11 @@ Place Locator::At(const MergeResult &merged, int64_t offset) const {
   switch (segment->origin) {
     case Origin::kBefore:
       Fill(place, sources_.beforeName, before_, source);
-      place.group = Format(msg::kBeforeGroup, sources_.beforeName.c_str());
+      place.group = Say(Msg::kBeforeGroup, {sources_.beforeName});
       return place;
     case Origin::kAfter:
       Fill(place, sources_.afterName, after_, source);
-      place.group = Format(msg::kAfterGroup, sources_.afterName.c_str());
+      place.group = Say(Msg::kAfterGroup, {sources_.afterName});
       return place;
     case Origin::kValue:
     case Origin::kBracketKey:
@@ -138,19 +137,19 @@ std::string CompactItem(const check::StreamItem &item) {
     case StreamKind::kKey:
     case StreamKind::kCommand:
       return "[" + check::FileBytesToUtf8(item.name) + "]" +
-             (item.text.empty() ? "" : Format(msg::kDryCommandEffect, item.text.c_str()));
+             (item.text.empty() ? "" : Say(Msg::kDryCommandEffect, {item.text}));
     case StreamKind::kText:
-      return Format(msg::kDryTextTyped, check::Visible(check::HostToUtf8(item.text)).c_str());
+      return Say(Msg::kDryTextTyped, {check::Visible(check::HostToUtf8(item.text))});
     case StreamKind::kUserEnter:
-      return msg::kDryUserEnter;
+      return Say(Msg::kDryUserEnter);
     case StreamKind::kUserShiftF11:
-      return msg::kDryUserShiftF11;
+      return Say(Msg::kDryUserShiftF11);
     case StreamKind::kQuestion:
-      return Format(msg::kDryQuestion, item.text.c_str());
+      return Say(Msg::kDryQuestion, {item.text});
     case StreamKind::kPassStart:
-      return msg::kDryPassStart;
+      return Say(Msg::kDryPassStart);
     case StreamKind::kStopped:
-      return msg::kDryStopped;
+      return Say(Msg::kDryStopped);
     case StreamKind::kEnd:
       break;
   }
@@ -341,8 +340,7 @@ void PrintReport(FILE *out, const MergeReport &report, bool color) {
   for (const check::Diagnostic &d : report.diagnostics)
     lang::Write(out, check::DiagnosticText(d, color));
   for (const HiddenFindings &h : report.hidden)
-    lang::Write(out, Format(msg::kHiddenFindings, h.file.c_str(), h.position.line,
-                                h.position.column, h.count, h.id.c_str()) + "\n");
+    lang::Write(out, Say(Msg::kHiddenFindings, {h.file, h.position.line, h.position.column, h.count, h.id}) + "\n");
 }
 
 }  // namespace merge

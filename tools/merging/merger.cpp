@@ -57,15 +57,14 @@ bool StandInTypes(char32_t c) {
 std::string CharName(char32_t c) {
   char code[16];
   snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-  if (c < 0x20 || c == 0x7F) return Format(msg::kControlCharacter, code);
+  if (c < 0x20 || c == 0x7F) return Say(Msg::kControlCharacter, {code});
   std::string shown;
   codec::AppendUtf8(shown, c);
-  return Format(msg::kCharacter, shown.c_str(), code);
+  return Say(Msg::kCharacter, {shown, code});
 }
 
 std::string Where(const MergeSources &sources, const TableRow &row, size_t index, int column) {
-  return Format(msg::kWhereValue, index + 1, sources.dataName.c_str(), row.line,
-                (*sources.headers)[static_cast<size_t>(column)].c_str());
+  return Say(Msg::kWhereValue, {index + 1, sources.dataName, row.line, (*sources.headers)[static_cast<size_t>(column)]});
 }
 
 // What a value's characters cost: where problems go (none while a row is
@@ -184,7 +183,7 @@ bool Writer::Punctuation(char32_t c, const MergeSources &sources, size_t source,
   if (plain == nullptr || Typeable(settings_.encoding, c)) return false;
   if (settings_.strict) {
     Problem(Where(sources, row, index, column) +
-            Format(msg::kPunctuationStrict, CharName(c).c_str(), plain));
+            Say(Msg::kPunctuationStrict, {CharName(c), plain}));
     return true;
   }
   if (tally_ != nullptr) ++tally_->plainPunctuation;
@@ -200,16 +199,16 @@ void Writer::WordValue(const std::string &value, const std::string &where, size_
     char32_t c = 0;
     codec::NextUtf8(value, i, &c);
     if (c == '\r' || c == '\n') {
-      Problem(where + Format(msg::kLineBreakInWord));
+      Problem(where + Say(Msg::kLineBreakInWord));
       if (c == '\r' && i < value.size() && value[i] == '\n') ++i;
       continue;
     }
     if (c == ']') {
-      Problem(where + Format(msg::kBracketEndsWord));
+      Problem(where + Say(Msg::kBracketEndsWord));
       continue;
     }
     if (c < 0x20 || c > 0x7E) {
-      Problem(where + Format(msg::kNotAsciiInWord, CharName(c).c_str()));
+      Problem(where + Say(Msg::kNotAsciiInWord, {CharName(c)}));
       continue;
     }
     std::string byte(1, static_cast<char>(c));
@@ -246,7 +245,7 @@ void Writer::Value(const std::string &value, const MergeSources &sources, size_t
     };
     if (c == '[') {
       if (settings_.bracketKey.empty()) {
-        Problem(where() + Format(msg::kBracketWithoutKey, settings_.bracketHint.c_str()));
+        Problem(where() + Say(Msg::kBracketWithoutKey, {settings_.bracketHint}));
         continue;
       }
       use->bracketKey = true;
@@ -254,30 +253,29 @@ void Writer::Value(const std::string &value, const MergeSources &sources, size_t
     } else if (c == '\r' || c == '\n') {
       if (c == '\r' && i < value.size() && value[i] == '\n') ++i;  // CR LF is one line break
       if (settings_.newlineKey.empty()) {
-        Problem(where() + Format(msg::kLineBreakWithoutKey));
+        Problem(where() + Say(Msg::kLineBreakWithoutKey));
         continue;
       }
       use->newlineKey = true;
       key(settings_.newlineKey, Origin::kNewlineKey);
     } else if (c == '\t') {
       if (settings_.tabKey.empty()) {
-        Problem(where() + Format(msg::kTabWithoutKey));
+        Problem(where() + Say(Msg::kTabWithoutKey));
         continue;
       }
       use->newlineKey = true;
       key(settings_.tabKey, Origin::kNewlineKey);
     } else if (IsNonBreakingSpace(c)) {
       if (settings_.strict) {
-        Problem(where() + Format(msg::kNonBreakingSpaceStrict, CharName(c).c_str()));
+        Problem(where() + Say(Msg::kNonBreakingSpaceStrict, {CharName(c)}));
         continue;
       }
       if (tally_ != nullptr) ++tally_->nonBreakingSpaces;
       Emit(" ", " ", Origin::kValue, source, index, column);
     } else if (Punctuation(c, sources, source, row, index, column)) {
     } else if (!Typeable(settings_.encoding, c)) {
-      Problem(where() + (utf8 ? Format(msg::kNoHostKey, CharName(c).c_str())
-                              : Format(msg::kNotInMacroEncoding, CharName(c).c_str(),
-                                       codec::CodePageName(settings_.encoding))));
+      Problem(where() + (utf8 ? Say(Msg::kNoHostKey, {CharName(c)})
+                              : Say(Msg::kNotInMacroEncoding, {CharName(c), codec::CodePageName(settings_.encoding)})));
     } else if (utf8) {
       std::string bytes = value.substr(start, i - start);
       Emit(bytes, bytes, Origin::kValue, source, index, column);

@@ -31,8 +31,8 @@ bool FindColumn(const std::string &name, const std::vector<std::string> &headers
       nearest = i;
     }
   }
-  *message = Format(msg::kNoSuchColumn, name.c_str(), list.c_str());
-  if (!headers.empty()) *message += Format(msg::kNearestColumn, headers[nearest].c_str());
+  *message = Say(Msg::kNoSuchColumn, {name, list});
+  if (!headers.empty()) *message += Say(Msg::kNearestColumn, {headers[nearest]});
   return false;
 }
 
@@ -68,18 +68,18 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
     size_t lineEnd = bytes.find_first_of("\r\n", open + 2);
     error->offset = open;
     if (close == std::string::npos || close > lineEnd) {
-      error->message = lang::Str(msg::kPlaceholderNotClosed);
+      error->message = Say(Msg::kPlaceholderNotClosed);
       return false;
     }
     std::string name;
     size_t bad = 0;
     if (!codec::DecodeToUtf8(page, bytes.substr(open + 2, close - open - 2), &name, &bad)) {
-      error->message = Format(msg::kPlaceholderNameEncoding, codec::CodePageName(page));
+      error->message = Say(Msg::kPlaceholderNameEncoding, {codec::CodePageName(page)});
       return false;
     }
     int column = kRowNumber;
     if (name.empty()) {
-      error->message = lang::Str(msg::kPlaceholderEmpty);
+      error->message = Say(Msg::kPlaceholderEmpty);
       return false;
     }
     if (name != "#" && !FindColumn(name, headers, &column, &error->message)) return false;
@@ -100,10 +100,9 @@ bool ReadMacroText(const std::string &path, const std::string &bytes, codec::Cod
     const unsigned byte = static_cast<uint8_t>(raw[bad]);
     if (from == codec::CodePage::kUtf8) {
       const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
-      *error = Format(msg::kTemplateNotUtf8, path.c_str(), at.line, at.column, byte, guess, guess);
+      *error = Say(Msg::kTemplateNotUtf8, {path, at.line, at.column, lang::Hex(byte), guess, guess});
     } else {
-      *error = Format(msg::kTemplateNotCodePage, path.c_str(), at.line, at.column, byte,
-                      codec::CodePageName(from));
+      *error = Say(Msg::kTemplateNotCodePage, {path, at.line, at.column, lang::Hex(byte), codec::CodePageName(from)});
     }
     return false;
   }
@@ -121,8 +120,7 @@ bool ReadMacroText(const std::string &path, const std::string &bytes, codec::Cod
       check::SourcePosition at = check::SourceMap(utf8).At(start);
       std::string shown;
       codec::AppendUtf8(shown, c);
-      *error = Format(msg::kTemplateCharNotInEncoding, path.c_str(), at.line, at.column,
-                      shown.c_str(), codec::CodePageName(to));
+      *error = Say(Msg::kTemplateCharNotInEncoding, {path, at.line, at.column, shown, codec::CodePageName(to)});
       return false;
     }
     *out += static_cast<char>(byte);

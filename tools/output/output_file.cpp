@@ -44,7 +44,7 @@ bool CheckOutput(const std::string &path, bool force, OutputTarget *target, std:
   if (fs::is_symlink(link)) {
     fs::path resolved = fs::canonical(path, code);
     if (code) {
-      *error = Format(msg::kOutputDanglingLink, path.c_str());
+      *error = Say(Msg::kOutputDanglingLink, {path});
       return false;
     }
     target->path = resolved.string();
@@ -52,19 +52,19 @@ bool CheckOutput(const std::string &path, bool force, OutputTarget *target, std:
   const fs::file_status status = fs::status(target->path, code);
   if (!fs::exists(status)) return true;
   if (fs::is_directory(status)) {
-    *error = Format(msg::kOutputFolder, path.c_str());
+    *error = Say(Msg::kOutputFolder, {path});
     return false;
   }
   if (!fs::is_regular_file(status)) {
-    *error = Format(msg::kOutputNotRegular, path.c_str());
+    *error = Say(Msg::kOutputNotRegular, {path});
     return false;
   }
   if (!force) {
-    *error = Format(msg::kOutputExists, path.c_str());
+    *error = Say(Msg::kOutputExists, {path});
     return false;
   }
   if (ReadOnly(target->path)) {
-    *error = Format(msg::kOutputReadOnly, path.c_str());
+    *error = Say(Msg::kOutputReadOnly, {path});
     return false;
   }
   target->replaces = true;
@@ -113,7 +113,7 @@ bool TemporaryOutput::Commit(std::string *error) {
   if (file_ != nullptr) ok = fclose(file_) == 0 && ok;
   file_ = nullptr;
   if (!ok) {
-    *error = lang::Str(msg::kWriteError);
+    *error = Say(Msg::kWriteError);
     Discard();
     return false;
   }
@@ -123,7 +123,7 @@ bool TemporaryOutput::Commit(std::string *error) {
   // The new file takes the old one's place in one step, its attributes kept.
   if (!MoveFileExA(temporary_.c_str(), target_.path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    *error = Format(msg::kRenameFailed, static_cast<unsigned long>(GetLastError()));
+    *error = Say(Msg::kRenameFailed, {static_cast<unsigned long>(GetLastError())});
     Discard();
     return false;
   }

@@ -87,8 +87,8 @@ size_t CountLines(const std::string &text, LineCounts counts[2]) {
   return lines + (any ? 1 : 0);
 }
 
-const char *DelimiterName(char d) {
-  return d == '\t' ? msg::kDelimiterTab : d == ',' ? msg::kDelimiterComma : msg::kDelimiterSemicolon;
+std::string DelimiterName(char d) {
+  return d == '\t' ? Say(Msg::kDelimiterTab) : d == ',' ? Say(Msg::kDelimiterComma) : Say(Msg::kDelimiterSemicolon);
 }
 
 // Columns with no name (empty or only spaces) are marked and read as "";
@@ -105,13 +105,13 @@ bool CheckHeaders(Table &table, TableError *error) {
     }
     for (size_t k = 0; k < i; ++k) {
       if (table.headers[k] == table.headers[i]) {
-        error->message = Format(msg::kHeaderTwice, k + 1, i + 1, table.headers[i].c_str());
+        error->message = Say(Msg::kHeaderTwice, {k + 1, i + 1, table.headers[i]});
         return false;
       }
     }
   }
   if (table.unnamedCount == table.headers.size()) {
-    error->message = lang::Str(msg::kHeaderNoNames);
+    error->message = Say(Msg::kHeaderNoNames);
     return false;
   }
   return true;
@@ -128,21 +128,26 @@ bool CheckWidth(const Table &table, TableRow &row, TableError *error) {
   n = row.fields.size();
   error->line = row.line;
   if (n < width)
-    error->message = Format(msg::kRowTooShort, n, n == 1 ? "" : "s", width, n + 1,
-                            table.headers[n].c_str());
+    error->message = Say(Msg::kRowTooShort, {n, width, n + 1, table.headers[n]});
   else
-    error->message = Format(msg::kRowTooLong, n, n == 1 ? "" : "s", width, width + 1,
-                            table.headers.back().c_str());
+    error->message = Say(Msg::kRowTooLong, {n, width, width + 1, table.headers.back()});
   return false;
 }
 
-// An error that may follow from a guessed delimiter says so.
-void NameTheGuess(const Table &table, TableError *error) {
-  if (table.delimiterGuessed)
-    error->message += Format(msg::kGuessedDelimiter, DelimiterName(table.delimiter));
-}
-
 }  // namespace
+
+std::string GuessedDelimiterNote(const Table &table, const std::vector<std::string> *row) {
+  if (!table.delimiterGuessed) return std::string();
+  // Another delimiter would read the line otherwise only where it stands in
+  // a column's name or in a field.
+  std::string others = ";,\t";
+  others.erase(others.find(table.delimiter), 1);
+  bool inDoubt = false;
+  for (const std::string &name : table.headers) inDoubt = inDoubt || name.find_first_of(others) != std::string::npos;
+  if (row != nullptr)
+    for (const std::string &field : *row) inDoubt = inDoubt || field.find_first_of(others) != std::string::npos;
+  return inDoubt ? Say(Msg::kGuessedDelimiter, {DelimiterName(table.delimiter)}) : std::string();
+}
 
 size_t StringSource::Read(char *buffer, size_t size) {
   size_t n = bytes_.size() - at_ < size ? bytes_.size() - at_ : size;
@@ -201,12 +206,12 @@ bool TableStream::Decode(const std::string &raw, TableError *error) {
     error->line = decodedLines_ + LineBreaks(text, 0, text.size());
     const unsigned byte = static_cast<uint8_t>(raw[bad]);
     if (table_->form == DataForm::kUtf16Le || table_->form == DataForm::kUtf16Be) {
-      error->message = Format(msg::kNotUtf16Data, bad);
+      error->message = Say(Msg::kNotUtf16Data, {lang::Hex(bad, 1)});
     } else if (page_ == codec::CodePage::kUtf8) {
       const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
-      error->message = Format(msg::kNotUtf8Data, byte, guess, guess);
+      error->message = Say(Msg::kNotUtf8Data, {lang::Hex(byte), guess, guess});
     } else {
-      error->message = Format(msg::kNotCodePageData, byte, codec::CodePageName(page_));
+      error->message = Say(Msg::kNotCodePageData, {lang::Hex(byte), codec::CodePageName(page_)});
     }
     return false;
   }
@@ -214,7 +219,7 @@ bool TableStream::Decode(const std::string &raw, TableError *error) {
   if (nul != std::string::npos) {
     error->line = decodedLines_ + LineBreaks(text, 0, nul);
     const bool utf16 = nul + 2 < text.size() && text[nul + 2] == '\0';
-    error->message = lang::Str(utf16 ? msg::kNulUtf16 : msg::kNulByte);
+    error->message = Say(utf16 ? Msg::kNulUtf16 : Msg::kNulByte);
     return false;
   }
   NoteOtherCodePage(raw);
@@ -234,7 +239,7 @@ bool TableStream::Fill(TableError *error) {
   char buffer[kChunk];
   size_t n = source_.Read(buffer, sizeof buffer);
   if (source_.failed) {
-    error->message = lang::Str(msg::kReadFailed);
+    error->message = Say(Msg::kReadFailed);
     return false;
   }
   raw.append(buffer, n);
@@ -245,7 +250,7 @@ bool TableStream::Fill(TableError *error) {
     started_ = true;
     if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
       if (page_ != codec::CodePage::kUtf8) {
-        error->message = Format(msg::kBomButCodePage, codec::CodePageName(page_));
+        error->message = Say(Msg::kBomButCodePage, {codec::CodePageName(page_)});
         return false;
       }
       table_->form = DataForm::kUtf8Bom;
@@ -312,7 +317,7 @@ bool TableStream::QuotedField(std::string *field, int fieldNumber, TableError *e
     if (!More(error)) {
       if (Fail(error)) return false;
       error->line = startLine;
-      error->message = Format(msg::kFieldNotClosed, fieldNumber);
+      error->message = Say(Msg::kFieldNotClosed, {fieldNumber});
       return false;
     }
     size_t end = text_.find_first_of("\"\r\n", at_);
@@ -351,14 +356,14 @@ bool TableStream::Record(TableRow *row, TableError *error) {
       if (!QuotedField(&field, fieldNumber, error)) return false;
       if (More(error) && text_[at_] != delimiter_ && !IsLineEnd(text_[at_])) {
         error->line = line_;
-        error->message = Format(msg::kTextBehindQuote, fieldNumber);
+        error->message = Say(Msg::kTextBehindQuote, {fieldNumber});
         return false;
       }
     } else {
       UnquotedField(&field, error);
       if (More(error) && text_[at_] == '"') {
         error->line = line_;
-        error->message = Format(msg::kQuoteInBareField, fieldNumber);
+        error->message = Say(Msg::kQuoteInBareField, {fieldNumber});
         return false;
       }
     }
@@ -395,7 +400,7 @@ bool TableStream::ReadHeader(Table *table, TableError *error) {
   while (More(error) && IsLineEnd(text_[at_])) SkipLineEnd(error);
   if (Fail(error)) return false;
   if (!More(error)) {
-    if (!Fail(error)) error->message = lang::Str(msg::kEmptyFile);
+    if (!Fail(error)) error->message = Say(Msg::kEmptyFile);
     return false;
   }
   TableRow header;
@@ -404,7 +409,7 @@ bool TableStream::ReadHeader(Table *table, TableError *error) {
   table->headers = std::move(header.fields);
   width_ = table->headers.size();
   if (!CheckHeaders(*table, error)) {
-    NameTheGuess(*table, error);
+    error->message += GuessedDelimiterNote(*table, nullptr);
     return false;
   }
   return true;
@@ -431,7 +436,7 @@ bool TableStream::Next(TableRow *row, TableError *error) {
   if (Fail(error) || !More(error)) return false;  // empty lines at the end are no rows
   if (!Record(row, error)) return false;
   if (!CheckWidth(*table_, *row, error)) {
-    NameTheGuess(*table_, error);
+    error->message += GuessedDelimiterNote(*table_, &row->fields);
     return false;
   }
   if (emptyCount_ == 0) return true;

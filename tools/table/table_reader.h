@@ -67,6 +67,11 @@ struct TableError {
   std::string message;  // UTF-8, without the file name
 };
 
+// The note an error of the table's shape (or of a column's name) gets when
+// its delimiter was guessed and another one could have read the header, or
+// `row` (may be null), otherwise: "" when the guess cannot be the cause.
+std::string GuessedDelimiterNote(const Table &table, const std::vector<std::string> *row);
+
 // Where the table's bytes come from.
 class ByteSource {
  public:

@@ -9,7 +9,7 @@ const lang::Text kCheckTexts[] = {
 };
 const size_t kCheckTextCount = sizeof kCheckTexts / sizeof kCheckTexts[0];
 
-std::string Say(Msg id, std::initializer_list<std::string> values) {
+std::string Say(Msg id, std::initializer_list<lang::Arg> values) {
   return lang::Say(kCheckTexts[static_cast<size_t>(id)], values);
 }
 

@@ -21,6 +21,6 @@ extern const lang::Text kCheckTexts[];
 extern const size_t kCheckTextCount;
 
 // The message in the current language, its placeholders filled.
-std::string Say(Msg id, std::initializer_list<std::string> values = {});
+std::string Say(Msg id, std::initializer_list<lang::Arg> values = {});
 
 }  // namespace check
