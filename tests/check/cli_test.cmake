@@ -114,7 +114,7 @@ string(JSON message GET "${out}" macros 0 diagnostics 0 message)
 string(JSON id GET "${out}" macros 0 diagnostics 0 id)
 expect_in("--lang pl, JSON" "${id}: ${message}" "typed-as-text: [enter] to ani polecenie")
 expect_run("bad --lang" 2 --lang de ${DATA}/clean.txt)
-expect_in("bad --lang" "${err}" "--lang needs pl or en")
+expect_in("bad --lang" "${err}" "--lang is pl or en")
 
 # Code pages.  A Windows-1250 or cp852 macro: one finding, the line shown as
 # meant, typed as the host types it; Mazovia, the host's own, and UTF-8 with

@@ -103,6 +103,18 @@ expect_in("-o onto a file" "${err}" "--force")
 expect_file("-o onto a file" ${WORK}/old.txt "an older merge")
 expect_run("--force" 0 --keys ${KEYS} --force -o old.txt t.txt d.csv)
 expect_file("--force" ${WORK}/old.txt "Jan 1,50[ENTER]\n")
+# A Polish name is that name: under Wine's Western code page the command
+# line once read it as "raport z.txt" and wrote over that file instead.
+file(WRITE "${WORK}/raport z.txt" "another report")
+file(REMOVE "${WORK}/raport ż.txt")
+expect_run("Polish -o name" 0 --keys ${KEYS} --force -o "raport ż.txt" t.txt d.csv)
+expect_file("Polish -o name" "${WORK}/raport ż.txt" "Jan 1,50[ENTER]\n")
+expect_file("Polish -o name" "${WORK}/raport z.txt" "another report")
+# An option outside its mode is refused, not ignored.
+expect_run("--at without --learn" 2 --keys ${KEYS} --at Kwota=1 t.txt d.csv)
+expect_in("--at without --learn" "${err}" "--at does not apply to a merge (only with --learn)")
+expect_run("--rows with --learn" 2 --keys ${KEYS} --learn --rows 2- t.txt d.csv -o learnt.txt)
+expect_in("--rows with --learn" "${err}" "--rows does not apply with --learn")
 # (called directly: an empty argument does not survive a list)
 execute_process(COMMAND ${run} --keys ${KEYS} -o "" t.txt d.csv WORKING_DIRECTORY ${WORK}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)

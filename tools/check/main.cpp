@@ -20,61 +20,24 @@
 #include <string>
 #include <vector>
 
+#include "tools/check/check_command.h"
 #include "tools/checker/checker.h"
 #include "tools/checker/encoding.h"
 #include "tools/checker/key_file_check.h"
 #include "tools/texts/check_texts.h"
 #include "tools/checker/report.h"
 #include "tools/macro/text_util.h"
+#include "tools/cli/command_line.h"
 #include "tools/lang/console.h"
 
 using check::Msg;
 using check::Say;
+using check_command::Arguments;
 
 namespace {
 
-std::string Usage() { return Say(Msg::kUsage); }
-
 // Where the host keeps its settings, relative to its folder.
 const char kHostSettings[] = "VOLMAR.ini";
-
-struct Arguments {
-  std::string host;  // empty: the current folder
-  std::string keys;
-  bool keysGiven = false;
-  std::vector<std::string> macros;
-  bool dryRun = false;
-  bool eachCharacter = false;
-  bool json = false;
-  int color = -1;  // -1 on a terminal only
-  long delay = -1;
-  std::string log;
-  time_t logStart = 0;
-  bool logStartGiven = false;
-  bool convert = false;
-  bool fromGiven = false;
-  codec::CodePage from = codec::CodePage::kCp1250;
-};
-
-int UsageError(const std::string &message) {
-  lang::Write(stderr, "tastiro-check: " + message + "\n" + Usage());
-  return 2;
-}
-
-// "YYYY-MM-DD HH:MM:SS" (or with 'T') as local time.
-bool ParseStamp(const char *text, time_t &out) {
-  struct tm civil = {};
-  char separator = 0;
-  if (sscanf(text, "%4d-%2d-%2d%c%2d:%2d:%2d", &civil.tm_year, &civil.tm_mon, &civil.tm_mday,
-             &separator, &civil.tm_hour, &civil.tm_min, &civil.tm_sec) != 7 ||
-      (separator != ' ' && separator != 'T'))
-    return false;
-  civil.tm_year -= 1900;
-  civil.tm_mon -= 1;
-  civil.tm_isdst = -1;
-  out = mktime(&civil);
-  return out != static_cast<time_t>(-1);
-}
 
 bool WriteAll(FILE *out, const std::string &bytes, std::string &error) {
   bool ok = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
@@ -90,67 +53,6 @@ bool WriteFile(const std::string &path, const std::string &bytes, std::string &e
     return false;
   }
   return WriteAll(out, bytes, error);
-}
-
-// An option that takes a value; "" when it was used, else what is wrong.
-std::string TakeValue(const std::string &option, const char *value, Arguments &args) {
-  if (option == "--lang") {
-    lang::Language language;
-    if (value == nullptr || !lang::ByName(value, &language)) return Say(Msg::kNeedsLang);
-  } else if (option == "--from") {
-    if (value == nullptr || !codec::CodePageByName(value, &args.from) ||
-        args.from == codec::CodePage::kUtf8)
-      return Say(Msg::kNeedsPage);
-    args.fromGiven = true;
-  } else if (option == "--keys" || option == "--host" || option == "--log") {
-    if (value == nullptr) return Say(option == "--host" ? Msg::kNeedsFolder : Msg::kNeedsFile, {option});
-    if (option == "--keys") args.keysGiven = true;
-    (option == "--keys" ? args.keys : option == "--host" ? args.host : args.log) = value;
-  } else if (option == "--log-start") {
-    if (value == nullptr || !ParseStamp(value, args.logStart))
-      return Say(Msg::kNeedsTime);
-    args.logStartGiven = true;
-  } else {  // --delay
-    char *end = nullptr;
-    long delay = value != nullptr ? strtol(value, &end, 10) : -1;
-    if (value == nullptr || *value == 0 || *end != 0 || delay < 0 || delay > 65535)
-      return Say(Msg::kNeedsDelay);
-    args.delay = delay;
-  }
-  return std::string();
-}
-
-// The command line; -1 to go on, else the exit status.
-int ParseArguments(const std::vector<std::string> &argv, Arguments &args) {
-  const size_t argc = argv.size();
-  for (size_t i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      lang::Write(stdout, Usage());
-      return 0;
-    } else if (arg == "--convert") {
-      args.convert = true;
-    } else if (arg == "--dry-run" || arg == "--characters") {
-      args.dryRun = true;
-      args.eachCharacter = args.eachCharacter || arg == "--characters";
-    } else if (arg == "--json") {
-      args.json = true;
-    } else if (arg == "--color" || arg == "--no-color") {
-      args.color = arg == "--color" ? 1 : 0;
-    } else if (arg == "--keys" || arg == "--host" || arg == "--log" || arg == "--log-start" ||
-               arg == "--delay" || arg == "--lang" || arg == "--from") {
-      std::string error = TakeValue(arg, i + 1 < argc ? argv[++i].c_str() : nullptr, args);
-      if (!error.empty()) return UsageError(error);
-    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-      return UsageError(Say(Msg::kUnknownOption, {arg}));
-    } else {
-      for (const std::string &name : lang::ExpandWildcard(arg)) args.macros.push_back(name);
-    }
-  }
-  if (args.fromGiven && !args.convert) return UsageError(Say(Msg::kFromWithoutConvert));
-  if (args.macros.empty() && (args.convert || (!args.keysGiven && args.host.empty())))
-    return UsageError(Say(Msg::kNameAMacro));
-  return -1;
 }
 
 // A file of the host's folder.
@@ -273,14 +175,6 @@ int Convert(const Arguments &args) {
   return status;
 }
 
-// The language: --lang anywhere on the command line, else the user's.
-void ChooseLanguage(const std::vector<std::string> &argv) {
-  lang::Language language = lang::FromEnvironment();
-  for (size_t i = 1; i + 1 < argv.size(); ++i)
-    if (argv[i] == "--lang") lang::ByName(argv[i + 1], &language);
-  lang::Set(language);
-}
-
 // What a window of its own says before it closes.
 void SayDone(const Arguments &args, const check::CheckResult &result) {
   const check::Totals totals = check::Count(result.keys, result.macros);
@@ -297,8 +191,8 @@ void SayDone(const Arguments &args, const check::CheckResult &result) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  const std::vector<std::string> arguments = lang::Utf8Arguments(argc, argv);
-  ChooseLanguage(arguments);
+  const std::vector<std::string> arguments = cli::Utf8Arguments(argc, argv);
+  cli::ChooseLanguage(arguments);
   // Started by a double-click or by files dropped on it: the window closes
   // when the tool ends, so it waits for Enter; the host is the folder the
   // tool stands in.
@@ -309,7 +203,7 @@ int main(int argc, char **argv) {
     lang::WaitForEnter(Say(Msg::kPressEnter));
     return 0;
   }
-  int status = ParseArguments(arguments, args);
+  int status = check_command::ParseArguments(arguments, args);
   if (status < 0 && args.convert) status = Convert(args);
   if (status >= 0) {
     if (ownWindow) lang::WaitForEnter("\n" + Say(Msg::kPressEnter));

@@ -12,7 +12,6 @@
 #include <io.h>
 #include <windows.h>
 // After windows.h, which it needs.
-#include <shellapi.h>
 #else
 #include <unistd.h>
 #endif
@@ -150,23 +149,6 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? std::string() : utf8.substr(0, slash + 1);
 }
 
-std::vector<std::string> Utf8Arguments(int argc, char **argv) {
-  std::vector<std::string> out;
-  int count = 0;
-  wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  // The wide arguments only where they are argv's own, word for word: the C
-  // runtime may have expanded a wildcard ("*.txt") into file names.
-  bool same = wide != nullptr && count == argc;
-  for (int i = 1; same && i < count; ++i) {
-    char ansi[4096];
-    int n = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, ansi, sizeof ansi, nullptr, nullptr);
-    same = n > 0 && strcmp(ansi, argv[i]) == 0;
-  }
-  for (int i = 0; i < argc; ++i) out.push_back(same ? Narrow(wide[i]) : std::string(argv[i]));
-  if (wide != nullptr) LocalFree(wide);
-  return out;
-}
-
 std::vector<std::string> ExpandWildcard(const std::string &name) {
   if (name.find_first_of("*?") == std::string::npos) return {name};
   const size_t slash = name.find_last_of("/\\:");
@@ -239,10 +221,6 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
 
-std::vector<std::string> Utf8Arguments(int argc, char **argv) {
-  return std::vector<std::string>(argv, argv + argc);
-}
-
 std::vector<std::string> ExpandWildcard(const std::string &name) { return {name}; }
 
 FILE *OpenFile(const std::string &utf8Path, const char *mode) { return fopen(utf8Path.c_str(), mode); }
@@ -258,6 +236,10 @@ FILE *CreateNewFile(const std::string &utf8Path) {
 }
 
 #endif
+
+std::filesystem::path Utf8Path(const std::string &utf8Path) {
+  return std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end()));
+}
 
 void WaitForEnter(const std::string &prompt) { ReadAnswer(prompt); }
 

@@ -7,6 +7,7 @@
 
 #include <stdio.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -43,10 +44,6 @@ std::string ProgramFolder();
 // program's folder.  With a trailing separator; "" when it cannot be told.
 std::string HostFolderOfProgram();
 
-// The command line's arguments as UTF-8 (on Windows read afresh as wide
-// text, so that dropped files with Polish letters in their names keep them).
-std::vector<std::string> Utf8Arguments(int argc, char **argv);
-
 // A file name with * or ? (which Windows's command window leaves to the
 // program) as the names of the files it matches, sorted; the name itself
 // when it has no wildcard or matches nothing.  As it is but on Windows,
@@ -54,9 +51,12 @@ std::vector<std::string> Utf8Arguments(int argc, char **argv);
 std::vector<std::string> ExpandWildcard(const std::string &name);
 
 // fopen for a file name as the command line gave it: on Windows, a UTF-8
-// name (Utf8Arguments) through the wide name, a name in the system's code
+// name (cli::Utf8Arguments) through the wide name, a name in the system's code
 // page (plain argv) as it is.
 FILE *OpenFile(const std::string &utf8Path, const char *mode);
+
+// A UTF-8 file name as std::filesystem takes it (on Windows its wide name).
+std::filesystem::path Utf8Path(const std::string &utf8Path);
 
 // Whether a file (or folder) of that name exists; the name as OpenFile takes it.
 bool FileExists(const std::string &path);

@@ -43,7 +43,8 @@ namespace {
 
 bool SameFile(const std::string &output, const std::string &input) {
   std::error_code error;
-  return !input.empty() && std::filesystem::equivalent(output, input, error) && !error;
+  return !input.empty() &&
+         std::filesystem::equivalent(lang::Utf8Path(output), lang::Utf8Path(input), error) && !error;
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ bool SameFile(const std::string &output, const std::string &input) {
 // exit status.
 int CheckInput(const std::string &path, Msg what) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error))
+  if (std::filesystem::is_directory(lang::Utf8Path(path), error))
     return Fail(Say(Msg::kInputFolder, {path, Say(what)}));
   return 0;
 }
@@ -82,7 +83,7 @@ int CheckOutputTarget(const Arguments &args, Job &job) {
 int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
              std::unique_ptr<merge::TableStream> *stream, merge::Table *table) {
   const std::string &dataPath = args.files[1];
-  *file = fopen(dataPath.c_str(), "rb");
+  *file = lang::OpenFile(dataPath, "rb");
   if (*file == nullptr)
     return Fail(Say(Msg::kCannotRead, {dataPath, Say(Msg::kWhatData), strerror(errno)}));
   source->reset(new merge::FileSource(*file));

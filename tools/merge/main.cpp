@@ -6,8 +6,6 @@
 //
 // Exit status: 0 written and clean, 1 written with warnings, 2 nothing
 // written.
-#include <string.h>
-
 #include <string>
 #include <vector>
 
@@ -15,13 +13,33 @@
 #include <windows.h>
 #endif
 
+#include "tools/cli/command_line.h"
 #include "tools/lang/console.h"
 #include "tools/merge/merge_command.h"
 
 using namespace merge_command;
 
+namespace {
+
+// Started by a double-click or by files dropped on it: only file names (a
+// shortcut may add --lang), and a window that closes when the tool ends.
+bool DroppedFiles(const std::vector<std::string> &arguments, std::vector<std::string> *files) {
+  if (!lang::OwnConsoleWindow()) return false;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "--lang" && i + 1 < arguments.size()) ++i;
+    else if (arguments[i].empty() || arguments[i][0] == '-') return false;
+    else files->push_back(arguments[i]);
+  }
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char **argv) {
-  ChooseLanguage(argc, argv);
+  // The arguments as UTF-8 (on Windows read as wide text), so that a file
+  // named with Polish letters is that file, whatever the ANSI code page.
+  const std::vector<std::string> arguments = cli::Utf8Arguments(argc, argv);
+  cli::ChooseLanguage(arguments);
 #if defined(_WIN32)
   // Into a file, a pipe or the NUL device, the C library would hand each
   // line to Windows on its own: a dry run of many rows would take minutes.
@@ -31,20 +49,10 @@ int main(int argc, char **argv) {
   if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
     setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 #endif
-  // Started by a double-click or by files dropped on it: only file names,
-  // and a window that closes when the tool ends.
-  if (lang::OwnConsoleWindow()) {
-    std::vector<std::string> files;
-    bool onlyFiles = true;
-    for (int i = 1; i < argc; ++i) {
-      if (strcmp(argv[i], "--lang") == 0 && i + 1 < argc) ++i;  // a shortcut may add it
-      else if (argv[i][0] == '-' || argv[i][0] == 0) onlyFiles = false;
-      else files.push_back(argv[i]);
-    }
-    if (onlyFiles) return RunInOwnWindow(files);
-  }
+  std::vector<std::string> files;
+  if (DroppedFiles(arguments, &files)) return RunInOwnWindow(files);
   Arguments args;
-  int parsed = ParseArguments(argc, argv, &args);
-  if (parsed != 0) return parsed < 0 ? 0 : parsed;
+  const int parsed = ParseArguments(arguments, &args);
+  if (parsed >= 0) return parsed;
   return args.learn ? LearnTemplate(args) : Merge(args);
 }

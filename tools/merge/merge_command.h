@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/checker/checker.h"
+#include "tools/cli/option_table.h"
 #include "tools/codec/code_pages.h"
 #include "tools/merging/merge_check.h"
 #include "tools/merging/template.h"
@@ -30,6 +31,14 @@ using merge::Say;
 constexpr size_t kWritePiece = 64 * 1024;
 constexpr size_t kCheckPiece = 256 * 1024;
 constexpr size_t kWarningsShown = 20;
+
+// The tool's modes, as its option table names them (merge_options.cpp).
+enum Mode : unsigned {
+  kMerge = 1,   // TEMPLATE DATA
+  kLearn = 2,   // --learn RECORDING DATA -o TEMPLATE
+  kDryRun = 4,  // --dry-run TEMPLATE DATA
+  kDrop = 8,    // files dropped on the program
+};
 
 struct Arguments {
   std::vector<std::string> files;
@@ -67,11 +76,14 @@ struct Job {
   merge::OutputTarget target;
 };
 
-// The command line.  0 to go on, -1 when it was --help (said), else the
-// exit status of a usage error (said).
-int ParseArguments(int argc, char **argv, Arguments *args);
-// The language: --lang anywhere on the command line, else the user's.
-void ChooseLanguage(int argc, char **argv);
+// The command line (UTF-8, argv[0] the program).  -1 to go on, else the
+// exit status (the usage said for --help, or the error with the usage).
+int ParseArguments(const std::vector<std::string> &argv, Arguments *args);
+// The command line read by the option table, nothing said yet.
+cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments *args);
+// The usage text in the current language, and the table's rows.
+std::string Usage();
+std::vector<const cli::OptionText *> OptionRows();
 // A usage error said with the usage text; the exit status.
 int UsageError(const std::string &message);
 

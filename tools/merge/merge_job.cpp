@@ -31,7 +31,7 @@ bool IsTerminal(FILE *stream) { return lang::TakesColor(stream); }
 int CheckDataInput(const std::string &path) {
   if (int status = CheckInput(path, Msg::kWhatData)) return status;
   std::error_code error;
-  const auto status = std::filesystem::status(path, error);
+  const auto status = std::filesystem::status(lang::Utf8Path(path), error);
   if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
     return Fail(Say(Msg::kDataNotAFile, {path}));
   return 0;

@@ -1,20 +1,16 @@
-// tastiro-merge's command line: its options and their values.
+// tastiro-merge's options: one table drives the reading of the command line
+// and the usage text in both languages, and says which options apply in
+// which mode (a merge, --dry-run, --learn).
 #include <stdlib.h>
-#include <string.h>
 
 #include <string>
 
+#include "tools/cli/option_table.h"
 #include "tools/lang/console.h"
-#include "tools/lang/lang.h"
 
 #include "tools/merge/merge_command.h"
 
 namespace merge_command {
-
-int UsageError(const std::string &message) {
-  lang::Write(stderr, "tastiro-merge: " + message + "\n" + Say(Msg::kUsage));
-  return 2;
-}
 
 namespace {
 
@@ -36,105 +32,172 @@ bool ParseRows(const std::string &text, long *first, long *last) {
   return end != second && *end == 0 && *last >= *first;
 }
 
-bool TakesValue(const std::string &arg) {
-  static const char *const kWithValue[] = {
-      "-o", "--output", "--keys", "--host", "--before", "--after", "--delimiter",
-      "--data-encoding", "--template-encoding", "--encoding", "--newline", "--tab", "--rows",
-      "--delay", "--at", "--lang"};
-  for (const char *option : kWithValue)
-    if (arg == option) return true;
-  return false;
-}
-
-// An option with its value; "" when taken, else what is wrong.
-std::string TakeOption(const std::string &arg, const char *v, Arguments *args) {
-  if (arg == "-o" || arg == "--output") {
-    args->outputGiven = true;
-    if (*v == 0) return Say(Msg::kEmptyOutput);
-    args->output = strcmp(v, "-") == 0 ? std::string() : v;
-  } else if (arg == "--keys") {
-    args->keys = v;
-  } else if (arg == "--host") {
-    args->host = v;
-  } else if (arg == "--before") {
-    args->before = v;
-  } else if (arg == "--after") {
-    args->after = v;
-  } else if (arg == "--newline") {
-    args->newline = v;
-  } else if (arg == "--tab") {
-    args->tab = v;
-  } else if (arg == "--at") {
-    std::string text = v;
-    size_t equals = text.rfind('=');
-    char *end = nullptr;
-    long n = equals == std::string::npos ? 0 : strtol(text.c_str() + equals + 1, &end, 10);
-    if (equals == std::string::npos || equals == 0 || n < 1 || *end != 0)
-      return Say(Msg::kBadAt);
-    args->at.push_back({text.substr(0, equals), static_cast<size_t>(n)});
-  } else if (arg == "--delimiter") {
-    std::string d = v;
-    if (d == ";" || d == ",") args->delimiter = d[0];
-    else if (d == "tab" || d == "\t") args->delimiter = '\t';
-    else return Say(Msg::kBadDelimiter);
-  } else if (arg == "--data-encoding") {
-    if (!codec::CodePageByName(v, &args->dataEncoding) ||
-        args->dataEncoding == codec::CodePage::kMazovia)
-      return Say(Msg::kBadDataEncoding);
-  } else if (arg == "--template-encoding") {
-    if (!codec::CodePageByName(v, &args->templateEncoding)) return Say(Msg::kBadTemplateEncoding);
-  } else if (arg == "--encoding") {
-    if (!codec::CodePageByName(v, &args->encoding)) return Say(Msg::kBadEncoding);
-    if (args->encoding == codec::CodePage::kCp852 || args->encoding == codec::CodePage::kCp1250)
-      {
-      const char *name = codec::CodePageName(args->encoding);
-      return Say(Msg::kRefusedEncoding, {name, name, name});
-    }
-  } else if (arg == "--rows") {
-    if (!ParseRows(v, &args->firstRow, &args->lastRow)) return Say(Msg::kBadRows);
-  } else if (arg == "--lang") {
-    lang::Language language;
-    if (!lang::ByName(v, &language)) return Say(Msg::kBadLang);
-  } else if (arg == "--delay") {
-    char *end = nullptr;
-    args->delay = strtol(v, &end, 10);
-    if (*v == 0 || *end != 0 || args->delay < 0 || args->delay > 65535) return Say(Msg::kBadDelay);
-  }
+std::string TakeOutput(const std::string &, const char *value, Arguments &args) {
+  args.outputGiven = true;
+  if (*value == 0) return Say(Msg::kEmptyOutput);
+  args.output = std::string(value) == "-" ? std::string() : value;
   return std::string();
 }
 
+std::string TakeAt(const std::string &, const char *value, Arguments &args) {
+  const std::string text = value;
+  const size_t equals = text.rfind('=');
+  char *end = nullptr;
+  const long n = equals == std::string::npos ? 0 : strtol(text.c_str() + equals + 1, &end, 10);
+  if (equals == std::string::npos || equals == 0 || n < 1 || *end != 0) return Say(Msg::kBadAt);
+  args.at.push_back({text.substr(0, equals), static_cast<size_t>(n)});
+  return std::string();
+}
+
+std::string TakeDelimiter(const std::string &, const char *value, Arguments &args) {
+  const std::string d = value;
+  if (d == ";" || d == ",") args.delimiter = d[0];
+  else if (d == "tab" || d == "\t") args.delimiter = '\t';
+  else return Say(Msg::kBadDelimiter);
+  return std::string();
+}
+
+std::string TakeDataEncoding(const std::string &, const char *value, Arguments &args) {
+  if (!codec::CodePageByName(value, &args.dataEncoding) ||
+      args.dataEncoding == codec::CodePage::kMazovia)
+    return Say(Msg::kBadDataEncoding);
+  return std::string();
+}
+
+std::string TakeTemplateEncoding(const std::string &, const char *value, Arguments &args) {
+  if (!codec::CodePageByName(value, &args.templateEncoding)) return Say(Msg::kBadTemplateEncoding);
+  return std::string();
+}
+
+std::string TakeEncoding(const std::string &, const char *value, Arguments &args) {
+  if (!codec::CodePageByName(value, &args.encoding)) return Say(Msg::kBadEncoding);
+  if (args.encoding != codec::CodePage::kCp852 && args.encoding != codec::CodePage::kCp1250)
+    return std::string();
+  const char *name = codec::CodePageName(args.encoding);
+  return Say(Msg::kRefusedEncoding, {name, name, name});
+}
+
+std::string TakeRows(const std::string &, const char *value, Arguments &args) {
+  return ParseRows(value, &args.firstRow, &args.lastRow) ? std::string() : Say(Msg::kBadRows);
+}
+
+std::string TakeDelay(const std::string &, const char *value, Arguments &args) {
+  char *end = nullptr;
+  args.delay = strtol(value, &end, 10);
+  if (*value == 0 || *end != 0 || args.delay < 0 || args.delay > 65535) return Say(Msg::kBadDelay);
+  return std::string();
+}
+
+std::string TakeCharacters(const std::string &, const char *, Arguments &args) {
+  args.dryRun = args.eachCharacter = true;
+  return std::string();
+}
+
+std::string TakeColor(const std::string &option, const char *, Arguments &args) {
+  args.color = option == "--color" ? 1 : 0;
+  return std::string();
+}
+
+using Option = cli::Option<Arguments>;
+constexpr cli::Modes kMerging = kMerge | kDryRun;      // a merge, written or not
+constexpr cli::Modes kReading = kMerging | kLearn;     // every mode that reads the table
+
+// Every option of tastiro-merge, the modes it applies in, and its help.
+const Option kOptions[] = {
+    {"-o, --output", "FILE", "PLIK", kReading, TakeOutput,
+     "the merged macro ('-': standard output, the default);\nwith --learn the template to write",
+     "plik gotowego makra ('-': wypisanie na ekran, domyślnie);\nz --learn plik szablonu do zapisania"},
+    {"--force", nullptr, nullptr, kReading, &Arguments::force,
+     "replace FILE when it exists (it keeps its permissions)",
+     "zastępuje PLIK, jeśli istnieje (zachowuje jego uprawnienia)"},
+    {"--host", "DIR", "FOLDER", kReading, &Arguments::host,
+     "the host's folder: its key names and its key delay",
+     "folder programu VOLMAR: jego nazwy klawiszy i odstęp między nimi"},
+    {"--keys", "FILE", "PLIK", kReading, &Arguments::keys,
+     "the host's key-name file (default: wtyczki/keys.h)",
+     "plik z nazwami klawiszy (domyślnie wtyczki/keys.h)"},
+    {"--before", "FILE", "PLIK", kMerging, &Arguments::before,
+     "text played once before the first row", "tekst odtwarzany raz przed pierwszym wierszem"},
+    {"--after", "FILE", "PLIK", kMerging, &Arguments::after,
+     "text played once after the last row", "tekst odtwarzany raz po ostatnim wierszu"},
+    {"--delimiter", "C", "Z", kReading, TakeDelimiter,
+     "';', ',' or 'tab' (default: guessed from the first lines)",
+     "';', ',' albo 'tab' (domyślnie rozpoznany z pierwszych wierszy)"},
+    {"--data-encoding", "NAME", "NAZWA", kReading, TakeDataEncoding,
+     "utf-8 (default; a BOM is accepted; UTF-16 with its BOM\nis read as well), cp1250, cp852",
+     "kodowanie danych: utf-8 (domyślnie; znacznik na początku\njest w porządku; UTF-16 ze znacznikiem też), cp1250, cp852"},
+    {"--template-encoding", "NAME", "NAZWA", kReading, TakeTemplateEncoding,
+     "the template's (and --before's, --after's, the recording's):\nutf-8 (default; a BOM is skipped), cp1250, cp852, mazovia",
+     "kodowanie szablonu (i plików --before, --after, nagrania):\nutf-8 (domyślnie; znacznik jest pomijany), cp1250, cp852, mazovia"},
+    {"--encoding", "NAME", "NAZWA", kMerging, TakeEncoding,
+     "the macro's: utf-8 (default) or mazovia, the host's own",
+     "kodowanie makra: utf-8 (domyślnie) albo mazovia, kodowanie programu"},
+    {"--newline", "NAME", "NAZWA", kReading, &Arguments::newline,
+     "type a line break inside a value as the key NAME",
+     "koniec wiersza w wartości wpisuje jako klawisz NAZWA"},
+    {"--tab", "NAME", "NAZWA", kReading, &Arguments::tab,
+     "type a tab inside a value as the key NAME", "tabulator w wartości wpisuje jako klawisz NAZWA"},
+    {"--strict", nullptr, nullptr, kMerging, &Arguments::strict,
+     "refuse non-breaking spaces, office quotes and dashes\ninstead of typing their plain form, and quotes inside\na field that does not start with one",
+     "odrzuca twarde spacje, cudzysłowy i myślniki z autokorekty\nzamiast wpisywać ich zwykłą postać, a także cudzysłów\nw środku pola, które nie zaczyna się od cudzysłowu"},
+    {"--keep-empty-rows", nullptr, nullptr, kMerging, &Arguments::keepEmptyRows,
+     "type rows whose fields are all empty too (by default\nthey are left out, their numbers kept)",
+     "wpisuje też wiersze, w których wszystkie pola są puste\n(domyślnie są pomijane, a ich numery zachowane)"},
+    {"--rows", "FROM-TO", "OD-DO", kMerging, TakeRows,
+     "only these data rows (1-based, header excluded; FROM- to\nthe end)",
+     "tylko te wiersze danych (od 1, bez nagłówka; OD- do końca)"},
+    {"--dry-run", nullptr, nullptr, kDryRun | kLearn, &Arguments::dryRun,
+     "write nothing; show each row's keys on one line (with\n--learn: show the template)",
+     "niczego nie zapisuje; pokazuje klawisze każdego wiersza\n(z --learn: pokazuje szablon)"},
+    {"--characters", nullptr, nullptr, kDryRun, TakeCharacters,
+     "the dry run with one line for each character", "to samo, ale każdy znak w osobnym wierszu"},
+    {"--delay", "MS", "MS", kMerging, TakeDelay,
+     "the key delay for the check (default: the one stored in\nVOLMAR.ini of --host or of the current folder)",
+     "odstęp między klawiszami do sprawdzenia (domyślnie ten\nzapisany w VOLMAR.ini folderu z --host albo bieżącego)"},
+    {"--learn", nullptr, nullptr, kLearn, &Arguments::learn,
+     "write a template learnt from RECORDING (see above)",
+     "zapisuje szablon nauczony z NAGRANIA (zobacz wyżej)"},
+    {"--at", "COLUMN=N", "KOLUMNA=N", kLearn, TakeAt,
+     "--learn: the value of COLUMN is its Nth place in the\nrecording",
+     "--learn: wartość KOLUMNY to jej N-te wystąpienie w nagraniu"},
+    {"--color, --no-color", nullptr, nullptr, kMerging, TakeColor,
+     "colours on or off (default: on a terminal only)",
+     "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"},
+};
+
+cli::Modes ModeOf(const Arguments &args) {
+  return args.learn ? kLearn : args.dryRun ? kDryRun : kMerge;
+}
+
+std::string ModeName(cli::Modes mode) {
+  return Say(mode == kLearn    ? Msg::kModeLearn
+             : mode == kDryRun ? Msg::kModeDryRun
+             : mode == kDrop   ? Msg::kModeDrop
+                               : Msg::kModeMerge);
+}
+
+std::string UsageHead() { return Say(Msg::kUsageHead); }
+std::string UsageTail() { return Say(Msg::kUsageTail); }
+
+const cli::ToolText kTool = {"tastiro-merge", UsageHead, UsageTail, ModeName, 27};
+
 }  // namespace
 
-// Parses the command line; a nonzero result is the exit status.
-int ParseArguments(int argc, char **argv, Arguments *args) {
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      lang::Write(stdout, Say(Msg::kUsage));
-      return -1;
-    } else if (arg == "--dry-run" || arg == "--characters") {
-      args->dryRun = true;
-      args->eachCharacter = args->eachCharacter || arg == "--characters";
-    } else if (arg == "--force") {
-      args->force = true;
-    } else if (arg == "--strict") {
-      args->strict = true;
-    } else if (arg == "--keep-empty-rows") {
-      args->keepEmptyRows = true;
-    } else if (arg == "--learn") {
-      args->learn = true;
-    } else if (arg == "--color" || arg == "--no-color") {
-      args->color = arg == "--color";
-    } else if (TakesValue(arg)) {
-      if (i + 1 >= argc) return UsageError(Say(Msg::kNeedsValue, {arg}));
-      std::string error = TakeOption(arg, argv[++i], args);
-      if (!error.empty()) return UsageError(error);
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageError(Say(Msg::kUnknownOption, {arg}));
-    } else {
-      args->files.push_back(arg);
-    }
-  }
+int UsageError(const std::string &message) {
+  return cli::Answer(kTool, cli::Rows(kOptions), {cli::Parsed::kError, message});
+}
+
+cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments *args) {
+  return cli::Parse(kOptions, ModeOf, kTool, argv, args, &args->files);
+}
+
+std::string Usage() { return cli::Usage(kTool, cli::Rows(kOptions)); }
+
+std::vector<const cli::OptionText *> OptionRows() { return cli::Rows(kOptions); }
+
+int ParseArguments(const std::vector<std::string> &argv, Arguments *args) {
+  const cli::Parsed parsed = ReadCommandLine(argv, args);
+  if (int status = cli::Answer(kTool, cli::Rows(kOptions), parsed); status >= 0) return status;
   if (args->learn) {
     if (args->files.size() != 2) return UsageError(Say(Msg::kLearnNeedsFiles));
     if (!args->dryRun && (!args->outputGiven || args->output.empty()))
@@ -142,15 +205,7 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
   } else if (args->files.size() != 2) {
     return UsageError(Say(Msg::kNeedsFiles));
   }
-  return 0;
-}
-
-// The language: --lang anywhere on the command line, else the user's.
-void ChooseLanguage(int argc, char **argv) {
-  lang::Language language = lang::FromEnvironment();
-  for (int i = 1; i + 1 < argc; ++i)
-    if (strcmp(argv[i], "--lang") == 0) lang::ByName(argv[i + 1], &language);
-  lang::Set(language);
+  return -1;
 }
 
 }  // namespace merge_command

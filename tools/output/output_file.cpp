@@ -16,6 +16,7 @@
 #include <unistd.h>
 #endif
 
+#include "tools/lang/console.h"
 #include "tools/texts/merge_texts.h"
 
 namespace merge {
@@ -26,7 +27,7 @@ namespace {
 
 bool ReadOnly(const std::string &path) {
 #if defined(_WIN32)
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(lang::Utf8Path(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 #else
   struct stat st;
@@ -40,16 +41,17 @@ bool CheckOutput(const std::string &path, bool force, OutputTarget *target, std:
   *target = OutputTarget();
   target->path = path;
   std::error_code code;
-  const fs::file_status link = fs::symlink_status(path, code);
+  const fs::file_status link = fs::symlink_status(lang::Utf8Path(path), code);
   if (fs::is_symlink(link)) {
-    fs::path resolved = fs::canonical(path, code);
+    fs::path resolved = fs::canonical(lang::Utf8Path(path), code);
     if (code) {
       *error = Say(Msg::kOutputDanglingLink, {path});
       return false;
     }
-    target->path = resolved.string();
+    const std::u8string name = resolved.u8string();
+    target->path.assign(name.begin(), name.end());
   }
-  const fs::file_status status = fs::status(target->path, code);
+  const fs::file_status status = fs::status(lang::Utf8Path(target->path), code);
   if (!fs::exists(status)) return true;
   if (fs::is_directory(status)) {
     *error = Say(Msg::kOutputFolder, {path});
@@ -80,7 +82,7 @@ bool TemporaryOutput::Open(const OutputTarget &target, std::string *error) {
     temporary_ = target.path + ".tastiro-merge-" + std::to_string(n) + ".tmp";
     // Readable by the owner only until it takes the target's place.
 #if defined(_WIN32)
-    fd = _open(temporary_.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    fd = _wopen(lang::Utf8Path(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
     fd = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
 #endif
@@ -121,7 +123,7 @@ bool TemporaryOutput::Commit(std::string *error) {
 #if defined(_WIN32)
   (void)code;
   // The new file takes the old one's place in one step, its attributes kept.
-  if (!MoveFileExA(temporary_.c_str(), target_.path.c_str(),
+  if (!MoveFileExW(lang::Utf8Path(temporary_).c_str(), lang::Utf8Path(target_.path).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     *error = Say(Msg::kRenameFailed, {static_cast<unsigned long>(GetLastError())});
     Discard();
@@ -158,7 +160,7 @@ void TemporaryOutput::Discard() {
   file_ = nullptr;
   if (temporary_.empty()) return;
   std::error_code ignored;
-  fs::remove(temporary_, ignored);
+  fs::remove(lang::Utf8Path(temporary_), ignored);
   temporary_.clear();
 }
 

@@ -1,0 +1,119 @@
+// The one option table (tools/cli) as both tools use it: every option in
+// both usage texts, and an option given in a mode it does not apply to
+// refused, never ignored.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/check/check_command.h"
+#include "tools/cli/option_table.h"
+#include "tools/lang/lang.h"
+#include "tools/merge/merge_command.h"
+#include "tools/texts/cli_texts.h"
+
+namespace {
+
+using lang::Language;
+
+struct LanguageScope {
+  ~LanguageScope() { lang::Set(Language::kEnglish); }
+};
+
+// Every name of every row, with its value, and its help's first line.
+void ExpectEveryOptionIn(const std::string &usage, const std::vector<const cli::OptionText *> &rows,
+                         bool polish) {
+  for (const cli::OptionText *row : rows) {
+    std::string names = row->names;
+    const char *value = polish ? row->valuePl : row->valueEn;
+    if (value != nullptr) names += std::string(" ") + value;
+    EXPECT_NE(std::string::npos, usage.find("  " + names + " ")) << names;
+    const std::string help = polish ? row->helpPl : row->helpEn;
+    ASSERT_FALSE(help.empty()) << names;
+    EXPECT_NE(std::string::npos, usage.find(help.substr(0, help.find('\n')))) << names;
+  }
+  EXPECT_NE(std::string::npos, usage.find("  --lang pl|en ")) << usage;
+  EXPECT_NE(std::string::npos, usage.find("  -h, --help ")) << usage;
+}
+
+TEST(OptionTable, EveryOptionOfBothToolsIsInBothUsageTexts) {
+  LanguageScope scope;
+  for (Language language : {Language::kEnglish, Language::kPolish}) {
+    lang::Set(language);
+    const bool polish = language == Language::kPolish;
+    SCOPED_TRACE(polish ? "Polish" : "English");
+    ExpectEveryOptionIn(check_command::Usage(), check_command::OptionRows(), polish);
+    ExpectEveryOptionIn(merge_command::Usage(), merge_command::OptionRows(), polish);
+    EXPECT_EQ(0u, merge_command::Usage().find(polish ? "użycie: tastiro-merge" : "usage: tastiro-merge"));
+  }
+  EXPECT_EQ("", lang::CheckCatalog(cli::kCliTexts, cli::kCliTextCount));
+}
+
+// A command line, and the error it gets ("" when it is read).
+struct Case {
+  std::vector<std::string> argv;
+  const char *error;
+};
+
+std::vector<std::string> WithProgram(const std::vector<std::string> &args) {
+  std::vector<std::string> argv = {"tool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+
+TEST(OptionTable, AMergeOptionOutsideItsModeIsAnError) {
+  const Case cases[] = {
+      {{"--at", "Nazwa=2", "t.txt", "d.csv"}, "--at does not apply to a merge (only with --learn)"},
+      {{"--learn", "--rows", "2-", "r.txt", "d.csv", "-o", "t.txt"}, "--rows does not apply with --learn"},
+      {{"--learn", "--before", "b.txt", "r.txt", "d.csv", "-o", "t.txt"}, "--before does not apply with --learn"},
+      {{"--learn", "--characters", "r.txt", "d.csv", "-o", "t.txt"}, "--characters does not apply with --learn (only with --dry-run)"},
+      {{"--learn", "--dry-run", "r.txt", "d.csv"}, ""},
+      {{"--learn", "--keep-empty-rows", "r.txt", "d.csv", "-o", "t.txt"}, "--keep-empty-rows does not apply with --learn"},
+      {{"--characters", "--at", "A=1", "t.txt", "d.csv"}, "--at does not apply with --dry-run (only with --learn)"},
+      {{"--learn", "--at", "Nazwa=2", "--newline", "ENTER", "r.txt", "d.csv", "-o", "t.txt"}, ""},
+      {{"--dry-run", "--rows", "2-", "--force", "-o", "m.txt", "t.txt", "d.csv"}, ""},
+      {{"--lang", "pl", "--strict", "t.txt", "d.csv"}, ""},
+      {{"--frobnicate", "t.txt", "d.csv"}, "unknown option --frobnicate"},
+      {{"t.txt", "d.csv", "--rows"}, "--rows needs a value"},
+      {{"--lang", "de", "t.txt", "d.csv"}, "--lang is pl or en"},
+  };
+  for (const Case &c : cases) {
+    merge_command::Arguments args;
+    const cli::Parsed parsed = merge_command::ReadCommandLine(WithProgram(c.argv), &args);
+    EXPECT_EQ(c.error, parsed.error) << c.argv[0] << " " << c.argv[1];
+    EXPECT_EQ(*c.error == 0 ? cli::Parsed::kGoOn : cli::Parsed::kError, parsed.outcome);
+  }
+}
+
+TEST(OptionTable, ACheckOptionOutsideItsModeIsAnError) {
+  const Case cases[] = {
+      {{"--from", "cp1250", "m.txt"}, "--from does not apply to a check (only with --convert)"},
+      {{"--convert", "--json", "m.txt"}, "--json does not apply with --convert (only to a check)"},
+      {{"--convert", "--keys", "k.h", "m.txt"}, "--keys does not apply with --convert (only to a check)"},
+      {{"--convert", "--from", "cp852", "m.txt"}, ""},
+      {{"--dry-run", "--characters", "--delay", "50", "--no-color", "m.txt"}, ""},
+      {{"--delay", "x", "m.txt"}, "--delay needs a number of milliseconds from 0 to 65535"},
+  };
+  for (const Case &c : cases) {
+    check_command::Arguments args;
+    std::vector<std::string> files;
+    const cli::Parsed parsed = check_command::ReadCommandLine(WithProgram(c.argv), args, &files);
+    EXPECT_EQ(c.error, parsed.error) << c.argv[0] << " " << c.argv[1];
+    if (*c.error == 0) {
+      EXPECT_EQ(std::vector<std::string>{"m.txt"}, files);
+    }
+  }
+}
+
+TEST(OptionTable, HelpIsAskedForAnywhereAndTheModeIsSaidInPolish) {
+  LanguageScope scope;
+  merge_command::Arguments args;
+  EXPECT_EQ(cli::Parsed::kHelp,
+            merge_command::ReadCommandLine(WithProgram({"--at", "x", "-h"}), &args).outcome);
+  lang::Set(Language::kPolish);
+  merge_command::Arguments again;
+  EXPECT_EQ("--at nie ma zastosowania przy scalaniu (tylko przy --learn)",
+            merge_command::ReadCommandLine(WithProgram({"--at", "A=1", "t", "d"}), &again).error);
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// The one table of a tool's options: each row names the option, its value,
+// the modes it applies in and its help in both languages, and says how it
+// sets the tool's arguments.  The table drives the parsing of the command
+// line and the usage text alike, so that an option cannot be read but left
+// out of the help (or the other way round), and an option given in a mode
+// it does not apply to is an error, never silently ignored.
+//
+// Adding an option is adding a row:
+//   {"--no-log", nullptr, nullptr, kMerge, &Arguments::noLog,
+//    "write no log beside the macro", "nie zapisuje dziennika obok makra"},
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The modes of a tool (check, convert; merge, learn, dry run, drop ...), one
+// bit each, as the tool numbers them.
+using Modes = unsigned;
+
+// What a row says of itself, whatever the tool.
+struct OptionText {
+  const char *names;    // "-o, --output": every name the option has
+  const char *valueEn;  // "FILE"; nullptr for an option without a value
+  const char *valuePl;  // "PLIK"
+  Modes modes;          // the modes it applies in
+  const char *helpEn;   // one line or more ('\n' between them)
+  const char *helpPl;
+};
+
+// How a row sets the tool's arguments: a flag set true, a text stored, or a
+// function given the option as written and its value (nullptr for an
+// option without one), which says what is wrong ("" when taken).
+template <class Args>
+struct Setter {
+  using Reader = std::string (*)(const std::string &option, const char *value, Args &args);
+  Setter(bool Args::*member) : flag(member) {}
+  Setter(std::string Args::*member) : text(member) {}
+  Setter(Reader function) : read(function) {}
+  bool Args::*flag = nullptr;
+  std::string Args::*text = nullptr;
+  Reader read = nullptr;
+};
+
+template <class Args>
+struct Option : OptionText {
+  Option(const char *names, const char *valueEn, const char *valuePl, Modes modes,
+         Setter<Args> set, const char *helpEn, const char *helpPl)
+      : OptionText{names, valueEn, valuePl, modes, helpEn, helpPl}, set(set) {}
+  Setter<Args> set;
+};
+
+// The parts of a tool's usage text around its options, and how it names
+// its modes in a message ("with --learn"), in the current language.
+struct ToolText {
+  const char *tool;                  // "tastiro-merge"
+  std::string (*head)();             // the synopsis and what the tool does
+  std::string (*tail)();             // behind the options: output, exit status
+  std::string (*modeName)(Modes mode);
+  size_t helpColumn;                 // where the options' help starts
+};
+
+// The usage text: the head, every row with its help, then --lang and
+// --help, which every tool has, and the tail.
+std::string Usage(const ToolText &tool, const std::vector<const OptionText *> &rows);
+// The row that has `arg` among its names; -1 for none.
+int FindOption(const std::vector<const OptionText *> &rows, const std::string &arg);
+// Whether `arg` is meant as an option ("-x", "--x"; "-" alone is a file).
+bool LooksLikeOption(const std::string &arg);
+// Why an option given does not fit the mode: "" when it applies in it.
+std::string NotInMode(const ToolText &tool, const OptionText &row, const std::string &given,
+                      Modes mode);
+// Whether "-h" or "--help" stands anywhere on the command line: the usage
+// is shown whatever else is wrong.
+bool AsksForHelp(const std::vector<std::string> &argv);
+// Whether `name` names a language, as --lang takes it.
+bool LanguageName(const std::string &name);
+// The messages of a command line that cannot be read.
+std::string UnknownOption(const std::string &arg);
+std::string NeedsValue(const std::string &arg);
+std::string BadLanguage();
+
+// The rows of a table, as Usage and FindOption take them.
+template <class Args, size_t N>
+std::vector<const OptionText *> Rows(const Option<Args> (&table)[N]) {
+  std::vector<const OptionText *> rows;
+  for (const Option<Args> &row : table) rows.push_back(&row);
+  return rows;
+}
+
+// What reading a command line came to.
+struct Parsed {
+  enum Outcome { kGoOn, kHelp, kError } outcome = kGoOn;
+  std::string error;  // kError: what is wrong
+};
+
+// Reads argv[1..] into `args` by the table: options by their rows, the
+// rest as `positional` (in order); "-h" and "--help" ask for the usage, and
+// "--lang pl|en", which every tool takes, is checked (ChooseLanguage has
+// set the language before).
+// Then every option given must apply in the mode the arguments make
+// (modeOf).
+template <class Args, size_t N>
+Parsed Parse(const Option<Args> (&table)[N], Modes (*modeOf)(const Args &),
+             const ToolText &tool, const std::vector<std::string> &argv, Args *args,
+             std::vector<std::string> *positional) {
+  const std::vector<const OptionText *> rows = Rows(table);
+  if (AsksForHelp(argv)) return {Parsed::kHelp, ""};
+  std::vector<std::pair<int, std::string>> given;
+  for (size_t i = 1; i < argv.size(); ++i) {
+    const std::string &arg = argv[i];
+    if (arg == "--lang") {  // every tool's, in every mode (see ChooseLanguage)
+      if (i + 1 >= argv.size()) return {Parsed::kError, NeedsValue(arg)};
+      if (!LanguageName(argv[++i])) return {Parsed::kError, BadLanguage()};
+      continue;
+    }
+    const int found = FindOption(rows, arg);
+    if (found < 0) {
+      if (LooksLikeOption(arg)) return {Parsed::kError, UnknownOption(arg)};
+      positional->push_back(arg);
+      continue;
+    }
+    const Option<Args> &row = table[found];
+    const char *value = nullptr;
+    if (row.valueEn != nullptr) {
+      if (i + 1 >= argv.size()) return {Parsed::kError, NeedsValue(arg)};
+      value = argv[++i].c_str();
+    }
+    std::string error;
+    if (row.set.flag != nullptr) args->*row.set.flag = true;
+    else if (row.set.text != nullptr) args->*row.set.text = value;
+    else error = row.set.read(arg, value, *args);
+    if (!error.empty()) return {Parsed::kError, error};
+    given.push_back({found, arg});
+  }
+  const Modes mode = modeOf(*args);
+  for (const auto &[row, arg] : given) {
+    const std::string error = NotInMode(tool, table[row], arg, mode);
+    if (!error.empty()) return {Parsed::kError, error};
+  }
+  return {};
+}
+
+// What a tool does with what Parse came to: the usage on standard output
+// for --help (exit status 0), the error and the usage on standard error
+// (exit status 2); -1 to go on.
+int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, const Parsed &parsed);
+
+}  // namespace cli
