@@ -120,6 +120,9 @@ bool ExpectedValue(const std::string &value, std::vector<uint32_t> *keys) {
       keys->push_back(kTabCode);
     } else if (merge::IsNonBreakingSpace(c)) {
       keys->push_back(' ');
+    } else if (merge::PlainPunctuation(c) != nullptr &&
+               !merge::Typeable(codec::CodePage::kUtf8, c)) {
+      for (const char *p = merge::PlainPunctuation(c); *p != 0; ++p) keys->push_back(*p);
     } else if (merge::Typeable(codec::CodePage::kUtf8, c)) {
       keys->push_back(static_cast<uint32_t>(UnicodeToMazovia(c)));
     } else {

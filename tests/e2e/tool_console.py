@@ -18,7 +18,9 @@ Scenarios:
   merge_drop   tastiro-merge.exe started on its own with a table and a
                template (dropped on it): the macro is written beside the
                template under a new name, with the host folder's key names,
-               the table read in its code page; it waits for Enter.
+               the table read in its code page; it waits for Enter.  A
+               recording dropped with the table: after two questions a
+               template is learnt from it and the other rows are merged.
 
 The tools stand where the package puts them: in a folder of their own
 inside the host's folder, whose wtyczki\keys.h they use.
@@ -152,6 +154,38 @@ def merge_drop(build):
         merged = file.read().decode("utf-8")
     expect(merged.replace("\r\n", "\n") == "Piekarnia Kłos, Łódź[ENTER]\nWójcik, Kraków[ENTER]\n",
            "the merged macro:\n%r" % merged)
+    merge_drop_recording(build, folder)
+
+
+def merge_drop_recording(build, folder):
+    """A recording of the first row (a typo corrected in it) dropped with the
+    table: learnt into a template, then the other rows merged with it."""
+    makra = os.path.join(folder, "makra")
+    with open(os.path.join(makra, "nagranie.txt"), "wb") as file:
+        file.write("Piekarnia Kłos, Łódx[BACKSPACE]ź[ENTER]\r\n".encode("utf-8"))
+    session = tool_window(build, folder, "merge-drop-learn", "tastiro-merge.exe",
+                          "nagranie.txt 'klienci łódź.csv'")
+    try:
+        session.wait_for("Nauczyć się z niego szablonu? [t/n]")
+        session.type("t")
+        session.keys("Enter")
+        screen = session.wait_for("Scalić teraz pozostałe wiersze")
+        flat = screen.replace("\n", "")
+        expect("wpisane z poprawką (Backspace)" in flat, "the correction is not said:\n%s" % screen)
+        session.type("t")
+        session.keys("Enter")
+        screen = session.wait_for("Naciśnij Enter, aby zamknąć to okno.")
+        expect("Zapisano makro: nagranie-makro.txt" in screen.replace("\n", ""), screen)
+        session.keys("Enter")
+        session.wait_for("HOST-EXITED-0")
+    finally:
+        session.close()
+    with open(os.path.join(makra, "nagranie-szablon.txt"), "rb") as file:
+        learnt = file.read().decode("utf-8")
+    expect(learnt == "{{Nazwa}}, {{Miasto}}[ENTER]\r\n", "the template:\n%r" % learnt)
+    with open(os.path.join(makra, "nagranie-makro.txt"), "rb") as file:
+        rest = file.read().decode("utf-8")
+    expect(rest == "Wójcik, Kraków[ENTER]\r\n", "the other rows:\n%r" % rest)
 
 
 SCENARIOS = {"code_pages": code_pages, "own_window": own_window, "merge_drop": merge_drop}

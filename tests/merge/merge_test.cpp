@@ -55,9 +55,18 @@ TEST(TableReader, Cases) {
       {"too many fields", "a;b\n1;2;3\n", CodePage::kUtf8, "", "", 2, "behind the last column \"b\""},
       {"unclosed quote", "a;b\n1;\"open\n\n", CodePage::kUtf8, "", "", 2, "never closed"},
       {"text behind a closing quote", "a;b\n\"x\"y;2\n", CodePage::kUtf8, "", "", 2, "behind its closing quote"},
-      {"quote inside a bare field", "a;b\nx\"y;2\n", CodePage::kUtf8, "", "", 2, "does not start with one"},
+      {"quote inside a bare field: a plain character", "a;b\nx\"y;Bez \"uwag\"\n", CodePage::kUtf8,
+       "a|b", "x\"y|Bez \"uwag\"", 0, ""},
       {"repeated header", "a;b;a\n", CodePage::kUtf8, "", "", 1, "columns 1 and 3"},
-      {"empty header", "a;;c\n", CodePage::kUtf8, "", "", 1, "column 2 of the header row has no name"},
+      {"unnamed columns: empty, spaces, trailing", "a;;c; ;\n1;note;3;;\n", CodePage::kUtf8,
+       "a||c||", "1|note|3||", 0, ""},
+      {"a row ends before the unnamed columns", "a;Uwagi;;\n1;x\n;;;\n", CodePage::kUtf8,
+       "a|Uwagi||", "1|x||/|||", 0, ""},
+      {"no column named", ";;\n1;2;3\n", CodePage::kUtf8, "", "", 1, "no column of the header row"},
+      {"sep= line sets the delimiter", "sep=,\na,b;c\n1,2;3\n", CodePage::kUtf8, "a|b;c", "1|2;3", 0, ""},
+      {"SEP= with a BOM and CRLF", "\xEF\xBB\xBFSEP=;\r\na;b\r\n1;2\r\n", CodePage::kUtf8, "a|b", "1|2", 0, ""},
+      {"sep=X is no sep line when more follows", "sep=;x;y\n1;2;3\n", CodePage::kUtf8, "sep=|x|y",
+       "1|2|3", 0, ""},
       {"not UTF-8", "a;b\n\xB9;2\n", CodePage::kUtf8, "", "", 2, "cp1250"},
       {"BOM read as cp1250", "\xEF\xBB\xBF" "a\n", CodePage::kCp1250, "", "", 0, "byte order mark"},
       {"undefined cp1250 byte", "a\n\x98\n", CodePage::kCp1250, "", "", 2, "0x98"},
@@ -73,8 +82,8 @@ TEST(TableReader, Cases) {
       {"guess: same count in header and row wins", "Nazwisko, imi\xC4\x99;Kwota, z\xC5\x82\nNowak, Jan;1,50\n",
        CodePage::kUtf8, "Nazwisko, imi\xC4\x99|Kwota, z\xC5\x82", "Nowak, Jan|1,50", 0, ""},
       {"guess named in a width error", "a,b;c\n1;2;3\n", CodePage::kUtf8, "", "", 2, "guessed as ';'"},
-      // An empty name is no fault of the delimiter: no other one stands in the line.
-      {"guess not named for an empty name", "a;;c\n", CodePage::kUtf8, "", "", 1, "no name\n"},
+      // A repeated name is no fault of the delimiter: no other one stands in the line.
+      {"guess not named for a repeated name", "a;b;a\n", CodePage::kUtf8, "", "", 1, "name \"a\"\n"},
       {"guess not named for a short row", "a;b;c\n1;2\n", CodePage::kUtf8, "", "", 2, "missing\n"},
   };
   for (const ReaderCase &c : cases) {
@@ -124,6 +133,33 @@ std::string RowsOf(merge::ByteSource &source, const merge::TableOptions &options
   merge::TableRow row;
   while (stream.Next(&row, &error)) text += "/" + std::to_string(row.line) + ":" + Joined(row.fields);
   return error.message.empty() ? text : text + " error " + error.message;
+}
+
+TEST(TableReader, SpreadsheetShapes) {
+  merge::Table table;
+  merge::TableError error;
+  merge::TableOptions options;
+  // Rows line up with their numbers; the sep line is no row; bare quotes
+  // are counted.
+  ASSERT_TRUE(merge::ReadTable("sep=;\nNazwa;Uwagi;\nNowak;5\" monitor;\n;;\n;;x\n", options,
+                               &table, &error)) << error.message;
+  EXPECT_TRUE(table.sepLine);
+  EXPECT_FALSE(table.delimiterGuessed);
+  EXPECT_EQ(2, table.headerLine);
+  EXPECT_EQ(1u, table.unnamedCount);
+  EXPECT_EQ(1u, table.bareQuotes);
+  EXPECT_EQ(3, table.bareQuoteLine);
+  ASSERT_EQ(3u, table.rows.size());
+  EXPECT_FALSE(merge::IsEmptyRow(table.rows[0], table.unnamed));
+  EXPECT_TRUE(merge::IsEmptyRow(table.rows[1], table.unnamed));
+  EXPECT_TRUE(merge::IsEmptyRow(table.rows[2], table.unnamed));  // text in an unnamed column only
+  EXPECT_EQ(5, table.rows[2].line);
+  // --strict refuses the bare quote as before.
+  options.strict = true;
+  EXPECT_FALSE(merge::ReadTable("a;b\nx\"y;2\n", options, &table, &error));
+  EXPECT_NE(std::string::npos, error.message.find("does not start with one")) << error.message;
+  // A bare quote in the first lines does not upset the delimiter guess.
+  EXPECT_EQ(';', merge::DetectDelimiter("Towar;Opis\nMonitor;24\" a, b\n"));
 }
 
 TEST(TableReader, ChunkEndsChangeNothing) {
@@ -233,6 +269,11 @@ TEST(Merge, ValuesTypeWhatTheCellHolds) {
       {"inside a word", "[{{v}}]", "v\nENTER\n", "[ENTER]\n"},
       {"a tab as its key", "{{v}}", "v\n\"a\tb\"\n", "a[TAB]b\n"},
       {"non-breaking spaces as spaces", "{{v}}", "v\n1\xC2\xA0" "250\xE2\x80\xAF" "00\n", "1 250 00\n"},
+      {"office quotes, dashes and ellipsis in their plain form", "{{v}}",
+       "v\n\xE2\x80\x9Epilne\xE2\x80\x9D \xE2\x80\x9C\xE2\x80\x98x\xE2\x80\x99 Bez uwag \xE2\x80\x93 "
+       "zwyk\xC5\x82" "a\xE2\x80\x94" "dostawa\xE2\x80\xA6\n",
+       "\"pilne\" \"'x' Bez uwag - zwykła-dostawa...\n"},
+      {"« » the host types stay", "{{v}}", "v\n\xC2\xAB" "a\xC2\xBB\n", "\xC2\xAB" "a\xC2\xBB\n"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -269,10 +310,13 @@ TEST(Merge, RefusesWhatCannotBeTyped) {
       {"']' inside a word", "[{{v}}]", "v\na]b\n", CodePage::kUtf8, "", "", "would end"},
       {"letter inside a word", "[{{v}}]", "v\nż\n", CodePage::kUtf8, "", "", "only ASCII"},
       {"tab without --tab", "{{v}}", "v\n\"a\tb\"\n", CodePage::kUtf8, "", "", "--tab"},
+      {"office quote with --strict", "{{v}}", "v\n\xE2\x80\x9Epilne\n", CodePage::kUtf8, "", "",
+       "refused with --strict (without --strict it is typed as \")"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     merge::MergeSettings settings;
+    settings.strict = std::string(c.name).find("--strict") != std::string::npos;
     settings.encoding = c.encoding;
     settings.bracketKey = c.bracketKey;
     settings.newlineKey = c.newlineKey;
@@ -424,6 +468,18 @@ TEST(Learn, Recordings) {
       {"--at beyond the places", "Nowak Nowak\n", {{"Nazwa", 3}}, "Nowak Nowak\n", "TMMM"},
       {"only inside a key name", "[Nowak]12\n", {}, "[Nowak]{{Nr}}\n", "WMMP"},
       {"braces of the recording stay literal", "{{Nowak}} {12\n", {}, "{{{{{{Nazwa}}}} {12\n", "PMMM"},
+      {"a typo corrected with Backspace is the value",
+       "Nowak[TAB]\xC5\x81\xC3\xB3" "dx[BACKSPACE]\xC5\xBA[TAB]1 250,00[TAB]12[ENTER]\n", {},
+       "{{Nazwa}}[TAB]{{Miasto}}[TAB]{{Kwota}}[TAB]{{Nr}}[ENTER]\n", "PPPP"},
+      {"two Backspaces take back two characters", "Nowat[BACKSPACE][backspace]ak 12\n", {},
+       "{{Nazwa}} {{Nr}}\n", "PMMP"},
+      {"a Backspace behind a key takes back no character", "Nowak[ENTER][BACKSPACE]12\n", {},
+       "{{Nazwa}}[ENTER][BACKSPACE]{{Nr}}\n", "PMMP"},
+      {"never inside a longer number", "FV/2026/012 Nowak 120\n", {}, "FV/2026/012 {{Nazwa}} 120\n",
+       "PMMN"},
+      {"a decimal number is one number", "Nowak 12,50 1,12\n", {}, "{{Nazwa}} 12,50 1,12\n", "PMMN"},
+      {"never inside a longer word", "Nowakowski 12\n", {}, "Nowakowski {{Nr}}\n", "NMMP"},
+      {"the place on the bounds wins over the near one", "120 12\n", {}, "120 {{Nr}}\n", "MMMP"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -433,7 +489,7 @@ TEST(Learn, Recordings) {
     EXPECT_EQ(c.learnt, learnt.templateText);
     std::string outcomes(headers.size(), '?');
     for (const merge::LearnedValue &v : learnt.values) {
-      const char *letters = "PAMWETB";
+      const char *letters = "PAMWETBNU";
       outcomes[v.column] = letters[static_cast<int>(v.outcome)];
     }
     EXPECT_EQ(c.outcomes, outcomes);
@@ -453,6 +509,54 @@ TEST(Learn, FindsValuesAsTheMergeWritesThem) {
   merge::LearnResult inWord = merge::Learn("[xa[LB]b\n", {"V"}, first, options);
   EXPECT_EQ("[xa[LB]b\n", inWord.templateText);
   EXPECT_EQ(merge::LearnOutcome::kInsideWord, inWord.values[0].outcome);
+}
+
+TEST(Learn, SaysWhatItFolded) {
+  merge::TableRow first;
+  first.fields = {"\xC5\x81\xC3\xB3" "d\xC5\xBA", "Nowak", "1"};
+  const std::vector<std::string> headers = {"Miasto", "Nazwa", "Ilosc"};
+  merge::LearnResult learnt =
+      merge::Learn("Faktura FV/2026/01\nNowka\n\xC5\x81\xC3\xB3" "dx[BACKSPACE]\xC5\xBA\n", headers, first, {});
+  EXPECT_EQ("Faktura FV/2026/01\nNowka\n{{Miasto}}\n", learnt.templateText);
+  // The report goes in the recording's order: the near place of Ilosc on
+  // line 1, the nearest text for Nazwa on line 2, Miasto on line 3.
+  ASSERT_EQ(3u, learnt.values.size());
+  EXPECT_EQ(merge::LearnOutcome::kNear, learnt.values[0].outcome);
+  ASSERT_EQ(1u, learnt.values[0].nearPlaces.size());
+  EXPECT_EQ(18, learnt.values[0].nearPlaces[0].column);
+  EXPECT_EQ(merge::LearnOutcome::kMissing, learnt.values[1].outcome);
+  EXPECT_EQ("Nowka", learnt.values[1].nearest);
+  EXPECT_EQ(2, learnt.values[1].nearestAt.line);
+  EXPECT_EQ(merge::LearnOutcome::kPlaced, learnt.values[2].outcome);
+  EXPECT_TRUE(learnt.values[2].corrected);
+  EXPECT_EQ(3, learnt.values[2].placedAt.line);
+  // Nothing near enough: no nearest text.
+  merge::LearnResult far = merge::Learn("zzzzzz\n", {"Nazwa"}, merge::TableRow{0, {"Nowak"}}, {});
+  EXPECT_EQ(0, far.values[0].nearestAt.line);
+}
+
+TEST(Learn, LargeRecordingsKeepTheirWarningsShort) {
+  // Many places: the first ones listed, the rest counted; the --at place
+  // beyond them still found.
+  std::string recording;
+  for (int i = 0; i < 100000; ++i) recording += "12 ";
+  merge::TableRow first;
+  first.fields = {"12"};
+  merge::LearnResult many = merge::Learn(recording, {"Nr"}, first, {});
+  EXPECT_EQ(merge::LearnOutcome::kAmbiguous, many.values[0].outcome);
+  EXPECT_EQ(100000u, many.values[0].placeCount);
+  EXPECT_EQ(merge::kPlacesShown, many.values[0].places.size());
+  merge::LearnOptions options;
+  options.at = {{"Nr", 99999}};
+  merge::LearnResult chosen = merge::Learn(recording, {"Nr"}, first, options);
+  EXPECT_EQ(merge::LearnOutcome::kPlaced, chosen.values[0].outcome);
+  EXPECT_EQ(1 + 99998 * 3, chosen.values[0].placedAt.column);
+  // A run of braces (once quadratic) and a value of braces.
+  const std::string braces(256 * 1024, '{');
+  first.fields = {"{{{"};
+  merge::LearnResult run = merge::Learn(braces, {"V"}, first, {});
+  EXPECT_EQ(merge::LearnOutcome::kAmbiguous, run.values[0].outcome);
+  EXPECT_EQ(braces.size() * 2, run.templateText.size());
 }
 
 TEST(Learn, ListsPlacesWithLineAndColumn) {

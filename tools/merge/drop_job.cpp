@@ -2,6 +2,8 @@
 // host folder the tool stands in, and a window that waits before it closes.
 #include <ctype.h>
 
+#include <algorithm>
+
 #include "tools/checker/encoding.h"
 #include "tools/codec/text_guess.h"
 #include "tools/lang/console.h"
@@ -61,6 +63,49 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
   return 0;
 }
 
+// A free name beside `path`: its stem with `suffix`, then -2, -3 ...
+// ("" when none is free).
+std::string FreeNameBeside(const std::string &path, const std::string &suffix) {
+  const size_t slash = path.find_last_of("/\\");
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+  for (int n = 1; n < 1000; ++n) {
+    std::string name = path.substr(0, dot) + suffix + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
+    if (!lang::FileExists(name)) return name;
+  }
+  return std::string();
+}
+
+// Whether the dropped macro holds no placeholder: a recording (a file the
+// recorder wrote, or any macro) to learn a template from.
+bool IsRecording(const std::string &path) {
+  const check::FileText text = check::ReadFileText(path);
+  return text.readable && text.content.find("{{") == std::string::npos;
+}
+
+// A recording dropped with a table: after a question, a template learnt
+// from it (beside it), then, after another, the table's other rows merged
+// with that template (--rows 2-).  The exit status.
+int LearnThenMerge(const Arguments &dropped, bool *merged) {
+  *merged = false;
+  if (!lang::AskYes(Say(Msg::kDropLearnAsk, {dropped.files[0]})))
+    return ToolError(Say(Msg::kDropNoPlaceholder, {dropped.files[0]}));
+  Arguments learn = dropped;
+  learn.learn = true;
+  learn.output = FreeNameBeside(dropped.files[0], "-szablon");
+  if (learn.output.empty()) return ToolError(Say(Msg::kDropNoName, {dropped.files[0]}));
+  int status = LearnTemplate(learn);
+  if (status >= 2 || !lang::AskYes(Say(Msg::kDropMergeRestAsk))) return status;
+  lang::Write(stdout, "\n");
+  Arguments rest = dropped;
+  rest.files[0] = learn.output;
+  rest.templateEncoding = codec::CodePage::kUtf8;  // the learnt template is UTF-8
+  rest.firstRow = 2;
+  rest.lastRow = -1;
+  *merged = true;
+  return std::max(status, Merge(rest));
+}
+
 }  // namespace
 
 // A window of its own (a double-click, files dropped on the program): the
@@ -73,10 +118,11 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
   }
   Arguments args;
   std::string readAs;
+  bool merged = true;
   int status = ArgumentsOfDrop(files, &args, &readAs);
   if (status == 0) {
     lang::Write(stdout, readAs);
-    status = Merge(args);
+    status = IsRecording(args.files[0]) ? LearnThenMerge(args, &merged) : Merge(args);
   }
   lang::Write(stdout, "\n");
   std::string keys = KeysPath(args);
@@ -84,9 +130,9 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
   for (char &c : keys)
     if (c == '/') c = '\\';  // as Windows writes it
 #endif
-  if (status < 2)
+  if (status < 2 && merged)
     lang::Write(stdout, Say(Msg::kDropDone, {args.output, args.files[0], args.files[1], keys}) + "\n");
-  else
+  else if (status >= 2)
     lang::Write(stdout, Say(Msg::kDropNothing) + "\n");
   lang::WaitForEnter(Say(Msg::kPressEnter));
   return status;

@@ -112,6 +112,7 @@ int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSour
   merge::TableOptions options;
   options.delimiter = args.delimiter;
   options.encoding = args.dataEncoding;
+  options.strict = args.strict;
   stream->reset(new merge::TableStream(**source, options));
   merge::TableError error;
   if (!(*stream)->ReadHeader(table, &error))

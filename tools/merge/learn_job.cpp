@@ -1,5 +1,7 @@
 // tastiro-merge --learn RECORDING DATA -o TEMPLATE: a template learnt from
 // a recording in which the table's first data row was typed by hand.
+#include <errno.h>
+
 #include <algorithm>
 
 #include "tools/lang/console.h"
@@ -12,56 +14,79 @@ namespace merge_command {
 
 namespace {
 
-// Prints what the learn found for each value; the number placed.
+size_t Unnamed(const merge::LearnResult &learnt) {
+  size_t n = 0;
+  for (const merge::LearnedValue &v : learnt.values) n += v.outcome == merge::LearnOutcome::kUnnamed;
+  return n;
+}
+
+// "2:5, 3:1" and, beyond the places shown, how many more.
+std::string PlaceList(const std::vector<check::SourcePosition> &places, size_t count) {
+  std::string list;
+  for (size_t i = 0; i < places.size(); ++i)
+    list += (i ? ", " : "") + std::to_string(places[i].line) + ":" +
+            std::to_string(places[i].column);
+  if (count > places.size()) list += Say(Msg::kMorePlaces, {count - places.size()});
+  return list;
+}
+
+// What the learn found for one value, as a line of the report.
+std::string LearntLine(const Arguments &args, const merge::Table &table,
+                       const merge::LearnedValue &v) {
+  const char *recording = args.files[0].c_str();
+  const char *column = table.headers[v.column].c_str();
+  const std::string shown = check::Visible(v.value);
+  switch (v.outcome) {
+    case merge::LearnOutcome::kPlaced:
+      return Say(v.corrected ? Msg::kLearnCorrected : Msg::kLearnPlaced,
+                 {recording, v.placedAt.line, v.placedAt.column, column, shown});
+    case merge::LearnOutcome::kAmbiguous:
+      return Say(Msg::kLearnAmbiguous, {recording, shown, column, v.placeCount,
+                                        lang::Whole(PlaceList(v.places, v.placeCount)), column,
+                                        v.placeCount});
+    case merge::LearnOutcome::kNear:
+      return Say(Msg::kLearnNear, {recording, shown, column,
+                                   lang::Whole(PlaceList(v.nearPlaces, v.nearCount)), column});
+    case merge::LearnOutcome::kMissing:
+      if (v.nearestAt.line > 0)
+        return Say(Msg::kLearnNearest, {recording, v.nearestAt.line, v.nearestAt.column, shown,
+                                        column, check::Visible(v.nearest)});
+      return Say(Msg::kLearnMissing, {recording, shown, column});
+    case merge::LearnOutcome::kInsideWord:
+      return Say(Msg::kLearnInsideWord, {recording, shown, column});
+    case merge::LearnOutcome::kEmpty:
+      return Say(Msg::kLearnEmpty, {recording, column});
+    case merge::LearnOutcome::kAtTooFar: {
+      size_t n = 0;
+      for (const auto &[name, at] : args.at)
+        if (name == table.headers[v.column]) n = at;
+      return Say(Msg::kLearnAtTooFar, {recording, column, n, shown, v.placeCount});
+    }
+    case merge::LearnOutcome::kBadName:
+      return Say(Msg::kLearnBadName, {recording, column});
+    case merge::LearnOutcome::kUnnamed:
+      break;
+  }
+  return std::string();
+}
+
+// Prints what the learn found for each value, in the recording's order;
+// the number placed.
 size_t ReportLearnt(FILE *to, const Arguments &args, const merge::Table &table,
                     const merge::LearnResult &learnt) {
-  const char *recording = args.files[0].c_str();
   size_t placed = 0;
   for (const merge::LearnedValue &v : learnt.values) {
-    const char *column = table.headers[v.column].c_str();
-    const std::string shown = check::Visible(v.value);
-    std::string places;
-    for (size_t i = 0; i < v.places.size(); ++i)
-      places += (i ? ", " : "") + std::to_string(v.places[i].line) + ":" +
-                std::to_string(v.places[i].column);
-    std::string line;
-    switch (v.outcome) {
-      case merge::LearnOutcome::kPlaced:
-        ++placed;
-        line = Say(Msg::kLearnPlaced, {recording, v.placedAt.line, v.placedAt.column, column, shown});
-        break;
-      case merge::LearnOutcome::kAmbiguous:
-        line = Say(Msg::kLearnAmbiguous, {recording, shown, column, v.places.size(), places, column, v.places.size()});
-        break;
-      case merge::LearnOutcome::kMissing:
-      case merge::LearnOutcome::kInsideWord:
-        line = Say(v.outcome == merge::LearnOutcome::kMissing ? Msg::kLearnMissing
-                                                              : Msg::kLearnInsideWord,
-                   {recording, shown, column});
-        break;
-      case merge::LearnOutcome::kEmpty:
-        line = Say(Msg::kLearnEmpty, {recording, column});
-        break;
-      case merge::LearnOutcome::kAtTooFar: {
-        size_t n = 0;
-        for (const auto &[name, at] : args.at)
-          if (name == table.headers[v.column]) n = at;
-        line = Say(Msg::kLearnAtTooFar, {recording, column, n, shown, v.places.size()});
-        break;
-      }
-      case merge::LearnOutcome::kBadName:
-        line = Say(Msg::kLearnBadName, {recording, column});
-        break;
-    }
-    lang::Write(to, line + "\n");
+    placed += v.outcome == merge::LearnOutcome::kPlaced;
+    const std::string line = LearntLine(args, table, v);
+    if (!line.empty()) lang::Write(to, line + "\n");
   }
   return placed;
 }
 
-// The command that merges the table's other rows with the template just
+// The command that merges the table's other rows (from `firstRest` on) with the template just
 // written, with the options that read the table and the keys as this one
 // did, as the user can run it from the folder they are in.
-std::string RestCommand(const Arguments &args) {
+std::string RestCommand(const Arguments &args, size_t firstRest) {
   std::string command = lang::ToolCommand("tastiro-merge");
   auto add = [&command](const char *option, const std::string &value) {
     if (!value.empty()) command += std::string(" ") + option + " " + Quoted(value);
@@ -72,8 +97,42 @@ std::string RestCommand(const Arguments &args) {
   if (args.dataEncoding != codec::CodePage::kUtf8) add("--data-encoding", codec::CodePageName(args.dataEncoding));
   add("--newline", args.newline);
   add("--tab", args.tab);
-  return command + " --rows 2- -o " + Quoted(MacroNameBeside(args.output, 1)) + " " +
+  return command + " --rows " + std::to_string(firstRest) + "- -o " + Quoted(MacroNameBeside(args.output, 1)) + " " +
          Quoted(args.output) + " " + Quoted(args.files[1]);
+}
+
+// The table's first data row that is not empty, which the recording
+// typed.  0, or the exit status.
+int FirstRow(const Arguments &args, merge::Table *table, merge::TableRow *first, size_t *number) {
+  FILE *file = nullptr;
+  std::unique_ptr<merge::FileSource> source;
+  std::unique_ptr<merge::TableStream> stream;
+  int status = OpenData(args, &file, &source, &stream, table);
+  merge::TableError error;
+  bool haveRow = false;
+  *number = 0;
+  while (status == 0 && (haveRow = stream->Next(first, &error)) && (++*number, true) &&
+         merge::IsEmptyRow(*first, table->unnamed))
+    haveRow = false;
+  if (file != nullptr) fclose(file);
+  if (status != 0) return status;
+  if (!error.message.empty())
+    return FailOnTable(args.files[1], error);
+  if (!haveRow) return Fail(Say(Msg::kLearnNoRow, {args.files[1]}));
+  return 0;
+}
+
+// Writes the template (or, for a dry run, shows it).  0, or the exit status.
+int WriteTemplate(const Arguments &args, Job &job, const std::string &text) {
+  if (args.dryRun) {
+    if (lang::Write(stdout, text) && lang::Flush(stdout)) return 0;
+    return ToolError(Say(Msg::kCannotWriteStdout, {WriteProblem({output::Fault::kWrite, errno})}));
+  }
+  output::Writer writer;
+  output::Problem problem;
+  if (!writer.Open(job.target, &problem) || !writer.Write(text) || !writer.Commit(&problem))
+    return WriteFailed(Msg::kCannotWriteTemplate, args.output, writer.ok() ? problem : writer.problem());
+  return 0;
 }
 
 }  // namespace
@@ -96,19 +155,10 @@ int LearnTemplate(const Arguments &args) {
   if (!keys.readable)
     return Fail(Say(Msg::kCannotReadKeys, {keysPath, keys.error}));
 
-  FILE *file = nullptr;
-  std::unique_ptr<merge::FileSource> source;
-  std::unique_ptr<merge::TableStream> stream;
   merge::Table table;
-  int status = OpenData(args, &file, &source, &stream, &table);
   merge::TableRow first;
-  merge::TableError tableError;
-  const bool haveRow = status == 0 && stream->Next(&first, &tableError);
-  if (file != nullptr) fclose(file);
-  if (status != 0) return status;
-  if (!tableError.message.empty())
-    return FailOnTable(args.files[1], tableError);
-  if (!haveRow) return Fail(Say(Msg::kLearnNoRow, {args.files[1]}));
+  size_t number = 0;  // the row's number in the table
+  if (int status = FirstRow(args, &table, &first, &number)) return status;
   merge::LearnOptions options;
   for (const auto &[name, n] : args.at) {
     if (std::find(table.headers.begin(), table.headers.end(), name) == table.headers.end())
@@ -120,14 +170,16 @@ int LearnTemplate(const Arguments &args) {
   options.tabKey = args.tab;
   const merge::LearnResult learnt = merge::Learn(text, table.headers, first, options);
 
-  const size_t placed = ReportLearnt(stdout, args, table, learnt);
-  output::Writer writer;
-  output::Problem problem;
-  if (!writer.Open(job.target, &problem) || !writer.Write(learnt.templateText) || !writer.Commit(&problem))
-    return WriteFailed(Msg::kCannotWriteTemplate, args.output,
-                       writer.ok() ? problem : writer.problem());
-  lang::Write(stdout, Say(Msg::kLearnWritten, {args.output, placed, learnt.values.size(), lang::Whole(RestCommand(args))}) + "\n");
-  fflush(stdout);
+  // A dry run shows the template on standard output, the report beside it.
+  FILE *report = args.dryRun ? stderr : stdout;
+  const size_t placed = ReportLearnt(report, args, table, learnt);
+  if (int status = WriteTemplate(args, job, learnt.templateText)) return status;
+  const size_t values = learnt.values.size() - Unnamed(learnt);
+  lang::Write(report, (args.dryRun ? Say(Msg::kLearnDryRun, {args.files[0], placed, values})
+                                   : Say(Msg::kLearnWritten, {args.output, placed, values,
+                                                              lang::Whole(RestCommand(args, number + 1))})) +
+                         "\n");
+  fflush(report);
   return learnt.Clean() ? 0 : 1;
 }
 

@@ -54,6 +54,7 @@ struct Arguments {
   codec::CodePage encoding = codec::CodePage::kUtf8;
   std::string newline, tab;
   bool strict = false;
+  bool keepEmptyRows = false;  // type rows whose fields are all empty
   long firstRow = 0, lastRow = 0;  // 0: all; lastRow -1: to the end
   bool dryRun = false;
   bool eachCharacter = false;

@@ -138,8 +138,26 @@ struct PassResult {
   size_t emptyLines = 0;   // one-column rows from empty lines
   std::vector<int> emptyLinesShown;
   size_t nonBreakingSpaces = 0;
+  size_t plainPunctuation = 0;
+  size_t emptyRows = 0;    // rows with every field empty, not typed
+  std::vector<int> emptyRowsShown;
+  size_t unnamedCells = 0; // cells with text in columns with no name
+  int unnamedCellLine = 0;
   merge::ValueProblems problems;
 };
+
+// Counts what the notes say of a row in the chosen range; true for an
+// empty row that is not typed (it keeps its number all the same).
+bool SkipRow(const Arguments &args, const merge::Table &table, const merge::TableRow &row,
+             PassResult *result) {
+  for (size_t i = 0; i < row.fields.size() && table.unnamedCount > 0; ++i)
+    if (table.unnamed[i] && !row.fields[i].empty() && result->unnamedCells++ == 0)
+      result->unnamedCellLine = row.line;
+  if (args.keepEmptyRows || !merge::IsEmptyRow(row, table.unnamed)) return false;
+  if (result->emptyRowsShown.size() < kWarningsShown) result->emptyRowsShown.push_back(row.line);
+  ++result->emptyRows;
+  return true;
+}
 
 // One pass over the table: every row in the chosen range merged, its
 // bytes written to `out` (may be null) and, with `check`, checked.
@@ -163,11 +181,11 @@ int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::Strea
   merge::TableError error;
   size_t index = 0;
   for (; stream->Next(&row, &error); ++index) {
+    if (index < first || index >= end || SkipRow(args, table, row, result)) continue;
     if (row.emptyLine) {
       if (result->emptyLinesShown.size() < kWarningsShown) result->emptyLinesShown.push_back(row.line);
       ++result->emptyLines;
     }
-    if (index < first || index >= end) continue;
     merger.Row(row, index);
     ++result->merged;
     // A write error (a full disk) ends the merge at once.
@@ -184,16 +202,45 @@ int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::Strea
     return FailOnTable(args.files[1], error);
   job.table.otherCodePageLine = table.otherCodePageLine;
   job.table.otherCodePage = table.otherCodePage;
+  job.table.bareQuotes = table.bareQuotes;
+  job.table.bareQuoteLine = table.bareQuoteLine;
   merger.After();
   if (!Drain(piece.macro, out, true)) return OutputFailed(args, out->problem());
   if (check != nullptr && !piece.checked.empty()) check->Check(piece);
   result->problems = merger.problems();
   result->nonBreakingSpaces = merger.nonBreakingSpaces();
+  result->plainPunctuation = merger.plainPunctuation();
   if (args.lastRow > 0 && static_cast<size_t>(args.lastRow) > index)
     return ToolError(Say(Msg::kRowsBeyond, {args.files[1], index}));
   if (args.firstRow > 0 && static_cast<size_t>(args.firstRow) > index && index > 0)
     return ToolError(Say(Msg::kRowsBeyond, {args.files[1], index}));
   return 0;
+}
+
+// The notes on what a spreadsheet writes and the merge took as it is
+// meant: empty rows, columns with no name, office punctuation, quotes
+// inside fields.
+void ReportSheetShapes(FILE *to, const Arguments &args, const Job &job, const PassResult &pass) {
+  const char *data = args.files[1].c_str();
+  if (pass.emptyRows > 0) {
+    std::string lines;
+    for (int line : pass.emptyRowsShown) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+    if (pass.emptyRows > pass.emptyRowsShown.size())
+      lines += Say(Msg::kMorePlaces, {pass.emptyRows - pass.emptyRowsShown.size()});
+    lang::Write(to, Say(Msg::kEmptyRowsSkipped, {data, pass.emptyRows, lang::Whole(lines)}) + "\n");
+  }
+  if (job.table.unnamedCount > 0) {
+    std::string columns;
+    for (size_t i = 0; i < job.table.unnamed.size(); ++i)
+      if (job.table.unnamed[i]) columns += (columns.empty() ? "" : ", ") + std::to_string(i + 1);
+    std::string line = Say(Msg::kUnnamedColumns, {data, lang::Whole(columns)});
+    if (pass.unnamedCells > 0) line += Say(Msg::kUnnamedCells, {pass.unnamedCells, pass.unnamedCellLine});
+    lang::Write(to, line + "\n");
+  }
+  if (pass.plainPunctuation > 0)
+    lang::Write(to, Say(Msg::kPlainPunctuation, {data, pass.plainPunctuation}) + "\n");
+  if (job.table.bareQuotes > 0)
+    lang::Write(to, Say(Msg::kBareQuotes, {data, job.table.bareQuoteLine, job.table.bareQuotes}) + "\n");
 }
 
 // The warnings about the data, counted into `warnings`.
@@ -215,8 +262,12 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
   }
   if (pass.nonBreakingSpaces > 0)
     lang::Write(to, Say(Msg::kNonBreakingSpaces, {data, pass.nonBreakingSpaces}) + "\n");
+  ReportSheetShapes(to, args, job, pass);
   if (pass.rows == 0 || pass.merged == 0) {
-    lang::Write(to, Say(pass.rows == 0 ? Msg::kNoDataRows : Msg::kNoRowsChosen, {data}) + "\n");
+    const Msg why = pass.rows == 0       ? Msg::kNoDataRows
+                    : pass.emptyRows > 0 ? Msg::kAllRowsEmpty
+                                         : Msg::kNoRowsChosen;
+    lang::Write(to, Say(why, {data}) + "\n");
     ++*warnings;
   }
 }

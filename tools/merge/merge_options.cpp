@@ -138,14 +138,17 @@ const Option kOptions[] = {
     {"--tab", "NAME", "NAZWA", kReading, &Arguments::tab,
      "type a tab inside a value as the key NAME", "tabulator w wartości wpisuje jako klawisz NAZWA"},
     {"--strict", nullptr, nullptr, kMerging, &Arguments::strict,
-     "refuse non-breaking spaces instead of typing spaces",
-     "odrzuca twarde spacje zamiast wpisywać zwykłe"},
+     "refuse non-breaking spaces, office quotes and dashes\ninstead of typing their plain form, and quotes inside\na field that does not start with one",
+     "odrzuca twarde spacje, cudzysłowy i myślniki z autokorekty\nzamiast wpisywać ich zwykłą postać, a także cudzysłów\nw środku pola, które nie zaczyna się od cudzysłowu"},
+    {"--keep-empty-rows", nullptr, nullptr, kMerging, &Arguments::keepEmptyRows,
+     "type rows whose fields are all empty too (by default\nthey are left out, their numbers kept)",
+     "wpisuje też wiersze, w których wszystkie pola są puste\n(domyślnie są pomijane, a ich numery zachowane)"},
     {"--rows", "FROM-TO", "OD-DO", kMerging, TakeRows,
      "only these data rows (1-based, header excluded; FROM- to\nthe end)",
      "tylko te wiersze danych (od 1, bez nagłówka; OD- do końca)"},
-    {"--dry-run", nullptr, nullptr, kDryRun, &Arguments::dryRun,
-     "write nothing; show each row's keys on one line",
-     "niczego nie zapisuje; pokazuje klawisze każdego wiersza"},
+    {"--dry-run", nullptr, nullptr, kDryRun | kLearn, &Arguments::dryRun,
+     "write nothing; show each row's keys on one line (with\n--learn: show the template)",
+     "niczego nie zapisuje; pokazuje klawisze każdego wiersza\n(z --learn: pokazuje szablon)"},
     {"--characters", nullptr, nullptr, kDryRun, TakeCharacters,
      "the dry run with one line for each character", "to samo, ale każdy znak w osobnym wierszu"},
     {"--delay", "MS", "MS", kMerging, TakeDelay,
@@ -197,7 +200,8 @@ int ParseArguments(const std::vector<std::string> &argv, Arguments *args) {
   if (int status = cli::Answer(kTool, cli::Rows(kOptions), parsed); status >= 0) return status;
   if (args->learn) {
     if (args->files.size() != 2) return UsageError(Say(Msg::kLearnNeedsFiles));
-    if (!args->outputGiven || args->output.empty()) return UsageError(Say(Msg::kLearnNeedsOutput));
+    if (!args->dryRun && (!args->outputGiven || args->output.empty()))
+      return UsageError(Say(Msg::kLearnNeedsOutput));
   } else if (args->files.size() != 2) {
     return UsageError(Say(Msg::kNeedsFiles));
   }

@@ -2,9 +2,16 @@
 // data row was typed by hand.  Each of that row's values found in it, where
 // the merge would have written it, becomes {{Column}}; merged again with
 // that row, the template gives the recording back.
+//
+// Values are looked for in the text as the host typed it: a character
+// taken back with [BACKSPACE] is no longer there, so "Łódx[BACKSPACE]ź" is
+// "Łódź", and the placeholder takes in the whole corrected stretch.  A
+// value is placed only on the bounds of a word or number, never inside a
+// longer one.  The work is linear in the recording.
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include <string>
 #include <vector>
@@ -30,22 +37,41 @@ enum class LearnOutcome {
   kEmpty,       // the first row's value is empty: nothing to look for
   kAtTooFar,    // --at named a place beyond those found
   kBadName,     // the column's name cannot stand in a placeholder
+  kNear,        // found only inside a longer word or number: left as text
+  kUnnamed,     // the column has no name: not looked for
 };
+
+// How many places of a value are kept to be shown; the rest are counted.
+inline constexpr size_t kPlacesShown = 20;
 
 struct LearnedValue {
   size_t column = 0;
   std::string value;  // UTF-8, as the first row holds it
   LearnOutcome outcome = LearnOutcome::kMissing;
-  std::vector<check::SourcePosition> places;  // every place it was found (outside words)
+  // The places it was found (outside words, on word bounds): the first
+  // kPlacesShown of them, and how many there are.
+  std::vector<check::SourcePosition> places;
+  size_t placeCount = 0;
+  // kNear: the places inside a longer word or number, the same way.
+  std::vector<check::SourcePosition> nearPlaces;
+  size_t nearCount = 0;
   check::SourcePosition placedAt;             // kPlaced: where
+  bool corrected = false;                     // kPlaced: over a correction with Backspace
+  // kMissing: the recording's text nearest to the value, and where it
+  // stands (line 0: none near enough).
+  std::string nearest;
+  check::SourcePosition nearestAt;
+  size_t fileOrder = SIZE_MAX;                // the offset the report is sorted by
 };
 
 struct LearnResult {
   std::string templateText;          // UTF-8
-  std::vector<LearnedValue> values;  // longest value first, as they were placed
+  std::vector<LearnedValue> values;  // in the recording's order; values not found last
   bool Clean() const {
     for (const LearnedValue &v : values)
-      if (v.outcome != LearnOutcome::kPlaced && v.outcome != LearnOutcome::kEmpty) return false;
+      if (v.outcome != LearnOutcome::kPlaced && v.outcome != LearnOutcome::kEmpty &&
+          v.outcome != LearnOutcome::kUnnamed)
+        return false;
     return true;
   }
 };
@@ -54,7 +80,8 @@ struct LearnResult {
 LearnResult Learn(const std::string &recording, const std::vector<std::string> &headers,
                   const TableRow &first, const LearnOptions &options);
 
-// A value written as the merge writes it outside a bracketed word.
+// A value written as the merge writes it outside a bracketed word (a
+// UTF-8 macro).
 std::string RenderedValue(const std::string &value, const LearnOptions &options);
 
 }  // namespace merge

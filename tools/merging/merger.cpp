@@ -73,6 +73,7 @@ std::string Where(const MergeSources &sources, const TableRow &row, size_t index
 struct Tally {
   ValueProblems *problems = nullptr;
   size_t nonBreakingSpaces = 0;
+  size_t plainPunctuation = 0;
 };
 
 // Writes the macro, and when it records, the checked text and its map.
@@ -97,6 +98,8 @@ class Writer {
 
  private:
   void Map(Origin origin, bool linear, size_t source, size_t row, int column);
+  bool Punctuation(char32_t c, const MergeSources &sources, size_t source, const TableRow &row,
+                   size_t index, int column);
   void WordValue(const std::string &value, const std::string &where, size_t source, size_t row,
                  int column);
   void Problem(const std::string &message) {
@@ -170,6 +173,22 @@ void Writer::Emit(const std::string &macroBytes, const std::string &checkedBytes
 void Writer::Separator(char lastByte, const std::string &lineBreak, size_t source, size_t row) {
   if (lastByte == '\n' || lastByte == 0 || scan.inWord) return;
   Emit(lineBreak, lineBreak, Origin::kSeparator, source, row, 0);
+}
+
+// Office punctuation the host cannot type, typed in its plain form (or,
+// with --strict, refused).  Whether `c` was such punctuation.
+bool Writer::Punctuation(char32_t c, const MergeSources &sources, size_t source,
+                         const TableRow &row, size_t index, int column) {
+  const char *plain = PlainPunctuation(c);
+  if (plain == nullptr || Typeable(settings_.encoding, c)) return false;
+  if (settings_.strict) {
+    Problem(Where(sources, row, index, column) +
+            Say(Msg::kPunctuationStrict, {CharName(c), plain}));
+    return true;
+  }
+  if (tally_ != nullptr) ++tally_->plainPunctuation;
+  Emit(plain, plain, Origin::kValue, source, index, column);
+  return true;
 }
 
 void Writer::WordValue(const std::string &value, const std::string &where, size_t source,
@@ -253,6 +272,7 @@ void Writer::Value(const std::string &value, const MergeSources &sources, size_t
       }
       if (tally_ != nullptr) ++tally_->nonBreakingSpaces;
       Emit(" ", " ", Origin::kValue, source, index, column);
+    } else if (Punctuation(c, sources, source, row, index, column)) {
     } else if (!Typeable(settings_.encoding, c)) {
       Problem(where() + (utf8 ? Say(Msg::kNoHostKey, {CharName(c)})
                               : Say(Msg::kNotInMacroEncoding, {CharName(c), codec::CodePageName(settings_.encoding)})));
@@ -290,6 +310,16 @@ char LastByte(const std::string *text) {
 }
 
 }  // namespace
+
+const char *PlainPunctuation(char32_t c) {
+  switch (c) {
+    case 0x201E: case 0x201D: case 0x201C: case 0x00AB: case 0x00BB: return "\"";
+    case 0x2018: case 0x2019: return "'";
+    case 0x2013: case 0x2014: return "-";
+    case 0x2026: return "...";
+    default: return nullptr;
+  }
+}
 
 bool Typeable(codec::CodePage page, char32_t c) {
   if (page == codec::CodePage::kUtf8) return StandInTypes(c);
@@ -370,6 +400,8 @@ void RowMerger::After() {
 bool RowMerger::CanCut() const { return !state_->scan.inWord; }
 
 size_t RowMerger::nonBreakingSpaces() const { return state_->tally.nonBreakingSpaces; }
+
+size_t RowMerger::plainPunctuation() const { return state_->tally.plainPunctuation; }
 
 const ValueProblems &RowMerger::problems() const { return state_->problems; }
 

@@ -65,7 +65,7 @@ struct MergeSettings {
   std::string bracketHint; // what to add to the key file when there is none
   std::string newlineKey;  // typed for a line break in a value; empty: an error
   std::string tabKey;      // typed for a tab in a value; empty: an error
-  bool strict = false;     // a non-breaking space is an error, not a space
+  bool strict = false;     // a non-breaking space or office punctuation is an error
   bool checkEveryRow = false;
 };
 
@@ -114,6 +114,7 @@ class RowMerger {
 
   const ValueProblems &problems() const;
   size_t nonBreakingSpaces() const;
+  size_t plainPunctuation() const;  // office punctuation typed in its plain form
 
  private:
   struct State;
@@ -133,6 +134,10 @@ size_t SourceOffset(const Segment &segment, size_t offset);
 // True when the stand-in host types the character `c` read from a UTF-8
 // macro, or a host of `page` types its byte.
 bool Typeable(codec::CodePage page, char32_t c);
+
+// The plain form of punctuation an office suite's autocorrect writes
+// („ ” “ ‘ ’ « » – — …), or null for any other character.
+const char *PlainPunctuation(char32_t c);
 
 // A non-breaking space, which spreadsheets write in numbers ("1 250,00").
 inline bool IsNonBreakingSpace(char32_t c) { return c == 0x00A0 || c == 0x202F; }

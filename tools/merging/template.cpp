@@ -23,7 +23,8 @@ bool FindColumn(const std::string &name, const std::vector<std::string> &headers
   size_t nearest = 0;
   int best = -1;
   for (size_t i = 0; i < headers.size(); ++i) {
-    list += (i ? ", " : "") + headers[i];
+    if (headers[i].empty()) continue;  // a column with no name is ignored
+    list += (list.empty() ? "" : ", ") + headers[i];
     int distance = check::EditDistance(name, headers[i]);
     if (best < 0 || distance < best) {
       best = distance;

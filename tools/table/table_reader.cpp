@@ -22,6 +22,12 @@ int LineBreaks(const std::string &text, size_t from, size_t to) {
   return lines;
 }
 
+// "sep=" in any letter case at `at`.
+bool StartsWithSep(const std::string &text, size_t at) {
+  return (text[at] | 0x20) == 's' && (text[at + 1] | 0x20) == 'e' &&
+         (text[at + 2] | 0x20) == 'p' && text[at + 3] == '=';
+}
+
 // How many bytes at the end of `raw` start a character that goes on in the
 // next chunk.
 size_t CutCharacter(const std::string &raw, DataForm form, codec::CodePage page) {
@@ -51,12 +57,22 @@ struct LineCounts {
   size_t Of(char d) const { return d == ';' ? semicolons : d == '\t' ? tabs : commas; }
 };
 
+// A quote opens a quoted field only at the field's start; elsewhere it is a
+// plain character.
 size_t CountLines(const std::string &text, LineCounts counts[2]) {
   size_t lines = 0;
-  bool quoted = false, any = false;
+  bool quoted = false, any = false, justClosed = false;
   for (size_t i = 0; i < text.size() && lines < 2; ++i) {
     const char c = text[i];
-    if (c == '"') quoted = !quoted;  // a doubled quote toggles twice
+    const bool fieldStart = i == 0 || strchr(";,\t\r\n", text[i - 1]) != nullptr;
+    if (c == '"') {
+      const bool opens = !quoted && (fieldStart || justClosed);  // "" opens again
+      justClosed = quoted;
+      quoted = opens;
+      any = true;
+      continue;
+    }
+    justClosed = false;
     if (!quoted && IsLineEnd(c)) {
       if (any) ++lines;
       any = false;
@@ -75,12 +91,17 @@ std::string DelimiterName(char d) {
   return d == '\t' ? Say(Msg::kDelimiterTab) : d == ',' ? Say(Msg::kDelimiterComma) : Say(Msg::kDelimiterSemicolon);
 }
 
-bool CheckHeaders(const Table &table, TableError *error) {
+// Columns with no name (empty or only spaces) are marked and read as "";
+// two columns of the same name, or a header with no name at all, refused.
+bool CheckHeaders(Table &table, TableError *error) {
   error->line = table.headerLine;
+  table.unnamed.assign(table.headers.size(), false);
   for (size_t i = 0; i < table.headers.size(); ++i) {
-    if (table.headers[i].empty()) {
-      error->message = Say(Msg::kHeaderNoName, {i + 1});
-      return false;
+    if (table.headers[i].find_first_not_of(' ') == std::string::npos) {
+      table.headers[i].clear();
+      table.unnamed[i] = true;
+      ++table.unnamedCount;
+      continue;
     }
     for (size_t k = 0; k < i; ++k) {
       if (table.headers[k] == table.headers[i]) {
@@ -89,13 +110,22 @@ bool CheckHeaders(const Table &table, TableError *error) {
       }
     }
   }
+  if (table.unnamedCount == table.headers.size()) {
+    error->message = Say(Msg::kHeaderNoNames);
+    return false;
+  }
   return true;
 }
 
-bool CheckWidth(const Table &table, const TableRow &row, TableError *error) {
+// A row as wide as the header; a row that ends before columns with no
+// name gets empty fields for them.
+bool CheckWidth(const Table &table, TableRow &row, TableError *error) {
   const size_t width = table.headers.size();
-  const size_t n = row.fields.size();
+  size_t n = row.fields.size();
+  while (n < width && table.unnamed[n]) ++n;
+  if (n == width) row.fields.resize(width);
   if (n == width) return true;
+  n = row.fields.size();
   error->line = row.line;
   if (n < width)
     error->message = Say(Msg::kRowTooShort, {n, width, n + 1, table.headers[n]});
@@ -246,17 +276,37 @@ void TableStream::SkipLineEnd(TableError *error) {
   ++line_;
 }
 
+// A field that does not start with a quote; a quote inside it is a plain
+// character (as spreadsheets read it), or, with `strict`, ends it.
 void TableStream::UnquotedField(std::string *field, TableError *error) {
   field->clear();
+  const bool quotesPlain = !options_.strict;
+  bool quote = false;
   while (More(error)) {
     size_t end = at_;
     while (end < text_.size() && text_[end] != delimiter_ && !IsLineEnd(text_[end]) &&
-           text_[end] != '"')
+           (quotesPlain || text_[end] != '"')) {
+      quote |= text_[end] == '"';
       ++end;
+    }
     field->append(text_, at_, end - at_);
     at_ = end;
-    if (at_ < text_.size()) return;
+    if (at_ < text_.size()) break;
   }
+  if (quote && table_->bareQuotes++ == 0) table_->bareQuoteLine = line_;
+}
+
+// A first line "sep=X", as a spreadsheet writes it to name the delimiter:
+// skipped, its X taken unless --delimiter was given.  Whether it was there.
+bool TableStream::SepLine(TableError *error) {
+  if (text_.size() - at_ < 5 || !StartsWithSep(text_, at_)) return false;
+  const char d = text_[at_ + 4];
+  if (d == '"' || IsLineEnd(d) || static_cast<unsigned char>(d) >= 0x80) return false;
+  if (at_ + 5 < text_.size() && !IsLineEnd(text_[at_ + 5])) return false;
+  at_ += 5;
+  delimiter_ = d;
+  SkipLineEnd(error);
+  return true;
 }
 
 bool TableStream::QuotedField(std::string *field, int fieldNumber, TableError *error) {
@@ -342,9 +392,11 @@ bool TableStream::ReadHeader(Table *table, TableError *error) {
     if (!Fill(error)) break;
   }
   if (Fail(error)) return false;
-  table->delimiter = options_.delimiter != 0 ? options_.delimiter : DetectDelimiter(text_);
-  table->delimiterGuessed = options_.delimiter == 0;
-  delimiter_ = table->delimiter;
+  table->sepLine = SepLine(error);
+  if (options_.delimiter != 0) delimiter_ = options_.delimiter;
+  else if (!table->sepLine) delimiter_ = DetectDelimiter(text_);
+  table->delimiter = delimiter_;
+  table->delimiterGuessed = options_.delimiter == 0 && !table->sepLine;
   while (More(error) && IsLineEnd(text_[at_])) SkipLineEnd(error);
   if (Fail(error)) return false;
   if (!More(error)) {
@@ -391,6 +443,12 @@ bool TableStream::Next(TableRow *row, TableError *error) {
   held_ = std::move(*row);
   haveHeld_ = true;
   return Next(row, error);
+}
+
+bool IsEmptyRow(const TableRow &row, const std::vector<bool> &unnamed) {
+  for (size_t i = 0; i < row.fields.size(); ++i)
+    if (!row.fields[i].empty() && (i >= unnamed.size() || !unnamed[i])) return false;
+  return true;
 }
 
 bool ReadTable(const std::string &bytes, const TableOptions &options, Table *table,

@@ -27,6 +27,10 @@ struct TableRow {
   bool emptyLine = false;           // an empty line of a one-column table
 };
 
+// Whether a row holds nothing to type: every field of a named column is
+// empty (a spreadsheet writes its empty rows as ";;").
+bool IsEmptyRow(const TableRow &row, const std::vector<bool> &unnamed);
+
 // What the data's first bytes said about its encoding.
 enum class DataForm { kAsGiven, kUtf8Bom, kUtf16Le, kUtf16Be };
 
@@ -36,6 +40,15 @@ struct Table {
   DataForm form = DataForm::kAsGiven;
   std::vector<std::string> headers;  // UTF-8, in file order
   int headerLine = 1;
+  bool sepLine = false;              // the first line "sep=X" set the delimiter
+  // Columns whose header is empty or only spaces: ignored (their header
+  // is read as ""); unnamed[i] for column i, unnamedCount of them.
+  std::vector<bool> unnamed;
+  size_t unnamedCount = 0;
+  // Fields that hold a quote but do not start with one, read as plain
+  // characters (without --strict): how many, and the first one's line.
+  size_t bareQuotes = 0;
+  int bareQuoteLine = 0;
   std::vector<TableRow> rows;        // ReadTable only: the data rows, header excluded
   // The first place where the data, read in an 8-bit code page, gives
   // box-drawing characters that the other code page reads as letters.
@@ -46,6 +59,7 @@ struct Table {
 struct TableOptions {
   char delimiter = 0;  // ';', ',' or '\t'; 0: found from the first lines
   codec::CodePage encoding = codec::CodePage::kUtf8;
+  bool strict = false;  // a quote inside a field that does not start with one is an error
 };
 
 struct TableError {
@@ -110,6 +124,7 @@ class TableStream {
   bool Decode(const std::string &raw, TableError *error);
   bool More(TableError *error) { return at_ < text_.size() || Fill(error); }
   bool Record(TableRow *row, TableError *error);
+  bool SepLine(TableError *error);
   bool QuotedField(std::string *field, int fieldNumber, TableError *error);
   void UnquotedField(std::string *field, TableError *error);
   void SkipLineEnd(TableError *error);
