@@ -40,6 +40,8 @@ check::MacroReport DryRun(const std::string &keys, const std::string &macro, uin
   options.keyDelay = delay;
   options.keepLog = log;
   options.logStart = start;
+  options.keepStream = true;
+  options.keepPostedKeys = true;
   check::CheckResult result = check::RunCheck(Text("keys.h", keys), {Text("m.txt", macro)}, options);
   return result.macros.at(0);
 }

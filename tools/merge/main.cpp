@@ -16,12 +16,15 @@
 #endif
 
 #include "tools/lang/console.h"
+#include "tools/lang/memory_guard.h"
 #include "tools/merge/merge_command.h"
 
 using namespace merge_command;
 
 int main(int argc, char **argv) {
   ChooseLanguage(argc, argv);
+  lang::GuardAllocation(
+      merge::Format(merge::msg::kToolError, merge::Format(merge::msg::kOutOfMemory).c_str()));
 #if defined(_WIN32)
   // Into a file, a pipe or the NUL device, the C library would hand each
   // line to Windows on its own: a dry run of many rows would take minutes.

@@ -123,6 +123,9 @@ inline constexpr char kOutputExists[] =
 inline constexpr char kOutputReadOnly[] =
     "-o %s is read-only; nothing written (allow writing to it first, or choose another name)";
 inline constexpr char kWriteError[] = "write error";
+inline constexpr char kOutOfMemory[] =
+    "not enough memory to finish: no file was written. Close other programs, or split the "
+    "table into smaller parts";
 inline constexpr char kRenameFailed[] = "cannot put the new file in place (Windows error %lu)";
 
 
