@@ -57,6 +57,7 @@ TEST(TableReader, Cases) {
       {"text behind a closing quote", "a;b\n\"x\"y;2\n", CodePage::kUtf8, "", "", 2, "behind its closing quote"},
       {"quote inside a bare field", "a;b\nx\"y;2\n", CodePage::kUtf8, "", "", 2, "does not start with one"},
       {"repeated header", "a;b;a\n", CodePage::kUtf8, "", "", 1, "columns 1 and 3"},
+      {"first repeat named", "a;b;b;a\n", CodePage::kUtf8, "", "", 1, "columns 2 and 3"},
       {"empty header", "a;;c\n", CodePage::kUtf8, "", "", 1, "column 2 of the header row has no name"},
       {"not UTF-8", "a;b\n\xB9;2\n", CodePage::kUtf8, "", "", 2, "cp1250"},
       {"BOM read as cp1250", "\xEF\xBB\xBF" "a\n", CodePage::kCp1250, "", "", 0, "byte order mark"},
@@ -331,6 +332,42 @@ TEST(Template, Errors) {
   EXPECT_NE(std::string::npos, error.message.find("not closed")) << error.message;
   EXPECT_FALSE(merge::ParseTemplate("{{}}", CodePage::kUtf8, headers, &pieces, &error));
   EXPECT_TRUE(merge::ParseTemplate("{{Imi\xEA}}", CodePage::kCp1250, headers, &pieces, &error));
+}
+
+// Placeholders on one line and on several: each closed on its own line.
+TEST(Template, PlaceholdersLineByLine) {
+  const std::vector<std::string> headers = {"Imię", "Nazwisko"};
+  struct Case {
+    const char *text;
+    bool ok;
+    size_t placeholders;  // when ok; else the error's offset
+  };
+  const Case cases[] = {
+      {"{{Imię}} {{Nazwisko}} {{#}}\n{{Nazwisko}}", true, 4},
+      {"{{Imię}}{{Nazwisko}}\r\n\r\n{{Imię}}{{{{", true, 3},
+      {"{{Imię}} {{Nazwisko}}\n{{Imię\n}}", false, 23},
+      {"{{Imię}}\n{{Nazwisko}} {{Imię", false, 23},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<merge::TemplatePiece> pieces;
+    merge::TemplateError error;
+    ASSERT_EQ(c.ok, merge::ParseTemplate(c.text, CodePage::kUtf8, headers, &pieces, &error));
+    size_t placeholders = 0;
+    for (const merge::TemplatePiece &piece : pieces) placeholders += piece.placeholder ? 1 : 0;
+    EXPECT_EQ(c.placeholders, c.ok ? placeholders : error.offset);
+  }
+}
+
+// A table of one column: the list of columns is that one name, shown once.
+TEST(Template, OneColumnIsNamedOnce) {
+  const std::vector<std::string> headers = {"Nazwa firmy"};
+  std::vector<merge::TemplatePiece> pieces;
+  merge::TemplateError error;
+  EXPECT_FALSE(merge::ParseTemplate("{{Nazwa}}", CodePage::kUtf8, headers, &pieces, &error));
+  const size_t first = error.message.find("Nazwa firmy");
+  ASSERT_NE(std::string::npos, first) << error.message;
+  EXPECT_EQ(std::string::npos, error.message.find("Nazwa firmy", first + 1)) << error.message;
 }
 
 check::FileText KeysOf(const std::string &content) {

@@ -2,6 +2,9 @@
 
 #include <string.h>
 
+#include <string_view>
+#include <unordered_map>
+
 #include "tools/codec/text_guess.h"
 #include "tools/texts/merge_texts.h"
 
@@ -77,16 +80,19 @@ const char *DelimiterName(char d) {
 
 bool CheckHeaders(const Table &table, TableError *error) {
   error->line = table.headerLine;
+  // Each name's first column, looked up once per column: a header of many
+  // columns costs time in proportion to them.
+  std::unordered_map<std::string_view, size_t> first;
+  first.reserve(table.headers.size());
   for (size_t i = 0; i < table.headers.size(); ++i) {
     if (table.headers[i].empty()) {
       error->message = Format(msg::kHeaderNoName, i + 1);
       return false;
     }
-    for (size_t k = 0; k < i; ++k) {
-      if (table.headers[k] == table.headers[i]) {
-        error->message = Format(msg::kHeaderTwice, k + 1, i + 1, table.headers[i].c_str());
-        return false;
-      }
+    auto [seen, added] = first.emplace(table.headers[i], i);
+    if (!added) {
+      error->message = Format(msg::kHeaderTwice, seen->second + 1, i + 1, table.headers[i].c_str());
+      return false;
     }
   }
   return true;
