@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/macro/macro_words.h"
 #include "tools/merging/learn.h"
 
 #include "tools/merging/merge_check.h"
@@ -501,3 +502,31 @@ TEST(Learn, ListsPlacesWithLineAndColumn) {
 }
 
 }  // namespace
+
+// The player's reading of bracketed words, shared by the merge, --learn and
+// the checker: which bytes belong to a word ('w') and which do not ('.').
+TEST(MacroWords, MaskAndKeyNames) {
+  struct Case {
+    std::string text, mask;
+  };
+  const Case cases[] = {
+      {"a[B]c", ".www."},
+      {"[ab", "www"},
+      {"]x[", "..w"},
+      {"[[]]", "www."},
+      // The 20th character ends the word and is read as an ordinary one.
+      {"[" + std::string(19, 'x') + "yz]", "w" + std::string(19, 'w') + "..."},
+      {"[" + std::string(18, 'x') + "y]", "w" + std::string(20, 'w')},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string shown;
+    for (bool in : check::WordMask(c.text)) shown += in ? 'w' : '.';
+    EXPECT_EQ(c.mask, shown);
+  }
+  const std::pair<std::string, bool> names[] = {
+      {"ENTER", true},  {"", false}, {std::string(19, 'K'), true}, {std::string(20, 'K'), false},
+      {"A]B", false},   {"A\nB", false}, {"WAIT", false},             {"wait", true},
+  };
+  for (const auto &[name, usable] : names) EXPECT_EQ(usable, check::UsableKeyName(name)) << name;
+}

@@ -4,38 +4,13 @@
 
 #include <algorithm>
 
+#include "tools/macro/macro_words.h"
+
 namespace merge {
 
 namespace {
 
-constexpr size_t kWordChars = 19;  // the player's word buffer holds 19 characters
-
-// For each byte of `text`, whether the player reads it as part of a
-// bracketed word ('[' and ']' included), starting outside a word.
-std::vector<bool> WordMask(const std::string &text) {
-  std::vector<bool> mask(text.size(), false);
-  bool inWord = false;
-  size_t chars = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const uint8_t byte = static_cast<uint8_t>(text[i]);
-    if (!inWord) {
-      if (byte == '[') {
-        inWord = true;
-        chars = 0;
-        mask[i] = true;
-      }
-      continue;
-    }
-    if (byte == ']' || chars == kWordChars) {
-      inWord = false;
-      mask[i] = byte == ']';
-      continue;
-    }
-    mask[i] = true;
-    ++chars;
-  }
-  return mask;
-}
+using check::WordMask;  // the player's reading of bracketed words (tools/macro)
 
 // Whether the bytes at `offset` of `text` stand outside words as `own`
 // (the rendered value's mask) does when the merge writes it: not behind an

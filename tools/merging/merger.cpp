@@ -6,41 +6,17 @@
 
 #include "host/app/core/text_codec.h"
 #include "plugin/contract/mazovia.h"
+#include "tools/macro/macro_words.h"
 #include "tools/texts/merge_texts.h"
 
 namespace merge {
 
 namespace {
 
-constexpr size_t kWordChars = 19;  // the player's word buffer holds 19 characters
 constexpr size_t kAlwaysChecked = 2;
 
-// Follows the player through the macro's bytes: outside or inside a
-// bracketed word.  A line break outside a word is skipped; a '[' opens a
-// word; inside, ']' closes it, and a byte that would be the 20th character
-// ends it and is read as an ordinary character.
-struct WordScan {
-  bool inWord = false;
-  size_t chars = 0;
-
-  void Feed(uint8_t byte) {
-    if (!inWord) {
-      if (byte == '[') {
-        inWord = true;
-        chars = 0;
-      }
-      return;
-    }
-    if (byte == ']' || chars == kWordChars) {
-      inWord = false;
-      return;
-    }
-    ++chars;
-  }
-  void Feed(const std::string &bytes) {
-    for (char c : bytes) Feed(static_cast<uint8_t>(c));
-  }
-};
+// The player's reading of bracketed words (tools/macro).
+using check::WordScan;
 
 // What a row needed, for the choice of rows to check.
 struct RowUse {

@@ -1,0 +1,52 @@
+// The bracketed words of a macro as the player reads them, in one place for
+// the merge, --learn and the checker: a '[' opens a word, a ']' closes it,
+// and a byte that would be a word's 20th character ends it and is read as
+// an ordinary character.  The limit is the player's own (kMacroWordChars).
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "player/playback/commands.h"
+
+namespace check {
+
+inline constexpr size_t kWordChars = kMacroWordChars;
+
+// Follows the player through a macro's bytes: outside or inside a word.
+struct WordScan {
+  bool inWord = false;
+  size_t chars = 0;  // the characters of the open word so far
+
+  // Reads one byte; whether it belongs to a word ('[' and ']' included).
+  bool Feed(uint8_t byte) {
+    if (!inWord) {
+      if (byte != '[') return false;
+      inWord = true;
+      chars = 0;
+      return true;
+    }
+    if (byte == ']' || chars == kWordChars) {
+      inWord = false;
+      return byte == ']';
+    }
+    ++chars;
+    return true;
+  }
+  void Feed(const std::string &bytes) {
+    for (char c : bytes) Feed(static_cast<uint8_t>(c));
+  }
+};
+
+// For each byte of `text`, read from outside a word, whether it belongs to
+// a word.
+std::vector<bool> WordMask(const std::string &text);
+
+// Whether the player resolves `name` written in brackets to a key of that
+// name: it fits a word, holds no ']' or line break, and is no command.
+bool UsableKeyName(const std::string &name);
+
+}  // namespace check
