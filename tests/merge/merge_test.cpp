@@ -530,3 +530,29 @@ TEST(MacroWords, MaskAndKeyNames) {
   };
   for (const auto &[name, usable] : names) EXPECT_EQ(usable, check::UsableKeyName(name)) << name;
 }
+
+// What a value's characters stand for, as the merge types them and --learn
+// looks for them: each character's kind, one letter each.
+TEST(MacroWords, ValueCharacters) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a[b", "ibi"},
+      {"x\r\ny\rz\n", "ililil"},  // CR LF is one line break
+      {"1\xC2\xA0" "250\xE2\x80\xAF", "iniiin"},  // both non-breaking spaces
+      {"\tZa\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87", "tiiiiii"},
+  };
+  for (const auto &[value, kinds] : cases) {
+    SCOPED_TRACE(value);
+    std::string shown;
+    for (size_t i = 0; i < value.size();) {
+      char32_t c = 0;
+      switch (check::NextValueChar(value, i, &c)) {
+        case check::ValueChar::kItself: shown += 'i'; break;
+        case check::ValueChar::kBracket: shown += 'b'; break;
+        case check::ValueChar::kLineBreak: shown += 'l'; break;
+        case check::ValueChar::kTab: shown += 't'; break;
+        case check::ValueChar::kNonBreakingSpace: shown += 'n'; break;
+      }
+    }
+    EXPECT_EQ(kinds, shown);
+  }
+}

@@ -45,6 +45,16 @@ struct WordScan {
 // a word.
 std::vector<bool> WordMask(const std::string &text);
 
+// What a character of a value stands for when the merge types it outside
+// a bracketed word: itself, or a key the merge writes in its place ('[' the
+// key whose code is '[', a line break and a tab their keys), or a space (a
+// non-breaking space, as spreadsheets write in numbers).
+enum class ValueChar { kItself, kBracket, kLineBreak, kTab, kNonBreakingSpace };
+
+// Reads the character of UTF-8 `value` at `i` (moving `i` behind it; CR LF
+// is one line break) into `c`, and what it stands for.
+ValueChar NextValueChar(const std::string &value, size_t &i, char32_t *c);
+
 // Whether the player resolves `name` written in brackets to a key of that
 // name: it fits a word, holds no ']' or line break, and is no command.
 bool UsableKeyName(const std::string &name);

@@ -54,24 +54,23 @@ std::string Escaped(const std::string &text) {
 }  // namespace
 
 std::string RenderedValue(const std::string &value, const LearnOptions &options) {
+  // As the merge types it (tools/macro): a character a key stands for is
+  // written as that key when there is one.
+  auto key = [](const std::string &name, const std::string &raw) {
+    return name.empty() ? raw : "[" + name + "]";
+  };
   std::string out;
-  for (size_t i = 0; i < value.size(); ++i) {
-    const char c = value[i];
-    if (c == '[' && !options.bracketKey.empty()) {
-      out += "[" + options.bracketKey + "]";
-    } else if ((c == '\r' || c == '\n') && !options.newlineKey.empty()) {
-      if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
-      out += "[" + options.newlineKey + "]";
-    } else if (c == '\t' && !options.tabKey.empty()) {
-      out += "[" + options.tabKey + "]";
-    } else if (value.compare(i, 2, "\xC2\xA0") == 0) {
-      out += ' ';  // a non-breaking space is typed as a space
-      ++i;
-    } else if (value.compare(i, 3, "\xE2\x80\xAF") == 0) {
-      out += ' ';
-      i += 2;
-    } else {
-      out += c;
+  for (size_t i = 0; i < value.size();) {
+    const size_t start = i;
+    char32_t c = 0;
+    const check::ValueChar kind = check::NextValueChar(value, i, &c);
+    const std::string raw = value.substr(start, i - start);
+    switch (kind) {
+      case check::ValueChar::kBracket: out += key(options.bracketKey, raw); break;
+      case check::ValueChar::kLineBreak: out += key(options.newlineKey, raw); break;
+      case check::ValueChar::kTab: out += key(options.tabKey, raw); break;
+      case check::ValueChar::kNonBreakingSpace: out += ' '; break;
+      case check::ValueChar::kItself: out += raw; break;
     }
   }
   return out;

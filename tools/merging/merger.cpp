@@ -195,35 +195,34 @@ void Writer::Value(const std::string &value, const MergeSources &sources, size_t
     }
     const size_t start = i;
     char32_t c = 0;
-    codec::NextUtf8(value, i, &c);
+    const check::ValueChar kind = check::NextValueChar(value, i, &c);
     auto where = [&] { return Where(sources, row, index, column); };
     auto key = [&](const std::string &name, Origin origin) {
       std::string word = "[" + name + "]";
       Emit(word, word, origin, source, index, column);
     };
-    if (c == '[') {
+    if (kind == check::ValueChar::kBracket) {
       if (settings_.bracketKey.empty()) {
         Problem(where() + Format(msg::kBracketWithoutKey, settings_.bracketHint.c_str()));
         continue;
       }
       use->bracketKey = true;
       key(settings_.bracketKey, Origin::kBracketKey);
-    } else if (c == '\r' || c == '\n') {
-      if (c == '\r' && i < value.size() && value[i] == '\n') ++i;  // CR LF is one line break
+    } else if (kind == check::ValueChar::kLineBreak) {
       if (settings_.newlineKey.empty()) {
         Problem(where() + Format(msg::kLineBreakWithoutKey));
         continue;
       }
       use->newlineKey = true;
       key(settings_.newlineKey, Origin::kNewlineKey);
-    } else if (c == '\t') {
+    } else if (kind == check::ValueChar::kTab) {
       if (settings_.tabKey.empty()) {
         Problem(where() + Format(msg::kTabWithoutKey));
         continue;
       }
       use->newlineKey = true;
       key(settings_.tabKey, Origin::kNewlineKey);
-    } else if (IsNonBreakingSpace(c)) {
+    } else if (kind == check::ValueChar::kNonBreakingSpace) {
       if (settings_.strict) {
         Problem(where() + Format(msg::kNonBreakingSpaceStrict, CharName(c).c_str()));
         continue;
