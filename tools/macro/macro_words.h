@@ -6,6 +6,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -36,9 +37,18 @@ struct WordScan {
     ++chars;
     return true;
   }
-  void Feed(const std::string &bytes) {
-    for (char c : bytes) Feed(static_cast<uint8_t>(c));
+  // Reads bytes; outside a word it skips at once to the next '['.
+  void Feed(const char *bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      if (!inWord) {
+        const void *open = memchr(bytes + i, '[', size - i);
+        if (open == nullptr) return;
+        i = static_cast<size_t>(static_cast<const char *>(open) - bytes);
+      }
+      Feed(static_cast<uint8_t>(bytes[i]));
+    }
   }
+  void Feed(const std::string &bytes) { Feed(bytes.data(), bytes.size()); }
 };
 
 // For each byte of `text`, read from outside a word, whether it belongs to

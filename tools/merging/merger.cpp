@@ -110,7 +110,7 @@ void Writer::Source(Origin origin, const std::string &bytes, size_t offset, size
   macro_->append(bytes, offset, length);
   const bool utf8 = settings_.encoding == codec::CodePage::kUtf8;
   if (record_ == nullptr) {
-    for (size_t i = offset; i < offset + length; ++i) scan.Feed(static_cast<uint8_t>(bytes[i]));
+    scan.Feed(bytes.data() + offset, length);
     return;
   }
   for (size_t i = offset; i < offset + length; ++i) {
