@@ -22,7 +22,9 @@ the runner became (the Windows program's, as Wine runs it).
 
   merge_bench.py <tastiro-merge> <keys.h> <work dir> [<win32 build dir>]
 """
+import filecmp
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -156,6 +158,41 @@ def row(what, figure, unit, target, ok, extra=""):
     print(f"{what:<58} {figure:8.0f} {unit:<3}  target <= {target:<6} {verdict}  {extra}")
 
 
+AWK_RATIO_TARGET = 1.0
+# The same bytes as the merge of the bench's template (values outside
+# bracketed words) over the million rows: one line of awk.
+AWK_PROGRAM = ('NR>1{printf "%d. %s[TAB]%s[TAB]%s[TAB]%s[TAB]%s z\u0142[ENTER]\\n",'
+               'NR-1,$1,$2,$3,$4,$5}')
+
+
+def awk_row(base, p, work, runs=3):
+    """tastiro-merge against awk (mawk where installed) on 1,000,000 rows x 5
+    columns, run in turn, the best CPU of each: their ratio."""
+    awk = shutil.which("mawk") or shutil.which("awk")
+    if awk is None:
+        print("tastiro-merge against awk: not done (no awk)")
+        return
+    out = os.path.join(work, "awk-out.txt")
+    merge_cpu = awk_cpu = None
+    for _ in range(runs):
+        cpu, _, _, _ = run_once(base + [p["tpl"], p["million"]])
+        merge_cpu = cpu if merge_cpu is None else min(merge_cpu, cpu)
+        with open(out, "wb") as sink:
+            start = os.times()
+            subprocess.run([awk, "-F;", "-v", "RS=\r\n", AWK_PROGRAM, p["million"]], stdout=sink,
+                           check=True)
+            end = os.times()
+        cpu = (end.children_user - start.children_user + end.children_system
+               - start.children_system) * 1000
+        awk_cpu = cpu if awk_cpu is None else min(awk_cpu, cpu)
+    same = filecmp.cmp(out, base[base.index("-o") + 1], shallow=False)
+    ratio = merge_cpu / awk_cpu if awk_cpu else float("inf")
+    print(f"{'tastiro-merge / ' + os.path.basename(awk) + ', 1,000,000 rows x 5 columns (CPU)':<58} "
+          f"{ratio:8.2f} x    target <= {AWK_RATIO_TARGET:<6} "
+          f"{'ok' if ratio <= AWK_RATIO_TARGET and same else 'OVER'}  "
+          f"(merge {merge_cpu:.0f} ms, awk {awk_cpu:.0f} ms{'' if same else ', OUTPUT DIFFERS'})")
+
+
 def main():
     tool, keys, work = sys.argv[1:4]
     win32 = sys.argv[4] if len(sys.argv) > 4 else ""
@@ -193,6 +230,8 @@ def main():
         cpu_target=LEARN_CPU_TARGET_MS, memory_target=LEARN_MEMORY_TARGET_MB)
     run("tastiro-merge --learn, 256 KB of '{', the value '{{{'", ["--learn", braces, braces_table],
         cpu_target=LEARN_BRACES_CPU_TARGET_MS, memory_target=LEARN_MEMORY_TARGET_MB)
+
+    awk_row(base, p, work)
 
     exe = os.path.join(win32, "tools", "merge", "tastiro-merge.exe") if win32 else ""
     runner = os.path.join(win32, "wine-run.sh") if win32 else ""

@@ -277,6 +277,7 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
   check::FileText keys{"keys.h", true, kKeys, ""};
   check::FileText macro{"merged.txt", true, merged.macro, ""};
   check::PlayOptions play;
+  play.keepPostedKeys = true;
   check::CheckResult played = check::RunCheck(keys, {macro}, play);
   const check::MacroReport &m = played.macros.front();
   MERGE_CHECK(m.textsTyped == 0 && m.commandsRun == 0, "%u texts, %u commands", m.textsTyped,

@@ -119,3 +119,17 @@ if [ -f "$win32/CMakeCache.txt" ] && command -v wine >/dev/null 2>&1 &&
 fi
 WINEPREFIX=$bench/wineprefix python3 "$root/bench/merge_bench.py" \
   "$build/tools/merge/tastiro-merge" "$root/host/app/wtyczki/keys.h" "$work/merge" $merge_win32
+
+# 6. tastiro-check: a long macro checked natively (CPU per MB, peak memory
+#    at two sizes) and, with the win32 build, under Wine.
+cmake --build "$build" -j "$jobs" --target tastiro-check >"$work/check-build.log" 2>&1 || {
+  tail -n 30 "$work/check-build.log" >&2
+  exit 1
+}
+check_win32=
+if [ -f "$win32/CMakeCache.txt" ] && command -v wine >/dev/null 2>&1 &&
+    cmake --build "$win32" -j "$jobs" --target tastiro-check >>"$work/check-build.log" 2>&1; then
+  check_win32=$win32
+fi
+WINEPREFIX=$bench/wineprefix python3 "$root/bench/check_bench.py" \
+  "$build/tools/check/tastiro-check" "$root/host/app/wtyczki/keys.h" "$work/check" $check_win32

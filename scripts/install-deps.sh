@@ -2,14 +2,14 @@
 # Installs what the builds and tests need from Debian's packages: the i686
 # MinGW-w64 cross compiler, Wine with 32-bit support, CMake, Ninja,
 # GoogleTest, Google Benchmark, valgrind, clang (fuzzing), tmux (the
-# end-to-end session) and zip (packaging).
+# end-to-end session), zip (packaging) and mawk (the merge bench's awk).
 set -eu
 
 packages="cmake ninja-build g++ make pkg-config
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32 libwine:i386
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  valgrind clang libclang-rt-dev tmux zip python3 util-linux"
+  valgrind clang libclang-rt-dev tmux zip python3 util-linux mawk"
 
 missing=""
 for package in $packages; do

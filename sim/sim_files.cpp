@@ -16,18 +16,26 @@ void Files::Add(const std::u16string &path, const std::string &content, bool tex
   files_[path] = std::move(file);
 }
 
+void Files::AddBorrowed(const std::u16string &path, const std::string &content, bool textMode) {
+  auto file = std::make_shared<File>();
+  file->borrowed = &content;
+  file->textMode = textMode;
+  files_[path] = std::move(file);
+}
+
 void Files::SetContent(const std::u16string &path, const std::string &content) {
   auto it = files_.find(path);
   if (it == files_.end())
     Add(path, content);
   else
-    it->second->content = content;
+    it->second->Own() = content;
 }
 
 void Files::Remove(const std::u16string &path) {
   auto it = files_.find(path);
   if (it == files_.end()) return;
   it->second->content.clear();
+  it->second->borrowed = nullptr;
   files_.erase(it);
 }
 
@@ -35,7 +43,7 @@ bool Files::Exists(const std::u16string &path) const { return files_.count(path)
 
 const std::string *Files::Content(const std::u16string &path) const {
   auto it = files_.find(path);
-  return it == files_.end() ? nullptr : &it->second->content;
+  return it == files_.end() ? nullptr : &it->second->Bytes();
 }
 
 std::string Files::Written(const std::u16string &path) const {
@@ -61,7 +69,7 @@ HostFile Files::Open(const std::u16string &path, const std::u16string &mode, Hos
   open.file = it->second;
   open.path = path;
   open.mode = Narrow(mode);
-  open.position = !mode.empty() && mode[0] == u'a' ? it->second->content.size() : 0;
+  open.position = !mode.empty() && mode[0] == u'a' ? it->second->Bytes().size() : 0;
   open.writable = creates || mode.find(u'+') != std::u16string::npos;
   return handle;
 }
@@ -101,7 +109,7 @@ size_t Files::Position(const std::u16string &path) const {
 // The next byte as the reader sees it: in text mode a carriage return right
 // before a line feed is not seen.
 int32_t Files::ReadByte(Handle &open, int64_t &offset) {
-  const std::string &content = open.file->content;
+  const std::string &content = open.file->Bytes();
   if (open.position >= content.size()) {
     offset = static_cast<int64_t>(content.size());
     return -1;
@@ -125,9 +133,9 @@ int32_t Files::Getc(HostFile handle, int64_t *offset) {
 char *Files::Gets(char *buffer, int32_t size, HostFile handle, int64_t *start, size_t *stored) {
   Handle *open = Find(handle);
   if (open == nullptr || buffer == nullptr || size <= 0) return nullptr;
-  if (open->position >= open->file->content.size()) return nullptr;
+  if (open->position >= open->file->Bytes().size()) return nullptr;
   if (start != nullptr) *start = static_cast<int64_t>(open->position);
-  const std::string &content = open->file->content;
+  const std::string &content = open->file->Bytes();
   int32_t n = 0;
   if (!open->file->textMode) {
     // A binary file: the bytes through the line feed at once.
@@ -154,7 +162,7 @@ char *Files::Gets(char *buffer, int32_t size, HostFile handle, int64_t *start, s
 int32_t Files::Seek(HostFile handle, int32_t offset, int32_t origin) {
   Handle *open = Find(handle);
   if (open == nullptr) return -1;
-  int64_t base = origin == 2   ? static_cast<int64_t>(open->file->content.size())
+  int64_t base = origin == 2   ? static_cast<int64_t>(open->file->Bytes().size())
                  : origin == 1 ? static_cast<int64_t>(open->position)
                                : 0;
   int64_t target = base + offset;
@@ -174,7 +182,7 @@ int32_t Files::Write(HostFile handle, const std::string &text) {
     if (c == '\n' && open->file->textMode) bytes += '\r';
     bytes += c;
   }
-  std::string &content = open->file->content;
+  std::string &content = open->file->Own();
   if (open->position > content.size()) content.resize(open->position, '\0');
   content.replace(open->position, bytes.size(), bytes);
   open->position += bytes.size();

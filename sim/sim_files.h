@@ -28,6 +28,10 @@ class Files {
   // ---- The files ------------------------------------------------------------
   // Adds or replaces the file at `path` (handles open on an old file keep it).
   void Add(const std::u16string &path, const std::string &content, bool textMode = false);
+  // The same without a copy: the file reads `content` itself, which the
+  // caller keeps unchanged until the file is removed (a write to the file
+  // first takes a copy of its own).  For a large macro played once.
+  void AddBorrowed(const std::u16string &path, const std::string &content, bool textMode = false);
   // Sets the bytes of an existing file in place, for handles open on it too.
   void SetContent(const std::u16string &path, const std::string &content);
   // Forgets a file; a handle still open on it reads nothing from then on.
@@ -77,8 +81,15 @@ class Files {
  private:
   struct File {
     std::string content;
+    const std::string *borrowed = nullptr;  // read in place of `content` (AddBorrowed)
     std::string written;
     bool textMode = false;
+    const std::string &Bytes() const { return borrowed != nullptr ? *borrowed : content; }
+    std::string &Own() {
+      if (borrowed != nullptr) content = *borrowed;
+      borrowed = nullptr;
+      return content;
+    }
   };
   struct Handle {
     std::shared_ptr<File> file;  // null when closed

@@ -40,6 +40,8 @@ check::MacroReport DryRun(const std::string &keys, const std::string &macro, uin
   options.keyDelay = delay;
   options.keepLog = log;
   options.logStart = start;
+  options.keepStream = true;
+  options.keepPostedKeys = true;
   check::CheckResult result = check::RunCheck(Text("keys.h", keys), {Text("m.txt", macro)}, options);
   return result.macros.at(0);
 }
@@ -320,3 +322,47 @@ TEST(DryRun, TheLogIsThePlayersWithStampsThatMoveWithThePlayback) {
 }
 
 }  // namespace
+
+// What a report prints, with the dry run from `source` or as kept.
+std::string PrintedReport(const check::CheckResult &result, bool json,
+                          const check::StreamSource &source) {
+  FILE *out = tmpfile();
+  check::OutputOptions options;
+  options.dryRun = true;
+  if (json)
+    check::PrintJson(out, result.keys, result.macros, options, source);
+  else
+    check::PrintText(out, result.keys, result.macros, options, source);
+  std::string text(static_cast<size_t>(ftell(out)), '\0');
+  rewind(out);
+  text.resize(fread(text.data(), 1, text.size(), out));
+  fclose(out);
+  return text;
+}
+
+// The check keeps nothing for each byte of a macro (no stream, no posted
+// keys), and the dry run played again item by item prints what the kept
+// stream prints, in text and JSON.
+TEST(Streaming, TheCheckKeepsNothingPerByteAndTheReplayPrintsTheSame) {
+  std::string macro;
+  for (int i = 0; i < 300; ++i) macro += "ab\xC5\x84[ENTER][nieznane]\r\n";
+  const std::vector<check::FileText> files = {Text("m.txt", macro)};
+  const check::FileText keys = Text("keys.h", "#define ENTER 13\n");
+
+  check::PlayOptions plain;
+  const check::CheckResult checked = check::RunCheck(keys, files, plain);
+  EXPECT_TRUE(checked.macros[0].stream.empty());
+  EXPECT_TRUE(checked.macros[0].postedKeys.empty());
+  EXPECT_EQ(2u, checked.macros[0].words.size());  // ENTER and nieznane, each once
+
+  check::PlayOptions keep;
+  keep.keepStream = true;
+  const check::CheckResult kept = check::RunCheck(keys, files, keep);
+  ASSERT_EQ(300u * 5, kept.macros[0].stream.size() - 1);  // 3 characters, 2 words; the end
+
+  const check::StreamSource replay = check::ReplayStreams(keys, files, plain);
+  for (bool json : {false, true}) {
+    SCOPED_TRACE(json ? "json" : "text");
+    EXPECT_EQ(PrintedReport(kept, json, nullptr), PrintedReport(checked, json, replay));
+  }
+}

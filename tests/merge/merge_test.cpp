@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/macro/macro_words.h"
 #include "tools/merging/learn.h"
 
 #include "tools/merging/merge_check.h"
@@ -67,6 +68,7 @@ TEST(TableReader, Cases) {
       {"SEP= with a BOM and CRLF", "\xEF\xBB\xBFSEP=;\r\na;b\r\n1;2\r\n", CodePage::kUtf8, "a|b", "1|2", 0, ""},
       {"sep=X is no sep line when more follows", "sep=;x;y\n1;2;3\n", CodePage::kUtf8, "sep=|x|y",
        "1|2|3", 0, ""},
+      {"first repeat named", "a;b;b;a\n", CodePage::kUtf8, "", "", 1, "columns 2 and 3"},
       {"not UTF-8", "a;b\n\xB9;2\n", CodePage::kUtf8, "", "", 2, "cp1250"},
       {"BOM read as cp1250", "\xEF\xBB\xBF" "a\n", CodePage::kCp1250, "", "", 0, "byte order mark"},
       {"undefined cp1250 byte", "a\n\x98\n", CodePage::kCp1250, "", "", 2, "0x98"},
@@ -380,6 +382,42 @@ TEST(Template, Errors) {
   EXPECT_TRUE(merge::ParseTemplate("{{Imi\xEA}}", CodePage::kCp1250, headers, &pieces, &error));
 }
 
+// Placeholders on one line and on several: each closed on its own line.
+TEST(Template, PlaceholdersLineByLine) {
+  const std::vector<std::string> headers = {"Imię", "Nazwisko"};
+  struct Case {
+    const char *text;
+    bool ok;
+    size_t placeholders;  // when ok; else the error's offset
+  };
+  const Case cases[] = {
+      {"{{Imię}} {{Nazwisko}} {{#}}\n{{Nazwisko}}", true, 4},
+      {"{{Imię}}{{Nazwisko}}\r\n\r\n{{Imię}}{{{{", true, 3},
+      {"{{Imię}} {{Nazwisko}}\n{{Imię\n}}", false, 23},
+      {"{{Imię}}\n{{Nazwisko}} {{Imię", false, 23},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<merge::TemplatePiece> pieces;
+    merge::TemplateError error;
+    ASSERT_EQ(c.ok, merge::ParseTemplate(c.text, CodePage::kUtf8, headers, &pieces, &error));
+    size_t placeholders = 0;
+    for (const merge::TemplatePiece &piece : pieces) placeholders += piece.placeholder ? 1 : 0;
+    EXPECT_EQ(c.placeholders, c.ok ? placeholders : error.offset);
+  }
+}
+
+// A table of one column: the list of columns is that one name, shown once.
+TEST(Template, OneColumnIsNamedOnce) {
+  const std::vector<std::string> headers = {"Nazwa firmy"};
+  std::vector<merge::TemplatePiece> pieces;
+  merge::TemplateError error;
+  EXPECT_FALSE(merge::ParseTemplate("{{Nazwa}}", CodePage::kUtf8, headers, &pieces, &error));
+  const size_t first = error.message.find("Nazwa firmy");
+  ASSERT_NE(std::string::npos, first) << error.message;
+  EXPECT_EQ(std::string::npos, error.message.find("Nazwa firmy", first + 1)) << error.message;
+}
+
 check::FileText KeysOf(const std::string &content) {
   check::FileText keys;
   keys.name = "keys.h";
@@ -607,3 +645,57 @@ TEST(MergeTemplate, IsReadInEachCodePageOrRefusedNamingTheLikelyOne) {
 }
 
 }  // namespace
+
+// The player's reading of bracketed words, shared by the merge, --learn and
+// the checker: which bytes belong to a word ('w') and which do not ('.').
+TEST(MacroWords, MaskAndKeyNames) {
+  struct Case {
+    std::string text, mask;
+  };
+  const Case cases[] = {
+      {"a[B]c", ".www."},
+      {"[ab", "www"},
+      {"]x[", "..w"},
+      {"[[]]", "www."},
+      // The 20th character ends the word and is read as an ordinary one.
+      {"[" + std::string(19, 'x') + "yz]", "w" + std::string(19, 'w') + "..."},
+      {"[" + std::string(18, 'x') + "y]", "w" + std::string(20, 'w')},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string shown;
+    for (bool in : check::WordMask(c.text)) shown += in ? 'w' : '.';
+    EXPECT_EQ(c.mask, shown);
+  }
+  const std::pair<std::string, bool> names[] = {
+      {"ENTER", true},  {"", false}, {std::string(19, 'K'), true}, {std::string(20, 'K'), false},
+      {"A]B", false},   {"A\nB", false}, {"WAIT", false},             {"wait", true},
+  };
+  for (const auto &[name, usable] : names) EXPECT_EQ(usable, check::UsableKeyName(name)) << name;
+}
+
+// What a value's characters stand for, as the merge types them and --learn
+// looks for them: each character's kind, one letter each.
+TEST(MacroWords, ValueCharacters) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a[b", "ibi"},
+      {"x\r\ny\rz\n", "ililil"},  // CR LF is one line break
+      {"1\xC2\xA0" "250\xE2\x80\xAF", "iniiin"},  // both non-breaking spaces
+      {"\tZa\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87", "tiiiiii"},
+  };
+  for (const auto &[value, kinds] : cases) {
+    SCOPED_TRACE(value);
+    std::string shown;
+    for (size_t i = 0; i < value.size();) {
+      char32_t c = 0;
+      switch (check::NextValueChar(value, i, &c)) {
+        case check::ValueChar::kItself: shown += 'i'; break;
+        case check::ValueChar::kBracket: shown += 'b'; break;
+        case check::ValueChar::kLineBreak: shown += 'l'; break;
+        case check::ValueChar::kTab: shown += 't'; break;
+        case check::ValueChar::kNonBreakingSpace: shown += 'n'; break;
+      }
+    }
+    EXPECT_EQ(kinds, shown);
+  }
+}

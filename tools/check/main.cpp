@@ -31,6 +31,7 @@
 #include "tools/cli/command_line.h"
 #include "tools/lang/console.h"
 #include "tools/output/output_file.h"
+#include "tools/lang/memory_guard.h"
 
 using check::Msg;
 using check::Say;
@@ -99,7 +100,8 @@ int WriteLog(const std::string &path, const check::CheckResult &result, int stat
   return 2;
 }
 
-void Print(const Arguments &args, const check::KeyDelay &delay, const check::CheckResult &result) {
+void Print(const Arguments &args, const check::KeyDelay &delay, const check::CheckResult &result,
+           const check::StreamSource &stream) {
   check::OutputOptions output;
   output.dryRun = args.dryRun;
   output.eachCharacter = args.eachCharacter;
@@ -108,9 +110,9 @@ void Print(const Arguments &args, const check::KeyDelay &delay, const check::Che
   output.color = !args.json && (args.color == 1 || (args.color == -1 && getenv("NO_COLOR") == nullptr &&
                                                     lang::TakesColor(stdout)));
   if (args.json)
-    check::PrintJson(stdout, result.keys, result.macros, output);
+    check::PrintJson(stdout, result.keys, result.macros, output, stream);
   else
-    check::PrintText(stdout, result.keys, result.macros, output);
+    check::PrintText(stdout, result.keys, result.macros, output, stream);
   fflush(stdout);
 }
 
@@ -133,7 +135,7 @@ int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOth
 
   int status = check::Count(result.keys, result.macros).ExitStatus();
   if (!args.log.empty()) status = WriteLog(args.log, result, status);
-  Print(args, delay, result);
+  Print(args, delay, result, check::ReplayStreams(keys, macros, play));
   if (ownWindow) SayDone(args, result);
   for (const check::MacroReport &m : result.macros)
     for (const check::Diagnostic &d : m.diagnostics)
@@ -203,6 +205,7 @@ void SayDone(const Arguments &args, const check::CheckResult &result) {
 
 int Run(const std::vector<std::string> &arguments) {
   cli::ChooseLanguage(arguments);
+  lang::GuardAllocation(Say(Msg::kOutOfMemory));
   // Started by a double-click or by files dropped on it: the window closes
   // when the tool ends, so it waits for Enter; the host is the folder the
   // tool stands in.

@@ -37,6 +37,12 @@ FileText ReadFileText(const std::string &path) {
     file.error = ErrorText(errno);
     return file;
   }
+  // Room for the whole file at once: a large macro is not copied as it grows.
+  if (fseek(in, 0, SEEK_END) == 0) {
+    const long size = ftell(in);
+    if (size > 0) file.content.reserve(static_cast<size_t>(size));
+    rewind(in);
+  }
   char buffer[65536];
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) file.content.append(buffer, n);
@@ -174,6 +180,27 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
   for (MacroReport &m : result.macros) SortByPlace(m.diagnostics);
   MarkSummarized(result);
   return result;
+}
+
+StreamSource ReplayStreams(const FileText &keys, const std::vector<FileText> &macros,
+                           const PlayOptions &options) {
+  return [&keys, &macros, options](size_t index,
+                                   const std::function<void(const StreamItem &)> &each) {
+    const FileText &macro = macros.at(index);
+    InstallSimHost();
+    FreshPlugin();
+    const KeyFileReport loaded =
+        CheckKeyFile(keys.name, keys.readable ? &keys.content : nullptr, keys.error);
+    // The same playback: only the log (already written) is left out.
+    PlayOptions play = options;
+    play.keepLog = false;
+    play.keepStream = false;
+    play.keepPostedKeys = false;
+    play.onItem = each;
+    PlayMacro(macro.name, macro.content, loaded, play);
+    ReleaseKeyNameTable();
+    ResetKeyNameTable();
+  };
 }
 
 }  // namespace check

@@ -8,6 +8,7 @@
 
 #include "tools/macro/check_model.h"
 #include "tools/checker/macro_run.h"
+#include "tools/checker/report.h"
 
 namespace check {
 
@@ -52,5 +53,11 @@ KeyDelay HostKeyDelay(const std::string &iniPath);
 // of theirs is marked `summarized`.
 CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
                      const PlayOptions &options);
+
+// The dry-run streams of a check's macros, each played again when it is
+// printed and handed over an item at a time (the check keeps none): for
+// PrintText and PrintJson.  `keys` and `macros` must outlive it.
+StreamSource ReplayStreams(const FileText &keys, const std::vector<FileText> &macros,
+                           const PlayOptions &options);
 
 }  // namespace check

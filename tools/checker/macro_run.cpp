@@ -80,7 +80,7 @@ class MacroPlayer {
       : content_(content),
         encoding_(GuessEncoding(content)),
         reading_(IsOtherCodePage(encoding_.page) ? encoding_.page : codec::CodePage::kMazovia),
-        map_(content, reading_),
+        map_(SourceMap::Borrowing(content, reading_)),
         keys_(keys),
         options_(options) {
     report_.file = path;
@@ -147,6 +147,7 @@ class MacroPlayer {
   bool delayThisCall_ = false;          // this call ran DELAY
   bool firstRestartThisCall_ = false;   // this call ran the first RESTART
   std::set<std::pair<int64_t, std::string>> reported_;
+  std::vector<HostEvent> events_;  // the last call's, its room kept for the next
 };
 
 // A bracketed word of the macro, kept once: a key-file finding about it is
@@ -159,35 +160,29 @@ void MacroPlayer::NoteWord(const std::string &word) {
 
 void MacroPlayer::Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
                       const std::string &text) {
-  if (!options_.keepStream) return;
-  if (options_.characterRuns && kind == StreamKind::kCharacter) {
-    const SourcePosition at = At(offset);
-    if (!report_.stream.empty()) {
-      StreamItem &last = report_.stream.back();
-      if (last.kind == kind && last.pass == pass_ && last.position.line == at.line) {
-        last.text += static_cast<char>(code & 0xFF);
-        return;
-      }
+  if (!options_.onItem && !options_.keepStream) return;
+  const SourcePosition at = At(offset);
+  // Characters typed one after the other from one line: one kept item.
+  const bool run = !options_.onItem && options_.characterRuns && kind == StreamKind::kCharacter;
+  if (run && !report_.stream.empty()) {
+    StreamItem &last = report_.stream.back();
+    if (last.kind == kind && last.pass == pass_ && last.position.line == at.line) {
+      last.text += static_cast<char>(code & 0xFF);
+      return;
     }
-    StreamItem item;
-    item.kind = kind;
-    item.position = at;
-    item.code = code;
-    item.text = std::string(1, static_cast<char>(code & 0xFF));
-    item.pass = pass_;
-    item.offset = offset;
-    report_.stream.push_back(item);
-    return;
   }
   StreamItem item;
   item.kind = kind;
-  item.position = At(offset);
+  item.position = at;
   item.code = code;
   item.name = name;
-  item.text = text;
+  item.text = run ? std::string(1, static_cast<char>(code & 0xFF)) : text;
   item.pass = pass_;
   item.offset = offset;
-  report_.stream.push_back(item);
+  if (options_.onItem)
+    options_.onItem(item);
+  else
+    report_.stream.push_back(std::move(item));
 }
 
 void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string &message,
@@ -244,7 +239,7 @@ void MacroPlayer::Start() {
   ResetPlayerState();
   SetKeyDelay(options_.keyDelay);
   SetClock(kClockStart);
-  AddSimFile(kMacroName, content_);
+  AddSimFileBorrowed(kMacroName, content_);
   if (options_.keepLog) AddSimFile(kLogName, std::string());
   ResetCharDecoder();
   SetAskPolicy([this](const std::string &, const std::string &text, uint32_t) {
@@ -322,9 +317,9 @@ void MacroPlayer::Call(uint32_t key) {
   const uint32_t pauseStart = g_player.pauseStart;
   ClearSimEvents();
   PluginKeyFilter(key);
-  const std::vector<HostEvent> events = SimEvents();
+  TakeSimEvents(&events_);
   delayThisCall_ = false;
-  ReadCall(events);
+  ReadCall(events_);
   // A pause armed by this call: the host holds the next keys that long.
   if (g_player.pauseLength != 0 && g_player.pauseStart != 0 &&
       (g_player.pauseLength != pauseLength || g_player.pauseStart != pauseStart)) {

@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <time.h>
 
+#include <functional>
 #include <string>
 
 #include "tools/macro/check_model.h"
@@ -14,8 +15,13 @@ struct PlayOptions {
   uint16_t keyDelay = 100;  // the start form's pause after a bracketed word
   bool keepLog = false;     // collect the log the player writes
   time_t logStart = 0;      // the wall-clock time playback starts at (log stamps)
-  bool keepStream = true;   // collect the dry run's stream
-  bool keepPostedKeys = true;  // collect every posted key (MacroReport::postedKeys)
+  // What grows with the macro is kept only when asked for: the check itself
+  // keeps no more than its findings, whatever the macro's length.
+  bool keepStream = false;      // collect the dry run's stream
+  bool keepPostedKeys = false;  // collect every posted key (MacroReport::postedKeys)
+  // When set, each item of the dry run's stream is handed over as it is
+  // made, in place of being kept (a dry run printed as it goes).
+  std::function<void(const StreamItem &)> onItem;
   // Characters typed one after the other from one line are one stream
   // item, `text` holding their host bytes (a long text costs one item).
   bool characterRuns = false;

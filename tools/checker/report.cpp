@@ -261,27 +261,38 @@ std::string StreamItemText(const StreamItem &item, bool color) {
   return text;
 }
 
+void StreamLineMaker::Add(const StreamItem &item) {
+  const bool character = !eachCharacter_ && item.kind == StreamKind::kCharacter;
+  if (!run_.empty() &&
+      (!character || item.position.line != runAt_.line || item.pass != runPass_))
+    End();
+  if (!character) {
+    line_(StreamItemText(item, color_));
+    return;
+  }
+  // The characters typed one after the other from one line of the file.
+  if (run_.empty()) {
+    runAt_ = item.position;
+    runPass_ = item.pass;
+  }
+  run_ += HostToUtf8(std::string(1, static_cast<char>(item.code & 0xFF)));
+}
+
+void StreamLineMaker::End() {
+  if (run_.empty()) return;
+  char where[32];
+  snprintf(where, sizeof where, "%d:%d", runAt_.line, runAt_.column);
+  line_(StreamHead(where, Say(Msg::kKindCharacters)) + "\"" + Visible(run_) + "\"");
+  run_.clear();
+}
+
 std::vector<std::string> StreamLines(const std::vector<StreamItem> &stream, bool eachCharacter,
                                      bool color) {
   std::vector<std::string> lines;
-  for (size_t i = 0; i < stream.size(); ++i) {
-    const StreamItem &item = stream[i];
-    if (eachCharacter || item.kind != StreamKind::kCharacter) {
-      lines.push_back(StreamItemText(item, color));
-      continue;
-    }
-    // The characters typed one after the other from one line of the file.
-    std::string run;
-    size_t next = i;
-    for (; next < stream.size() && stream[next].kind == StreamKind::kCharacter &&
-           stream[next].position.line == item.position.line && stream[next].pass == item.pass;
-         ++next)
-      run += HostToUtf8(std::string(1, static_cast<char>(stream[next].code & 0xFF)));
-    char where[32];
-    snprintf(where, sizeof where, "%d:%d", item.position.line, item.position.column);
-    lines.push_back(StreamHead(where, Say(Msg::kKindCharacters)) + "\"" + Visible(run) + "\"");
-    i = next - 1;
-  }
+  StreamLineMaker maker(eachCharacter, color,
+                        [&lines](const std::string &line) { lines.push_back(line); });
+  for (const StreamItem &item : stream) maker.Add(item);
+  maker.End();
   return lines;
 }
 
@@ -328,13 +339,42 @@ void Appendf(std::string &out, const char *format, ...) {
   out += big;
 }
 
-void DryRunText(std::string &out, const MacroReport &m, const OutputOptions &options) {
+// Where a report goes: appended to `text`, which (with a stream) is
+// written out and emptied whenever it has grown, so that a long dry run
+// goes out as it is made and is never kept whole.
+struct ReportOut {
+  std::string &text;
+  FILE *file = nullptr;
+  void Piece() {
+    if (file == nullptr || text.size() < 64 * 1024) return;
+    lang::Write(file, text);
+    text.clear();
+  }
+};
+
+// Each item of macro `index`'s stream, from `source` or as kept.
+void EachItem(const MacroReport &m, size_t index, const StreamSource &source,
+              const std::function<void(const StreamItem &)> &each) {
+  if (source) {
+    source(index, each);
+    return;
+  }
+  for (const StreamItem &item : m.stream) each(item);
+}
+
+void DryRunText(ReportOut &report, const MacroReport &m, size_t index, const StreamSource &source,
+                const OutputOptions &options) {
+  std::string &out = report.text;
   Palette p{options.color};
   const std::string delay = std::to_string(options.keyDelay);
   out += std::string(p.Bold()) + m.file + ":" + p.Reset() + " " + Say(Msg::kDryRunHead, {delay}) +
          (options.delaySource.empty() ? "" : ", ") + options.delaySource + "\n";
-  for (const std::string &line : StreamLines(m.stream, options.eachCharacter, options.color))
-    out += line + "\n";
+  StreamLineMaker lines(options.eachCharacter, options.color, [&report](const std::string &line) {
+    report.text += line + "\n";
+    report.Piece();
+  });
+  EachItem(m, index, source, [&lines](const StreamItem &item) { lines.Add(item); });
+  lines.End();
   out += Say(Msg::kDryKeys, {std::to_string(m.keysPosted)});
   if (m.restarts) out += Say(Msg::kDryOnePass, {std::to_string(m.keysFirstPass)});
   out += Say(Msg::kDryCounts, {std::to_string(m.textsTyped), std::to_string(m.commandsRun),
@@ -351,16 +391,16 @@ void DryRunText(std::string &out, const MacroReport &m, const OutputOptions &opt
   if (m.restarts) out += Say(Msg::kDryRestart) + "\n";
 }
 
-}  // namespace
-
 // The macros' own findings first, then what the key definitions hold that
 // matters to them; the rest of the key file summed up.
-std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-                       const OutputOptions &options) {
-  std::string out;
-  for (const MacroReport &m : macros) {
+void TextReportTo(ReportOut &report, const KeyFileReport &keys,
+                  const std::vector<MacroReport> &macros, const OutputOptions &options,
+                  const StreamSource &source) {
+  std::string &out = report.text;
+  for (size_t k = 0; k < macros.size(); ++k) {
+    const MacroReport &m = macros[k];
     for (const Diagnostic &d : m.diagnostics) out += DiagnosticText(d, options.color);
-    if (options.dryRun && m.readable) DryRunText(out, m, options);
+    if (options.dryRun && m.readable) DryRunText(report, m, k, source, options);
   }
   for (const Diagnostic &d : keys.diagnostics)
     if (!d.summarized) out += DiagnosticText(d, options.color);
@@ -373,12 +413,12 @@ std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport>
                {lang::Whole(Say(Msg::kWarnings, {totals.warnings})),
                 lang::Whole(Say(Msg::kErrors, {totals.errors}))}) +
            "\n";
-  return out;
 }
 
-std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-                       const OutputOptions &options) {
-  std::string out;
+void JsonReportTo(ReportOut &report, const KeyFileReport &keys,
+                  const std::vector<MacroReport> &macros, const OutputOptions &options,
+                  const StreamSource &source) {
+  std::string &out = report.text;
   Totals totals = Count(keys, macros);
   size_t stored = 0;
   for (const KeyDefinition &d : keys.definitions) stored += d.stored ? 1 : 0;
@@ -406,24 +446,52 @@ std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport>
             m.restarts ? "true" : "false", m.endless ? "true" : "false");
     if (options.dryRun) {
       out += ",\n\"stream\":[";
-      for (size_t i = 0; i < m.stream.size(); ++i) out += (i ? ",\n" : "\n") + Json(m.stream[i]);
+      bool first = true;
+      EachItem(m, k, source, [&](const StreamItem &item) {
+        out += (first ? "\n" : ",\n") + Json(item);
+        first = false;
+        report.Piece();
+      });
       out += "]";
     }
     out += "}";
   }
   Appendf(out, "],\n\"warnings\":%zu,\"errors\":%zu,\"summarized\":%zu,\"exitStatus\":%d}\n",
           totals.warnings, totals.errors, totals.summarized, totals.ExitStatus());
+}
+
+}  // namespace
+
+std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+                       const OutputOptions &options) {
+  std::string out;
+  ReportOut report{out};
+  TextReportTo(report, keys, macros, options, nullptr);
+  return out;
+}
+
+std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+                       const OutputOptions &options) {
+  std::string out;
+  ReportOut report{out};
+  JsonReportTo(report, keys, macros, options, nullptr);
   return out;
 }
 
 void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-               const OutputOptions &options) {
-  lang::Write(out, TextReport(keys, macros, options));
+               const OutputOptions &options, const StreamSource &source) {
+  std::string text;
+  ReportOut report{text, out};
+  TextReportTo(report, keys, macros, options, source);
+  lang::Write(out, text);
 }
 
 void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-               const OutputOptions &options) {
-  lang::Write(out, JsonReport(keys, macros, options));
+               const OutputOptions &options, const StreamSource &source) {
+  std::string text;
+  ReportOut report{text, out};
+  JsonReportTo(report, keys, macros, options, source);
+  lang::Write(out, text);
 }
 
 }  // namespace check

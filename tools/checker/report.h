@@ -4,7 +4,9 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/macro/check_model.h"
@@ -36,15 +38,40 @@ std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport>
                        const OutputOptions &options);
 std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
                        const OutputOptions &options);
+// Hands each item of the dry-run stream of macro `index` to `each`, in
+// order, for a report whose macros kept no stream (see ReplayStreams).
+using StreamSource = std::function<void(size_t index,
+                                        const std::function<void(const StreamItem &)> &each)>;
+
+// With a `source`, the dry run's lines are written as they are made.
 void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-               const OutputOptions &options);
+               const OutputOptions &options, const StreamSource &source = nullptr);
 void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
-               const OutputOptions &options);
+               const OutputOptions &options, const StreamSource &source = nullptr);
 
 // The text form of one diagnostic (its line, the source excerpt, the hint).
 std::string DiagnosticText(const Diagnostic &d, bool color);
 // One line of the dry run's stream, without the line break.
 std::string StreamItemText(const StreamItem &item, bool color);
+// Makes the dry run's lines from its items, one at a time: each item on
+// its own, or (compact) the characters of one line of the file, typed one
+// after the other, as one text.  `line` gets each, without its line break.
+class StreamLineMaker {
+ public:
+  StreamLineMaker(bool eachCharacter, bool color, std::function<void(const std::string &)> line)
+      : eachCharacter_(eachCharacter), color_(color), line_(std::move(line)) {}
+  void Add(const StreamItem &item);
+  void End();  // after the last item
+
+ private:
+  bool eachCharacter_;
+  bool color_;
+  std::function<void(const std::string &)> line_;
+  std::string run_;  // the characters of the open run, UTF-8
+  SourcePosition runAt_;
+  int runPass_ = 1;
+};
+
 // The dry run's lines: each item on its own, or (compact) the characters
 // of one line of the file, typed one after the other, as one text.
 std::vector<std::string> StreamLines(const std::vector<StreamItem> &stream, bool eachCharacter,

@@ -180,12 +180,20 @@ void AddSimFile(const std::u16string &name, const std::string &content, bool tex
   S().files.Add(name, content, textMode);
 }
 
+void AddSimFileBorrowed(const std::u16string &name, const std::string &content) {
+  S().files.AddBorrowed(name, content, true);
+}
+
 void RemoveSimFile(const std::u16string &name) { S().files.Remove(name); }
 
 std::string SimFileWritten(const std::u16string &name) { return S().files.Written(name); }
 
 const std::vector<HostEvent> &SimEvents() { return S().events; }
 void ClearSimEvents() { S().events.clear(); }
+void TakeSimEvents(std::vector<HostEvent> *events) {
+  events->swap(S().events);
+  S().events.clear();
+}
 void SetAskPolicy(AskPolicy policy) { S().ask = std::move(policy); }
 void SetStampSource(StampSource source) { S().stamp = std::move(source); }
 void ResetCharDecoder() { S().decoder = host::MacroByteDecoder(); }

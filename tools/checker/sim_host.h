@@ -79,6 +79,9 @@ void InstallSimHost();
 // A file the host can open by `name` (the wide name the plug-in passes).
 // `textMode` reads CR LF as LF and writes LF as CR LF.
 void AddSimFile(const std::u16string &name, const std::string &content, bool textMode = true);
+// The same over `content` itself, kept alive and unchanged by the caller
+// until RemoveSimFile: a macro is played without a copy of it.
+void AddSimFileBorrowed(const std::u16string &name, const std::string &content);
 // Forgets a file; a handle that is still open reads nothing afterwards.
 void RemoveSimFile(const std::u16string &name);
 // What was written to a file (HostFilePrintf), as it would stand on disk.
@@ -87,6 +90,8 @@ std::string SimFileWritten(const std::u16string &name);
 // The recorded calls, in order.
 const std::vector<HostEvent> &SimEvents();
 void ClearSimEvents();
+// Moves the recorded calls into `events` and leaves none recorded.
+void TakeSimEvents(std::vector<HostEvent> *events);
 
 void SetAskPolicy(AskPolicy policy);
 void SetStampSource(StampSource source);

@@ -152,8 +152,11 @@ bool DecodeToUtf8(CodePage page, const std::string &bytes, std::string *utf8, si
   for (size_t i = 0; i < bytes.size();) {
     uint8_t byte = static_cast<uint8_t>(bytes[i]);
     if (byte < 0x80) {
-      *utf8 += static_cast<char>(byte);
-      ++i;
+      // A run of ASCII, the same in every page, copied at once.
+      size_t run = i + 1;
+      while (run < bytes.size() && static_cast<uint8_t>(bytes[run]) < 0x80) ++run;
+      utf8->append(bytes, i, run - i);
+      i = run;
       continue;
     }
     char32_t c = 0;

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,19 @@ class SourceMap {
   // A UTF-8 byte-order mark at the start counts as no column.
   explicit SourceMap(const std::string &content,
                      codec::CodePage reading = codec::CodePage::kMazovia);
+  // The same over `content` itself, which the caller keeps alive and
+  // unchanged as long as the map is used: no copy of a large file.
+  static SourceMap Borrowing(const std::string &content,
+                             codec::CodePage reading = codec::CodePage::kMazovia);
   SourcePosition At(size_t offset) const;
   // The text of a line (1-based) without its line break; empty when it is
   // longer than `limit` bytes (too long to show).
   std::string Line(int line, size_t limit = std::string::npos) const;
 
  private:
-  std::string content_;
+  SourceMap(std::shared_ptr<const std::string> text, codec::CodePage reading);
+
+  std::shared_ptr<const std::string> text_;  // owned, or borrowed (no deleter)
   codec::CodePage reading_ = codec::CodePage::kMazovia;
   size_t bom_ = 0;  // bytes of a byte-order mark at the start
   std::vector<size_t> lineStarts_;

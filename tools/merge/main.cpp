@@ -17,6 +17,8 @@
 
 #include "tools/cli/command_line.h"
 #include "tools/lang/console.h"
+#include "tools/lang/memory_guard.h"
+#include "tools/lang/memory_guard.h"
 #include "tools/merge/merge_command.h"
 
 using namespace merge_command;
@@ -37,6 +39,7 @@ bool DroppedFiles(const std::vector<std::string> &arguments, std::vector<std::st
 
 int Run(const std::vector<std::string> &arguments) {
   cli::ChooseLanguage(arguments);
+  lang::GuardAllocation(Say(Msg::kToolError, {lang::Whole(Say(Msg::kOutOfMemory))}));
 #if defined(_WIN32)
   // Into a file, a pipe or the NUL device, the C library would hand each
   // line to Windows on its own: a dry run of many rows would take minutes.

@@ -8,42 +8,17 @@
 #include "tools/codec/code_pages.h"
 #include "tools/macro/suggest.h"
 #include "tools/merging/merger.h"
+#include "tools/macro/macro_words.h"
 
 namespace merge {
 
 namespace {
 
-constexpr size_t kWordChars = 19;  // the player's word buffer holds 19 characters
 // A value longer than this gets no nearest place (the search costs the
 // recording's length times the value's).
 constexpr size_t kNearestLongest = 64;
 
-// For each byte of `text`, whether the player reads it as part of a
-// bracketed word ('[' and ']' included), starting outside a word.
-std::vector<bool> WordMask(const std::string &text) {
-  std::vector<bool> mask(text.size(), false);
-  bool inWord = false;
-  size_t chars = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const uint8_t byte = static_cast<uint8_t>(text[i]);
-    if (!inWord) {
-      if (byte == '[') {
-        inWord = true;
-        chars = 0;
-        mask[i] = true;
-      }
-      continue;
-    }
-    if (byte == ']' || chars == kWordChars) {
-      inWord = false;
-      mask[i] = byte == ']';
-      continue;
-    }
-    mask[i] = true;
-    ++chars;
-  }
-  return mask;
-}
+using check::WordMask;  // the player's reading of bracketed words (tools/macro)
 
 // The recording as the host typed it: a character taken back by the
 // Backspace key that follows it is left out.  Each byte keeps its offset in
@@ -346,25 +321,28 @@ LearnedValue LearnColumn(Recording &r, const std::vector<std::string> &headers,
 }  // namespace
 
 std::string RenderedValue(const std::string &value, const LearnOptions &options) {
+  // As the merge types it (tools/macro): a character a key stands for is
+  // written as that key when there is one.
+  auto key = [](const std::string &name, const std::string &raw) {
+    return name.empty() ? raw : "[" + name + "]";
+  };
   std::string out;
   for (size_t i = 0; i < value.size();) {
     const size_t start = i;
     char32_t c = 0;
-    codec::NextUtf8(value, i, &c);
-    const char *plain = PlainPunctuation(c);
-    if (c == '[' && !options.bracketKey.empty()) {
-      out += "[" + options.bracketKey + "]";
-    } else if ((c == '\r' || c == '\n') && !options.newlineKey.empty()) {
-      if (c == '\r' && i < value.size() && value[i] == '\n') ++i;
-      out += "[" + options.newlineKey + "]";
-    } else if (c == '\t' && !options.tabKey.empty()) {
-      out += "[" + options.tabKey + "]";
-    } else if (IsNonBreakingSpace(c)) {
-      out += ' ';  // a non-breaking space is typed as a space
-    } else if (plain != nullptr && !Typeable(codec::CodePage::kUtf8, c)) {
-      out += plain;  // office punctuation is typed in its plain form
-    } else {
-      out.append(value, start, i - start);
+    const check::ValueChar kind = check::NextValueChar(value, i, &c);
+    const std::string raw = value.substr(start, i - start);
+    switch (kind) {
+      case check::ValueChar::kBracket: out += key(options.bracketKey, raw); break;
+      case check::ValueChar::kLineBreak: out += key(options.newlineKey, raw); break;
+      case check::ValueChar::kTab: out += key(options.tabKey, raw); break;
+      case check::ValueChar::kNonBreakingSpace: out += ' '; break;
+      case check::ValueChar::kItself: {
+        // Office punctuation the host cannot type goes in its plain form.
+        const char *plain = PlainPunctuation(c);
+        out += plain != nullptr && !Typeable(codec::CodePage::kUtf8, c) ? std::string(plain) : raw;
+        break;
+      }
     }
   }
   return out;

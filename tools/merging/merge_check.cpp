@@ -9,6 +9,7 @@
 #include "tools/checker/key_file_check.h"
 #include "tools/checker/report.h"
 #include "tools/checker/sim_host.h"
+#include "tools/macro/macro_words.h"
 #include "tools/macro/suggest.h"
 #include "tools/macro/text_util.h"
 #include "tools/lang/console.h"
@@ -20,14 +21,7 @@ namespace {
 
 constexpr uint32_t kBracketCode = '[';
 
-// A name the player resolves to its key when written in brackets.
-bool UsableKeyName(const std::string &name) {
-  if (name.empty() || name.size() > 19 || name.find_first_of("]\r\n") != std::string::npos)
-    return false;
-  for (const std::string &command : check::kCommandNames)
-    if (command == name) return false;
-  return true;
-}
+using check::UsableKeyName;  // tools/macro
 
 // A place in one of the merge's sources.
 struct Place {

@@ -6,41 +6,17 @@
 
 #include "host/app/core/text_codec.h"
 #include "plugin/contract/mazovia.h"
+#include "tools/macro/macro_words.h"
 #include "tools/texts/merge_texts.h"
 
 namespace merge {
 
 namespace {
 
-constexpr size_t kWordChars = 19;  // the player's word buffer holds 19 characters
 constexpr size_t kAlwaysChecked = 2;
 
-// Follows the player through the macro's bytes: outside or inside a
-// bracketed word.  A line break outside a word is skipped; a '[' opens a
-// word; inside, ']' closes it, and a byte that would be the 20th character
-// ends it and is read as an ordinary character.
-struct WordScan {
-  bool inWord = false;
-  size_t chars = 0;
-
-  void Feed(uint8_t byte) {
-    if (!inWord) {
-      if (byte == '[') {
-        inWord = true;
-        chars = 0;
-      }
-      return;
-    }
-    if (byte == ']' || chars == kWordChars) {
-      inWord = false;
-      return;
-    }
-    ++chars;
-  }
-  void Feed(const std::string &bytes) {
-    for (char c : bytes) Feed(static_cast<uint8_t>(c));
-  }
-};
+// The player's reading of bracketed words (tools/macro).
+using check::WordScan;
 
 // What a row needed, for the choice of rows to check.
 struct RowUse {
@@ -136,7 +112,7 @@ void Writer::Source(Origin origin, const std::string &bytes, size_t offset, size
   macro_->append(bytes, offset, length);
   const bool utf8 = settings_.encoding == codec::CodePage::kUtf8;
   if (record_ == nullptr) {
-    for (size_t i = offset; i < offset + length; ++i) scan.Feed(static_cast<uint8_t>(bytes[i]));
+    scan.Feed(bytes.data() + offset, length);
     return;
   }
   for (size_t i = offset; i < offset + length; ++i) {
@@ -237,35 +213,34 @@ void Writer::Value(const std::string &value, const MergeSources &sources, size_t
     }
     const size_t start = i;
     char32_t c = 0;
-    codec::NextUtf8(value, i, &c);
+    const check::ValueChar kind = check::NextValueChar(value, i, &c);
     auto where = [&] { return Where(sources, row, index, column); };
     auto key = [&](const std::string &name, Origin origin) {
       std::string word = "[" + name + "]";
       Emit(word, word, origin, source, index, column);
     };
-    if (c == '[') {
+    if (kind == check::ValueChar::kBracket) {
       if (settings_.bracketKey.empty()) {
         Problem(where() + Say(Msg::kBracketWithoutKey, {settings_.bracketHint}));
         continue;
       }
       use->bracketKey = true;
       key(settings_.bracketKey, Origin::kBracketKey);
-    } else if (c == '\r' || c == '\n') {
-      if (c == '\r' && i < value.size() && value[i] == '\n') ++i;  // CR LF is one line break
+    } else if (kind == check::ValueChar::kLineBreak) {
       if (settings_.newlineKey.empty()) {
         Problem(where() + Say(Msg::kLineBreakWithoutKey));
         continue;
       }
       use->newlineKey = true;
       key(settings_.newlineKey, Origin::kNewlineKey);
-    } else if (c == '\t') {
+    } else if (kind == check::ValueChar::kTab) {
       if (settings_.tabKey.empty()) {
         Problem(where() + Say(Msg::kTabWithoutKey));
         continue;
       }
       use->newlineKey = true;
       key(settings_.tabKey, Origin::kNewlineKey);
-    } else if (IsNonBreakingSpace(c)) {
+    } else if (kind == check::ValueChar::kNonBreakingSpace) {
       if (settings_.strict) {
         Problem(where() + Say(Msg::kNonBreakingSpaceStrict, {CharName(c)}));
         continue;

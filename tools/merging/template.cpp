@@ -1,5 +1,8 @@
 #include "tools/merging/template.h"
 
+#include <string_view>
+#include <unordered_map>
+
 #include "tools/macro/check_model.h"
 #include "tools/macro/suggest.h"
 #include "tools/codec/text_guess.h"
@@ -9,15 +12,24 @@ namespace merge {
 
 namespace {
 
+using ColumnIndex = std::unordered_map<std::string_view, int>;
+
+// The columns by name (the first of a name), made once for a template.
+ColumnIndex IndexColumns(const std::vector<std::string> &headers) {
+  ColumnIndex index;
+  index.reserve(headers.size());
+  for (size_t i = 0; i < headers.size(); ++i) index.emplace(headers[i], static_cast<int>(i));
+  return index;
+}
+
 // The column named `name`, or an error that lists the columns and the
-// nearest name.
-bool FindColumn(const std::string &name, const std::vector<std::string> &headers, int *column,
-                std::string *message) {
-  for (size_t i = 0; i < headers.size(); ++i) {
-    if (headers[i] == name) {
-      *column = static_cast<int>(i);
-      return true;
-    }
+// nearest name (named only beside other columns: the list already shows
+// a single one).
+bool FindColumn(const std::string &name, const std::vector<std::string> &headers,
+                const ColumnIndex &index, int *column, std::string *message) {
+  if (auto found = index.find(name); found != index.end()) {
+    *column = found->second;
+    return true;
   }
   std::string list;
   size_t nearest = 0;
@@ -32,7 +44,7 @@ bool FindColumn(const std::string &name, const std::vector<std::string> &headers
     }
   }
   *message = Say(Msg::kNoSuchColumn, {name, list});
-  if (!headers.empty()) *message += Say(Msg::kNearestColumn, {headers[nearest]});
+  if (headers.size() > 1) *message += Say(Msg::kNearestColumn, {headers[nearest]});
   return false;
 }
 
@@ -51,6 +63,8 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
     }
     pieces->push_back(TemplatePiece{false, offset, length, 0});
   };
+  const ColumnIndex index = IndexColumns(headers);
+  size_t lineEnd = 0;  // the next line break at or behind the placeholder looked at
   size_t at = 0;
   while (at < bytes.size()) {
     size_t open = bytes.find("{{", at);
@@ -65,7 +79,9 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
       continue;
     }
     size_t close = bytes.find("}}", open + 2);
-    size_t lineEnd = bytes.find_first_of("\r\n", open + 2);
+    // Found once a line, not once a placeholder: a long line stays linear.
+    if (lineEnd != std::string::npos && lineEnd < open + 2)
+      lineEnd = bytes.find_first_of("\r\n", open + 2);
     error->offset = open;
     if (close == std::string::npos || close > lineEnd) {
       error->message = Say(Msg::kPlaceholderNotClosed);
@@ -82,7 +98,7 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
       error->message = Say(Msg::kPlaceholderEmpty);
       return false;
     }
-    if (name != "#" && !FindColumn(name, headers, &column, &error->message)) return false;
+    if (name != "#" && !FindColumn(name, headers, index, &column, &error->message)) return false;
     pieces->push_back(TemplatePiece{true, open, close + 2 - open, column});
     at = close + 2;
   }
