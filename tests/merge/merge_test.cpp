@@ -493,7 +493,9 @@ TEST(Learn, Recordings) {
     std::vector<std::pair<std::string, size_t>> at;
     std::string learnt;   // the template
     std::string outcomes; // per column in header order: P placed, A ambiguous, M missing,
-                          // W inside a word, T --at too far
+                          // W inside a word, T --at too far, B bad name, N near
+    // A table of its own instead of the row above.
+    std::vector<std::string> ownHeaders = {}, ownFields = {};
   };
   const std::vector<Case> cases = {
       {"clean", "[F2]Nowak[TAB]\xC5\x81\xC3\xB3" "d\xC5\xBA[TAB]1 250,00[TAB]12[ENTER]\n", {},
@@ -518,20 +520,40 @@ TEST(Learn, Recordings) {
       {"a decimal number is one number", "Nowak 12,50 1,12\n", {}, "{{Nazwa}} 12,50 1,12\n", "PMMN"},
       {"never inside a longer word", "Nowakowski 12\n", {}, "Nowakowski {{Nr}}\n", "NMMP"},
       {"the place on the bounds wins over the near one", "120 12\n", {}, "120 {{Nr}}\n", "MMMP"},
+      // "{{Kod}}}" would be read as {{Kod}} and a '}'.
+      {"a column name ending with '}' cannot stand in a placeholder", "nr 12\n", {}, "nr 12\n",
+       "B", {"Kod}"}, {"12"}},
+      // Found by the merge fuzzer (fuzz/corpus/merge/learn_column_name_ends_with_brace).
+      {"a column name ending with '}' among braces", "\xC4\x99{{{v}}}}{x\n", {},
+       "\xC4\x99{{{{{v}}}}{x\n", "B", {"v}"}, {"}{"}},
+      // A lone '{' cannot stand before a placeholder: "{{{B}}" is a placeholder "{B".
+      {"a lone brace between two places", "z{{bc\n", {}, "{{A}}{bc\n", "PM", {"A", "B"},
+       {"z{", "bc"}},
+      {"a lone brace left by a later place", "z{{bcd\n", {}, "z{{{{{{B}}\n", "MP", {"A", "B"},
+       {"z{", "bcd"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     merge::LearnOptions options;
     options.at = c.at;
-    merge::LearnResult learnt = merge::Learn(c.recording, headers, first, options);
+    const std::vector<std::string> &caseHeaders = c.ownHeaders.empty() ? headers : c.ownHeaders;
+    merge::TableRow caseFirst = first;
+    if (!c.ownHeaders.empty()) caseFirst.fields = c.ownFields;
+    merge::LearnResult learnt = merge::Learn(c.recording, caseHeaders, caseFirst, options);
     EXPECT_EQ(c.learnt, learnt.templateText);
-    std::string outcomes(headers.size(), '?');
+    // The learnt template reads back as a template of these columns.
+    std::vector<merge::TemplatePiece> pieces;
+    merge::TemplateError templateError;
+    EXPECT_TRUE(merge::ParseTemplate(learnt.templateText, CodePage::kUtf8, caseHeaders, &pieces,
+                                     &templateError))
+        << templateError.message;
+    std::string outcomes(caseHeaders.size(), '?');
     for (const merge::LearnedValue &v : learnt.values) {
       const char *letters = "PAMWETBNU";
       outcomes[v.column] = letters[static_cast<int>(v.outcome)];
     }
     EXPECT_EQ(c.outcomes, outcomes);
-    EXPECT_EQ(c.outcomes == "PPPP", learnt.Clean());
+    EXPECT_EQ(c.outcomes.find_first_not_of('P') == std::string::npos, learnt.Clean());
   }
 }
 

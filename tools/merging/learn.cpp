@@ -4,6 +4,8 @@
 #include <stdint.h>
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 
 #include "tools/codec/code_pages.h"
 #include "tools/macro/suggest.h"
@@ -81,17 +83,13 @@ Typed TypedText(const std::string &recording) {
   return typed;
 }
 
-// For each offset of `text`, whether an odd run of '{' stands right before
-// it: its last '{' would join the placeholder's "{{" (a literal '{' is
-// written only in pairs).
-std::vector<bool> OddBraces(const std::string &text) {
-  std::vector<bool> odd(text.size() + 1, false);
-  size_t run = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    run = text[i] == '{' ? run + 1 : 0;
-    odd[i + 1] = run % 2 == 1;
-  }
-  return odd;
+// For each offset of `text`, how many '{' stand right before it (past
+// 4 G of them, a count as large and of the same evenness).
+std::vector<uint32_t> BraceRuns(const std::string &text) {
+  std::vector<uint32_t> runs(text.size() + 1, 0);
+  for (size_t i = 0; i < text.size(); ++i)
+    runs[i + 1] = text[i] != '{' ? 0 : runs[i] < UINT32_MAX ? runs[i] + 1 : runs[i] - 1;
+  return runs;
 }
 
 char32_t CharAt(const std::string &text, size_t at) {
@@ -142,8 +140,11 @@ bool FitsAt(const Typed &typed, const std::vector<bool> &own, size_t offset) {
   return true;
 }
 
+// A name the template reads back whole: "{{Kod}}}" would be {{Kod}} and
+// a '}', so no name ends with '}'.
 bool NameFitsPlaceholder(const std::string &name) {
-  return name != "#" && !name.empty() && name.find("}}") == std::string::npos &&
+  return name != "#" && !name.empty() && name.back() != '}' &&
+         name.find("}}") == std::string::npos &&
          name.find_first_of("\r\n") == std::string::npos && name.compare(0, 2, "{{") != 0;
 }
 
@@ -177,10 +178,29 @@ struct Found {
 struct Recording {
   const std::string &text;
   Typed typed;
-  std::vector<bool> oddBraces;
+  std::vector<uint32_t> braceRuns;
   std::vector<bool> taken;  // typed offsets already replaced
   check::SourceMap map;
+  std::map<size_t, size_t> placed;  // the places taken, [start, end) in the recording
 };
+
+// Whether a placeholder can stand for [from, to) of the recording among
+// the places already taken: a literal '{' is written only in pairs, so the
+// text left between two placeholders (or before the first) must not end
+// with an odd run of '{', whose last one would join the next "{{".
+bool BracesFit(const Recording &r, size_t from, size_t to) {
+  const auto next = r.placed.lower_bound(to);
+  size_t before = r.braceRuns[from];
+  if (next != r.placed.begin()) {
+    const size_t end = std::prev(next)->second;  // the place before this one
+    if (end <= from) before = std::min(before, from - end);
+  }
+  if (before % 2 == 1) return false;
+  // The run before the next place, cut short by this one.
+  if (next == r.placed.end()) return true;
+  const size_t start = next->first;
+  return r.braceRuns[start] < start - to || (start - to) % 2 == 0;
+}
 
 Found FindPlaces(const Recording &r, const std::string &rendered, size_t nth) {
   Found found;
@@ -190,7 +210,9 @@ Found FindPlaces(const Recording &r, const std::string &rendered, size_t nth) {
        at = text.find(rendered, at + 1)) {
     bool free = true;
     for (size_t k = 0; k < rendered.size() && free; ++k) free = !r.taken[at + k];
-    if (!free || r.oddBraces[r.typed.from[at]]) continue;
+    if (!free ||
+        !BracesFit(r, r.typed.from[at], r.typed.from[at + rendered.size() - 1] + 1))
+      continue;
     found.anywhere = true;
     if (!FitsAt(r.typed, own, at)) continue;
     if (!OnBounds(text, at, rendered.size())) {
@@ -280,6 +302,7 @@ void Place(Recording &r, const std::vector<std::string> &headers, const LearnOpt
     learned->fileOrder = from;
     for (size_t k = 0; k < rendered.size(); ++k) r.taken[at + k] = true;
     placements->push_back(Placement{from, to - from, learned->column});
+    r.placed.emplace(from, to);
   } else if (found.count > 1) {
     learned->outcome = LearnOutcome::kAmbiguous;
   } else if (found.nearCount > 0) {
@@ -351,7 +374,7 @@ std::string RenderedValue(const std::string &value, const LearnOptions &options)
 LearnResult Learn(const std::string &recording, const std::vector<std::string> &headers,
                   const TableRow &first, const LearnOptions &options) {
   LearnResult result;
-  Recording r{recording, TypedText(recording), OddBraces(recording), {}, check::SourceMap(recording)};
+  Recording r{recording, TypedText(recording), BraceRuns(recording), {}, check::SourceMap(recording), {}};
   r.taken.assign(r.typed.text.size(), false);
   std::vector<Placement> placements;
   std::vector<size_t> order(headers.size());
