@@ -332,13 +332,14 @@ int CheckKeyOption(const Arguments &args, const char *option, const std::string 
 }
 
 // Opens the data and reads its header.  0, or the exit status.
-int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
+int OpenData(const Arguments &args, FILE **file, std::unique_ptr<text::FileSource> *source,
              std::unique_ptr<merge::TableStream> *stream, merge::Table *table) {
   const std::string &dataPath = args.files[1];
-  *file = fopen(dataPath.c_str(), "rb");
-  if (*file == nullptr)
-    return Fail(Format(msg::kCannotRead, dataPath.c_str(), msg::kWhatData, strerror(errno)));
-  source->reset(new merge::FileSource(*file));
+  *file = nullptr;
+  source->reset(new text::FileSource());
+  int openError = 0;
+  if (!(*source)->Open(dataPath, &openError))
+    return Fail(Format(msg::kCannotRead, dataPath.c_str(), msg::kWhatData, strerror(openError)));
   merge::TableOptions options;
   options.delimiter = args.delimiter;
   options.encoding = args.dataEncoding;
@@ -412,7 +413,7 @@ struct PassResult {
 int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *check,
               PassResult *result) {
   FILE *dataFile = nullptr;
-  std::unique_ptr<merge::FileSource> source;
+  std::unique_ptr<text::FileSource> source;
   std::unique_ptr<merge::TableStream> stream;
   merge::Table table;
   int status = OpenData(args, &dataFile, &source, &stream, &table);
@@ -519,7 +520,7 @@ int Merge(const Arguments &args) {
   if (int status = ReadInputs(args, job)) return status;
   {
     FILE *file = nullptr;
-    std::unique_ptr<merge::FileSource> source;
+    std::unique_ptr<text::FileSource> source;
     std::unique_ptr<merge::TableStream> stream;
     int status = OpenData(args, &file, &source, &stream, &job.table);
     if (file != nullptr) fclose(file);
@@ -674,7 +675,7 @@ int LearnTemplate(const Arguments &args) {
     return Fail(Format(msg::kCannotReadKeys, keysPath.c_str(), keys.error.c_str()));
 
   FILE *file = nullptr;
-  std::unique_ptr<merge::FileSource> source;
+  std::unique_ptr<text::FileSource> source;
   std::unique_ptr<merge::TableStream> stream;
   merge::Table table;
   int status = OpenData(args, &file, &source, &stream, &table);

@@ -52,6 +52,10 @@ inline constexpr char kNulUtf16[] =
     "the file holds NUL bytes between its letters: a UTF-16 (\"Unicode text\") export without "
     "its byte order mark; save it again as \"CSV UTF-8\" or as \"Unicode text\" with the mark";
 inline constexpr char kEmptyFile[] = "the file is empty: it has no header row";
+inline constexpr char kFieldTooLong[] =
+    "field %d is longer than %zu KB: no spreadsheet cell holds so much text; is this file a table?";
+inline constexpr char kRowTooManyBytes[] =
+    "the row is longer than %zu MB: no spreadsheet row holds so much text; is this file a table?";
 inline constexpr char kReadFailed[] = "cannot read the data: read error";
 inline constexpr char kGuessedDelimiter[] =
     "; the delimiter was guessed as %s from the first lines: if it is wrong, give it with "
@@ -223,8 +227,10 @@ inline constexpr char kEmptyLineRow[] =
     "%s:%d: warning: an empty line inside a one-column table: a row with an empty value";
 inline constexpr char kMoreEmptyLines[] = "%s: warning: %zu more empty lines read as rows";
 inline constexpr char kOtherCodePage[] =
-    "%s:%d: warning: read as %s, the data shows box-drawing characters where %s has Polish "
-    "letters (was it saved in %s? then give --data-encoding %s)";
+    "%s:%d: warning: read as %s, the data shows box-drawing characters or foreign letters where "
+    "%s reads Polish letters (was it saved in %s? then give --data-encoding %s)";
+inline constexpr char kDataReadAs[] =
+    "%s: note: read as %s, as its Polish letters show (--data-encoding chooses another)";
 inline constexpr char kNonBreakingSpaces[] =
     "%s: note: %zu non-breaking spaces typed as plain spaces (--strict refuses them)";
 inline constexpr char kNoDataRows[] = "%s: warning: the table has a header but no data rows: the macro holds no row";
