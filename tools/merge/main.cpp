@@ -443,7 +443,7 @@ int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *ch
       piece.ClearChecked();
     }
   }
-  fclose(dataFile);
+  if (dataFile != nullptr) fclose(dataFile);
   result->rows = index;
   if (!error.message.empty())
     return Fail(Format(msg::kFileError, args.files[1].c_str(),
