@@ -30,11 +30,11 @@
 
 #include "fuzz/fuzz_input.h"
 #include "plugin/contract/mazovia.h"
-#include "tools/check/checker.h"
-#include "tools/merge/learn.h"
-#include "tools/merge/merger.h"
-#include "tools/merge/table_reader.h"
-#include "tools/merge/template.h"
+#include "tools/checker/checker.h"
+#include "tools/merging/learn.h"
+#include "tools/merging/merger.h"
+#include "tools/table/table_reader.h"
+#include "tools/merging/template.h"
 
 #define MERGE_CHECK(condition, ...)                                   \
   do {                                                                \

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Fails when an include points up a layer.
 
-The plug-ins' folders are layers, written once in layers.txt at the top of
-the tree: a file may include headers of its own folder and of lower layers
-only.  plugin/ holds the shared lower layers; a plug-in's own top-level
-folder (player/, recorder/) may use them and its own, never another
-plug-in's, and the shared layers never use a plug-in's.  Around the
-plug-ins, the stand-in host reaches only the host contract, and nothing but
-tests includes a test's header.
+The plug-ins' and the tools' folders are layers, written once in layers.txt
+at the top of the tree: a file may include headers of its own folder and of
+lower layers only.  plugin/ holds the shared lower layers; a plug-in's own
+top-level folder (player/, recorder/) may use them and its own, never
+another plug-in's, and the shared layers never use a plug-in's.  The
+stand-in host reaches only itself and the host contract; the simulated host
+(sim/) and the host's core, which the tools build on, stand in the table
+below the tools; nothing but tests includes a test's header.
 
     scripts/check-layers.py [ROOT]      exit 0 clean, 1 with one line per fault
     scripts/check-layers.py --print     the layer table as layers.txt gives it
@@ -21,16 +22,18 @@ import sys
 
 HERE = pathlib.Path(__file__).resolve().parent.parent
 
-# The folder of the shared lower layers; every other first folder named in
-# layers.txt is a plug-in's own.
+# The folder of the shared lower layers of the plug-ins.
 SHARED = "plugin"
 # Plug-in folders that layers.txt does not list yet: known, so that their
 # files are checked, with no layer of their own until they are written down.
 RESERVED_PLUGINS = ("recorder",)
 
-# What the code outside the plug-ins may include, by the first folder of the
-# including file; None means anything of the project.
-OUTSIDE = {
+# What each top-level folder may include at all, before any layer is
+# compared; None means anything of the project.  A plug-in's own folder
+# (player/, recorder/, any other first folder layers.txt names) may use the
+# shared layers and its own.
+REACH = {
+    "plugin": ("plugin/",),
     "host": ("host/", "plugin/contract/"),
     "sim": ("sim/", "plugin/", "host/"),
     "tools": ("tools/", "plugin/", "player/", "host/", "sim/"),
@@ -38,6 +41,10 @@ OUTSIDE = {
     "bench": None,
     "tests": None,
 }
+# First folders whose every subfolder must stand in layers.txt: the
+# plug-ins' and the tools'.  host/ and sim/ list the folders the tools and
+# the simulated host build on; their other folders are held by REACH alone.
+LAYERED = ("plugin", "tools")
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 SOURCES = (".h", ".hpp", ".c", ".cc", ".cpp")
@@ -62,50 +69,71 @@ def table_rows(path):
 
 
 def plugin_roots(layers):
-    return {folder.split("/")[0] for folder in layers} | set(RESERVED_PLUGINS)
+    """The plug-ins' own first folders: every first folder of the table that
+    is not the shared one, the host's, the simulated host's or the tools'."""
+    roots = {folder.split("/")[0] for folder in layers} | set(RESERVED_PLUGINS)
+    return roots - set(REACH)
 
 
-def plugin_fault(layers, source, target):
-    src = "/".join(source.parts[:2])
-    dst = "/".join(target.split("/")[:2])
-    src_root, dst_root = source.parts[0], dst.split("/")[0]
-    if dst_root not in plugin_roots(layers):
-        return f"{src_root}/ includes something outside the plug-ins' folders"
-    if src not in layers:
-        return f"unknown plug-in folder {src}/ (add it to layers.txt)"
-    if dst not in layers:
-        return f"unknown plug-in folder {dst}/ (add it to layers.txt)"
-    if dst == src:
+def reach(layers, root):
+    if root in plugin_roots(layers):
+        return (SHARED + "/", root + "/")
+    return REACH.get(root, ())
+
+
+def folder_of(layers, parts):
+    """The longest folder of the table that holds the path's folder, or None."""
+    for n in range(len(parts) - 1, 0, -1):
+        folder = "/".join(parts[:n])
+        if folder in layers:
+            return folder
+    return None
+
+
+def must_be_listed(layers, parts):
+    root = parts[0]
+    return len(parts) > 2 and (root in LAYERED or root in plugin_roots(layers))
+
+
+def layer_fault(layers, source, target):
+    """The fault of an include between two folders of the table, or None."""
+    src_parts, dst_parts = source.parts, tuple(target.split("/"))
+    src, dst = folder_of(layers, src_parts), folder_of(layers, dst_parts)
+    if src is None and must_be_listed(layers, src_parts):
+        return f"unknown folder {'/'.join(src_parts[:2])}/ (add it to layers.txt)"
+    if dst is None and must_be_listed(layers, dst_parts):
+        return f"unknown folder {'/'.join(dst_parts[:2])}/ (add it to layers.txt)"
+    if src is None or dst is None or src == dst:
         return None
-    if dst_root != src_root and dst_root != SHARED:
-        if src_root == SHARED:
-            return f"the shared {src}/ includes {dst}/ of a plug-in"
-        return f"{src}/ includes {dst}/ of another plug-in"
     if layers[dst] >= layers[src]:
         return f"{src}/ (layer {layers[src]}) includes {dst}/ (layer {layers[dst]})"
     return None
 
 
-def outside_fault(source, target):
-    allowed = OUTSIDE.get(source.parts[0], ())
+def reach_fault(layers, source, target):
+    root = source.parts[0]
+    allowed = reach(layers, root)
     if allowed is None or not PROJECT.match(target):
         return None
     if any(target.startswith(prefix) for prefix in allowed):
         return None
-    return f"{source.parts[0]}/ may include only {', '.join(allowed)}"
+    dst_root = target.split("/")[0]
+    if root == SHARED and dst_root in plugin_roots(layers):
+        return f"the shared {'/'.join(source.parts[:2])}/ includes {dst_root}/ of a plug-in"
+    if root in plugin_roots(layers) and dst_root in plugin_roots(layers):
+        return f"{'/'.join(source.parts[:2])}/ includes {dst_root}/ of another plug-in"
+    return f"{root}/ may include only {', '.join(allowed) or 'nothing of the project'}"
 
 
 def faults(root, layers):
-    roots = plugin_roots(layers)
     for path in sorted(root.rglob("*")):
         rel = path.relative_to(root)
         if path.suffix not in SOURCES or rel.parts[0] in ("build", ".git"):
             continue
         for target in INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace")):
-            if rel.parts[0] in roots and len(rel.parts) > 2:
-                fault = plugin_fault(layers, rel, target)
-            else:
-                fault = outside_fault(rel, target)
+            fault = reach_fault(layers, rel, target)
+            if fault is None and PROJECT.match(target):
+                fault = layer_fault(layers, rel, target)
             if fault:
                 yield f"{rel}: #include \"{target}\": {fault}"
 

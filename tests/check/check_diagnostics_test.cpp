@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/checker.h"
-#include "tools/check/report.h"
+#include "tools/checker/checker.h"
+#include "tools/checker/report.h"
 
 namespace {
 

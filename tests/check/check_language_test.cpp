@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/checker.h"
-#include "tools/check/encoding.h"
-#include "tools/check/messages.h"
-#include "tools/check/report.h"
+#include "tools/checker/checker.h"
+#include "tools/checker/encoding.h"
+#include "tools/texts/check_texts.h"
+#include "tools/checker/report.h"
 #include "tools/lang/lang.h"
 
 namespace {

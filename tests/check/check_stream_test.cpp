@@ -18,9 +18,9 @@
 #include "player/playback/player_texts.h"
 #include "plugin/contract/mazovia.h"
 #include "tests/plugin/player_test_support.h"
-#include "tools/check/checker.h"
-#include "tools/check/report.h"
-#include "tools/check/suggest.h"
+#include "tools/checker/checker.h"
+#include "tools/checker/report.h"
+#include "tools/macro/suggest.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "plugin/contract/macro_bytes.h"
-#include "tools/check/check_model.h"
-#include "tools/check/report.h"
-#include "tools/check/suggest.h"
-#include "tools/check/text_util.h"
+#include "tools/macro/check_model.h"
+#include "tools/checker/report.h"
+#include "tools/macro/suggest.h"
+#include "tools/macro/text_util.h"
 
 namespace {
 

@@ -36,6 +36,14 @@ CASES = [
     ("tools/check/a.cpp", "player/playback/playback.h", False),
     ("tools/check/a.cpp", "tests/plugin/fake_host.h", True),
     ("sim/a.cpp", "player/playback/playback.h", True),
+    ("sim/a.cpp", "host/exports/host_backend.h", False),        # the host's layers below it
+    ("host/app/core/a.cpp", "sim/sim_files.h", True),
+    ("tools/merging/a.cpp", "tools/checker/checker.h", False),  # the tools' libraries
+    ("tools/checker/a.cpp", "tools/merging/merger.h", True),    # up a layer
+    ("tools/check/a.cpp", "tools/merge/merge_command.h", True), # one command into the other
+    ("tools/table/a.cpp", "tools/checker/checker.h", True),     # beside, same layer
+    ("tools/codec/a.cpp", "sim/sim_files.h", False),
+    ("tools/newlib/a.cpp", "tools/codec/code_pages.h", True),   # a folder layers.txt lacks
     ("tests/plugin/a.cpp", "plugin/handshake/handshake.h", False),
 ]
 

@@ -1,6 +1,6 @@
 // tastiro-merge in two languages, and its templates in each code page: every
 // message has its Polish with the same printf conversions, every English
-// message of messages.h has its Polish, and a template is read right in
+// message of merge_texts.h has its Polish, and a template is read right in
 // each encoding it may have been saved in (or refused, naming the likely one).
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <string>
 
 #include "tools/lang/lang.h"
-#include "tools/merge/messages.h"
-#include "tools/merge/template.h"
+#include "tools/texts/merge_texts.h"
+#include "tools/merging/template.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TEST(MergeCatalog, EveryEnglishMessageHasItsPolish) {
   size_t english = 0;
   for (std::sregex_iterator it(source.begin(), source.end(), declaration), end; it != end; ++it) {
     ++english;
-    EXPECT_TRUE(translated.count((*it)[1])) << (*it)[1] << " has no Polish in messages_pl.def";
+    EXPECT_TRUE(translated.count((*it)[1])) << (*it)[1] << " has no Polish in merge_texts_pl.def";
   }
   EXPECT_GT(english, 50u);
 }

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/merge/learn.h"
+#include "tools/merging/learn.h"
 
-#include "tools/merge/merge_check.h"
-#include "tools/merge/merger.h"
-#include "tools/merge/table_reader.h"
-#include "tools/merge/template.h"
+#include "tools/merging/merge_check.h"
+#include "tools/merging/merger.h"
+#include "tools/table/table_reader.h"
+#include "tools/merging/template.h"
 
 namespace {
 

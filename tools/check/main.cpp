@@ -20,12 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/checker.h"
-#include "tools/check/encoding.h"
-#include "tools/check/key_file_check.h"
-#include "tools/check/messages.h"
-#include "tools/check/report.h"
-#include "tools/check/text_util.h"
+#include "tools/checker/checker.h"
+#include "tools/checker/encoding.h"
+#include "tools/checker/key_file_check.h"
+#include "tools/texts/check_texts.h"
+#include "tools/checker/report.h"
+#include "tools/macro/text_util.h"
 #include "tools/lang/console.h"
 #include "tools/text/source.h"
 #include "tools/text/text_reader.h"

@@ -1,0 +1,193 @@
+#include "tools/checker/checker.h"
+
+#include <ctype.h>
+#include <errno.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "host/app/core/ini_store.h"
+#include "host/app/core/profile.h"
+#include "plugin/contract/host_values.h"
+#include "player/entry/key_filter.h"
+#include "plugin/keys/key_names.h"
+#include "player/start/settings.h"
+#include "player/start/start_form.h"
+#include "player/playback/player_state.h"
+#include "tools/checker/encoding.h"
+#include "tools/checker/key_file_check.h"
+#include "tools/texts/check_texts.h"
+#include "tools/lang/console.h"
+#include "tools/checker/sim_host.h"
+#include "tools/macro/text_util.h"
+#include "tools/text/source.h"
+#include "tools/text/text_reader.h"
+
+namespace check {
+
+std::string ErrorText(int number) {
+  if (number == ENOENT) return Say(Msg::kNoSuchFile);
+  if (number == EACCES) return Say(Msg::kNoPermission);
+  return strerror(number);
+}
+
+FileText ReadFileText(const std::string &path) {
+  FileText file;
+  file.name = path;
+  int error = 0;
+  file.readable = text::ReadAllBytes(path, &file.content, &error);
+  if (!file.readable) file.error = error == EIO ? Say(Msg::kReadError) : ErrorText(error);
+  return file;
+}
+
+namespace {
+
+// Starts the plug-in's state afresh, as a new load of the library would.
+void FreshPlugin() {
+  ReleaseKeyNameTable();
+  ResetKeyNameTable();  // also forgets a failed load, which a release keeps
+  memset(&g_player, 0, sizeof g_player);
+  memset(&g_startForm, 0, sizeof g_startForm);
+}
+
+// Findings in the order of their places in the file; those without a
+// place (the file as a whole) first.
+void SortByPlace(std::vector<Diagnostic> &diagnostics) {
+  std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                   [](const Diagnostic &a, const Diagnostic &b) {
+                     if (a.position.line != b.position.line) return a.position.line < b.position.line;
+                     return a.position.column < b.position.column;
+                   });
+}
+
+bool SameLetters(const std::string &a, const std::string &b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (toupper(static_cast<unsigned char>(a[i])) != toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// Whether a key-file finding is about a bracketed word of the macros (in
+// any letter case: [enter] is about ENTER).
+bool TouchesWordOf(const Diagnostic &d, const std::vector<MacroReport> &macros) {
+  for (const std::string &name : d.names)
+    for (const MacroReport &m : macros)
+      for (const std::string &word : m.words)
+        if (SameLetters(name, word)) return true;
+  return false;
+}
+
+// Beside macros, the key file's findings about names they do not use are
+// counted, not shown; those about the file as a whole always are.
+void MarkSummarized(CheckResult &result) {
+  if (result.macros.empty()) return;
+  for (Diagnostic &d : result.keys.diagnostics)
+    d.summarized = d.position.line > 0 && !TouchesWordOf(d, result.macros);
+}
+
+// A HostProfile read of the stand-in host's settings store.
+int32_t ReadStored(volmar::IniStore &store, const char *section, const char *key,
+                   const char *format, ...) {
+  va_list values;
+  va_start(values, format);
+  int32_t result = volmar::ProfileCall(
+      store, [](const volmar::IniStore &) { return false; }, host::kProfileReadNumber, section,
+      key, format, values);
+  va_end(values);
+  return result;
+}
+
+// A macro saved as UTF-16: one finding, and no play (the host would read a
+// zero byte beside every letter, and every one of them would be a finding).
+MacroReport Utf16Report(const std::string &path) {
+  MacroReport report;
+  report.file = path;
+  Diagnostic d;
+  d.file = path;
+  d.severity = Severity::kError;
+  d.id = "utf-16";
+  d.position = SourcePosition{1, 1};
+  d.offset = 0;
+  d.message = Say(Msg::kUtf16Macro, {Utf16Title()});
+  std::string name = path;
+  if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
+  d.hint = Say(Msg::kCodePageHint, {name, Utf8CopyName(path)});
+  report.diagnostics.push_back(d);
+  return report;
+}
+
+}  // namespace
+
+KeyDelay HostKeyDelay(const std::string &iniPath) {
+  KeyDelay delay;
+  delay.milliseconds = DefaultKeyDelay();
+  FileText ini = ReadFileText(iniPath);
+  if (!ini.readable) {
+    delay.source = Say(Msg::kDelayNoIni, {iniPath});
+    return delay;
+  }
+  volmar::IniStore store;
+  store.Parse(ini.content);
+  // As the plug-in reads it: "%d" into a 16-bit number.
+  uint16_t stored = 0;
+  // The host answers with 0 in the low 16 bits when it found the value.
+  if (static_cast<uint16_t>(ReadStored(store, kSettingsSection.c_str(), kSettingsDelayKey.c_str(),
+                                       "%d", &stored)) != 0) {
+    delay.source = Say(Msg::kDelayNotStored, {iniPath});
+    return delay;
+  }
+  delay.milliseconds = stored;
+  delay.stored = true;
+  delay.source = Say(Msg::kDelayStored, {iniPath});
+  return delay;
+}
+
+uint16_t DefaultKeyDelay() {
+  InstallSimHost();
+  FreshPlugin();
+  LoadSettings();
+  return g_startForm.keyDelay;
+}
+
+CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
+                     const PlayOptions &options) {
+  CheckResult result;
+  InstallSimHost();
+  FreshPlugin();
+  result.keys = CheckKeyFile(keys.name, keys.readable ? &keys.content : nullptr, keys.error);
+  PlayOptions play = options;
+  for (const FileText &macro : macros) {
+    if (!macro.readable) {
+      MacroReport report;
+      report.file = macro.name;
+      report.readable = false;
+      report.readError = macro.error;
+      Diagnostic d;
+      d.file = macro.name;
+      d.severity = Severity::kError;
+      d.id = "unreadable";
+      d.message = Say(Msg::kCannotReadMacro, {macro.error});
+      report.diagnostics.push_back(d);
+      result.macros.push_back(report);
+      continue;
+    }
+    if (text::IsUtf16(text::DetectStart(macro.content.data(), macro.content.size()).form)) {
+      result.macros.push_back(Utf16Report(macro.name));
+      continue;
+    }
+    result.macros.push_back(PlayMacro(macro.name, macro.content, result.keys, play));
+    // The macros play one after the other: the next one's log starts later.
+    play.logStart += static_cast<time_t>(result.macros.back().leastMilliseconds / 1000);
+  }
+  ReleaseKeyNameTable();
+  ResetKeyNameTable();
+  SortByPlace(result.keys.diagnostics);
+  for (MacroReport &m : result.macros) SortByPlace(m.diagnostics);
+  MarkSummarized(result);
+  return result;
+}
+
+}  // namespace check

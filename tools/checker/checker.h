@@ -1,0 +1,56 @@
+// The whole check: the key definition file, then each macro, played by the
+// plug-in's own code on the simulated host.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/macro/check_model.h"
+#include "tools/checker/macro_run.h"
+
+namespace check {
+
+struct CheckResult {
+  KeyFileReport keys;
+  std::vector<MacroReport> macros;
+};
+
+// A file's content, or why it could not be read.
+struct FileText {
+  std::string name;
+  bool readable = false;
+  std::string content;
+  std::string error;
+};
+
+// A file's content (the name is UTF-8); a file that cannot be read has the
+// reason in the tool's language.
+FileText ReadFileText(const std::string &path);
+// The reason of a failed open, in the tool's language.
+std::string ErrorText(int number);
+
+// The start form's key delay when nothing is stored: what the plug-in's own
+// settings load puts into the form when the host's store is empty.
+uint16_t DefaultKeyDelay();
+
+// The key delay the start form offers, and where it comes from.
+struct KeyDelay {
+  uint16_t milliseconds = 100;
+  bool stored = false;  // read from the host's settings
+  std::string source;   // e.g. "stored in VOLMAR.ini", for the output
+};
+
+// The key delay stored in the stand-in host's settings file `iniPath`
+// (its folder's VOLMAR.ini), read as the host reads it for the plug-in;
+// the start form's default when the file or the value is missing.
+KeyDelay HostKeyDelay(const std::string &iniPath);
+
+// Loads the key definitions as the player does, once, then plays each macro
+// in turn.  Installs the simulated host; leaves no table loaded.  With
+// macros, a finding of the key definitions that touches no bracketed word
+// of theirs is marked `summarized`.
+CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
+                     const PlayOptions &options);
+
+}  // namespace check

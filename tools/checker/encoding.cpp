@@ -1,0 +1,70 @@
+#include "tools/checker/encoding.h"
+
+#include <stdint.h>
+
+#include "plugin/contract/macro_bytes.h"
+#include "tools/text/polish_guess.h"
+#include "tools/text/text_reader.h"
+#include "tools/texts/check_texts.h"
+#include "tools/macro/text_util.h"
+
+namespace check {
+
+FileEncoding GuessEncoding(const std::string &bytes) {
+  FileEncoding found;
+  found.bom = StartsWithBom(bytes);
+  const text::Start start = text::DetectStart(bytes.data(), bytes.size());
+  if (text::IsUtf16(start.form)) {
+    found.utf16 = true;
+    return found;
+  }
+  // The host takes every UTF-8 sequence as UTF-8 and any other byte as its
+  // own text; the letters say which code page such bytes were meant in.
+  text::Evidence evidence;
+  evidence.Feed(bytes.data(), bytes.size());
+  evidence.Finish();
+  found.strayBytes = evidence.strayBytes() + evidence.suspectSequences();
+  if (evidence.LooksUtf8()) return found;
+  // The host's own text wins a tie: such files play as meant.
+  found.page = evidence.Best(text::kMacroPages);
+  found.polishLetters = evidence.Letters(found.page);
+  found.firstLetter = evidence.FirstLetter(found.page).offset;
+  return found;
+}
+
+std::string CodePageTitle(codec::CodePage page) {
+  switch (page) {
+    case codec::CodePage::kCp1250: return Say(Msg::kCp1250Title);
+    case codec::CodePage::kCp852: return Say(Msg::kCp852Title);
+    case codec::CodePage::kMazovia: return Say(Msg::kMazoviaTitle);
+    case codec::CodePage::kUtf8: break;
+  }
+  return "UTF-8";
+}
+
+std::string Utf16Title() { return Say(Msg::kUtf16Title);
+}
+
+std::string TypedLine(const std::string &lineBytes) {
+  host::MacroByteDecoder decoder;
+  std::string typed;
+  for (char c : lineBytes) {
+    uint8_t hostChar = decoder.Feed(static_cast<uint8_t>(c));
+    if (hostChar != 0) typed += static_cast<char>(hostChar);
+  }
+  return HostToUtf8(typed);
+}
+
+std::string ConvertToUtf8(const std::string &bytes, codec::CodePage page) {
+  return FileBytesToUtf8(StartsWithBom(bytes) ? bytes.substr(3) : bytes, page);
+}
+
+std::string Utf8CopyName(const std::string &path) {
+  size_t name = path.find_last_of("/\\");
+  name = name == std::string::npos ? 0 : name + 1;
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= name) return path + "-utf8";
+  return path.substr(0, dot) + "-utf8" + path.substr(dot);
+}
+
+}  // namespace check

@@ -1,0 +1,112 @@
+// tastiro-merge's command: what its jobs (merge, learn, drop) share.  The
+// command line is read into Arguments (merge_options.cpp); each job is a
+// file of its own; the inputs every job reads and checks the same way are
+// in inputs.cpp.
+#pragma once
+
+#include <stdint.h>
+#include <stdio.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/checker/checker.h"
+#include "tools/codec/code_pages.h"
+#include "tools/merging/merge_check.h"
+#include "tools/merging/template.h"
+#include "tools/output/output_file.h"
+#include "tools/table/table_reader.h"
+#include "tools/text/source.h"
+#include "tools/texts/merge_texts.h"
+
+namespace merge_command {
+
+using merge::Format;
+namespace msg = merge::msg;
+
+// The merged macro is handed on in pieces of about this size, and the
+// checked text played in pieces of about this size.
+constexpr size_t kWritePiece = 64 * 1024;
+constexpr size_t kCheckPiece = 256 * 1024;
+constexpr size_t kWarningsShown = 20;
+
+struct Arguments {
+  std::vector<std::string> files;
+  bool outputGiven = false;
+  std::string output;  // empty: standard output
+  bool force = false;
+  std::string host;
+  std::string keys;
+  std::string before, after;
+  char delimiter = 0;
+  codec::CodePage dataEncoding = codec::CodePage::kUtf8;
+  bool dataEncodingGiven = false;  // else the table's Polish letters choose
+  codec::CodePage templateEncoding = codec::CodePage::kUtf8;
+  codec::CodePage encoding = codec::CodePage::kUtf8;
+  std::string newline, tab;
+  bool strict = false;
+  long firstRow = 0, lastRow = 0;  // 0: all; lastRow -1: to the end
+  bool dryRun = false;
+  bool eachCharacter = false;
+  long delay = -1;
+  int color = -1;
+  bool learn = false;
+  std::vector<std::pair<std::string, size_t>> at;  // --at Column=N
+};
+
+// Everything read and parsed before the rows.
+struct Job {
+  check::FileText tpl, before, after, keys;
+  std::string tplText, beforeText, afterText;  // in the macro's encoding
+  merge::Table table;
+  std::vector<merge::TemplatePiece> pieces;
+  merge::KeyLookup lookup;
+  merge::MergeSources sources;
+  merge::MergeSettings settings;
+  merge::OutputTarget target;
+};
+
+// The command line.  0 to go on, -1 when it was --help (said), else the
+// exit status of a usage error (said).
+int ParseArguments(int argc, char **argv, Arguments *args);
+// The language: --lang anywhere on the command line, else the user's.
+void ChooseLanguage(int argc, char **argv);
+// A usage error said with the usage text; the exit status.
+int UsageError(const std::string &message);
+
+// A message on standard error; the exit status 2.
+int Fail(const std::string &message);
+// Fail with the tool's "nothing written" framing.
+int ToolError(const std::string &message);
+std::string InHostFolder(const Arguments &args, const char *relative);
+// The key definition file: --keys, else the host folder's wtyczki/keys.h.
+std::string KeysPath(const Arguments &args);
+// A folder named as an input is said plainly.  0, or the exit status.
+int CheckInput(const std::string &path, const char *what);
+// Reads an input file whole, or says why it cannot.
+bool Read(const std::string &path, const char *what, check::FileText *file);
+// Never write over an input, into a folder, a pipe or a device, nor over a
+// file the user did not give up.  0, or the exit status.
+int CheckOutputTarget(const Arguments &args, Job &job);
+// The data, opened once ("-": standard input) and read as a stream.
+struct DataInput {
+  text::FileSource source;
+  std::unique_ptr<merge::TableStream> stream;
+};
+// Opens the data and reads its header into `table`, which the stream keeps
+// up to date (the encoding it found).  0, or the exit status.
+int OpenData(const Arguments &args, DataInput *data, merge::Table *table);
+// A table's error, said with the file's name and line.  The exit status.
+int DataError(const Arguments &args, const merge::TableError &error);
+// The key delay: --delay, else the host's settings.
+check::KeyDelay ChooseDelay(const Arguments &args);
+
+// The jobs; each gives the exit status.
+int Merge(const Arguments &args);          // TEMPLATE DATA
+int LearnTemplate(const Arguments &args);  // --learn RECORDING DATA -o TEMPLATE
+// Files dropped on the program, in a window of its own.
+int RunInOwnWindow(const std::vector<std::string> &files);
+
+}  // namespace merge_command

@@ -1,0 +1,157 @@
+#include "tools/merging/template.h"
+
+#include "tools/macro/check_model.h"
+#include "tools/macro/suggest.h"
+#include "tools/text/source.h"
+#include "tools/text/text_reader.h"
+#include "tools/texts/merge_texts.h"
+
+namespace merge {
+
+namespace {
+
+// The column named `name`, or an error that lists the columns and the
+// nearest name.
+bool FindColumn(const std::string &name, const std::vector<std::string> &headers, int *column,
+                std::string *message) {
+  for (size_t i = 0; i < headers.size(); ++i) {
+    if (headers[i] == name) {
+      *column = static_cast<int>(i);
+      return true;
+    }
+  }
+  std::string list;
+  size_t nearest = 0;
+  int best = -1;
+  for (size_t i = 0; i < headers.size(); ++i) {
+    list += (i ? ", " : "") + headers[i];
+    int distance = check::EditDistance(name, headers[i]);
+    if (best < 0 || distance < best) {
+      best = distance;
+      nearest = i;
+    }
+  }
+  *message = Format(msg::kNoSuchColumn, name.c_str(), list.c_str());
+  if (!headers.empty()) *message += Format(msg::kNearestColumn, headers[nearest].c_str());
+  return false;
+}
+
+}  // namespace
+
+bool ParseTemplate(const std::string &bytes, codec::CodePage page,
+                   const std::vector<std::string> &headers, std::vector<TemplatePiece> *pieces,
+                   TemplateError *error) {
+  pieces->clear();
+  auto literal = [&](size_t offset, size_t length) {
+    if (length == 0) return;
+    if (!pieces->empty() && !pieces->back().placeholder &&
+        pieces->back().offset + pieces->back().length == offset) {
+      pieces->back().length += length;
+      return;
+    }
+    pieces->push_back(TemplatePiece{false, offset, length, 0});
+  };
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t open = bytes.find("{{", at);
+    if (open == std::string::npos) {
+      literal(at, bytes.size() - at);
+      break;
+    }
+    literal(at, open - at);
+    if (bytes.compare(open + 2, 2, "{{") == 0) {
+      pieces->push_back(TemplatePiece{false, open, 2, 0});  // "{{{{" types "{{"
+      at = open + 4;
+      continue;
+    }
+    size_t close = bytes.find("}}", open + 2);
+    size_t lineEnd = bytes.find_first_of("\r\n", open + 2);
+    error->offset = open;
+    if (close == std::string::npos || close > lineEnd) {
+      error->message = lang::Str(msg::kPlaceholderNotClosed);
+      return false;
+    }
+    std::string name;
+    size_t bad = 0;
+    if (!codec::DecodeToUtf8(page, bytes.substr(open + 2, close - open - 2), &name, &bad)) {
+      error->message = Format(msg::kPlaceholderNameEncoding, codec::CodePageName(page));
+      return false;
+    }
+    int column = kRowNumber;
+    if (name.empty()) {
+      error->message = lang::Str(msg::kPlaceholderEmpty);
+      return false;
+    }
+    if (name != "#" && !FindColumn(name, headers, &column, &error->message)) return false;
+    pieces->push_back(TemplatePiece{true, open, close + 2 - open, column});
+    at = close + 2;
+  }
+  *error = TemplateError();
+  return true;
+}
+
+namespace {
+
+// The text of a macro file as UTF-8 through the one reader: UTF-16 with or
+// without its mark, UTF-8 with or without it, or `from`.  False with the
+// message for bytes that are no text in it, and for a file that reads as
+// UTF-8 only by chance ("ÓŁ" in cp1250 is U+04E3 in UTF-8).
+bool DecodeMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
+                     std::string *utf8, std::string *error) {
+  text::StringSource source(bytes);
+  text::ReadSettings settings;
+  settings.page = from;
+  text::TextReader reader(source, settings);
+  text::ReadError problem;
+  std::string piece;
+  while (reader.Next(&piece, &problem)) utf8->append(piece);
+  codec::CodePage likely = problem.likely;
+  size_t offset = problem.offset;
+  int line = 0;
+  const bool chance = problem.problem == text::ReadProblem::kNone && from == codec::CodePage::kUtf8 &&
+                      reader.BetterEncoding(&likely, &line);
+  if (problem.problem == text::ReadProblem::kNone && !chance) return true;
+  if (chance) offset = reader.evidence().FirstLetter(likely).offset;
+  const std::string raw = text::IsUtf16(reader.form()) ? *utf8 : bytes;
+  check::SourcePosition at = check::SourceMap(raw).At(offset < raw.size() ? offset : raw.size());
+  const unsigned byte = offset < bytes.size() ? static_cast<uint8_t>(bytes[offset]) : 0;
+  if (from == codec::CodePage::kUtf8 && !text::IsUtf16(reader.form())) {
+    const char *guess = codec::CodePageName(likely);
+    *error = Format(msg::kTemplateNotUtf8, path.c_str(), at.line, at.column, byte, guess, guess);
+  } else {
+    *error = Format(msg::kTemplateNotCodePage, path.c_str(), at.line, at.column, byte,
+                    text::IsUtf16(reader.form()) ? "UTF-16" : codec::CodePageName(from));
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ReadMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
+                   codec::CodePage to, std::string *out, std::string *error) {
+  std::string utf8;
+  if (!DecodeMacroText(path, bytes, from, &utf8, error)) return false;
+  if (to == codec::CodePage::kUtf8) {
+    *out = std::move(utf8);
+    return true;
+  }
+  out->clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const size_t start = i;
+    char32_t c = 0;
+    codec::NextUtf8(utf8, i, &c);
+    int byte = codec::CharToByte(to, c);
+    if (byte < 0) {
+      check::SourcePosition at = check::SourceMap(utf8).At(start);
+      std::string shown;
+      codec::AppendUtf8(shown, c);
+      *error = Format(msg::kTemplateCharNotInEncoding, path.c_str(), at.line, at.column,
+                      shown.c_str(), codec::CodePageName(to));
+      return false;
+    }
+    *out += static_cast<char>(byte);
+  }
+  return true;
+}
+
+}  // namespace merge
