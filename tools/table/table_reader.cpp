@@ -250,7 +250,7 @@ bool TableStream::Record(TableRow *row, TableError *error) {
       }
     }
     if (Fail(error)) return false;
-    bytes += field.size() + 1;
+    bytes += field.size() + sizeof field;  // a field's text and its own keep
     if (bytes > kMaxRowBytes) {
       error->line = row->line;
       error->message = Format(msg::kRowTooManyBytes, kMaxRowBytes / (1024 * 1024));

@@ -31,7 +31,8 @@ struct TableRow {
 
 // A field, and a row, longer than this is refused: no spreadsheet cell holds
 // more than 32,767 characters, and a longer one is a file that is no table
-// (it would take all memory).
+// (it would take all memory).  A row's length counts each field's keep too,
+// so that a million empty fields are bounded as well.
 inline constexpr size_t kMaxFieldBytes = 1024 * 1024;
 inline constexpr size_t kMaxRowBytes = 16 * 1024 * 1024;
 
