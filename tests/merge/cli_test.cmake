@@ -209,6 +209,12 @@ expect_in("cp852 read as cp1250" "${err}" "--data-encoding cp852")
 expect_run("cp852 guessed" 0 --keys ${KEYS} t1.txt zabki.csv)
 expect_in("cp852 guessed" "${out}" "Ząbki Poznań[ENTER]")
 expect_in("cp852 guessed" "${err}" "zabki.csv: note: read as cp852")
+# UTF-8 read as cp1250: the letters that cannot be typed come with the
+# encoding that reads them (it said "'Ă' has no key" with no hint).
+file(WRITE ${WORK}/zabki8.csv "Nazwa\nZąbki Poznań\n")
+expect_run("UTF-8 read as cp1250" 2 --keys ${KEYS} --data-encoding cp1250 t1.txt zabki8.csv)
+expect_in("UTF-8 read as cp1250" "${err}" "zabki8.csv:2: warning: read as cp1250")
+expect_in("UTF-8 read as cp1250" "${err}" "--data-encoding utf-8")
 
 # The template is read as carefully as the data; the macro is written only
 # in what the host reads back.

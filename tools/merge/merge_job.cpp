@@ -160,6 +160,19 @@ int MergePass(const Arguments &args, Job &job, merge::TableStream &stream, FILE 
   return 0;
 }
 
+// What the table was read as, when guessed, and an encoding that reads it
+// better; the number of warnings (0 or 1).
+size_t ReportEncoding(FILE *to, const Arguments &args, const Job &job) {
+  const char *data = args.files[1].c_str();
+  if (job.table.pageGuessed)
+    lang::Write(to, Format(msg::kDataReadAs, data, codec::CodePageName(job.table.page)) + "\n");
+  if (job.table.otherCodePageLine == 0) return 0;
+  const char *other = codec::CodePageName(job.table.otherCodePage);
+  lang::Write(to, Format(msg::kOtherCodePage, data, job.table.otherCodePageLine,
+                         codec::CodePageName(job.table.page), other, other, other) + "\n");
+  return 1;
+}
+
 // The warnings about the data, counted into `warnings`.
 void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResult &pass,
                 size_t *warnings) {
@@ -172,14 +185,7 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
     lang::Write(to, Format(msg::kMoreEmptyLines, data, pass.emptyLines - pass.emptyLinesShown.size()) + "\n");
     *warnings += pass.emptyLines - pass.emptyLinesShown.size();
   }
-  if (job.table.pageGuessed)
-    lang::Write(to, Format(msg::kDataReadAs, data, codec::CodePageName(job.table.page)) + "\n");
-  if (job.table.otherCodePageLine > 0) {
-    const char *other = codec::CodePageName(job.table.otherCodePage);
-    lang::Write(to, Format(msg::kOtherCodePage, data, job.table.otherCodePageLine,
-                           codec::CodePageName(job.table.page), other, other, other) + "\n");
-    ++*warnings;
-  }
+  *warnings += ReportEncoding(to, args, job);
   if (pass.nonBreakingSpaces > 0)
     lang::Write(to, Format(msg::kNonBreakingSpaces, data, pass.nonBreakingSpaces) + "\n");
   if (pass.rows == 0 || pass.merged == 0) {
@@ -248,6 +254,9 @@ int Merge(const Arguments &args) {
   PassResult pass;
   if (int status = MergePass(args, job, *data.stream, out, &check, &pass)) return status;
   if (pass.problems.count > 0) {
+    // Letters that cannot be typed often come from a table read in the
+    // wrong encoding ("'Ă' has no key" for UTF-8 read as cp1250).
+    ReportEncoding(stderr, args, job);
     for (const std::string &problem : pass.problems.shown)
       lang::Write(stderr, Format(msg::kValueError, problem.c_str()) + "\n");
     if (pass.problems.count > pass.problems.shown.size())
