@@ -84,6 +84,9 @@ std::vector<EncodingCase> EncodingCases() {
       {"a mixed file: UTF-8 letters kept, Windows-1250 ones read in it",
        "Zam\xC3\xB3wienie\n12 szt. Dzi\xEAkuj\xEA\n", CodePage::kCp1250, "code-page", 2, 12,
        "12 szt. Dziękuję", "12 szt. Dzikuj"},
+      // "ÓŁ" in Windows-1250 is the UTF-8 of U+04E3: it passed as UTF-8.
+      {"Windows-1250 SPÓŁKA, valid UTF-8", "Nowak SP\xD3\xA3KA\n", CodePage::kCp1250, "code-page", 1, 9,
+       "Nowak SPÓŁKA", ""},
       {"Windows-1250 with a later finding: the caret under the right letter",
        "Prosz\xEA sprawdzi\xE6 [enter]\n", CodePage::kCp1250, "code-page", 1, 6,
        "Proszę sprawdzić [enter]", "Prosz sprawdzi [enter]"},
@@ -117,6 +120,21 @@ TEST(Encoding, EachFileGetsItsFindingWithTheLineAsMeant) {
     size_t codePage = 0;
     for (const Diagnostic &d : found) codePage += d.id == "code-page" || d.id == "dropped-character";
     EXPECT_LE(codePage, 1u) << all;
+  }
+}
+
+// A macro saved as "Unicode": one finding naming UTF-16, with or without
+// its mark (it had a warning for each zero byte and a code-page finding).
+TEST(Encoding, AUtf16MacroGetsOneFinding) {
+  const std::string le = std::string("Z\0a\0m\0\xF3\0w\0 \0[\0e\0n\0t\0e\0r\0]\0\n\0", 30);
+  for (const std::string &bytes : {"\xFF\xFE" + le, le}) {
+    EXPECT_TRUE(check::GuessEncoding(bytes).utf16);
+    check::CheckResult result = CheckMacro(bytes);
+    const std::vector<Diagnostic> &found = result.macros[0].diagnostics;
+    ASSERT_EQ(1u, found.size());
+    EXPECT_EQ("utf-16", found[0].id);
+    EXPECT_EQ(check::Severity::kError, found[0].severity);
+    EXPECT_NE(std::string::npos, found[0].hint.find("--convert")) << found[0].hint;
   }
 }
 

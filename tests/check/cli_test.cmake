@@ -158,6 +158,23 @@ expect_run("convert, --from" 0 --convert --from mazovia ${WORK}/convert/mazovia.
 file(READ ${WORK}/convert/mazovia-utf8.txt converted)
 expect_in("convert, --from" "${converted}" "Zamówienie nr 15/2025\nIlość: 12 szt.[ENTER]\nDziękuję\n")
 expect_run("--from alone" 2 --from cp1250 ${DATA}/clean.txt)
+# A macro saved by Notepad as "Unicode": one finding that names UTF-16 (it
+# had 44 warnings and a code-page finding), and a UTF-8 copy (it was
+# converted into garbage).
+expect_run("UTF-16 macro" 2 --keys ${KEYS} ${DATA}/utf16.txt)
+expect_in("UTF-16 macro" "${out}" "utf16.txt:1:1: error: this file is saved as UTF-16")
+expect_in("UTF-16 macro" "${out}" "0 warnings, 1 error")
+file(COPY ${DATA}/utf16.txt ${DATA}/spolka.txt DESTINATION ${WORK}/convert)
+expect_run("convert, UTF-16" 0 --convert ${WORK}/convert/utf16.txt)
+expect_in("convert, UTF-16" "${out}" "read as UTF-16")
+file(READ ${WORK}/convert/utf16-utf8.txt converted)
+expect_in("convert, UTF-16" "${converted}" "Zamówienie nr 15/2025\nIlość: 12 szt.[ENTER]\nDziękuję\n")
+# "ÓŁ" in Windows-1250 is well-formed UTF-8 (U+04E3): it passed as UTF-8.
+expect_run("SPÓŁKA" 1 --keys ${KEYS} ${DATA}/spolka.txt)
+expect_in("SPÓŁKA" "${out}" "seems saved in Windows-1250")
+expect_run("convert, SPÓŁKA" 0 --convert ${WORK}/convert/spolka.txt)
+file(READ ${WORK}/convert/spolka-utf8.txt converted)
+expect_in("convert, SPÓŁKA" "${converted}" "Nowak SPÓŁKA[ENTER]")
 
 # Windows's command window leaves "*.txt" to the program: it names the
 # files it matches (elsewhere the shell does).

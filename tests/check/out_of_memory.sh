@@ -12,6 +12,7 @@ limit=30000  # KB of address space
 head -c 40000000 /dev/zero | tr '\0' 'a' >big.txt
 { echo x; head -c 40000000 /dev/zero | tr '\0' 'b'; echo; } >big.csv
 echo '{{x}}' >tpl.txt
+printf 'x\n1\n' >small.csv
 fail=0
 expect() { # name status output
   case $3 in
@@ -25,7 +26,13 @@ out=$(ulimit -v $limit; "$check" --lang pl --keys "$keys" big.txt 2>&1); status=
 expect check $status "$out" "tastiro-check: błąd: za mało pamięci"
 out=$(ulimit -v $limit; "$check" --lang en --keys "$keys" big.txt 2>&1); status=$?
 expect "check (English)" $status "$out" "tastiro-check: error: not enough memory"
-out=$(ulimit -v $limit; "$merge" --lang pl --keys "$keys" tpl.txt big.csv -o out.txt 2>&1); status=$?
+# A template is read whole: 40 MB of it does not fit.
+out=$(ulimit -v $limit; "$merge" --lang pl --keys "$keys" big.txt small.csv -o out.txt 2>&1); status=$?
 expect merge $status "$out" "tastiro-merge: błąd: za mało pamięci"
+[ ! -e out.txt ] || { echo "merge: wrote out.txt"; fail=1; }
+# A table is read as a stream: a 40 MB cell is refused with its reason
+# before it could take the memory.
+out=$(ulimit -v $limit; "$merge" --lang pl --keys "$keys" tpl.txt big.csv -o out.txt 2>&1); status=$?
+expect "merge, a 40 MB cell" $status "$out" "pole 1 jest dłuższe niż 1024 KB"
 [ ! -e out.txt ] || { echo "merge: wrote out.txt"; fail=1; }
 exit $fail

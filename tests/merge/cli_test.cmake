@@ -155,10 +155,14 @@ if(NOT RUNNER)
   execute_process(COMMAND mkfifo ${WORK}/pipe)
   expect_run("pipe" 2 --keys ${KEYS} --force -o pipe t.txt d.csv)
   expect_in("pipe" "${err}" "no ordinary file")
-  # A table in a pipe could be read only once: refused before any open, so
-  # the run cannot wait for a writer that never comes.
-  expect_run("pipe as data" 2 --keys ${KEYS} t.txt pipe)
-  expect_in("pipe as data" "${err}" "not a file but a pipe or a device")
+endif()
+# The table is read once, as a stream: a pipe, or "-" for standard input,
+# is a table like a file (it was refused: the table was read up to three
+# times).
+execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${WORK}/d.csv COMMAND ${run} --keys ${KEYS} t.txt -
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT out STREQUAL "Jan 1,50[ENTER]\n")
+  message(FATAL_ERROR "table from a pipe: exit status ${status}\n${out}\n${err}")
 endif()
 file(GLOB left ${WORK}/*.tmp)
 if(left)
@@ -242,6 +246,23 @@ file(WRITE ${WORK}/t1.txt "{{Nazwa}}[ENTER]\n")
 expect_run("cp1250 read as cp852" 1 --keys ${KEYS} --data-encoding cp852 t1.txt klos.csv)
 expect_in("cp1250 read as cp852" "${err}" "klos.csv:2: warning: read as cp852")
 expect_in("cp1250 read as cp852" "${err}" "--data-encoding cp1250")
+# cp852 read as cp1250 typed "ZĄbki Poznaä" with exit 0; without
+# --data-encoding the letters choose cp852.
+string(ASCII 165 a_cp852)  # 'ą' in cp852, 'Ą' in cp1250
+string(ASCII 228 n_cp852)  # 'ń' in cp852, 'ä' in cp1250
+file(WRITE ${WORK}/zabki.csv "Nazwa\nZ${a_cp852}bki Pozna${n_cp852}\n")
+expect_run("cp852 read as cp1250" 1 --keys ${KEYS} --data-encoding cp1250 t1.txt zabki.csv)
+expect_in("cp852 read as cp1250" "${err}" "zabki.csv:2: warning: read as cp1250")
+expect_in("cp852 read as cp1250" "${err}" "--data-encoding cp852")
+expect_run("cp852 guessed" 0 --keys ${KEYS} t1.txt zabki.csv)
+expect_in("cp852 guessed" "${out}" "Ząbki Poznań[ENTER]")
+expect_in("cp852 guessed" "${err}" "zabki.csv: note: read as cp852")
+# UTF-8 read as cp1250: the letters that cannot be typed come with the
+# encoding that reads them (it said "'Ă' has no key" with no hint).
+file(WRITE ${WORK}/zabki8.csv "Nazwa\nZąbki Poznań\n")
+expect_run("UTF-8 read as cp1250" 2 --keys ${KEYS} --data-encoding cp1250 t1.txt zabki8.csv)
+expect_in("UTF-8 read as cp1250" "${err}" "zabki8.csv:2: warning: read as cp1250")
+expect_in("UTF-8 read as cp1250" "${err}" "--data-encoding utf-8")
 
 # The template is read as carefully as the data; the macro is written only
 # in what the host reads back.

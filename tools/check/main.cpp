@@ -32,6 +32,8 @@
 #include "tools/lang/console.h"
 #include "tools/output/output_file.h"
 #include "tools/lang/memory_guard.h"
+#include "tools/text/source.h"
+#include "tools/text/text_reader.h"
 
 using check::Msg;
 using check::Say;
@@ -139,8 +141,40 @@ int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOth
   if (ownWindow) SayDone(args, result);
   for (const check::MacroReport &m : result.macros)
     for (const check::Diagnostic &d : m.diagnostics)
-      if (d.id == "code-page") inOtherCodePages->push_back(m.file);
+      if (d.id == "code-page" || d.id == "utf-16") inOtherCodePages->push_back(m.file);
   return status;
+}
+
+// A macro's text as UTF-8, read as `args` or its bytes say; false with the
+// message.  `title` gets what it was read as.
+bool ConvertedText(const Arguments &args, const std::string &path, const std::string &bytes,
+                   std::string *utf8, std::string *title, std::string *error) {
+  check::FileEncoding found = check::GuessEncoding(bytes);
+  if (found.utf16) {
+    // UTF-16 is told by its mark or its zero bytes; no code page has either.
+    text::StringSource source(bytes);
+    text::TextReader reader(source, text::ReadSettings());
+    text::ReadError problem;
+    std::string piece;
+    while (reader.Next(&piece, &problem)) *utf8 += piece;
+    *title = check::Utf16Title();
+    if (problem.problem == text::ReadProblem::kNone) return true;
+    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(problem.byte), *title});
+    return false;
+  }
+  const codec::CodePage page = args.fromGiven ? args.from : found.page;
+  *title = check::CodePageTitle(page);
+  size_t bad = 0;
+  const std::string body = check::StartsWithBom(bytes) ? bytes.substr(3) : bytes;
+  if (page != codec::CodePage::kMazovia && !args.fromGiven) {
+    *utf8 = check::ConvertToUtf8(bytes, page);
+  } else if (page == codec::CodePage::kMazovia) {
+    *utf8 = check::FileBytesToUtf8(body);  // as the host reads it
+  } else if (!codec::DecodeToUtf8(page, body, utf8, &bad)) {
+    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(static_cast<uint8_t>(body[bad])), *title});
+    return false;
+  }
+  return true;
 }
 
 // --convert: each macro's UTF-8 copy beside it, never over a file.
@@ -153,24 +187,14 @@ int Convert(const Arguments &args) {
       status = 2;
       continue;
     }
-    check::FileEncoding found = check::GuessEncoding(file.content);
-    codec::CodePage page = args.fromGiven ? args.from : found.page;
-    if (!args.fromGiven && found.page == codec::CodePage::kUtf8) {
+    const check::FileEncoding found = check::GuessEncoding(file.content);
+    if (!args.fromGiven && !found.utf16 && found.page == codec::CodePage::kUtf8) {
       lang::Write(stdout, Say(Msg::kAlreadyUtf8, {path}) + "\n");
       continue;
     }
-    std::string utf8;
-    size_t bad = 0;
-    const std::string body = check::StartsWithBom(file.content) ? file.content.substr(3) : file.content;
-    if (page != codec::CodePage::kMazovia && !args.fromGiven) {
-      utf8 = check::ConvertToUtf8(file.content, page);
-    } else if (page == codec::CodePage::kMazovia) {
-      utf8 = check::FileBytesToUtf8(body);  // as the host reads it
-    } else if (!codec::DecodeToUtf8(page, body, &utf8, &bad)) {
-      char hex[8];
-      snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(static_cast<uint8_t>(body[bad])));
-      lang::Write(stderr, "tastiro-check: " +
-                              Say(Msg::kCannotReadAs, {path, hex, check::CodePageTitle(page)}) + "\n");
+    std::string utf8, title, error;
+    if (!ConvertedText(args, path, file.content, &utf8, &title, &error)) {
+      lang::Write(stderr, "tastiro-check: " + error + "\n");
       status = 2;
       continue;
     }
@@ -185,7 +209,7 @@ int Convert(const Arguments &args) {
       status = 2;
       continue;
     }
-    lang::Write(stdout, Say(Msg::kConverted, {path, copy, check::CodePageTitle(page)}) + "\n");
+    lang::Write(stdout, Say(Msg::kConverted, {path, copy, title}) + "\n");
   }
   return status;
 }

@@ -16,10 +16,14 @@
 #include "player/start/settings.h"
 #include "player/start/start_form.h"
 #include "player/playback/player_state.h"
+#include "tools/checker/encoding.h"
 #include "tools/checker/key_file_check.h"
 #include "tools/texts/check_texts.h"
 #include "tools/lang/console.h"
 #include "tools/checker/sim_host.h"
+#include "tools/macro/text_util.h"
+#include "tools/text/source.h"
+#include "tools/text/text_reader.h"
 
 namespace check {
 
@@ -32,28 +36,9 @@ std::string ErrorText(int number) {
 FileText ReadFileText(const std::string &path) {
   FileText file;
   file.name = path;
-  FILE *in = lang::OpenFile(path, "rb");
-  if (in == nullptr) {
-    file.error = ErrorText(errno);
-    return file;
-  }
-  // Room for the whole file at once: a large macro is not copied as it grows.
-  if (fseek(in, 0, SEEK_END) == 0) {
-    const long size = ftell(in);
-    if (size > 0) file.content.reserve(static_cast<size_t>(size));
-    rewind(in);
-  }
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) file.content.append(buffer, n);
-  bool failed = ferror(in) != 0;
-  fclose(in);
-  if (failed) {
-    file.error = Say(Msg::kReadError);
-    file.content.clear();
-    return file;
-  }
-  file.readable = true;
+  int error = 0;
+  file.readable = text::ReadAllBytes(path, &file.content, &error);
+  if (!file.readable) file.error = error == EIO ? Say(Msg::kReadError) : ErrorText(error);
   return file;
 }
 
@@ -115,6 +100,25 @@ int32_t ReadStored(volmar::IniStore &store, const char *section, const char *key
   return result;
 }
 
+// A macro saved as UTF-16: one finding, and no play (the host would read a
+// zero byte beside every letter, and every one of them would be a finding).
+MacroReport Utf16Report(const std::string &path) {
+  MacroReport report;
+  report.file = path;
+  Diagnostic d;
+  d.file = path;
+  d.severity = Severity::kError;
+  d.id = "utf-16";
+  d.position = SourcePosition{1, 1};
+  d.offset = 0;
+  d.message = Say(Msg::kUtf16Macro, {Utf16Title()});
+  std::string name = path;
+  if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
+  d.hint = Say(Msg::kCodePageHint, {name, Utf8CopyName(path), lang::ToolCommand("tastiro-check")});
+  report.diagnostics.push_back(d);
+  return report;
+}
+
 }  // namespace
 
 KeyDelay HostKeyDelay(const std::string &iniPath) {
@@ -168,6 +172,10 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
       d.message = Say(Msg::kCannotReadMacro, {macro.error});
       report.diagnostics.push_back(d);
       result.macros.push_back(report);
+      continue;
+    }
+    if (text::IsUtf16(text::DetectStart(macro.content.data(), macro.content.size()).form)) {
+      result.macros.push_back(Utf16Report(macro.name));
       continue;
     }
     result.macros.push_back(PlayMacro(macro.name, macro.content, result.keys, play));

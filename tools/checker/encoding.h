@@ -20,15 +20,20 @@ struct FileEncoding {
   // page better than in the host's text.
   codec::CodePage page = codec::CodePage::kUtf8;
   bool bom = false;         // it starts with a UTF-8 byte-order mark
-  size_t strayBytes = 0;    // bytes above 0x7F that are no character the host types as UTF-8
+  bool utf16 = false;       // it is UTF-16 (with or without its mark): the host cannot play it
+  // Bytes above 0x7F that are no UTF-8, and UTF-8 sequences that read as
+  // Polish letters of a code page ("ÓŁ" in cp1250 is U+04E3 in UTF-8).
+  size_t strayBytes = 0;
   size_t polishLetters = 0; // of those, the Polish letters in `page`
   size_t firstLetter = 0;   // the offset of the first of them (kCp1250, kCp852)
 };
 
+// What the file's bytes say (tools/text: the one guess of the tools).
 FileEncoding GuessEncoding(const std::string &bytes);
 
 // The name a person knows the code page by, in the tool's language.
 std::string CodePageTitle(codec::CodePage page);
+std::string Utf16Title();
 
 // A line of a macro as the host types it: its characters as UTF-8, what the
 // host drops left out.

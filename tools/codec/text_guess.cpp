@@ -23,19 +23,6 @@ bool IsPolishLetter(char32_t c) { return IsPolishLower(c) || IsPolishUpper(c); }
 
 bool IsBoxDrawing(char32_t c) { return c >= 0x2500 && c <= 0x259F; }
 
-CodePage GuessPolishCodePage(const std::string &bytes) {
-  size_t cp1250 = 0, cp852 = 0;
-  for (char b : bytes) {
-    const uint8_t byte = static_cast<uint8_t>(b);
-    if (byte < 0x80) continue;
-    int32_t in1250 = ByteToChar(CodePage::kCp1250, byte);
-    int32_t in852 = ByteToChar(CodePage::kCp852, byte);
-    cp1250 += in1250 > 0 && IsPolishLetter(static_cast<char32_t>(in1250));
-    cp852 += in852 > 0 && IsPolishLetter(static_cast<char32_t>(in852));
-  }
-  return cp852 > cp1250 ? CodePage::kCp852 : CodePage::kCp1250;
-}
-
 bool DecodeUtf16ToUtf8(const std::string &bytes, bool bigEndian, std::string *utf8,
                        size_t *badOffset) {
   utf8->clear();

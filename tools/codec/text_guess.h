@@ -1,5 +1,6 @@
-// Guesses about text whose encoding is not known for sure: which 8-bit code
-// page Polish bytes were written in, and UTF-16 ("Unicode text" exports).
+// The Polish letters and the box-drawing characters that the guesses of the
+// one reader (tools/text/polish_guess.h) look for, and UTF-16 ("Unicode
+// text" exports) as UTF-8.
 #pragma once
 
 #include <stddef.h>
@@ -18,10 +19,6 @@ bool IsPolishUpper(char32_t c);
 // A box-drawing or block character (U+2500-U+259F), what Polish letters of
 // one code page turn into when read in another.
 bool IsBoxDrawing(char32_t c);
-
-// The code page, cp1250 or cp852, in which more of the bytes above 0x7F
-// read as Polish letters; cp1250 on a tie.
-CodePage GuessPolishCodePage(const std::string &bytes);
 
 // UTF-16 (without its byte order mark) as UTF-8; false with the offset of
 // the first unit that cannot be read (a lone surrogate, an odd last byte).

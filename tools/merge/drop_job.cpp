@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "tools/checker/encoding.h"
-#include "tools/codec/text_guess.h"
 #include "tools/lang/console.h"
 
 #include "tools/merge/merge_command.h"
@@ -38,28 +37,14 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
     if (!lang::FileExists(MacroNameBeside(tpl, n))) args->output = MacroNameBeside(tpl, n);
   if (args->output.empty()) return ToolError(Say(Msg::kDropNoName, {tpl}));
   args->outputGiven = true;
-  // The encodings, from the template's and the table's first bytes.
+  // The template's encoding, from its Polish letters.
   const check::FileText tplText = check::ReadFileText(tpl);
   const check::FileEncoding tplEncoding = check::GuessEncoding(tplText.content);
   if (tplText.readable && tplEncoding.page != codec::CodePage::kUtf8) {
     args->templateEncoding = tplEncoding.page;
     *readAs += Say(Msg::kDropReadAs, {tpl, check::CodePageTitle(tplEncoding.page)}) + "\n";
   }
-  if (FILE *in = lang::OpenFile(data, "rb")) {
-    std::string head(64 * 1024, '\0');
-    head.resize(fread(&head[0], 1, head.size(), in));
-    fclose(in);
-    // Cut behind the last whole line, so that no character is cut in two.
-    const size_t lastBreak = head.rfind('\n');
-    if (head.size() == 64 * 1024 && lastBreak != std::string::npos) head.resize(lastBreak + 1);
-    const bool utf16 = head.compare(0, 2, "\xFF\xFE") == 0 || head.compare(0, 2, "\xFE\xFF") == 0;
-    std::string utf8;
-    size_t bad = 0;
-    if (!utf16 && !codec::DecodeToUtf8(codec::CodePage::kUtf8, head, &utf8, &bad)) {
-      args->dataEncoding = codec::GuessPolishCodePage(head);
-      *readAs += Say(Msg::kDropReadAs, {data, check::CodePageTitle(args->dataEncoding)}) + "\n";
-    }
-  }
+  // The table's encoding is guessed as it is read, as on the command line.
   return 0;
 }
 

@@ -102,21 +102,19 @@ int WriteFailed(Msg cannotWrite, const std::string &path, const output::Problem 
 }
 
 // Opens the data and reads its header.  0, or the exit status.
-int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
-             std::unique_ptr<merge::TableStream> *stream, merge::Table *table) {
+int OpenData(const Arguments &args, DataInput *data, merge::Table *table) {
   const std::string &dataPath = args.files[1];
-  *file = lang::OpenFile(dataPath, "rb");
-  if (*file == nullptr)
-    return Fail(Say(Msg::kCannotRead, {dataPath, Say(Msg::kWhatData), strerror(errno)}));
-  source->reset(new merge::FileSource(*file));
+  int openError = 0;
+  if (!data->source.Open(dataPath, &openError))
+    return Fail(Say(Msg::kCannotRead, {dataPath, Say(Msg::kWhatData), check::ErrorText(openError)}));
   merge::TableOptions options;
   options.delimiter = args.delimiter;
   options.encoding = args.dataEncoding;
+  options.guessEncoding = !args.dataEncodingGiven;
   options.strict = args.strict;
-  stream->reset(new merge::TableStream(**source, options));
+  data->stream.reset(new merge::TableStream(data->source, options));
   merge::TableError error;
-  if (!(*stream)->ReadHeader(table, &error))
-    return FailOnTable(dataPath, error);
+  if (!data->stream->ReadHeader(table, &error)) return FailOnTable(dataPath, error);
   return 0;
 }
 

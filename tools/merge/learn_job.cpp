@@ -104,18 +104,14 @@ std::string RestCommand(const Arguments &args, size_t firstRest) {
 // The table's first data row that is not empty, which the recording
 // typed.  0, or the exit status.
 int FirstRow(const Arguments &args, merge::Table *table, merge::TableRow *first, size_t *number) {
-  FILE *file = nullptr;
-  std::unique_ptr<merge::FileSource> source;
-  std::unique_ptr<merge::TableStream> stream;
-  int status = OpenData(args, &file, &source, &stream, table);
+  DataInput data;
+  if (int status = OpenData(args, &data, table)) return status;
   merge::TableError error;
   bool haveRow = false;
   *number = 0;
-  while (status == 0 && (haveRow = stream->Next(first, &error)) && (++*number, true) &&
+  while ((haveRow = data.stream->Next(first, &error)) && (++*number, true) &&
          merge::IsEmptyRow(*first, table->unnamed))
     haveRow = false;
-  if (file != nullptr) fclose(file);
-  if (status != 0) return status;
   if (!error.message.empty())
     return FailOnTable(args.files[1], error);
   if (!haveRow) return Fail(Say(Msg::kLearnNoRow, {args.files[1]}));

@@ -19,6 +19,7 @@
 #include "tools/merging/template.h"
 #include "tools/output/output_file.h"
 #include "tools/table/table_reader.h"
+#include "tools/text/source.h"
 #include "tools/texts/merge_texts.h"
 
 namespace merge_command {
@@ -50,6 +51,7 @@ struct Arguments {
   std::string before, after;
   char delimiter = 0;
   codec::CodePage dataEncoding = codec::CodePage::kUtf8;
+  bool dataEncodingGiven = false;  // else the table's Polish letters choose
   codec::CodePage templateEncoding = codec::CodePage::kUtf8;
   codec::CodePage encoding = codec::CodePage::kUtf8;
   std::string newline, tab;
@@ -109,9 +111,14 @@ Msg TargetMessage(output::Fault fault);
 std::string WriteProblem(const output::Problem &problem);
 // `cannotWrite` ("{1}: error: cannot write ...: {2}") said for `path`; 2.
 int WriteFailed(Msg cannotWrite, const std::string &path, const output::Problem &problem);
-// Opens the data and reads its header.  0, or the exit status.
-int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
-             std::unique_ptr<merge::TableStream> *stream, merge::Table *table);
+// The data, opened once ("-": standard input) and read as a stream.
+struct DataInput {
+  text::FileSource source;
+  std::unique_ptr<merge::TableStream> stream;
+};
+// Opens the data and reads its header into `table`, which the stream keeps
+// up to date (the encoding it found).  0, or the exit status.
+int OpenData(const Arguments &args, DataInput *data, merge::Table *table);
 // The name of a macro made from `tpl`, beside it: the template's name with
 // "-makro" (n 1), "-makro-2", ... and ".txt".
 std::string MacroNameBeside(const std::string &tpl, int n);

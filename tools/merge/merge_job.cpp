@@ -8,9 +8,6 @@
 #include <io.h>
 #endif
 
-#include <filesystem>
-#include <system_error>
-
 #include "tools/lang/console.h"
 #include "tools/macro/suggest.h"
 
@@ -24,18 +21,6 @@ namespace {
 // virtual-terminal mode is on or can be turned on (tools/lang).
 bool IsTerminal(FILE *stream) { return lang::TakesColor(stream); }
 
-// The table is read once for the header and once for the merge: a pipe or
-// a device would give its rows to the first reading only, and the next
-// open would wait for ever.  Such a table is refused before any work.
-int CheckDataInput(const std::string &path) {
-  if (int status = CheckInput(path, Msg::kWhatData)) return status;
-  std::error_code error;
-  const auto status = std::filesystem::status(lang::Utf8Path(path), error);
-  if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-    return Fail(Say(Msg::kDataNotAFile, {path}));
-  return 0;
-}
-
 // Reads the template, the texts and the keys.  0, or the exit status.
 int ReadInputs(const Arguments &args, Job &job) {
   for (const auto &[path, what] : {std::pair{args.files[0], Msg::kWhatTemplate},
@@ -43,7 +28,7 @@ int ReadInputs(const Arguments &args, Job &job) {
                                    std::pair{args.after, Msg::kWhatAfter}})
     if (!path.empty())
       if (int status = CheckInput(path, what)) return status;
-  if (int status = CheckDataInput(args.files[1])) return status;
+  if (int status = CheckInput(args.files[1], Msg::kWhatData)) return status;
   if (!Read(args.files[0], Msg::kWhatTemplate, &job.tpl)) return 2;
   if (!args.before.empty() && !Read(args.before, Msg::kWhatBefore, &job.before)) return 2;
   if (!args.after.empty() && !Read(args.after, Msg::kWhatAfter, &job.after)) return 2;
@@ -159,19 +144,11 @@ bool SkipRow(const Arguments &args, const merge::Table &table, const merge::Tabl
   return true;
 }
 
-// One pass over the table: every row in the chosen range merged, its
-// bytes written to `out` (may be null) and, with `check`, checked.
-int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::StreamCheck *check,
-              PassResult *result) {
-  FILE *dataFile = nullptr;
-  std::unique_ptr<merge::FileSource> source;
-  std::unique_ptr<merge::TableStream> stream;
-  merge::Table table;
-  int status = OpenData(args, &dataFile, &source, &stream, &table);
-  if (status != 0) {
-    if (dataFile != nullptr) fclose(dataFile);
-    return status;
-  }
+// The one pass over the table, behind its header (the stream keeps
+// job.table up to date): every row in the chosen range merged, its bytes
+// written to `out` (may be null) and, with `check`, checked.
+int MergePass(const Arguments &args, Job &job, merge::TableStream &stream, output::Writer *out,
+              merge::StreamCheck *check, PassResult *result) {
   const size_t first = args.firstRow > 0 ? static_cast<size_t>(args.firstRow - 1) : 0;
   const size_t end = args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : SIZE_MAX;
   merge::MergeResult piece;
@@ -180,8 +157,8 @@ int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::Strea
   merge::TableRow row;
   merge::TableError error;
   size_t index = 0;
-  for (; stream->Next(&row, &error); ++index) {
-    if (index < first || index >= end || SkipRow(args, table, row, result)) continue;
+  for (; stream.Next(&row, &error); ++index) {
+    if (index < first || index >= end || SkipRow(args, job.table, row, result)) continue;
     if (row.emptyLine) {
       if (result->emptyLinesShown.size() < kWarningsShown) result->emptyLinesShown.push_back(row.line);
       ++result->emptyLines;
@@ -195,15 +172,10 @@ int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::Strea
       piece.ClearChecked();
     }
   }
-  fclose(dataFile);
   if (out != nullptr && !out->ok()) return OutputFailed(args, out->problem());
   result->rows = index;
   if (!error.message.empty())
     return FailOnTable(args.files[1], error);
-  job.table.otherCodePageLine = table.otherCodePageLine;
-  job.table.otherCodePage = table.otherCodePage;
-  job.table.bareQuotes = table.bareQuotes;
-  job.table.bareQuoteLine = table.bareQuoteLine;
   merger.After();
   if (!Drain(piece.macro, out, true)) return OutputFailed(args, out->problem());
   if (check != nullptr && !piece.checked.empty()) check->Check(piece);
@@ -243,6 +215,20 @@ void ReportSheetShapes(FILE *to, const Arguments &args, const Job &job, const Pa
     lang::Write(to, Say(Msg::kBareQuotes, {data, job.table.bareQuoteLine, job.table.bareQuotes}) + "\n");
 }
 
+// What the table was read as, when guessed, and an encoding that reads it
+// better; the number of warnings (0 or 1).
+size_t ReportEncoding(FILE *to, const Arguments &args, const Job &job) {
+  const char *data = args.files[1].c_str();
+  if (job.table.pageGuessed)
+    lang::Write(to, Say(Msg::kDataReadAs, {data, codec::CodePageName(job.table.page)}) + "\n");
+  if (job.table.otherCodePageLine == 0) return 0;
+  const char *other = codec::CodePageName(job.table.otherCodePage);
+  lang::Write(to, Say(Msg::kOtherCodePage, {data, job.table.otherCodePageLine,
+                                            codec::CodePageName(job.table.page), other, other, other}) +
+                      "\n");
+  return 1;
+}
+
 // The warnings about the data, counted into `warnings`.
 void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResult &pass,
                 size_t *warnings) {
@@ -255,11 +241,7 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
     lang::Write(to, Say(Msg::kMoreEmptyLines, {data, pass.emptyLines - pass.emptyLinesShown.size()}) + "\n");
     *warnings += pass.emptyLines - pass.emptyLinesShown.size();
   }
-  if (job.table.otherCodePageLine > 0) {
-    const char *other = codec::CodePageName(job.table.otherCodePage);
-    lang::Write(to, Say(Msg::kOtherCodePage, {data, job.table.otherCodePageLine, codec::CodePageName(args.dataEncoding), other, other, other}) + "\n");
-    ++*warnings;
-  }
+  *warnings += ReportEncoding(to, args, job);
   if (pass.nonBreakingSpaces > 0)
     lang::Write(to, Say(Msg::kNonBreakingSpaces, {data, pass.nonBreakingSpaces}) + "\n");
   ReportSheetShapes(to, args, job, pass);
@@ -272,16 +254,12 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
   }
 }
 
-// Reads and parses everything the rows need.  0, or the exit status.
-int PrepareJob(const Arguments &args, Job &job) {
+// Reads and parses everything the rows need, the table opened (once) and
+// its header read into job.table.  0, or the exit status.
+int PrepareJob(const Arguments &args, Job &job, DataInput *data) {
   if (int status = CheckOutputTarget(args, job)) return status;
   if (int status = ReadInputs(args, job)) return status;
-  FILE *file = nullptr;
-  std::unique_ptr<merge::FileSource> source;
-  std::unique_ptr<merge::TableStream> stream;
-  const int status = OpenData(args, &file, &source, &stream, &job.table);
-  if (file != nullptr) fclose(file);
-  if (status != 0) return status;
+  if (int status = OpenData(args, data, &job.table)) return status;
   return ParseInputs(args, job);
 }
 
@@ -331,7 +309,10 @@ merge::DryRun StartDryRun(const Arguments &args, const Reporting &reporting,
 }
 
 // Values that cannot be typed: each said (up to a number), then the error.
-int ReportProblems(const merge::ValueProblems &problems) {
+// Letters that cannot be typed often come from a table read in the wrong
+// encoding ("'Ă' has no key" for UTF-8 read as cp1250): that is said first.
+int ReportProblems(const Arguments &args, const Job &job, const merge::ValueProblems &problems) {
+  ReportEncoding(stderr, args, job);
   for (const std::string &problem : problems.shown)
     lang::Write(stderr, Say(Msg::kValueError, {lang::Whole(problem)}) + "\n");
   if (problems.count > problems.shown.size())
@@ -393,7 +374,8 @@ int Deliver(const Arguments &args, output::Writer &out, int status) {
 // copied out) only when the check passed.
 int Merge(const Arguments &args) {
   Job job;
-  if (int status = PrepareJob(args, job)) return status;
+  DataInput data;
+  if (int status = PrepareJob(args, job, &data)) return status;
   output::Writer out;
   if (!args.dryRun) {
     output::Problem problem;
@@ -407,9 +389,9 @@ int Merge(const Arguments &args) {
   merge::StreamCheck check(job.keys, checkSources, play,
                            StartDryRun(args, reporting, checkSources.outputName));
   PassResult pass;
-  if (int status = MergePass(args, job, args.dryRun ? nullptr : &out, &check, &pass))
+  if (int status = MergePass(args, job, *data.stream, args.dryRun ? nullptr : &out, &check, &pass))
     return status;
-  if (pass.problems.count > 0) return ReportProblems(pass.problems);
+  if (pass.problems.count > 0) return ReportProblems(args, job, pass.problems);
   merge::MergeReport report = check.Finish();
   const int status = ReportAll(args, job, pass, report, reporting);
   if (args.dryRun || status == 2) return status;

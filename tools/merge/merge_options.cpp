@@ -58,6 +58,7 @@ std::string TakeDelimiter(const std::string &, const char *value, Arguments &arg
 }
 
 std::string TakeDataEncoding(const std::string &, const char *value, Arguments &args) {
+  args.dataEncodingGiven = true;
   if (!codec::CodePageByName(value, &args.dataEncoding) ||
       args.dataEncoding == codec::CodePage::kMazovia)
     return Say(Msg::kBadDataEncoding);
@@ -124,8 +125,8 @@ const Option kOptions[] = {
      "';', ',' or 'tab' (default: guessed from the first lines)",
      "';', ',' albo 'tab' (domyślnie rozpoznany z pierwszych wierszy)"},
     {"--data-encoding", "NAME", "NAZWA", kReading, TakeDataEncoding,
-     "utf-8 (default; a BOM is accepted; UTF-16 with its BOM\nis read as well), cp1250, cp852",
-     "kodowanie danych: utf-8 (domyślnie; znacznik na początku\njest w porządku; UTF-16 ze znacznikiem też), cp1250, cp852"},
+     "utf-8 (a BOM is accepted), cp1250, cp852 (default: told by\nthe Polish letters; UTF-16 is read with or without its BOM)",
+     "kodowanie danych: utf-8 (znacznik na początku jest w porządku),\ncp1250, cp852 (domyślnie rozpoznane po polskich literach;\nUTF-16 jest czytane ze znacznikiem albo bez)"},
     {"--template-encoding", "NAME", "NAZWA", kReading, TakeTemplateEncoding,
      "the template's (and --before's, --after's, the recording's):\nutf-8 (default; a BOM is skipped), cp1250, cp852, mazovia",
      "kodowanie szablonu (i plików --before, --after, nagrania):\nutf-8 (domyślnie; znacznik jest pomijany), cp1250, cp852, mazovia"},

@@ -5,7 +5,8 @@
 
 #include "tools/macro/check_model.h"
 #include "tools/macro/suggest.h"
-#include "tools/codec/text_guess.h"
+#include "tools/text/source.h"
+#include "tools/text/text_reader.h"
 #include "tools/texts/merge_texts.h"
 
 namespace merge {
@@ -106,22 +107,47 @@ bool ParseTemplate(const std::string &bytes, codec::CodePage page,
   return true;
 }
 
+namespace {
+
+// The text of a macro file as UTF-8 through the one reader: UTF-16 with or
+// without its mark, UTF-8 with or without it, or `from`.  False with the
+// message for bytes that are no text in it, and for a file that reads as
+// UTF-8 only by chance ("ÓŁ" in cp1250 is U+04E3 in UTF-8).
+bool DecodeMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
+                     std::string *utf8, std::string *error) {
+  text::StringSource source(bytes);
+  text::ReadSettings settings;
+  settings.page = from;
+  text::TextReader reader(source, settings);
+  text::ReadError problem;
+  std::string piece;
+  while (reader.Next(&piece, &problem)) utf8->append(piece);
+  codec::CodePage likely = problem.likely;
+  size_t offset = problem.offset;
+  int line = 0;
+  const bool chance = problem.problem == text::ReadProblem::kNone && from == codec::CodePage::kUtf8 &&
+                      reader.BetterEncoding(&likely, &line);
+  if (problem.problem == text::ReadProblem::kNone && !chance) return true;
+  if (chance) offset = reader.evidence().FirstLetter(likely).offset;
+  const std::string raw = text::IsUtf16(reader.form()) ? *utf8 : bytes;
+  check::SourcePosition at = check::SourceMap(raw).At(offset < raw.size() ? offset : raw.size());
+  const unsigned byte = offset < bytes.size() ? static_cast<uint8_t>(bytes[offset]) : 0;
+  if (from == codec::CodePage::kUtf8 && !text::IsUtf16(reader.form())) {
+    const char *guess = codec::CodePageName(likely);
+    *error = Say(Msg::kTemplateNotUtf8, {path, at.line, at.column, lang::Hex(byte), guess, guess});
+  } else {
+    *error = Say(Msg::kTemplateNotCodePage, {path, at.line, at.column, lang::Hex(byte),
+                                             text::IsUtf16(reader.form()) ? "UTF-16" : codec::CodePageName(from)});
+  }
+  return false;
+}
+
+}  // namespace
+
 bool ReadMacroText(const std::string &path, const std::string &bytes, codec::CodePage from,
                    codec::CodePage to, std::string *out, std::string *error) {
-  std::string raw = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
   std::string utf8;
-  size_t bad = 0;
-  if (!codec::DecodeToUtf8(from, raw, &utf8, &bad)) {
-    check::SourcePosition at = check::SourceMap(raw).At(bad);
-    const unsigned byte = static_cast<uint8_t>(raw[bad]);
-    if (from == codec::CodePage::kUtf8) {
-      const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
-      *error = Say(Msg::kTemplateNotUtf8, {path, at.line, at.column, lang::Hex(byte), guess, guess});
-    } else {
-      *error = Say(Msg::kTemplateNotCodePage, {path, at.line, at.column, lang::Hex(byte), codec::CodePageName(from)});
-    }
-    return false;
-  }
+  if (!DecodeMacroText(path, bytes, from, &utf8, error)) return false;
   if (to == codec::CodePage::kUtf8) {
     *out = std::move(utf8);
     return true;

@@ -5,52 +5,21 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "tools/codec/text_guess.h"
 #include "tools/texts/merge_texts.h"
 
 namespace merge {
 
 namespace {
 
-constexpr size_t kChunk = 64 * 1024;
 // How much text the delimiter guess may look at for the first two lines.
 constexpr size_t kGuessLimit = 256 * 1024;
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
-int LineBreaks(const std::string &text, size_t from, size_t to) {
-  int lines = 0;
-  for (size_t i = from; i < to && i < text.size(); ++i)
-    lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'));
-  return lines;
-}
-
 // "sep=" in any letter case at `at`.
 bool StartsWithSep(const std::string &text, size_t at) {
   return (text[at] | 0x20) == 's' && (text[at + 1] | 0x20) == 'e' &&
          (text[at + 2] | 0x20) == 'p' && text[at + 3] == '=';
-}
-
-// How many bytes at the end of `raw` start a character that goes on in the
-// next chunk.
-size_t CutCharacter(const std::string &raw, DataForm form, codec::CodePage page) {
-  if (form == DataForm::kUtf16Le || form == DataForm::kUtf16Be) {
-    size_t odd = raw.size() % 2;
-    size_t even = raw.size() - odd;
-    if (even >= 2) {
-      const uint8_t high = static_cast<uint8_t>(raw[even - (form == DataForm::kUtf16Le ? 1 : 2)]);
-      if (high >= 0xD8 && high <= 0xDB) return odd + 2;  // a high surrogate waits for its pair
-    }
-    return odd;
-  }
-  if (page != codec::CodePage::kUtf8) return 0;
-  for (size_t back = 1; back <= 3 && back <= raw.size(); ++back) {
-    const uint8_t byte = static_cast<uint8_t>(raw[raw.size() - back]);
-    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte
-    const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-    return length > back ? back : 0;
-  }
-  return 0;
 }
 
 // The counts of ';', tab and ',' outside quotes on each of the first two
@@ -140,6 +109,14 @@ bool CheckWidth(const Table &table, TableRow &row, TableError *error) {
   return false;
 }
 
+text::ReadSettings ReadSettingsOf(const TableOptions &options) {
+  text::ReadSettings settings;
+  settings.page = options.encoding;
+  settings.guess = options.guessEncoding;
+  settings.guessAmong = text::kTablePages;
+  return settings;
+}
+
 }  // namespace
 
 std::string GuessedDelimiterNote(const Table &table, const std::vector<std::string> *row) {
@@ -155,18 +132,8 @@ std::string GuessedDelimiterNote(const Table &table, const std::vector<std::stri
   return inDoubt ? Say(Msg::kGuessedDelimiter, {DelimiterName(table.delimiter)}) : std::string();
 }
 
-size_t StringSource::Read(char *buffer, size_t size) {
-  size_t n = bytes_.size() - at_ < size ? bytes_.size() - at_ : size;
-  memcpy(buffer, bytes_.data() + at_, n);
-  at_ += n;
-  return n;
-}
-
-size_t FileSource::Read(char *buffer, size_t size) {
-  size_t n = fread(buffer, 1, size, file_);
-  if (n == 0 && ferror(file_)) failed = true;
-  return n;
-}
+TableStream::TableStream(text::ByteSource &source, const TableOptions &options)
+    : options_(options), reader_(source, ReadSettingsOf(options)) {}
 
 char DetectDelimiter(const std::string &text) {
   LineCounts counts[2];
@@ -181,99 +148,62 @@ char DetectDelimiter(const std::string &text) {
   return ';';
 }
 
-void TableStream::NoteOtherCodePage(const std::string &raw) {
-  if (table_->otherCodePageLine > 0 ||
-      (page_ != codec::CodePage::kCp1250 && page_ != codec::CodePage::kCp852))
-    return;
-  const codec::CodePage other =
-      page_ == codec::CodePage::kCp1250 ? codec::CodePage::kCp852 : codec::CodePage::kCp1250;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    const uint8_t byte = static_cast<uint8_t>(raw[i]);
-    if (byte < 0x80) continue;
-    int32_t here = codec::ByteToChar(page_, byte), there = codec::ByteToChar(other, byte);
-    if (here > 0 && there > 0 && codec::IsBoxDrawing(static_cast<char32_t>(here)) &&
-        codec::IsPolishLetter(static_cast<char32_t>(there))) {
-      table_->otherCodePageLine = decodedLines_ + LineBreaks(raw, 0, i);
-      table_->otherCodePage = other;
-      return;
+void TableStream::Explain(const text::ReadError &problem, TableError *error) const {
+  error->line = problem.line;
+  const char *page = codec::CodePageName(problem.page);
+  switch (problem.problem) {
+    case text::ReadProblem::kNone:
+    case text::ReadProblem::kReadFailed:
+      error->line = 0;
+      error->message = Say(Msg::kReadFailed);
+      break;
+    case text::ReadProblem::kBomButCodePage:
+      error->line = 0;  // the file as a whole
+      error->message = Say(Msg::kBomButCodePage, {page});
+      break;
+    case text::ReadProblem::kNotUtf8: {
+      const char *likely = codec::CodePageName(problem.likely);
+      error->message = Say(Msg::kNotUtf8Data, {lang::Hex(problem.byte), likely, likely});
+      break;
     }
+    case text::ReadProblem::kNotInCodePage:
+      error->message = Say(Msg::kNotCodePageData, {lang::Hex(problem.byte), page});
+      break;
+    case text::ReadProblem::kNotUtf16:
+      error->message = Say(Msg::kNotUtf16Data, {lang::Hex(problem.offset, 1)});
+      break;
+    case text::ReadProblem::kNul:
+      error->message = Say(problem.nulsBetweenLetters ? Msg::kNulUtf16 : Msg::kNulByte);
+      break;
   }
 }
 
-bool TableStream::Decode(const std::string &raw, TableError *error) {
-  std::string text;
-  size_t bad = 0;
-  bool ok;
-  if (table_->form == DataForm::kUtf16Le || table_->form == DataForm::kUtf16Be)
-    ok = codec::DecodeUtf16ToUtf8(raw, table_->form == DataForm::kUtf16Be, &text, &bad);
-  else
-    ok = codec::DecodeToUtf8(page_, raw, &text, &bad);
-  if (!ok) {
-    error->line = decodedLines_ + LineBreaks(text, 0, text.size());
-    const unsigned byte = static_cast<uint8_t>(raw[bad]);
-    if (table_->form == DataForm::kUtf16Le || table_->form == DataForm::kUtf16Be) {
-      error->message = Say(Msg::kNotUtf16Data, {lang::Hex(bad, 1)});
-    } else if (page_ == codec::CodePage::kUtf8) {
-      const char *guess = codec::CodePageName(codec::GuessPolishCodePage(raw));
-      error->message = Say(Msg::kNotUtf8Data, {lang::Hex(byte), guess, guess});
-    } else {
-      error->message = Say(Msg::kNotCodePageData, {lang::Hex(byte), codec::CodePageName(page_)});
-    }
-    return false;
-  }
-  const size_t nul = text.find('\0');
-  if (nul != std::string::npos) {
-    error->line = decodedLines_ + LineBreaks(text, 0, nul);
-    const bool utf16 = nul + 2 < text.size() && text[nul + 2] == '\0';
-    error->message = Say(utf16 ? Msg::kNulUtf16 : Msg::kNulByte);
-    return false;
-  }
-  NoteOtherCodePage(raw);
-  decodedLines_ += LineBreaks(text, 0, text.size());
-  text_ += text;
-  return true;
-}
-
+// The next piece of the text behind what is left unread.  At the end, the
+// table learns whether another encoding would have read it better.
 bool TableStream::Fill(TableError *error) {
   if (ended_ || !error->message.empty()) return false;
   if (at_ > 0) {
     text_.erase(0, at_);
     at_ = 0;
   }
-  std::string raw = std::move(pending_);
-  pending_.clear();
-  char buffer[kChunk];
-  size_t n = source_.Read(buffer, sizeof buffer);
-  if (source_.failed) {
-    error->message = Say(Msg::kReadFailed);
+  text::ReadError problem;
+  while (reader_.Next(&piece_, &problem)) {
+    table_->form = reader_.form();
+    table_->page = reader_.page();
+    table_->pageGuessed = reader_.guessed();
+    if (piece_.empty()) continue;
+    if (text_.empty()) text_.swap(piece_);
+    else text_ += piece_;
+    return true;
+  }
+  table_->form = reader_.form();
+  if (problem.problem != text::ReadProblem::kNone) {
+    Explain(problem, error);
     return false;
   }
-  raw.append(buffer, n);
-  if (!started_) {
-    // A byte order mark may need a second read of a very short chunk.
-    while (n > 0 && raw.size() < 3 && (n = source_.Read(buffer, sizeof buffer)) > 0)
-      raw.append(buffer, n);
-    started_ = true;
-    if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-      if (page_ != codec::CodePage::kUtf8) {
-        error->message = Say(Msg::kBomButCodePage, {codec::CodePageName(page_)});
-        return false;
-      }
-      table_->form = DataForm::kUtf8Bom;
-      raw.erase(0, 3);
-    } else if (raw.compare(0, 2, "\xFF\xFE") == 0 || raw.compare(0, 2, "\xFE\xFF") == 0) {
-      table_->form = raw[0] == '\xFF' ? DataForm::kUtf16Le : DataForm::kUtf16Be;
-      raw.erase(0, 2);
-    }
-  }
-  if (n == 0) ended_ = true;
-  size_t cut = ended_ ? 0 : CutCharacter(raw, table_->form, page_);
-  if (cut > 0) {
-    pending_ = raw.substr(raw.size() - cut);
-    raw.resize(raw.size() - cut);
-  }
-  if (!Decode(raw, error)) return false;
-  return at_ < text_.size() || (!ended_ && Fill(error));
+  ended_ = true;
+  reader_.BetterEncoding(&table_->otherCodePage, &table_->otherCodePageLine);
+  return at_ < text_.size();
 }
 
 void TableStream::SkipLineEnd(TableError *error) {
@@ -282,9 +212,16 @@ void TableStream::SkipLineEnd(TableError *error) {
   ++line_;
 }
 
+bool TableStream::TooLong(const std::string &field, int fieldNumber, TableError *error) {
+  if (field.size() <= kMaxFieldBytes) return false;
+  error->line = line_;
+  error->message = Say(Msg::kFieldTooLong, {fieldNumber, kMaxFieldBytes / 1024});
+  return true;
+}
+
 // A field that does not start with a quote; a quote inside it is a plain
 // character (as spreadsheets read it), or, with `strict`, ends it.
-void TableStream::UnquotedField(std::string *field, TableError *error) {
+void TableStream::UnquotedField(std::string *field, int fieldNumber, TableError *error) {
   field->clear();
   const bool quotesPlain = !options_.strict;
   bool quote = false;
@@ -297,6 +234,7 @@ void TableStream::UnquotedField(std::string *field, TableError *error) {
     }
     field->append(text_, at_, end - at_);
     at_ = end;
+    if (TooLong(*field, fieldNumber, error)) return;
     if (at_ < text_.size()) break;
   }
   if (quote && table_->bareQuotes++ == 0) table_->bareQuoteLine = line_;
@@ -320,6 +258,7 @@ bool TableStream::QuotedField(std::string *field, int fieldNumber, TableError *e
   ++at_;  // the opening quote
   field->clear();
   for (;;) {
+    if (TooLong(*field, fieldNumber, error)) return false;
     if (!More(error)) {
       if (Fail(error)) return false;
       error->line = startLine;
@@ -355,6 +294,7 @@ bool TableStream::Record(TableRow *row, TableError *error) {
   row->line = line_;
   row->fields.clear();
   row->emptyLine = false;
+  size_t bytes = 0;
   for (;;) {
     std::string field;
     const int fieldNumber = static_cast<int>(row->fields.size()) + 1;
@@ -366,7 +306,7 @@ bool TableStream::Record(TableRow *row, TableError *error) {
         return false;
       }
     } else {
-      UnquotedField(&field, error);
+      UnquotedField(&field, fieldNumber, error);
       if (More(error) && text_[at_] == '"') {
         error->line = line_;
         error->message = Say(Msg::kQuoteInBareField, {fieldNumber});
@@ -374,6 +314,12 @@ bool TableStream::Record(TableRow *row, TableError *error) {
       }
     }
     if (Fail(error)) return false;
+    bytes += field.size() + sizeof field;  // a field's text and its own keep
+    if (bytes > kMaxRowBytes) {
+      error->line = row->line;
+      error->message = Say(Msg::kRowTooManyBytes, {kMaxRowBytes / (1024 * 1024)});
+      return false;
+    }
     row->fields.push_back(std::move(field));
     if (More(error) && text_[at_] == delimiter_) {
       ++at_;
@@ -389,7 +335,6 @@ bool TableStream::ReadHeader(Table *table, TableError *error) {
   *table = Table();
   *error = TableError();
   table_ = table;
-  page_ = options_.encoding;
   // The delimiter guess looks at the header and the first data row.
   LineCounts counts[2];
   while (!ended_ && text_.size() < kGuessLimit &&
@@ -459,7 +404,7 @@ bool IsEmptyRow(const TableRow &row, const std::vector<bool> &unnamed) {
 
 bool ReadTable(const std::string &bytes, const TableOptions &options, Table *table,
                TableError *error) {
-  StringSource source(bytes);
+  text::StringSource source(bytes);
   TableStream stream(source, options);
   if (!stream.ReadHeader(table, error)) return false;
   TableRow row;

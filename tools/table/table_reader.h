@@ -1,7 +1,8 @@
 // The data table: a header row and data rows, as a spreadsheet exports it
 // (RFC 4180: fields in double quotes may hold delimiters, quotes written
-// twice and line breaks; CR LF or LF line ends; a UTF-8 byte order mark;
-// UTF-16 "Unicode text" exports with their byte order mark).
+// twice and line breaks; CR LF or LF line ends).  Its bytes are read by the
+// tools' one reader (tools/text): UTF-8 with or without its mark, UTF-16
+// "Unicode text" exports with or without theirs, or a code page.
 //
 // The table is read as a stream, one row at a time, so that the memory a
 // merge takes does not grow with the number of rows.
@@ -12,12 +13,13 @@
 #pragma once
 
 #include <stddef.h>
-#include <stdio.h>
 
 #include <string>
 #include <vector>
 
 #include "tools/codec/code_pages.h"
+#include "tools/text/source.h"
+#include "tools/text/text_reader.h"
 
 namespace merge {
 
@@ -31,13 +33,19 @@ struct TableRow {
 // empty (a spreadsheet writes its empty rows as ";;").
 bool IsEmptyRow(const TableRow &row, const std::vector<bool> &unnamed);
 
-// What the data's first bytes said about its encoding.
-enum class DataForm { kAsGiven, kUtf8Bom, kUtf16Le, kUtf16Be };
+// A field, and a row, longer than this is refused: no spreadsheet cell holds
+// more than 32,767 characters, and a longer one is a file that is no table
+// (it would take all memory).  A row's length counts each field's keep too,
+// so that a million empty fields are bounded as well.
+inline constexpr size_t kMaxFieldBytes = 1024 * 1024;
+inline constexpr size_t kMaxRowBytes = 16 * 1024 * 1024;
 
 struct Table {
   char delimiter = ';';
   bool delimiterGuessed = false;     // found from the first lines, not given
-  DataForm form = DataForm::kAsGiven;
+  text::Form form = text::Form::kBytes;  // as the first bytes show it
+  codec::CodePage page = codec::CodePage::kUtf8;  // what the bytes were read as
+  bool pageGuessed = false;          // a code page guessed by the Polish letters
   std::vector<std::string> headers;  // UTF-8, in file order
   int headerLine = 1;
   bool sepLine = false;              // the first line "sep=X" set the delimiter
@@ -50,8 +58,9 @@ struct Table {
   size_t bareQuotes = 0;
   int bareQuoteLine = 0;
   std::vector<TableRow> rows;        // ReadTable only: the data rows, header excluded
-  // The first place where the data, read in an 8-bit code page, gives
-  // box-drawing characters that the other code page reads as letters.
+  // Once the whole table is read: an encoding (UTF-8 or the other code
+  // page) that reads as Polish letters what `page` reads as box drawing or
+  // foreign letters, and the first line where it shows.
   int otherCodePageLine = 0;         // 0: none
   codec::CodePage otherCodePage = codec::CodePage::kUtf8;
 };
@@ -60,6 +69,9 @@ struct TableOptions {
   char delimiter = 0;  // ';', ',' or '\t'; 0: found from the first lines
   codec::CodePage encoding = codec::CodePage::kUtf8;
   bool strict = false;  // a quote inside a field that does not start with one is an error
+  // The encoding was not given: UTF-8, or the code page (cp1250, cp852) the
+  // Polish letters show.
+  bool guessEncoding = false;
 };
 
 struct TableError {
@@ -72,39 +84,10 @@ struct TableError {
 // `row` (may be null), otherwise: "" when the guess cannot be the cause.
 std::string GuessedDelimiterNote(const Table &table, const std::vector<std::string> *row);
 
-// Where the table's bytes come from.
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  // Up to `size` bytes; 0 at the end.  A failed read sets `failed`.
-  virtual size_t Read(char *buffer, size_t size) = 0;
-  bool failed = false;
-};
-
-class StringSource : public ByteSource {
- public:
-  explicit StringSource(const std::string &bytes) : bytes_(bytes) {}
-  size_t Read(char *buffer, size_t size) override;
-
- private:
-  const std::string &bytes_;
-  size_t at_ = 0;
-};
-
-class FileSource : public ByteSource {
- public:
-  explicit FileSource(FILE *file) : file_(file) {}
-  size_t Read(char *buffer, size_t size) override;
-
- private:
-  FILE *file_;
-};
-
 // Reads a table from a source, row by row.
 class TableStream {
  public:
-  TableStream(ByteSource &source, const TableOptions &options)
-      : source_(source), options_(options) {}
+  TableStream(text::ByteSource &source, const TableOptions &options);
 
   // The header row: fills `table`'s headers, delimiter and form; false with
   // `error` for a file that is no table.
@@ -121,27 +104,24 @@ class TableStream {
 
  private:
   bool Fill(TableError *error);
-  bool Decode(const std::string &raw, TableError *error);
+  void Explain(const text::ReadError &problem, TableError *error) const;
   bool More(TableError *error) { return at_ < text_.size() || Fill(error); }
   bool Record(TableRow *row, TableError *error);
   bool SepLine(TableError *error);
   bool QuotedField(std::string *field, int fieldNumber, TableError *error);
-  void UnquotedField(std::string *field, TableError *error);
+  void UnquotedField(std::string *field, int fieldNumber, TableError *error);
+  bool TooLong(const std::string &field, int fieldNumber, TableError *error);
   void SkipLineEnd(TableError *error);
-  void NoteOtherCodePage(const std::string &raw);
   bool Fail(TableError *error) { return !error->message.empty(); }
 
-  ByteSource &source_;
   const TableOptions options_;
+  text::TextReader reader_;
   Table *table_ = nullptr;
-  codec::CodePage page_ = codec::CodePage::kUtf8;
-  bool started_ = false;
   bool ended_ = false;
-  std::string pending_;   // raw bytes of a character cut by the chunk's end
   std::string text_;      // decoded text not yet read
+  std::string piece_;     // the reader's last piece
   size_t at_ = 0;
   int line_ = 1;          // the line of text_[at_]
-  int decodedLines_ = 1;  // the line of the end of text_ (for decoding errors)
   char delimiter_ = ';';
   size_t width_ = 0;
   // Empty lines of a one-column table, not yet known to be inside it.
