@@ -118,6 +118,8 @@ class Writer {
 
  private:
   void Map(Origin origin, bool linear, size_t source, size_t row, int column);
+  bool Key(check::ValueChar kind, const MergeSources &sources, size_t source, const TableRow &row,
+           size_t index, int column, RowUse *use);
   bool Punctuation(char32_t c, const MergeSources &sources, size_t source, const TableRow &row,
                    size_t index, int column);
   void WordValue(const std::string &value, const std::string &where, size_t source, size_t row,
@@ -286,6 +288,35 @@ size_t PlainRun(const std::string &value, size_t i, bool utf8) {
   return i;
 }
 
+// A character the merge writes as a key ('[', a line break, a tab): its
+// key, or a problem when no key was given.  Whether `kind` is such.
+bool Writer::Key(check::ValueChar kind, const MergeSources &sources, size_t source,
+                 const TableRow &row, size_t index, int column, RowUse *use) {
+  const std::string *name = nullptr;
+  Origin origin = Origin::kNewlineKey;
+  switch (kind) {
+    case check::ValueChar::kBracket:
+      name = &settings_.bracketKey;
+      origin = Origin::kBracketKey;
+      break;
+    case check::ValueChar::kLineBreak: name = &settings_.newlineKey; break;
+    case check::ValueChar::kTab: name = &settings_.tabKey; break;
+    default: return false;
+  }
+  if (name->empty()) {
+    Problem(Where(sources, row, index, column) +
+            (kind == check::ValueChar::kBracket
+                 ? Say(Msg::kBracketWithoutKey, {settings_.bracketHint})
+                 : Say(kind == check::ValueChar::kLineBreak ? Msg::kLineBreakWithoutKey
+                                                            : Msg::kTabWithoutKey)));
+    return true;
+  }
+  (kind == check::ValueChar::kBracket ? use->bracketKey : use->newlineKey) = true;
+  const std::string word = "[" + *name + "]";
+  Emit(word, word, origin, source, index, column);
+  return true;
+}
+
 void Writer::Value(const std::string &value, const MergeSources &sources, size_t source,
                    const TableRow &row, size_t index, int column, RowUse *use) {
   if (scan.inWord) {
@@ -305,31 +336,7 @@ void Writer::Value(const std::string &value, const MergeSources &sources, size_t
     char32_t c = 0;
     const check::ValueChar kind = check::NextValueChar(value, i, &c);
     auto where = [&] { return Where(sources, row, index, column); };
-    auto key = [&](const std::string &name, Origin origin) {
-      std::string word = "[" + name + "]";
-      Emit(word, word, origin, source, index, column);
-    };
-    if (kind == check::ValueChar::kBracket) {
-      if (settings_.bracketKey.empty()) {
-        Problem(where() + Say(Msg::kBracketWithoutKey, {settings_.bracketHint}));
-        continue;
-      }
-      use->bracketKey = true;
-      key(settings_.bracketKey, Origin::kBracketKey);
-    } else if (kind == check::ValueChar::kLineBreak) {
-      if (settings_.newlineKey.empty()) {
-        Problem(where() + Say(Msg::kLineBreakWithoutKey));
-        continue;
-      }
-      use->newlineKey = true;
-      key(settings_.newlineKey, Origin::kNewlineKey);
-    } else if (kind == check::ValueChar::kTab) {
-      if (settings_.tabKey.empty()) {
-        Problem(where() + Say(Msg::kTabWithoutKey));
-        continue;
-      }
-      use->newlineKey = true;
-      key(settings_.tabKey, Origin::kNewlineKey);
+    if (Key(kind, sources, source, row, index, column, use)) {
     } else if (kind == check::ValueChar::kNonBreakingSpace) {
       if (settings_.strict) {
         Problem(where() + Say(Msg::kNonBreakingSpaceStrict, {CharName(c)}));
