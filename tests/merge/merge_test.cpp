@@ -70,6 +70,8 @@ TEST(TableReader, Cases) {
        "1|2|3", 0, ""},
       {"first repeat named", "a;b;b;a\n", CodePage::kUtf8, "", "", 1, "columns 2 and 3"},
       {"not UTF-8", "a;b\n\xB9;2\n", CodePage::kUtf8, "", "", 2, "cp1250"},
+      {"not UTF-8 after letters and CR line ends", "a;b\r\xC5\x81;2\r\r\n\xC3\xB3\xB9;3\r",
+       CodePage::kUtf8, "", "", 4, "cp1250"},
       {"BOM read as cp1250", "\xEF\xBB\xBF" "a\n", CodePage::kCp1250, "", "", 0, "byte order mark"},
       {"undefined cp1250 byte", "a\n\x98\n", CodePage::kCp1250, "", "", 2, "0x98"},
       {"not UTF-8 names cp852", "a;b\n\x88\xA5;2\n", CodePage::kUtf8, "", "", 2, "--data-encoding cp852"},
@@ -332,6 +334,14 @@ TEST(Merge, ValuesTypeWhatTheCellHolds) {
        "zwyk\xC5\x82" "a\xE2\x80\x94" "dostawa\xE2\x80\xA6\n",
        "\"pilne\" \"'x' Bez uwag - zwykła-dostawa...\n"},
       {"« » the host types stay", "{{v}}", "v\n\xC2\xAB" "a\xC2\xBB\n", "\xC2\xAB" "a\xC2\xBB\n"},
+      // Runs copied at once end at each character that is written otherwise.
+      {"letters beside keys, spaces and quotes", "{{v}}",
+       "v\n\"ż[ó\tł\xC2\xA0" "ć\xE2\x80\x9E" "ę\n\xC4\x85\"\n",
+       "ż[LBRACKET]ó[TAB]ł ć\"ę[ENTER]ą\n"},
+      // The word left open by one row goes on in the next, which closes it
+      // at its 20th character: each row starts in another state.
+      {"a word open across rows", "{{v}}[ABCDEFGHIJKLMNOPQ", "v\n1\n2\n3\n",
+       "1[ABCDEFGHIJKLMNOPQ2[ABCDEFGHIJKLMNOPQ\n3[ABCDEFGHIJKLMNOPQ"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
