@@ -2,10 +2,11 @@
 //
 //   tastiro-merge [options] TEMPLATE DATA
 //   tastiro-merge --learn [options] RECORDING DATA -o TEMPLATE
+//   tastiro-merge [options] TEMPLATE DATA --resume LOG -o REST
 //   files dropped on the program: the merge of a template and a table
 //
-// Exit status: 0 written and clean, 1 written with warnings, 2 nothing
-// written.
+// Exit status: 0 written and clean (--resume: or every row typed already),
+// 1 written with warnings, 2 nothing written.
 #include <string.h>
 
 #include <string>
@@ -46,5 +47,6 @@ int main(int argc, char **argv) {
   Arguments args;
   int parsed = ParseArguments(argc, argv, &args);
   if (parsed != 0) return parsed < 0 ? 0 : parsed;
-  return args.learn ? LearnTemplate(args) : Merge(args);
+  if (args.learn) return LearnTemplate(args);
+  return args.resume.empty() ? Merge(args) : Resume(args);
 }

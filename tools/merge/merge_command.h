@@ -52,6 +52,9 @@ struct Arguments {
   int color = -1;
   bool learn = false;
   std::vector<std::pair<std::string, size_t>> at;  // --at Column=N
+  bool noLog = false;   // --no-log: no log beside the macro
+  std::string resume;   // --resume LOG: the log of a run to go on from
+  bool skipCut = false; // --resume: the cut row was finished by hand
 };
 
 // Everything read and parsed before the rows.
@@ -94,8 +97,16 @@ int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSour
 // The key delay: --delay, else the host's settings.
 check::KeyDelay ChooseDelay(const Arguments &args);
 
+// Reads the inputs of a merge, the data's header included, and checks the
+// output's target.  0, or the exit status.
+int PrepareMerge(const Arguments &args, Job &job);
+// The log beside a merged macro written to a file (none with --no-log),
+// made with its header line for rows first..last; said on `to`.
+void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to);
+
 // The jobs; each gives the exit status.
 int Merge(const Arguments &args);          // TEMPLATE DATA
+int Resume(const Arguments &args);         // TEMPLATE DATA --resume LOG
 int LearnTemplate(const Arguments &args);  // --learn RECORDING DATA -o TEMPLATE
 // Files dropped on the program, in a window of its own.
 int RunInOwnWindow(const std::vector<std::string> &files);

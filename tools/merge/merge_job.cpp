@@ -231,8 +231,7 @@ int WriteToStdout(const Arguments &args, Job &job, int status) {
 
 }  // namespace
 
-int Merge(const Arguments &args) {
-  Job job;
+int PrepareMerge(const Arguments &args, Job &job) {
   if (int status = CheckOutputTarget(args, job)) return status;
   if (int status = ReadInputs(args, job)) return status;
   {
@@ -243,7 +242,12 @@ int Merge(const Arguments &args) {
     if (file != nullptr) fclose(file);
     if (status != 0) return status;
   }
-  if (int status = ParseInputs(args, job)) return status;
+  return ParseInputs(args, job);
+}
+
+int Merge(const Arguments &args) {
+  Job job;
+  if (int status = PrepareMerge(args, job)) return status;
 
   merge::TemporaryOutput temporary;
   const bool toFile = !args.output.empty() && !args.dryRun;
@@ -322,6 +326,11 @@ int Merge(const Arguments &args) {
   if (pass.writeFailed || !temporary.Commit(&error))
     return Fail(Format(msg::kCannotWrite, args.output.c_str(),
                        pass.writeFailed ? msg::kWriteError : error.c_str()));
+  if (pass.merged > 0) {
+    const size_t first = args.firstRow > 0 ? static_cast<size_t>(args.firstRow) : 1;
+    MakeRunLog(args, first, args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : pass.rows,
+               reportTo);
+  }
   return status;
 }
 

@@ -40,7 +40,7 @@ bool TakesValue(const std::string &arg) {
   static const char *const kWithValue[] = {
       "-o", "--output", "--keys", "--host", "--before", "--after", "--delimiter",
       "--data-encoding", "--template-encoding", "--encoding", "--newline", "--tab", "--rows",
-      "--delay", "--at", "--lang"};
+      "--delay", "--at", "--lang", "--resume"};
   for (const char *option : kWithValue)
     if (arg == option) return true;
   return false;
@@ -54,6 +54,9 @@ std::string TakeOption(const std::string &arg, const char *v, Arguments *args) {
     args->output = strcmp(v, "-") == 0 ? std::string() : v;
   } else if (arg == "--keys") {
     args->keys = v;
+  } else if (arg == "--resume") {
+    if (*v == 0) return Format(msg::kNeedsValue, "--resume");
+    args->resume = v;
   } else if (arg == "--host") {
     args->host = v;
   } else if (arg == "--before") {
@@ -103,6 +106,15 @@ std::string TakeOption(const std::string &arg, const char *v, Arguments *args) {
   return std::string();
 }
 
+// Options that belong to one mode only.  0, or the exit status.
+int CheckModes(const Arguments &args) {
+  if (args.learn && !args.resume.empty()) return UsageError(msg::kResumeWithLearn);
+  if (args.learn && args.noLog) return UsageError(msg::kNoLogWithLearn);
+  if (args.skipCut && args.resume.empty()) return UsageError(msg::kSkipCutAlone);
+  if (!args.resume.empty() && args.firstRow > 0) return UsageError(msg::kResumeWithRows);
+  return 0;
+}
+
 }  // namespace
 
 // Parses the command line; a nonzero result is the exit status.
@@ -121,6 +133,10 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
       args->strict = true;
     } else if (arg == "--learn") {
       args->learn = true;
+    } else if (arg == "--no-log") {
+      args->noLog = true;
+    } else if (arg == "--skip-cut") {
+      args->skipCut = true;
     } else if (arg == "--color" || arg == "--no-color") {
       args->color = arg == "--color";
     } else if (TakesValue(arg)) {
@@ -133,6 +149,7 @@ int ParseArguments(int argc, char **argv, Arguments *args) {
       args->files.push_back(arg);
     }
   }
+  if (int status = CheckModes(*args)) return status;
   if (args->learn) {
     if (args->files.size() != 2) return UsageError(msg::kLearnNeedsFiles);
     if (!args->outputGiven || args->output.empty()) return UsageError(msg::kLearnNeedsOutput);

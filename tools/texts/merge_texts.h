@@ -130,6 +130,7 @@ inline constexpr char kRenameFailed[] = "cannot put the new file in place (Windo
 inline constexpr char kUsage[] =
     "usage: tastiro-merge [options] TEMPLATE DATA\n"
     "       tastiro-merge --learn [--at COLUMN=N]... RECORDING DATA -o TEMPLATE\n"
+    "       tastiro-merge [options] TEMPLATE DATA --resume LOG -o REST\n"
     "\n"
     "Writes one macro: the template once for every row of the table, {{Name}}\n"
     "replaced by the row's value in the column Name, {{#}} by the row's number\n"
@@ -160,10 +161,16 @@ inline constexpr char kUsage[] =
     "                           VOLMAR.ini of --host or of the current folder)\n"
     "  --at COLUMN=N            --learn: the value of COLUMN is its Nth place in the\n"
     "                           recording\n"
+    "  --no-log                 make no log beside FILE (by default FILE's name with\n"
+    "                           .log is made, and the player logs the run into it)\n"
+    "  --resume LOG             where the run logged in LOG stopped; FILE gets the rows\n"
+    "                           from the cut row on\n"
+    "  --skip-cut               --resume: the cut row was finished by hand; start after it\n"
     "  --color, --no-color      colours on or off (default: on a terminal only)\n"
     "  -h, --help               this text\n"
     "\n"
-    "Exit status: 0 written and clean, 1 written with warnings, 2 nothing written.\n";
+    "Exit status: 0 written and clean (with --resume also: all rows typed, nothing\n"
+    "left to write), 1 written with warnings, 2 nothing written.\n";
 inline constexpr char kToolError[] = "tastiro-merge: error: %s";
 inline constexpr char kUsageError[] = "tastiro-merge: %s\n%s";
 inline constexpr char kStdoutName[] = "<stdout>";
