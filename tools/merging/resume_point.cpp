@@ -396,10 +396,7 @@ bool LogWalk::Entry(const LogEntry &entry, std::string *error) {
     return Close(error);
   }
   if (!inRun_ && !Open(error)) return false;
-  if (foreign_) {
-    if (!aligner_.StartsMacro(entry)) return true;
-    if (!Close(error) || !Open(error)) return false;  // this macro starts after a foreign run
-  }
+  if (foreign_) return true;  // up to the run's end notice or a header
   int taken = aligner_.Take(entry, error);
   if (taken == 0 && aligner_.Touched() && aligner_.StartsMacro(entry)) {
     // The keys start again from the beginning: the host was closed.
