@@ -41,6 +41,7 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
   }
   if (args->output.empty()) return ToolError(Format(msg::kDropNoName, tpl.c_str()));
   args->outputGiven = true;
+  args->dropped = true;
   // The encodings, from the template's and the table's first bytes.
   const check::FileText tplText = check::ReadFileText(tpl);
   const check::FileEncoding tplEncoding = check::GuessEncoding(tplText.content);
@@ -79,10 +80,13 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
   }
   Arguments args;
   std::string readAs;
-  int status = ArgumentsOfDrop(files, &args, &readAs);
+  std::vector<std::string> inputs = files;
+  const std::string log = TakeDroppedLog(&inputs);
+  int status = ArgumentsOfDrop(inputs, &args, &readAs);
+  if (status == 0 && !log.empty()) status = AskToResume(log, &args);
   if (status == 0) {
     lang::Write(stdout, readAs);
-    status = Merge(args);
+    status = args.resume.empty() ? Merge(args) : Resume(args);
   }
   lang::Write(stdout, "\n");
   std::string keys = KeysPath(args);
@@ -90,10 +94,10 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
   for (char &c : keys)
     if (c == '/') c = '\\';  // as Windows writes it
 #endif
-  if (status < 2)
+  if (status < 2 && lang::FileExists(args.output))
     lang::Write(stdout, Format(msg::kDropDone, args.output.c_str(), args.files[0].c_str(),
                                args.files[1].c_str(), keys.c_str()) + "\n");
-  else
+  else if (status == 2)
     lang::Write(stdout, msg::kDropNothing + "\n");
   lang::WaitForEnter(msg::kPressEnter);
   return status;

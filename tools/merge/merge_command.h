@@ -55,6 +55,7 @@ struct Arguments {
   bool noLog = false;   // --no-log: no log beside the macro
   std::string resume;   // --resume LOG: the log of a run to go on from
   bool skipCut = false; // --resume: the cut row was finished by hand
+  bool dropped = false;  // files dropped on the program: say what was made
 };
 
 // Everything read and parsed before the rows.
@@ -108,6 +109,11 @@ void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to);
 int Merge(const Arguments &args);          // TEMPLATE DATA
 int Resume(const Arguments &args);         // TEMPLATE DATA --resume LOG
 int LearnTemplate(const Arguments &args);  // --learn RECORDING DATA -o TEMPLATE
+// A log (.log) among dropped files, taken out of them; empty when none.
+std::string TakeDroppedLog(std::vector<std::string> *files);
+// Asks whether to make the rest of the run logged in `log`; yes sets
+// --resume and the rest's name beside the log.  0, or the exit status.
+int AskToResume(const std::string &log, Arguments *args);
 // Files dropped on the program, in a window of its own.
 int RunInOwnWindow(const std::vector<std::string> &files);
 

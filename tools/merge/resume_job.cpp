@@ -1,6 +1,7 @@
 // The run's log: made beside a merged macro, and read back by
 // tastiro-merge TEMPLATE DATA --resume LOG -o REST, which says where the
 // logged run stopped and writes the rows still to type.
+#include <ctype.h>
 #include <errno.h>
 #include <stdint.h>
 #include <string.h>
@@ -110,8 +111,8 @@ void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to) {
   }
   const std::string header = merge::LogHeaderLine(first, last, args.files[0], args.files[1]) + "\r\n";
   switch (output::CreateExclusive(name, header, &error)) {
-    case output::Made::kMade:
-      lang::Write(to, Format(msg::kLogCreated, macro, name.c_str()) + "\n");
+    case output::Made::kMade:  // (said on the command line by the docs, not each time)
+      if (args.dropped) lang::Write(to, Format(msg::kLogCreated, macro, name.c_str()) + "\n");
       return;
     case output::Made::kExists:
       // Kept as it is; the header marks where this macro's runs begin.
@@ -124,6 +125,32 @@ void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to) {
       break;
   }
   lang::Write(to, Format(msg::kLogNotMade, macro, name.c_str(), error.c_str()) + "\n");
+}
+
+std::string TakeDroppedLog(std::vector<std::string> *files) {
+  for (auto file = files->begin(); file != files->end(); ++file) {
+    std::string tail = file->size() >= 4 ? file->substr(file->size() - 4) : *file;
+    for (char &c : tail) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    if (tail != ".log") continue;
+    std::string log = *file;
+    files->erase(file);
+    return log;
+  }
+  return {};
+}
+
+int AskToResume(const std::string &log, Arguments *args) {
+  if (!lang::AskYes(Format(msg::kDropResumeAsk, log.c_str()))) return 2;
+  args->resume = log;
+  // The rest's name: the log's with "-reszta", then -reszta-2, ...
+  const std::string stem = log.substr(0, log.size() - 4);
+  args->output.clear();
+  for (int n = 1; n < 1000 && args->output.empty(); ++n) {
+    std::string name = stem + "-reszta" + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
+    if (!lang::FileExists(name)) args->output = name;
+  }
+  if (args->output.empty()) return ToolError(Format(msg::kDropNoName, log.c_str()));
+  return 0;
 }
 
 int Resume(const Arguments &args) {
