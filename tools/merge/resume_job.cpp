@@ -40,6 +40,17 @@ class DataFile : public merge::FileSource {
   FILE *file_;
 };
 
+// The end of what the cut row sent, as the entry in VOLMAR shows it: at
+// most `count` characters, "…" in front of a longer text.
+std::string Tail(const std::string &text, size_t count) {
+  size_t at = text.size();
+  for (size_t seen = 0; at > 0 && seen < count; ) {
+    --at;
+    if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) ++seen;
+  }
+  return at == 0 ? text : "\xE2\x80\xA6" + text.substr(at);
+}
+
 // What the log says of the last run, on `to`.
 void SayPoint(FILE *to, const Arguments &args, const ResumePoint &point) {
   const size_t last = point.last == SIZE_MAX ? 0 : point.last;
@@ -56,7 +67,7 @@ void SayPoint(FILE *to, const Arguments &args, const ResumePoint &point) {
     lang::Write(to, Format(msg::kResumeWholeMany, point.first, point.wholeTo) + "\n");
   if (point.found != ResumePoint::Found::kCut) return;
   lang::Write(to, Format(msg::kResumeCut, point.cutRow, point.sent, point.total,
-                         point.sentText.c_str()) + "\n");
+                         Tail(point.sentText, 40).c_str()) + "\n");
   lang::Write(to, Format(msg::kResumeCutCheck) + "\n");
   if (args.skipCut)
     lang::Write(to, Format(msg::kResumeSkipped, point.cutRow) + "\n");
