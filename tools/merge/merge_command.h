@@ -1,4 +1,4 @@
-// tastiro-merge's command: what its jobs (merge, learn, drop) share.  The
+// tastiro-merge's command: what its jobs (merge, learn, drop, resume) share.  The
 // command line is read into Arguments (merge_options.cpp); each job is a
 // file of its own; the inputs every job reads and checks the same way are
 // in inputs.cpp.
