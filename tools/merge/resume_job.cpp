@@ -53,9 +53,11 @@ std::string Tail(const std::string &text, size_t count) {
 
 // What the log says of the last run, on `to`.
 void SayPoint(FILE *to, const Arguments &args, const ResumePoint &point) {
-  const size_t last = point.last == SIZE_MAX ? 0 : point.last;
-  lang::Write(to, Format(msg::kResumeLog, args.resume.c_str(), point.runs, point.first,
-                         last == 0 ? point.first : last) + "\n");
+  if (point.last == SIZE_MAX)
+    lang::Write(to, Format(msg::kResumeLogNoHeader, args.resume.c_str(), point.runs, point.first) + "\n");
+  else
+    lang::Write(to, Format(msg::kResumeLog, args.resume.c_str(), point.runs, point.first,
+                           point.last) + "\n");
   if (point.stopped) lang::Write(to, Format(msg::kResumeStopped) + "\n");
   if (point.noEnd) lang::Write(to, Format(msg::kResumeNoEnd) + "\n");
   if (point.found == ResumePoint::Found::kAllTyped) return;
