@@ -259,10 +259,15 @@ RowPlaces PlacesOf(const std::string &tpl, const std::vector<merge::TemplatePiec
 void ResumeRoundTrip(const std::string &tpl, const std::vector<merge::TemplatePiece> &pieces,
                      const merge::Table &table, size_t endRow, const std::string &tableBytes,
                      const merge::TableOptions &options, size_t seed) {
+  if (endRow == 0) return;  // no rows: the merge makes no log
   merge::MergeSources sources;
   merge::MergeSettings settings;
   const RowPlaces places = PlacesOf(tpl, pieces, table, endRow, &sources, &settings);
   size_t cut = seed % (places.macro.size() + 1);
+  // ... and between two characters (a UTF-8 sequence is one key).
+  while (cut > 0 && cut < places.macro.size() &&
+         (static_cast<unsigned char>(places.macro[cut]) & 0xC0) == 0x80)
+    --cut;
   // A stop falls between two keys, never inside a bracketed word.
   const size_t open = places.macro.rfind('[', cut == 0 ? 0 : cut - 1);
   if (cut > 0 && open != std::string::npos && places.macro.find(']', open) >= cut) cut = open;
@@ -278,12 +283,13 @@ void ResumeRoundTrip(const std::string &tpl, const std::vector<merge::TemplatePi
   std::string error;
   MERGE_CHECK(merge::FindResumePoint(reader, units, keys, 1, &point, &error), "resume: %s",
               error.c_str());
-  size_t next = 0;  // the first row (from 1) not typed whole
+  size_t next = 0;  // the first row (from 1) that types a key and was not typed whole
   for (size_t row = 0; row < endRow && next == 0; ++row)
-    if (places.lastKeyEnd[row] > cut) next = row + 1;
+    if (places.lastKeyEnd[row] > cut && places.firstKey[row] < places.lastKeyEnd[row]) next = row + 1;
   using Found = merge::ResumePoint::Found;
-  MERGE_CHECK((point.found == Found::kAllTyped) == (next == 0), "cut at %zu: all typed %d, next %zu",
-              cut, point.found == Found::kAllTyped, next);
+  MERGE_CHECK((point.found == Found::kAllTyped) == (next == 0),
+              "cut at %zu of %zu bytes, %zu rows: found %d, next %zu, expected %zu", cut,
+              places.macro.size(), endRow, static_cast<int>(point.found), point.next, next);
   if (next == 0) return;
   MERGE_CHECK(point.next >= 1 && point.next <= next, "cut at %zu: next row %zu, expected %zu", cut,
               point.next, next);
@@ -292,8 +298,8 @@ void ResumeRoundTrip(const std::string &tpl, const std::vector<merge::TemplatePi
                 "cut at %zu: row %zu is left out", cut, row);
   const bool inside = cut > places.firstKey[next - 1];
   MERGE_CHECK((point.found == Found::kCut) == inside && (!inside || point.cutRow == next),
-              "cut at %zu: found %d, cut row %zu, expected %zu", cut, static_cast<int>(point.found),
-              point.cutRow, next);
+              "cut at %zu of %zu bytes: found %d, cut row %zu, expected %zu", cut,
+              places.macro.size(), static_cast<int>(point.found), point.cutRow, next);
 }
 
 void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,

@@ -304,6 +304,9 @@ void RunAligner::Difference(const LogEntry &entry, ResumePoint *point) const {
 bool RunAligner::Result(ResumePoint *point, std::string *error) {
   point->first = first_;
   point->last = last_;
+  // Nothing sent by a macro that sends nothing at all: nothing is left either.
+  if (!touched_ && Want(error) == nullptr && error->empty()) ended_ = true;
+  if (!error->empty()) return false;
   if (!touched_ || !haveUnit_ || ended_ || unit_.kind == MacroUnit::Kind::kBefore) {
     const bool all = ended_ || (haveUnit_ && unit_.kind == MacroUnit::Kind::kAfter);
     point->found = all ? ResumePoint::Found::kAllTyped : ResumePoint::Found::kNothingTyped;
