@@ -1,17 +1,20 @@
 # Tastiromatika: the plug-in, the stand-in host and every test.
 #
 #   make run    build, lay out the host with the plug-in and start it under Wine
-#   make test   install what is missing, build both builds, run every test
+#   make test   install what is missing, build both builds, run every test,
+#               and each fuzz target for a few seconds (make fuzz-smoke)
 #   make bench  the benchmark table, with its targets and pass or miss
 #   make fuzz   every fuzz target for 60 s each; `make fuzz SECONDS=600` for
 #               longer, `make fuzz RUNS=10000000` for a number of inputs,
 #               `make fuzz TARGETS="playback log_line"` for some of them
+#   make fuzz-smoke  every fuzz target for 5 s: its seeds, then new inputs
 
 NATIVE := build/native
 WIN32  := build/win32
 JOBS   ?= 2
+FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: all deps check-deps native asan win32 build test test-native test-win32 run package bench fuzz clean
+.PHONY: all deps check-deps native asan win32 build test test-native test-win32 run package bench fuzz fuzz-smoke clean
 
 all: build
 
@@ -21,10 +24,11 @@ deps:
 	./scripts/install-deps.sh
 
 check-deps:
-	@for tool in cmake ninja g++ i686-w64-mingw32-g++ wine tmux zip; do \
+	@for tool in cmake ninja g++ i686-w64-mingw32-g++ wine tmux zip clang++; do \
 	  command -v $$tool >/dev/null 2>&1 || { echo "missing $$tool: running make deps"; $(MAKE) deps; break; }; \
 	done
 	@test -f /usr/include/gtest/gtest.h || $(MAKE) deps
+	@test -f "$$(clang++ -print-file-name=libclang_rt.fuzzer-$$(uname -m).a)" || $(MAKE) deps
 
 native: check-deps
 	cmake --preset native >/dev/null
@@ -50,6 +54,7 @@ test: build
 	ctest --preset native -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 	ctest --preset win32 -j $(JOBS)
+	$(MAKE) fuzz-smoke
 
 run: win32
 	./scripts/run-host.sh $(WIN32)
@@ -62,6 +67,10 @@ bench: native
 
 fuzz:
 	FUZZ_SECONDS=$${FUZZ_SECONDS:-$(SECONDS)} FUZZ_RUNS=$${FUZZ_RUNS:-$(RUNS)} ./scripts/fuzz.sh $(TARGETS)
+
+# A fuzz target that no longer builds or fails at once fails `make test`.
+fuzz-smoke: check-deps
+	FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) FUZZ_RUNS= JOBS=$(JOBS) ./scripts/fuzz.sh
 
 clean:
 	rm -rf build

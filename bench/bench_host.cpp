@@ -189,7 +189,7 @@ void InstallHost() {
   g_files.Close(g_files.Open(kKeysPath, u"rt", kKeysHandle));
   if (KeyNameEntries() != nullptr) ReleaseKeyNameTable();
   ResetKeyNameTable();
-  memset(&g_player, 0, sizeof g_player);
+  ResetPlayerState();
   memset(&g_startForm, 0, sizeof g_startForm);
   g_startForm.keyDelay = 100;
   SetKeyDelay(100);

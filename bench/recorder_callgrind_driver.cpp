@@ -113,6 +113,7 @@ int main(int argc, char **argv) {
 
   // As the start form leaves things: the key table loaded, a file open.
   g_recorder.hotKey = kDefaultHotKey;
+  g_recorder.commandKey = kDefaultCommandKey;
   if (LoadKeyNameTable() != 0) return Fail("key table");
   g_recorder.names.entries = KeyNameEntries();
   g_recorder.names.count = KeyNameCount();

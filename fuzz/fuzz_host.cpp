@@ -391,7 +391,7 @@ void InstallHost(const HostFiles &files, const HostConduct &conduct, FuzzHost *h
   const char *trace = getenv("FUZZ_TRACE");
   Host().traceCalls = trace != nullptr && trace[0] == '2';
   standin::Reset();
-  memset(&g_player, 0, sizeof g_player);
+  ResetPlayerState();
   memset(&g_startForm, 0, sizeof g_startForm);
   ResetKeyNameTable();
   sim::InstallHostCalls(Host());

@@ -1,10 +1,12 @@
 // Fuzz target: what the recorder writes, the player types back.  Any key
-// sequence goes through the recorder's writer (recorder/writer) into a
-// macro file; the player (the real playback engine, on a small simulated
-// host that reads the file and keeps every key posted) must post the same
-// keys: a key written by name as its code ('[' as the code of the name it
-// got), a character as that character.  Keys with no name are left out of
-// the file and must not be posted at all; nothing may be typed as text.
+// sequence goes through the recorder's own RecordKey (the writer, and the
+// naming of a key without a name in keys.h, answered "Tak") into a macro
+// file; the player (the real playback engine, on a small simulated host
+// that reads the file and keeps every key posted, with the key table read
+// anew as after a restart) must post the same keys: a key written by name as
+// its code ('[' as the code of the name it got), a character as that
+// character.  Keys left out (keys.h full) must not be posted at all;
+// nothing may be typed as text.
 //
 // Input: pairs of bytes, each one key: the first byte's low three bits say
 // what kind (printable ASCII, a host-text byte above 0x7F, a code of the
@@ -24,6 +26,7 @@
 #include "plugin/contract/macro_bytes.h"
 #include "plugin/keys/key_names.h"
 #include "plugin/platform/platform.h"
+#include "recorder/start/recording.h"
 #include "recorder/start/writer_host.h"
 #include "recorder/writer/key_writer.h"
 #include "sim/sim_slots.h"
@@ -61,6 +64,8 @@ struct World : sim::HostCalls {
     typed.push_back(text);
     return 1;
   }
+  // "Tak" to every question of the recorder: name the key.
+  int32_t HostAsk(const char *, const char *, uint32_t) override { return host::kAnswerYes; }
   // Relative names stay relative: the files are known by them.
   int32_t HostMakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *relative) override {
     std::u16string path = sim::WideText(relative);
@@ -88,31 +93,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   world.files.Add(u"wtyczki\\keys.h", kKeys, true);
   sim::InstallHostCalls(world);
   ResetKeyNameTable();
-  memset(&g_player, 0, sizeof g_player);
-  LoadKeyNameTable();
-
-  static uint8_t playable[kKeyTableCapacity];
-  KeyNameView names;
-  names.entries = KeyNameEntries();
-  names.count = KeyNameCount();
-  names.playable = playable;
-  MarkPlayableNames(names.entries, names.count, playable, PlayedCode);
+  ResetRecorder();
+  ResetPlayerState();
 
   // The recording, and the keys the player must post for it.
-  std::string macro;
+  g_recorder.file = world.files.Open(u"nagranie.txt", u"wb");
+  PrepareKeyNames();
   std::vector<uint32_t> expected;
   for (size_t i = 0; i + 2 < size && expected.size() < 512; i += 3) {
     uint32_t key = KeyFromInput(data[i], data[i + 1], data[i + 2]);
-    KeyText text = KeyToText(key, names, HostByteToWideChar);
-    if (text.kind == KeyTextKind::kUnnamed) continue;
-    macro.append(text.bytes, text.length);
+    uint32_t written = g_recorder.written;
+    RecordKey(key);
+    FUZZ_CHECK(g_recorder.file != 0, "the recording stays open");
+    if (g_recorder.written == written) {
+      // Left out: code 0 is no key; the empty name of 0xA000 hides every
+      // name behind it in table order from the player; or keys.h is full.
+      FUZZ_CHECK(static_cast<uint16_t>(key) == 0 || static_cast<uint16_t>(key) >= 0xA000 ||
+                     KeyNameCount() == kKeyTableCapacity,
+                 "a key left out although it could be named: 0x%04X", key);
+      continue;
+    }
+    KeyText text = KeyToText(key, g_recorder.names, HostByteToWideChar);
     uint16_t code = static_cast<uint16_t>(key);
     if (text.kind == KeyTextKind::kCharacter)
       expected.push_back(code & 0xFF);
     else
-      expected.push_back(PlayableName(code, names) != nullptr ? code : '[');
+      expected.push_back(PlayableName(code, g_recorder.names) != nullptr ? code : '[');
   }
+  world.files.Close(g_recorder.file);
+  g_recorder.file = 0;
+  // The player reads keys.h anew, as after VOLMAR's restart.
+  ReleaseKeyNameTable();
+  ResetKeyNameTable();
+  LoadKeyNameTable();
 
+  const std::string macro = *world.files.Content(u"nagranie.txt");
   world.files.Add(u"nagranie.txt", macro, true);
   g_player.macroFile = world.files.Open(u"nagranie.txt", u"rt");
   FUZZ_CHECK(g_player.macroFile != 0, "the recording opens");
@@ -125,5 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FUZZ_CHECK(world.posted == expected, "the player posts the recorded keys (%zu posted, %zu recorded) from \"%s\"",
              world.posted.size(), expected.size(), macro.c_str());
   ReleaseKeyNameTable();
+  ResetRecorder();
   return 0;
 }

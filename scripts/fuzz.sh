@@ -12,7 +12,10 @@
 # The summary gives each target's runs, its time and its coverage as
 # libFuzzer counts it (cov: edges reached, ft: features).
 #
-#   scripts/fuzz.sh [target...]   (default: key_names playback log_line merge start_up)
+# The targets are the folder's: fuzz/<target>_fuzz.cpp (fuzz/CMakeLists.txt
+# builds every one of them), all of them unless some are named.
+#
+#   scripts/fuzz.sh [target...]
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,7 +26,15 @@ case $seconds$runs in *[!0-9]*|'') echo "fuzz: FUZZ_SECONDS and FUZZ_RUNS take w
 limit=""
 [ -n "$runs" ] && limit="-runs=$runs"
 jobs=${JOBS:-2}
-targets=${*:-key_names playback log_line merge start_up}
+all=""
+for source in "$root"/fuzz/*_fuzz.cpp; do
+  name=${source##*/}
+  all="$all ${name%_fuzz.cpp}"
+done
+targets=${*:-$all}
+for target in $targets; do
+  case " $all " in *" $target "*) ;; *) echo "fuzz: no target $target (there are:$all)" >&2; exit 2 ;; esac
+done
 
 for tool in clang clang++ cmake ninja; do
   command -v $tool >/dev/null 2>&1 || { echo "fuzz: $tool is missing (make deps)" >&2; exit 1; }
@@ -55,9 +66,9 @@ for target in $targets; do
   log=$build/fuzz_$target.log
   echo "fuzz: $target for $seconds s${runs:+ or $runs runs} ..."
   started=$(date +%s)
-  # -rss_limit_mb: inputs of a few MB at most; -timeout: one input, one second.
+  # -rss_limit_mb: inputs of a few MB at most; -timeout: one input, ten seconds.
+  # shellcheck disable=SC2086
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    # shellcheck disable=SC2086
     "$build/fuzz/fuzz_$target" -max_total_time="$seconds" $limit -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
       "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then

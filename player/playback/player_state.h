@@ -31,3 +31,9 @@ struct PlayerState {
 static_assert(sizeof(WaitMode) == 4, "the wait mode is a 32-bit value of the record");
 
 extern PlayerState g_player;
+
+// Empties the record as a fresh load of the library leaves it: for the
+// tools, tests, fuzz targets and benchmarks that load the player's code
+// once and run it many times.  The DLL itself never calls it (inline, so it
+// adds nothing to the DLL).
+inline void ResetPlayerState() { g_player = PlayerState{}; }

@@ -7,27 +7,31 @@
 
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
+#include "recorder/start/recorder_boxes.h"
 #include "recorder/start/recording.h"
 
 namespace {
 
-// Our form or question runs with the busy flag and the host's state bit
-// 0x8000 set (the bit only when it was clear, and cleared again after).
+// The start form, the stop notice and the command list run in the busy
+// bracket (recorder_boxes.h): a playing macro waits for them.
 [[gnu::noinline]] void RunHotKey() {
-  g_recorder.busy = 1;
-  bool bitWasClear = (HostGetFlags() & host::kFlagPluginWorking) == 0;
-  if (bitWasClear) HostSetFlags(host::kFlagPluginWorking, 1);
+  BusyBracket held;
   ToggleRecording();
-  if (bitWasClear) HostSetFlags(host::kFlagPluginWorking, 0);
-  g_recorder.busy = 0;
 }
+
+[[gnu::noinline]] void RunCommandKey() {
+  BusyBracket held;
+  RecordCommand();
+}
+
+bool AnotherPlugInWorks() { return (HostGetFlags() & host::kFlagPluginWorking) != 0; }
 
 }  // namespace
 
 extern "C" uint32_t HOST_STDCALL RecorderKeyFilter(uint32_t key) {
-  // 1. Inside our own form or question every key is the form's: the filter
+  // 1. Inside our own form or box every key is the box's: the filter
   //    before us does not see it (Shift+F11 typed into a file name must not
-  //    start a macro).
+  //    start a macro, a playing macro waits).
   if (g_recorder.busy != 0) return key & host::kKeyCodeMask;
 
   // 2. The filter before us decides first; its answer is what the host
@@ -39,14 +43,21 @@ extern "C" uint32_t HOST_STDCALL RecorderKeyFilter(uint32_t key) {
   // 3. The hot key is ours alone: never recorded, never passed on.  While
   //    another plug-in has its form or question open it does nothing.
   if (key == g_recorder.hotKey) {
-    if ((HostGetFlags() & host::kFlagPluginWorking) == 0) RunHotKey();
+    if (!AnotherPlugInWorks()) RunHotKey();
+    return host::kNoKey;
+  }
+  if (g_recorder.file == 0) return key;
+
+  // 4. Recording: the command key opens the command list (neither it nor
+  //    the list's keys are recorded); it passes untouched to another
+  //    plug-in's form, and outside a recording.
+  if (key == g_recorder.commandKey && !AnotherPlugInWorks()) {
+    RunCommandKey();
     return host::kNoKey;
   }
 
-  // 4. Recording: every key but Shift+F11 (a recording never starts or
-  //    stops a macro) and keys typed into another plug-in's form.
-  if (g_recorder.file != 0 && key != host::kKeyShiftF11 &&
-      (HostGetFlags() & host::kFlagPluginWorking) == 0)
-    RecordKey(key);
+  // 5. Every other key but Shift+F11 (a recording never starts or stops a
+  //    macro) and keys typed into another plug-in's form.
+  if (key != host::kKeyShiftF11 && !AnotherPlugInWorks()) RecordKey(key);
   return key;
 }

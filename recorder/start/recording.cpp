@@ -7,6 +7,8 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
 #include "plugin/settings/settings_call.h"
+#include "recorder/start/key_naming.h"
+#include "recorder/start/recorder_boxes.h"
 #include "recorder/start/recorder_texts.h"
 #include "recorder/start/writer_host.h"
 
@@ -15,18 +17,13 @@ RecorderFormRecord g_recorderForm;
 
 namespace {
 
-constexpr auto kSection = ToHostText("ZapisKlawiszy");
-constexpr auto kNoticeKey = ToHostText("Pytaj");
 constexpr auto kFolderKey = ToHostText("Folder");
-constexpr auto kHotKeyKey = ToHostText("Klawisz");
 constexpr auto kOfferFormat = ToHostText("%snagranie%u.txt");
 
 constexpr size_t kNameSize = sizeof g_recorderForm.fileName;
 // "nagranie1.txt" to "nagranie9999.txt": a folder with all of them taken
-// gets the last one offered, and the append question then asks.
+// gets the last one offered, and the question about the existing file asks.
 constexpr uint32_t kMostOffered = 9999;
-
-void Notice(const char *text) { HostAsk(kRecorderTitle.c_str(), text, host::kAskNotice); }
 
 // Host text to a wide path; false when nothing usable came back.
 bool WidePath(const char *name, HostWideChar (&path)[host::kPathChars]) {
@@ -54,39 +51,53 @@ size_t FolderLength(const char *name) {
   return length;
 }
 
+// The C runtime's numbers after a failed open, and the Windows ones.
+enum : int32_t { kNoSuchEntry = 2, kAccessDenied = 13, kInvalid = 22, kNoSpace = 28 };
+enum : int32_t {
+  kWinFileNotFound = 2, kWinPathNotFound = 3, kWinAccessDenied = 5, kWinSharing = 32,
+  kWinHandleDiskFull = 39, kWinDiskFull = 112, kWinInvalidName = 123,
+};
+
+// What happened and what to do, in plain words, for a failed open.
+const char *OpenFailureAdvice(int32_t error, int32_t systemError) {
+  if (systemError == kWinSharing) return kInUseText.c_str();
+  if (error == kNoSpace || systemError == kWinDiskFull || systemError == kWinHandleDiskFull)
+    return kDiskFullText.c_str();
+  if (error == kAccessDenied || systemError == kWinAccessDenied) return kNoAccessText.c_str();
+  if (systemError == kWinInvalidName || error == kInvalid) return kBadNameText.c_str();
+  if (error == kNoSuchEntry || systemError == kWinPathNotFound || systemError == kWinFileNotFound)
+    return kNoFolderText.c_str();
+  return kOpenOtherText.c_str();
+}
+
 enum class Opened { kYes, kBackToForm };
 
 // Opens the file the form names: a new file afresh, an existing one only
-// after the user agreed to append to it.
+// after the user chose not to pick another name.
 Opened OpenRecording(const char *name) {
   HostWideChar path[host::kPathChars];
   if (name[0] == 0 || !WidePath(name, path)) {
-    Notice(kEmptyNameText.c_str());
+    RecorderNotice(kEmptyNameText.c_str());
     return Opened::kBackToForm;
   }
   bool append = Exists(path);
+  char text[1024];
   if (append) {
-    char question[1024];
-    FormatBounded(question, sizeof question, kAppendQuestionFormat.c_str(), name);
-    int32_t answer = HostAsk(kRecorderTitle.c_str(), question, host::kAskYesNo);
-    if ((static_cast<uint32_t>(answer) & host::kKeyCodeMask) != host::kAnswerYes)
-      return Opened::kBackToForm;
+    FormatBounded(text, sizeof text, kAppendQuestionFormat.c_str(), name);
+    if (RecorderAskYes(text)) return Opened::kBackToForm;
   }
   // Binary: the bytes go as the writer made them, CR LF included.
   g_recorder.file = Open(path, append ? u"ab" : u"wb");
   if (g_recorder.file == 0) {
-    HostErrorMessageF(errno, _doserrno, kOpenFailedFormat.c_str(), path, host::kErrorStyle);
+    // Both numbers as the failed open left them, before any other call.
+    int32_t error = errno;
+    int32_t systemError = _doserrno;
+    FormatBounded(text, sizeof text, kOpenFailedFormat.c_str(), name,
+                  OpenFailureAdvice(error, systemError), error, systemError);
+    RecorderError(text);
     return Opened::kBackToForm;
   }
   return Opened::kYes;
-}
-
-void PrepareKeyNames() {
-  LoadKeyNameTable();
-  g_recorder.names.entries = KeyNameEntries();
-  g_recorder.names.count = KeyNameCount();
-  g_recorder.names.playable = g_recorder.playable;
-  MarkPlayableNames(g_recorder.names.entries, g_recorder.names.count, g_recorder.playable, PlayedCode);
 }
 
 void RememberFolder(const char *name) {
@@ -94,39 +105,59 @@ void RememberFolder(const char *name) {
   memcpy(folder, name, FolderLength(name));
   if (strcmp(folder, g_recorder.folder) == 0) return;
   memcpy(g_recorder.folder, folder, sizeof folder);
-  SettingsCall(host::kProfileWrite, kSection.c_str(), kFolderKey.c_str(), "%s", g_recorder.folder);
+  SettingsCall(host::kProfileWrite, kSettingsSection.c_str(), kFolderKey.c_str(), "%s", g_recorder.folder);
 }
 
 void StartRecording() {
   OfferFileName(g_recorder.folder, g_recorderForm.fileName);
   for (;;) {
-    int32_t result = HostRunForm(kRecorderFormTemplate, 1, &g_recorderForm, &RecorderFormCallback);
-    if ((static_cast<uint32_t>(result) & host::kKeyCodeMask) != host::kFormConfirmed) return;
+    if (RecorderRunForm(RecorderFormTemplate(), &g_recorderForm) != host::kFormConfirmed) return;
     g_recorderForm.fileName[kNameSize - 1] = 0;
     if (OpenRecording(g_recorderForm.fileName) == Opened::kYes) break;
   }
   memcpy(g_recorder.fileName, g_recorderForm.fileName, kNameSize);
   g_recorder.written = 0;
+  g_recorder.named = 0;
   g_recorder.unnamed = UnnamedKeys();
   RememberFolder(g_recorder.fileName);
   PrepareKeyNames();
 }
 
-// The stop notice: file, keys written, and a #define line for each code
-// that had no name.
+// The stop notice: file, keys written, the key for the next recording, the
+// names added to keys.h, and a #define line for each code left out.
 void FormatStopText(char *text, size_t size, const char *format) {
-  size_t at = FormatBounded(text, size, format, g_recorder.fileName, g_recorder.written);
+  size_t at = FormatBounded(text, size, format, g_recorder.fileName, g_recorder.written,
+                            g_recorder.hotKeyName);
+  if (g_recorder.named != 0) at += FormatBounded(text + at, size - at, kNamedFormat.c_str(), g_recorder.named);
   const UnnamedKeys &unnamed = g_recorder.unnamed;
   if (unnamed.count == 0) return;
   at += FormatBounded(text + at, size - at, kUnnamedFormat.c_str(), unnamed.count);
   for (uint32_t i = 0; i < unnamed.kept; ++i)
     at += FormatBounded(text + at, size - at, kDefineFormat.c_str(), unnamed.codes[i], unnamed.codes[i]);
-  if (unnamed.moreCodes) FormatBounded(text + at, size - at, "%s", kMoreCodesText.c_str());
+  if (unnamed.moreCodes) at += FormatBounded(text + at, size - at, "%s", kMoreCodesText.c_str());
+  FormatBounded(text + at, size - at, "%s", kRestartAfterAddingText.c_str());
 }
 
 void CloseRecording() {
   HostFileClose(g_recorder.file);
   g_recorder.file = 0;
+}
+
+// Writes and flushes at once: if the host dies, every key before stays.  A
+// host that wrote less than the whole text (or has no HostFilePrintf)
+// failed as surely as a failed flush.  A failure closes the recording at
+// once, keeping every key written before, and says so in a box held like
+// every other (a playing macro waits for it).
+void WriteRecorded(const char *bytes, size_t length) {
+  if (HostFilePrintf(g_recorder.file, "%s", bytes) >= static_cast<int32_t>(length) &&
+      HostFileFlush(g_recorder.file) == 0) {
+    ++g_recorder.written;
+    return;
+  }
+  CloseRecording();
+  char message[2048];
+  FormatStopText(message, sizeof message, kWriteFailedFormat.c_str());
+  RecorderError(message);
 }
 
 }  // namespace
@@ -139,43 +170,15 @@ void OfferFileName(const char *folder, char *name) {
   }
 }
 
-void LoadRecorderSettings() {
-  g_recorder.hotKey = kDefaultHotKey;
-  int32_t answer = 0;
-  if (SettingsCallFailed(SettingsCall(host::kProfileReadNumber, kSection.c_str(), kNoticeKey.c_str(),
-                                      "%d", &answer)))
-    answer = 0;
-  if (SettingsCallFailed(SettingsCall(host::kProfileReadText, kSection.c_str(), kFolderKey.c_str(),
-                                      "%*s", static_cast<int>(kNameSize - 1), g_recorder.folder)))
-    g_recorder.folder[0] = 0;
-  g_recorder.folder[kNameSize - 1] = 0;
-
-  char hotKeyName[kNameSize] = {};
-  if (SettingsCallFailed(SettingsCall(host::kProfileReadText, kSection.c_str(), kHotKeyKey.c_str(),
-                                      "%*s", static_cast<int>(kNameSize - 1), hotKeyName)))
-    hotKeyName[0] = 0;
-  hotKeyName[kNameSize - 1] = 0;
-  char text[1024];
-  if (hotKeyName[0] != 0) {
+void PrepareKeyNames() {
+  {
+    BusyBracket held;  // a failed load shows the shared layers' message
     LoadKeyNameTable();
-    uint32_t code = FindKeyCode(hotKeyName);
-    if (code != 0) {
-      g_recorder.hotKey = static_cast<uint16_t>(code);
-    } else {
-      FormatBounded(text, sizeof text, kUnknownHotKeyFormat.c_str(), hotKeyName);
-      Notice(text);
-      hotKeyName[0] = 0;
-    }
   }
-
-  if (static_cast<int16_t>(answer & 0xFFFF) != 0) return;
-  FormatBounded(text, sizeof text, kNoticeFormat.c_str(),
-                hotKeyName[0] != 0 ? hotKeyName : kDefaultHotKeyName.c_str());
-  HostShowNotice(host::kFirstRunNoticeId, reinterpret_cast<int16_t *>(&answer), 0, text);
-  int16_t given = static_cast<int16_t>(answer & 0xFFFF);
-  if (given != 0)
-    SettingsCall(host::kProfileWriteNumber, kSection.c_str(), kNoticeKey.c_str(), "%d",
-                 static_cast<int32_t>(given));
+  g_recorder.names.entries = KeyNameEntries();
+  g_recorder.names.count = KeyNameCount();
+  g_recorder.names.playable = g_recorder.playable;
+  MarkPlayableNames(g_recorder.names.entries, g_recorder.names.count, g_recorder.playable, PlayedCode);
 }
 
 void ToggleRecording() {
@@ -188,21 +191,28 @@ void ToggleRecording() {
 void RecordKey(uint32_t key) {
   KeyText text = KeyToText(key, g_recorder.names, HostByteToWideChar);
   if (text.kind == KeyTextKind::kUnnamed) {
-    NoteUnnamedKey(&g_recorder.unnamed, static_cast<uint16_t>(key));
-    return;
+    uint16_t code = static_cast<uint16_t>(key);
+    if (IsNotedUnnamed(g_recorder.unnamed, code) || !OfferKeyName(code)) {
+      NoteUnnamedKey(&g_recorder.unnamed, code);
+      return;
+    }
+    ++g_recorder.named;
+    text = KeyToText(key, g_recorder.names, HostByteToWideChar);
+    if (text.kind == KeyTextKind::kUnnamed) {
+      NoteUnnamedKey(&g_recorder.unnamed, code);
+      return;
+    }
   }
-  // Written and flushed at once: if the host dies, every key before stays.
-  // A host that wrote less than the whole text (or has no HostFilePrintf)
-  // failed as surely as a failed flush.
-  if (HostFilePrintf(g_recorder.file, "%s", text.bytes) >= static_cast<int32_t>(text.length) &&
-      HostFileFlush(g_recorder.file) == 0) {
-    ++g_recorder.written;
-    return;
-  }
-  CloseRecording();
-  char message[2048];
-  FormatStopText(message, sizeof message, kWriteFailedFormat.c_str());
-  HostMessage(host::kMessageId, kRecorderTitle.c_str(), message, host::kErrorStyle);
+  WriteRecorded(text.bytes, text.length);
+}
+
+void RecordCommand() {
+  char unused[2] = {};
+  int command = CommandOfAnswer(RecorderRunForm(kCommandFormTemplate, unused));
+  if (command < 0 || g_recorder.file == 0) return;
+  char text[kKeyTextRoom];
+  size_t length = FormatBounded(text, sizeof text, "[%s]", kPlayerCommandNames[command]);
+  WriteRecorded(text, length);
 }
 
 void StopRecording(bool notice) {
@@ -211,7 +221,7 @@ void StopRecording(bool notice) {
   if (!notice) return;
   char text[2048];
   FormatStopText(text, sizeof text, kStoppedFormat.c_str());
-  Notice(text);
+  RecorderNotice(text);
 }
 
 void ResetRecorder() {

@@ -3,23 +3,32 @@
 // key filter (or the tear-down), on the host's thread.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "plugin/contract/host_api.h"
+#include "plugin/contract/host_text.h"
 #include "plugin/keys/key_names.h"
 #include "recorder/start/recorder_form.h"
 #include "recorder/writer/key_writer.h"
 
-// The default hot key: Ctrl+F11.
+// The default hot key: Ctrl+F11; the default command key: Ctrl+F12.
 inline constexpr uint16_t kDefaultHotKey = 0x8900;
+inline constexpr uint16_t kDefaultCommandKey = 0x8A00;
+// Room for a key's name as people write it ("Alt+Backspace", "KLAWISZ_9F00").
+inline constexpr size_t kKeyNameTextSize = 16;
 
 struct RecorderState {
   KeyFilter previousFilter;  // the filter installed before ours
   uint16_t hotKey;           // starts and stops a recording; 0 until activation
+  uint16_t commandKey;       // opens the command list while recording; 0 until activation
+  char hotKeyName[kKeyNameTextSize];      // as people write it: "Ctrl+F11"
+  char commandKeyName[kKeyNameTextSize];  // "Ctrl+F12"
   uint8_t busy;              // our form or question is open
   HostFile file;             // the recording, 0 when none
   uint32_t written;          // keys written into it
   UnnamedKeys unnamed;       // keys that could not be written
+  uint32_t named;            // names added to keys.h during the recording
   KeyNameView names;         // the key-name table as the writer reads it
   uint8_t playable[kKeyTableCapacity];
   char fileName[258];        // the recording's name as the user gave it (host text)
@@ -30,20 +39,29 @@ extern RecorderState g_recorder;
 extern RecorderFormRecord g_recorderForm;
 
 // Settings section "ZapisKlawiszy": "Pytaj" (the notice was answered),
-// "Folder" (of the last recording), "Klawisz" (another hot key, by its
-// keys.h name).  Reads them and shows the one-time notice (activation).
+// "Folder" (of the last recording), "Klawisz" and "KlawiszPolecenia"
+// (another hot key or command key, by its keys.h name).  Reads them and
+// shows the one-time notice (activation); recorder_settings.cpp.
 void LoadRecorderSettings();
+// The settings names, shared by the settings and the recording.
+inline constexpr auto kSettingsSection = ToHostText("ZapisKlawiszy");
 
 // The hot key: the start form while nothing is recorded, else the stop.
 void ToggleRecording();
-// Writes one key the host goes on to process, and flushes it.
+// Writes one key the host goes on to process, and flushes it.  A key
+// without a name is first offered a name in keys.h (key_naming.h).
 void RecordKey(uint32_t key);
+// The command list: the chosen command is written into the recording.
+void RecordCommand();
 // Ends the recording: closes the file; with `notice`, says what was written.
 void StopRecording(bool notice);
 
 // The first free "nagranieN.txt" in `folder` (host text, may be empty: the
 // host's current folder), written into `name` (258 bytes).
 void OfferFileName(const char *folder, char *name);
+
+// Takes the key-name table (anew, after it changed) as the writer reads it.
+void PrepareKeyNames();
 
 // Forgets everything, as at load (tests).
 void ResetRecorder();

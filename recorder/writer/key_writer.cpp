@@ -115,3 +115,9 @@ void NoteUnnamedKey(UnnamedKeys *keys, uint16_t code) {
   else
     keys->moreCodes = true;
 }
+
+bool IsNotedUnnamed(const UnnamedKeys &keys, uint16_t code) {
+  for (uint32_t i = 0; i < keys.kept; ++i)
+    if (keys.codes[i] == code) return true;
+  return keys.moreCodes;
+}

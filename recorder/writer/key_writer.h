@@ -82,3 +82,5 @@ struct UnnamedKeys {
   uint16_t codes[kUnnamedCodesKept] = {};
 };
 void NoteUnnamedKey(UnnamedKeys *keys, uint16_t code);
+// True when `code` was noted before (or no further code finds room).
+bool IsNotedUnnamed(const UnnamedKeys &keys, uint16_t code);

@@ -8,7 +8,7 @@ beside the host afterwards.
 
     host_session.py --build BUILD_DIR --scenario NAME
 
-Scenarios: first_macro, stop_long_macro, record_and_play.
+Scenarios: first_macro, stop_long_macro, record_and_play, full_disk.
 """
 import argparse
 import os
@@ -23,6 +23,13 @@ STAMP = re.compile(r"^\d{4}-\d{2}-\d{2}=\d{2}:\d{2}:\d{2} ")
 
 class Failure(Exception):
     pass
+
+
+class Skipped(Exception):
+    """The scenario cannot run on this machine (said why); exit status 77."""
+
+
+SKIPPED = 77
 
 
 class Session:
@@ -114,6 +121,9 @@ def run_scenario(scenarios, run, passed="%s"):
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1
+    except Skipped as skipped:
+        print("skipped: %s" % skipped)
+        return SKIPPED
     print("passed: " + passed % args.scenario)
     return 0
 
@@ -273,10 +283,68 @@ def record_and_play(session, folder):
         player.close()
 
 
+MACRO = 'Hurtownia "Pod Dębem"'
+
+
+def full_disk(session, folder):
+    """A recording into a full disk while a macro plays: the write-failure
+    box holds the macro, is seen, and the macro's text then arrives whole."""
+    disk = os.path.join(folder, "examples", "pelny")
+    os.makedirs(disk, exist_ok=True)
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16k", "tmpfs", disk],
+                             capture_output=True, text=True)
+    if mounted.returncode != 0:
+        raise Skipped("a 16 KB tmpfs cannot be mounted here (%s): no full disk to record into"
+                      % (mounted.stderr.strip() or "mount ended with %d" % mounted.returncode))
+    try:
+        # Filled to the last byte; the recording's file itself can still be made.
+        with open(os.path.join(disk, "zajete"), "wb", buffering=0) as filler:
+            try:
+                while True:
+                    filler.write(b"\0" * 1024)
+            except OSError:
+                pass
+        with open(os.path.join(folder, "examples", "hurtownia.txt"), "w", encoding="utf-8") as macro:
+            macro.write(MACRO)
+        session.wait_for("Wiersz 1, kolumna 1", timeout=240)
+        session.keys("C-F11")
+        session.wait_for("Nagrywanie makra", "pelny\\nagranie1.txt")
+        session.keys("F12")
+        session.wait_for("NAGRYWANIE")
+        session.keys("S-F11")
+        session.wait_for("F3 Plik")
+        session.type("hurtownia.txt")
+        session.keys("F12")
+        box = ("Nagrywanie zostało przerwane", "pelny\\nagranie1.txt", "Zapisane klawisze: 0")
+        session.wait_for(*box)
+        time.sleep(2.0)
+        screen = session.wait_for(*box)
+        expect("Hurtownia" not in editor_text(screen) and "Hwnia" not in screen,
+               "the macro went on under the box:\n" + screen)
+        session.keys("Enter")
+        session.wait_gone("Nagrywanie zostało przerwane")
+        screen = session.wait_for("Zakończono pracę makra z pliku.", timeout=60)
+        session.keys("Enter")
+        session.wait_gone("Zakończono pracę")
+        screen = session.screen()
+        expect(editor_text(screen).split("\n")[0] == MACRO,
+               "the macro's text did not arrive whole:\n" + screen)
+        expect("NAGRYWANIE" not in screen, "the status line still says NAGRYWANIE")
+        session.keys("F10")
+        session.wait_for("HOST-EXITED-0")
+        recording = os.path.join(disk, "nagranie1.txt")
+        expect(os.path.exists(recording) and os.path.getsize(recording) == 0,
+               "the recording on the full disk is not the empty file made before the first write")
+    finally:
+        session.close()
+        subprocess.run(["umount", "-l", disk], capture_output=True)
+
+
 SCENARIOS = {
     "first_macro": (first_macro, None),
     "stop_long_macro": (stop_long_macro, "[MacroFormFile]\nPytaj=1\n[ZapisKlawiszy]\nPytaj=1\n"),
     "record_and_play": (record_and_play, "[MacroFormFile]\nPytaj=1\n[ZapisKlawiszy]\nPytaj=1\n"),
+    "full_disk": (full_disk, "[MacroFormFile]\nPytaj=1\nDelay=100\n[ZapisKlawiszy]\nPytaj=1\nFolder=pelny\\\n"),
 }
 
 

@@ -7,6 +7,12 @@ In a fresh copy of the host's run folder, Ctrl+F11, F12 and some typing with
 Polish letters, '[' and ']', Tab, Enter and a function key, then Ctrl+F11,
 leave nagranie1.txt.  tastiro-check finds nothing in it (exit 0).  Played
 with Shift+F11 in another fresh copy, it gives the same editor text.
+
+Then, each in a fresh copy:
+  - Ctrl+F12 and Enter while recording write [WAITENTER] at that place;
+  - Alt+P without its line in keys.h: the naming question answered "yes"
+    adds one name at the end of keys.h and records the key by it;
+  - with Klawisz=SHIFT_F11 in the settings (refused), Ctrl+F11 still records.
 """
 import argparse
 import os
@@ -24,11 +30,66 @@ def fresh(source, build, folder):
     subprocess.run([os.path.join(source, "scripts", "layout-host.sh"), build, folder], check=True)
 
 
-def host(build, folder, keys):
+def host(build, folder, keys, answers=None):
+    answer = ["--answers", answers] if answers else []
     done = subprocess.run([os.path.join(build, "wine-run.sh"), os.path.join(folder, "VOLMAR.exe"),
-                           "--keys", keys, "--timeout", "60"], cwd=folder, capture_output=True,
+                           "--keys", keys, "--timeout", "60"] + answer, cwd=folder, capture_output=True,
                           stdin=subprocess.DEVNULL, timeout=300)
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+QUIET = "[MacroFormFile]\r\nPytaj=1\r\n\r\n[ZapisKlawiszy]\r\nPytaj=1\r\n"
+
+
+def recorded_in(source, build, name, keys, settings=QUIET, answers=None, keys_h=None):
+    """One scripted run in a fresh copy: (nagranie1.txt's bytes or None,
+    the host's messages, keys.h's bytes afterwards)."""
+    folder = os.path.join(build, "e2e", "recorder", name)
+    fresh(source, build, folder)
+    with open(os.path.join(folder, "VOLMAR.ini"), "w", newline="") as f:
+        f.write(settings)
+    keys_path = os.path.join(folder, "wtyczki", "keys.h")
+    if keys_h is not None:
+        with open(keys_path, "rb") as f:
+            original = f.read()
+        with open(keys_path, "wb") as f:
+            f.write(keys_h(original))
+    status, _, messages = host(build, folder, keys, answers)
+    path = os.path.join(folder, "nagranie1.txt")
+    recording = open(path, "rb").read() if os.path.exists(path) else None
+    with open(keys_path, "rb") as f:
+        keys_after = f.read()
+    return status, recording, messages, keys_after
+
+
+def second_round(source, build, problems):
+    status, recording, messages, _ = recorded_in(
+        source, build, "command", "<Ctrl+F11><F12>abc<Ctrl+F12><Enter>def<Ctrl+F11>")
+    if status != 0 or recording != b"abc[WAITENTER]def":
+        problems.append("Ctrl+F12, Enter: recorded %r (status %d)\n%s" % (recording, status, messages))
+
+    without_alt_p = lambda keys: b"".join(line for line in keys.splitlines(True)
+                                          if not line.startswith(b"#define ALT_P "))
+    status, recording, messages, keys_after = recorded_in(
+        source, build, "unnamed", "<Ctrl+F11><F12>a<Alt+P>b<Ctrl+F11>", answers="yes",
+        keys_h=without_alt_p)
+    if status != 0 or recording != b"a[KLAWISZ_1900]b":
+        problems.append("Alt+P named on yes: recorded %r (status %d)\n%s" % (recording, status, messages))
+    before = without_alt_p(open(os.path.join(source, "host", "app", "wtyczki", "keys.h"), "rb").read())
+    added = keys_after[len(before):]
+    if not keys_after.startswith(before) or added.count(b"#define ") != 1 or \
+            not added.endswith(b"#define KLAWISZ_1900 0x1900\n"):
+        problems.append("keys.h did not get one name at its end: %r" % added)
+    if "uruchom VOLMAR ponownie" not in messages:
+        problems.append("the stop notice does not ask for a restart:\n" + messages)
+
+    status, recording, messages, _ = recorded_in(
+        source, build, "shift_f11", "<Ctrl+F11><F12>xyz<Ctrl+F11>",
+        settings=QUIET + "Klawisz=SHIFT_F11\r\n")
+    if status != 0 or recording != b"xyz":
+        problems.append("Klawisz=SHIFT_F11: recorded %r (status %d)\n%s" % (recording, status, messages))
+    if "Ustawienie Klawisz=SHIFT_F11" not in messages:
+        problems.append("no notice refusing Klawisz=SHIFT_F11:\n" + messages)
 
 
 def main():
@@ -74,6 +135,7 @@ def main():
         problems.append("the playing run ended with %d" % status)
     if played != typed:
         problems.append("played %r, recorded %r" % (played, typed))
+    second_round(source, build, problems)
     return report(problems, messages, recorded)
 
 

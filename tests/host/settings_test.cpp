@@ -84,20 +84,49 @@ TEST_F(ProfileTest, AWrittenLineBreakEndsTheValue) {
   EXPECT_EQ("one", store.Get("S", "K").value());
 }
 
-TEST(IniStore, ReadsWritesAndKeepsComments) {
+TEST(IniStore, ReadsNamesAndValuesWhateverTheirCaseAndBlanks) {
   IniStore store;
-  store.Parse("; settings\r\n[MacroFormFile]\r\n  Pytaj = 1 \r\nFile=a b.txt\r\n\r\n[Other]\nx=y\n");
+  store.Parse("\xEF\xBB\xBF[MacroFormFile]\r\n  Pytaj = 1 \r\nFile=a b.txt\r\n; x=1\r\n[Other]\nx=y");
   EXPECT_EQ("1", store.Get("macroformfile", "PYTAJ").value());
   EXPECT_EQ("a b.txt", store.Get("MacroFormFile", "File").value());
-  EXPECT_FALSE(store.Get("MacroFormFile", "x").has_value());
-  store.Set("MacroFormFile", "Delay", "250");
-  store.Set("New", "k", "v");
-  EXPECT_EQ("; settings\r\n[MacroFormFile]\r\nPytaj=1\r\nFile=a b.txt\r\nDelay=250\r\n\r\n"
-            "[Other]\r\nx=y\r\n\r\n[New]\r\nk=v\r\n",
-            store.Serialize());
-  IniStore again;
-  again.Parse(store.Serialize());
-  EXPECT_EQ(store.Serialize(), again.Serialize());
+  EXPECT_FALSE(store.Get("MacroFormFile", "x").has_value()) << "a comment is no key";
+  EXPECT_EQ("y", store.Get("Other", "x").value());
+}
+
+// Each write changes only its value's line or adds one line at the end of
+// its section's keys: comments, blank lines, line ends and order stay.
+TEST(IniStore, WritesKeepTheFileAsTheUserWroteIt) {
+  struct Case {
+    const char *what, *before, *section, *key, *value, *after;
+  } cases[] = {
+      {"a value in place, blanks and case kept", "; mine\r\n[A]\r\n  Key = 1 \r\nz=2\r\n", "a", "KEY",
+       "25", "; mine\r\n[A]\r\n  Key = 25 \r\nz=2\r\n"},
+      {"a new key behind the last key, not behind the comment leading into the next section",
+       "[A]\r\nx=1\r\n\r\n; the form's file\r\n[MacroFormFile]\r\nFile=a\r\n", "A", "Pytaj", "1",
+       "[A]\r\nx=1\r\nPytaj=1\r\n\r\n; the form's file\r\n[MacroFormFile]\r\nFile=a\r\n"},
+      {"a new key in an empty section goes under its header", "[A]\n; note\n\n[B]\n", "A", "k", "v",
+       "[A]\nk=v\n; note\n\n[B]\n"},
+      {"a new section at the end behind a blank line, in the file's LF line ends",
+       "; top\n[A]\nx=1\n", "New", "k", "v", "; top\n[A]\nx=1\n\n[New]\nk=v\n"},
+      {"a last line without a line end gets one", "[A]\r\nx=1", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
+      {"a file ending in a blank line gets no second one", "[A]\r\nx=1\r\n\r\n", "B", "k", "v",
+       "[A]\r\nx=1\r\n\r\n[B]\r\nk=v\r\n"},
+      {"an empty file", "", "S", "k", "v", "[S]\r\nk=v\r\n"},
+      {"LF line ends behind a first blank line", "\n[A]\nx=1\n", "B", "k", "v", "\n[A]\nx=1\n\n[B]\nk=v\n"},
+      {"an emptied value", "[A]\r\nk=old ; not a comment\r\n", "A", "k", "", "[A]\r\nk=\r\n"},
+      {"the first of two sections of one name", "[A]\r\nk=1\r\n[A]\r\nk=2\r\n", "A", "k", "3",
+       "[A]\r\nk=3\r\n[A]\r\nk=2\r\n"},
+  };
+  for (const Case &c : cases) {
+    IniStore store;
+    store.Parse(c.before);
+    store.Set(c.section, c.key, c.value);
+    EXPECT_EQ(c.after, store.Serialize()) << c.what;
+    EXPECT_EQ(c.value, store.Get(c.section, c.key).value_or("<none>")) << c.what;
+    IniStore again;
+    again.Parse(store.Serialize());
+    EXPECT_EQ(store.Serialize(), again.Serialize()) << c.what;
+  }
 }
 
 }  // namespace

@@ -212,7 +212,7 @@ void ResetPluginForTest() {
   standin::Reset();
   ResetHostImports();
   ResetPluginIdentity();
-  memset(&g_player, 0, sizeof g_player);
+  ResetPlayerState();
   memset(&g_startForm, 0, sizeof g_startForm);
   ResetKeyNameTable();
   g_unsupportedFeatures = 0xFFFFFFFFu;

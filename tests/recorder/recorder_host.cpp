@@ -33,6 +33,18 @@ std::string RecorderHost::Content(const char *name) const {
   return content ? *content : "<missing>";
 }
 
+std::string RecorderHost::Utf8Of(const std::string &hostText) {
+  std::string out;
+  for (size_t start = 0; start <= hostText.size();) {
+    size_t end = hostText.find('\0', start);
+    if (end == std::string::npos) end = hostText.size();
+    out += volmar::HostTextToUtf8(hostText.substr(start, end - start));
+    if (end < hostText.size()) out += '\0';
+    start = end + 1;
+  }
+  return out;
+}
+
 void RecorderHost::AddKeysFile(const std::string &content) { files.Add(u"wtyczki\\keys.h", content, true); }
 
 // A host built after every plug-in date.
@@ -46,7 +58,20 @@ int32_t RecorderHost::HostMakePathW(HostWideChar *buffer, int32_t capacity, cons
   return 0;
 }
 
-int32_t RecorderHost::HostRunForm(const void *, int32_t, void *record, FieldCallback) {
+void RecorderHost::BoxUp() {
+  if (g_recorder.busy == 0 || (flags & host::kFlagPluginWorking) == 0) ++unheldBoxes;
+  if (whileBoxUp) whileBoxUp();
+}
+
+int32_t RecorderHost::HostRunForm(const void *formTemplate, int32_t, void *record, FieldCallback) {
+  BoxUp();
+  if (formTemplate == kCommandFormTemplate) {
+    ++commandLists;
+    if (commandAnswers.empty()) return 0x5002;  // Esc
+    uint32_t answer = commandAnswers.front();
+    commandAnswers.pop_front();
+    return static_cast<int32_t>(answer);
+  }
   char *name = static_cast<char *>(record);
   offered.push_back(Utf8(name));
   if (flags & host::kFlagPluginWorking) flagsWhileForm = true;
@@ -58,6 +83,7 @@ int32_t RecorderHost::HostRunForm(const void *, int32_t, void *record, FieldCall
 }
 
 int32_t RecorderHost::HostAsk(const char *, const char *text, uint32_t) {
+  BoxUp();
   asked.push_back(Utf8(text));
   if (askAnswers.empty()) return 0x5008;  // no
   uint32_t answer = askAnswers.front();
@@ -66,24 +92,28 @@ int32_t RecorderHost::HostAsk(const char *, const char *text, uint32_t) {
 }
 
 int32_t RecorderHost::HostShowNotice(int32_t, int16_t *answer, int32_t, const char *text) {
+  BoxUp();
   notices.push_back(Utf8(text));
   *answer = noticeAnswer;
   return 0;
 }
 
 int32_t RecorderHost::HostMessage(int32_t, const char *, const char *text, uint32_t) {
+  BoxUp();
   errors.push_back(Utf8(text));
   return 0;
 }
 
 int32_t RecorderHost::HostMessageF(int32_t, const char *, const char *format, uint32_t, uint32_t,
                                    va_list values) {
+  BoxUp();
   errors.push_back(Utf8(sim::FormatV(format, values).c_str()));
   return 0;
 }
 
 int32_t RecorderHost::HostErrorMessageF(int32_t err, int32_t systemErr, const char *format,
                                         const HostWideChar *argument, uint32_t) {
+  BoxUp();
   std::string path = volmar::Utf16ToHostText(sim::WideText(argument));
   char text[4096];
   snprintf(text, sizeof text, format, err, systemErr, path.c_str());

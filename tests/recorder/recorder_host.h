@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,13 +29,25 @@ class RecorderHost : public sim::HostCalls {
   std::vector<std::string> notices;   // HostShowNotice texts
   int16_t noticeAnswer = 0;
   bool flagsWhileForm = false;        // bit 0x8000 was set while the form ran
+  std::deque<uint32_t> commandAnswers;  // the command list's answers; empty: Esc
+  uint32_t commandLists = 0;          // times the command list was shown
+  // Boxes shown outside the recorder's busy bracket (the busy flag and the
+  // state bit): none may be.
+  uint32_t unheldBoxes = 0;
+  // Called while each box is up: the host's loop offering keys meanwhile.
+  std::function<void()> whileBoxUp;
 
   // A fresh host bound to every slot, and a fresh recorder.
   static RecorderHost &Start();
   // The bytes of a file the recorder wrote, or "<missing>".
   std::string Content(const char *name) const;
+  // Host text as UTF-8.
+  static std::string Utf8Of(const std::string &hostText);
   // wtyczki\keys.h, as a text file.
   void AddKeysFile(const std::string &content);
+
+  // Each box: counts one shown outside the bracket, runs whileBoxUp.
+  void BoxUp();
 
   uint32_t HostDateNumber(const char *date) override;
   int32_t HostMakePathW(HostWideChar *buffer, int32_t capacity, const HostWideChar *relative) override;

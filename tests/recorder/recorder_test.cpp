@@ -1,77 +1,16 @@
 // The recorder as the host drives it: activation and its notice, the filter's
 // decisions (hot key, the state bit, Shift+F11, no-key calls, keys another
 // filter holds back), the start form and its file (offered name, existing
-// file: ask; "no": back to the form), a failed write, and the stop notice.
-#include <gtest/gtest.h>
+// file: ask; "yes": back to the form, "no": append), a failed write and a
+// file that cannot be made (held messages), and the stop notice.
 #include <string.h>
 
 #include <string>
 
-#include "plugin/contract/host_values.h"
-#include "plugin/handshake/handshake.h"
-#include "recorder/entry/recorder_filter.h"
-#include "recorder/start/recording.h"
-#include "tests/recorder/recorder_host.h"
+#include "tests/recorder/recorder_fixture.h"
 
+namespace recorder_test {
 namespace {
-
-constexpr uint32_t kCtrlF11 = 0x8900;
-constexpr uint32_t kF12 = 0x8600;
-constexpr uint32_t kConfirmed = 0x5001;
-constexpr uint32_t kYes = 0x5009;
-
-const char *const kKeys =
-    "#define TAB 9\n#define ENTER 13\n#define LBRACKET 0x5B\n#define F2 0x3C00\n"
-    "#define UP 0x4800\n#define ALT_X 0x2D00\n";
-
-int32_t Query(int32_t, int32_t) { return 1; }
-
-// The previous filter of the tests: the player as the recorder sees it.
-// It can hold a key back once (as during its pause) or turn one into another.
-uint32_t g_holdOnce = 0;
-uint32_t g_heldCount = 0;
-uint32_t HOST_STDCALL Previous(uint32_t key) {
-  if ((key & 0xFFFF) == g_holdOnce && g_heldCount == 0) {
-    ++g_heldCount;
-    return host::kNoKey;
-  }
-  return key;
-}
-
-class RecorderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    g_holdOnce = 0;
-    g_heldCount = 0;
-    host_ = &RecorderHost::Start();
-    host_->AddKeysFile(kKeys);
-  }
-  // Load, handshake, activation with a previous filter installed.
-  void Activate(KeyFilter previous = &Previous) {
-    host_->installedFilter = previous;
-    char description[1024] = {};
-    ASSERT_EQ(0, PluginHandshake(&Query, description));
-    description_ = description;
-    ASSERT_EQ(0, PluginActivate(0));
-    ASSERT_EQ(&RecorderKeyFilter, host_->installedFilter);
-  }
-  // Keys as the host offers them: each through the installed filter.
-  std::string Offer(std::initializer_list<uint32_t> keys) {
-    std::string passed;
-    for (uint32_t key : keys) {
-      uint32_t answer = host_->installedFilter(key);
-      passed += answer == host::kNoKey ? "-" : answer < 0x80 ? std::string(1, char(answer)) : "#";
-    }
-    return passed;
-  }
-  void StartRecording(const char *name = nullptr) {
-    host_->forms.push_back({kConfirmed, name});
-    EXPECT_EQ(host::kNoKey, host_->installedFilter(kCtrlF11));
-  }
-
-  RecorderHost *host_ = nullptr;
-  std::string description_;
-};
 
 TEST_F(RecorderTest, ActivationHandsOverItsDescriptionAndShowsTheNoticeUntilAnswered) {
   host_->noticeAnswer = 1;
@@ -121,12 +60,15 @@ TEST_F(RecorderTest, TheFilterRecordsWhatTheHostGoesOnToProcessOnce) {
   host_->flags = 0;
   EXPECT_EQ("-", Offer({kCtrlF11})) << "the hot key is never passed on";
   EXPECT_EQ("ab[ENTER]\r\n[LBRACKET]", host_->Content("nagranie1.txt"));
-  ASSERT_EQ(1u, host_->asked.size());
-  const std::string &notice = host_->asked[0];
+  ASSERT_EQ(2u, host_->asked.size()) << "the naming question (no), the stop notice";
+  EXPECT_NE(std::string::npos, host_->asked[0].find("nazwę KLAWISZ_8B00")) << host_->asked[0];
+  const std::string &notice = host_->asked[1];
   EXPECT_NE(std::string::npos, notice.find("Plik: nagranie1.txt")) << notice;
   EXPECT_NE(std::string::npos, notice.find("Zapisane klawisze: 4")) << notice;
   EXPECT_NE(std::string::npos, notice.find("Klawisze bez nazwy (nie zapisane): 1")) << notice;
   EXPECT_NE(std::string::npos, notice.find("#define KLAWISZ_8B00 0x8B00")) << notice;
+  EXPECT_NE(std::string::npos, notice.find("uruchom VOLMAR ponownie")) << notice;
+  EXPECT_NE(std::string::npos, notice.find("Nowe nagranie: klawisz Ctrl+F11.")) << notice;
   EXPECT_EQ("x", Offer({'x'})) << "after the stop nothing is recorded";
   EXPECT_EQ("ab[ENTER]\r\n[LBRACKET]", host_->Content("nagranie1.txt"));
 }
@@ -162,8 +104,9 @@ TEST_F(RecorderTest, OffersTheLowestFreeNumberAndNeverReplacesAFile) {
   Activate();
   host_->files.Add(u"nagranie1.txt", "stare[ENTER]");
   host_->files.Add(u"nagranie2.txt", "");
-  // The user types the existing name over the offered one: asked, "no"
-  // goes back to the form; there the offered name is kept, and taken.
+  // The user types the existing name over the offered one: asked, "yes"
+  // (another name, the focused answer) goes back to the form.
+  host_->askAnswers.push_back(kYes);
   host_->forms.push_back({kConfirmed, "nagranie1.txt"});
   host_->forms.push_back({kConfirmed, "nagranie3.txt"});
   Offer({kCtrlF11});
@@ -171,45 +114,85 @@ TEST_F(RecorderTest, OffersTheLowestFreeNumberAndNeverReplacesAFile) {
   EXPECT_EQ("nagranie3.txt", host_->offered[0]);
   EXPECT_EQ("nagranie1.txt", host_->offered[1]) << "back in the form with the name given";
   ASSERT_EQ(1u, host_->asked.size());
-  EXPECT_NE(std::string::npos, host_->asked[0].find("Plik 'nagranie1.txt' już istnieje."));
+  EXPECT_NE(std::string::npos, host_->asked[0].find("Plik 'nagranie1.txt' już istnieje.\nWybrać inną nazwę?"));
   Offer({'x', kCtrlF11});
   EXPECT_EQ("stare[ENTER]", host_->Content("nagranie1.txt"));
   EXPECT_EQ("x", host_->Content("nagranie3.txt"));
 }
 
-TEST_F(RecorderTest, YesAppendsToTheExistingFile) {
+TEST_F(RecorderTest, NoAppendsToTheExistingFile) {
   Activate();
   host_->files.Add(u"nagranie1.txt", "stare");
-  host_->askAnswers.push_back(kYes);
+  host_->askAnswers.push_back(kNo);
   StartRecording("nagranie1.txt");
   Offer({'!', kCtrlF11});
   EXPECT_EQ("stare!", host_->Content("nagranie1.txt"));
 }
 
-TEST_F(RecorderTest, AFailedWriteStopsTheRecordingWithAMessage) {
-  Activate();
+// A macro plays while the disk fills: the write-failure box is held, so the
+// player (the previous filter) is not asked for keys while it is up, and the
+// macro's text goes on whole after it.
+TEST_F(RecorderTest, AFailedWriteClosesTheRecordingWithAHeldMessageAndTheMacroWaits) {
+  static const char *macro = nullptr;
+  macro = "Hurtownia";
+  auto player = [](uint32_t key) HOST_STDCALL -> uint32_t {
+    if ((key & 0xFFFF) != host::kNoKey || *macro == 0) return key;
+    return static_cast<uint8_t>(*macro++);
+  };
+  Activate(player);
   StartRecording();
-  Offer({'a'});
+  EXPECT_EQ("H", Offer({host::kNoKey}));
   host_->files.failWrites = true;
-  EXPECT_EQ("b", Offer({'b'})) << "the key still reaches the host";
+  std::string typedWhileUp;
+  host_->whileBoxUp = [&] {
+    for (int i = 0; i < 4; ++i) typedWhileUp += Offer({host::kNoKey});
+  };
+  EXPECT_EQ("u", Offer({host::kNoKey})) << "the key still reaches the host";
+  host_->whileBoxUp = nullptr;
+  EXPECT_EQ("----", typedWhileUp) << "no macro key answers the box";
   EXPECT_EQ(0u, g_recorder.file);
   ASSERT_EQ(1u, host_->errors.size());
-  EXPECT_NE(std::string::npos, host_->errors[0].find("Nagrywanie zostało przerwane.")) << host_->errors[0];
-  EXPECT_NE(std::string::npos, host_->errors[0].find("Zapisane klawisze: 1")) << host_->errors[0];
+  const std::string &error = host_->errors[0];
+  for (const char *part : {"Nagrywanie zostało przerwane", "'nagranie1.txt'", "Zapisane klawisze: 1",
+                           "Klawisze zapisane wcześniej zostały w pliku."})
+    EXPECT_NE(std::string::npos, error.find(part)) << part << " in " << error;
   host_->files.failWrites = false;
-  Offer({'c'});
-  EXPECT_EQ("a", host_->Content("nagranie1.txt"));
+  EXPECT_EQ("rtownia", Offer({host::kNoKey, host::kNoKey, host::kNoKey, host::kNoKey, host::kNoKey,
+                              host::kNoKey, host::kNoKey}));
+  EXPECT_EQ("H", host_->Content("nagranie1.txt"));
 }
 
-TEST_F(RecorderTest, AFileThatCannotBeMadeIsReportedAndTheFormComesBack) {
-  Activate();
-  host_->files.failCreate = true;
-  host_->forms.push_back({kConfirmed, nullptr});
-  Offer({kCtrlF11});
-  ASSERT_EQ(1u, host_->errors.size());
-  EXPECT_NE(std::string::npos, host_->errors[0].find("przy otwieraniu pliku nagrania 'nagranie1.txt'"));
-  EXPECT_EQ(2u, host_->offered.size());
-  EXPECT_EQ(0u, g_recorder.file);
+// What happened and what to do, for the errors a user meets; no empty lines.
+TEST_F(RecorderTest, AFileThatCannotBeMadeIsExplainedAndTheFormComesBack) {
+  struct Case {
+    int error, systemError;
+    const char *says;
+  } cases[] = {
+      {13, 5, "Brak prawa zapisu w tym folderze"}, {28, 112, "Dysk jest pełny."},
+      {2, 3, "Nie ma takiego folderu."},          {22, 123, "Ta nazwa pliku jest niedozwolona."},
+      {13, 32, "Plik jest otwarty w innym programie."}, {5, 1117, "Sprawdź nazwę pliku"},
+  };
+  for (const Case &c : cases) {
+    host_ = &RecorderHost::Start();
+    host_->AddKeysFile(kKeys);
+    Activate();
+    host_->files.failCreate = true;
+    host_->files.openErrno = c.error;
+    host_->files.openDosErrno = c.systemError;
+    host_->forms.push_back({kConfirmed, nullptr});
+    Offer({kCtrlF11});
+    ASSERT_EQ(1u, host_->errors.size());
+    const std::string &error = host_->errors[0];
+    EXPECT_EQ(0u, error.find("Nie można zapisywać do pliku nagrania 'nagranie1.txt'.\n")) << error;
+    EXPECT_NE(std::string::npos, error.find(c.says)) << error;
+    EXPECT_NE(std::string::npos,
+              error.find("(błąd " + std::to_string(c.error) + ", systemowy " + std::to_string(c.systemError) + ")"))
+        << error;
+    EXPECT_EQ(std::string::npos, error.find("\n\n")) << error;
+    EXPECT_EQ(2u, host_->offered.size()) << "back in the form";
+    EXPECT_EQ(0u, g_recorder.file);
+    EXPECT_EQ(0u, host_->unheldBoxes);
+  }
 }
 
 TEST_F(RecorderTest, TearDownClosesTheRecording) {
@@ -238,14 +221,5 @@ TEST_F(RecorderTest, SettingsNameAnotherHotKeyAndRememberTheFolder) {
   EXPECT_EQ("dane\\nagranie2.txt", host_->offered.back()) << "the folder of the last recording";
 }
 
-TEST_F(RecorderTest, AnUnknownHotKeyNameFallsBackToCtrlF11WithAMessage) {
-  host_->profile[sim::Settings::Name("ZapisKlawiszy", "Klawisz")] = "NIE_MA";
-  Activate();
-  ASSERT_FALSE(host_->asked.empty());
-  EXPECT_NE(std::string::npos, host_->asked[0].find("Klawisza 'NIE_MA'"));
-  EXPECT_NE(std::string::npos, host_->notices.at(0).find("klawisz Ctrl+F11"));
-  EXPECT_EQ("-", Offer({kCtrlF11}));
-  EXPECT_EQ(1u, host_->offered.size());
-}
-
 }  // namespace
+}  // namespace recorder_test

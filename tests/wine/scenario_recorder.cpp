@@ -25,8 +25,8 @@ bool LoadRecorder(ScenarioContext &context, PluginExports *recorder, bool quiet)
   char description[1024] = {};
   int32_t verdict = recorder->handshake(&ScenarioQuery, description);
   if (quiet) return verdict == 0;
-  CheckBytes("Wtyczka 'Zapis klawiszy'\nNagrywanie klawiszy do pliku makra - klawisz Ctrl+F11",
-             description, "the recorder's description (host text)");
+  CheckBytes("Wtyczka 'Zapis klawiszy'\nNagrywanie klawiszy do pliku makra", description,
+             "the recorder's description (host text): no key, the settings are read later");
   return CheckValue(0, verdict, "the recorder accepts the host");
 }
 
@@ -74,7 +74,8 @@ std::string RecordBesidePlayer(ScenarioContext &context, bool checked) {
 void RunRecorderBesidePlayer(ScenarioContext &context) {
   std::string recorded = RecordBesidePlayer(context, true);
   // Shift+F11 went to the player (its start form, cancelled) and is not
-  // recorded; Alt+F11 has no name and is left out.
+  // recorded; Alt+F11 has no name, the question about naming it is answered
+  // "no" (0), and it is left out.
   CheckBytes("Z\xC5\xBC[LBRACKET]][ENTER]\r\n[TAB][F2]", recorded,
              "the recording: characters as UTF-8, '[' by name, Enter with a line break");
 }

@@ -9,8 +9,9 @@
 // it, it checks against the host folder it stands in and waits for Enter
 // before its window closes.
 //
-// Exit status: 0 nothing found, 1 warnings, 2 a file that cannot be read (or
-// a command line that cannot be understood).
+// Exit status: 0 nothing found, 1 warnings, 2 a file that cannot be read or
+// written, standard output included (or a command line that cannot be
+// understood).
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -27,6 +28,7 @@
 #include "tools/checker/report.h"
 #include "tools/macro/text_util.h"
 #include "tools/lang/console.h"
+#include "tools/output/output_file.h"
 
 using check::Msg;
 using check::Say;
@@ -76,20 +78,36 @@ bool ParseStamp(const char *text, time_t &out) {
   return out != static_cast<time_t>(-1);
 }
 
-bool WriteAll(FILE *out, const std::string &bytes, std::string &error) {
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  ok = fclose(out) == 0 && ok;
-  if (!ok) error = Say(Msg::kWriteError);
-  return ok;
+// Why a file cannot be written, in the user's words.
+std::string WhyNot(const output::Problem &problem) {
+  switch (problem.fault) {
+    case output::Fault::kDevice:
+      return Say(Msg::kOutputDevice);
+    case output::Fault::kFolder:
+      return Say(Msg::kOutputFolder);
+    case output::Fault::kNotRegular:
+      return Say(Msg::kOutputNotRegular);
+    case output::Fault::kReadOnly:
+      return Say(Msg::kOutputReadOnly);
+    case output::Fault::kDanglingLink:
+      return Say(Msg::kOutputDanglingLink);
+    default:
+      break;
+  }
+  const std::string why = output::DiskFull(problem.error) ? Say(Msg::kDiskFull)
+                          : problem.error != 0            ? check::ErrorText(problem.error)
+                                                          : Say(Msg::kWriteError);
+  return problem.fault == output::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
 }
 
-bool WriteFile(const std::string &path, const std::string &bytes, std::string &error) {
-  FILE *out = lang::OpenFile(path, "wb");
-  if (out == nullptr) {
-    error = check::ErrorText(errno);
-    return false;
-  }
-  return WriteAll(out, bytes, error);
+// Writes `bytes` as the file `path` (whole or not at all, replacing a file
+// there only when `replace`); false with the problem.
+bool WriteFile(const std::string &path, const std::string &bytes, bool replace, output::Problem *problem) {
+  output::Target target;
+  output::Writer writer;
+  if (!output::CheckTarget(path, replace, &target, problem) || !writer.Open(target, problem)) return false;
+  writer.Write(bytes);
+  return writer.Commit(problem);
 }
 
 // An option that takes a value; "" when it was used, else what is wrong.
@@ -172,9 +190,10 @@ check::KeyDelay ChooseDelay(const Arguments &args) {
 int WriteLog(const std::string &path, const check::CheckResult &result, int status) {
   std::string log;
   for (const check::MacroReport &m : result.macros) log += m.log;
-  std::string error;
-  if (WriteFile(path, log, error)) return status;
-  lang::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {path, error}) + "\n");
+  output::Problem problem;
+  // Written afresh, replacing an older log of that name.
+  if (WriteFile(path, log, true, &problem)) return status;
+  lang::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {path, WhyNot(problem)}) + "\n");
   return 2;
 }
 
@@ -252,19 +271,13 @@ int Convert(const Arguments &args) {
       continue;
     }
     const std::string copy = check::Utf8CopyName(path);
-    FILE *out = lang::CreateNewFile(copy);
-    std::string error;
-    if (out == nullptr) {
-      const bool exists = errno == EEXIST;
+    output::Problem problem;
+    if (!WriteFile(copy, utf8, false, &problem)) {
       lang::Write(stderr, "tastiro-check: " +
-                              (exists ? Say(Msg::kCopyExists, {path, copy})
-                                      : Say(Msg::kCannotWrite, {path, copy, check::ErrorText(errno)})) +
+                              (problem.fault == output::Fault::kExists
+                                   ? Say(Msg::kCopyExists, {path, copy})
+                                   : Say(Msg::kCannotWrite, {path, copy, WhyNot(problem)})) +
                               "\n");
-      status = 2;
-      continue;
-    }
-    if (!WriteAll(out, utf8, error)) {
-      lang::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWrite, {path, copy, error}) + "\n");
       status = 2;
       continue;
     }
@@ -294,10 +307,7 @@ void SayDone(const Arguments &args, const check::CheckResult &result) {
                           "\n");
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
-  const std::vector<std::string> arguments = lang::Utf8Arguments(argc, argv);
+int Run(const std::vector<std::string> &arguments) {
   ChooseLanguage(arguments);
   // Started by a double-click or by files dropped on it: the window closes
   // when the tool ends, so it waits for Enter; the host is the folder the
@@ -327,5 +337,22 @@ int main(int argc, char **argv) {
     Convert(convert);
   }
   if (ownWindow) lang::WaitForEnter("\n" + Say(Msg::kPressEnter));
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const int status = Run(lang::Utf8Arguments(argc, argv));
+  // A report lost on its way (a full disk, a closed pipe) is an error, never
+  // a success.
+  if (!lang::Flush(stdout)) {
+    const int error = errno;
+    lang::Write(stderr, "tastiro-check: " +
+                            Say(Msg::kCannotWriteStdout,
+                                {output::DiskFull(error) ? Say(Msg::kDiskFull) : check::ErrorText(error)}) +
+                            "\n");
+    return 2;
+  }
   return status;
 }

@@ -57,7 +57,7 @@ namespace {
 void FreshPlugin() {
   ReleaseKeyNameTable();
   ResetKeyNameTable();  // also forgets a failed load, which a release keeps
-  memset(&g_player, 0, sizeof g_player);
+  ResetPlayerState();
   memset(&g_startForm, 0, sizeof g_startForm);
 }
 

@@ -240,7 +240,7 @@ MacroReport MacroPlayer::Play() {
 // The player's state afresh, the macro and its log opened as the start
 // branch opens them, and the host's answers and clock set for this macro.
 void MacroPlayer::Start() {
-  memset(&g_player, 0, sizeof g_player);
+  ResetPlayerState();
   SetKeyDelay(options_.keyDelay);
   SetClock(kClockStart);
   AddSimFile(kMacroName, content_);

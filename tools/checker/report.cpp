@@ -10,6 +10,7 @@
 #include "tools/texts/check_texts.h"
 #include "tools/macro/text_util.h"
 #include "tools/lang/console.h"
+#include "tools/lang/printf_format.h"
 
 namespace check {
 
@@ -308,7 +309,7 @@ std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
 namespace {
 
 // printf into a string.
-void Appendf(std::string &out, const char *format, ...) __attribute__((format(gnu_printf, 2, 3)));
+void Appendf(std::string &out, const char *format, ...) TASTIRO_PRINTF(2, 3);
 void Appendf(std::string &out, const char *format, ...) {
   char buffer[1024];
   va_list values;

@@ -2,7 +2,6 @@
 
 #include <ctype.h>
 #include <errno.h>
-#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -18,6 +17,25 @@
 #endif
 
 namespace lang {
+
+namespace {
+
+// A console write that failed, for Flush: such a write leaves no error on
+// the C library's stream.
+bool g_lost[2] = {false, false};
+
+bool Lost(FILE *stream) {
+  if (stream == stdout) g_lost[0] = true;
+  if (stream == stderr) g_lost[1] = true;
+  return false;
+}
+
+}  // namespace
+
+bool Flush(FILE *stream) {
+  const bool lost = (stream == stdout && g_lost[0]) || (stream == stderr && g_lost[1]);
+  return fflush(stream) == 0 && ferror(stream) == 0 && !lost;
+}
 
 #if defined(_WIN32)
 
@@ -74,7 +92,8 @@ bool StreamIsConsole(FILE *stream) {
 }  // namespace
 
 bool Write(FILE *stream, const std::string &utf8) {
-  if (!StreamIsConsole(stream)) return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  if (!StreamIsConsole(stream))
+    return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() || Lost(stream);
   HANDLE handle = HandleOf(stream);
   fflush(stream);
   const std::wstring wide = Wide(utf8);
@@ -83,7 +102,7 @@ bool Write(FILE *stream, const std::string &utf8) {
     DWORD piece = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
     DWORD written = 0;
     if (!WriteConsoleW(handle, wide.data() + at, piece, &written, nullptr) || written == 0)
-      return false;
+      return Lost(stream);
     at += written;
   }
   return true;
@@ -203,18 +222,10 @@ bool FileExists(const std::string &path) {
   return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-FILE *CreateNewFile(const std::string &utf8Path) {
-  int fd = _wopen(Wide(utf8Path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0644);
-  if (fd < 0) return nullptr;
-  FILE *file = _fdopen(fd, "wb");
-  if (file == nullptr) _close(fd);
-  return file;
-}
-
 #else
 
 bool Write(FILE *stream, const std::string &utf8) {
-  return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  return fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() || Lost(stream);
 }
 
 bool TakesColor(FILE *stream) { return isatty(fileno(stream)) != 0; }
@@ -248,14 +259,6 @@ std::vector<std::string> ExpandWildcard(const std::string &name) { return {name}
 FILE *OpenFile(const std::string &utf8Path, const char *mode) { return fopen(utf8Path.c_str(), mode); }
 
 bool FileExists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
-
-FILE *CreateNewFile(const std::string &utf8Path) {
-  int fd = open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-  if (fd < 0) return nullptr;
-  FILE *file = fdopen(fd, "wb");
-  if (file == nullptr) close(fd);
-  return file;
-}
 
 #endif
 

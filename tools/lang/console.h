@@ -15,6 +15,12 @@ namespace lang {
 // Writes UTF-8 text to a stream; false when not all of it was written.
 bool Write(FILE *stream, const std::string &utf8);
 
+// Flushes `stream`; false when any text written to it was lost (a write
+// error of the stream, a full disk behind it, a console that refused
+// text).  The tools call it on standard output before they exit: output
+// that was lost is an error (exit status 2), never a success.
+bool Flush(FILE *stream);
+
 // Whether `stream` shows colour escapes: a terminal elsewhere; on Windows a
 // console whose virtual-terminal mode is on or could be turned on (this
 // turns it on, and it is turned back at exit).
@@ -60,9 +66,5 @@ FILE *OpenFile(const std::string &utf8Path, const char *mode);
 
 // Whether a file (or folder) of that name exists; the name as OpenFile takes it.
 bool FileExists(const std::string &path);
-
-// Creates a new file for writing, failing when one of that name exists
-// (the new file never replaces one); nullptr with errno set on failure.
-FILE *CreateNewFile(const std::string &utf8Path);
 
 }  // namespace lang

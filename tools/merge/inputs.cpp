@@ -33,16 +33,6 @@ std::string KeysPath(const Arguments &args) {
   return args.keys.empty() ? InHostFolder(args, check::KeyFileInHostFolder().c_str()) : args.keys;
 }
 
-// True when `output` is the same file as `input`.
-namespace {
-
-bool SameFile(const std::string &output, const std::string &input) {
-  std::error_code error;
-  return !input.empty() && std::filesystem::equivalent(output, input, error) && !error;
-}
-
-}  // namespace
-
 // A folder or a missing file named as an input is said plainly.  0, or the
 // exit status.
 int CheckInput(const std::string &path, const char *what) {
@@ -66,18 +56,51 @@ int CheckOutputTarget(const Arguments &args, Job &job) {
   if (args.output.empty() || args.dryRun) return 0;
   for (const std::string &input :
        {args.files[0], args.files[1], args.before, args.after, KeysPath(args)})
-    if (SameFile(args.output, input))
+    if (output::SameFile(args.output, input))
       return ToolError(Format(msg::kOutputIsInput, args.output.c_str(), input.c_str()));
-  std::string error;
-  if (!merge::CheckOutput(args.output, args.force, &job.target, &error)) return ToolError(error);
+  output::Problem problem;
+  if (!output::CheckTarget(args.output, args.force, &job.target, &problem))
+    return ToolError(Format(TargetMessage(problem.fault), args.output.c_str()));
   return 0;
+}
+
+const char *TargetMessage(output::Fault fault) {
+  switch (fault) {
+    case output::Fault::kDevice:
+      return msg::kOutputDevice;
+    case output::Fault::kFolder:
+      return msg::kOutputFolder;
+    case output::Fault::kNotRegular:
+      return msg::kOutputNotRegular;
+    case output::Fault::kReadOnly:
+      return msg::kOutputReadOnly;
+    case output::Fault::kDanglingLink:
+      return msg::kOutputDanglingLink;
+    default:
+      return msg::kOutputExists;
+  }
+}
+
+std::string WriteProblem(const output::Problem &problem) {
+  std::string why = output::DiskFull(problem.error) ? lang::Str(msg::kDiskFull)
+                    : problem.error == ENOENT      ? lang::Str(msg::kNoFolder)
+                    : problem.error == EACCES      ? lang::Str(msg::kNoPermission)
+                    : problem.error != 0           ? std::string(strerror(problem.error))
+                                                   : lang::Str(msg::kWriteError);
+  return problem.fault == output::Fault::kPlace ? Format(msg::kPlaceFailed, why.c_str()) : why;
+}
+
+int WriteFailed(const char *cannotWrite, const std::string &path, const output::Problem &problem) {
+  // A file of that name made meanwhile by someone else: kept.
+  if (problem.fault == output::Fault::kExists) return ToolError(Format(msg::kOutputExists, path.c_str()));
+  return Fail(Format(cannotWrite, path.c_str(), WriteProblem(problem).c_str()));
 }
 
 // Opens the data and reads its header.  0, or the exit status.
 int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
              std::unique_ptr<merge::TableStream> *stream, merge::Table *table) {
   const std::string &dataPath = args.files[1];
-  *file = fopen(dataPath.c_str(), "rb");
+  *file = lang::OpenFile(dataPath, "rb");
   if (*file == nullptr)
     return Fail(Format(msg::kCannotRead, dataPath.c_str(), msg::kWhatData, strerror(errno)));
   source->reset(new merge::FileSource(*file));

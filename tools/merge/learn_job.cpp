@@ -106,12 +106,11 @@ int LearnTemplate(const Arguments &args) {
   const merge::LearnResult learnt = merge::Learn(text, table.headers, first, options);
 
   const size_t placed = ReportLearnt(stdout, args, table, learnt);
-  merge::TemporaryOutput temporary;
-  if (!temporary.Open(job.target, &error) ||
-      fwrite(learnt.templateText.data(), 1, learnt.templateText.size(), temporary.file()) !=
-          learnt.templateText.size() ||
-      !temporary.Commit(&error))
-    return Fail(Format(msg::kCannotWriteTemplate, args.output.c_str(), error.c_str()));
+  output::Writer writer;
+  output::Problem problem;
+  if (!writer.Open(job.target, &problem) || !writer.Write(learnt.templateText) || !writer.Commit(&problem))
+    return WriteFailed(msg::kCannotWriteTemplate, args.output,
+                       writer.ok() ? problem : writer.problem());
   lang::Write(stdout, Format(msg::kLearnWritten, args.output.c_str(), placed,
                         learnt.values.size()) + "\n");
   fflush(stdout);

@@ -6,7 +6,9 @@
 //   files dropped on the program: the merge of a template and a table
 //
 // Exit status: 0 written and clean (--resume: or every row typed already),
-// 1 written with warnings, 2 nothing written.
+// 1 written with warnings, 2 nothing written (standard output that could
+// not be written included).
+#include <errno.h>
 #include <string.h>
 
 #include <string>
@@ -21,7 +23,9 @@
 
 using namespace merge_command;
 
-int main(int argc, char **argv) {
+namespace {
+
+int Run(int argc, char **argv) {
   ChooseLanguage(argc, argv);
 #if defined(_WIN32)
   // Into a file, a pipe or the NUL device, the C library would hand each
@@ -49,4 +53,25 @@ int main(int argc, char **argv) {
   if (parsed != 0) return parsed < 0 ? 0 : parsed;
   if (args.learn) return LearnTemplate(args);
   return args.resume.empty() ? Merge(args) : Resume(args);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  // The arguments as UTF-8 (on Windows read afresh as wide text), so that
+  // a file named with Polish letters is that file, whatever the ANSI code
+  // page.
+  std::vector<std::string> arguments = lang::Utf8Arguments(argc, argv);
+  std::vector<char *> utf8;
+  for (std::string &argument : arguments) utf8.push_back(argument.data());
+  utf8.push_back(nullptr);
+  const int status = Run(argc, utf8.data());
+  // Text lost on its way to standard output (a full disk, a closed pipe) is
+  // an error, never a success.
+  if (!lang::Flush(stdout)) {
+    const output::Problem lost = {output::Fault::kWrite, errno};
+    lang::Write(stderr, Format(msg::kToolError, Format(msg::kCannotWriteStdout, WriteProblem(lost).c_str()).c_str()) + "\n");
+    return 2;
+  }
+  return status;
 }

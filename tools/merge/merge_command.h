@@ -67,7 +67,7 @@ struct Job {
   merge::KeyLookup lookup;
   merge::MergeSources sources;
   merge::MergeSettings settings;
-  merge::OutputTarget target;
+  output::Target target;
 };
 
 // The command line.  0 to go on, -1 when it was --help (said), else the
@@ -92,6 +92,12 @@ bool Read(const std::string &path, const char *what, check::FileText *file);
 // Never write over an input, into a folder, a pipe or a device, nor over a
 // file the user did not give up.  0, or the exit status.
 int CheckOutputTarget(const Arguments &args, Job &job);
+// The "-o %s ..." message of a target the writer refuses.
+const char *TargetMessage(output::Fault fault);
+// Why a file could not be written (a full disk ...), for "cannot write".
+std::string WriteProblem(const output::Problem &problem);
+// `cannotWrite` ("%s: error: cannot write ...: %s") said for `path`; 2.
+int WriteFailed(const char *cannotWrite, const std::string &path, const output::Problem &problem);
 // Opens the data and reads its header.  0, or the exit status.
 int OpenData(const Arguments &args, FILE **file, std::unique_ptr<merge::FileSource> *source,
              std::unique_ptr<merge::TableStream> *stream, merge::Table *table);

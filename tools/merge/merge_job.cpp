@@ -24,10 +24,9 @@ namespace {
 // virtual-terminal mode is on or can be turned on (tools/lang).
 bool IsTerminal(FILE *stream) { return lang::TakesColor(stream); }
 
-// The table is read once for the header, once for the merge and, when the
-// macro goes to standard output, once more after the check: a pipe or a
-// device would give its rows to the first reading only, and the next open
-// would wait for ever.  Such a table is refused before any work.
+// The table is read once for the header and once for the merge: a pipe or
+// a device would give its rows to the first reading only, and the next
+// open would wait for ever.  Such a table is refused before any work.
 int CheckDataInput(const std::string &path) {
   if (int status = CheckInput(path, msg::kWhatData)) return status;
   std::error_code error;
@@ -115,12 +114,17 @@ int ParseInputs(const Arguments &args, Job &job) {
 }
 
 // Hands the merged bytes on to `out` (none: dropped); false on a write error.
-bool Drain(std::string &macro, FILE *out, bool all) {
+bool Drain(std::string &macro, output::Writer *out, bool all) {
   if (!all && macro.size() < kWritePiece) return true;
-  // (To a Windows console as wide text, so that it reads right there too.)
-  bool ok = out == nullptr || lang::Write(out, macro);
+  bool ok = out == nullptr || out->Write(macro);
   macro.clear();
   return ok;
+}
+
+// A write error of the macro said; the exit status (2).
+int OutputFailed(const Arguments &args, const output::Problem &problem) {
+  if (args.output.empty()) return ToolError(Format(msg::kCannotWriteStdout, WriteProblem(problem).c_str()));
+  return WriteFailed(msg::kCannotWrite, args.output, problem);
 }
 
 // What a pass over the rows counted.
@@ -132,12 +136,11 @@ struct PassResult {
   std::vector<int> emptyLinesShown;
   size_t nonBreakingSpaces = 0;
   merge::ValueProblems problems;
-  bool writeFailed = false;
 };
 
 // One pass over the table: every row in the chosen range merged, its
 // bytes written to `out` (may be null) and, with `check`, checked.
-int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *check,
+int MergePass(const Arguments &args, Job &job, output::Writer *out, merge::StreamCheck *check,
               PassResult *result) {
   FILE *dataFile = nullptr;
   std::unique_ptr<merge::FileSource> source;
@@ -164,13 +167,15 @@ int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *ch
     if (index < first || index >= end) continue;
     merger.Row(row, index);
     ++result->merged;
-    if (!Drain(piece.macro, out, false)) result->writeFailed = true;
+    // A write error (a full disk) ends the merge at once.
+    if (!Drain(piece.macro, out, false)) break;
     if (check != nullptr && piece.checked.size() >= kCheckPiece && merger.CanCut()) {
       check->Check(piece);
       piece.ClearChecked();
     }
   }
   fclose(dataFile);
+  if (out != nullptr && !out->ok()) return OutputFailed(args, out->problem());
   result->rows = index;
   if (!error.message.empty())
     return Fail(Format(msg::kFileError, args.files[1].c_str(),
@@ -179,7 +184,7 @@ int MergePass(const Arguments &args, Job &job, FILE *out, merge::StreamCheck *ch
   job.table.otherCodePageLine = table.otherCodePageLine;
   job.table.otherCodePage = table.otherCodePage;
   merger.After();
-  if (!Drain(piece.macro, out, true)) result->writeFailed = true;
+  if (!Drain(piece.macro, out, true)) return OutputFailed(args, out->problem());
   if (check != nullptr && !piece.checked.empty()) check->Check(piece);
   result->problems = merger.problems();
   result->nonBreakingSpaces = merger.nonBreakingSpaces();
@@ -217,82 +222,10 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
   }
 }
 
-// Writes the merge again, this time to standard output (the check has
-// passed).  The exit status.
-int WriteToStdout(const Arguments &args, Job &job, int status) {
-#if defined(_WIN32)
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
-  PassResult again;
-  if (int failed = MergePass(args, job, stdout, nullptr, &again)) return failed;
-  if (again.writeFailed || fflush(stdout) != 0) return ToolError(msg::kCannotWriteStdout);
-  return status;
-}
-
-}  // namespace
-
-int PrepareMerge(const Arguments &args, Job &job) {
-  if (int status = CheckOutputTarget(args, job)) return status;
-  if (int status = ReadInputs(args, job)) return status;
-  {
-    FILE *file = nullptr;
-    std::unique_ptr<merge::FileSource> source;
-    std::unique_ptr<merge::TableStream> stream;
-    int status = OpenData(args, &file, &source, &stream, &job.table);
-    if (file != nullptr) fclose(file);
-    if (status != 0) return status;
-  }
-  return ParseInputs(args, job);
-}
-
-int Merge(const Arguments &args) {
-  Job job;
-  if (int status = PrepareMerge(args, job)) return status;
-
-  merge::TemporaryOutput temporary;
-  const bool toFile = !args.output.empty() && !args.dryRun;
-  if (toFile) {
-    std::string error;
-    if (!temporary.Open(job.target, &error))
-      return Fail(Format(msg::kCannotWrite, args.output.c_str(), error.c_str()));
-  }
-  FILE *reportTo = args.output.empty() && !args.dryRun ? stderr : stdout;
-  const bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
-                                         getenv("NO_COLOR") == nullptr);
-  const check::KeyDelay delay = ChooseDelay(args);
-  merge::CheckSources checkSources;
-  checkSources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
-  checkSources.templateName = args.files[0];
-  checkSources.templateBytes = &job.tplText;
-  checkSources.beforeName = args.before;
-  checkSources.before = job.sources.before;
-  checkSources.afterName = args.after;
-  checkSources.after = job.sources.after;
-  checkSources.dataName = args.files[1];
-  checkSources.headers = &job.table.headers;
-  checkSources.encoding = args.encoding;
-  check::PlayOptions play;
-  play.keyDelay = delay.milliseconds;
-  merge::DryRun dryRun;
-  if (args.dryRun) {
-    dryRun.out = reportTo;
-    dryRun.eachCharacter = args.eachCharacter;
-    dryRun.color = color;
-    lang::Write(reportTo, Format(msg::kDryRunHead, checkSources.outputName.c_str(),
-                                     static_cast<unsigned>(delay.milliseconds),
-                                     delay.source.c_str()) + "\n");
-  }
-  merge::StreamCheck check(job.keys, checkSources, play, dryRun);
-  PassResult pass;
-  if (int status = MergePass(args, job, toFile ? temporary.file() : nullptr, &check, &pass))
-    return status;
-  if (pass.problems.count > 0) {
-    for (const std::string &problem : pass.problems.shown)
-      lang::Write(stderr, Format(msg::kValueError, problem.c_str()) + "\n");
-    if (pass.problems.count > pass.problems.shown.size())
-      lang::Write(stderr, Format(msg::kMoreValueErrors, pass.problems.count - pass.problems.shown.size()) + "\n");
-    return ToolError(Format(msg::kNothingWritten, pass.problems.count));
-  }
+// The check's findings and the data's warnings, said; the exit status they
+// give (2 when the check found errors).
+int ReportMerge(const Arguments &args, const Job &job, const PassResult &pass, merge::StreamCheck &check,
+                FILE *reportTo, bool color) {
   merge::MergeReport report = check.Finish();
   if (pass.merged == 0) {
     // The data's warning says why the macro is empty.
@@ -319,19 +252,101 @@ int Merge(const Arguments &args) {
     lang::Write(reportTo, Format(msg::kSummary, warnings, warnings == 1 ? "" : "s",
                                      report.errors, report.errors == 1 ? "" : "s") + "\n");
   fflush(reportTo);
-  int status = report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+  return report.errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+}
+
+// What the check names and reads: the output, the template, the texts.
+merge::CheckSources SourcesOfCheck(const Arguments &args, const Job &job) {
+  merge::CheckSources sources;
+  sources.outputName = args.output.empty() ? msg::kStdoutName : args.output;
+  sources.templateName = args.files[0];
+  sources.templateBytes = &job.tplText;
+  sources.beforeName = args.before;
+  sources.before = job.sources.before;
+  sources.afterName = args.after;
+  sources.after = job.sources.after;
+  sources.dataName = args.files[1];
+  sources.headers = &job.table.headers;
+  sources.encoding = args.encoding;
+  return sources;
+}
+
+// The merged macro, checked, put in its place: the file renamed into -o's
+// place, or the scratch file copied to standard output.  The exit status.
+int Deliver(const Arguments &args, output::Writer &out, int status) {
+  output::Problem problem;
+  if (!args.output.empty()) return out.Commit(&problem) ? status : OutputFailed(args, problem);
+#if defined(_WIN32)
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  // (To a Windows console as wide text, so that it reads right there too.)
+  return out.CopyTo(stdout, &problem) ? status : OutputFailed(args, problem);
+}
+
+}  // namespace
+
+int PrepareMerge(const Arguments &args, Job &job) {
+  if (int status = CheckOutputTarget(args, job)) return status;
+  if (int status = ReadInputs(args, job)) return status;
+  {
+    FILE *file = nullptr;
+    std::unique_ptr<merge::FileSource> source;
+    std::unique_ptr<merge::TableStream> stream;
+    int status = OpenData(args, &file, &source, &stream, &job.table);
+    if (file != nullptr) fclose(file);
+    if (status != 0) return status;
+  }
+  return ParseInputs(args, job);
+}
+
+int Merge(const Arguments &args) {
+  Job job;
+  if (int status = PrepareMerge(args, job)) return status;
+
+  // The macro goes to a temporary file beside -o's target, or to a scratch
+  // file for standard output, copied out once the check has passed.
+  output::Writer out;
+  if (!args.dryRun) {
+    output::Problem problem;
+    const bool opened = args.output.empty() ? out.OpenScratch(&problem) : out.Open(job.target, &problem);
+    if (!opened) return OutputFailed(args, problem);
+  }
+  FILE *reportTo = args.output.empty() && !args.dryRun ? stderr : stdout;
+  const bool color = args.color == 1 || (args.color == -1 && IsTerminal(reportTo) &&
+                                         getenv("NO_COLOR") == nullptr);
+  const check::KeyDelay delay = ChooseDelay(args);
+  const merge::CheckSources checkSources = SourcesOfCheck(args, job);
+  check::PlayOptions play;
+  play.keyDelay = delay.milliseconds;
+  merge::DryRun dryRun;
+  if (args.dryRun) {
+    dryRun.out = reportTo;
+    dryRun.eachCharacter = args.eachCharacter;
+    dryRun.color = color;
+    lang::Write(reportTo, Format(msg::kDryRunHead, checkSources.outputName.c_str(),
+                                     static_cast<unsigned>(delay.milliseconds),
+                                     delay.source.c_str()) + "\n");
+  }
+  merge::StreamCheck check(job.keys, checkSources, play, dryRun);
+  PassResult pass;
+  if (int status = MergePass(args, job, args.dryRun ? nullptr : &out, &check, &pass))
+    return status;
+  if (pass.problems.count > 0) {
+    for (const std::string &problem : pass.problems.shown)
+      lang::Write(stderr, Format(msg::kValueError, problem.c_str()) + "\n");
+    if (pass.problems.count > pass.problems.shown.size())
+      lang::Write(stderr, Format(msg::kMoreValueErrors, pass.problems.count - pass.problems.shown.size()) + "\n");
+    return ToolError(Format(msg::kNothingWritten, pass.problems.count));
+  }
+  const int status = ReportMerge(args, job, pass, check, reportTo, color);
   if (args.dryRun || status == 2) return status;
-  if (!toFile) return WriteToStdout(args, job, status);
-  std::string error;
-  if (pass.writeFailed || !temporary.Commit(&error))
-    return Fail(Format(msg::kCannotWrite, args.output.c_str(),
-                       pass.writeFailed ? msg::kWriteError : error.c_str()));
-  if (pass.merged > 0) {
+  const int delivered = Deliver(args, out, status);
+  if (delivered < 2 && pass.merged > 0) {
     const size_t first = args.firstRow > 0 ? static_cast<size_t>(args.firstRow) : 1;
     MakeRunLog(args, first, args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : pass.rows,
                reportTo);
   }
-  return status;
+  return delivered;
 }
 
 }  // namespace merge_command

@@ -10,7 +10,7 @@
 #include "host/app/core/text_codec.h"
 #include "tools/lang/console.h"
 #include "tools/merging/resume_point.h"
-#include "tools/output/exclusive_file.h"
+#include "tools/output/output_file.h"
 
 #include "tools/merge/merge_command.h"
 
@@ -113,31 +113,43 @@ int FindPoint(const Arguments &args, const Job &job, ResumePoint *point) {
 
 }  // namespace
 
+namespace {
+
+// Adds the header at the end of a log that stood already (kept as it is:
+// the player appends to it too).  False with the reason.
+bool AppendHeader(const std::string &log, const std::string &header, output::Problem *problem) {
+  FILE *file = lang::OpenFile(log, "ab");
+  const bool done = file != nullptr && fwrite(header.data(), 1, header.size(), file) == header.size();
+  problem->fault = output::Fault::kWrite;
+  problem->error = errno;
+  if (file != nullptr && fclose(file) != 0) return false;
+  return done;
+}
+
+}  // namespace
+
 void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to) {
   if (args.noLog || args.output.empty() || args.dryRun) return;
   const std::string name = LogName(args.output);
   const char *macro = args.output.c_str();
-  std::string error = Format(msg::kLogNoName);
   if (name.empty()) {
-    lang::Write(to, Format(msg::kLogNotMade, macro, args.output.c_str(), error.c_str()) + "\n");
+    lang::Write(to, Format(msg::kLogNotMade, macro, macro, Format(msg::kLogNoName).c_str()) + "\n");
     return;
   }
   const std::string header = merge::LogHeaderLine(first, last, args.files[0], args.files[1]) + "\r\n";
-  switch (output::CreateExclusive(name, header, &error)) {
-    case output::Made::kMade:  // (said on the command line by the docs, not each time)
-      if (args.dropped) lang::Write(to, Format(msg::kLogCreated, macro, name.c_str()) + "\n");
-      return;
-    case output::Made::kExists:
-      // Kept as it is; the header marks where this macro's runs begin.
-      if (output::AppendToFile(name, header, &error)) {
-        lang::Write(to, Format(msg::kLogAppended, macro, name.c_str()) + "\n");
-        return;
-      }
-      break;
-    case output::Made::kFailed:
-      break;
+  output::Problem problem;
+  if (output::CreateExclusive(name, header, &problem)) {
+    // (Said on the command line by the docs, not each time.)
+    if (args.dropped) lang::Write(to, Format(msg::kLogCreated, macro, name.c_str()) + "\n");
+    return;
   }
-  lang::Write(to, Format(msg::kLogNotMade, macro, name.c_str(), error.c_str()) + "\n");
+  // A log that stands is never emptied or replaced; the header marks where
+  // this macro's runs begin.
+  if (problem.fault == output::Fault::kExists && AppendHeader(name, header, &problem)) {
+    lang::Write(to, Format(msg::kLogAppended, macro, name.c_str()) + "\n");
+    return;
+  }
+  lang::Write(to, Format(msg::kLogNotMade, macro, name.c_str(), WriteProblem(problem).c_str()) + "\n");
 }
 
 std::string TakeDroppedLog(std::vector<std::string> *files) {

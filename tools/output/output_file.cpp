@@ -1,165 +1,198 @@
 #include "tools/output/output_file.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <string.h>
 
-#include <filesystem>
-#include <system_error>
+#include "tools/lang/console.h"
+#include "tools/output/device_name.h"
+#include "tools/output/file_system.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+namespace output {
 
-#include "tools/texts/merge_texts.h"
-
-namespace merge {
-
-namespace fs = std::filesystem;
+// The file open now: its name, and whether it is a scratch file.
+struct Writer::File {
+  sys::Handle handle = sys::kNoHandle;
+  std::string name;
+  bool scratch = false;
+};
 
 namespace {
 
-bool ReadOnly(const std::string &path) {
-#if defined(_WIN32)
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-#else
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
-#endif
+// Tries names from `stem` + "0.tmp" on until one is free.  An earlier
+// tool's file left by a power cut only moves the name on.
+sys::Handle CreateTemporary(const std::string &stem, std::string *name, int *error) {
+  for (int n = 0; n < 100; ++n) {
+    *name = stem + std::to_string(n) + ".tmp";
+    sys::Handle handle = sys::CreateNew(*name, true, error);
+    if (handle != sys::kNoHandle || *error != EEXIST) return handle;
+  }
+  return sys::kNoHandle;
 }
 
 }  // namespace
 
-bool CheckOutput(const std::string &path, bool force, OutputTarget *target, std::string *error) {
-  *target = OutputTarget();
-  target->path = path;
-  std::error_code code;
-  const fs::file_status link = fs::symlink_status(path, code);
-  if (fs::is_symlink(link)) {
-    fs::path resolved = fs::canonical(path, code);
-    if (code) {
-      *error = Format(msg::kOutputDanglingLink, path.c_str());
-      return false;
-    }
-    target->path = resolved.string();
-  }
-  const fs::file_status status = fs::status(target->path, code);
-  if (!fs::exists(status)) return true;
-  if (fs::is_directory(status)) {
-    *error = Format(msg::kOutputFolder, path.c_str());
-    return false;
-  }
-  if (!fs::is_regular_file(status)) {
-    *error = Format(msg::kOutputNotRegular, path.c_str());
-    return false;
-  }
-  if (!force) {
-    *error = Format(msg::kOutputExists, path.c_str());
-    return false;
-  }
-  if (ReadOnly(target->path)) {
-    *error = Format(msg::kOutputReadOnly, path.c_str());
-    return false;
-  }
-  target->replaces = true;
-  return true;
-}
+Writer::Writer() = default;
 
-TemporaryOutput::~TemporaryOutput() { Discard(); }
+Writer::~Writer() { Discard(); }
 
-bool TemporaryOutput::Open(const OutputTarget &target, std::string *error) {
+bool Writer::is_open() const { return file_ != nullptr; }
+
+bool Writer::Open(const Target &target, Problem *problem) {
+  Discard();
   target_ = target;
-  int fd = -1;
-  for (int n = 0; n < 100 && fd < 0; ++n) {
-    temporary_ = target.path + ".tastiro-merge-" + std::to_string(n) + ".tmp";
-    // Readable by the owner only until it takes the target's place.
-#if defined(_WIN32)
-    fd = _open(temporary_.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-    fd = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-#endif
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    *error = strerror(errno);
-    temporary_.clear();
+  problem_ = Problem();
+  auto file = std::make_unique<File>();
+  int error = 0;
+  file->handle = CreateTemporary(target.path + ".tastiro-", &file->name, &error);
+  if (file->handle == sys::kNoHandle) {
+    *problem = {Fault::kCreate, error};
     return false;
   }
-  file_ = fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    *error = strerror(errno);
-#if defined(_WIN32)
-    _close(fd);
-#else
-    close(fd);
-#endif
-    Discard();
-    return false;
-  }
+  sys::Guard(file->name);
+  file_ = std::move(file);
+  block_ = std::make_unique<char[]>(kBlock);
+  used_ = 0;
   return true;
 }
 
-bool TemporaryOutput::Commit(std::string *error) {
-  bool ok = file_ != nullptr && fflush(file_) == 0 && !ferror(file_);
+bool Writer::OpenScratch(Problem *problem) {
+  Discard();
+  target_ = Target();
+  problem_ = Problem();
+  auto file = std::make_unique<File>();
+  file->scratch = true;
+  int error = 0;
+  const std::string stem = sys::TemporaryFolder() + "tastiro-" + std::to_string(sys::ProcessId()) + "-";
+  file->handle = CreateTemporary(stem, &file->name, &error);
+  if (file->handle == sys::kNoHandle) {
+    *problem = {Fault::kCreate, error};
+    return false;
+  }
+  // Read back through the open file only: on POSIX its name goes at once,
+  // on Windows with the last handle.
 #if !defined(_WIN32)
-  ok = ok && fsync(fileno(file_)) == 0;
+  sys::Remove(file->name);
 #endif
-  if (file_ != nullptr) ok = fclose(file_) == 0 && ok;
-  file_ = nullptr;
-  if (!ok) {
-    *error = lang::Str(msg::kWriteError);
-    Discard();
-    return false;
-  }
-  std::error_code code;
-#if defined(_WIN32)
-  (void)code;
-  // The new file takes the old one's place in one step, its attributes kept.
-  if (!MoveFileExA(temporary_.c_str(), target_.path.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    *error = Format(msg::kRenameFailed, static_cast<unsigned long>(GetLastError()));
-    Discard();
-    return false;
-  }
-#else
-  mode_t mode = 0666;
-  struct stat st;
-  if (target_.replaces && stat(target_.path.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    mode &= ~mask;
-  }
-  if (chmod(temporary_.c_str(), mode) != 0) {
-    *error = strerror(errno);
-    Discard();
-    return false;
-  }
-  fs::rename(temporary_, target_.path, code);
-  if (code) {
-    *error = code.message();
-    Discard();
-    return false;
-  }
-#endif
-  temporary_.clear();
+  file_ = std::move(file);
+  block_ = std::make_unique<char[]>(kBlock);
+  used_ = 0;
   return true;
 }
 
-void TemporaryOutput::Discard() {
-  if (file_ != nullptr) fclose(file_);
-  file_ = nullptr;
-  if (temporary_.empty()) return;
-  std::error_code ignored;
-  fs::remove(temporary_, ignored);
-  temporary_.clear();
+bool Writer::Fail(Fault fault, int error) {
+  if (problem_.fault == Fault::kNone) problem_ = {fault, error};
+  return false;
 }
 
-}  // namespace merge
+bool Writer::Flush() {
+  if (!ok() || used_ == 0) return ok();
+  int error = 0;
+  const bool written = sys::WriteAll(file_->handle, block_.get(), used_, &error);
+  used_ = 0;
+  return written || Fail(Fault::kWrite, error);
+}
+
+bool Writer::Write(const char *bytes, size_t size) {
+  if (file_ == nullptr || !ok()) return false;
+  if (used_ + size <= kBlock) {
+    memcpy(block_.get() + used_, bytes, size);
+    used_ += size;
+    return true;
+  }
+  if (!Flush()) return false;
+  if (size >= kBlock) {
+    // A long run goes to the system as it is, not through the block.
+    int error = 0;
+    return sys::WriteAll(file_->handle, bytes, size, &error) || Fail(Fault::kWrite, error);
+  }
+  memcpy(block_.get(), bytes, size);
+  used_ = size;
+  return true;
+}
+
+bool Writer::Commit(Problem *problem) {
+  int error = 0;
+  if (file_ == nullptr || file_->scratch) Fail(Fault::kWrite, EBADF);
+  if (Flush() && !sys::Sync(file_->handle, &error)) Fail(Fault::kWrite, error);
+  if (ok() && !sys::TakeMode(file_->handle, target_.replaces ? target_.path : std::string(), &error))
+    Fail(Fault::kWrite, error);
+  if (ok() && !sys::Keep(file_->handle, &error)) Fail(Fault::kPlace, error);
+  // Renamed while still open: on Windows the file is never without its
+  // delete mark and closed, and a close that fails is a write that failed.
+  if (ok() && !sys::Place(file_->name, target_.path, target_.replaces, &error))
+    Fail(error == EEXIST ? Fault::kExists : Fault::kPlace, error);
+  const bool placed = ok();
+  if (!sys::Close(file_->handle, &error) && placed) Fail(Fault::kWrite, error);
+  file_->handle = sys::kNoHandle;
+  if (placed) {
+    sys::Unguard(file_->name);
+    file_.reset();
+  }
+  *problem = problem_;
+  if (ok()) return true;
+  Discard();
+  return false;
+}
+
+void Writer::Discard() {
+  block_.reset();
+  used_ = 0;
+  if (file_ == nullptr) return;
+  int ignored = 0;
+  if (file_->handle != sys::kNoHandle) sys::Close(file_->handle, &ignored);
+  sys::Remove(file_->name);
+  sys::Unguard(file_->name);
+  file_.reset();
+}
+
+bool Writer::CopyTo(FILE *stream, Problem *problem) {
+  int error = 0;
+  if (file_ == nullptr || !file_->scratch) Fail(Fault::kWrite, EBADF);
+  if (Flush() && !sys::Rewind(file_->handle, &error)) Fail(Fault::kWrite, error);
+  std::string carry;  // a line's start, kept for the next piece
+  for (size_t got = 1; ok() && got > 0;) {
+    if (!sys::ReadSome(file_->handle, block_.get(), kBlock, &got, &error)) {
+      Fail(Fault::kWrite, error);
+      break;
+    }
+    // Whole lines at a time, so that a console's wide text never splits a
+    // letter (but never more than a block kept).
+    const std::string_view piece(block_.get(), got);
+    size_t end = piece.rfind('\n') + 1;  // 0 without a line break
+    if (end == 0 && carry.size() + got > kBlock) end = got;
+    carry.append(piece.substr(0, end));
+    if (end > 0 && !lang::Write(stream, carry)) Fail(Fault::kWrite, EIO);
+    if (end > 0) carry.clear();
+    carry.append(piece.substr(end));
+  }
+  if (ok() && !carry.empty() && !lang::Write(stream, carry)) Fail(Fault::kWrite, EIO);
+  if (fflush(stream) != 0 || ferror(stream)) Fail(Fault::kWrite, errno != 0 ? errno : EIO);
+  *problem = problem_;
+  const bool copied = ok();
+  Discard();
+  return copied;
+}
+
+bool CreateExclusive(const std::string &path, std::string_view bytes, Problem *problem) {
+  *problem = Problem();
+  if (IsDeviceName(path)) {
+    problem->fault = Fault::kDevice;
+    return false;
+  }
+  int error = 0;
+  sys::Handle file = sys::CreateNew(path, false, &error);
+  if (file == sys::kNoHandle) {
+    *problem = {error == EEXIST ? Fault::kExists : Fault::kCreate, error};
+    return false;
+  }
+  bool ok = sys::WriteAll(file, bytes.data(), bytes.size(), &error) && sys::Sync(file, &error) &&
+            sys::TakeMode(file, std::string(), &error);
+  ok = sys::Close(file, &error) && ok;
+  if (ok) return true;
+  // Ours, and holding only part of its bytes: made again by the next run.
+  sys::Remove(path);
+  *problem = {Fault::kWrite, error};
+  return false;
+}
+
+}  // namespace output

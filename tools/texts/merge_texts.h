@@ -12,17 +12,12 @@
 #include <type_traits>
 
 #include "tools/lang/lang.h"
+#include "tools/lang/printf_format.h"
 
 namespace merge {
 
 // `format` with its placeholders filled, as printf does.
-std::string Format(const char *format, ...)
-#if defined(__MINGW32__)
-    __attribute__((format(gnu_printf, 1, 2)))  // MinGW's C99 printf, %zu included
-#elif defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
+std::string Format(const char *format, ...) TASTIRO_PRINTF(1, 2);
 
 namespace msg_en {
 
@@ -122,8 +117,14 @@ inline constexpr char kOutputExists[] =
     "-o %s exists already; nothing written (give --force to replace it, or choose another name)";
 inline constexpr char kOutputReadOnly[] =
     "-o %s is read-only; nothing written (allow writing to it first, or choose another name)";
+inline constexpr char kOutputDevice[] =
+    "-o %s is a name Windows keeps for a device (NUL, CON, AUX, PRN, COM1-COM9, LPT1-LPT9, also "
+    "with an extension): choose another name; nothing written";
 inline constexpr char kWriteError[] = "write error";
-inline constexpr char kRenameFailed[] = "cannot put the new file in place (Windows error %lu)";
+inline constexpr char kDiskFull[] = "the disk is full (or the file would be larger than allowed)";
+inline constexpr char kNoFolder[] = "its folder does not exist";
+inline constexpr char kNoPermission[] = "no permission to write there";
+inline constexpr char kPlaceFailed[] = "cannot put the new file in place (%s)";
 
 
 // The command line.
@@ -222,7 +223,7 @@ inline constexpr char kOptionNoKey[] = "%s %s: %s has no key of that name that t
 inline constexpr char kFileError[] = "%s%s: error: %s";
 inline constexpr char kPlaceError[] = "%s:%d:%d: error: %s";
 inline constexpr char kCannotWrite[] = "%s: error: cannot write the merged macro: %s";
-inline constexpr char kCannotWriteStdout[] = "cannot write to standard output";
+inline constexpr char kCannotWriteStdout[] = "cannot write to standard output: %s";
 inline constexpr char kRowsBeyond[] = "--rows: %s has %zu data rows; nothing written";
 
 // Warnings about the data, and the summary.
@@ -298,9 +299,18 @@ T Pass(T value) {
 
 // A text of msg with its placeholders filled; a text of msg among the
 // values is read in the current language too.
+// (The language picks the text at run time, so the compiler cannot check it;
+// clang warns of such a format without values, which the texts' test covers.)
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wformat-security"
+#endif
 template <class... Values>
 std::string Format(const lang::Text &format, const Values &...values) {
   return Format(static_cast<const char *>(format), format_detail::Pass(values)...);
 }
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 }  // namespace merge

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "plugin/contract/host_values.h"
+#include "plugin/contract/key_rows.h"
 
 namespace volmar {
 
@@ -67,17 +68,10 @@ enum ControlState : uint32_t {
   kShiftPressed = 0x10,
 };
 
-// One row of the translation table: a virtual key, its name, and its code
-// plain, with Shift, with Ctrl and with Alt.  0 in a column means that the
-// key gives no special code that way (the typed character counts instead).
-struct KeyRow {
-  uint16_t virtualKey;
-  const char *name;
-  uint16_t plain, shift, ctrl, alt;
-};
-
-extern const KeyRow kKeyRows[];
-extern const size_t kKeyRowCount;
+// The translation table, one row per key (plugin/contract/key_rows.h).
+using host::KeyRow;
+using host::kKeyRowCount;
+using host::kKeyRows;
 
 // The host's code for a console key event; 0 when the event gives no key
 // (a modifier alone, a character the host encoding lacks).
