@@ -19,7 +19,13 @@
 //   - a template saved in utf-8, cp1250 or cp852 and read with that
 //     --template-encoding is the same template;
 //   - a template learnt from the first row as the merge renders it, merged
-//     again with that row, renders it identically.
+//     again with that row, renders it identically;
+//   - for any cut of a played run (its log up to any key, then a stop),
+//     --resume finds as the first row to type the first row not typed
+//     whole (rows that type no key aside), a cut row only where the run
+//     stopped inside a row, and "all typed" only when every row went in;
+//     empty rows left out (their numbers kept) or, with --keep-empty-rows,
+//     typed.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -35,6 +41,7 @@
 #include "tools/merging/merger.h"
 #include "tools/table/table_reader.h"
 #include "tools/merging/template.h"
+#include "tests/merge/resume_support.h"
 
 #define MERGE_CHECK(condition, ...)                                   \
   do {                                                                \
@@ -221,8 +228,90 @@ void LearnRoundTrip(const std::string &tpl, const merge::Table &table) {
   MERGE_CHECK(again == recording, "the learnt template renders the row differently");
 }
 
+// The merged rows' bytes: where each row's keys start and end.
+struct RowPlaces {
+  std::string macro;
+  std::vector<size_t> firstKey, lastKeyEnd;  // equal: the row types no key
+};
+
+RowPlaces PlacesOf(const std::string &tpl, const std::vector<merge::TemplatePiece> &pieces,
+                   const merge::Table &table, size_t endRow, bool keepEmptyRows,
+                   merge::MergeSources *sources, merge::MergeSettings *settings) {
+  sources->dataName = "data.csv";
+  sources->templateBytes = &tpl;
+  sources->pieces = &pieces;
+  sources->headers = &table.headers;
+  settings->bracketKey = "LB";
+  settings->newlineKey = "NL";
+  settings->tabKey = "TB";
+  merge::MergeResult piece;
+  merge::RowMerger merger(*sources, *settings, &piece);
+  RowPlaces places;
+  for (size_t row = 0; row < endRow; ++row) {
+    size_t start = piece.macro.size();
+    if (keepEmptyRows || !merge::IsEmptyRow(table.rows[row], table.unnamed))
+      merger.Row(table.rows[row], row);
+    size_t end = piece.macro.size();
+    while (end > start && (piece.macro[end - 1] == '\n' || piece.macro[end - 1] == '\r')) --end;
+    while (start < end && (piece.macro[start] == '\n' || piece.macro[start] == '\r')) ++start;
+    places.firstKey.push_back(start);
+    places.lastKeyEnd.push_back(end);
+  }
+  places.macro = piece.macro;
+  return places;
+}
+
+// A run stopped after `cut` bytes of the macro, and --resume on its log.
+void ResumeRoundTrip(const std::string &tpl, const std::vector<merge::TemplatePiece> &pieces,
+                     const merge::Table &table, size_t endRow, const std::string &tableBytes,
+                     const merge::TableOptions &options, size_t seed) {
+  if (endRow == 0) return;  // no rows: the merge makes no log
+  merge::MergeSources sources;
+  merge::MergeSettings settings;
+  const bool keepEmptyRows = (seed >> 16) & 1;
+  const RowPlaces places = PlacesOf(tpl, pieces, table, endRow, keepEmptyRows, &sources, &settings);
+  size_t cut = seed % (places.macro.size() + 1);
+  // ... and between two characters (a UTF-8 sequence is one key).
+  while (cut > 0 && cut < places.macro.size() &&
+         (static_cast<unsigned char>(places.macro[cut]) & 0xC0) == 0x80)
+    --cut;
+  // A stop falls between two keys, never inside a bracketed word.
+  const size_t open = places.macro.rfind('[', cut == 0 ? 0 : cut - 1);
+  if (cut > 0 && open != std::string::npos && places.macro.find(']', open) >= cut) cut = open;
+  const check::FileText keys{"keys.h", true, kKeys, ""};
+  const std::string log = merge::LogHeaderLine(1, endRow, "t.txt", "data.csv") + "\r\n" +
+                          resume_support::RunLog(places.macro.substr(0, cut), keys,
+                                                 resume_support::RunEnd::kStopped);
+  merge::LogReader reader(log);
+  merge::MergedUnits units(
+      [&tableBytes] { return std::unique_ptr<text::ByteSource>(new text::StringSource(tableBytes)); },
+      options, sources, settings, keepEmptyRows);
+  merge::ResumePoint point;
+  std::string error;
+  MERGE_CHECK(merge::FindResumePoint(reader, units, keys, 1, &point, &error), "resume: %s",
+              error.c_str());
+  size_t next = 0;  // the first row (from 1) that types a key and was not typed whole
+  for (size_t row = 0; row < endRow && next == 0; ++row)
+    if (places.lastKeyEnd[row] > cut && places.firstKey[row] < places.lastKeyEnd[row]) next = row + 1;
+  using Found = merge::ResumePoint::Found;
+  MERGE_CHECK((point.found == Found::kAllTyped) == (next == 0),
+              "cut at %zu of %zu bytes, %zu rows: found %d, next %zu, expected %zu", cut,
+              places.macro.size(), endRow, static_cast<int>(point.found), point.next, next);
+  if (next == 0) return;
+  MERGE_CHECK(point.next >= 1 && point.next <= next, "cut at %zu: next row %zu, expected %zu", cut,
+              point.next, next);
+  for (size_t row = point.next; row < next; ++row)  // rows that type nothing may stand between
+    MERGE_CHECK(places.firstKey[row - 1] == places.lastKeyEnd[row - 1],
+                "cut at %zu: row %zu is left out", cut, row);
+  const bool inside = cut > places.firstKey[next - 1];
+  MERGE_CHECK((point.found == Found::kCut) == inside && (!inside || point.cutRow == next),
+              "cut at %zu of %zu bytes: found %d, cut row %zu, expected %zu", cut,
+              places.macro.size(), static_cast<int>(point.found), point.cutRow, next);
+}
+
 void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
-                    codec::CodePage templatePage) {
+                    codec::CodePage templatePage, const std::string &tableBytes,
+                    const merge::TableOptions &options) {
   const std::string tpl = TemplateOf(templateInput, table);
   TemplateEncodingRoundTrip(tpl, templatePage);
   std::vector<merge::TemplatePiece> pieces;
@@ -285,6 +374,9 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
   std::vector<uint32_t> typed;
   for (uint32_t key : m.postedKeys) typed.push_back(key & 0xFFFF);
   MERGE_CHECK(typed == expected, "typed %zu keys, expected %zu", typed.size(), expected.size());
+  size_t seed = 0;
+  for (unsigned char c : templateInput + tableBytes) seed = seed * 31 + c;
+  ResumeRoundTrip(tpl, pieces, table, endRow, tableBytes, options, seed);
 }
 
 }  // namespace
@@ -311,6 +403,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const codec::CodePage kTemplatePages[] = {
       codec::CodePage::kUtf8, codec::CodePage::kCp1250, codec::CodePage::kCp852};
   ReaderRoundTrip(table, kEncodings[(mode >> 4) % 3]);
-  MergeRoundTrip(templateInput, table, kTemplatePages[(mode >> 6) % 3]);
+  MergeRoundTrip(templateInput, table, kTemplatePages[(mode >> 6) % 3], bytes, options);
   return 0;
 }

@@ -126,7 +126,7 @@ TEST(Encoding, EachFileGetsItsFindingWithTheLineAsMeant) {
 // A macro saved as "Unicode": one finding naming UTF-16, with or without
 // its mark (it had a warning for each zero byte and a code-page finding).
 TEST(Encoding, AUtf16MacroGetsOneFinding) {
-  const std::string le = std::string("Z\0a\0m\0\xF3\0w\0 \0[\0e\0n\0t\0e\0r\0]\0\n\0", 30);
+  const std::string le = std::string("Z\0a\0m\0\xF3\0w\0 \0[\0e\0n\0t\0e\0r\0]\0\n\0", 28);
   for (const std::string &bytes : {"\xFF\xFE" + le, le}) {
     EXPECT_TRUE(check::GuessEncoding(bytes).utf16);
     check::CheckResult result = CheckMacro(bytes);

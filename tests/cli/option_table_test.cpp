@@ -66,7 +66,7 @@ std::vector<std::string> WithProgram(const std::vector<std::string> &args) {
 
 TEST(OptionTable, AMergeOptionOutsideItsModeIsAnError) {
   const Case cases[] = {
-      {{"--at", "Nazwa=2", "t.txt", "d.csv"}, "--at does not apply to a merge (only with --learn)"},
+      {{"--at", "Nazwa=2", "-o", "m.txt", "t.txt", "d.csv"}, "--at does not apply to a merge (only with --learn)"},
       {{"--learn", "--rows", "2-", "r.txt", "d.csv", "-o", "t.txt"}, "--rows does not apply with --learn"},
       {{"--learn", "--before", "b.txt", "r.txt", "d.csv", "-o", "t.txt"}, "--before does not apply with --learn"},
       {{"--learn", "--characters", "r.txt", "d.csv", "-o", "t.txt"}, "--characters does not apply with --learn (only with --dry-run)"},
@@ -76,6 +76,18 @@ TEST(OptionTable, AMergeOptionOutsideItsModeIsAnError) {
       {{"--learn", "--at", "Nazwa=2", "--newline", "ENTER", "r.txt", "d.csv", "-o", "t.txt"}, ""},
       {{"--dry-run", "--rows", "2-", "--force", "-o", "m.txt", "t.txt", "d.csv"}, ""},
       {{"--lang", "pl", "--strict", "t.txt", "d.csv"}, ""},
+      // The run's log and --resume: modes of their own.
+      {{"--no-log", "-o", "m.txt", "t.txt", "d.csv"}, ""},
+      {{"--no-log", "t.txt", "d.csv"}, "--no-log does not apply to a merge on standard output (only to a merged macro written with -o)"},
+      {{"--no-log", "--dry-run", "-o", "m.txt", "t.txt", "d.csv"}, "--no-log does not apply with --dry-run (only to a merged macro written with -o)"},
+      {{"--learn", "--no-log", "r.txt", "d.csv", "-o", "t.txt"}, "--no-log does not apply with --learn (only to a merged macro written with -o)"},
+      {{"--resume", "r.log", "--no-log", "--skip-cut", "--strict", "-o", "m.txt", "t.txt", "d.csv"}, ""},
+      {{"--resume", "r.log", "--no-log", "t.txt", "d.csv"}, "--no-log does not apply with --resume on standard output (only to a merged macro written with -o)"},
+      {{"--resume", "r.log", "--characters", "--skip-cut", "t.txt", "d.csv"}, ""},
+      {{"--resume", "r.log", "--rows", "2-", "-o", "m.txt", "t.txt", "d.csv"}, "--rows does not apply with --resume"},
+      {{"--skip-cut", "t.txt", "d.csv"}, "--skip-cut does not apply to a merge on standard output (only with --resume)"},
+      {{"--learn", "--resume", "r.log", "r.txt", "d.csv", "-o", "t.txt"}, "--resume does not apply with --learn"},
+      {{"--resume", "", "t.txt", "d.csv"}, "--resume needs a value"},
       {{"--frobnicate", "t.txt", "d.csv"}, "unknown option --frobnicate"},
       {{"t.txt", "d.csv", "--rows"}, "--rows needs a value"},
       {{"--lang", "de", "t.txt", "d.csv"}, "--lang is pl or en"},
@@ -116,7 +128,7 @@ TEST(OptionTable, HelpIsAskedForAnywhereAndTheModeIsSaidInPolish) {
   lang::Set(Language::kPolish);
   merge_command::Arguments again;
   EXPECT_EQ("--at nie ma zastosowania przy scalaniu (tylko przy --learn)",
-            merge_command::ReadCommandLine(WithProgram({"--at", "A=1", "t", "d"}), &again).error);
+            merge_command::ReadCommandLine(WithProgram({"--at", "A=1", "-o", "m", "t", "d"}), &again).error);
 }
 
 // A command a message suggests works from the folder the user is in: the

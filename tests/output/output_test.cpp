@@ -1,6 +1,7 @@
 // The one writer: device names, the rules of a target, a file whole or
 // untouched (full disk, a stop signal, a file that appeared meanwhile),
-// standard output through a scratch file, and the exclusive create.
+// standard output through a scratch file, the exclusive create and the
+// append to a file that stands.
 #include <gtest/gtest.h>
 
 #include <errno.h>
@@ -291,6 +292,27 @@ TEST(CreateExclusive, NeverReplacesOrEmpties) {
   }
   EXPECT_EQ(problem.fault, Fault::kWrite);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"run.log"});
+}
+
+// A log that stands gets bytes at its end; nothing else is made or touched.
+TEST(AppendExisting, AddsOnlyToAnOrdinaryFileThatStands) {
+  Folder folder;
+  output::Problem problem;
+  Put(folder / "run.log", "earlier run\r\n");
+  EXPECT_TRUE(output::AppendExisting(folder / "run.log", "header\r\n", &problem));
+  EXPECT_EQ(Read(folder / "run.log"), "earlier run\r\nheader\r\n");
+  EXPECT_FALSE(output::AppendExisting(folder / "gone.log", "header\r\n", &problem));
+  EXPECT_EQ(problem.fault, Fault::kCreate);
+  EXPECT_EQ(problem.error, ENOENT);
+  fs::create_directory(folder / "dir.log");
+  EXPECT_FALSE(output::AppendExisting(folder / "dir.log", "header\r\n", &problem));
+  EXPECT_EQ(problem.fault, Fault::kFolder);
+  ASSERT_EQ(0, mkfifo((folder / "pipe.log").c_str(), 0600));  // no reader: must not wait
+  EXPECT_FALSE(output::AppendExisting(folder / "pipe.log", "header\r\n", &problem));
+  EXPECT_EQ(problem.fault, Fault::kNotRegular);
+  EXPECT_FALSE(output::AppendExisting(folder / "aux.log", "", &problem));
+  EXPECT_EQ(problem.fault, Fault::kDevice);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"dir.log", "pipe.log", "run.log"}));
 }
 
 }  // namespace

@@ -18,6 +18,9 @@ std::string Utf8(const char *hostText) { return volmar::HostTextToUtf8(hostText 
 
 RecorderHost &RecorderHost::Start() {
   static RecorderHost *host = nullptr;
+  // The key-name table goes back to the host that lent it, as the plug-in's
+  // tear-down gives it back, before that host goes.
+  if (host != nullptr) ReleaseKeyNameTable();
   delete host;
   host = new RecorderHost();
   host->apiLevel = host::kRequiredApiLevel;

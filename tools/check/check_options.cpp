@@ -107,6 +107,7 @@ const Option kOptions[] = {
 cli::Modes ModeOf(const Arguments &args) { return args.convert ? kConvert : kCheck; }
 
 std::string ModeName(cli::Modes mode) {
+  if (mode != kConvert && mode != kCheck) return std::string();  // a set of both
   return Say(mode == kConvert ? Msg::kModeConvert : Msg::kModeCheck);
 }
 

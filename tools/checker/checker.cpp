@@ -152,12 +152,21 @@ uint16_t DefaultKeyDelay() {
   return g_startForm.keyDelay;
 }
 
+KeyFileReport BeginPlaying(const FileText &keys) {
+  InstallSimHost();
+  FreshPlugin();
+  return CheckKeyFile(keys.name, keys.readable ? &keys.content : nullptr, keys.error);
+}
+
+void EndPlaying() {
+  ReleaseKeyNameTable();
+  ResetKeyNameTable();
+}
+
 CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
                      const PlayOptions &options) {
   CheckResult result;
-  InstallSimHost();
-  FreshPlugin();
-  result.keys = CheckKeyFile(keys.name, keys.readable ? &keys.content : nullptr, keys.error);
+  result.keys = BeginPlaying(keys);
   PlayOptions play = options;
   for (const FileText &macro : macros) {
     if (!macro.readable) {
@@ -182,8 +191,7 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
     // The macros play one after the other: the next one's log starts later.
     play.logStart += static_cast<time_t>(result.macros.back().leastMilliseconds / 1000);
   }
-  ReleaseKeyNameTable();
-  ResetKeyNameTable();
+  EndPlaying();
   SortByPlace(result.keys.diagnostics);
   for (MacroReport &m : result.macros) SortByPlace(m.diagnostics);
   MarkSummarized(result);

@@ -47,6 +47,12 @@ struct KeyDelay {
 // the start form's default when the file or the value is missing.
 KeyDelay HostKeyDelay(const std::string &iniPath);
 
+// Installs the simulated host, starts the plug-in afresh and loads the key
+// definitions as the player does, for PlayMacro; EndPlaying lets the
+// key-name table go.
+KeyFileReport BeginPlaying(const FileText &keys);
+void EndPlaying();
+
 // Loads the key definitions as the player does, once, then plays each macro
 // in turn.  Installs the simulated host; leaves no table loaded.  With
 // macros, a finding of the key definitions that touches no bracketed word

@@ -59,9 +59,10 @@ std::string NotInMode(const ToolText &tool, const OptionText &row, const std::st
                       Modes mode) {
   if ((row.modes & mode) != 0) return std::string();
   std::string error = Say(Msg::kNotInMode, {given, tool.modeName(mode)});
-  // Where it does apply, when that is one mode other than its own.
-  const std::string only = tool.modeName(row.modes);
-  if (row.modes != 0 && (row.modes & (row.modes - 1)) == 0 && only.find(given) == std::string::npos)
+  // Where it does apply, when the tool has a name for that mode (or that
+  // set of modes) other than the option itself.
+  const std::string only = row.modes != 0 ? tool.modeName(row.modes) : std::string();
+  if (!only.empty() && only.find(given) == std::string::npos)
     error += Say(Msg::kOnlyInMode, {only});
   return error;
 }

@@ -54,7 +54,8 @@ struct Option : OptionText {
 };
 
 // The parts of a tool's usage text around its options, and how it names
-// its modes in a message ("with --learn"), in the current language.
+// its modes in a message ("with --learn"), in the current language: each
+// mode, and any set of modes it has one name for ("" for another set).
 struct ToolText {
   const char *tool;                  // "tastiro-merge"
   std::string (*head)();             // the synopsis and what the tool does

@@ -13,6 +13,13 @@ namespace merge_command {
 
 namespace {
 
+// Whether `path` ends in `extension` (".csv"), in any letter case.
+bool EndsWith(const std::string &path, const char *extension) {
+  std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+  for (char &c : tail) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return tail == extension;
+}
+
 // Files dropped on the program.  The template and the table are told apart
 // by their names; the macro goes beside the template under a name no file
 // has; the key names and key delay are those of the host folder the tool
@@ -23,9 +30,7 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
                     std::string *readAs) {
   if (files.size() != 2) return ToolError(Say(Msg::kDropTwoFiles));
   auto isTable = [](const std::string &path) {
-    std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-    for (char &c : tail) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return tail == ".csv" || tail == ".tsv";
+    return EndsWith(path, ".csv") || EndsWith(path, ".tsv");
   };
   if (isTable(files[0]) == isTable(files[1])) return ToolError(Say(Msg::kDropWhich));
   const std::string &tpl = isTable(files[0]) ? files[1] : files[0];
@@ -37,6 +42,7 @@ int ArgumentsOfDrop(const std::vector<std::string> &files, Arguments *args,
     if (!lang::FileExists(MacroNameBeside(tpl, n))) args->output = MacroNameBeside(tpl, n);
   if (args->output.empty()) return ToolError(Say(Msg::kDropNoName, {tpl}));
   args->outputGiven = true;
+  args->dropped = true;
   // The template's encoding, from its Polish letters.
   const check::FileText tplText = check::ReadFileText(tpl);
   const check::FileEncoding tplEncoding = check::GuessEncoding(tplText.content);
@@ -59,6 +65,28 @@ std::string FreeNameBeside(const std::string &path, const std::string &suffix) {
     if (!lang::FileExists(name)) return name;
   }
   return std::string();
+}
+
+// A log (.log) among the dropped files, taken out of them; empty when none.
+std::string TakeDroppedLog(std::vector<std::string> *files) {
+  for (auto file = files->begin(); file != files->end(); ++file) {
+    if (!EndsWith(*file, ".log")) continue;
+    const std::string log = *file;
+    files->erase(file);
+    return log;
+  }
+  return std::string();
+}
+
+// A log dropped with the template and the table: after a question, the rest
+// of the run it logged, beside the log ("-reszta", then -reszta-2 ...).  0,
+// or the exit status.
+int AskToResume(const std::string &log, Arguments *args) {
+  if (!lang::AskYes(Say(Msg::kDropResumeAsk, {log}))) return 2;
+  args->resume = log;
+  args->output = FreeNameBeside(log, "-reszta");
+  if (args->output.empty()) return ToolError(Say(Msg::kDropNoName, {log}));
+  return 0;
 }
 
 // Whether the dropped macro holds no placeholder: a recording (a file the
@@ -104,10 +132,14 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
   Arguments args;
   std::string readAs;
   bool merged = true;
-  int status = ArgumentsOfDrop(files, &args, &readAs);
+  std::vector<std::string> inputs = files;
+  const std::string log = TakeDroppedLog(&inputs);
+  int status = ArgumentsOfDrop(inputs, &args, &readAs);
+  if (status == 0 && !log.empty()) status = AskToResume(log, &args);
   if (status == 0) {
     lang::Write(stdout, readAs);
-    status = IsRecording(args.files[0]) ? LearnThenMerge(args, &merged) : Merge(args);
+    if (!args.resume.empty()) status = Resume(args);
+    else status = IsRecording(args.files[0]) ? LearnThenMerge(args, &merged) : Merge(args);
   }
   lang::Write(stdout, "\n");
   std::string keys = KeysPath(args);
@@ -115,7 +147,8 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
   for (char &c : keys)
     if (c == '/') c = '\\';  // as Windows writes it
 #endif
-  if (status < 2 && merged)
+  // (A resume that finds every row typed writes nothing, with exit status 0.)
+  if (status < 2 && merged && lang::FileExists(args.output))
     lang::Write(stdout, Say(Msg::kDropDone, {args.output, args.files[0], args.files[1], keys}) + "\n");
   else if (status >= 2)
     lang::Write(stdout, Say(Msg::kDropNothing) + "\n");

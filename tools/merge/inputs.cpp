@@ -60,7 +60,7 @@ bool Read(const std::string &path, Msg what, check::FileText *file) {
 int CheckOutputTarget(const Arguments &args, Job &job) {
   if (args.output.empty() || args.dryRun) return 0;
   for (const std::string &input :
-       {args.files[0], args.files[1], args.before, args.after, KeysPath(args)})
+       {args.files[0], args.files[1], args.before, args.after, KeysPath(args), args.resume})
     if (output::SameFile(args.output, input))
       return ToolError(Say(Msg::kOutputIsInput, {args.output, input}));
   output::Problem problem;

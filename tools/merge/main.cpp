@@ -2,10 +2,12 @@
 //
 //   tastiro-merge [options] TEMPLATE DATA
 //   tastiro-merge --learn [options] RECORDING DATA -o TEMPLATE
+//   tastiro-merge [options] TEMPLATE DATA --resume LOG -o REST
 //   files dropped on the program: the merge of a template and a table
 //
-// Exit status: 0 written and clean, 1 written with warnings, 2 nothing
-// written (standard output that could not be written included).
+// Exit status: 0 written and clean (--resume: or every row typed already),
+// 1 written with warnings, 2 nothing written (standard output that could
+// not be written included).
 #include <errno.h>
 
 #include <string>
@@ -54,7 +56,8 @@ int Run(const std::vector<std::string> &arguments) {
   Arguments args;
   const int parsed = ParseArguments(arguments, &args);
   if (parsed >= 0) return parsed;
-  return args.learn ? LearnTemplate(args) : Merge(args);
+  if (args.learn) return LearnTemplate(args);
+  return args.resume.empty() ? Merge(args) : Resume(args);
 }
 
 }  // namespace

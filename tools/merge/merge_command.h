@@ -1,4 +1,4 @@
-// tastiro-merge's command: what its jobs (merge, learn, drop) share.  The
+// tastiro-merge's command: what its jobs (merge, learn, drop, resume) share.  The
 // command line is read into Arguments (merge_options.cpp); each job is a
 // file of its own; the inputs every job reads and checks the same way are
 // in inputs.cpp.
@@ -33,12 +33,18 @@ constexpr size_t kWritePiece = 64 * 1024;
 constexpr size_t kCheckPiece = 256 * 1024;
 constexpr size_t kWarningsShown = 20;
 
-// The tool's modes, as its option table names them (merge_options.cpp).
+// The tool's modes, as its option table names them (merge_options.cpp): one
+// for each way a command line can run, so that an option can apply to a
+// macro written to a file and not to one on standard output.
 enum Mode : unsigned {
-  kMerge = 1,   // TEMPLATE DATA
-  kLearn = 2,   // --learn RECORDING DATA -o TEMPLATE
-  kDryRun = 4,  // --dry-run TEMPLATE DATA
-  kDrop = 8,    // files dropped on the program
+  kMerge = 1,           // TEMPLATE DATA -o FILE
+  kLearn = 2,           // --learn RECORDING DATA -o TEMPLATE
+  kDryRun = 4,          // --dry-run TEMPLATE DATA
+  kDrop = 8,            // files dropped on the program
+  kStdout = 16,         // TEMPLATE DATA, the macro on standard output
+  kResume = 32,         // TEMPLATE DATA --resume LOG -o REST
+  kResumeStdout = 64,   // TEMPLATE DATA --resume LOG, the rest on standard output
+  kResumeDryRun = 128,  // --dry-run TEMPLATE DATA --resume LOG
 };
 
 struct Arguments {
@@ -64,6 +70,10 @@ struct Arguments {
   int color = -1;
   bool learn = false;
   std::vector<std::pair<std::string, size_t>> at;  // --at Column=N
+  bool noLog = false;   // --no-log: no log beside the macro
+  std::string resume;   // --resume LOG: the log of a run to go on from
+  bool skipCut = false; // --resume: the cut row was finished by hand
+  bool dropped = false;  // files dropped on the program: say what was made
 };
 
 // Everything read and parsed before the rows.
@@ -128,8 +138,17 @@ std::string Quoted(const std::string &value);
 // The key delay: --delay, else the host's settings.
 check::KeyDelay ChooseDelay(const Arguments &args);
 
+// Reads and parses everything the rows need (the inputs, the data opened
+// once and its header read into job.table) and checks the output's target.
+// 0, or the exit status.
+int PrepareJob(const Arguments &args, Job &job, DataInput *data);
+// The log beside a merged macro written to a file (none with --no-log),
+// made with its header line for rows first..last; said on `to`.
+void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to);
+
 // The jobs; each gives the exit status.
 int Merge(const Arguments &args);          // TEMPLATE DATA
+int Resume(const Arguments &args);         // TEMPLATE DATA --resume LOG
 int LearnTemplate(const Arguments &args);  // --learn RECORDING DATA -o TEMPLATE
 // Files dropped on the program, in a window of its own.
 int RunInOwnWindow(const std::vector<std::string> &files);

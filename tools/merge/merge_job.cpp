@@ -254,6 +254,8 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
   }
 }
 
+}  // namespace
+
 // Reads and parses everything the rows need, the table opened (once) and
 // its header read into job.table.  0, or the exit status.
 int PrepareJob(const Arguments &args, Job &job, DataInput *data) {
@@ -262,6 +264,8 @@ int PrepareJob(const Arguments &args, Job &job, DataInput *data) {
   if (int status = OpenData(args, data, &job.table)) return status;
   return ParseInputs(args, job);
 }
+
+namespace {
 
 // Where the findings go and how they look.
 struct Reporting {
@@ -395,7 +399,14 @@ int Merge(const Arguments &args) {
   merge::MergeReport report = check.Finish();
   const int status = ReportAll(args, job, pass, report, reporting);
   if (args.dryRun || status == 2) return status;
-  return Deliver(args, out, status);
+  const int delivered = Deliver(args, out, status);
+  // The log beside a macro written to a file, for the rows it holds.
+  if (delivered < 2 && pass.merged > 0) {
+    const size_t first = args.firstRow > 0 ? static_cast<size_t>(args.firstRow) : 1;
+    MakeRunLog(args, first, args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : pass.rows,
+               reporting.to);
+  }
+  return delivered;
 }
 
 }  // namespace merge_command

@@ -1,6 +1,7 @@
 // tastiro-merge's options: one table drives the reading of the command line
 // and the usage text in both languages, and says which options apply in
-// which mode (a merge, --dry-run, --learn).
+// which mode (a merge written to a file or to standard output, --dry-run,
+// --learn, --resume written to a file, to standard output or dry-run).
 #include <stdlib.h>
 
 #include <string>
@@ -94,14 +95,23 @@ std::string TakeCharacters(const std::string &, const char *, Arguments &args) {
   return std::string();
 }
 
+std::string TakeResume(const std::string &option, const char *value, Arguments &args) {
+  if (*value == 0) return cli::NeedsValue(option);
+  args.resume = value;
+  return std::string();
+}
+
 std::string TakeColor(const std::string &option, const char *, Arguments &args) {
   args.color = option == "--color" ? 1 : 0;
   return std::string();
 }
 
 using Option = cli::Option<Arguments>;
-constexpr cli::Modes kMerging = kMerge | kDryRun;      // a merge, written or not
-constexpr cli::Modes kReading = kMerging | kLearn;     // every mode that reads the table
+constexpr cli::Modes kResumes = kResume | kResumeStdout | kResumeDryRun;  // --resume, any output
+constexpr cli::Modes kWhole = kMerge | kStdout | kDryRun;  // a merge of the rows chosen
+constexpr cli::Modes kMerging = kWhole | kResumes;         // a merge, written or not
+constexpr cli::Modes kReading = kMerging | kLearn;         // every mode that reads the table
+constexpr cli::Modes kLogged = kMerge | kResume | kDrop;   // a macro written to a file: its log
 
 // Every option of tastiro-merge, the modes it applies in, and its help.
 const Option kOptions[] = {
@@ -144,13 +154,13 @@ const Option kOptions[] = {
     {"--keep-empty-rows", nullptr, nullptr, kMerging, &Arguments::keepEmptyRows,
      "type rows whose fields are all empty too (by default\nthey are left out, their numbers kept)",
      "wpisuje też wiersze, w których wszystkie pola są puste\n(domyślnie są pomijane, a ich numery zachowane)"},
-    {"--rows", "FROM-TO", "OD-DO", kMerging, TakeRows,
+    {"--rows", "FROM-TO", "OD-DO", kWhole, TakeRows,
      "only these data rows (1-based, header excluded; FROM- to\nthe end)",
      "tylko te wiersze danych (od 1, bez nagłówka; OD- do końca)"},
-    {"--dry-run", nullptr, nullptr, kDryRun | kLearn, &Arguments::dryRun,
+    {"--dry-run", nullptr, nullptr, kDryRun | kResumeDryRun | kLearn, &Arguments::dryRun,
      "write nothing; show each row's keys on one line (with\n--learn: show the template)",
      "niczego nie zapisuje; pokazuje klawisze każdego wiersza\n(z --learn: pokazuje szablon)"},
-    {"--characters", nullptr, nullptr, kDryRun, TakeCharacters,
+    {"--characters", nullptr, nullptr, kDryRun | kResumeDryRun, TakeCharacters,
      "the dry run with one line for each character", "to samo, ale każdy znak w osobnym wierszu"},
     {"--delay", "MS", "MS", kMerging, TakeDelay,
      "the key delay for the check (default: the one stored in\nVOLMAR.ini of --host or of the current folder)",
@@ -161,20 +171,42 @@ const Option kOptions[] = {
     {"--at", "COLUMN=N", "KOLUMNA=N", kLearn, TakeAt,
      "--learn: the value of COLUMN is its Nth place in the\nrecording",
      "--learn: wartość KOLUMNY to jej N-te wystąpienie w nagraniu"},
+    {"--no-log", nullptr, nullptr, kLogged, &Arguments::noLog,
+     "make no log beside FILE (by default FILE's name with\n.log is made, and the player logs the run into it)",
+     "bez dziennika obok PLIKU (domyślnie powstaje PLIK z końcówką\n.log, a odtwarzacz zapisuje w nim przebieg odtwarzania)"},
+    {"--resume", "LOG", "DZIENNIK", kResumes, TakeResume,
+     "where the run logged in LOG stopped; FILE gets the rows\nfrom the cut row on",
+     "gdzie zatrzymało się odtwarzanie zapisane w DZIENNIKU;\nPLIK dostaje wiersze od przerwanego do końca"},
+    {"--skip-cut", nullptr, nullptr, kResumes, &Arguments::skipCut,
+     "--resume: the cut row was finished by hand; start after it",
+     "--resume: przerwany wiersz dokończono ręcznie; zacznij za nim"},
     {"--color, --no-color", nullptr, nullptr, kMerging, TakeColor,
      "colours on or off (default: on a terminal only)",
      "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"},
 };
 
 cli::Modes ModeOf(const Arguments &args) {
-  return args.learn ? kLearn : args.dryRun ? kDryRun : kMerge;
+  if (args.learn) return kLearn;
+  const bool resume = !args.resume.empty();
+  if (args.dryRun) return resume ? kResumeDryRun : kDryRun;
+  if (args.output.empty()) return resume ? kResumeStdout : kStdout;
+  return resume ? kResume : kMerge;
 }
 
+// A mode, or a set of modes that has a name of its own; "" for another set.
 std::string ModeName(cli::Modes mode) {
-  return Say(mode == kLearn    ? Msg::kModeLearn
-             : mode == kDryRun ? Msg::kModeDryRun
-             : mode == kDrop   ? Msg::kModeDrop
-                               : Msg::kModeMerge);
+  switch (mode) {
+    case kMerge: return Say(Msg::kModeMerge);
+    case kLearn: return Say(Msg::kModeLearn);
+    case kDryRun: case kDryRun | kResumeDryRun: return Say(Msg::kModeDryRun);
+    case kDrop: return Say(Msg::kModeDrop);
+    case kStdout: return Say(Msg::kModeStdout);
+    case kResume: case kResumes: return Say(Msg::kModeResume);
+    case kResumeStdout: return Say(Msg::kModeResumeStdout);
+    case kResumeDryRun: return Say(Msg::kModeResumeDryRun);
+    case kLogged: return Say(Msg::kModeLogged);
+    default: return std::string();
+  }
 }
 
 std::string UsageHead() { return Say(Msg::kUsageHead); }

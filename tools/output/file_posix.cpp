@@ -40,6 +40,22 @@ Handle CreateNew(const std::string &path, bool temporary, int *error) {
   return fd < 0 ? kNoHandle : fd;
 }
 
+Handle OpenToAppend(const std::string &path, int *error) {
+  // Without waiting: a pipe of that name made meanwhile cannot hold the tool.
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *error = errno;
+    return kNoHandle;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    *error = EINVAL;
+    close(fd);
+    return kNoHandle;
+  }
+  return fd;
+}
+
 bool WriteAll(Handle file, const char *bytes, size_t size, int *error) {
   while (size > 0) {
     const ssize_t n = write(Descriptor(file), bytes, size);

@@ -20,6 +20,8 @@ inline constexpr Handle kNoHandle = -1;
 // removes it whatever ends the process; elsewhere Guard removes it on a
 // stop signal.
 Handle CreateNew(const std::string &path, bool temporary, int *error);
+// Opens an ordinary file that exists to write at its end; never makes one.
+Handle OpenToAppend(const std::string &path, int *error);
 bool WriteAll(Handle file, const char *bytes, size_t size, int *error);
 // Reads up to `size` bytes; *got 0 at the end.
 bool ReadSome(Handle file, char *bytes, size_t size, size_t *got, int *error);

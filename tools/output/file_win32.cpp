@@ -72,6 +72,22 @@ Handle CreateNew(const std::string &path, bool temporary, int *error) {
   return reinterpret_cast<Handle>(file);
 }
 
+Handle OpenToAppend(const std::string &path, int *error) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Failed(error);
+    return kNoHandle;
+  }
+  LARGE_INTEGER end = {};
+  if (GetFileType(file) != FILE_TYPE_DISK || !SetFilePointerEx(file, end, nullptr, FILE_END)) {
+    *error = EINVAL;
+    CloseHandle(file);
+    return kNoHandle;
+  }
+  return reinterpret_cast<Handle>(file);
+}
+
 bool WriteAll(Handle file, const char *bytes, size_t size, int *error) {
   while (size > 0) {
     const DWORD piece = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);

@@ -195,4 +195,23 @@ bool CreateExclusive(const std::string &path, std::string_view bytes, Problem *p
   return false;
 }
 
+bool AppendExisting(const std::string &path, std::string_view bytes, Problem *problem) {
+  Target target;
+  if (!CheckTarget(path, true, &target, problem)) {
+    if (problem->fault == Fault::kReadOnly) problem->error = EACCES;
+    if (problem->fault == Fault::kFolder) problem->error = EISDIR;
+    return false;
+  }
+  int error = 0;
+  sys::Handle file = sys::OpenToAppend(target.path, &error);
+  if (file == sys::kNoHandle) {
+    *problem = {Fault::kCreate, error};
+    return false;
+  }
+  bool ok = sys::WriteAll(file, bytes.data(), bytes.size(), &error) && sys::Sync(file, &error);
+  ok = sys::Close(file, &error) && ok;
+  if (!ok) *problem = {Fault::kWrite, error};
+  return ok;
+}
+
 }  // namespace output

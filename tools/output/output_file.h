@@ -18,7 +18,7 @@
 // system's temporary folder (OpenScratch), which is copied out (CopyTo)
 // once the tool knows it is good: nothing reaches standard output before.
 // A file that must never be replaced, such as a log the player appends to,
-// is made by CreateExclusive instead.
+// is made by CreateExclusive instead, and added to by AppendExisting.
 #pragma once
 
 #include <stdint.h>
@@ -71,6 +71,12 @@ bool SameFile(const std::string &a, const std::string &b);
 // empties a file of that name (kExists).  A file it made but could not
 // fill is removed again.
 bool CreateExclusive(const std::string &path, std::string_view bytes, Problem *problem);
+
+// Adds `bytes` at the end of the ordinary file `path`, which exists, and
+// syncs it; never makes, empties or replaces a file.  A failed write may
+// leave part of the bytes behind (the file's earlier bytes stay as they
+// were).  Refused like a target (a device, a folder, a pipe, read-only).
+bool AppendExisting(const std::string &path, std::string_view bytes, Problem *problem);
 
 // One output file being written.  Its bytes are kept in blocks of kBlock
 // and handed to the system a block at a time; a write error is kept and
