@@ -27,7 +27,7 @@ const char kKeys[] = "#define ENTER 13\n#define TAB 9\n#define LB 0x5B\n";
 std::string Table(int rows) {
   std::string csv = "Nazwa;NIP\n";
   for (int i = 1; i <= rows; ++i) {
-    char nip[16];
+    char nip[24];
     snprintf(nip, sizeof nip, "52600011%02d", i);
     csv += "Firma " + std::to_string(i) + ";" + nip + "\n";
   }

@@ -29,6 +29,11 @@ int CharToByte(CodePage page, char32_t c);
 // surrogates and sequences cut by the end included).
 bool NextUtf8(const std::string &bytes, size_t &i, char32_t *c);
 void AppendUtf8(std::string &out, char32_t c);
+// The number of bytes at the start of `bytes` (of `size`) below 0x80: ASCII,
+// the same in every encoding here.  Eight bytes are tested at a time.
+size_t AsciiPrefix(const char *bytes, size_t size);
+// How many times `byte` stands in `bytes` (of `size`), found by memchr.
+size_t CountByte(const char *bytes, size_t size, char byte);
 
 // The whole of `bytes`, read in `page`, as UTF-8; false with the offset of
 // the first byte that cannot be read.

@@ -175,12 +175,17 @@ void Evidence::Byte(uint8_t byte) {
 void Evidence::Feed(const char *bytes, size_t size) {
   const uint8_t *p = reinterpret_cast<const uint8_t *>(bytes);
   for (size_t i = 0; i < size; ++i) {
-    // ASCII, by far the most of a table, needs nothing but its line breaks.
-    if (p[i] < 0x80 && heldCount_ == 0 && suspectCount_ == 0) {
-      line_ += p[i] == '\n';
-      before_ = p[i];
-      ++offset_;
-      continue;
+    // ASCII, by far the most of a table, needs nothing but its line breaks:
+    // a run of it is taken at once.
+    if (heldCount_ == 0 && suspectCount_ == 0) {
+      const size_t run = codec::AsciiPrefix(bytes + i, size - i);
+      if (run > 0) {
+        line_ += static_cast<int>(codec::CountByte(bytes + i, run, '\n'));
+        before_ = p[i + run - 1];
+        offset_ += run;
+        i += run - 1;
+        continue;
+      }
     }
     Byte(p[i]);
     if (p[i] == '\n') ++line_;

@@ -19,10 +19,13 @@ constexpr size_t kGuessWindow = 4096;
 // Line breaks in text: LF, CR LF and a lone CR (a CR last in the text is
 // left to the caller, who knows what follows).
 int LineBreaks(const char *text, size_t size) {
-  int lines = 0;
-  for (size_t i = 0; i < size; ++i)
-    lines += text[i] == '\n' || (text[i] == '\r' && i + 1 < size && text[i + 1] != '\n');
-  return lines;
+  // Each LF, and each CR with something but an LF behind it, found by
+  // memchr rather than by a test of every byte.
+  size_t lines = codec::CountByte(text, size, '\n');
+  for (const char *at = text, *end = text + size;
+       (at = static_cast<const char *>(memchr(at, '\r', static_cast<size_t>(end - at)))) != nullptr; ++at)
+    lines += at + 1 < end && at[1] != '\n';
+  return static_cast<int>(lines);
 }
 
 // How many bytes at the end of `raw` start a character that goes on in the
@@ -51,11 +54,8 @@ size_t CutCharacter(const std::string &raw, Form form, codec::CodePage page) {
 size_t FirstNonUtf8(const std::string &raw) {
   size_t i = 0;
   while (i < raw.size()) {
-    const uint8_t byte = static_cast<uint8_t>(raw[i]);
-    if (byte < 0x80) {
-      ++i;
-      continue;
-    }
+    i += codec::AsciiPrefix(raw.data() + i, raw.size() - i);
+    if (i == raw.size()) break;
     const size_t at = i;
     char32_t c = 0;
     if (!codec::NextUtf8(raw, i, &c)) return at;
