@@ -81,9 +81,10 @@ int Foreign(const Arguments &args, const ResumePoint &point) {
 
 // Where the last run of the log stopped.  0, or the exit status.
 int FindPoint(const Arguments &args, const Job &job, ResumePoint *point) {
-  FILE *log = lang::OpenFile(args.resume, "rb");
-  if (log == nullptr)
-    return Fail(Say(Msg::kResumeCannotReadLog, {args.resume, strerror(errno)}));
+  text::FileSource log;
+  int openError = 0;
+  if (!log.Open(args.resume, &openError))
+    return Fail(Say(Msg::kResumeCannotReadLog, {args.resume, strerror(openError)}));
   merge::TableOptions options;
   options.delimiter = args.delimiter;
   // The encoding the header was read in (given, or guessed by the reader).
@@ -101,7 +102,6 @@ int FindPoint(const Arguments &args, const Job &job, ResumePoint *point) {
   merge::LogReader reader(log);
   std::string error;
   const bool found = merge::FindResumePoint(reader, units, job.keys, 1, point, &error);
-  fclose(log);
   if (!found) return ToolError(error);
   return 0;
 }

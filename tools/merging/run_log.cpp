@@ -115,14 +115,14 @@ std::string KeyText(uint32_t code) {
 }
 
 bool LogReader::Fill() {
-  if (file_ == nullptr || failed_) return false;
+  if (source_ == nullptr || failed_) return false;
   text_.erase(0, at_);
   at_ = 0;
   const size_t had = text_.size();
   text_.resize(had + kPiece);
-  const size_t got = fread(&text_[had], 1, kPiece, file_);
+  const size_t got = source_->Read(&text_[had], kPiece);
   text_.resize(had + got);
-  if (got == 0 && ferror(file_)) failed_ = true;
+  if (got == 0 && source_->failed) failed_ = true;
   return got > 0;
 }
 

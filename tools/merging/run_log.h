@@ -32,6 +32,8 @@
 
 #include <string>
 
+#include "tools/text/source.h"
+
 namespace merge {
 
 enum class LogEntryKind : uint8_t {
@@ -67,8 +69,8 @@ std::string LogHeaderLine(size_t first, size_t last, const std::string &template
 // that the memory taken does not grow with the log.
 class LogReader {
  public:
-  // Reads `file` (open for reading in binary; not closed here).
-  explicit LogReader(FILE *file) : file_(file) {}
+  // Reads `source` (a log file through the tools' one reader of bytes).
+  explicit LogReader(text::ByteSource &source) : source_(&source) {}
   // Reads `text` (the log a played macro wrote in the simulated host).
   explicit LogReader(const std::string &text) : text_(text) {}
   // The next entry; false at the end.
@@ -80,7 +82,7 @@ class LogReader {
   bool NextLine(std::string *line);
   bool Fill();
 
-  FILE *file_ = nullptr;
+  text::ByteSource *source_ = nullptr;
   std::string text_;
   size_t at_ = 0;
   size_t lineNumber_ = 0;
