@@ -66,35 +66,47 @@ int EditDistance(const std::string &a0, const std::string &b0) {
   return d[n][m];
 }
 
+namespace {
+
+// How `name` is a near miss of `word`, with its rank (0 the closest); false
+// when it is none.
+bool NearMiss(const std::string &word, const std::string &name, bool command, Suggestion *found) {
+  if (name.empty() || name == word) return false;
+  const std::string upperWord = Upper(word);
+  const std::string upperName = Upper(name);
+  Suggestion s{name, command, "", 0};
+  if (upperWord == upperName) {
+    s.reason = Say(Msg::kOtherCase);
+    s.rank = 0;
+  } else if (WithoutBlanks(word) != word && Upper(WithoutBlanks(word)) == upperName) {
+    s.reason = Say(Msg::kBlankInside);
+    s.rank = 1;
+  } else if (DashesAsUnderscores(word) != word && Upper(DashesAsUnderscores(word)) == upperName) {
+    s.reason = word.find('-') != std::string::npos ? Say(Msg::kDashForUnderscore)
+                                              : Say(Msg::kBlankForUnderscore);
+    s.rank = 1;
+  } else {
+    // Short words are too easily a few edits from anything: no edit below
+    // four letters, one at four, two from five on.
+    int allowed = word.size() >= 5 ? 2 : word.size() == 4 ? 1 : 0;
+    if (allowed == 0) return false;
+    int distance = EditDistance(WithoutBlanks(word), name);
+    if (distance > allowed || static_cast<size_t>(distance) >= name.size()) return false;
+    s.reason = distance == 1 ? Say(Msg::kOneLetterOff) : Say(Msg::kTwoLettersOff);
+    s.rank = 1 + distance;
+  }
+  *found = s;
+  return true;
+}
+
+}  // namespace
+
 std::vector<Suggestion> NearestNames(const std::string &word,
                                      const std::vector<std::string> &keyNames, size_t limit) {
   std::vector<Suggestion> found;
   auto consider = [&](const std::string &name, bool command) {
-    if (name.empty() || name == word) return;
-    const std::string upperWord = Upper(word);
-    const std::string upperName = Upper(name);
-    Suggestion s{name, command, "", 0};
-    if (upperWord == upperName) {
-      s.reason = Say(Msg::kOtherCase);
-      s.rank = 0;
-    } else if (WithoutBlanks(word) != word && Upper(WithoutBlanks(word)) == upperName) {
-      s.reason = Say(Msg::kBlankInside);
-      s.rank = 1;
-    } else if (DashesAsUnderscores(word) != word && Upper(DashesAsUnderscores(word)) == upperName) {
-      s.reason = word.find('-') != std::string::npos ? Say(Msg::kDashForUnderscore)
-                                                : Say(Msg::kBlankForUnderscore);
-      s.rank = 1;
-    } else {
-      // Short words are too easily a few edits from anything: no edit below
-      // four letters, one at four, two from five on.
-      int allowed = word.size() >= 5 ? 2 : word.size() == 4 ? 1 : 0;
-      if (allowed == 0) return;
-      int distance = EditDistance(WithoutBlanks(word), name);
-      if (distance > allowed || static_cast<size_t>(distance) >= name.size()) return;
-      s.reason = distance == 1 ? Say(Msg::kOneLetterOff) : Say(Msg::kTwoLettersOff);
-      s.rank = 1 + distance;
-    }
-    found.push_back(s);
+    Suggestion s;
+    if (NearMiss(word, name, command, &s)) found.push_back(s);
   };
   for (const std::string &name : kCommandNames) consider(name, true);
   for (const std::string &name : keyNames) consider(name, false);
