@@ -106,30 +106,26 @@ fi
 echo >&2
 python3 "$root/bench/report.py" "$work"
 
+# A tool built natively (and, with the win32 build and Wine, as .exe) and
+# measured by its bench script: tool_bench TOOL FOLDER SCRIPT NAME.
+tool_bench() {
+  local tool=$1 folder=$2 script=$3 name=$4 tool_win32=
+  cmake --build "$build" -j "$jobs" --target "$tool" >"$work/$name-build.log" 2>&1 || {
+    tail -n 30 "$work/$name-build.log" >&2
+    exit 1
+  }
+  if [ -f "$win32/CMakeCache.txt" ] && command -v wine >/dev/null 2>&1 &&
+      cmake --build "$win32" -j "$jobs" --target "$tool" >>"$work/$name-build.log" 2>&1; then
+    tool_win32=$win32
+  fi
+  WINEPREFIX=$bench/wineprefix python3 "$root/bench/$script" \
+    "$build/tools/$folder/$tool" "$root/host/app/wtyczki/keys.h" "$work/$name" $tool_win32
+}
+
 # 5. tastiro-merge: tables as users have them, merged natively (time and
 #    memory) and, with the win32 build, under Wine.
-cmake --build "$build" -j "$jobs" --target tastiro-merge >"$work/merge-build.log" 2>&1 || {
-  tail -n 30 "$work/merge-build.log" >&2
-  exit 1
-}
-merge_win32=
-if [ -f "$win32/CMakeCache.txt" ] && command -v wine >/dev/null 2>&1 &&
-    cmake --build "$win32" -j "$jobs" --target tastiro-merge >>"$work/merge-build.log" 2>&1; then
-  merge_win32=$win32
-fi
-WINEPREFIX=$bench/wineprefix python3 "$root/bench/merge_bench.py" \
-  "$build/tools/merge/tastiro-merge" "$root/host/app/wtyczki/keys.h" "$work/merge" $merge_win32
+tool_bench tastiro-merge merge merge_bench.py merge
 
 # 6. tastiro-check: a long macro checked natively (CPU per MB, peak memory
 #    at two sizes) and, with the win32 build, under Wine.
-cmake --build "$build" -j "$jobs" --target tastiro-check >"$work/check-build.log" 2>&1 || {
-  tail -n 30 "$work/check-build.log" >&2
-  exit 1
-}
-check_win32=
-if [ -f "$win32/CMakeCache.txt" ] && command -v wine >/dev/null 2>&1 &&
-    cmake --build "$win32" -j "$jobs" --target tastiro-check >>"$work/check-build.log" 2>&1; then
-  check_win32=$win32
-fi
-WINEPREFIX=$bench/wineprefix python3 "$root/bench/check_bench.py" \
-  "$build/tools/check/tastiro-check" "$root/host/app/wtyczki/keys.h" "$work/check" $check_win32
+tool_bench tastiro-check check check_bench.py check
