@@ -22,7 +22,7 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/keys/key_names.h"
 #include "recorder/entry/recorder_filter.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recording.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "recorder/start/recorder_boxes.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recording.h"
 
 namespace {
 

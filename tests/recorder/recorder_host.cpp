@@ -7,7 +7,7 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/identity/plugin_identity.h"
 #include "plugin/keys/key_names.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recording.h"
 #include "sim/sim_text.h"
 
 namespace {

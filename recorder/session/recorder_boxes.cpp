@@ -1,10 +1,10 @@
-#include "recorder/start/recorder_boxes.h"
+#include "recorder/session/recorder_boxes.h"
 
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "recorder/start/recorder_form.h"
-#include "recorder/start/recorder_texts.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_form.h"
+#include "recorder/session/recorder_texts.h"
+#include "recorder/session/recording.h"
 
 BusyBracket::BusyBracket()
     : wasBusy_(g_recorder.busy), bitWasClear_((HostGetFlags() & host::kFlagPluginWorking) == 0) {

@@ -1,4 +1,4 @@
-#include "recorder/start/recording.h"
+#include "recorder/session/recording.h"
 
 #include <string.h>
 
@@ -7,10 +7,10 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
 #include "plugin/settings/settings_call.h"
-#include "recorder/start/key_naming.h"
-#include "recorder/start/recorder_boxes.h"
-#include "recorder/start/recorder_texts.h"
-#include "recorder/start/writer_host.h"
+#include "recorder/session/key_naming.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recorder_texts.h"
+#include "recorder/session/writer_host.h"
 
 RecorderState g_recorder;
 RecorderFormRecord g_recorderForm;

@@ -1,7 +1,7 @@
 // Both forms are built at compile time by one writer: a first pass counts
 // the bytes, the second writes them.  Esc closes a form without OK, as in
 // every host form.
-#include "recorder/start/recorder_form.h"
+#include "recorder/session/recorder_form.h"
 
 #include <string.h>
 

@@ -9,7 +9,7 @@
 #include "plugin/contract/host_api.h"
 #include "plugin/contract/host_text.h"
 #include "plugin/keys/key_names.h"
-#include "recorder/start/recorder_form.h"
+#include "recorder/session/recorder_form.h"
 #include "recorder/writer/key_writer.h"
 
 // The default hot key: Ctrl+F11; the default command key: Ctrl+F12.
