@@ -1,27 +1,24 @@
-// Both forms are built at compile time by one writer: a first pass counts
-// the bytes, the second writes them.  Esc closes a form without OK, as in
+// Both forms are written at compile time in the host's form format
+// (plugin/contract/form_format.h).  Esc closes a form without OK, as in
 // every host form.
 #include "recorder/session/recorder_form.h"
 
 #include <string.h>
 
 #include <array>
-#include <initializer_list>
 
+#include "plugin/contract/form_format.h"
 #include "plugin/contract/host_text.h"
 #include "plugin/contract/host_values.h"
 #include "plugin/contract/macro_commands.h"
 
 namespace {
 
-enum ElementKind : uint16_t { kButton = 0, kLabel = 3, kNote = 4, kField = 5 };
+using namespace host::form;
 
-constexpr uint16_t kNoId = 0xFFFF;
 constexpr uint16_t kOkId = 0x5001;
 constexpr uint16_t kLabelId = 0x4102;
 constexpr uint16_t kAltP = 0x1900;
-constexpr uint16_t kDefaultButton = 0x0004;  // Enter in the field presses OK
-constexpr uint16_t kTextFieldFlags = 0x8400;
 // The command buttons close the form with these answers, in table order.
 constexpr uint16_t kFirstCommandId = 0x5010;
 
@@ -46,91 +43,43 @@ constexpr auto kCommandNote = ToHostText(
 // clang-format on
 
 // The text field: 257 characters (type 8) at offset 0 of the record.
-constexpr uint16_t kFieldData[] = {257, 8, 0, 257, 1};
-constexpr size_t kHeadBytes = 10 * 2;
-constexpr size_t kFieldLength = kHeadBytes + 8 + sizeof kFieldData;
+constexpr uint16_t kFieldData[] = {257, kTextField, 0, 257, 1};
 
-// Writes a form template into `bytes` (N bytes); with N = 0 only counts.
-template <size_t N>
-struct Writer {
-  std::array<unsigned char, N == 0 ? 1 : N> bytes{};
-  size_t at = 0;
-  constexpr void Byte(unsigned v) {
-    if (at < N) bytes[at] = static_cast<unsigned char>(v);
-    ++at;
-  }
-  constexpr void Word(size_t v) {
-    Byte(v & 0xFF);
-    Byte((v >> 8) & 0xFF);
-  }
-  constexpr void Text(const char *t) {
-    for (size_t i = 0; t[i] != 0; ++i) Byte(static_cast<unsigned char>(t[i]));
-    Byte(0);
-  }
-  // kind, id, flags, hot key, column, row, width, height, 0, 0
-  constexpr void Head(std::initializer_list<uint16_t> words) {
-    for (uint16_t w : words) Word(w);
-    Word(0);
-    Word(0);
-  }
-  // The form's size words and element count, then its header and title.
-  constexpr void Start(uint16_t elements, uint16_t width, uint16_t height, const char *title) {
-    Word((N - 4) & 0xFFFF);
-    Word((N - 4) >> 16);
-    Word(N - 8);
-    Word(elements);
-    Head({0xFFFF, 1, 0, 0, 0, 0, width, height});
-    Text(title);
-  }
+constexpr uint16_t kFieldId = host::kFileNameField;
+constexpr uint16_t kOkKey = host::kKeyF12;
+
+constexpr auto kWriteStartForm = [](auto &out) {
+  out.Form(48, 9, kTitle.c_str());
+  // kind, id, flags, hot key, column, row, width, height
+  out.Item({kLabel, kLabelId, 0, kAltP, 2, 1, 16, 1}, kLabelText.c_str());
+  out.Field({kField, kFieldId, kTextFieldFlags, kNoHotKey, 2, 2, 44, 1}, kFieldData);
+  // Enter in the field presses OK.
+  out.Item({kButton, kOkId, kDefaultButton, kOkKey, 18, 4, 10, 1}, kOkText.c_str());
+  out.Item({kNote, kNoId, 0, kNoHotKey, 2, 6, 45, 3}, kNoteText.c_str());
 };
 
-template <size_t N>
-constexpr Writer<N> WriteStartForm() {
-  Writer<N> out;
-  out.Start(4, 48, 9, kTitle.c_str());
-  out.Head({kLabel, kLabelId, 0, kAltP, 2, 1, 16, 1});
-  out.Text(kLabelText.c_str());
-  out.Word(kField);
-  out.Word(kFieldLength);
-  out.Head({kField, static_cast<uint16_t>(host::kFileNameField), kTextFieldFlags, 0, 2, 2, 44, 1});
-  for (int i = 0; i < 8; ++i) out.Byte(0);
-  for (uint16_t w : kFieldData) out.Word(w);
-  out.Byte(0);
-  out.Head({kButton, kOkId, kDefaultButton, static_cast<uint16_t>(host::kKeyF12), 18, 4, 10, 1});
-  out.Text(kOkText.c_str());
-  out.Head({kNote, kNoId, 0, 0, 2, 6, 45, 3});
-  out.Text(kNoteText.c_str());
-  return out;
-}
-
 // One row per command: its name on a button, its description beside it.
-template <size_t N>
-constexpr Writer<N> WriteCommandForm() {
-  Writer<N> out;
-  out.Start(2 * kMacroCommandCount + 1, 78, kMacroCommandCount + 4, kCommandTitle.c_str());
+constexpr auto kWriteCommandForm = [](auto &out) {
+  out.Form(78, kMacroCommandCount + 4, kCommandTitle.c_str());
   uint16_t row = 1;
-#define RECORDER_COMMAND_ROW(Id, name, english, polish)                              \
-  out.Head({kButton, static_cast<uint16_t>(kFirstCommandId + row - 1), 0, 0, 2, row, 12, 1}); \
-  out.Text(name);                                                                    \
-  out.Head({kNote, kNoId, 0, 0, 15, row, 62, 1});                                    \
-  out.Text(ToHostText(polish).c_str());                                              \
-  ++row;
+  uint16_t id = kFirstCommandId;
+#define RECORDER_COMMAND_ROW(Id, name, english, polish)           \
+  out.Item({kButton, id++, 0, kNoHotKey, 2, row, 12, 1}, name); \
+  out.Item({kNote, kNoId, 0, kNoHotKey, 15, row++, 62, 1}, ToHostText(polish).c_str());
   MACRO_COMMAND_TABLE(RECORDER_COMMAND_ROW)
 #undef RECORDER_COMMAND_ROW
-  out.Head({kNote, kNoId, 0, 0, 2, static_cast<uint16_t>(row + 1), 74, 2});
-  out.Text(kCommandNote.c_str());
-  return out;
-}
+  out.Item({kNote, kNoId, 0, kNoHotKey, 2, static_cast<uint16_t>(row + 1), 74, 2},
+           kCommandNote.c_str());
+};
 
-constexpr size_t kStartBytes = WriteStartForm<0>().at;
-constexpr size_t kCommandBytes = WriteCommandForm<0>().at;
-constexpr Writer<kStartBytes> kStartForm = WriteStartForm<kStartBytes>();
-constexpr Writer<kCommandBytes> kCommandForm = WriteCommandForm<kCommandBytes>();
-static_assert(kStartForm.at == kStartBytes && kCommandForm.at == kCommandBytes);
+constexpr size_t kStartBytes = TemplateSize(kWriteStartForm);
+constexpr size_t kCommandBytes = TemplateSize(kWriteCommandForm);
+constexpr std::array<unsigned char, kCommandBytes> kCommandForm =
+    WriteTemplate<kCommandBytes>(kWriteCommandForm);
 
 // The start form is written once more at activation: the keys' names go
 // into its note.
-std::array<unsigned char, kStartBytes> g_startForm = kStartForm.bytes;
+std::array<unsigned char, kStartBytes> g_startForm = WriteTemplate<kStartBytes>(kWriteStartForm);
 
 // Where the two slots of the note lie in the start form: the last
 // kKeyNameRoom bytes of each run of that many blanks or more.
@@ -167,8 +116,8 @@ void RecorderFormKeys(const char *hotKey, const char *commandKey) {
   WriteSlot(SlotAt(1), commandKey);
 }
 
-const unsigned char *const kCommandFormTemplate = kCommandForm.bytes.data();
-const size_t kCommandFormTemplateSize = kCommandForm.bytes.size();
+const unsigned char *const kCommandFormTemplate = kCommandForm.data();
+const size_t kCommandFormTemplateSize = kCommandForm.size();
 
 int CommandOfAnswer(uint32_t answer) {
   uint32_t index = answer - kFirstCommandId;
