@@ -6,9 +6,9 @@
 #include "plugin/contract/bounded_format.h"
 #include "plugin/contract/host_values.h"
 #include "plugin/keys/key_names.h"
+#include "recorder/session/key_table.h"
 #include "recorder/session/recorder_boxes.h"
 #include "recorder/session/recorder_texts.h"
-#include "recorder/session/recording.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ bool OfferKeyName(uint16_t code) {
     ReleaseKeyNameTable();
     ResetKeyNameTable();
     PrepareKeyNames();
-    named = PlayableName(code, g_recorder.names) != nullptr;
+    named = PlayableName(code, g_recorderKeys.names) != nullptr;
   }
   if (!named) {
     FormatBounded(text, sizeof text, kKeysFileFullFormat.c_str(), kKeyTableCapacity);

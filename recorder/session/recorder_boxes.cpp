@@ -4,17 +4,18 @@
 #include "plugin/contract/host_values.h"
 #include "recorder/session/recorder_form.h"
 #include "recorder/session/recorder_texts.h"
-#include "recorder/session/recording.h"
+
+uint8_t g_recorderBusy;
 
 BusyBracket::BusyBracket()
-    : wasBusy_(g_recorder.busy), bitWasClear_((HostGetFlags() & host::kFlagPluginWorking) == 0) {
-  g_recorder.busy = 1;
+    : wasBusy_(g_recorderBusy), bitWasClear_((HostGetFlags() & host::kFlagPluginWorking) == 0) {
+  g_recorderBusy = 1;
   if (bitWasClear_) HostSetFlags(host::kFlagPluginWorking, 1);
 }
 
 BusyBracket::~BusyBracket() {
   if (bitWasClear_) HostSetFlags(host::kFlagPluginWorking, 0);
-  g_recorder.busy = wasBusy_;
+  g_recorderBusy = wasBusy_;
 }
 
 void RecorderNotice(const char *text) {

@@ -11,6 +11,7 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/handshake/handshake.h"
 #include "recorder/entry/recorder_filter.h"
+#include "recorder/session/recorder_boxes.h"
 #include "recorder/session/recording.h"
 #include "tests/recorder/recorder_host.h"
 

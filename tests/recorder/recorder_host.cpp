@@ -7,6 +7,7 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/identity/plugin_identity.h"
 #include "plugin/keys/key_names.h"
+#include "recorder/session/recorder_boxes.h"
 #include "recorder/session/recording.h"
 #include "sim/sim_text.h"
 
@@ -62,7 +63,7 @@ int32_t RecorderHost::HostMakePathW(HostWideChar *buffer, int32_t capacity, cons
 }
 
 void RecorderHost::BoxUp() {
-  if (g_recorder.busy == 0 || (flags & host::kFlagPluginWorking) == 0) ++unheldBoxes;
+  if (g_recorderBusy == 0 || (flags & host::kFlagPluginWorking) == 0) ++unheldBoxes;
   if (whileBoxUp) whileBoxUp();
 }
 
