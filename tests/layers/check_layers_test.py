@@ -25,8 +25,8 @@ CASES = [
     ("recorder/a/b.cpp", "plugin/keys/key_names.h", True),      # a folder layers.txt lacks
     ("recorder/entry/a.cpp", "recorder/writer/key_writer.h", False),  # the recorder's own layers
     ("recorder/writer/a.cpp", "plugin/keys/key_names.h", False),
-    ("recorder/writer/a.cpp", "recorder/start/recording.h", True),     # up a layer
-    ("recorder/start/a.cpp", "player/start/settings.h", True),        # the player's own
+    ("recorder/writer/a.cpp", "recorder/session/recording.h", True),     # up a layer
+    ("recorder/session/a.cpp", "player/start/settings.h", True),        # the player's own
     ("player/playback/a.cpp", "tests/plugin/fake_host.h", True),  # out of the plug-ins
     ("player/playback/a.cpp", "player/newfolder/x.h", True),    # not in the table
     ("host/app/a.cpp", "plugin/contract/host_api.h", False),

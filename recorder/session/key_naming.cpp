@@ -1,4 +1,4 @@
-#include "recorder/start/key_naming.h"
+#include "recorder/session/key_naming.h"
 
 #include <string.h>
 
@@ -6,9 +6,9 @@
 #include "plugin/contract/bounded_format.h"
 #include "plugin/contract/host_values.h"
 #include "plugin/keys/key_names.h"
-#include "recorder/start/recorder_boxes.h"
-#include "recorder/start/recorder_texts.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/key_table.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recorder_texts.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ bool OfferKeyName(uint16_t code) {
     ReleaseKeyNameTable();
     ResetKeyNameTable();
     PrepareKeyNames();
-    named = PlayableName(code, g_recorder.names) != nullptr;
+    named = PlayableName(code, g_recorderKeys.names) != nullptr;
   }
   if (!named) {
     FormatBounded(text, sizeof text, kKeysFileFullFormat.c_str(), kKeyTableCapacity);

@@ -1,20 +1,21 @@
-#include "recorder/start/recorder_boxes.h"
+#include "recorder/session/recorder_boxes.h"
 
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "recorder/start/recorder_form.h"
-#include "recorder/start/recorder_texts.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_form.h"
+#include "recorder/session/recorder_texts.h"
+
+uint8_t g_recorderBusy;
 
 BusyBracket::BusyBracket()
-    : wasBusy_(g_recorder.busy), bitWasClear_((HostGetFlags() & host::kFlagPluginWorking) == 0) {
-  g_recorder.busy = 1;
+    : wasBusy_(g_recorderBusy), bitWasClear_((HostGetFlags() & host::kFlagPluginWorking) == 0) {
+  g_recorderBusy = 1;
   if (bitWasClear_) HostSetFlags(host::kFlagPluginWorking, 1);
 }
 
 BusyBracket::~BusyBracket() {
   if (bitWasClear_) HostSetFlags(host::kFlagPluginWorking, 0);
-  g_recorder.busy = wasBusy_;
+  g_recorderBusy = wasBusy_;
 }
 
 void RecorderNotice(const char *text) {

@@ -9,9 +9,9 @@
 #include "plugin/contract/key_rows.h"
 #include "plugin/keys/key_names.h"
 #include "plugin/settings/settings_call.h"
-#include "recorder/start/recorder_boxes.h"
-#include "recorder/start/recorder_texts.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recorder_texts.h"
+#include "recorder/session/recording.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "recorder/start/recording.h"
+#include "recorder/session/recording.h"
 
 #include <string.h>
 
@@ -7,10 +7,11 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/platform/platform.h"
 #include "plugin/settings/settings_call.h"
-#include "recorder/start/key_naming.h"
-#include "recorder/start/recorder_boxes.h"
-#include "recorder/start/recorder_texts.h"
-#include "recorder/start/writer_host.h"
+#include "recorder/session/key_naming.h"
+#include "recorder/session/key_table.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recorder_texts.h"
+#include "recorder/session/writer_host.h"
 
 RecorderState g_recorder;
 RecorderFormRecord g_recorderForm;
@@ -170,17 +171,6 @@ void OfferFileName(const char *folder, char *name) {
   }
 }
 
-void PrepareKeyNames() {
-  {
-    BusyBracket held;  // a failed load shows the shared layers' message
-    LoadKeyNameTable();
-  }
-  g_recorder.names.entries = KeyNameEntries();
-  g_recorder.names.count = KeyNameCount();
-  g_recorder.names.playable = g_recorder.playable;
-  MarkPlayableNames(g_recorder.names.entries, g_recorder.names.count, g_recorder.playable, PlayedCode);
-}
-
 void ToggleRecording() {
   if (g_recorder.file != 0)
     StopRecording(true);
@@ -189,7 +179,7 @@ void ToggleRecording() {
 }
 
 void RecordKey(uint32_t key) {
-  KeyText text = KeyToText(key, g_recorder.names, HostByteToWideChar);
+  KeyText text = KeyToText(key, g_recorderKeys.names, HostByteToWideChar);
   if (text.kind == KeyTextKind::kUnnamed) {
     uint16_t code = static_cast<uint16_t>(key);
     if (IsNotedUnnamed(g_recorder.unnamed, code) || !OfferKeyName(code)) {
@@ -197,7 +187,7 @@ void RecordKey(uint32_t key) {
       return;
     }
     ++g_recorder.named;
-    text = KeyToText(key, g_recorder.names, HostByteToWideChar);
+    text = KeyToText(key, g_recorderKeys.names, HostByteToWideChar);
     if (text.kind == KeyTextKind::kUnnamed) {
       NoteUnnamedKey(&g_recorder.unnamed, code);
       return;
@@ -226,5 +216,7 @@ void StopRecording(bool notice) {
 
 void ResetRecorder() {
   g_recorder = RecorderState();
+  g_recorderKeys = RecorderKeyTable();
+  g_recorderBusy = 0;
   memset(&g_recorderForm, 0, sizeof g_recorderForm);
 }

@@ -1,4 +1,4 @@
-#include "recorder/start/writer_host.h"
+#include "recorder/session/writer_host.h"
 
 #include <string.h>
 

@@ -7,6 +7,10 @@
 
 #include <stdint.h>
 
+// 1 while a box of ours is up, 0 otherwise; each bracket restores what it
+// found, so nested brackets need no count.
+extern uint8_t g_recorderBusy;
+
 // The bracket, for as long as it lives; brackets nest.
 class BusyBracket {
  public:

@@ -8,8 +8,7 @@
 
 #include "plugin/contract/host_api.h"
 #include "plugin/contract/host_text.h"
-#include "plugin/keys/key_names.h"
-#include "recorder/start/recorder_form.h"
+#include "recorder/session/recorder_form.h"
 #include "recorder/writer/key_writer.h"
 
 // The default hot key: Ctrl+F11; the default command key: Ctrl+F12.
@@ -24,13 +23,10 @@ struct RecorderState {
   uint16_t commandKey;       // opens the command list while recording; 0 until activation
   char hotKeyName[kKeyNameTextSize];      // as people write it: "Ctrl+F11"
   char commandKeyName[kKeyNameTextSize];  // "Ctrl+F12"
-  uint8_t busy;              // our form or question is open
   HostFile file;             // the recording, 0 when none
   uint32_t written;          // keys written into it
   UnnamedKeys unnamed;       // keys that could not be written
   uint32_t named;            // names added to keys.h during the recording
-  KeyNameView names;         // the key-name table as the writer reads it
-  uint8_t playable[kKeyTableCapacity];
   char fileName[258];        // the recording's name as the user gave it (host text)
   char folder[258];          // the folder of the last recording (settings "Folder")
 };
@@ -49,7 +45,8 @@ inline constexpr auto kSettingsSection = ToHostText("ZapisKlawiszy");
 // The hot key: the start form while nothing is recorded, else the stop.
 void ToggleRecording();
 // Writes one key the host goes on to process, and flushes it.  A key
-// without a name is first offered a name in keys.h (key_naming.h).
+// without a name is first offered a name in keys.h (key_naming.h); keys
+// are named by the key table (key_table.h).
 void RecordKey(uint32_t key);
 // The command list: the chosen command is written into the recording.
 void RecordCommand();
@@ -59,9 +56,6 @@ void StopRecording(bool notice);
 // The first free "nagranieN.txt" in `folder` (host text, may be empty: the
 // host's current folder), written into `name` (258 bytes).
 void OfferFileName(const char *folder, char *name);
-
-// Takes the key-name table (anew, after it changed) as the writer reads it.
-void PrepareKeyNames();
 
 // Forgets everything, as at load (tests).
 void ResetRecorder();
