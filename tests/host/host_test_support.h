@@ -18,8 +18,9 @@ struct TestClock {
   uint32_t operator()() const { return now; }
 };
 
-// Keys the test queues; once they are used up the input has ended.  Every
-// wait moves the clock on by the time waited.
+// Keys the test queues; once they are used up the input has ended (unless
+// the test keeps it open).  Every wait moves the clock on by the time
+// waited.
 class TestInput : public KeyInput {
  public:
   explicit TestInput(TestClock &clock) : clock_(clock) {}
@@ -40,10 +41,11 @@ class TestInput : public KeyInput {
     clock_.now += milliseconds;
     ++waits;
   }
-  bool Ended() override { return keys.empty(); }
+  bool Ended() override { return keys.empty() && !open; }
   bool Aborted() override { return waits > 100000; }
 
   std::deque<uint16_t> keys;
+  bool open = false;  // more keys may come: the input has not ended when empty
   int quietCalls = 0;
   int waits = 0;
 
