@@ -22,7 +22,8 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/keys/key_names.h"
 #include "recorder/entry/recorder_filter.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/key_table.h"
+#include "recorder/session/recording.h"
 
 namespace {
 
@@ -115,10 +116,10 @@ int main(int argc, char **argv) {
   g_recorder.hotKey = kDefaultHotKey;
   g_recorder.commandKey = kDefaultCommandKey;
   if (LoadKeyNameTable() != 0) return Fail("key table");
-  g_recorder.names.entries = KeyNameEntries();
-  g_recorder.names.count = KeyNameCount();
-  g_recorder.names.playable = g_recorder.playable;
-  MarkPlayableNames(g_recorder.names.entries, g_recorder.names.count, g_recorder.playable,
+  g_recorderKeys.names.entries = KeyNameEntries();
+  g_recorderKeys.names.count = KeyNameCount();
+  g_recorderKeys.names.playable = g_recorderKeys.playable;
+  MarkPlayableNames(g_recorderKeys.names.entries, g_recorderKeys.names.count, g_recorderKeys.playable,
                     [](const char *word) { return FindKeyCode(word); });
   g_recorder.file = 7;
   for (long i = 0; i < count; ++i) g_sink = RecorderKeyFilter(key);

@@ -37,10 +37,10 @@
 #include "fuzz/fuzz_input.h"
 #include "plugin/contract/mazovia.h"
 #include "tools/checker/checker.h"
-#include "tools/merging/learn.h"
-#include "tools/merging/merger.h"
+#include "tools/merger/learn.h"
+#include "tools/merger/merger.h"
 #include "tools/table/table_reader.h"
-#include "tools/merging/template.h"
+#include "tools/merger/template.h"
 #include "tests/merge/resume_support.h"
 
 #define MERGE_CHECK(condition, ...)                                   \
@@ -59,7 +59,7 @@ constexpr uint32_t kLineBreakCode = 13;
 constexpr uint32_t kTabCode = 9;
 const char kKeys[] = "#define LB 0x5B\n#define NL 13\n#define TB 9\n";
 
-std::string QuotedTable(const merge::Table &table) {
+std::string QuotedTable(const table::Table &table) {
   std::string text;
   auto row = [&](const std::vector<std::string> &fields) {
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -71,7 +71,7 @@ std::string QuotedTable(const merge::Table &table) {
     text += "\r\n";
   };
   row(table.headers);
-  for (const merge::TableRow &r : table.rows) row(r.fields);
+  for (const table::TableRow &r : table.rows) row(r.fields);
   return text;
 }
 
@@ -88,10 +88,10 @@ bool Encode(const std::string &utf8, codec::CodePage page, std::string *out) {
   return true;
 }
 
-void ReaderRoundTrip(const merge::Table &table, codec::CodePage page) {
-  merge::Table again;
-  merge::TableError error;
-  merge::TableOptions options;
+void ReaderRoundTrip(const table::Table &table, codec::CodePage page) {
+  table::Table again;
+  table::TableError error;
+  table::TableOptions options;
   options.delimiter = table.delimiter;
   std::string bytes = QuotedTable(table);
   if (page != codec::CodePage::kUtf8) {
@@ -101,7 +101,7 @@ void ReaderRoundTrip(const merge::Table &table, codec::CodePage page) {
       options.encoding = page;
     }
   }
-  MERGE_CHECK(merge::ReadTable(bytes, options, &again, &error), "rewritten table: %s",
+  MERGE_CHECK(table::ReadTable(bytes, options, &again, &error), "rewritten table: %s",
               error.message.c_str());
   MERGE_CHECK(again.headers == table.headers, "headers differ");
   // Rows of one empty field are empty lines once written unquoted, but
@@ -125,12 +125,12 @@ bool ExpectedValue(const std::string &value, std::vector<uint32_t> *keys) {
       keys->push_back(kLineBreakCode);
     } else if (c == '\t') {
       keys->push_back(kTabCode);
-    } else if (merge::IsNonBreakingSpace(c)) {
+    } else if (merger::IsNonBreakingSpace(c)) {
       keys->push_back(' ');
-    } else if (merge::PlainPunctuation(c) != nullptr &&
-               !merge::Typeable(codec::CodePage::kUtf8, c)) {
-      for (const char *p = merge::PlainPunctuation(c); *p != 0; ++p) keys->push_back(*p);
-    } else if (merge::Typeable(codec::CodePage::kUtf8, c)) {
+    } else if (merger::PlainPunctuation(c) != nullptr &&
+               !merger::Typeable(codec::CodePage::kUtf8, c)) {
+      for (const char *p = merger::PlainPunctuation(c); *p != 0; ++p) keys->push_back(*p);
+    } else if (merger::Typeable(codec::CodePage::kUtf8, c)) {
       keys->push_back(static_cast<uint32_t>(UnicodeToMazovia(c)));
     } else {
       return false;
@@ -142,7 +142,7 @@ bool ExpectedValue(const std::string &value, std::vector<uint32_t> *keys) {
 // The template from the input: bytes below 0x10 stand for placeholders of
 // the columns (and {{#}}), printable ASCII other than brackets for itself,
 // line feeds for line breaks, bytes from 0x80 for Polish letters.
-std::string TemplateOf(const std::string &bytes, const merge::Table &table) {
+std::string TemplateOf(const std::string &bytes, const table::Table &table) {
   static const char32_t kLetters[] = {0x0104, 0x0105, 0x0106, 0x0107, 0x0118, 0x0119,
                                       0x0141, 0x0142, 0x0143, 0x0144, 0x00D3, 0x00F3,
                                       0x015A, 0x015B, 0x0179, 0x017A, 0x017B, 0x017C};
@@ -166,7 +166,7 @@ void TemplateEncodingRoundTrip(const std::string &tpl, codec::CodePage page) {
   std::string saved = tpl;
   if (page != codec::CodePage::kUtf8 && !Encode(tpl, page, &saved)) return;
   std::string read, error;
-  if (!merge::ReadMacroText("t.txt", saved, page, codec::CodePage::kUtf8, &read, &error)) {
+  if (!merger::ReadMacroText("t.txt", saved, page, codec::CodePage::kUtf8, &read, &error)) {
     MERGE_CHECK(page == codec::CodePage::kUtf8, "saved in %s, not read back: %s",
                 codec::CodePageName(page), error.c_str());
     return;  // a column name brought bytes that are no UTF-8 into the template
@@ -176,31 +176,31 @@ void TemplateEncodingRoundTrip(const std::string &tpl, codec::CodePage page) {
 
 // Merges rows [first, end) of `table` with an already parsed template, the
 // brackets, line breaks and tabs typed as kKeys' LB, NL and TB.
-bool MergeParsed(const std::string &tpl, const std::vector<merge::TemplatePiece> &pieces,
-                 const merge::Table &table, size_t first, size_t end, merge::MergeResult *merged,
+bool MergeParsed(const std::string &tpl, const std::vector<merger::TemplatePiece> &pieces,
+                 const table::Table &table, size_t first, size_t end, merger::MergeResult *merged,
                  std::string *error) {
-  merge::MergeSources sources;
+  merger::MergeSources sources;
   sources.dataName = "data.csv";
   sources.templateBytes = &tpl;
   sources.pieces = &pieces;
   sources.table = &table;
   sources.firstRow = first;
   sources.endRow = end;
-  merge::MergeSettings settings;
+  merger::MergeSettings settings;
   settings.bracketKey = "LB";
   settings.newlineKey = "NL";
   settings.tabKey = "TB";
-  return merge::MergeTable(sources, settings, merged, error);
+  return merger::MergeTable(sources, settings, merged, error);
 }
 
 // Merges rows [first, end) of `table` with `tpl`; false when it cannot.
-bool MergeRows(const std::string &tpl, const merge::Table &table, size_t first, size_t end,
+bool MergeRows(const std::string &tpl, const table::Table &table, size_t first, size_t end,
                std::string *macro) {
-  std::vector<merge::TemplatePiece> pieces;
-  merge::TemplateError templateError;
-  if (!merge::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
+  std::vector<merger::TemplatePiece> pieces;
+  merger::TemplateError templateError;
+  if (!merger::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
     return false;
-  merge::MergeResult merged;
+  merger::MergeResult merged;
   std::string error;
   if (!MergeParsed(tpl, pieces, table, first, end, &merged, &error)) return false;
   *macro = merged.macro;
@@ -209,15 +209,15 @@ bool MergeRows(const std::string &tpl, const merge::Table &table, size_t first, 
 
 // The first row as the merge renders it, taken for a recording: the
 // template learnt from it renders that row identically.
-void LearnRoundTrip(const std::string &tpl, const merge::Table &table) {
+void LearnRoundTrip(const std::string &tpl, const table::Table &table) {
   if (table.rows.empty()) return;
   std::string recording;
   if (!MergeRows(tpl, table, 0, 1, &recording)) return;
-  merge::LearnOptions options;
+  merger::LearnOptions options;
   options.bracketKey = "LB";
   options.newlineKey = "NL";
   options.tabKey = "TB";
-  merge::LearnResult learnt = merge::Learn(recording, table.headers, table.rows[0], options);
+  merger::LearnResult learnt = merger::Learn(recording, table.headers, table.rows[0], options);
   std::string again;
   MERGE_CHECK(MergeRows(learnt.templateText, table, 0, 1, &again),
               "the learnt template does not merge");
@@ -234,9 +234,9 @@ struct RowPlaces {
   std::vector<size_t> firstKey, lastKeyEnd;  // equal: the row types no key
 };
 
-RowPlaces PlacesOf(const std::string &tpl, const std::vector<merge::TemplatePiece> &pieces,
-                   const merge::Table &table, size_t endRow, bool keepEmptyRows,
-                   merge::MergeSources *sources, merge::MergeSettings *settings) {
+RowPlaces PlacesOf(const std::string &tpl, const std::vector<merger::TemplatePiece> &pieces,
+                   const table::Table &table, size_t endRow, bool keepEmptyRows,
+                   merger::MergeSources *sources, merger::MergeSettings *settings) {
   sources->dataName = "data.csv";
   sources->templateBytes = &tpl;
   sources->pieces = &pieces;
@@ -244,12 +244,12 @@ RowPlaces PlacesOf(const std::string &tpl, const std::vector<merge::TemplatePiec
   settings->bracketKey = "LB";
   settings->newlineKey = "NL";
   settings->tabKey = "TB";
-  merge::MergeResult piece;
-  merge::RowMerger merger(*sources, *settings, &piece);
+  merger::MergeResult piece;
+  merger::RowMerger merger(*sources, *settings, &piece);
   RowPlaces places;
   for (size_t row = 0; row < endRow; ++row) {
     size_t start = piece.macro.size();
-    if (keepEmptyRows || !merge::IsEmptyRow(table.rows[row], table.unnamed))
+    if (keepEmptyRows || !table::IsEmptyRow(table.rows[row], table.unnamed))
       merger.Row(table.rows[row], row);
     size_t end = piece.macro.size();
     while (end > start && (piece.macro[end - 1] == '\n' || piece.macro[end - 1] == '\r')) --end;
@@ -262,12 +262,12 @@ RowPlaces PlacesOf(const std::string &tpl, const std::vector<merge::TemplatePiec
 }
 
 // A run stopped after `cut` bytes of the macro, and --resume on its log.
-void ResumeRoundTrip(const std::string &tpl, const std::vector<merge::TemplatePiece> &pieces,
-                     const merge::Table &table, size_t endRow, const std::string &tableBytes,
-                     const merge::TableOptions &options, size_t seed) {
+void ResumeRoundTrip(const std::string &tpl, const std::vector<merger::TemplatePiece> &pieces,
+                     const table::Table &table, size_t endRow, const std::string &tableBytes,
+                     const table::TableOptions &options, size_t seed) {
   if (endRow == 0) return;  // no rows: the merge makes no log
-  merge::MergeSources sources;
-  merge::MergeSettings settings;
+  merger::MergeSources sources;
+  merger::MergeSettings settings;
   const bool keepEmptyRows = (seed >> 16) & 1;
   const RowPlaces places = PlacesOf(tpl, pieces, table, endRow, keepEmptyRows, &sources, &settings);
   size_t cut = seed % (places.macro.size() + 1);
@@ -278,22 +278,22 @@ void ResumeRoundTrip(const std::string &tpl, const std::vector<merge::TemplatePi
   // A stop falls between two keys, never inside a bracketed word.
   const size_t open = places.macro.rfind('[', cut == 0 ? 0 : cut - 1);
   if (cut > 0 && open != std::string::npos && places.macro.find(']', open) >= cut) cut = open;
-  const check::FileText keys{"keys.h", true, kKeys, ""};
-  const std::string log = merge::LogHeaderLine(1, endRow, "t.txt", "data.csv") + "\r\n" +
+  const checker::FileText keys{"keys.h", true, kKeys, ""};
+  const std::string log = merger::LogHeaderLine(1, endRow, "t.txt", "data.csv") + "\r\n" +
                           resume_support::RunLog(places.macro.substr(0, cut), keys,
                                                  resume_support::RunEnd::kStopped);
-  merge::LogReader reader(log);
-  merge::MergedUnits units(
-      [&tableBytes] { return std::unique_ptr<text::ByteSource>(new text::StringSource(tableBytes)); },
+  merger::LogReader reader(log);
+  merger::MergedUnits units(
+      [&tableBytes] { return std::unique_ptr<reader::ByteSource>(new reader::StringSource(tableBytes)); },
       options, sources, settings, keepEmptyRows);
-  merge::ResumePoint point;
+  merger::ResumePoint point;
   std::string error;
-  MERGE_CHECK(merge::FindResumePoint(reader, units, keys, 1, &point, &error), "resume: %s",
+  MERGE_CHECK(merger::FindResumePoint(reader, units, keys, 1, &point, &error), "resume: %s",
               error.c_str());
   size_t next = 0;  // the first row (from 1) that types a key and was not typed whole
   for (size_t row = 0; row < endRow && next == 0; ++row)
     if (places.lastKeyEnd[row] > cut && places.firstKey[row] < places.lastKeyEnd[row]) next = row + 1;
-  using Found = merge::ResumePoint::Found;
+  using Found = merger::ResumePoint::Found;
   MERGE_CHECK((point.found == Found::kAllTyped) == (next == 0),
               "cut at %zu of %zu bytes, %zu rows: found %d, next %zu, expected %zu", cut,
               places.macro.size(), endRow, static_cast<int>(point.found), point.next, next);
@@ -309,40 +309,40 @@ void ResumeRoundTrip(const std::string &tpl, const std::vector<merge::TemplatePi
               places.macro.size(), static_cast<int>(point.found), point.cutRow, next);
 }
 
-void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
+void MergeRoundTrip(const std::string &templateInput, const table::Table &table,
                     codec::CodePage templatePage, const std::string &tableBytes,
-                    const merge::TableOptions &options) {
+                    const table::TableOptions &options) {
   const std::string tpl = TemplateOf(templateInput, table);
   TemplateEncodingRoundTrip(tpl, templatePage);
-  std::vector<merge::TemplatePiece> pieces;
-  merge::TemplateError templateError;
-  if (!merge::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
+  std::vector<merger::TemplatePiece> pieces;
+  merger::TemplateError templateError;
+  if (!merger::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
     return;
   // Column names can bring any byte into the template's text (behind a
   // literal "{{"); brackets and what the host cannot type are the template
   // author's business, outside this round trip.
-  for (const merge::TemplatePiece &piece : pieces) {
+  for (const merger::TemplatePiece &piece : pieces) {
     if (piece.placeholder) continue;
     const std::string text = tpl.substr(piece.offset, piece.length);
     for (size_t i = 0; i < text.size();) {
       char32_t c = 0;
       if (!codec::NextUtf8(text, i, &c)) return;
       if (c == '[' || c == ']' || (c < 0x20 && c != '\n') ||
-          (c > 0x7E && !merge::Typeable(codec::CodePage::kUtf8, c)))
+          (c > 0x7E && !merger::Typeable(codec::CodePage::kUtf8, c)))
         return;
     }
   }
   LearnRoundTrip(tpl, table);
 
   const size_t endRow = table.rows.size() < 50 ? table.rows.size() : 50;
-  merge::MergeResult merged;
+  merger::MergeResult merged;
   std::string error;
   const bool ok = MergeParsed(tpl, pieces, table, 0, endRow, &merged, &error);
 
   std::vector<uint32_t> expected;
   bool typeable = true;
   for (size_t row = 0; row < endRow; ++row) {
-    for (const merge::TemplatePiece &piece : pieces) {
+    for (const merger::TemplatePiece &piece : pieces) {
       if (!piece.placeholder) {
         const std::string text = tpl.substr(piece.offset, piece.length);
         for (size_t i = 0; i < text.size();) {
@@ -351,7 +351,7 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
           if (c != '\r' && c != '\n')
             expected.push_back(c < 0x80 ? c : static_cast<uint32_t>(UnicodeToMazovia(c)));
         }
-      } else if (piece.column == merge::kRowNumber) {
+      } else if (piece.column == merger::kRowNumber) {
         for (char digit : std::to_string(row + 1)) expected.push_back(static_cast<uint8_t>(digit));
       } else {
         typeable = ExpectedValue(table.rows[row].fields[static_cast<size_t>(piece.column)],
@@ -363,12 +363,12 @@ void MergeRoundTrip(const std::string &templateInput, const merge::Table &table,
               typeable ? "all" : "not all", error.c_str());
   if (!ok) return;
 
-  check::FileText keys{"keys.h", true, kKeys, ""};
-  check::FileText macro{"merged.txt", true, merged.macro, ""};
-  check::PlayOptions play;
+  checker::FileText keys{"keys.h", true, kKeys, ""};
+  checker::FileText macro{"merged.txt", true, merged.macro, ""};
+  checker::PlayOptions play;
   play.keepPostedKeys = true;
-  check::CheckResult played = check::RunCheck(keys, {macro}, play);
-  const check::MacroReport &m = played.macros.front();
+  checker::CheckResult played = checker::RunCheck(keys, {macro}, play);
+  const macro::MacroReport &m = played.macros.front();
   MERGE_CHECK(m.textsTyped == 0 && m.commandsRun == 0, "%u texts, %u commands", m.textsTyped,
               m.commandsRun);
   std::vector<uint32_t> typed;
@@ -391,12 +391,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const codec::CodePage kEncodings[] = {codec::CodePage::kUtf8, codec::CodePage::kCp1250,
                                                codec::CodePage::kCp852};
   static const char kDelimiters[] = {0, ';', ',', '\t'};
-  merge::TableOptions options;
+  table::TableOptions options;
   options.encoding = kEncodings[(mode & 3) % 3];
   options.delimiter = kDelimiters[(mode >> 2) & 3];
-  merge::Table table;
-  merge::TableError error;
-  if (!merge::ReadTable(bytes, options, &table, &error)) {
+  table::Table table;
+  table::TableError error;
+  if (!table::ReadTable(bytes, options, &table, &error)) {
     MERGE_CHECK(!error.message.empty(), "a failed read without a message");
     return 0;
   }

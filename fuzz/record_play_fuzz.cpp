@@ -26,8 +26,9 @@
 #include "plugin/contract/macro_bytes.h"
 #include "plugin/keys/key_names.h"
 #include "plugin/platform/platform.h"
-#include "recorder/start/recording.h"
-#include "recorder/start/writer_host.h"
+#include "recorder/session/key_table.h"
+#include "recorder/session/recording.h"
+#include "recorder/session/writer_host.h"
 #include "recorder/writer/key_writer.h"
 #include "sim/sim_slots.h"
 #include "sim/sim_text.h"
@@ -113,12 +114,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                  "a key left out although it could be named: 0x%04X", key);
       continue;
     }
-    KeyText text = KeyToText(key, g_recorder.names, HostByteToWideChar);
+    KeyText text = KeyToText(key, g_recorderKeys.names, HostByteToWideChar);
     uint16_t code = static_cast<uint16_t>(key);
     if (text.kind == KeyTextKind::kCharacter)
       expected.push_back(code & 0xFF);
     else
-      expected.push_back(PlayableName(code, g_recorder.names) != nullptr ? code : '[');
+      expected.push_back(PlayableName(code, g_recorderKeys.names) != nullptr ? code : '[');
   }
   world.files.Close(g_recorder.file);
   g_recorder.file = 0;

@@ -13,6 +13,11 @@ below the tools; nothing but tests includes a test's header.
     scripts/check-layers.py [ROOT]      exit 0 clean, 1 with one line per fault
     scripts/check-layers.py --print     the layer table as layers.txt gives it
 
+It also holds the docs to the tree: the layout drawn in README.md and in
+docs/architecture.md (the first fenced block that shows tools/) names every
+folder of tools/ and every folder directly under tests/, and no folder there
+that is gone.
+
 The table is read from layers.txt beside ROOT's scripts/ when ROOT has one,
 else from this script's own tree.
 """
@@ -138,6 +143,63 @@ def faults(root, layers):
                 yield f"{rel}: #include \"{target}\": {fault}"
 
 
+# A layout line: its indent, then one or more folder names each ending in
+# "/", then two blanks or the line's end ("  reader/       the one reader").
+LAYOUT_LINE = re.compile(r"^( *)((?:[\w.-]+/ )*[\w.-]+/)(?:  |$)")
+# The folders the layouts must show: all of tools/, tests/ one level deep.
+LAYOUT_ROOTS = {"tools": None, "tests": 1}
+LAYOUT_DOCS = ("README.md", "docs/architecture.md")
+
+
+def layout_folders(text):
+    """The folders a doc's layout block names, as paths ("tools/cmd/check")."""
+    blocks = re.findall(r"^```[^\n]*\n(.*?)^```", text, re.M | re.S)
+    block = next((b for b in blocks if re.search(r"^tools/", b, re.M)), "")
+    stack, found = [], set()
+    for line in block.splitlines():
+        match = LAYOUT_LINE.match(line)
+        if not match:
+            continue
+        indent = len(match.group(1))
+        while stack and stack[-1][0] >= indent:
+            stack.pop()
+        names = [name.rstrip("/") for name in match.group(2).split()]
+        parent = stack[-1][1] + "/" if stack else ""
+        for name in names:
+            found.add(parent + name)
+        if len(names) == 1:
+            stack.append((indent, parent + names[0]))
+    return found
+
+
+def tree_folders(root):
+    """The folders of LAYOUT_ROOTS that stand in the tree."""
+    found = set()
+    for top, depth in LAYOUT_ROOTS.items():
+        base = root / top
+        if not base.is_dir():
+            continue
+        for path in base.rglob("*"):
+            rel = path.relative_to(root)
+            if path.is_dir() and not path.name.startswith((".", "__")) and (depth is None or len(rel.parts) - 1 <= depth):
+                found.add(rel.as_posix())
+    return found
+
+
+def layout_faults(root):
+    actual = tree_folders(root)
+    for doc in LAYOUT_DOCS:
+        path = root / doc
+        if not path.exists():
+            continue
+        shown = {f for f in layout_folders(path.read_text(encoding="utf-8"))
+                 if f.split("/")[0] in LAYOUT_ROOTS and "/" in f}
+        for folder in sorted(actual - shown):
+            yield f"{doc}: the layout lacks {folder}/"
+        for folder in sorted(shown - actual):
+            yield f"{doc}: the layout shows {folder}/, which the tree lacks"
+
+
 def main():
     args = sys.argv[1:]
     table = HERE / "layers.txt"
@@ -152,7 +214,10 @@ def main():
         print(line)
     if found:
         print(f"{len(found)} include(s) against the layers")
-    return 1 if found else 0
+    stale = list(layout_faults(root))
+    for line in stale:
+        print(line)
+    return 1 if found or stale else 0
 
 
 if __name__ == "__main__":

@@ -4,8 +4,8 @@
 #include "plugin/binding/host_imports.h"
 #include "plugin/identity/plugin_definition.h"
 #include "recorder/entry/recorder_filter.h"
-#include "recorder/start/recorder_texts.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_texts.h"
+#include "recorder/session/recording.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/host_values.h"
-#include "recorder/start/recorder_boxes.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recording.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ extern "C" uint32_t HOST_STDCALL RecorderKeyFilter(uint32_t key) {
   // 1. Inside our own form or box every key is the box's: the filter
   //    before us does not see it (Shift+F11 typed into a file name must not
   //    start a macro, a playing macro waits).
-  if (g_recorder.busy != 0) return key & host::kKeyCodeMask;
+  if (g_recorderBusy != 0) return key & host::kKeyCodeMask;
 
   // 2. The filter before us decides first; its answer is what the host
   //    would process.

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/check_command.h"
+#include "tools/cmd/check/check_command.h"
 #include "tools/cli/option_table.h"
-#include "tools/lang/console.h"
+#include "tools/os/console.h"
 #include "tools/lang/lang.h"
-#include "tools/merge/merge_command.h"
-#include "tools/texts/cli_texts.h"
+#include "tools/cmd/merge/merge_command.h"
+#include "tools/messages/cli_texts.h"
 
 namespace {
 
@@ -45,11 +45,11 @@ TEST(OptionTable, EveryOptionOfBothToolsIsInBothUsageTexts) {
     lang::Set(language);
     const bool polish = language == Language::kPolish;
     SCOPED_TRACE(polish ? "Polish" : "English");
-    ExpectEveryOptionIn(check_command::Usage(), check_command::OptionRows(), polish);
-    ExpectEveryOptionIn(merge_command::Usage(), merge_command::OptionRows(), polish);
-    EXPECT_EQ(0u, merge_command::Usage().find(polish ? "użycie: tastiro-merge" : "usage: tastiro-merge"));
+    ExpectEveryOptionIn(check::Usage(), check::OptionRows(), polish);
+    ExpectEveryOptionIn(merge::Usage(), merge::OptionRows(), polish);
+    EXPECT_EQ(0u, merge::Usage().find(polish ? "użycie: tastiro-merge" : "usage: tastiro-merge"));
   }
-  EXPECT_EQ("", lang::CheckCatalog(cli::kCliTexts, cli::kCliTextCount));
+  EXPECT_EQ("", lang::CheckCatalog(messages::kCliTexts, messages::kCliTextCount));
 }
 
 // A command line, and the error it gets ("" when it is read).
@@ -93,8 +93,8 @@ TEST(OptionTable, AMergeOptionOutsideItsModeIsAnError) {
       {{"--lang", "de", "t.txt", "d.csv"}, "--lang is pl or en"},
   };
   for (const Case &c : cases) {
-    merge_command::Arguments args;
-    const cli::Parsed parsed = merge_command::ReadCommandLine(WithProgram(c.argv), &args);
+    merge::Arguments args;
+    const cli::Parsed parsed = merge::ReadCommandLine(WithProgram(c.argv), &args);
     EXPECT_EQ(c.error, parsed.error) << c.argv[0] << " " << c.argv[1];
     EXPECT_EQ(*c.error == 0 ? cli::Parsed::kGoOn : cli::Parsed::kError, parsed.outcome);
   }
@@ -110,9 +110,9 @@ TEST(OptionTable, ACheckOptionOutsideItsModeIsAnError) {
       {{"--delay", "x", "m.txt"}, "--delay needs a number of milliseconds from 0 to 65535"},
   };
   for (const Case &c : cases) {
-    check_command::Arguments args;
+    check::Arguments args;
     std::vector<std::string> files;
-    const cli::Parsed parsed = check_command::ReadCommandLine(WithProgram(c.argv), args, &files);
+    const cli::Parsed parsed = check::ReadCommandLine(WithProgram(c.argv), args, &files);
     EXPECT_EQ(c.error, parsed.error) << c.argv[0] << " " << c.argv[1];
     if (*c.error == 0) {
       EXPECT_EQ(std::vector<std::string>{"m.txt"}, files);
@@ -122,28 +122,28 @@ TEST(OptionTable, ACheckOptionOutsideItsModeIsAnError) {
 
 TEST(OptionTable, HelpIsAskedForAnywhereAndTheModeIsSaidInPolish) {
   LanguageScope scope;
-  merge_command::Arguments args;
+  merge::Arguments args;
   EXPECT_EQ(cli::Parsed::kHelp,
-            merge_command::ReadCommandLine(WithProgram({"--at", "x", "-h"}), &args).outcome);
+            merge::ReadCommandLine(WithProgram({"--at", "x", "-h"}), &args).outcome);
   lang::Set(Language::kPolish);
-  merge_command::Arguments again;
+  merge::Arguments again;
   EXPECT_EQ("--at nie ma zastosowania przy scalaniu (tylko przy --learn)",
-            merge_command::ReadCommandLine(WithProgram({"--at", "A=1", "-o", "m", "t", "d"}), &again).error);
+            merge::ReadCommandLine(WithProgram({"--at", "A=1", "-o", "m", "t", "d"}), &again).error);
 }
 
 // A command a message suggests works from the folder the user is in: the
 // tool named by its path from there, "./" in its own folder, its whole path
 // from elsewhere (these tests stand in for the tool's folder).
 TEST(ToolCommand, NamesTheToolAsItRunsFromTheCurrentFolder) {
-  const std::string saved = lang::CurrentFolder(), folder = lang::ProgramFolder();
+  const std::string saved = os::CurrentFolder(), folder = os::ProgramFolder();
   ASSERT_FALSE(folder.empty());
   const size_t parent = folder.find_last_of('/', folder.size() - 2);
   ASSERT_EQ(0, chdir(folder.substr(0, parent + 1).c_str()));
-  EXPECT_EQ(folder.substr(parent + 1) + "tastiro-check", lang::ToolCommand("tastiro-check"));
+  EXPECT_EQ(folder.substr(parent + 1) + "tastiro-check", os::ToolCommand("tastiro-check"));
   ASSERT_EQ(0, chdir(folder.c_str()));
-  EXPECT_EQ("./tastiro-check", lang::ToolCommand("tastiro-check"));
+  EXPECT_EQ("./tastiro-check", os::ToolCommand("tastiro-check"));
   ASSERT_EQ(0, chdir((folder + "CMakeFiles").c_str()));  // below the tool's folder
-  EXPECT_EQ(folder + "tastiro-check", lang::ToolCommand("tastiro-check"));
+  EXPECT_EQ(folder + "tastiro-check", os::ToolCommand("tastiro-check"));
   ASSERT_EQ(0, chdir(saved.c_str()));
 }
 

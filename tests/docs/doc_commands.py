@@ -12,14 +12,19 @@ each command is tried the most that is practical here:
                               --target a target some CMakeLists defines
   scripts/...                 run in a fresh copy of the tree (tracked files
                               only, no build folder), status 0 or 1
-  anything naming build/      run in the copy when earlier examples built what
-                              it names there, else in the source tree when it
-                              has been built there, else left out (said so)
+  anything naming build/      run in the copy when what it names is built
+                              there, else left out (said so); never in the
+                              source tree, which no example may write into
   a synopsis (placeholders    left out
   like FILE, [options], ...)
   Wine sessions (wine-run.sh) left out: they need a terminal or a run folder
 
-A line that a block's `cd` leads into is run from there.
+A line that a block's `cd` leads into is run from there (in the copy).
+
+With --build DIR (the native build folder of the tree under test), the copy's
+build/native is a link to DIR: the examples run the programs already built
+there, and scripts/tastiro-check.sh finds its checker built, instead of
+building the tree a second time.
 """
 import argparse
 import glob
@@ -138,12 +143,11 @@ def check(source, copy, file, number, command, cwd):
     # (its other build/ words may be files it writes), else every build/ word.
     named = [words[0]] if words[0].startswith("build/") else [w for w in words if w.startswith("build/")]
     if named:
-        # In the copy when the examples before it built what it names there
-        # (scripts/tastiro-check.sh builds the native checker), else in the tree.
-        for where in (copy, cwd):
-            if all(os.path.exists(os.path.join(where, word)) for word in named):
-                status, output = run(command, where)
-                return None if status == 0 else "status %d:\n%s" % (status, output)
+        # In the copy, when it holds what the command names: the lent build
+        # folder, or what an example before it built there.
+        if all(os.path.exists(os.path.join(copy, word)) for word in named):
+            status, output = run(command, cwd)
+            return None if status == 0 else "status %d:\n%s" % (status, output)
         return "skip: needs %s built" % " ".join(named)
     return "skip: not tried"
 
@@ -151,6 +155,7 @@ def check(source, copy, file, number, command, cwd):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
+    parser.add_argument("--build", help="a native build folder of SOURCE to lend the copy")
     args = parser.parse_args()
     source = os.path.abspath(args.source)
     if not os.path.isdir(os.path.join(source, ".git")) and not os.path.isfile(os.path.join(source, ".git")):
@@ -160,12 +165,15 @@ def main():
     failures = 0
     with tempfile.TemporaryDirectory(prefix="tastiro-docs-") as copy:
         fresh_copy(source, copy)
+        if args.build:
+            os.makedirs(os.path.join(copy, "build"))
+            os.symlink(os.path.abspath(args.build), os.path.join(copy, "build", "native"))
         cwd = {}
         for file, number, command in examples:
-            here = cwd.get(file, source)
+            here = cwd.get(file, copy)
             problem = check(source, copy, file, number, command, here)
             if command.startswith("cd "):
-                cwd[file] = os.path.join(source, command.split()[1])
+                cwd[file] = os.path.join(copy, command.split()[1])
             if problem is None:
                 print("works: %s:%d: %s" % (file, number, command))
             elif problem.startswith("skip:"):

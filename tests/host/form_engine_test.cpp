@@ -7,7 +7,7 @@
 #include "host/app/core/key_codes.h"
 #include "host/app/core/message_box.h"
 #include "host_test_support.h"
-#include "start_form_bytes.h"
+#include "player/start/start_form.h"
 
 namespace volmar {
 namespace {
@@ -42,9 +42,8 @@ struct Record {
 class FormEngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<uint8_t> bytes = testing::StartFormBytes();
     std::string error;
-    ASSERT_TRUE(ReadFormTemplate(bytes.data(), bytes.size(), form, error)) << error;
+    ASSERT_TRUE(ReadFormTemplate(kStartFormTemplate, kStartFormTemplateSize, form, error)) << error;
     strcpy(record.fileName, "old.txt");
     record.keyDelay = 100;
     g_callback = CallbackLog{};

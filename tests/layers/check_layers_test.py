@@ -25,22 +25,22 @@ CASES = [
     ("recorder/a/b.cpp", "plugin/keys/key_names.h", True),      # a folder layers.txt lacks
     ("recorder/entry/a.cpp", "recorder/writer/key_writer.h", False),  # the recorder's own layers
     ("recorder/writer/a.cpp", "plugin/keys/key_names.h", False),
-    ("recorder/writer/a.cpp", "recorder/start/recording.h", True),     # up a layer
-    ("recorder/start/a.cpp", "player/start/settings.h", True),        # the player's own
+    ("recorder/writer/a.cpp", "recorder/session/recording.h", True),     # up a layer
+    ("recorder/session/a.cpp", "player/start/settings.h", True),        # the player's own
     ("player/playback/a.cpp", "tests/plugin/fake_host.h", True),  # out of the plug-ins
     ("player/playback/a.cpp", "player/newfolder/x.h", True),    # not in the table
     ("host/app/a.cpp", "plugin/contract/host_api.h", False),
     ("host/app/a.cpp", "plugin/keys/key_names.h", True),
     ("host/app/a.cpp", "player/playback/playback.h", True),
-    ("tools/check/a.cpp", "plugin/keys/key_names.h", False),
-    ("tools/check/a.cpp", "player/playback/playback.h", False),
-    ("tools/check/a.cpp", "tests/plugin/fake_host.h", True),
+    ("tools/cmd/check/a.cpp", "plugin/keys/key_names.h", False),
+    ("tools/cmd/check/a.cpp", "player/playback/playback.h", False),
+    ("tools/cmd/check/a.cpp", "tests/plugin/fake_host.h", True),
     ("sim/a.cpp", "player/playback/playback.h", True),
     ("sim/a.cpp", "host/exports/host_backend.h", False),        # the host's layers below it
     ("host/app/core/a.cpp", "sim/sim_files.h", True),
-    ("tools/merging/a.cpp", "tools/checker/checker.h", False),  # the tools' libraries
-    ("tools/checker/a.cpp", "tools/merging/merger.h", True),    # up a layer
-    ("tools/check/a.cpp", "tools/merge/merge_command.h", True), # one command into the other
+    ("tools/merger/a.cpp", "tools/checker/checker.h", False),  # the tools' libraries
+    ("tools/checker/a.cpp", "tools/merger/merger.h", True),    # up a layer
+    ("tools/cmd/check/a.cpp", "tools/cmd/merge/merge_command.h", True), # one command into the other
     ("tools/table/a.cpp", "tools/checker/checker.h", True),     # beside, same layer
     ("tools/codec/a.cpp", "sim/sim_files.h", False),
     ("tools/newlib/a.cpp", "tools/codec/code_pages.h", True),   # a folder layers.txt lacks
@@ -80,8 +80,43 @@ def docs_show_table():
     return bool(rows) and not missing
 
 
+# (folders in the tree, the README's layout block, fault expected): the
+# layouts name every folder of tools/ and of tests/ (one deep), and no other.
+LAYOUT = """tools/        the tools
+  reader/       the one reader
+  cmd/          the commands
+    check/        tastiro-check
+tests/        the tests
+  reader/       its tests
+bench/ fuzz/  benchmarks
+"""
+LAYOUT_CASES = [
+    (["tools/reader", "tools/cmd/check", "tests/reader"], LAYOUT, False),
+    (["tools/reader", "tools/cmd/check", "tests/reader", "tests/reader/data"], LAYOUT, False),
+    (["tools/reader", "tools/cmd/check", "tests/reader", "tools/writer"], LAYOUT, True),   # missing
+    (["tools/reader", "tools/cmd/check", "tests/reader", "tests/writer"], LAYOUT, True),   # missing test
+    (["tools/reader", "tools/cmd/check"], LAYOUT, True),                                  # stale
+    (["tools/reader", "tools/cmd/merge", "tests/reader"], LAYOUT, True),                  # renamed
+    (["tools/reader", "tools/cmd/check", "tests/reader"],
+     LAYOUT.replace("    check/", "  check/"), True),                                     # wrong parent
+]
+
+
+def check_layout(folders, layout):
+    with tempfile.TemporaryDirectory() as root:
+        for folder in folders:
+            pathlib.Path(root, folder).mkdir(parents=True)
+        pathlib.Path(root, "README.md").write_text(f"# x\n\n```\n{layout}```\n", encoding="utf-8")
+        return subprocess.run([sys.executable, SCRIPT, root], capture_output=True, text=True)
+
+
 def main():
     failures = 0
+    for folders, layout, expect_fault in LAYOUT_CASES:
+        result = check_layout(folders, layout)
+        if (result.returncode != 0) != expect_fault or (expect_fault and "README.md" not in result.stdout):
+            failures += 1
+            print(f"FAIL layout {folders}: exit {result.returncode}, {result.stdout.strip()!r}")
     cases = [(c, None) for c in CASES] + [(c, RECORDER_ROWS) for c in RECORDER_CASES]
     for (file, include, expect_fault), rows in cases:
         result = check(file, include, rows)

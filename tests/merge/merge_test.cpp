@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "tools/macro/macro_words.h"
-#include "tools/merging/learn.h"
+#include "tools/merger/learn.h"
 
-#include "tools/merging/merge_check.h"
-#include "tools/merging/merger.h"
+#include "tools/merger/merge_check.h"
+#include "tools/merger/merger.h"
 #include "tools/table/table_reader.h"
-#include "tools/merging/template.h"
+#include "tools/merger/template.h"
 
 namespace {
 
@@ -96,11 +96,11 @@ TEST(TableReader, Cases) {
   };
   for (const ReaderCase &c : cases) {
     SCOPED_TRACE(c.name);
-    merge::Table table;
-    merge::TableError error;
-    merge::TableOptions options;
+    table::Table table;
+    table::TableError error;
+    table::TableOptions options;
     options.encoding = c.encoding;
-    bool ok = merge::ReadTable(c.bytes, options, &table, &error);
+    bool ok = table::ReadTable(c.bytes, options, &table, &error);
     if (c.headers.empty()) {
       ASSERT_FALSE(ok);
       EXPECT_EQ(c.errorLine, error.line);
@@ -117,7 +117,7 @@ TEST(TableReader, Cases) {
 
 // A source that hands out its bytes a few at a time, so that characters,
 // line ends and quotes are cut by the ends of the reader's chunks.
-class DrippingSource : public text::ByteSource {
+class DrippingSource : public reader::ByteSource {
  public:
   DrippingSource(const std::string &bytes, size_t step) : bytes_(bytes), step_(step) {}
   size_t Read(char *buffer, size_t size) override {
@@ -132,24 +132,24 @@ class DrippingSource : public text::ByteSource {
   size_t step_, at_ = 0;
 };
 
-std::string RowsOf(text::ByteSource &source, const merge::TableOptions &options) {
-  merge::TableStream stream(source, options);
-  merge::Table table;
-  merge::TableError error;
+std::string RowsOf(reader::ByteSource &source, const table::TableOptions &options) {
+  table::TableStream stream(source, options);
+  table::Table table;
+  table::TableError error;
   if (!stream.ReadHeader(&table, &error)) return "error " + error.message;
   std::string text = Joined(table.headers);
-  merge::TableRow row;
+  table::TableRow row;
   while (stream.Next(&row, &error)) text += "/" + std::to_string(row.line) + ":" + Joined(row.fields);
   return error.message.empty() ? text : text + " error " + error.message;
 }
 
 TEST(TableReader, SpreadsheetShapes) {
-  merge::Table table;
-  merge::TableError error;
-  merge::TableOptions options;
+  table::Table table;
+  table::TableError error;
+  table::TableOptions options;
   // Rows line up with their numbers; the sep line is no row; bare quotes
   // are counted.
-  ASSERT_TRUE(merge::ReadTable("sep=;\nNazwa;Uwagi;\nNowak;5\" monitor;\n;;\n;;x\n", options,
+  ASSERT_TRUE(table::ReadTable("sep=;\nNazwa;Uwagi;\nNowak;5\" monitor;\n;;\n;;x\n", options,
                                &table, &error)) << error.message;
   EXPECT_TRUE(table.sepLine);
   EXPECT_FALSE(table.delimiterGuessed);
@@ -158,16 +158,16 @@ TEST(TableReader, SpreadsheetShapes) {
   EXPECT_EQ(1u, table.bareQuotes);
   EXPECT_EQ(3, table.bareQuoteLine);
   ASSERT_EQ(3u, table.rows.size());
-  EXPECT_FALSE(merge::IsEmptyRow(table.rows[0], table.unnamed));
-  EXPECT_TRUE(merge::IsEmptyRow(table.rows[1], table.unnamed));
-  EXPECT_TRUE(merge::IsEmptyRow(table.rows[2], table.unnamed));  // text in an unnamed column only
+  EXPECT_FALSE(table::IsEmptyRow(table.rows[0], table.unnamed));
+  EXPECT_TRUE(table::IsEmptyRow(table.rows[1], table.unnamed));
+  EXPECT_TRUE(table::IsEmptyRow(table.rows[2], table.unnamed));  // text in an unnamed column only
   EXPECT_EQ(5, table.rows[2].line);
   // --strict refuses the bare quote as before.
   options.strict = true;
-  EXPECT_FALSE(merge::ReadTable("a;b\nx\"y;2\n", options, &table, &error));
+  EXPECT_FALSE(table::ReadTable("a;b\nx\"y;2\n", options, &table, &error));
   EXPECT_NE(std::string::npos, error.message.find("does not start with one")) << error.message;
   // A bare quote in the first lines does not upset the delimiter guess.
-  EXPECT_EQ(';', merge::DetectDelimiter("Towar;Opis\nMonitor;24\" a, b\n"));
+  EXPECT_EQ(';', table::DetectDelimiter("Towar;Opis\nMonitor;24\" a, b\n"));
 }
 
 TEST(TableReader, ChunkEndsChangeNothing) {
@@ -180,9 +180,9 @@ TEST(TableReader, ChunkEndsChangeNothing) {
       {"a;b\n\xC5\x81\xB9;2\n", CodePage::kUtf8},
   };
   for (const auto &[bytes, page] : inputs) {
-    merge::TableOptions options;
+    table::TableOptions options;
     options.encoding = page;
-    text::StringSource whole(bytes);
+    reader::StringSource whole(bytes);
     const std::string expected = RowsOf(whole, options);
     for (size_t step : {1, 2, 3, 5, 7}) {
       SCOPED_TRACE(expected + ", " + std::to_string(step) + " bytes a read");
@@ -194,21 +194,21 @@ TEST(TableReader, ChunkEndsChangeNothing) {
 
 TEST(TableReader, OneColumnEmptyLinesKeepTheirLines) {
   const std::string bytes = "a\n1\n\n\n4\n\n";
-  text::StringSource source(bytes);
+  reader::StringSource source(bytes);
   EXPECT_EQ("a/2:1/3:/4:/5:4", RowsOf(source, {}));
 }
 
 TEST(TableReader, NotesTheOtherCodePage) {
   // "Kłos" saved as cp1250 and read as cp852: 0xB3 is a box-drawing line there.
-  merge::Table table;
-  merge::TableError error;
-  merge::TableOptions options;
+  table::Table table;
+  table::TableError error;
+  table::TableOptions options;
   options.encoding = CodePage::kCp852;
-  ASSERT_TRUE(merge::ReadTable("a\nx\nK\xB3os\n", options, &table, &error)) << error.message;
+  ASSERT_TRUE(table::ReadTable("a\nx\nK\xB3os\n", options, &table, &error)) << error.message;
   EXPECT_EQ(3, table.otherCodePageLine);
   EXPECT_EQ(CodePage::kCp1250, table.otherCodePage);
   options.encoding = CodePage::kCp1250;
-  ASSERT_TRUE(merge::ReadTable("a\nK\xB3os\n", options, &table, &error)) << error.message;
+  ASSERT_TRUE(table::ReadTable("a\nK\xB3os\n", options, &table, &error)) << error.message;
   EXPECT_EQ(0, table.otherCodePageLine);
 }
 
@@ -238,12 +238,12 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    merge::Table table;
-    merge::TableError error;
-    merge::TableOptions options;
+    table::Table table;
+    table::TableError error;
+    table::TableOptions options;
     options.encoding = c.declared;
     options.guessEncoding = c.guess;
-    ASSERT_TRUE(merge::ReadTable(c.bytes, options, &table, &error)) << error.message;
+    ASSERT_TRUE(table::ReadTable(c.bytes, options, &table, &error)) << error.message;
     ASSERT_EQ(1u, table.rows.size());
     EXPECT_EQ(c.rows, table.rows[0].fields[0]);
     EXPECT_EQ(c.page, table.page);
@@ -258,27 +258,27 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
 // A cell longer than any spreadsheet holds is refused with a message, not
 // read until memory runs out.
 TEST(TableReader, RefusesAFieldPastTheBound) {
-  const std::string bytes = "a;b\n1;" + std::string(merge::kMaxFieldBytes + 10, 'x') + "\n";
-  text::StringSource source(bytes);
+  const std::string bytes = "a;b\n1;" + std::string(table::kMaxFieldBytes + 10, 'x') + "\n";
+  reader::StringSource source(bytes);
   const std::string rows = RowsOf(source, {});
   EXPECT_NE(std::string::npos, rows.find("error field 2 is longer than 1024 KB")) << rows.substr(0, 80);
 }
 
 TEST(TableReader, RowsKnowTheirLines) {
-  merge::Table table;
-  merge::TableError error;
-  ASSERT_TRUE(merge::ReadTable("a;b\n\"1\n2\";x\n3;y\n", {}, &table, &error));
+  table::Table table;
+  table::TableError error;
+  ASSERT_TRUE(table::ReadTable("a;b\n\"1\n2\";x\n3;y\n", {}, &table, &error));
   ASSERT_EQ(2u, table.rows.size());
   EXPECT_EQ(2, table.rows[0].line);
   EXPECT_EQ(4, table.rows[1].line);
 }
 
 TEST(TableReader, DetectsTheHeadersDelimiter) {
-  EXPECT_EQ(';', merge::DetectDelimiter("a;b,c;d"));
-  EXPECT_EQ(',', merge::DetectDelimiter("a,b,c;d"));
-  EXPECT_EQ('\t', merge::DetectDelimiter("a\tb\tc"));
-  EXPECT_EQ(',', merge::DetectDelimiter("\"x;y;z\",b"));  // inside quotes does not count
-  EXPECT_EQ(';', merge::DetectDelimiter("single"));
+  EXPECT_EQ(';', table::DetectDelimiter("a;b,c;d"));
+  EXPECT_EQ(',', table::DetectDelimiter("a,b,c;d"));
+  EXPECT_EQ('\t', table::DetectDelimiter("a\tb\tc"));
+  EXPECT_EQ(',', table::DetectDelimiter("\"x;y;z\",b"));  // inside quotes does not count
+  EXPECT_EQ(';', table::DetectDelimiter("single"));
 }
 
 // A merge of `tpl` over a table read from `csv`, with `settings`.
@@ -286,33 +286,33 @@ struct Merged {
   bool ok = false;
   std::string macro;
   std::string error;
-  merge::MergeResult result;
+  merger::MergeResult result;
 };
 
-Merged MergeOf(const std::string &tpl, const std::string &csv, const merge::MergeSettings &settings) {
-  static merge::Table table;
-  static std::vector<merge::TemplatePiece> pieces;
+Merged MergeOf(const std::string &tpl, const std::string &csv, const merger::MergeSettings &settings) {
+  static table::Table table;
+  static std::vector<merger::TemplatePiece> pieces;
   static std::string tplBytes;
   tplBytes = tpl;
-  merge::TableError tableError;
-  EXPECT_TRUE(merge::ReadTable(csv, {}, &table, &tableError)) << tableError.message;
-  merge::TemplateError templateError;
-  EXPECT_TRUE(merge::ParseTemplate(tplBytes, settings.encoding, table.headers, &pieces, &templateError))
+  table::TableError tableError;
+  EXPECT_TRUE(table::ReadTable(csv, {}, &table, &tableError)) << tableError.message;
+  merger::TemplateError templateError;
+  EXPECT_TRUE(merger::ParseTemplate(tplBytes, settings.encoding, table.headers, &pieces, &templateError))
       << templateError.message;
-  merge::MergeSources sources;
+  merger::MergeSources sources;
   sources.dataName = "d.csv";
   sources.templateBytes = &tplBytes;
   sources.pieces = &pieces;
   sources.table = &table;
   sources.endRow = table.rows.size();
   Merged m;
-  m.ok = merge::MergeTable(sources, settings, &m.result, &m.error);
+  m.ok = merger::MergeTable(sources, settings, &m.result, &m.error);
   m.macro = m.result.macro;
   return m;
 }
 
 TEST(Merge, ValuesTypeWhatTheCellHolds) {
-  merge::MergeSettings settings;
+  merger::MergeSettings settings;
   settings.bracketKey = "LBRACKET";
   settings.newlineKey = "ENTER";
   settings.tabKey = "TAB";
@@ -352,7 +352,7 @@ TEST(Merge, ValuesTypeWhatTheCellHolds) {
 }
 
 TEST(Merge, EncodesTheMacro) {
-  merge::MergeSettings settings;
+  merger::MergeSettings settings;
   settings.encoding = CodePage::kMazovia;
   EXPECT_EQ("\x92\x86\n", MergeOf("{{v}}", "v\nłą\n", settings).macro);
   settings.encoding = CodePage::kCp852;
@@ -383,7 +383,7 @@ TEST(Merge, RefusesWhatCannotBeTyped) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    merge::MergeSettings settings;
+    merger::MergeSettings settings;
     settings.strict = std::string(c.name).find("--strict") != std::string::npos;
     settings.encoding = c.encoding;
     settings.bracketKey = c.bracketKey;
@@ -395,28 +395,28 @@ TEST(Merge, RefusesWhatCannotBeTyped) {
 }
 
 TEST(Merge, ReportsEveryCharacterAtOnce) {
-  merge::MergeSettings settings;
+  merger::MergeSettings settings;
   std::string csv = "v\n";
   for (int i = 0; i < 30; ++i) csv += "\xE2\x82\xAC" "a\xE2\x82\xAC\n";  // "€a€"
   Merged m = MergeOf("{{v}}", csv, settings);
   EXPECT_FALSE(m.ok);
-  merge::Table table;
-  merge::TableError error;
-  ASSERT_TRUE(merge::ReadTable(csv, {}, &table, &error));
-  std::vector<merge::TemplatePiece> pieces;
-  merge::TemplateError templateError;
+  table::Table table;
+  table::TableError error;
+  ASSERT_TRUE(table::ReadTable(csv, {}, &table, &error));
+  std::vector<merger::TemplatePiece> pieces;
+  merger::TemplateError templateError;
   const std::string tpl = "{{v}}";
-  ASSERT_TRUE(merge::ParseTemplate(tpl, CodePage::kUtf8, table.headers, &pieces, &templateError));
-  merge::MergeSources sources;
+  ASSERT_TRUE(merger::ParseTemplate(tpl, CodePage::kUtf8, table.headers, &pieces, &templateError));
+  merger::MergeSources sources;
   sources.dataName = "d.csv";
   sources.templateBytes = &tpl;
   sources.pieces = &pieces;
   sources.headers = &table.headers;
-  merge::MergeResult out;
-  merge::RowMerger merger(sources, settings, &out);
+  merger::MergeResult out;
+  merger::RowMerger merger(sources, settings, &out);
   for (size_t i = 0; i < table.rows.size(); ++i) merger.Row(table.rows[i], i);
   EXPECT_EQ(60u, merger.problems().count);
-  ASSERT_EQ(merge::kProblemsShown, merger.problems().shown.size());
+  ASSERT_EQ(merger::kProblemsShown, merger.problems().shown.size());
   EXPECT_NE(std::string::npos, merger.problems().shown[1].find("row 1 (d.csv:2)"));
 
   settings.strict = true;
@@ -425,7 +425,7 @@ TEST(Merge, ReportsEveryCharacterAtOnce) {
 
 TEST(Merge, EveryPlaceholderInAWordIsChecked) {
   // [F{{#}}] makes another word on every row: each row is played.
-  merge::MergeSettings settings;
+  merger::MergeSettings settings;
   std::string csv = "v\n";
   for (int i = 0; i < 30; ++i) csv += "x\n";
   Merged m = MergeOf("[F{{#}}]{{v}}\n", csv, settings);
@@ -437,15 +437,15 @@ TEST(Merge, EveryPlaceholderInAWordIsChecked) {
 
 TEST(Template, Errors) {
   const std::vector<std::string> headers = {"Imię", "Nazwisko"};
-  std::vector<merge::TemplatePiece> pieces;
-  merge::TemplateError error;
-  EXPECT_FALSE(merge::ParseTemplate("ab {{Nazwsko}}", CodePage::kUtf8, headers, &pieces, &error));
+  std::vector<merger::TemplatePiece> pieces;
+  merger::TemplateError error;
+  EXPECT_FALSE(merger::ParseTemplate("ab {{Nazwsko}}", CodePage::kUtf8, headers, &pieces, &error));
   EXPECT_EQ(3u, error.offset);
   EXPECT_NE(std::string::npos, error.message.find("the nearest is \"Nazwisko\"")) << error.message;
-  EXPECT_FALSE(merge::ParseTemplate("{{Imię\n}}", CodePage::kUtf8, headers, &pieces, &error));
+  EXPECT_FALSE(merger::ParseTemplate("{{Imię\n}}", CodePage::kUtf8, headers, &pieces, &error));
   EXPECT_NE(std::string::npos, error.message.find("not closed")) << error.message;
-  EXPECT_FALSE(merge::ParseTemplate("{{}}", CodePage::kUtf8, headers, &pieces, &error));
-  EXPECT_TRUE(merge::ParseTemplate("{{Imi\xEA}}", CodePage::kCp1250, headers, &pieces, &error));
+  EXPECT_FALSE(merger::ParseTemplate("{{}}", CodePage::kUtf8, headers, &pieces, &error));
+  EXPECT_TRUE(merger::ParseTemplate("{{Imi\xEA}}", CodePage::kCp1250, headers, &pieces, &error));
 }
 
 // Placeholders on one line and on several: each closed on its own line.
@@ -464,11 +464,11 @@ TEST(Template, PlaceholdersLineByLine) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.text);
-    std::vector<merge::TemplatePiece> pieces;
-    merge::TemplateError error;
-    ASSERT_EQ(c.ok, merge::ParseTemplate(c.text, CodePage::kUtf8, headers, &pieces, &error));
+    std::vector<merger::TemplatePiece> pieces;
+    merger::TemplateError error;
+    ASSERT_EQ(c.ok, merger::ParseTemplate(c.text, CodePage::kUtf8, headers, &pieces, &error));
     size_t placeholders = 0;
-    for (const merge::TemplatePiece &piece : pieces) placeholders += piece.placeholder ? 1 : 0;
+    for (const merger::TemplatePiece &piece : pieces) placeholders += piece.placeholder ? 1 : 0;
     EXPECT_EQ(c.placeholders, c.ok ? placeholders : error.offset);
   }
 }
@@ -476,16 +476,16 @@ TEST(Template, PlaceholdersLineByLine) {
 // A table of one column: the list of columns is that one name, shown once.
 TEST(Template, OneColumnIsNamedOnce) {
   const std::vector<std::string> headers = {"Nazwa firmy"};
-  std::vector<merge::TemplatePiece> pieces;
-  merge::TemplateError error;
-  EXPECT_FALSE(merge::ParseTemplate("{{Nazwa}}", CodePage::kUtf8, headers, &pieces, &error));
+  std::vector<merger::TemplatePiece> pieces;
+  merger::TemplateError error;
+  EXPECT_FALSE(merger::ParseTemplate("{{Nazwa}}", CodePage::kUtf8, headers, &pieces, &error));
   const size_t first = error.message.find("Nazwa firmy");
   ASSERT_NE(std::string::npos, first) << error.message;
   EXPECT_EQ(std::string::npos, error.message.find("Nazwa firmy", first + 1)) << error.message;
 }
 
-check::FileText KeysOf(const std::string &content) {
-  check::FileText keys;
+checker::FileText KeysOf(const std::string &content) {
+  checker::FileText keys;
   keys.name = "keys.h";
   keys.readable = true;
   keys.content = content;
@@ -494,33 +494,33 @@ check::FileText KeysOf(const std::string &content) {
 
 TEST(KeyLookup, FindsTheBracketKeyAsThePlayerDoes) {
   // The first name for '[' in table order that the player's walk reaches.
-  EXPECT_EQ("LB", merge::LookUpKeys(KeysOf("#define ENTER 13\n#define LB 0x5B\n#define LB2 91\n"), "").bracketKey);
+  EXPECT_EQ("LB", merger::LookUpKeys(KeysOf("#define ENTER 13\n#define LB 0x5B\n#define LB2 91\n"), "").bracketKey);
   // An empty name ahead of it in the table hides it.
-  EXPECT_EQ("", merge::LookUpKeys(KeysOf("#define  10\n#define LB 0x5B\n"), "").bracketKey);
+  EXPECT_EQ("", merger::LookUpKeys(KeysOf("#define  10\n#define LB 0x5B\n"), "").bracketKey);
   // A command's name is never a key; a name found first for another code is not this one.
-  EXPECT_EQ("", merge::LookUpKeys(KeysOf("#define WAIT 0x5B\n"), "").bracketKey);
-  EXPECT_EQ("", merge::LookUpKeys(KeysOf("#define LB 13\n#define LB 0x5B\n"), "").bracketKey);
+  EXPECT_EQ("", merger::LookUpKeys(KeysOf("#define WAIT 0x5B\n"), "").bracketKey);
+  EXPECT_EQ("", merger::LookUpKeys(KeysOf("#define LB 13\n#define LB 0x5B\n"), "").bracketKey);
   // Names are cut to 13 characters, as the table keeps them.
-  EXPECT_EQ("LEFT_BRACKETS", merge::LookUpKeys(KeysOf("#define LEFT_BRACKETSSS 91\n"), "").bracketKey);
-  EXPECT_TRUE(merge::LookUpKeys(KeysOf("#define ENTER 13\n"), "ENTER").newlineFound);
-  EXPECT_FALSE(merge::LookUpKeys(KeysOf("#define ENTER 13\n"), "enter").newlineFound);
+  EXPECT_EQ("LEFT_BRACKETS", merger::LookUpKeys(KeysOf("#define LEFT_BRACKETSSS 91\n"), "").bracketKey);
+  EXPECT_TRUE(merger::LookUpKeys(KeysOf("#define ENTER 13\n"), "ENTER").newlineFound);
+  EXPECT_FALSE(merger::LookUpKeys(KeysOf("#define ENTER 13\n"), "enter").newlineFound);
 }
 
 TEST(Check, FindingsStandAtTheTemplatesPlace) {
-  merge::MergeSettings settings;
+  merger::MergeSettings settings;
   const std::string tpl = "{{v}}\n  [enter]{{v}}\n";
   Merged m = MergeOf(tpl, "v\na\nb\nc\n", settings);
   ASSERT_TRUE(m.ok) << m.error;
-  merge::Table table;
-  merge::TableError tableError;
-  ASSERT_TRUE(merge::ReadTable("v\na\nb\nc\n", {}, &table, &tableError));
-  merge::CheckSources sources;
+  table::Table table;
+  table::TableError tableError;
+  ASSERT_TRUE(table::ReadTable("v\na\nb\nc\n", {}, &table, &tableError));
+  merger::CheckSources sources;
   sources.outputName = "out.txt";
   sources.templateName = "t.txt";
   sources.templateBytes = &tpl;
   sources.dataName = "d.csv";
   sources.headers = &table.headers;
-  merge::MergeReport report = merge::CheckMerged(KeysOf("#define ENTER 13\n"), m.result, sources, {});
+  merger::MergeReport report = merger::CheckMerged(KeysOf("#define ENTER 13\n"), m.result, sources, {});
   ASSERT_EQ(1u, report.diagnostics.size()) << "one finding, however many rows";
   EXPECT_EQ("t.txt", report.diagnostics[0].file);
   EXPECT_EQ(2, report.diagnostics[0].position.line);
@@ -532,9 +532,9 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   const std::string inWord = "[{{v}}]";
   Merged w = MergeOf(inWord, "v\nENTER\nENTR\n", settings);
   ASSERT_TRUE(w.ok) << w.error;
-  ASSERT_TRUE(merge::ReadTable("v\nENTER\nENTR\n", {}, &table, &tableError));
+  ASSERT_TRUE(table::ReadTable("v\nENTER\nENTR\n", {}, &table, &tableError));
   sources.templateBytes = &inWord;
-  report = merge::CheckMerged(KeysOf("#define ENTER 13\n"), w.result, sources, {});
+  report = merger::CheckMerged(KeysOf("#define ENTER 13\n"), w.result, sources, {});
   ASSERT_EQ(1u, report.diagnostics.size());
   EXPECT_EQ(1, report.diagnostics[0].position.column);
   EXPECT_EQ(0u, report.diagnostics[0].message.find("row 2 (d.csv:3), column \"v\": [ENTR]"))
@@ -544,13 +544,13 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   const std::string clean = "{{v}}[ENTER]\n";
   Merged c = MergeOf(clean, "v\nENTER\nENTR\n", settings);
   sources.templateBytes = &clean;
-  EXPECT_EQ(0, merge::CheckMerged(KeysOf("#define ENTER 13\n"), c.result, sources, {}).ExitStatus());
+  EXPECT_EQ(0, merger::CheckMerged(KeysOf("#define ENTER 13\n"), c.result, sources, {}).ExitStatus());
 }
 
 // --learn: a table of recordings of the row "Nowak;Łódź;1 250,00;12".
 TEST(Learn, Recordings) {
   const std::vector<std::string> headers = {"Nazwa", "Miasto", "Kwota", "Nr"};
-  merge::TableRow first;
+  table::TableRow first;
   first.line = 2;
   first.fields = {"Nowak", "\xC5\x81\xC3\xB3" "d\xC5\xBA", "1\xC2\xA0" "250,00", "12"};
   struct Case {
@@ -600,21 +600,21 @@ TEST(Learn, Recordings) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    merge::LearnOptions options;
+    merger::LearnOptions options;
     options.at = c.at;
     const std::vector<std::string> &caseHeaders = c.ownHeaders.empty() ? headers : c.ownHeaders;
-    merge::TableRow caseFirst = first;
+    table::TableRow caseFirst = first;
     if (!c.ownHeaders.empty()) caseFirst.fields = c.ownFields;
-    merge::LearnResult learnt = merge::Learn(c.recording, caseHeaders, caseFirst, options);
+    merger::LearnResult learnt = merger::Learn(c.recording, caseHeaders, caseFirst, options);
     EXPECT_EQ(c.learnt, learnt.templateText);
     // The learnt template reads back as a template of these columns.
-    std::vector<merge::TemplatePiece> pieces;
-    merge::TemplateError templateError;
-    EXPECT_TRUE(merge::ParseTemplate(learnt.templateText, CodePage::kUtf8, caseHeaders, &pieces,
+    std::vector<merger::TemplatePiece> pieces;
+    merger::TemplateError templateError;
+    EXPECT_TRUE(merger::ParseTemplate(learnt.templateText, CodePage::kUtf8, caseHeaders, &pieces,
                                      &templateError))
         << templateError.message;
     std::string outcomes(caseHeaders.size(), '?');
-    for (const merge::LearnedValue &v : learnt.values) {
+    for (const merger::LearnedValue &v : learnt.values) {
       const char *letters = "PAMWETBNU";
       outcomes[v.column] = letters[static_cast<int>(v.outcome)];
     }
@@ -626,38 +626,38 @@ TEST(Learn, Recordings) {
 TEST(Learn, FindsValuesAsTheMergeWritesThem) {
   // A '[' of a value is its key's name; inside an open word the same bytes
   // are no such key.
-  merge::TableRow first;
+  table::TableRow first;
   first.fields = {"a[b"};
-  merge::LearnOptions options;
+  merger::LearnOptions options;
   options.bracketKey = "LB";
-  merge::LearnResult placed = merge::Learn("a[LB]b[ENTER]\n", {"V"}, first, options);
+  merger::LearnResult placed = merger::Learn("a[LB]b[ENTER]\n", {"V"}, first, options);
   EXPECT_EQ("{{V}}[ENTER]\n", placed.templateText);
-  merge::LearnResult inWord = merge::Learn("[xa[LB]b\n", {"V"}, first, options);
+  merger::LearnResult inWord = merger::Learn("[xa[LB]b\n", {"V"}, first, options);
   EXPECT_EQ("[xa[LB]b\n", inWord.templateText);
-  EXPECT_EQ(merge::LearnOutcome::kInsideWord, inWord.values[0].outcome);
+  EXPECT_EQ(merger::LearnOutcome::kInsideWord, inWord.values[0].outcome);
 }
 
 TEST(Learn, SaysWhatItFolded) {
-  merge::TableRow first;
+  table::TableRow first;
   first.fields = {"\xC5\x81\xC3\xB3" "d\xC5\xBA", "Nowak", "1"};
   const std::vector<std::string> headers = {"Miasto", "Nazwa", "Ilosc"};
-  merge::LearnResult learnt =
-      merge::Learn("Faktura FV/2026/01\nNowka\n\xC5\x81\xC3\xB3" "dx[BACKSPACE]\xC5\xBA\n", headers, first, {});
+  merger::LearnResult learnt =
+      merger::Learn("Faktura FV/2026/01\nNowka\n\xC5\x81\xC3\xB3" "dx[BACKSPACE]\xC5\xBA\n", headers, first, {});
   EXPECT_EQ("Faktura FV/2026/01\nNowka\n{{Miasto}}\n", learnt.templateText);
   // The report goes in the recording's order: the near place of Ilosc on
   // line 1, the nearest text for Nazwa on line 2, Miasto on line 3.
   ASSERT_EQ(3u, learnt.values.size());
-  EXPECT_EQ(merge::LearnOutcome::kNear, learnt.values[0].outcome);
+  EXPECT_EQ(merger::LearnOutcome::kNear, learnt.values[0].outcome);
   ASSERT_EQ(1u, learnt.values[0].nearPlaces.size());
   EXPECT_EQ(18, learnt.values[0].nearPlaces[0].column);
-  EXPECT_EQ(merge::LearnOutcome::kMissing, learnt.values[1].outcome);
+  EXPECT_EQ(merger::LearnOutcome::kMissing, learnt.values[1].outcome);
   EXPECT_EQ("Nowka", learnt.values[1].nearest);
   EXPECT_EQ(2, learnt.values[1].nearestAt.line);
-  EXPECT_EQ(merge::LearnOutcome::kPlaced, learnt.values[2].outcome);
+  EXPECT_EQ(merger::LearnOutcome::kPlaced, learnt.values[2].outcome);
   EXPECT_TRUE(learnt.values[2].corrected);
   EXPECT_EQ(3, learnt.values[2].placedAt.line);
   // Nothing near enough: no nearest text.
-  merge::LearnResult far = merge::Learn("zzzzzz\n", {"Nazwa"}, merge::TableRow{0, {"Nowak"}}, {});
+  merger::LearnResult far = merger::Learn("zzzzzz\n", {"Nazwa"}, table::TableRow{0, {"Nowak"}}, {});
   EXPECT_EQ(0, far.values[0].nearestAt.line);
 }
 
@@ -666,29 +666,29 @@ TEST(Learn, LargeRecordingsKeepTheirWarningsShort) {
   // beyond them still found.
   std::string recording;
   for (int i = 0; i < 100000; ++i) recording += "12 ";
-  merge::TableRow first;
+  table::TableRow first;
   first.fields = {"12"};
-  merge::LearnResult many = merge::Learn(recording, {"Nr"}, first, {});
-  EXPECT_EQ(merge::LearnOutcome::kAmbiguous, many.values[0].outcome);
+  merger::LearnResult many = merger::Learn(recording, {"Nr"}, first, {});
+  EXPECT_EQ(merger::LearnOutcome::kAmbiguous, many.values[0].outcome);
   EXPECT_EQ(100000u, many.values[0].placeCount);
-  EXPECT_EQ(merge::kPlacesShown, many.values[0].places.size());
-  merge::LearnOptions options;
+  EXPECT_EQ(merger::kPlacesShown, many.values[0].places.size());
+  merger::LearnOptions options;
   options.at = {{"Nr", 99999}};
-  merge::LearnResult chosen = merge::Learn(recording, {"Nr"}, first, options);
-  EXPECT_EQ(merge::LearnOutcome::kPlaced, chosen.values[0].outcome);
+  merger::LearnResult chosen = merger::Learn(recording, {"Nr"}, first, options);
+  EXPECT_EQ(merger::LearnOutcome::kPlaced, chosen.values[0].outcome);
   EXPECT_EQ(1 + 99998 * 3, chosen.values[0].placedAt.column);
   // A run of braces (once quadratic) and a value of braces.
   const std::string braces(256 * 1024, '{');
   first.fields = {"{{{"};
-  merge::LearnResult run = merge::Learn(braces, {"V"}, first, {});
-  EXPECT_EQ(merge::LearnOutcome::kAmbiguous, run.values[0].outcome);
+  merger::LearnResult run = merger::Learn(braces, {"V"}, first, {});
+  EXPECT_EQ(merger::LearnOutcome::kAmbiguous, run.values[0].outcome);
   EXPECT_EQ(braces.size() * 2, run.templateText.size());
 }
 
 TEST(Learn, ListsPlacesWithLineAndColumn) {
-  merge::TableRow first;
+  table::TableRow first;
   first.fields = {"Nowak"};
-  merge::LearnResult learnt = merge::Learn("x\n  Nowak\nNowak\n", {"Nazwa"}, first, {});
+  merger::LearnResult learnt = merger::Learn("x\n  Nowak\nNowak\n", {"Nazwa"}, first, {});
   ASSERT_EQ(1u, learnt.values.size());
   ASSERT_EQ(2u, learnt.values[0].places.size());
   EXPECT_EQ(2, learnt.values[0].places[0].line);
@@ -725,7 +725,7 @@ TEST(MergeTemplate, IsReadInEachCodePageOrRefusedNamingTheLikelyOne) {
   for (const TemplateCase &c : cases) {
     SCOPED_TRACE(c.what);
     std::string out, error;
-    const bool read = merge::ReadMacroText("t.txt", c.bytes, c.declared, CodePage::kUtf8, &out, &error);
+    const bool read = merger::ReadMacroText("t.txt", c.bytes, c.declared, CodePage::kUtf8, &out, &error);
     if (*c.typed != 0) {
       EXPECT_TRUE(read) << error;
       EXPECT_EQ(c.typed, out);
@@ -758,14 +758,14 @@ TEST(MacroWords, MaskAndKeyNames) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.text);
     std::string shown;
-    for (bool in : check::WordMask(c.text)) shown += in ? 'w' : '.';
+    for (bool in : macro::WordMask(c.text)) shown += in ? 'w' : '.';
     EXPECT_EQ(c.mask, shown);
   }
   const std::pair<std::string, bool> names[] = {
       {"ENTER", true},  {"", false}, {std::string(19, 'K'), true}, {std::string(20, 'K'), false},
       {"A]B", false},   {"A\nB", false}, {"WAIT", false},             {"wait", true},
   };
-  for (const auto &[name, usable] : names) EXPECT_EQ(usable, check::UsableKeyName(name)) << name;
+  for (const auto &[name, usable] : names) EXPECT_EQ(usable, macro::UsableKeyName(name)) << name;
 }
 
 // What a value's characters stand for, as the merge types them and --learn
@@ -782,12 +782,12 @@ TEST(MacroWords, ValueCharacters) {
     std::string shown;
     for (size_t i = 0; i < value.size();) {
       char32_t c = 0;
-      switch (check::NextValueChar(value, i, &c)) {
-        case check::ValueChar::kItself: shown += 'i'; break;
-        case check::ValueChar::kBracket: shown += 'b'; break;
-        case check::ValueChar::kLineBreak: shown += 'l'; break;
-        case check::ValueChar::kTab: shown += 't'; break;
-        case check::ValueChar::kNonBreakingSpace: shown += 'n'; break;
+      switch (macro::NextValueChar(value, i, &c)) {
+        case macro::ValueChar::kItself: shown += 'i'; break;
+        case macro::ValueChar::kBracket: shown += 'b'; break;
+        case macro::ValueChar::kLineBreak: shown += 'l'; break;
+        case macro::ValueChar::kTab: shown += 't'; break;
+        case macro::ValueChar::kNonBreakingSpace: shown += 'n'; break;
       }
     }
     EXPECT_EQ(kinds, shown);

@@ -14,9 +14,9 @@
 
 namespace {
 
-using merge::LogEntry;
-using merge::LogEntryKind;
-using merge::ResumePoint;
+using merger::LogEntry;
+using merger::LogEntryKind;
+using merger::ResumePoint;
 using resume_support::RunEnd;
 using resume_support::RunLog;
 using resume_support::RunMacro;
@@ -51,7 +51,7 @@ std::string Joined(const std::vector<std::string> &lines) {
 }
 
 TEST(RunLog, EntriesReadAsTheyStand) {
-  const check::KeyFileReport keys = check::BeginPlaying(resume_support::KeyFile(kKeys));
+  const macro::KeyFileReport keys = checker::BeginPlaying(resume_support::KeyFile(kKeys));
   const std::string log =
       "# tastiro-merge: wiersze 17-30; szablon: t.txt; dane: d.csv\r\n"
       "2026-12-07=10:11:12 [ENTER]\r\n"
@@ -64,10 +64,10 @@ TEST(RunLog, EntriesReadAsTheyStand) {
       "2026-12-07=10:11:12 [DELAY]\r\n"
       "2026-12-07=10:11:12 {NAPIS: abc}\r\n"
       "2026-12-07=10:11:12 {KOMUNIKAT: Zako\xC5\x84" "czono prac\xC4\x99 makra z pliku}\r\n";
-  merge::LogReader reader(log);
+  merger::LogReader reader(log);
   std::vector<LogEntry> entries;
   for (LogEntry e; reader.Next(&e);) entries.push_back(e);
-  check::EndPlaying();
+  checker::EndPlaying();
   ASSERT_EQ(10u, entries.size());
   EXPECT_EQ(LogEntryKind::kHeader, entries[0].kind);
   EXPECT_EQ(17u, entries[0].first);
@@ -90,7 +90,7 @@ TEST(RunLog, EntriesReadAsTheyStand) {
 
 struct CutCase {
   const char *name;
-  std::function<std::string(const RunMacro &, const check::FileText &)> log;
+  std::function<std::string(const RunMacro &, const checker::FileText &)> log;
   Found found;
   size_t next, wholeTo, sent, total, runs;
 };
@@ -109,39 +109,39 @@ TEST(Resume, CutPoints) {
   const size_t tab17 = m.bytes.find("[TAB]", m.rowStart[16]) + 5 - m.rowStart[16];
   const std::vector<CutCase> cases = {
       {"in a row's text (row 17 after \"17. Firm\")",
-       [](const RunMacro &r, const check::FileText &k) { return RunLog(Upto(r, 17, 8), k, RunEnd::kStopped); },
+       [](const RunMacro &r, const checker::FileText &k) { return RunLog(Upto(r, 17, 8), k, RunEnd::kStopped); },
        Found::kCut, 17, 16, 8, 24, 1},
       {"on a key name ([TAB] of row 17)",
-       [&](const RunMacro &r, const check::FileText &k) { return RunLog(Upto(r, 17, tab17), k, RunEnd::kStopped); },
+       [&](const RunMacro &r, const checker::FileText &k) { return RunLog(Upto(r, 17, tab17), k, RunEnd::kStopped); },
        Found::kCut, 17, 16, 13, 24, 1},
       {"just after a row's last key",
-       [](const RunMacro &r, const check::FileText &k) {
+       [](const RunMacro &r, const checker::FileText &k) {
          return RunLog(r.bytes.substr(0, r.bytes.find("[ENTER]", r.rowStart[4]) + 7), k, RunEnd::kStopped);
        },
        Found::kWhole, 6, 5, 0, 0, 1},
-      {"a full run", [](const RunMacro &r, const check::FileText &k) { return RunLog(r.bytes, k, RunEnd::kEndOfFile); },
+      {"a full run", [](const RunMacro &r, const checker::FileText &k) { return RunLog(r.bytes, k, RunEnd::kEndOfFile); },
        Found::kAllTyped, 0, 30, 0, 0, 1},
-      {"nothing sent", [](const RunMacro &, const check::FileText &) { return std::string(); },
+      {"nothing sent", [](const RunMacro &, const checker::FileText &) { return std::string(); },
        Found::kNothingTyped, 1, 0, 0, 0, 0},
       {"an earlier full run, then a cut one",
-       [](const RunMacro &r, const check::FileText &k) {
+       [](const RunMacro &r, const checker::FileText &k) {
          return RunLog(r.bytes, k, RunEnd::kEndOfFile) + RunLog(Upto(r, 17, 8), k, RunEnd::kStopped);
        },
        Found::kCut, 17, 16, 8, 24, 2},
       {"VOLMAR closed, then a new run from the start",
-       [](const RunMacro &r, const check::FileText &k) {
+       [](const RunMacro &r, const checker::FileText &k) {
          return RunLog(Upto(r, 10, 3), k, RunEnd::kClosed) + RunLog(Upto(r, 17, 8), k, RunEnd::kClosed);
        },
        Found::kCut, 17, 16, 8, 24, 2},
       {"a key sent again (the host did not take it at once)",
-       [](const RunMacro &r, const check::FileText &k) {
+       [](const RunMacro &r, const checker::FileText &k) {
          std::vector<std::string> lines = Lines(RunLog(Upto(r, 17, 8), k, RunEnd::kStopped));
          lines.insert(lines.begin() + 40, lines[40]);
          return Joined(lines);
        },
        Found::kCut, 17, 16, 8, 24, 1},
       {"[TAB] typed as characters (a key of the user waited)",
-       [](const RunMacro &r, const check::FileText &k) {
+       [](const RunMacro &r, const checker::FileText &k) {
          std::vector<std::string> lines = Lines(RunLog(Upto(r, 17, 8), k, RunEnd::kStopped));
          for (size_t i = 0; i < lines.size(); ++i) {
            if (lines[i].find("[TAB]") == std::string::npos) continue;
@@ -155,7 +155,7 @@ TEST(Resume, CutPoints) {
        },
        Found::kCut, 17, 16, 8, 24, 1},
   };
-  const check::FileText keys = resume_support::KeyFile(kKeys);
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
   for (const CutCase &c : cases) {
     ResumePoint point;
     ASSERT_TRUE(resume_support::Resume(m, keys, c.log(m, keys), &point, &error)) << c.name << ": " << error;
@@ -174,7 +174,7 @@ TEST(Resume, CutTextReadsAsTyped) {
   m.csv = Table(20);
   std::string error;
   ASSERT_TRUE(m.Make(&error)) << error;
-  const check::FileText keys = resume_support::KeyFile(kKeys);
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
   ResumePoint point;
   ASSERT_TRUE(resume_support::Resume(m, keys, RunLog(Upto(m, 17, 5), keys, RunEnd::kStopped), &point, &error));
   EXPECT_EQ(Found::kCut, point.found);
@@ -190,7 +190,7 @@ TEST(Resume, StopInsideAWait) {
   m.csv = Table(5);
   std::string error;
   ASSERT_TRUE(m.Make(&error)) << error;
-  const check::FileText keys = resume_support::KeyFile(kKeys);
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
   const size_t wait = m.bytes.find("[WAITENTER]", m.rowStart[2]) + 11;
   ResumePoint point;
   ASSERT_TRUE(resume_support::Resume(m, keys, RunLog(m.bytes.substr(0, wait), keys, RunEnd::kStopped),
@@ -208,7 +208,7 @@ TEST(Resume, CutInsideBeforeMeansNothingTyped) {
   m.before = "START[ENTER]\n";
   std::string error;
   ASSERT_TRUE(m.Make(&error)) << error;
-  const check::FileText keys = resume_support::KeyFile(kKeys);
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
   ResumePoint point;
   ASSERT_TRUE(resume_support::Resume(m, keys, RunLog("STA", keys, RunEnd::kStopped), &point, &error));
   EXPECT_EQ(Found::kNothingTyped, point.found);
@@ -221,9 +221,9 @@ TEST(Resume, ARestResumedAgainStartsWhereItsHeaderSays) {
   m.csv = Table(30);
   std::string error;
   ASSERT_TRUE(m.Make(&error)) << error;
-  const check::FileText keys = resume_support::KeyFile(kKeys);
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
   const std::string rest = m.bytes.substr(m.rowStart[16], m.rowStart[19] + 3 - m.rowStart[16]);
-  const std::string log = merge::LogHeaderLine(17, 30, "t.txt", "d.csv") + "\r\n" +
+  const std::string log = merger::LogHeaderLine(17, 30, "t.txt", "d.csv") + "\r\n" +
                           RunLog(rest, keys, RunEnd::kStopped);
   ResumePoint point;
   ASSERT_TRUE(resume_support::Resume(m, keys, log, &point, &error)) << error;
@@ -238,7 +238,7 @@ TEST(Resume, ARestResumedAgainStartsWhereItsHeaderSays) {
 // A spreadsheet's empty rows (";") are not typed but keep their numbers: the
 // log lines up with the rows typed, with --keep-empty-rows as well.
 TEST(Resume, EmptyRowsKeepTheirNumbers) {
-  const check::FileText keys = resume_support::KeyFile(kKeys);
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
   for (bool keep : {false, true}) {
     RunMacro m;
     m.tpl = "{{Nazwa}}[TAB]{{NIP}}[ENTER]";
@@ -268,7 +268,7 @@ TEST(Resume, AForeignLogIsRefusedWhereItDiffers) {
   other.csv.replace(other.csv.find("5260001103"), 10, "5260001199");
   std::string error;
   ASSERT_TRUE(m.Make(&error) && other.Make(&error)) << error;
-  const check::FileText keys = resume_support::KeyFile(kKeys);
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
   ResumePoint point;
   const std::string foreignLog = RunLog(other.bytes, keys, RunEnd::kEndOfFile);
   ASSERT_TRUE(resume_support::Resume(m, keys, foreignLog, &point, &error));

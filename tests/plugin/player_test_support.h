@@ -37,8 +37,7 @@ inline std::string Stamped(std::initializer_list<std::string> bodies) {
 
 // The bytes of a file of tests/data/.
 inline std::string ReadDataFile(const char *name) {
-  std::string path = __FILE__;
-  path = path.substr(0, path.find_last_of('/')) + "/../data/" + name;
+  const std::string path = std::string(TASTIRO_TEST_DATA) + "/" + name;
   std::ifstream file(path, std::ios::binary);
   std::stringstream content;
   content << file.rdbuf();

@@ -11,7 +11,8 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/handshake/handshake.h"
 #include "recorder/entry/recorder_filter.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recording.h"
 #include "tests/recorder/recorder_host.h"
 
 namespace recorder_test {

@@ -7,7 +7,8 @@
 #include "plugin/contract/host_values.h"
 #include "plugin/identity/plugin_identity.h"
 #include "plugin/keys/key_names.h"
-#include "recorder/start/recording.h"
+#include "recorder/session/recorder_boxes.h"
+#include "recorder/session/recording.h"
 #include "sim/sim_text.h"
 
 namespace {
@@ -62,7 +63,7 @@ int32_t RecorderHost::HostMakePathW(HostWideChar *buffer, int32_t capacity, cons
 }
 
 void RecorderHost::BoxUp() {
-  if (g_recorder.busy == 0 || (flags & host::kFlagPluginWorking) == 0) ++unheldBoxes;
+  if (g_recorderBusy == 0 || (flags & host::kFlagPluginWorking) == 0) ++unheldBoxes;
   if (whileBoxUp) whileBoxUp();
 }
 

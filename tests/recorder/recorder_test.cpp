@@ -86,10 +86,10 @@ TEST_F(RecorderTest, KeysInsideItsOwnFormReachTheFormNotThePreviousFilter) {
   // While our form runs, the host's loop calls the filter: simulate one such
   // call from inside the form.
   host_->forms.push_back({0x5002, nullptr});
-  g_recorder.busy = 1;
+  g_recorderBusy = 1;
   EXPECT_EQ(host::kKeyShiftF11, RecorderKeyFilter(host::kKeyShiftF11));
   EXPECT_EQ(0u, g_heldCount);
-  g_recorder.busy = 0;
+  g_recorderBusy = 0;
 }
 
 TEST_F(RecorderTest, EscCancelsAndNothingIsMade) {

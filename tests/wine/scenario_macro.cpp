@@ -283,7 +283,7 @@ void RunSharedMacro(ScenarioContext &context) {
 // FILE): key delay 0, every wait answered at once, the question that SF11
 // raises answered no in every round, and after the second RESTART the user
 // presses Shift+F11 and answers yes.  So both sides play two whole rounds.
-// The ctest check.wine.dry-run-agrees (tests/check) runs it.
+// The ctest check.wine.dry-run-agrees (tests/checker) runs it.
 // ---------------------------------------------------------------------------
 void RunSharedMacroDryRun(ScenarioContext &context) {
   RecordingHost &host = context.host;

@@ -18,14 +18,16 @@
 #include "player/playback/player_state.h"
 #include "tools/checker/encoding.h"
 #include "tools/checker/key_file_check.h"
-#include "tools/texts/check_texts.h"
-#include "tools/lang/console.h"
+#include "tools/messages/check_texts.h"
+#include "tools/os/console.h"
 #include "tools/checker/sim_host.h"
 #include "tools/macro/text_util.h"
-#include "tools/text/source.h"
-#include "tools/text/text_reader.h"
+#include "tools/reader/source.h"
+#include "tools/reader/text_reader.h"
 
-namespace check {
+namespace checker {
+
+using Msg = messages::CheckMsg;
 
 std::string ErrorText(int number) {
   if (number == ENOENT) return Say(Msg::kNoSuchFile);
@@ -37,7 +39,7 @@ FileText ReadFileText(const std::string &path) {
   FileText file;
   file.name = path;
   int error = 0;
-  file.readable = text::ReadAllBytes(path, &file.content, &error);
+  file.readable = reader::ReadAllBytes(path, &file.content, &error);
   if (!file.readable) file.error = error == EIO ? Say(Msg::kReadError) : ErrorText(error);
   return file;
 }
@@ -54,9 +56,9 @@ void FreshPlugin() {
 
 // Findings in the order of their places in the file; those without a
 // place (the file as a whole) first.
-void SortByPlace(std::vector<Diagnostic> &diagnostics) {
+void SortByPlace(std::vector<macro::Diagnostic> &diagnostics) {
   std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                   [](const Diagnostic &a, const Diagnostic &b) {
+                   [](const macro::Diagnostic &a, const macro::Diagnostic &b) {
                      if (a.position.line != b.position.line) return a.position.line < b.position.line;
                      return a.position.column < b.position.column;
                    });
@@ -72,9 +74,9 @@ bool SameLetters(const std::string &a, const std::string &b) {
 
 // Whether a key-file finding is about a bracketed word of the macros (in
 // any letter case: [enter] is about ENTER).
-bool TouchesWordOf(const Diagnostic &d, const std::vector<MacroReport> &macros) {
+bool TouchesWordOf(const macro::Diagnostic &d, const std::vector<macro::MacroReport> &macros) {
   for (const std::string &name : d.names)
-    for (const MacroReport &m : macros)
+    for (const macro::MacroReport &m : macros)
       for (const std::string &word : m.words)
         if (SameLetters(name, word)) return true;
   return false;
@@ -84,7 +86,7 @@ bool TouchesWordOf(const Diagnostic &d, const std::vector<MacroReport> &macros) 
 // counted, not shown; those about the file as a whole always are.
 void MarkSummarized(CheckResult &result) {
   if (result.macros.empty()) return;
-  for (Diagnostic &d : result.keys.diagnostics)
+  for (macro::Diagnostic &d : result.keys.diagnostics)
     d.summarized = d.position.line > 0 && !TouchesWordOf(d, result.macros);
 }
 
@@ -102,19 +104,19 @@ int32_t ReadStored(volmar::IniStore &store, const char *section, const char *key
 
 // A macro saved as UTF-16: one finding, and no play (the host would read a
 // zero byte beside every letter, and every one of them would be a finding).
-MacroReport Utf16Report(const std::string &path) {
-  MacroReport report;
+macro::MacroReport Utf16Report(const std::string &path) {
+  macro::MacroReport report;
   report.file = path;
-  Diagnostic d;
+  macro::Diagnostic d;
   d.file = path;
-  d.severity = Severity::kError;
+  d.severity = macro::Severity::kError;
   d.id = "utf-16";
-  d.position = SourcePosition{1, 1};
+  d.position = macro::SourcePosition{1, 1};
   d.offset = 0;
   d.message = Say(Msg::kUtf16Macro, {Utf16Title()});
   std::string name = path;
   if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
-  d.hint = Say(Msg::kCodePageHint, {name, Utf8CopyName(path), lang::ToolCommand("tastiro-check")});
+  d.hint = Say(Msg::kCodePageHint, {name, Utf8CopyName(path), os::ToolCommand("tastiro-check")});
   report.diagnostics.push_back(d);
   return report;
 }
@@ -152,7 +154,7 @@ uint16_t DefaultKeyDelay() {
   return g_startForm.keyDelay;
 }
 
-KeyFileReport BeginPlaying(const FileText &keys) {
+macro::KeyFileReport BeginPlaying(const FileText &keys) {
   InstallSimHost();
   FreshPlugin();
   return CheckKeyFile(keys.name, keys.readable ? &keys.content : nullptr, keys.error);
@@ -170,20 +172,20 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
   PlayOptions play = options;
   for (const FileText &macro : macros) {
     if (!macro.readable) {
-      MacroReport report;
+      macro::MacroReport report;
       report.file = macro.name;
       report.readable = false;
       report.readError = macro.error;
-      Diagnostic d;
+      macro::Diagnostic d;
       d.file = macro.name;
-      d.severity = Severity::kError;
+      d.severity = macro::Severity::kError;
       d.id = "unreadable";
       d.message = Say(Msg::kCannotReadMacro, {macro.error});
       report.diagnostics.push_back(d);
       result.macros.push_back(report);
       continue;
     }
-    if (text::IsUtf16(text::DetectStart(macro.content.data(), macro.content.size()).form)) {
+    if (reader::IsUtf16(reader::DetectStart(macro.content.data(), macro.content.size()).form)) {
       result.macros.push_back(Utf16Report(macro.name));
       continue;
     }
@@ -193,7 +195,7 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
   }
   EndPlaying();
   SortByPlace(result.keys.diagnostics);
-  for (MacroReport &m : result.macros) SortByPlace(m.diagnostics);
+  for (macro::MacroReport &m : result.macros) SortByPlace(m.diagnostics);
   MarkSummarized(result);
   return result;
 }
@@ -201,11 +203,11 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
 StreamSource ReplayStreams(const FileText &keys, const std::vector<FileText> &macros,
                            const PlayOptions &options) {
   return [&keys, &macros, options](size_t index,
-                                   const std::function<void(const StreamItem &)> &each) {
+                                   const std::function<void(const macro::StreamItem &)> &each) {
     const FileText &macro = macros.at(index);
     InstallSimHost();
     FreshPlugin();
-    const KeyFileReport loaded =
+    const macro::KeyFileReport loaded =
         CheckKeyFile(keys.name, keys.readable ? &keys.content : nullptr, keys.error);
     // The same playback: only the log (already written) is left out.
     PlayOptions play = options;
@@ -219,4 +221,4 @@ StreamSource ReplayStreams(const FileText &keys, const std::vector<FileText> &ma
   };
 }
 
-}  // namespace check
+}  // namespace checker

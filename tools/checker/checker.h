@@ -10,11 +10,11 @@
 #include "tools/checker/macro_run.h"
 #include "tools/checker/report.h"
 
-namespace check {
+namespace checker {
 
 struct CheckResult {
-  KeyFileReport keys;
-  std::vector<MacroReport> macros;
+  macro::KeyFileReport keys;
+  std::vector<macro::MacroReport> macros;
 };
 
 // A file's content, or why it could not be read.
@@ -50,7 +50,7 @@ KeyDelay HostKeyDelay(const std::string &iniPath);
 // Installs the simulated host, starts the plug-in afresh and loads the key
 // definitions as the player does, for PlayMacro; EndPlaying lets the
 // key-name table go.
-KeyFileReport BeginPlaying(const FileText &keys);
+macro::KeyFileReport BeginPlaying(const FileText &keys);
 void EndPlaying();
 
 // Loads the key definitions as the player does, once, then plays each macro
@@ -66,4 +66,4 @@ CheckResult RunCheck(const FileText &keys, const std::vector<FileText> &macros,
 StreamSource ReplayStreams(const FileText &keys, const std::vector<FileText> &macros,
                            const PlayOptions &options);
 
-}  // namespace check
+}  // namespace checker

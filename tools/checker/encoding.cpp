@@ -3,30 +3,32 @@
 #include <stdint.h>
 
 #include "plugin/contract/macro_bytes.h"
-#include "tools/text/polish_guess.h"
-#include "tools/text/text_reader.h"
-#include "tools/texts/check_texts.h"
+#include "tools/reader/polish_guess.h"
+#include "tools/reader/text_reader.h"
+#include "tools/messages/check_texts.h"
 #include "tools/macro/text_util.h"
 
-namespace check {
+namespace checker {
+
+using Msg = messages::CheckMsg;
 
 FileEncoding GuessEncoding(const std::string &bytes) {
   FileEncoding found;
-  found.bom = StartsWithBom(bytes);
-  const text::Start start = text::DetectStart(bytes.data(), bytes.size());
-  if (text::IsUtf16(start.form)) {
+  found.bom = macro::StartsWithBom(bytes);
+  const reader::Start start = reader::DetectStart(bytes.data(), bytes.size());
+  if (reader::IsUtf16(start.form)) {
     found.utf16 = true;
     return found;
   }
   // The host takes every UTF-8 sequence as UTF-8 and any other byte as its
   // own text; the letters say which code page such bytes were meant in.
-  text::Evidence evidence;
+  reader::Evidence evidence;
   evidence.Feed(bytes.data(), bytes.size());
   evidence.Finish();
   found.strayBytes = evidence.strayBytes() + evidence.suspectSequences();
   if (evidence.LooksUtf8()) return found;
   // The host's own text wins a tie: such files play as meant.
-  found.page = evidence.Best(text::kMacroPages);
+  found.page = evidence.Best(reader::kMacroPages);
   found.polishLetters = evidence.Letters(found.page);
   found.firstLetter = evidence.FirstLetter(found.page).offset;
   return found;
@@ -52,11 +54,11 @@ std::string TypedLine(const std::string &lineBytes) {
     uint8_t hostChar = decoder.Feed(static_cast<uint8_t>(c));
     if (hostChar != 0) typed += static_cast<char>(hostChar);
   }
-  return HostToUtf8(typed);
+  return macro::HostToUtf8(typed);
 }
 
 std::string ConvertToUtf8(const std::string &bytes, codec::CodePage page) {
-  return FileBytesToUtf8(StartsWithBom(bytes) ? bytes.substr(3) : bytes, page);
+  return macro::FileBytesToUtf8(macro::StartsWithBom(bytes) ? bytes.substr(3) : bytes, page);
 }
 
 std::string Utf8CopyName(const std::string &path) {
@@ -67,4 +69,4 @@ std::string Utf8CopyName(const std::string &path) {
   return path.substr(0, dot) + "-utf8" + path.substr(dot);
 }
 
-}  // namespace check
+}  // namespace checker

@@ -10,7 +10,7 @@
 
 #include "tools/codec/code_pages.h"
 
-namespace check {
+namespace checker {
 
 struct FileEncoding {
   // kUtf8: the file is UTF-8 throughout (a byte-order mark at the start
@@ -28,7 +28,7 @@ struct FileEncoding {
   size_t firstLetter = 0;   // the offset of the first of them (kCp1250, kCp852)
 };
 
-// What the file's bytes say (tools/text: the one guess of the tools).
+// What the file's bytes say (tools/reader: the one guess of the tools).
 FileEncoding GuessEncoding(const std::string &bytes);
 
 // The name a person knows the code page by, in the tool's language.
@@ -47,4 +47,4 @@ std::string ConvertToUtf8(const std::string &bytes, codec::CodePage page);
 // "Zamówienie-utf8.txt".
 std::string Utf8CopyName(const std::string &path);
 
-}  // namespace check
+}  // namespace checker

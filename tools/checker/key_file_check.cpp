@@ -17,12 +17,14 @@
 #include <utility>
 
 #include "plugin/keys/key_names.h"
-#include "tools/texts/check_texts.h"
+#include "tools/messages/check_texts.h"
 #include "tools/checker/sim_host.h"
 #include "tools/macro/suggest.h"
 #include "tools/macro/text_util.h"
 
-namespace check {
+namespace checker {
+
+using Msg = messages::CheckMsg;
 
 namespace {
 
@@ -100,7 +102,7 @@ std::string WhyNothing(const std::string &text, std::string &hint, std::string &
   while (value < text.size() && !(text[value] >= '0' && text[value] <= '9')) ++value;
   if (nameEnd >= text.size() || value >= text.size()) {
     hint = Say(Msg::kPutCodeBehind);
-    return name.empty() ? Say(Msg::kNoNameNoNumber) : Say(Msg::kNoNumberBehind, {FileBytesToUtf8(name)});
+    return name.empty() ? Say(Msg::kNoNameNoNumber) : Say(Msg::kNoNumberBehind, {macro::FileBytesToUtf8(name)});
   }
   // The number reads as 0.
   std::string digits;
@@ -175,12 +177,12 @@ class KeyFileChecker {
     report_.readError = readError;
   }
 
-  KeyFileReport Run();
+  macro::KeyFileReport Run();
 
  private:
-  void Add(SourcePosition position, const std::string &id, const std::string &message,
+  void Add(macro::SourcePosition position, const std::string &id, const std::string &message,
            const std::string &hint, std::vector<std::string> names = {});
-  SourcePosition At(int64_t lineOffset, size_t column) const {
+  macro::SourcePosition At(int64_t lineOffset, size_t column) const {
     return map_.At(static_cast<size_t>(lineOffset) + column);
   }
   void LoadAndWatch();
@@ -189,46 +191,46 @@ class KeyFileChecker {
   void StoredDefinitions(const ReadLine &line, bool commented);
   void IgnoredDefinitions();
   void ReadTableBack();
-  void CheckLongName(const KeyDefinition &d);
-  void CheckEmptyName(const KeyDefinition &d);
-  void CheckCommandName(const KeyDefinition &d);
-  void CheckDuplicate(const KeyDefinition &d);
+  void CheckLongName(const macro::KeyDefinition &d);
+  void CheckEmptyName(const macro::KeyDefinition &d);
+  void CheckCommandName(const macro::KeyDefinition &d);
+  void CheckDuplicate(const macro::KeyDefinition &d);
 
   const std::string text_;
-  const SourceMap map_;
-  KeyFileReport report_;
+  const macro::SourceMap map_;
+  macro::KeyFileReport report_;
   std::vector<ReadLine> lines_;  // the lines the loader read, with the names stored from each
   std::vector<std::string> guarded_;  // names of "#ifndef" lines so far
   int blockingCode_ = -1;             // the code of the first empty name in table order
   std::vector<std::string> hidden_;   // the names it hides, in code order, each once
-  std::map<std::string, const KeyDefinition *> firstByFullName_;
+  std::map<std::string, const macro::KeyDefinition *> firstByFullName_;
 };
 
-void KeyFileChecker::Add(SourcePosition position, const std::string &id, const std::string &message,
+void KeyFileChecker::Add(macro::SourcePosition position, const std::string &id, const std::string &message,
                          const std::string &hint, std::vector<std::string> names) {
-  Diagnostic d;
+  macro::Diagnostic d;
   d.file = report_.file;
   d.position = position;
   d.id = id;
   d.message = message;
   d.hint = hint;
   d.names = std::move(names);
-  if (position.line > 0) d.sourceLine = map_.Line(position.line, kExcerptLimit);
+  if (position.line > 0) d.sourceLine = map_.Line(position.line, macro::kExcerptLimit);
   report_.diagnostics.push_back(d);
 }
 
-KeyFileReport KeyFileChecker::Run() {
+macro::KeyFileReport KeyFileChecker::Run() {
   LoadAndWatch();
   if (!report_.readable) {
-    Add(SourcePosition{}, "unreadable", Say(Msg::kCannotReadKeys, {report_.readError}),
+    Add(macro::SourcePosition{}, "unreadable", Say(Msg::kCannotReadKeys, {report_.readError}),
         Say(Msg::kCannotReadKeysHint));
-    report_.diagnostics.back().severity = Severity::kError;
+    report_.diagnostics.back().severity = macro::Severity::kError;
     return report_;
   }
   ReadDefinitions();
   IgnoredDefinitions();
   ReadTableBack();
-  for (const KeyDefinition &d : report_.definitions) {
+  for (const macro::KeyDefinition &d : report_.definitions) {
     if (!d.stored) continue;
     CheckLongName(d);
     CheckEmptyName(d);
@@ -236,7 +238,7 @@ KeyFileReport KeyFileChecker::Run() {
     CheckDuplicate(d);
   }
   if (!report_.loaded)
-    Add(SourcePosition{}, "no-definitions", Say(Msg::kNoDefinitions), Say(Msg::kWriteDefine));
+    Add(macro::SourcePosition{}, "no-definitions", Say(Msg::kNoDefinitions), Say(Msg::kWriteDefine));
   return report_;
 }
 
@@ -253,7 +255,7 @@ void KeyFileChecker::LoadAndWatch() {
     } else if (event.kind == HostEventKind::kCopyText && !lines_.empty()) {
       lines_.back().copies.push_back(&event);
     } else if (event.kind == HostEventKind::kMessage) {
-      std::string message = HostToUtf8(event.text);
+      std::string message = macro::HostToUtf8(event.text);
       while (!message.empty() && message.back() == '\n') message.pop_back();
       report_.playerMessage = message;
     }
@@ -280,8 +282,8 @@ void KeyFileChecker::LineDefiningNothing(const ReadLine &line) {
   std::string hint;
   std::string name;
   std::string why = WhyNothing(line.text, hint, name);
-  SourcePosition at = At(line.offset, line.text.find("#define"));
-  report_.unusable.push_back(UnusableDefinition{at.line, name, why});
+  macro::SourcePosition at = At(line.offset, line.text.find("#define"));
+  report_.unusable.push_back(macro::UnusableDefinition{at.line, name, why});
   std::vector<std::string> names;
   if (!name.empty()) names.push_back(name);
   Add(at, "defines-nothing", Say(Msg::kDefinesNothing, {why}), hint, names);
@@ -290,7 +292,7 @@ void KeyFileChecker::LineDefiningNothing(const ReadLine &line) {
 void KeyFileChecker::StoredDefinitions(const ReadLine &line, bool commented) {
   for (const HostEvent *copy : line.copies) {
     Parsed parsed = ParseLine(line.text);
-    KeyDefinition definition;
+    macro::KeyDefinition definition;
     size_t column = copy->column >= 0 ? static_cast<size_t>(copy->column) : parsed.nameColumn;
     definition.namePosition = At(line.offset, column);
     definition.line = definition.namePosition.line;
@@ -300,7 +302,7 @@ void KeyFileChecker::StoredDefinitions(const ReadLine &line, bool commented) {
     definition.stored = true;
     report_.definitions.push_back(definition);
     const std::vector<std::string> names = {definition.fullName, definition.storedName};
-    const std::string stored = FileBytesToUtf8(definition.storedName);
+    const std::string stored = macro::FileBytesToUtf8(definition.storedName);
     if (parsed.defines && parsed.code == 0)
       Add(At(line.offset, parsed.numberColumn), "code-zero",
           Say(Msg::kCodeZero, {parsed.number, stored}), Say(Msg::kCodeZeroHint), names);
@@ -320,13 +322,13 @@ void KeyFileChecker::IgnoredDefinitions() {
       text_[rest - 1] == '\r')
     ++rest;
   std::vector<std::string> ignored;
-  SourcePosition first;
+  macro::SourcePosition first;
   while (rest < text_.size()) {
     size_t end = text_.find('\n', rest);
     end = end == std::string::npos ? text_.size() : end + 1;
     Parsed parsed = ParseLine(text_.substr(rest, end - rest));
     if (parsed.defines) {
-      KeyDefinition definition;
+      macro::KeyDefinition definition;
       definition.namePosition = map_.At(rest + parsed.nameColumn);
       definition.line = definition.namePosition.line;
       definition.fullName = parsed.name;
@@ -346,7 +348,7 @@ void KeyFileChecker::IgnoredDefinitions() {
 // The table read back through the player's own lookup: what each name
 // gives, and which names the first empty name in table order hides.
 void KeyFileChecker::ReadTableBack() {
-  for (KeyDefinition &d : report_.definitions) {
+  for (macro::KeyDefinition &d : report_.definitions) {
     d.givenCode = d.stored && !d.storedName.empty() ? FindKeyCode(d.storedName.c_str()) : 0;
     d.reachable = d.stored && !d.storedName.empty() && d.code != 0 && d.givenCode == d.code;
   }
@@ -358,67 +360,67 @@ void KeyFileChecker::ReadTableBack() {
     }
   // Listed in code order; names of equal codes in file order, whatever
   // order the table's sort left them in.
-  std::vector<const KeyDefinition *> hidden;
-  for (const KeyDefinition &d : report_.definitions)
+  std::vector<const macro::KeyDefinition *> hidden;
+  for (const macro::KeyDefinition &d : report_.definitions)
     if (d.stored && !d.storedName.empty() && d.code != 0 && d.givenCode == 0) hidden.push_back(&d);
   std::stable_sort(hidden.begin(), hidden.end(),
-                   [](const KeyDefinition *a, const KeyDefinition *b) { return a->code < b->code; });
-  for (const KeyDefinition *d : hidden)
+                   [](const macro::KeyDefinition *a, const macro::KeyDefinition *b) { return a->code < b->code; });
+  for (const macro::KeyDefinition *d : hidden)
     if (std::find(hidden_.begin(), hidden_.end(), d->storedName) == hidden_.end())
       hidden_.push_back(d->storedName);
-  for (const KeyDefinition &d : report_.definitions)
+  for (const macro::KeyDefinition &d : report_.definitions)
     if (d.stored && d.fullName.empty() && static_cast<int>(d.code) == blockingCode_) {
       report_.blockingLine = d.line;
       break;
     }
 }
 
-void KeyFileChecker::CheckLongName(const KeyDefinition &d) {
+void KeyFileChecker::CheckLongName(const macro::KeyDefinition &d) {
   if (d.fullName.size() <= kNameChars) return;
   const std::vector<std::string> names = {d.fullName, d.storedName};
   std::vector<std::string> collisions;
-  for (const KeyDefinition &other : report_.definitions)
+  for (const macro::KeyDefinition &other : report_.definitions)
     if (&other != &d && other.stored && other.storedName == d.storedName) {
       collisions.push_back(
-          Say(Msg::kNameOnLine, {FileBytesToUtf8(other.fullName), std::to_string(other.line)}));
+          Say(Msg::kNameOnLine, {macro::FileBytesToUtf8(other.fullName), std::to_string(other.line)}));
     }
-  const std::string stored = FileBytesToUtf8(d.storedName);
-  std::string message = Say(Msg::kNameTooLong, {FileBytesToUtf8(d.fullName),
+  const std::string stored = macro::FileBytesToUtf8(d.storedName);
+  std::string message = Say(Msg::kNameTooLong, {macro::FileBytesToUtf8(d.fullName),
                                                  std::to_string(d.fullName.size()), stored});
   if (!collisions.empty()) message += Say(Msg::kSameAs, {Join(collisions, 4)});
   if (!d.reachable) message += Say(Msg::kButWhy, {WhyNotReachable(report_, d)});
   std::string hint = Say(Msg::kShortenName);
   if (!collisions.empty())
-    hint = Say(Msg::kCutEqual, {stored, d.givenCode != 0 ? Hex4(d.givenCode) : Say(Msg::kNoKey)});
+    hint = Say(Msg::kCutEqual, {stored, d.givenCode != 0 ? macro::Hex4(d.givenCode) : Say(Msg::kNoKey)});
   Add(d.namePosition, "name-too-long", message, hint, names);
 }
 
-void KeyFileChecker::CheckEmptyName(const KeyDefinition &d) {
+void KeyFileChecker::CheckEmptyName(const macro::KeyDefinition &d) {
   if (!d.fullName.empty()) return;
   std::string message = Say(Msg::kEmptyName);
   std::vector<std::string> names;
   if (d.line == report_.blockingLine && !hidden_.empty()) {
     std::vector<std::string> shown;
-    for (const std::string &name : hidden_) shown.push_back(FileBytesToUtf8(name));
+    for (const std::string &name : hidden_) shown.push_back(macro::FileBytesToUtf8(name));
     message += Say(Msg::kEmptyNameHides,
                    {lang::Whole(Say(Msg::kNamesBehind, {shown.size()})), Join(shown, 8)});
     names = hidden_;
-    for (const KeyDefinition &other : report_.definitions)
+    for (const macro::KeyDefinition &other : report_.definitions)
       if (other.stored && other.givenCode == 0 && other.fullName != other.storedName)
         names.push_back(other.fullName);
   }
   Add(d.namePosition, "empty-name", message, Say(Msg::kRemoveBlank), names);
 }
 
-void KeyFileChecker::CheckCommandName(const KeyDefinition &d) {
-  const std::string stored = FileBytesToUtf8(d.storedName);
-  for (const std::string &command : kCommandNames)
+void KeyFileChecker::CheckCommandName(const macro::KeyDefinition &d) {
+  const std::string stored = macro::FileBytesToUtf8(d.storedName);
+  for (const std::string &command : macro::kCommandNames)
     if (d.storedName == command)
       Add(d.namePosition, "name-is-command",
           Say(Msg::kNameIsCommand, {stored}), Say(Msg::kNameIsCommandHint), {d.storedName});
 }
 
-void KeyFileChecker::CheckDuplicate(const KeyDefinition &d) {
+void KeyFileChecker::CheckDuplicate(const macro::KeyDefinition &d) {
   if (d.fullName.empty()) return;
   auto earlier = firstByFullName_.find(d.fullName);
   if (earlier == firstByFullName_.end()) {
@@ -427,19 +429,19 @@ void KeyFileChecker::CheckDuplicate(const KeyDefinition &d) {
   }
   std::string outcome = d.code == earlier->second->code
                             ? Say(Msg::kSameCode)
-                            : Say(Msg::kGivesLowerCode, {FileBytesToUtf8(d.storedName), Hex4(d.givenCode)});
+                            : Say(Msg::kGivesLowerCode, {macro::FileBytesToUtf8(d.storedName), macro::Hex4(d.givenCode)});
   Add(d.namePosition, "duplicate-name",
-      Say(Msg::kDuplicate, {FileBytesToUtf8(d.fullName), std::to_string(earlier->second->line), outcome}),
+      Say(Msg::kDuplicate, {macro::FileBytesToUtf8(d.fullName), std::to_string(earlier->second->line), outcome}),
       Say(Msg::kDuplicateHint), {d.fullName});
 }
 
 }  // namespace
 
-std::string WhyNotReachable(const KeyFileReport &keys, const KeyDefinition &d) {
+std::string WhyNotReachable(const macro::KeyFileReport &keys, const macro::KeyDefinition &d) {
   if (!d.stored) return Say(Msg::kWhyBehind300);
   if (d.code == 0) return Say(Msg::kWhyCodeZero);
   if (d.storedName.empty()) return Say(Msg::kWhyEmpty);
-  const std::string word = "[" + FileBytesToUtf8(d.storedName) + "]";
+  const std::string word = "[" + macro::FileBytesToUtf8(d.storedName) + "]";
   if (d.givenCode == 0) {
     std::string where = keys.blockingLine > 0 ? Say(Msg::kAtLine, {std::to_string(keys.blockingLine)})
                                               : std::string();
@@ -447,14 +449,14 @@ std::string WhyNotReachable(const KeyFileReport &keys, const KeyDefinition &d) {
   }
   if (d.givenCode == d.code) return std::string();
   // The definition whose key the name gives: the first one found by it.
-  for (const KeyDefinition &other : keys.definitions)
+  for (const macro::KeyDefinition &other : keys.definitions)
     if (other.stored && other.storedName == d.storedName && other.code == d.givenCode)
-      return Say(Msg::kWhyGivesKeyOf, {word, Hex4(d.givenCode), FileBytesToUtf8(other.fullName),
+      return Say(Msg::kWhyGivesKeyOf, {word, macro::Hex4(d.givenCode), macro::FileBytesToUtf8(other.fullName),
                                        std::to_string(other.line)});
-  return Say(Msg::kWhyGivesOther, {word, Hex4(d.givenCode)});
+  return Say(Msg::kWhyGivesOther, {word, macro::Hex4(d.givenCode)});
 }
 
-KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
+macro::KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
                            const std::string &readError) {
   KeyFileChecker checker(path, content, readError);
   return checker.Run();
@@ -467,4 +469,4 @@ std::string KeyFileInHostFolder() {
   return path;
 }
 
-}  // namespace check
+}  // namespace checker

@@ -5,7 +5,7 @@
 
 #include "tools/macro/check_model.h"
 
-namespace check {
+namespace checker {
 
 // Loads the player's key-name table from `content` through the plug-in's
 // loader on the simulated host (installed beforehand), watching every line
@@ -13,7 +13,7 @@ namespace check {
 // the file.  `content` null: the file could not be read (`readError` says
 // why); the loader then fails as it does in the player.  The table stays
 // loaded for the macros that are played next.
-KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
+macro::KeyFileReport CheckKeyFile(const std::string &path, const std::string *content,
                            const std::string &readError);
 
 // The host's key file relative to its folder, with '/' between the folders
@@ -23,6 +23,6 @@ std::string KeyFileInHostFolder();
 // Why [NAME] does not give the key of a definition, in words (starting
 // with the bracketed name where it gives another key or none); empty when
 // it does.
-std::string WhyNotReachable(const KeyFileReport &keys, const KeyDefinition &d);
+std::string WhyNotReachable(const macro::KeyFileReport &keys, const macro::KeyDefinition &d);
 
-}  // namespace check
+}  // namespace checker

@@ -30,14 +30,16 @@
 #include "player/playback/player_state.h"
 #include "tools/checker/encoding.h"
 #include "tools/checker/key_file_check.h"
-#include "tools/lang/console.h"
-#include "tools/texts/check_texts.h"
+#include "tools/os/console.h"
+#include "tools/messages/check_texts.h"
 #include "tools/checker/sim_host.h"
 #include "tools/macro/suggest.h"
 #include "tools/macro/text_util.h"
 #include "tools/checker/virtual_clock.h"
 
-namespace check {
+namespace checker {
+
+using Msg = messages::CheckMsg;
 
 namespace {
 
@@ -75,20 +77,20 @@ struct Word {
 
 class MacroPlayer {
  public:
-  MacroPlayer(const std::string &path, const std::string &content, const KeyFileReport &keys,
+  MacroPlayer(const std::string &path, const std::string &content, const macro::KeyFileReport &keys,
               const PlayOptions &options)
       : content_(content),
         encoding_(GuessEncoding(content)),
         reading_(IsOtherCodePage(encoding_.page) ? encoding_.page : codec::CodePage::kMazovia),
-        map_(SourceMap::Borrowing(content, reading_)),
+        map_(macro::SourceMap::Borrowing(content, reading_)),
         keys_(keys),
         options_(options) {
     report_.file = path;
-    for (const KeyDefinition &d : keys.definitions)
+    for (const macro::KeyDefinition &d : keys.definitions)
       if (d.reachable) reachableNames_.push_back(d.storedName);
   }
 
-  MacroReport Play();
+  macro::MacroReport Play();
 
  private:
   // What one call of the key filter read, as its host calls show it.
@@ -113,7 +115,7 @@ class MacroPlayer {
               const std::vector<const HostEvent *> &notices);
   void OnTypedText(const std::string &text, const Word &word);
   void OnFirstRestart(int64_t restartOffset);
-  void Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
+  void Add(macro::StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
            const std::string &text);
   void Warn(int64_t offset, const std::string &id, const std::string &message,
             const std::string &hint);
@@ -121,8 +123,8 @@ class MacroPlayer {
   std::string KeyFileHint(const std::string &word) const;
   void NoteWord(const std::string &word);
   void WarnLongWord(const Word &word);
-  SourcePosition At(int64_t offset) const {
-    return offset < 0 ? SourcePosition{} : map_.At(static_cast<size_t>(offset));
+  macro::SourcePosition At(int64_t offset) const {
+    return offset < 0 ? macro::SourcePosition{} : map_.At(static_cast<size_t>(offset));
   }
 
   void WarnCodePage();
@@ -130,11 +132,11 @@ class MacroPlayer {
   const std::string &content_;
   const FileEncoding encoding_;
   const codec::CodePage reading_;  // how the file's lines are shown
-  const SourceMap map_;
-  const KeyFileReport &keys_;
+  const macro::SourceMap map_;
+  const macro::KeyFileReport &keys_;
   const PlayOptions &options_;
   std::vector<std::string> reachableNames_;
-  MacroReport report_;
+  macro::MacroReport report_;
 
   int pass_ = 1;
   int rewinds_ = 0;
@@ -158,20 +160,20 @@ void MacroPlayer::NoteWord(const std::string &word) {
   report_.words.push_back(word);
 }
 
-void MacroPlayer::Add(StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
+void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
                       const std::string &text) {
   if (!options_.onItem && !options_.keepStream) return;
-  const SourcePosition at = At(offset);
+  const macro::SourcePosition at = At(offset);
   // Characters typed one after the other from one line: one kept item.
-  const bool run = !options_.onItem && options_.characterRuns && kind == StreamKind::kCharacter;
+  const bool run = !options_.onItem && options_.characterRuns && kind == macro::StreamKind::kCharacter;
   if (run && !report_.stream.empty()) {
-    StreamItem &last = report_.stream.back();
+    macro::StreamItem &last = report_.stream.back();
     if (last.kind == kind && last.pass == pass_ && last.position.line == at.line) {
       last.text += static_cast<char>(code & 0xFF);
       return;
     }
   }
-  StreamItem item;
+  macro::StreamItem item;
   item.kind = kind;
   item.position = at;
   item.code = code;
@@ -189,7 +191,7 @@ void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string 
                        const std::string &hint) {
   // A macro played twice (RESTART) reports each place once.
   if (!reported_.insert({offset, id}).second) return;
-  Diagnostic d;
+  macro::Diagnostic d;
   d.file = report_.file;
   d.position = At(offset);
   d.offset = offset;
@@ -197,7 +199,7 @@ void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string 
   d.message = message;
   d.hint = hint;
   d.reading = reading_;
-  if (d.position.line > 0) d.sourceLine = map_.Line(d.position.line, kExcerptLimit);
+  if (d.position.line > 0) d.sourceLine = map_.Line(d.position.line, macro::kExcerptLimit);
   report_.diagnostics.push_back(d);
 }
 
@@ -210,11 +212,11 @@ void MacroPlayer::WarnCodePage() {
   std::string name = report_.file;
   std::string copy = Utf8CopyName(report_.file);
   if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
-  Warn(at, "code-page", Say(Msg::kCodePage, {CodePageTitle(encoding_.page), Visible(typed)}),
-       Say(Msg::kCodePageHint, {name, copy, lang::ToolCommand("tastiro-check")}));
+  Warn(at, "code-page", Say(Msg::kCodePage, {CodePageTitle(encoding_.page), macro::Visible(typed)}),
+       Say(Msg::kCodePageHint, {name, copy, os::ToolCommand("tastiro-check")}));
 }
 
-MacroReport MacroPlayer::Play() {
+macro::MacroReport MacroPlayer::Play() {
   WarnCodePage();
   Start();
   // Every call reads at least one byte or answers a wait, so this bounds
@@ -272,7 +274,7 @@ uint32_t MacroPlayer::NextKey() {
   if (stopNow_) {
     stopNow_ = false;
     stopAnswer_ = kAnswerYes;
-    Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "",
+    Add(macro::StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "",
         Say(Msg::kUserStopsLoop));
     ++report_.userActions;
     return kKeyShiftF11;
@@ -283,12 +285,12 @@ uint32_t MacroPlayer::NextKey() {
     return kKeyShiftF11;  // the host hands the posted key back
   }
   if (g_player.waitMode == kWaitingForEnter) {
-    Add(StreamKind::kUserEnter, lastCommandOffset_, kKeyEnter, "", "");
+    Add(macro::StreamKind::kUserEnter, lastCommandOffset_, kKeyEnter, "", "");
     ++report_.userActions;
     return kKeyEnter;
   }
   if (g_player.waitMode == kHalted) {
-    Add(StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "", "");
+    Add(macro::StreamKind::kUserShiftF11, lastCommandOffset_, kKeyShiftF11, "", "");
     ++report_.userActions;
     return kKeyShiftF11;
   }
@@ -375,7 +377,7 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
       stopNow_ = true;  // played through twice: the user stops it now
     }
   }
-  if (call.atEnd) Add(StreamKind::kEnd, static_cast<int64_t>(content_.size()), 0, "", "");
+  if (call.atEnd) Add(macro::StreamKind::kEnd, static_cast<int64_t>(content_.size()), 0, "", "");
 }
 
 // A byte the player read: part of the word it reads, or an item of its own.
@@ -418,11 +420,11 @@ void MacroPlayer::OnCharacter(const HostEvent &event, CallItems &call) {
   // A file in another code page has one finding for all its letters.
   if (IsOtherCodePage(encoding_.page) && event.codePoint >= 0x80) return;
   std::string what = event.note == DroppedChar::kControl
-                         ? Say(Msg::kControlCharacter, {CodePointName(event.codePoint)})
-                         : Say(Msg::kCharacter, {CodePointName(event.codePoint)});
+                         ? Say(Msg::kControlCharacter, {macro::CodePointName(event.codePoint)})
+                         : Say(Msg::kCharacter, {macro::CodePointName(event.codePoint)});
   if (event.note == DroppedChar::kNoHostChar && event.codePoint >= 0x20) {
     std::string shown;
-    AppendUtf8(shown, event.codePoint);
+    codec::AppendUtf8(shown, event.codePoint);
     what += " '" + shown + "'";
   }
   Warn(event.offset, "dropped-character",
@@ -435,11 +437,11 @@ void MacroPlayer::OnAsk(const HostEvent &event, CallItems &call) {
     call.atEnd = true;
   } else if (event.text == kStopQuestion.c_str()) {
     bool yes = (event.result & kKeyCodeMask) == kAnswerYes;
-    Add(StreamKind::kQuestion, lastCommandOffset_, 0, "",
+    Add(macro::StreamKind::kQuestion, lastCommandOffset_, 0, "",
         yes ? Say(Msg::kAnsweredYes) : Say(Msg::kAnsweredNo));
     ++report_.userActions;
   } else if (event.text == kStoppedText.c_str()) {
-    Add(StreamKind::kStopped, lastCommandOffset_, 0, "", HostToUtf8(event.text));
+    Add(macro::StreamKind::kStopped, lastCommandOffset_, 0, "", macro::HostToUtf8(event.text));
   } else {
     call.notices.push_back(&event);
   }
@@ -450,12 +452,12 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   if (options_.keepPostedKeys) report_.postedKeys.push_back(key);
   if ((key & kKeyCodeMask) != kNoKey) ++report_.keysPosted;
   if (!word.closed) {
-    Add(StreamKind::kCharacter, at, key & kKeyCodeMask, "", "");
+    Add(macro::StreamKind::kCharacter, at, key & kKeyCodeMask, "", "");
     return;
   }
   NoteWord(word.bytes);
   if (key != kCommandKey && key != kSf11Key) {
-    Add(StreamKind::kKey, at, key & kKeyCodeMask, word.bytes, "");
+    Add(macro::StreamKind::kKey, at, key & kKeyCodeMask, word.bytes, "");
     return;
   }
   // A command: what it did, as the player's calls show it.
@@ -463,8 +465,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   lastCommandOffset_ = at;
   std::string effect;
   for (const HostEvent *notice : notices)
-    effect += Say(Msg::kNoticeEffect, {Visible(HostToUtf8(notice->text))});
-  effect += CommandDescription(word.bytes, lang::Current() == lang::Language::kPolish);
+    effect += Say(Msg::kNoticeEffect, {macro::Visible(macro::HostToUtf8(notice->text))});
+  effect += macro::CommandDescription(word.bytes, lang::Current() == lang::Language::kPolish);
   if (key == kSf11Key) {
     echoShiftF11_ = true;
     // The stop question waits for the user: a loop through it is no endless one.
@@ -475,19 +477,19 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
     delayThisCall_ = true;
   }
   if (g_player.waitMode != kNotWaiting && pass_ == 1) waitedInFirstPass_ = true;
-  Add(StreamKind::kCommand, at, key == kSf11Key ? kKeyShiftF11 : kNoKey, word.bytes, effect);
+  Add(macro::StreamKind::kCommand, at, key == kSf11Key ? kKeyShiftF11 : kNoKey, word.bytes, effect);
 }
 
 void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
   ++report_.textsTyped;
-  Add(StreamKind::kText, word.start, 0, "", text);
+  Add(macro::StreamKind::kText, word.start, 0, "", text);
   if (pass_ != 1) return;
   if (!word.cutByEnd && !word.tooLong)
     NoteWord(word.bytes.substr(0, word.bytes.find_first_of("\r\n")));
-  const std::string shown = FileBytesToUtf8(word.bytes);
+  const std::string shown = macro::FileBytesToUtf8(word.bytes);
   if (word.cutByEnd) {
     Warn(word.start, "unclosed-bracket",
-         Say(Msg::kUnclosedAtEnd, {Visible(shown)}), Say(Msg::kCloseWord));
+         Say(Msg::kUnclosedAtEnd, {macro::Visible(shown)}), Say(Msg::kCloseWord));
     return;
   }
   if (word.tooLong) {
@@ -495,9 +497,9 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
     return;
   }
   if (word.bytes.find_first_of("\r\n") != std::string::npos) {
-    SourcePosition end = At(word.end);
+    macro::SourcePosition end = At(word.end);
     Warn(word.start, "word-spans-lines",
-         Say(Msg::kWordSpansLines, {std::to_string(end.line), Visible(shown)}),
+         Say(Msg::kWordSpansLines, {std::to_string(end.line), macro::Visible(shown)}),
          Say(Msg::kWordSpansLinesHint));
     return;
   }
@@ -505,9 +507,9 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
   std::string message = Say(Msg::kTypedAsText, {shown});
   std::string hint = TextHint(word.bytes, id, message);
   Warn(word.start, id, message, hint);
-  if (HasUtf8Sequence(word.bytes))
+  if (macro::HasUtf8Sequence(word.bytes))
     Warn(word.start, "text-encoding",
-         Say(Msg::kTextEncoding, {HostToUtf8(word.bytes)}), Say(Msg::kTextEncodingHint));
+         Say(Msg::kTextEncoding, {macro::HostToUtf8(word.bytes)}), Say(Msg::kTextEncodingHint));
 }
 
 // A '[' followed by more characters than a word holds before any ']'.
@@ -523,16 +525,16 @@ void MacroPlayer::WarnLongWord(const Word &word) {
     NoteWord(whole);
     Warn(word.start, "word-too-long",
          Say(Msg::kWordTooLong, {std::to_string(whole.size()), std::to_string(kMacroWordChars),
-                                 Visible(FileBytesToUtf8(word.bytes))}),
+                                 macro::Visible(macro::FileBytesToUtf8(word.bytes))}),
          lineBreak ? Say(Msg::kMissingCloseHint) : Say(Msg::kWordTooLongHint));
   }
 }
 
 // The hint for a word typed as text: what the user probably meant.
 std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std::string &message) {
-  const std::string shown = FileBytesToUtf8(word);
-  for (const std::string &command : kCommandNames) {
-    if (EditDistance(word, command) == 0 && word.size() == command.size()) {
+  const std::string shown = macro::FileBytesToUtf8(word);
+  for (const std::string &command : macro::kCommandNames) {
+    if (macro::EditDistance(word, command) == 0 && word.size() == command.size()) {
       id = "command-case";
       message = Say(Msg::kCommandCase, {shown});
       return Say(Msg::kWriteWord, {command});
@@ -541,12 +543,12 @@ std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std:
   // A name the key definition file has, which the player cannot find.
   if (std::string why = KeyFileHint(word); !why.empty()) return why;
   if (!keys_.loaded) return Say(Msg::kNoKeyNamesLoaded);
-  std::vector<Suggestion> near = NearestNames(word, reachableNames_);
+  std::vector<macro::Suggestion> near = macro::NearestNames(word, reachableNames_);
   if (near.empty()) return Say(Msg::kTextOnPurpose);
   std::string names;
   for (size_t i = 0; i < near.size(); ++i) {
     if (i > 0) names += i + 1 == near.size() ? Say(Msg::kOr) : ", ";
-    names += Say(Msg::kNameWithReason, {FileBytesToUtf8(near[i].name), near[i].reason});
+    names += Say(Msg::kNameWithReason, {macro::FileBytesToUtf8(near[i].name), near[i].reason});
   }
   return Say(Msg::kDidYouMean, {names});
 }
@@ -554,15 +556,15 @@ std::string MacroPlayer::TextHint(const std::string &word, std::string &id, std:
 // What the key definition file says about a word typed as text: a
 // definition the player cannot find by it, or a line that defines nothing.
 std::string MacroPlayer::KeyFileHint(const std::string &word) const {
-  for (const KeyDefinition &d : keys_.definitions) {
+  for (const macro::KeyDefinition &d : keys_.definitions) {
     if (d.fullName != word && d.storedName != word) continue;
     const std::string where = keys_.file + ":" + std::to_string(d.line);
     if (!d.stored) return Say(Msg::kHintBehind300, {where});
     if (d.code == 0) return Say(Msg::kHintCodeZero, {where});
-    const std::string stored = FileBytesToUtf8(d.storedName);
+    const std::string stored = macro::FileBytesToUtf8(d.storedName);
     if (d.fullName != word)
       return Say(Msg::kHintKeptAs,
-                 {where, FileBytesToUtf8(d.fullName), stored, WhyNotReachable(keys_, d)});
+                 {where, macro::FileBytesToUtf8(d.fullName), stored, WhyNotReachable(keys_, d)});
     if (d.fullName == d.storedName) return Say(Msg::kHintDefinesBut, {where, WhyNotReachable(keys_, d)});
     // A name cut to 13 characters: the cut name is worth writing only
     // when it gives this key.
@@ -571,7 +573,7 @@ std::string MacroPlayer::KeyFileHint(const std::string &word) const {
     return Say(Msg::kHintCutAnd, {where, WhyNotReachable(keys_, d)}) +
            (d.givenCode != 0 ? Say(Msg::kHintShortenNames) : std::string());
   }
-  for (const UnusableDefinition &u : keys_.unusable)
+  for (const macro::UnusableDefinition &u : keys_.unusable)
     if (u.name == word)
       return Say(Msg::kHintDefinesNoKey, {keys_.file + ":" + std::to_string(u.line), u.why});
   return std::string();
@@ -593,15 +595,15 @@ void MacroPlayer::OnFirstRestart(int64_t restartOffset) {
     Warn(static_cast<int64_t>(firstUnplayed), "never-played",
          Say(Msg::kNeverPlayed), Say(Msg::kNeverPlayedHint));
   pass_ = 2;
-  Add(StreamKind::kPassStart, restartOffset, 0, "", "");
+  Add(macro::StreamKind::kPassStart, restartOffset, 0, "", "");
 }
 
 }  // namespace
 
-MacroReport PlayMacro(const std::string &path, const std::string &content,
-                      const KeyFileReport &keys, const PlayOptions &options) {
+macro::MacroReport PlayMacro(const std::string &path, const std::string &content,
+                      const macro::KeyFileReport &keys, const PlayOptions &options) {
   MacroPlayer player(path, content, keys, options);
   return player.Play();
 }
 
-}  // namespace check
+}  // namespace checker

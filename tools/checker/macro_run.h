@@ -9,7 +9,7 @@
 
 #include "tools/macro/check_model.h"
 
-namespace check {
+namespace checker {
 
 struct PlayOptions {
   uint16_t keyDelay = 100;  // the start form's pause after a bracketed word
@@ -18,10 +18,10 @@ struct PlayOptions {
   // What grows with the macro is kept only when asked for: the check itself
   // keeps no more than its findings, whatever the macro's length.
   bool keepStream = false;      // collect the dry run's stream
-  bool keepPostedKeys = false;  // collect every posted key (MacroReport::postedKeys)
+  bool keepPostedKeys = false;  // collect every posted key (macro::MacroReport::postedKeys)
   // When set, each item of the dry run's stream is handed over as it is
   // made, in place of being kept (a dry run printed as it goes).
-  std::function<void(const StreamItem &)> onItem;
+  std::function<void(const macro::StreamItem &)> onItem;
   // Characters typed one after the other from one line are one stream
   // item, `text` holding their host bytes (a long text costs one item).
   bool characterRuns = false;
@@ -34,7 +34,7 @@ struct PlayOptions {
 // Shift+F11 that SF11 hands to the host comes back and its stop question is
 // answered "no".  The simulated host must be installed and the key-name
 // table loaded (CheckKeyFile); `keys` supplies what the hints say about it.
-MacroReport PlayMacro(const std::string &path, const std::string &content,
-                      const KeyFileReport &keys, const PlayOptions &options);
+macro::MacroReport PlayMacro(const std::string &path, const std::string &content,
+                      const macro::KeyFileReport &keys, const PlayOptions &options);
 
-}  // namespace check
+}  // namespace checker

@@ -7,12 +7,14 @@
 #include <utility>
 
 #include "player/playback/player_texts.h"
-#include "tools/texts/check_texts.h"
+#include "tools/messages/check_texts.h"
 #include "tools/macro/text_util.h"
-#include "tools/lang/console.h"
+#include "tools/os/console.h"
 #include "tools/lang/printf_format.h"
 
-namespace check {
+namespace checker {
+
+using Msg = messages::CheckMsg;
 
 namespace {
 
@@ -30,44 +32,44 @@ struct Palette {
 };
 
 // The JSON's severity, which stays English.
-const char *SeverityName(Severity severity) {
+const char *SeverityName(macro::Severity severity) {
   switch (severity) {
-    case Severity::kError: return "error";
-    case Severity::kWarning: return "warning";
-    case Severity::kNote: return "note";
+    case macro::Severity::kError: return "error";
+    case macro::Severity::kWarning: return "warning";
+    case macro::Severity::kNote: return "note";
   }
   return "note";
 }
 
-std::string SeverityText(Severity severity) {
+std::string SeverityText(macro::Severity severity) {
   switch (severity) {
-    case Severity::kError: return Say(Msg::kError);
-    case Severity::kWarning: return Say(Msg::kWarning);
-    case Severity::kNote: return Say(Msg::kNote);
+    case macro::Severity::kError: return Say(Msg::kError);
+    case macro::Severity::kWarning: return Say(Msg::kWarning);
+    case macro::Severity::kNote: return Say(Msg::kNote);
   }
   return Say(Msg::kNote);
 }
 
 // The dry run's kind of an item, in the tool's language.
-std::string KindText(StreamKind kind) {
+std::string KindText(macro::StreamKind kind) {
   switch (kind) {
-    case StreamKind::kCharacter: return Say(Msg::kKindCharacter);
-    case StreamKind::kKey: return Say(Msg::kKindKey);
-    case StreamKind::kCommand: return Say(Msg::kKindCommand);
-    case StreamKind::kText: return Say(Msg::kKindText);
-    case StreamKind::kUserEnter: return Say(Msg::kKindEnter);
-    case StreamKind::kUserShiftF11: return Say(Msg::kKindShiftF11);
-    case StreamKind::kQuestion: return Say(Msg::kKindQuestion);
-    case StreamKind::kPassStart: return Say(Msg::kKindRestart);
-    case StreamKind::kEnd: return Say(Msg::kKindEnd);
-    case StreamKind::kStopped: return Say(Msg::kKindStopped);
+    case macro::StreamKind::kCharacter: return Say(Msg::kKindCharacter);
+    case macro::StreamKind::kKey: return Say(Msg::kKindKey);
+    case macro::StreamKind::kCommand: return Say(Msg::kKindCommand);
+    case macro::StreamKind::kText: return Say(Msg::kKindText);
+    case macro::StreamKind::kUserEnter: return Say(Msg::kKindEnter);
+    case macro::StreamKind::kUserShiftF11: return Say(Msg::kKindShiftF11);
+    case macro::StreamKind::kQuestion: return Say(Msg::kKindQuestion);
+    case macro::StreamKind::kPassStart: return Say(Msg::kKindRestart);
+    case macro::StreamKind::kEnd: return Say(Msg::kKindEnd);
+    case macro::StreamKind::kStopped: return Say(Msg::kKindStopped);
   }
   return "";
 }
 
 // `text` padded with blanks to `width` characters.
 std::string Padded(const std::string &text, size_t width) {
-  size_t length = Utf8Length(text);
+  size_t length = macro::Utf8Length(text);
   return length >= width ? text : text + std::string(width - length, ' ');
 }
 
@@ -76,7 +78,7 @@ std::string StreamHead(const char *where, const std::string &kind) {
   return "  " + Padded(where, 9) + " " + Padded(kind, 10) + " ";
 }
 
-std::string Where(const std::string &file, SourcePosition position) {
+std::string Where(const std::string &file, macro::SourcePosition position) {
   if (position.line <= 0) return file;
   return file + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
 }
@@ -94,7 +96,7 @@ std::string Excerpt(const std::string &line, codec::CodePage reading, int column
   std::string pad;
   // The caret stands under the column-th character; a tab above it stays
   // a tab, so that the caret lines up however wide the terminal shows tabs.
-  const std::string characters = FileBytesToUtf8(line, reading);
+  const std::string characters = macro::FileBytesToUtf8(line, reading);
   int counted = 1;
   for (size_t i = 0; i < characters.size() && counted < column; ++i) {
     if ((static_cast<uint8_t>(characters[i]) & 0xC0) == 0x80) continue;
@@ -107,27 +109,27 @@ std::string Excerpt(const std::string &line, codec::CodePage reading, int column
 }
 
 std::string CharShown(uint32_t code) {
-  std::string utf8 = HostToUtf8(std::string(1, static_cast<char>(code & 0xFF)));
-  return "'" + Visible(utf8) + "'";
+  std::string utf8 = macro::HostToUtf8(std::string(1, static_cast<char>(code & 0xFF)));
+  return "'" + macro::Visible(utf8) + "'";
 }
 
-const char *KindName(StreamKind kind) {
+const char *KindName(macro::StreamKind kind) {
   switch (kind) {
-    case StreamKind::kCharacter: return "character";
-    case StreamKind::kKey: return "key";
-    case StreamKind::kCommand: return "command";
-    case StreamKind::kText: return "text";
-    case StreamKind::kUserEnter: return "enter";
-    case StreamKind::kUserShiftF11: return "shift-f11";
-    case StreamKind::kQuestion: return "question";
-    case StreamKind::kPassStart: return "restart";
-    case StreamKind::kEnd: return "end";
-    case StreamKind::kStopped: return "stopped";
+    case macro::StreamKind::kCharacter: return "character";
+    case macro::StreamKind::kKey: return "key";
+    case macro::StreamKind::kCommand: return "command";
+    case macro::StreamKind::kText: return "text";
+    case macro::StreamKind::kUserEnter: return "enter";
+    case macro::StreamKind::kUserShiftF11: return "shift-f11";
+    case macro::StreamKind::kQuestion: return "question";
+    case macro::StreamKind::kPassStart: return "restart";
+    case macro::StreamKind::kEnd: return "end";
+    case macro::StreamKind::kStopped: return "stopped";
   }
   return "";
 }
 
-std::string Json(const Diagnostic &d) {
+std::string Json(const macro::Diagnostic &d) {
   return "{\"file\":" + JsonString(d.file) + ",\"line\":" + std::to_string(d.position.line) +
          ",\"column\":" + std::to_string(d.position.column) + ",\"severity\":\"" +
          SeverityName(d.severity) + "\",\"id\":" + JsonString(d.id) +
@@ -135,23 +137,23 @@ std::string Json(const Diagnostic &d) {
          (d.summarized ? ",\"summarized\":true}" : "}");
 }
 
-std::string Json(const StreamItem &item) {
+std::string Json(const macro::StreamItem &item) {
   std::string text = "{\"line\":" + std::to_string(item.position.line) +
                      ",\"column\":" + std::to_string(item.position.column) + ",\"kind\":\"" +
                      KindName(item.kind) + "\",\"pass\":" + std::to_string(item.pass);
   switch (item.kind) {
-    case StreamKind::kCharacter:
+    case macro::StreamKind::kCharacter:
       text += ",\"code\":" + std::to_string(item.code) +
-              ",\"character\":" + JsonString(HostToUtf8(std::string(1, static_cast<char>(item.code))));
+              ",\"character\":" + JsonString(macro::HostToUtf8(std::string(1, static_cast<char>(item.code))));
       break;
-    case StreamKind::kKey:
-      text += ",\"code\":" + std::to_string(item.code) + ",\"name\":" + JsonString(FileBytesToUtf8(item.name));
+    case macro::StreamKind::kKey:
+      text += ",\"code\":" + std::to_string(item.code) + ",\"name\":" + JsonString(macro::FileBytesToUtf8(item.name));
       break;
-    case StreamKind::kCommand:
-      text += ",\"name\":" + JsonString(FileBytesToUtf8(item.name)) + ",\"effect\":" + JsonString(item.text);
+    case macro::StreamKind::kCommand:
+      text += ",\"name\":" + JsonString(macro::FileBytesToUtf8(item.name)) + ",\"effect\":" + JsonString(item.text);
       break;
-    case StreamKind::kText:
-      text += ",\"text\":" + JsonString(HostToUtf8(item.text));
+    case macro::StreamKind::kText:
+      text += ",\"text\":" + JsonString(macro::HostToUtf8(item.text));
       break;
     default:
       if (!item.text.empty()) text += ",\"note\":" + JsonString(item.text);
@@ -164,7 +166,7 @@ std::string Json(const StreamItem &item) {
 
 std::string JsonString(const std::string &text) {
   // Whatever reached a message from a file's bytes, the JSON stays UTF-8.
-  const std::string utf8 = FileBytesToUtf8(text);
+  const std::string utf8 = macro::FileBytesToUtf8(text);
   std::string out = "\"";
   char hex[8];
   for (char c : utf8) {
@@ -187,26 +189,26 @@ std::string JsonString(const std::string &text) {
   return out + "\"";
 }
 
-Totals Count(const KeyFileReport &keys, const std::vector<MacroReport> &macros) {
+Totals Count(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros) {
   Totals totals;
-  auto add = [&](const std::vector<Diagnostic> &list) {
-    for (const Diagnostic &d : list) {
+  auto add = [&](const std::vector<macro::Diagnostic> &list) {
+    for (const macro::Diagnostic &d : list) {
       if (d.summarized) {
         ++totals.summarized;
         continue;
       }
-      if (d.severity == Severity::kError) ++totals.errors;
-      if (d.severity == Severity::kWarning) ++totals.warnings;
+      if (d.severity == macro::Severity::kError) ++totals.errors;
+      if (d.severity == macro::Severity::kWarning) ++totals.warnings;
     }
   };
   add(keys.diagnostics);
-  for (const MacroReport &m : macros) add(m.diagnostics);
+  for (const macro::MacroReport &m : macros) add(m.diagnostics);
   return totals;
 }
 
-std::string DiagnosticText(const Diagnostic &d, bool color) {
+std::string DiagnosticText(const macro::Diagnostic &d, bool color) {
   Palette p{color};
-  const char *tone = d.severity == Severity::kError ? p.Error() : d.severity == Severity::kWarning ? p.Warning() : p.Bold();
+  const char *tone = d.severity == macro::Severity::kError ? p.Error() : d.severity == macro::Severity::kWarning ? p.Warning() : p.Bold();
   std::string text = std::string(p.Bold()) + Where(d.file, d.position) + ":" + p.Reset() + " " +
                      tone + SeverityText(d.severity) + ":" + p.Reset() + " " + d.message;
   if (!d.id.empty()) text += std::string(" ") + p.Dim() + "[" + d.id + "]" + p.Reset();
@@ -216,53 +218,53 @@ std::string DiagnosticText(const Diagnostic &d, bool color) {
   return text;
 }
 
-std::string StreamItemText(const StreamItem &item, bool color) {
+std::string StreamItemText(const macro::StreamItem &item, bool color) {
   Palette p{color};
   char where[32] = "";
   if (item.position.line > 0) snprintf(where, sizeof where, "%d:%d", item.position.line, item.position.column);
   const std::string head = StreamHead(where, KindText(item.kind));
   std::string text = head;
   switch (item.kind) {
-    case StreamKind::kCharacter:
+    case macro::StreamKind::kCharacter:
       text += CharShown(item.code);
-      if ((item.code & 0xFF) < 0x20) text += " " + Hex4(item.code);
+      if ((item.code & 0xFF) < 0x20) text += " " + macro::Hex4(item.code);
       break;
-    case StreamKind::kKey:
-      text += "[" + FileBytesToUtf8(item.name) + "] " + Hex4(item.code);
+    case macro::StreamKind::kKey:
+      text += "[" + macro::FileBytesToUtf8(item.name) + "] " + macro::Hex4(item.code);
       break;
-    case StreamKind::kCommand:
-      text += "[" + FileBytesToUtf8(item.name) + "]";
+    case macro::StreamKind::kCommand:
+      text += "[" + macro::FileBytesToUtf8(item.name) + "]";
       if (!item.text.empty()) text += ": " + item.text;
       break;
-    case StreamKind::kText:
-      text += "\"" + Visible(HostToUtf8(item.text)) + "\"";
+    case macro::StreamKind::kText:
+      text += "\"" + macro::Visible(macro::HostToUtf8(item.text)) + "\"";
       break;
-    case StreamKind::kUserEnter:
+    case macro::StreamKind::kUserEnter:
       text = head + p.User() + Say(Msg::kUserPressesEnter) + p.Reset();
       break;
-    case StreamKind::kUserShiftF11:
+    case macro::StreamKind::kUserShiftF11:
       text = head + p.User() + Say(Msg::kUserPressesShiftF11) + p.Reset();
       if (!item.text.empty()) text += ": " + item.text;
       break;
-    case StreamKind::kQuestion:
-      text = head + p.User() + "\"" + HostToUtf8(kStopQuestion.c_str()) + "\"" +
+    case macro::StreamKind::kQuestion:
+      text = head + p.User() + "\"" + macro::HostToUtf8(kStopQuestion.c_str()) + "\"" +
              p.Reset() + " " + item.text;
       break;
-    case StreamKind::kPassStart:
+    case macro::StreamKind::kPassStart:
       text += Say(Msg::kPassStarts);
       break;
-    case StreamKind::kEnd:
+    case macro::StreamKind::kEnd:
       text += Say(Msg::kEndOfFile);
       break;
-    case StreamKind::kStopped:
+    case macro::StreamKind::kStopped:
       text += Say(Msg::kMacroStopped);
       break;
   }
   return text;
 }
 
-void StreamLineMaker::Add(const StreamItem &item) {
-  const bool character = !eachCharacter_ && item.kind == StreamKind::kCharacter;
+void StreamLineMaker::Add(const macro::StreamItem &item) {
+  const bool character = !eachCharacter_ && item.kind == macro::StreamKind::kCharacter;
   if (!run_.empty() &&
       (!character || item.position.line != runAt_.line || item.pass != runPass_))
     End();
@@ -275,31 +277,31 @@ void StreamLineMaker::Add(const StreamItem &item) {
     runAt_ = item.position;
     runPass_ = item.pass;
   }
-  run_ += HostToUtf8(std::string(1, static_cast<char>(item.code & 0xFF)));
+  run_ += macro::HostToUtf8(std::string(1, static_cast<char>(item.code & 0xFF)));
 }
 
 void StreamLineMaker::End() {
   if (run_.empty()) return;
   char where[32];
   snprintf(where, sizeof where, "%d:%d", runAt_.line, runAt_.column);
-  line_(StreamHead(where, Say(Msg::kKindCharacters)) + "\"" + Visible(run_) + "\"");
+  line_(StreamHead(where, Say(Msg::kKindCharacters)) + "\"" + macro::Visible(run_) + "\"");
   run_.clear();
 }
 
-std::vector<std::string> StreamLines(const std::vector<StreamItem> &stream, bool eachCharacter,
+std::vector<std::string> StreamLines(const std::vector<macro::StreamItem> &stream, bool eachCharacter,
                                      bool color) {
   std::vector<std::string> lines;
   StreamLineMaker maker(eachCharacter, color,
                         [&lines](const std::string &line) { lines.push_back(line); });
-  for (const StreamItem &item : stream) maker.Add(item);
+  for (const macro::StreamItem &item : stream) maker.Add(item);
   maker.End();
   return lines;
 }
 
-std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
+std::string SummaryOfKeyFindings(const macro::KeyFileReport &keys) {
   std::vector<std::pair<std::string, size_t>> byId;  // in the order first met
   size_t count = 0;
-  for (const Diagnostic &d : keys.diagnostics) {
+  for (const macro::Diagnostic &d : keys.diagnostics) {
     if (!d.summarized) continue;
     ++count;
     auto known = std::find_if(byId.begin(), byId.end(), [&](const auto &e) { return e.first == d.id; });
@@ -313,7 +315,7 @@ std::string SummaryOfKeyFindings(const KeyFileReport &keys) {
   return Say(Msg::kKeyFindingsSummary,
              {keys.file,
               lang::Whole(Say(Msg::kFindings, {count})), kinds}) +
-         "\n" + Say(Msg::kListThemAll, {file, lang::ToolCommand("tastiro-check")}) + "\n";
+         "\n" + Say(Msg::kListThemAll, {file, os::ToolCommand("tastiro-check")}) + "\n";
 }
 
 namespace {
@@ -347,22 +349,22 @@ struct ReportOut {
   FILE *file = nullptr;
   void Piece() {
     if (file == nullptr || text.size() < 64 * 1024) return;
-    lang::Write(file, text);
+    os::Write(file, text);
     text.clear();
   }
 };
 
 // Each item of macro `index`'s stream, from `source` or as kept.
-void EachItem(const MacroReport &m, size_t index, const StreamSource &source,
-              const std::function<void(const StreamItem &)> &each) {
+void EachItem(const macro::MacroReport &m, size_t index, const StreamSource &source,
+              const std::function<void(const macro::StreamItem &)> &each) {
   if (source) {
     source(index, each);
     return;
   }
-  for (const StreamItem &item : m.stream) each(item);
+  for (const macro::StreamItem &item : m.stream) each(item);
 }
 
-void DryRunText(ReportOut &report, const MacroReport &m, size_t index, const StreamSource &source,
+void DryRunText(ReportOut &report, const macro::MacroReport &m, size_t index, const StreamSource &source,
                 const OutputOptions &options) {
   std::string &out = report.text;
   Palette p{options.color};
@@ -373,7 +375,7 @@ void DryRunText(ReportOut &report, const MacroReport &m, size_t index, const Str
     report.text += line + "\n";
     report.Piece();
   });
-  EachItem(m, index, source, [&lines](const StreamItem &item) { lines.Add(item); });
+  EachItem(m, index, source, [&lines](const macro::StreamItem &item) { lines.Add(item); });
   lines.End();
   out += Say(Msg::kDryKeys, {std::to_string(m.keysPosted)});
   if (m.restarts) out += Say(Msg::kDryOnePass, {std::to_string(m.keysFirstPass)});
@@ -393,16 +395,16 @@ void DryRunText(ReportOut &report, const MacroReport &m, size_t index, const Str
 
 // The macros' own findings first, then what the key definitions hold that
 // matters to them; the rest of the key file summed up.
-void TextReportTo(ReportOut &report, const KeyFileReport &keys,
-                  const std::vector<MacroReport> &macros, const OutputOptions &options,
+void TextReportTo(ReportOut &report, const macro::KeyFileReport &keys,
+                  const std::vector<macro::MacroReport> &macros, const OutputOptions &options,
                   const StreamSource &source) {
   std::string &out = report.text;
   for (size_t k = 0; k < macros.size(); ++k) {
-    const MacroReport &m = macros[k];
-    for (const Diagnostic &d : m.diagnostics) out += DiagnosticText(d, options.color);
+    const macro::MacroReport &m = macros[k];
+    for (const macro::Diagnostic &d : m.diagnostics) out += DiagnosticText(d, options.color);
     if (options.dryRun && m.readable) DryRunText(report, m, k, source, options);
   }
-  for (const Diagnostic &d : keys.diagnostics)
+  for (const macro::Diagnostic &d : keys.diagnostics)
     if (!d.summarized) out += DiagnosticText(d, options.color);
   if (!keys.playerMessage.empty())
     out += Say(Msg::kPlayerShows, {keys.file, keys.playerMessage}) + "\n";
@@ -415,13 +417,13 @@ void TextReportTo(ReportOut &report, const KeyFileReport &keys,
            "\n";
 }
 
-void JsonReportTo(ReportOut &report, const KeyFileReport &keys,
-                  const std::vector<MacroReport> &macros, const OutputOptions &options,
+void JsonReportTo(ReportOut &report, const macro::KeyFileReport &keys,
+                  const std::vector<macro::MacroReport> &macros, const OutputOptions &options,
                   const StreamSource &source) {
   std::string &out = report.text;
   Totals totals = Count(keys, macros);
   size_t stored = 0;
-  for (const KeyDefinition &d : keys.definitions) stored += d.stored ? 1 : 0;
+  for (const macro::KeyDefinition &d : keys.definitions) stored += d.stored ? 1 : 0;
   Appendf(out, "{\"tool\":\"tastiro-check\",\"keyDelay\":%u,\"keyDelaySource\":%s,\n",
           static_cast<unsigned>(options.keyDelay), JsonString(options.delaySource).c_str());
   Appendf(out, "\"keys\":{\"file\":%s,\"readable\":%s,\"loaded\":%s,\"definitions\":%zu,",
@@ -432,7 +434,7 @@ void JsonReportTo(ReportOut &report, const KeyFileReport &keys,
     out += (i ? ",\n" : "\n") + Json(keys.diagnostics[i]);
   out += "]},\n\"macros\":[";
   for (size_t k = 0; k < macros.size(); ++k) {
-    const MacroReport &m = macros[k];
+    const macro::MacroReport &m = macros[k];
     Appendf(out, "%s\n{\"file\":%s,\"readable\":%s,\"error\":%s,\"diagnostics\":[", k ? "," : "",
             JsonString(m.file).c_str(), m.readable ? "true" : "false", JsonString(m.readError).c_str());
     for (size_t i = 0; i < m.diagnostics.size(); ++i)
@@ -447,7 +449,7 @@ void JsonReportTo(ReportOut &report, const KeyFileReport &keys,
     if (options.dryRun) {
       out += ",\n\"stream\":[";
       bool first = true;
-      EachItem(m, k, source, [&](const StreamItem &item) {
+      EachItem(m, k, source, [&](const macro::StreamItem &item) {
         out += (first ? "\n" : ",\n") + Json(item);
         first = false;
         report.Piece();
@@ -462,7 +464,7 @@ void JsonReportTo(ReportOut &report, const KeyFileReport &keys,
 
 }  // namespace
 
-std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+std::string TextReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options) {
   std::string out;
   ReportOut report{out};
@@ -470,7 +472,7 @@ std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport>
   return out;
 }
 
-std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+std::string JsonReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options) {
   std::string out;
   ReportOut report{out};
@@ -478,20 +480,20 @@ std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport>
   return out;
 }
 
-void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+void PrintText(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source) {
   std::string text;
   ReportOut report{text, out};
   TextReportTo(report, keys, macros, options, source);
-  lang::Write(out, text);
+  os::Write(out, text);
 }
 
-void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+void PrintJson(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source) {
   std::string text;
   ReportOut report{text, out};
   JsonReportTo(report, keys, macros, options, source);
-  lang::Write(out, text);
+  os::Write(out, text);
 }
 
-}  // namespace check
+}  // namespace checker

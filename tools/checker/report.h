@@ -11,7 +11,7 @@
 
 #include "tools/macro/check_model.h"
 
-namespace check {
+namespace checker {
 
 struct OutputOptions {
   bool dryRun = false;
@@ -30,29 +30,29 @@ struct Totals {
   size_t summarized = 0;
   int ExitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
 };
-Totals Count(const KeyFileReport &keys, const std::vector<MacroReport> &macros);
+Totals Count(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros);
 
 // The report as UTF-8 text; the Print forms write it to stdout or stderr
 // (a Windows console gets it as wide text).
-std::string TextReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+std::string TextReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options);
-std::string JsonReport(const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+std::string JsonReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options);
 // Hands each item of the dry-run stream of macro `index` to `each`, in
 // order, for a report whose macros kept no stream (see ReplayStreams).
 using StreamSource = std::function<void(size_t index,
-                                        const std::function<void(const StreamItem &)> &each)>;
+                                        const std::function<void(const macro::StreamItem &)> &each)>;
 
 // With a `source`, the dry run's lines are written as they are made.
-void PrintText(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+void PrintText(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source = nullptr);
-void PrintJson(FILE *out, const KeyFileReport &keys, const std::vector<MacroReport> &macros,
+void PrintJson(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source = nullptr);
 
 // The text form of one diagnostic (its line, the source excerpt, the hint).
-std::string DiagnosticText(const Diagnostic &d, bool color);
+std::string DiagnosticText(const macro::Diagnostic &d, bool color);
 // One line of the dry run's stream, without the line break.
-std::string StreamItemText(const StreamItem &item, bool color);
+std::string StreamItemText(const macro::StreamItem &item, bool color);
 // Makes the dry run's lines from its items, one at a time: each item on
 // its own, or (compact) the characters of one line of the file, typed one
 // after the other, as one text.  `line` gets each, without its line break.
@@ -60,7 +60,7 @@ class StreamLineMaker {
  public:
   StreamLineMaker(bool eachCharacter, bool color, std::function<void(const std::string &)> line)
       : eachCharacter_(eachCharacter), color_(color), line_(std::move(line)) {}
-  void Add(const StreamItem &item);
+  void Add(const macro::StreamItem &item);
   void End();  // after the last item
 
  private:
@@ -68,17 +68,17 @@ class StreamLineMaker {
   bool color_;
   std::function<void(const std::string &)> line_;
   std::string run_;  // the characters of the open run, UTF-8
-  SourcePosition runAt_;
+  macro::SourcePosition runAt_;
   int runPass_ = 1;
 };
 
 // The dry run's lines: each item on its own, or (compact) the characters
 // of one line of the file, typed one after the other, as one text.
-std::vector<std::string> StreamLines(const std::vector<StreamItem> &stream, bool eachCharacter,
+std::vector<std::string> StreamLines(const std::vector<macro::StreamItem> &stream, bool eachCharacter,
                                      bool color);
 // The summary of the key-file findings that are not shown, or "".
-std::string SummaryOfKeyFindings(const KeyFileReport &keys);
+std::string SummaryOfKeyFindings(const macro::KeyFileReport &keys);
 // JSON string literal of a UTF-8 text.
 std::string JsonString(const std::string &text);
 
-}  // namespace check
+}  // namespace checker

@@ -10,7 +10,7 @@
 #include "sim/sim_slots.h"
 #include "sim/sim_text.h"
 
-namespace check {
+namespace checker {
 
 const std::u16string kSimKeyFileName = kKeyFileRelativePath;
 
@@ -198,4 +198,4 @@ void SetAskPolicy(AskPolicy policy) { S().ask = std::move(policy); }
 void SetStampSource(StampSource source) { S().stamp = std::move(source); }
 void ResetCharDecoder() { S().decoder = host::MacroByteDecoder(); }
 
-}  // namespace check
+}  // namespace checker

@@ -31,7 +31,7 @@
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/macro_bytes.h"
 
-namespace check {
+namespace checker {
 
 enum class HostEventKind {
   kGetc,         // HostFileGetc: `value` the byte or -1, `offset` where it stood
@@ -101,4 +101,4 @@ void ResetCharDecoder();
 // The name under which the plug-in asks for its key definition file.
 extern const std::u16string kSimKeyFileName;
 
-}  // namespace check
+}  // namespace checker

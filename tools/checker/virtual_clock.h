@@ -4,11 +4,11 @@
 
 #include "sim/sim_clock.h"
 
-namespace check {
+namespace checker {
 
 using sim::AdvanceClock;
 using sim::ClockNow;
 using sim::SetClock;
 using sim::SleptMilliseconds;
 
-}  // namespace check
+}  // namespace checker

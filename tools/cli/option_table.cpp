@@ -1,10 +1,12 @@
 #include "tools/cli/option_table.h"
 
-#include "tools/lang/console.h"
+#include "tools/os/console.h"
 #include "tools/lang/lang.h"
-#include "tools/texts/cli_texts.h"
+#include "tools/messages/cli_texts.h"
 
 namespace cli {
+
+using Msg = messages::CliMsg;
 
 namespace {
 
@@ -84,11 +86,11 @@ std::string BadLanguage() { return Say(Msg::kBadLanguage); }
 
 int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, const Parsed &parsed) {
   if (parsed.outcome == Parsed::kHelp) {
-    lang::Write(stdout, Usage(tool, rows));
+    os::Write(stdout, Usage(tool, rows));
     return 0;
   }
   if (parsed.outcome == Parsed::kError) {
-    lang::Write(stderr, std::string(tool.tool) + ": " + parsed.error + "\n" + Usage(tool, rows));
+    os::Write(stderr, std::string(tool.tool) + ": " + parsed.error + "\n" + Usage(tool, rows));
     return 2;
   }
   return -1;

@@ -1,5 +1,5 @@
 // The Polish letters and the box-drawing characters that the guesses of the
-// one reader (tools/text/polish_guess.h) look for, and UTF-16 ("Unicode
+// one reader (tools/reader/polish_guess.h) look for, and UTF-16 ("Unicode
 // text" exports) as UTF-8.
 #pragma once
 

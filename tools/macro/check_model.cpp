@@ -6,7 +6,7 @@
 
 #include "tools/macro/text_util.h"
 
-namespace check {
+namespace macro {
 
 SourceMap::SourceMap(const std::string &content, codec::CodePage reading)
     : SourceMap(std::make_shared<const std::string>(content), reading) {}
@@ -59,4 +59,4 @@ std::string SourceMap::Line(int line, size_t limit) const {
   return content.substr(start, end - start);
 }
 
-}  // namespace check
+}  // namespace macro

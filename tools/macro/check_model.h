@@ -12,7 +12,7 @@
 
 #include "tools/codec/code_pages.h"
 
-namespace check {
+namespace macro {
 
 // A place in a file, both counted from 1; 0 when the finding has no place.
 // Columns count characters from the start of the line: a UTF-8 sequence is
@@ -158,4 +158,4 @@ struct KeyFileReport {
   int blockingLine = 0;  // the empty name that stops the search by name, or 0
 };
 
-}  // namespace check
+}  // namespace macro

@@ -3,7 +3,7 @@
 #include "tools/codec/code_pages.h"
 #include "tools/macro/suggest.h"
 
-namespace check {
+namespace macro {
 
 std::vector<bool> WordMask(const std::string &text) {
   std::vector<bool> mask(text.size(), false);
@@ -36,4 +36,4 @@ bool UsableKeyName(const std::string &name) {
   return true;
 }
 
-}  // namespace check
+}  // namespace macro

@@ -13,7 +13,7 @@
 
 #include "player/playback/commands.h"
 
-namespace check {
+namespace macro {
 
 inline constexpr size_t kWordChars = kMacroWordChars;
 
@@ -69,4 +69,4 @@ ValueChar NextValueChar(const std::string &value, size_t &i, char32_t *c);
 // name: it fits a word, holds no ']' or line break, and is no command.
 bool UsableKeyName(const std::string &name);
 
-}  // namespace check
+}  // namespace macro

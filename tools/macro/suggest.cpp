@@ -5,9 +5,11 @@
 #include <algorithm>
 
 #include "plugin/contract/macro_commands.h"
-#include "tools/texts/check_texts.h"
+#include "tools/messages/check_texts.h"
 
-namespace check {
+namespace macro {
+
+using Msg = messages::CheckMsg;
 
 #define MACRO_COMMAND_NAME_ROW(Id, name, ...) name,
 const std::vector<std::string> kCommandNames = {MACRO_COMMAND_TABLE(MACRO_COMMAND_NAME_ROW)};
@@ -141,4 +143,4 @@ std::vector<Suggestion> NearestNames(const std::string &word,
   return unique;
 }
 
-}  // namespace check
+}  // namespace macro

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace check {
+namespace macro {
 
 // The six command names in the player's search order, from the one command
 // table (plugin/contract/macro_commands.h).
@@ -35,4 +35,4 @@ std::vector<Suggestion> NearestNames(const std::string &word,
 // alignment: insert, delete, substitute, swap two neighbours).
 int EditDistance(const std::string &a, const std::string &b);
 
-}  // namespace check
+}  // namespace macro

@@ -4,7 +4,7 @@
 
 #include "plugin/contract/mazovia.h"
 
-namespace check {
+namespace macro {
 
 std::string HostToUtf8(const std::string &host) {
   std::string out;
@@ -159,4 +159,4 @@ std::string CodePointName(char32_t codePoint) {
   return text;
 }
 
-}  // namespace check
+}  // namespace macro

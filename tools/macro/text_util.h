@@ -7,7 +7,7 @@
 
 #include "tools/codec/code_pages.h"
 
-namespace check {
+namespace macro {
 
 // Host text (Mazovia bytes) as UTF-8.
 std::string HostToUtf8(const std::string &host);
@@ -40,4 +40,4 @@ std::string CodePointName(char32_t codePoint);
 // One character appended as UTF-8 (the tools' codec).
 using codec::AppendUtf8;
 
-}  // namespace check
+}  // namespace macro

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "tools/texts/merge_texts.h"
+#include "tools/messages/merge_texts.h"
 
-namespace merge {
+namespace table {
+
+using Msg = messages::MergeMsg;
 
 namespace {
 
@@ -110,11 +112,11 @@ bool CheckWidth(const Table &table, TableRow &row, TableError *error) {
   return false;
 }
 
-text::ReadSettings ReadSettingsOf(const TableOptions &options) {
-  text::ReadSettings settings;
+reader::ReadSettings ReadSettingsOf(const TableOptions &options) {
+  reader::ReadSettings settings;
   settings.page = options.encoding;
   settings.guess = options.guessEncoding;
-  settings.guessAmong = text::kTablePages;
+  settings.guessAmong = reader::kTablePages;
   return settings;
 }
 
@@ -133,7 +135,7 @@ std::string GuessedDelimiterNote(const Table &table, const std::vector<std::stri
   return inDoubt ? Say(Msg::kGuessedDelimiter, {DelimiterName(table.delimiter)}) : std::string();
 }
 
-TableStream::TableStream(text::ByteSource &source, const TableOptions &options)
+TableStream::TableStream(reader::ByteSource &source, const TableOptions &options)
     : options_(options), reader_(source, ReadSettingsOf(options)) {}
 
 char DetectDelimiter(const std::string &text) {
@@ -149,31 +151,31 @@ char DetectDelimiter(const std::string &text) {
   return ';';
 }
 
-void TableStream::Explain(const text::ReadError &problem, TableError *error) const {
+void TableStream::Explain(const reader::ReadError &problem, TableError *error) const {
   error->line = problem.line;
   const char *page = codec::CodePageName(problem.page);
   switch (problem.problem) {
-    case text::ReadProblem::kNone:
-    case text::ReadProblem::kReadFailed:
+    case reader::ReadProblem::kNone:
+    case reader::ReadProblem::kReadFailed:
       error->line = 0;
       error->message = Say(Msg::kReadFailed);
       break;
-    case text::ReadProblem::kBomButCodePage:
+    case reader::ReadProblem::kBomButCodePage:
       error->line = 0;  // the file as a whole
       error->message = Say(Msg::kBomButCodePage, {page});
       break;
-    case text::ReadProblem::kNotUtf8: {
+    case reader::ReadProblem::kNotUtf8: {
       const char *likely = codec::CodePageName(problem.likely);
       error->message = Say(Msg::kNotUtf8Data, {lang::Hex(problem.byte), likely, likely});
       break;
     }
-    case text::ReadProblem::kNotInCodePage:
+    case reader::ReadProblem::kNotInCodePage:
       error->message = Say(Msg::kNotCodePageData, {lang::Hex(problem.byte), page});
       break;
-    case text::ReadProblem::kNotUtf16:
+    case reader::ReadProblem::kNotUtf16:
       error->message = Say(Msg::kNotUtf16Data, {lang::Hex(problem.offset, 1)});
       break;
-    case text::ReadProblem::kNul:
+    case reader::ReadProblem::kNul:
       error->message = Say(problem.nulsBetweenLetters ? Msg::kNulUtf16 : Msg::kNulByte);
       break;
   }
@@ -187,7 +189,7 @@ bool TableStream::Fill(TableError *error) {
     text_.erase(0, at_);
     at_ = 0;
   }
-  text::ReadError problem;
+  reader::ReadError problem;
   while (reader_.Next(&piece_, &problem)) {
     table_->form = reader_.form();
     table_->page = reader_.page();
@@ -198,7 +200,7 @@ bool TableStream::Fill(TableError *error) {
     return true;
   }
   table_->form = reader_.form();
-  if (problem.problem != text::ReadProblem::kNone) {
+  if (problem.problem != reader::ReadProblem::kNone) {
     Explain(problem, error);
     return false;
   }
@@ -405,7 +407,7 @@ bool IsEmptyRow(const TableRow &row, const std::vector<bool> &unnamed) {
 
 bool ReadTable(const std::string &bytes, const TableOptions &options, Table *table,
                TableError *error) {
-  text::StringSource source(bytes);
+  reader::StringSource source(bytes);
   TableStream stream(source, options);
   if (!stream.ReadHeader(table, error)) return false;
   TableRow row;
@@ -413,4 +415,4 @@ bool ReadTable(const std::string &bytes, const TableOptions &options, Table *tab
   return error->message.empty();
 }
 
-}  // namespace merge
+}  // namespace table

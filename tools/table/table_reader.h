@@ -1,7 +1,7 @@
 // The data table: a header row and data rows, as a spreadsheet exports it
 // (RFC 4180: fields in double quotes may hold delimiters, quotes written
 // twice and line breaks; CR LF or LF line ends).  Its bytes are read by the
-// tools' one reader (tools/text): UTF-8 with or without its mark, UTF-16
+// tools' one reader (tools/reader): UTF-8 with or without its mark, UTF-16
 // "Unicode text" exports with or without theirs, or a code page.
 //
 // The table is read as a stream, one row at a time, so that the memory a
@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "tools/codec/code_pages.h"
-#include "tools/text/source.h"
-#include "tools/text/text_reader.h"
+#include "tools/reader/source.h"
+#include "tools/reader/text_reader.h"
 
-namespace merge {
+namespace table {
 
 struct TableRow {
   int line = 0;                     // the file's line the row starts on (1-based)
@@ -43,7 +43,7 @@ inline constexpr size_t kMaxRowBytes = 16 * 1024 * 1024;
 struct Table {
   char delimiter = ';';
   bool delimiterGuessed = false;     // found from the first lines, not given
-  text::Form form = text::Form::kBytes;  // as the first bytes show it
+  reader::Form form = reader::Form::kBytes;  // as the first bytes show it
   codec::CodePage page = codec::CodePage::kUtf8;  // what the bytes were read as
   bool pageGuessed = false;          // a code page guessed by the Polish letters
   std::vector<std::string> headers;  // UTF-8, in file order
@@ -87,7 +87,7 @@ std::string GuessedDelimiterNote(const Table &table, const std::vector<std::stri
 // Reads a table from a source, row by row.
 class TableStream {
  public:
-  TableStream(text::ByteSource &source, const TableOptions &options);
+  TableStream(reader::ByteSource &source, const TableOptions &options);
 
   // The header row: fills `table`'s headers, delimiter and form; false with
   // `error` for a file that is no table.
@@ -104,7 +104,7 @@ class TableStream {
 
  private:
   bool Fill(TableError *error);
-  void Explain(const text::ReadError &problem, TableError *error) const;
+  void Explain(const reader::ReadError &problem, TableError *error) const;
   bool More(TableError *error) { return at_ < text_.size() || Fill(error); }
   bool Record(TableRow *row, TableError *error);
   bool SepLine(TableError *error);
@@ -115,7 +115,7 @@ class TableStream {
   bool Fail(TableError *error) { return !error->message.empty(); }
 
   const TableOptions options_;
-  text::TextReader reader_;
+  reader::TextReader reader_;
   Table *table_ = nullptr;
   bool ended_ = false;
   std::string text_;      // decoded text not yet read
@@ -141,4 +141,4 @@ bool ReadTable(const std::string &bytes, const TableOptions &options, Table *tab
 // is none.
 char DetectDelimiter(const std::string &text);
 
-}  // namespace merge
+}  // namespace table

@@ -12,6 +12,9 @@
 
 namespace volmar {
 
+// The kinds, field types and flags of the contract's form format.
+using namespace host::form;
+
 namespace {
 constexpr Palette kFormPalette = DarkTextOn(kGrey);
 constexpr Palette kButtonPalette = DarkTextOn(kCyan);
@@ -64,17 +67,17 @@ std::vector<FormRun::LentHotLetter> FormRun::LentHotLetters() const {
   std::vector<LentHotLetter> lent;
   for (size_t i = 0; i < form_.elements.size(); ++i) {
     const FormElement &label = form_.elements[i];
-    if (label.kind != kFormLabel || TildeLetter(label.text) != 0) continue;
+    if (label.kind != kLabel || TildeLetter(label.text) != 0) continue;
     char letter = HotKeyLetter(label.hotKey);
     if (letter == 0 || WordInitial(LayOutHostText(label.text, 0, true), letter).first >= 0) continue;
     size_t field = i + 1;
-    while (field < form_.elements.size() && form_.elements[field].kind != kFormField) ++field;
+    while (field < form_.elements.size() && form_.elements[field].kind != kField) ++field;
     if (field == form_.elements.size()) continue;
     for (size_t j = 0; j < form_.elements.size(); ++j) {
       const FormElement &other = form_.elements[j];
-      if (j == i || other.kind == kFormField || other.row != form_.elements[field].row) continue;
+      if (j == i || other.kind == kField || other.row != form_.elements[field].row) continue;
       auto [row, column] = WordInitial(
-          LayOutHostText(other.text, std::max<int>(1, other.width), other.kind == kFormLabel), letter);
+          LayOutHostText(other.text, std::max<int>(1, other.width), other.kind == kLabel), letter);
       if (row == 0) {
         lent.push_back({j, column});
         break;
@@ -88,14 +91,14 @@ FormRun::FormRun(Ui &ui, const FormTemplate &form, uint8_t *record, FieldCallbac
     : ui_(ui), form_(form), record_(record), callback_(callback) {
   for (size_t i = 0; i < form_.elements.size(); ++i) {
     const FormElement &element = form_.elements[i];
-    if (element.kind == kFormButton || element.kind == kFormField) focusables_.push_back(i);
-    if (element.kind != kFormField) continue;
+    if (element.kind == kButton || element.kind == kField) focusables_.push_back(i);
+    if (element.kind != kField) continue;
     Field field;
     field.element = i;
     field.buffer.assign(std::max<size_t>(kMinimumFieldBuffer, element.maxChars + 1u), 0);
     if (record_ != nullptr) {
       const uint8_t *value = record_ + element.recordOffset;
-      if (element.fieldType == kFieldText) {
+      if (element.fieldType == kTextField) {
         size_t length = strnlen(reinterpret_cast<const char *>(value), element.maxChars);
         memcpy(field.buffer.data(), value, length);
       } else {
@@ -109,7 +112,7 @@ FormRun::FormRun(Ui &ui, const FormTemplate &form, uint8_t *record, FieldCallbac
   // The first field has the focus at first; a form without fields starts on
   // its first button.
   for (size_t k = 0; k < focusables_.size(); ++k)
-    if (form_.elements[focusables_[k]].kind == kFormField) {
+    if (form_.elements[focusables_[k]].kind == kField) {
       focus_ = k;
       break;
     }
@@ -122,7 +125,7 @@ FormRun::Field *FormRun::FindField(int32_t id) {
 }
 
 FormRun::Field *FormRun::FocusedField() {
-  if (focusables_.empty() || Focused().kind != kFormField) return nullptr;
+  if (focusables_.empty() || Focused().kind != kField) return nullptr;
   for (Field &field : fields_)
     if (field.element == focusables_[focus_]) return &field;
   return nullptr;
@@ -143,7 +146,7 @@ int32_t FormRun::RefreshField(int32_t id) {
   const FormElement &element = form_.elements[field->element];
   field->buffer.back() = 0;
   if (strlen(field->buffer.data()) > element.maxChars) field->buffer[element.maxChars] = 0;
-  if (element.fieldType == kFieldNumber) {  // only the leading digits count
+  if (element.fieldType == kNumberField) {  // only the leading digits count
     size_t digits = strspn(field->buffer.data(), "0123456789");
     field->buffer[digits] = 0;
   }
@@ -176,7 +179,7 @@ void FormRun::FocusElement(size_t element) {
 }
 
 bool FormRun::MatchesHotKey(const FormElement &element, uint32_t key) {
-  char letter = element.kind == kFormLabel ? TildeLetter(element.text) : 0;
+  char letter = element.kind == kLabel ? TildeLetter(element.text) : 0;
   if (letter != 0 && key == AltCharacterCode(letter)) return true;
   if (element.hotKey == 0) return false;
   if (!IsCharacterKey(element.hotKey)) return key == element.hotKey;
@@ -203,7 +206,7 @@ bool FormRun::Insert(Field &field, char c) {
   }
   if (text.size() >= element.maxChars) return false;
   text.insert(text.begin() + field.cursor, c);
-  if (element.fieldType == kFieldNumber &&
+  if (element.fieldType == kNumberField &&
       (c < '0' || c > '9' || strtoul(text.c_str(), nullptr, 10) > 0xFFFF))
     return false;
   memcpy(field.buffer.data(), text.c_str(), text.size() + 1);
@@ -240,7 +243,7 @@ void FormRun::Commit() {
   for (const Field &field : fields_) {
     const FormElement &element = form_.elements[field.element];
     uint8_t *value = record_ + element.recordOffset;
-    if (element.fieldType == kFieldText) {
+    if (element.fieldType == kTextField) {
       size_t length = strnlen(field.buffer.data(), element.maxChars);
       memcpy(value, field.buffer.data(), length);
       value[length] = 0;
@@ -260,15 +263,15 @@ bool FormRun::HandleKey(uint32_t key, int32_t &answer) {
   }
   for (size_t i = 0; i < form_.elements.size(); ++i) {
     const FormElement &element = form_.elements[i];
-    if (element.kind == kFormField || element.kind == kFormNote || !MatchesHotKey(element, key))
+    if (element.kind == kField || element.kind == kNote || !MatchesHotKey(element, key))
       continue;
-    if (element.kind == kFormButton) {
+    if (element.kind == kButton) {
       FocusElement(i);
       return Activate(element, answer);
     }
     // A label leads to the field that follows it.
     for (size_t k = i + 1; k < form_.elements.size(); ++k)
-      if (form_.elements[k].kind == kFormField) {
+      if (form_.elements[k].kind == kField) {
         FocusElement(k);
         break;
       }
@@ -282,7 +285,7 @@ bool FormRun::HandleKey(uint32_t key, int32_t &answer) {
     case kKeyEnter:
       if (field == nullptr) return Activate(Focused(), answer);
       for (const FormElement &element : form_.elements)
-        if (element.kind == kFormButton && (element.flags & kFormDefaultButton))
+        if (element.kind == kButton && (element.flags & kDefaultButton))
           return Activate(element, answer);
       MoveFocus(1);
       return false;
@@ -334,7 +337,7 @@ void FormRun::Draw(Canvas &canvas) {
   for (size_t i = 0; i < form_.elements.size(); ++i) {
     const FormElement &element = form_.elements[i];
     const int x = left + element.column, y = top + element.row;
-    if (element.kind == kFormField) {
+    if (element.kind == kField) {
       Field *field = nullptr;
       for (Field &f : fields_)
         if (f.element == i) field = &f;
@@ -355,12 +358,12 @@ void FormRun::Draw(Canvas &canvas) {
       }
       continue;
     }
-    const bool button = element.kind == kFormButton;
+    const bool button = element.kind == kButton;
     const Palette &palette = !button ? kFormPalette
                              : static_cast<int>(i) == focused ? kFocusedButtonPalette
                                                               : kButtonPalette;
     StyledText laid = LayOutHostText(element.text, std::max<int>(1, element.width),
-                                     element.kind == kFormLabel);
+                                     element.kind == kLabel);
     if (button) canvas.Fill(x, y, element.width, std::max<int>(1, element.height), u' ', palette.plain);
     for (int row = 0; row < static_cast<int>(laid.lines.size()) && row < std::max<int>(1, element.height); ++row) {
       const auto &line = laid.lines[row];

@@ -4,6 +4,8 @@
 
 namespace volmar {
 
+using namespace host::form;
+
 namespace {
 
 // Reads little-endian words and texts from a byte span, remembering the
@@ -70,22 +72,22 @@ bool ReadElementHead(Reader &reader, FormElement &element) {
 bool ReadField(Reader &reader, FormElement &field, size_t &recordOffset, std::string &error) {
   uint16_t marker, length;
   if (!reader.Word(marker) || !reader.Word(length)) return Failure(error, "field cut short");
-  constexpr size_t kHeadBytes = 20 + 8;  // ten words, eight zero bytes
+  constexpr size_t kHeadBytes = kElementHeadBytes + kFieldGapBytes;
   if (length < kHeadBytes + 4 || (length - kHeadBytes) % 2 != 0)
     return Failure(error, "field length " + std::to_string(length) + " does not fit a field");
-  if (!ReadElementHead(reader, field) || !reader.Skip(8)) return Failure(error, "field cut short");
-  if (field.kind != kFormField) return Failure(error, "field without kind 5");
+  if (!ReadElementHead(reader, field) || !reader.Skip(kFieldGapBytes)) return Failure(error, "field cut short");
+  if (field.kind != kField) return Failure(error, "field without kind 5");
   field.data.resize((length - kHeadBytes) / 2);
   if (!reader.Words(field.data.data(), field.data.size()) || !reader.Skip(1))
     return Failure(error, "field data cut short");
 
   field.fieldType = field.data[1];
-  if (field.fieldType == kFieldText) {
+  if (field.fieldType == kTextField) {
     if (field.data[0] == 0 || field.data[0] > 4096)
       return Failure(error, "text field size " + std::to_string(field.data[0]));
     field.maxChars = field.data[0];
     field.recordSize = field.data[0] + 1u;
-  } else if (field.fieldType == kFieldNumber) {
+  } else if (field.fieldType == kNumberField) {
     field.maxChars = 5;
     field.recordSize = 2;
   } else {
@@ -121,7 +123,7 @@ bool ReadFormTemplate(const uint8_t *bytes, size_t available, FormTemplate &form
   uint16_t header[10];
   if (!reader.Words(header, 10) || !reader.Text(form.title))
     return Failure(error, "form header cut short");
-  if (header[0] != 0xFFFF) return Failure(error, "form header does not start with 0xFFFF");
+  if (header[0] != kHeaderMark) return Failure(error, "form header does not start with 0xFFFF");
   form.width = header[6];
   form.height = header[7];
   if (form.width == 0 || form.height == 0 || form.width > 250 || form.height > 100)
@@ -133,9 +135,9 @@ bool ReadFormTemplate(const uint8_t *bytes, size_t available, FormTemplate &form
     uint16_t kind;
     Reader peek = reader;
     if (!peek.Word(kind)) return Failure(error, "element " + std::to_string(i + 1) + " missing");
-    if (kind == kFormField) {
+    if (kind == kField) {
       if (!ReadField(reader, element, recordOffset, error)) return false;
-    } else if (kind == kFormButton || kind == kFormLabel || kind == kFormNote) {
+    } else if (kind == kButton || kind == kLabel || kind == kNote) {
       if (!ReadElementHead(reader, element) || !reader.Text(element.text))
         return Failure(error, "element " + std::to_string(i + 1) + " cut short");
     } else {

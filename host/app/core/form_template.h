@@ -1,21 +1,12 @@
 // The host's form template: the bytes a plug-in hands to HostRunForm,
 // read into a description of the form and its elements.
 //
-// Layout (numbers are 16-bit little-endian unless said otherwise):
-//   u32   count of the bytes that follow, to the end of the template
-//   u16   count of the bytes that follow the element count
-//   u16   element count
-//   header: 0xFFFF, 1, 0, 0, 0, 0, width, height, 0, 0, then the title (zero-terminated)
-//   each button (kind 0), label (3) and note (4):
-//         kind, id, flags, hot key, column, row, width, height, 0, 0, then the text (zero-terminated)
-//   each field: 5, length (bytes from its kind word to its final zero byte,
-//         that byte excluded), then kind 5, id, flags, hot key, column, row,
-//         width, height, 0, 0, eight zero bytes, the data description words,
-//         and one zero byte.
+// The layout, its element kinds, field types and flags are the contract's
+// (plugin/contract/form_format.h); this is the host's reading of them.
 //
 // Data description of a field: the first word is the size, the second the
-// type.  Type 8 is a text of at most `size` characters; type 1 a number,
-// kept as an unsigned 16-bit value (0 to 65535), shown in up to five digits.
+// type.  A text field holds at most `size` characters; a number field an
+// unsigned 16-bit value (0 to 65535), shown in up to five digits.
 // Fields take their places in the record one after another in template
 // order: a text field size + 1 bytes, a number field 2 bytes.  (The start
 // form's file-name field, 257 characters, so lies at offset 0 and its delay
@@ -31,23 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "plugin/contract/form_format.h"
+
 namespace volmar {
-
-enum FormElementKind : uint16_t {
-  kFormButton = 0,
-  kFormLabel = 3,
-  kFormNote = 4,
-  kFormField = 5,
-};
-
-enum FormFieldType : uint16_t {
-  kFieldNumber = 1,
-  kFieldText = 8,
-};
-
-enum FormFlags : uint16_t {
-  kFormDefaultButton = 0x0004,  // Enter in a field presses this button
-};
 
 struct FormElement {
   uint16_t kind = 0;

@@ -1,0 +1,318 @@
+// The one writer: device names, the rules of a target, a file whole or
+// untouched (full disk, a stop signal, a file that appeared meanwhile),
+// standard output through a scratch file, the exclusive create and the
+// append to a file that stands.
+#include <gtest/gtest.h>
+
+#include <errno.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/os/console.h"
+#include "tools/writer/device_name.h"
+#include "tools/writer/output_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using writer::Fault;
+
+// A fresh folder of the test's own.
+class Folder {
+ public:
+  Folder() {
+    char name[] = "/tmp/tastiro-output-XXXXXX";
+    path_ = mkdtemp(name);
+  }
+  ~Folder() { fs::remove_all(path_); }
+  std::string operator/(const std::string &name) const { return path_ + "/" + name; }
+  // Every name in the folder, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  const std::string &path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string Read(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void Put(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// Bytes of `size`, not all alike, so that a lost or doubled block shows.
+std::string Bytes(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + (i * 7 + i / 1000) % 26);
+  return bytes;
+}
+
+// A file-size limit for the scope: writes past it fail with EFBIG (the
+// writer ignores SIGXFSZ), as on a full disk.
+class SizeLimit {
+ public:
+  explicit SizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    struct rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_IGN);
+  }
+  ~SizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+ private:
+  struct rlimit saved_;
+};
+
+TEST(DeviceName, Table) {
+  struct Case {
+    const char *path;
+    bool device;
+  };
+  const Case cases[] = {
+      {"NUL", true},          {"nul", true},           {"Con", true},           {"aux.txt", true},
+      {"PRN.log.txt", true},  {"com1", true},          {"LPT9.csv", true},      {"nul .txt", true},
+      {"dir/Aux.txt", true},  {"C:\\x\\con.txt", true}, {"C:nul", true},        {"CONOUT$", true},
+      {"COM0", false},        {"com10", false},        {"lpt", false},          {"null.txt", false},
+      {"console.txt", false}, {"auxiliary", false},    {"aux/file.txt", false}, {"raport.txt", false},
+      {"", false},            {"x.nul", false},
+  };
+  for (const Case &c : cases) EXPECT_EQ(writer::IsDeviceName(c.path), c.device) << c.path;
+}
+
+TEST(CheckTarget, Rules) {
+  Folder folder;
+  Put(folder / "old.txt", "old");
+  Put(folder / "locked.txt", "locked");
+  chmod((folder / "locked.txt").c_str(), 0444);
+  fs::create_directory(folder / "sub");
+  fs::create_symlink(folder / "old.txt", folder / "link.txt");
+  fs::create_symlink(folder / "none.txt", folder / "dangling.txt");
+  fs::create_symlink("/dev/null", folder / "to-null.txt");
+  struct Case {
+    std::string path;
+    bool replace;
+    Fault fault;
+    bool replaces;
+  };
+  const Case cases[] = {
+      {folder / "new.txt", false, Fault::kNone, false},
+      {folder / "old.txt", false, Fault::kExists, false},
+      {folder / "old.txt", true, Fault::kNone, true},
+      {folder / "link.txt", true, Fault::kNone, true},
+      {folder / "locked.txt", true, Fault::kReadOnly, false},
+      {folder / "sub", true, Fault::kFolder, false},
+      {folder / "dangling.txt", true, Fault::kDanglingLink, false},
+      {folder / "to-null.txt", true, Fault::kNotRegular, false},
+      {"/dev/null", true, Fault::kNotRegular, false},
+      {folder / "Aux.txt", true, Fault::kDevice, false},
+  };
+  for (const Case &c : cases) {
+    writer::Target target;
+    writer::Problem problem;
+    EXPECT_EQ(writer::CheckTarget(c.path, c.replace, &target, &problem), c.fault == Fault::kNone) << c.path;
+    EXPECT_EQ(problem.fault, c.fault) << c.path;
+    EXPECT_EQ(target.replaces, c.replaces) << c.path;
+  }
+  // A link keeps pointing where it did: its target is the file written.
+  writer::Target target;
+  writer::Problem problem;
+  writer::CheckTarget(folder / "link.txt", true, &target, &problem);
+  EXPECT_EQ(target.path, fs::canonical(folder / "old.txt").string());
+  EXPECT_FALSE(fs::exists(folder / "Aux.txt"));
+}
+
+// Writes `bytes` to `path` in runs of `run` bytes; the commit's problem.
+writer::Problem WriteFile(const std::string &path, bool replace, const std::string &bytes, size_t run) {
+  writer::Target target;
+  writer::Problem problem;
+  if (!writer::CheckTarget(path, replace, &target, &problem)) return problem;
+  writer::Writer writer;
+  if (!writer.Open(target, &problem)) return problem;
+  for (size_t at = 0; at < bytes.size(); at += run) writer.Write(bytes.data() + at, std::min(run, bytes.size() - at));
+  writer.Commit(&problem);
+  return problem;
+}
+
+TEST(Writer, WholeFileInRunsOfAnySize) {
+  Folder folder;
+  const std::string bytes = Bytes(3 * writer::Writer::kBlock + 12345);
+  for (size_t run : {size_t{1}, size_t{4096}, writer::Writer::kBlock - 1, 2 * writer::Writer::kBlock + 7}) {
+    const std::string path = folder / ("out-" + std::to_string(run) + ".txt");
+    EXPECT_EQ(WriteFile(path, false, bytes, run).fault, Fault::kNone) << run;
+    EXPECT_TRUE(Read(path) == bytes) << run;
+  }
+  EXPECT_EQ(folder.Names().size(), 4u);  // no temporary file left
+}
+
+TEST(Writer, ReplacesKeepingPermissionsAndLinks) {
+  Folder folder;
+  Put(folder / "old.txt", "an older merge");
+  chmod((folder / "old.txt").c_str(), 0640);
+  fs::create_symlink("old.txt", folder / "link.txt");
+  EXPECT_EQ(WriteFile(folder / "link.txt", true, "new", 3).fault, Fault::kNone);
+  EXPECT_EQ(Read(folder / "old.txt"), "new");
+  EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
+  struct stat st;
+  stat((folder / "old.txt").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"link.txt", "old.txt"}));
+}
+
+TEST(Writer, NeverReplacesAFileThatAppearedMeanwhile) {
+  Folder folder;
+  writer::Target target;
+  writer::Problem problem;
+  ASSERT_TRUE(writer::CheckTarget(folder / "out.txt", false, &target, &problem));
+  writer::Writer writer;
+  ASSERT_TRUE(writer.Open(target, &problem));
+  writer.Write("merged");
+  Put(folder / "out.txt", "the user's");
+  EXPECT_FALSE(writer.Commit(&problem));
+  EXPECT_EQ(problem.fault, Fault::kExists);
+  EXPECT_EQ(Read(folder / "out.txt"), "the user's");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(Writer, FullDiskLeavesTargetUntouchedAndNoTemporaryFile) {
+  Folder folder;
+  Put(folder / "old.txt", "an older merge");
+  const std::string bytes = Bytes(3 * writer::Writer::kBlock);
+  for (size_t run : {size_t{100}, 3 * writer::Writer::kBlock}) {
+    writer::Problem problem;
+    {
+      SizeLimit limit(64 * 1024);
+      problem = WriteFile(folder / "old.txt", true, bytes, run);
+    }
+    EXPECT_EQ(problem.fault, Fault::kWrite) << run;
+    EXPECT_TRUE(writer::DiskFull(problem.error)) << problem.error;
+    EXPECT_EQ(Read(folder / "old.txt"), "an older merge");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"old.txt"});
+  }
+}
+
+TEST(Writer, DiscardedWhenGivenUp) {
+  Folder folder;
+  writer::Target target;
+  writer::Problem problem;
+  writer::CheckTarget(folder / "out.txt", false, &target, &problem);
+  {
+    writer::Writer writer;
+    writer.Open(target, &problem);
+    writer.Write("half");
+    EXPECT_EQ(folder.Names().size(), 1u);  // the temporary file
+  }
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+// A stop signal while a file is being written: the tool ends by the signal
+// and its temporary file is gone.
+TEST(Writer, StopSignalsRemoveTheTemporaryFile) {
+  for (int stop : {SIGINT, SIGTERM, SIGHUP}) {
+    Folder folder;
+    const pid_t child = fork();
+    if (child == 0) {
+      writer::Target target;
+      writer::Problem problem;
+      writer::CheckTarget(folder / "out.txt", false, &target, &problem);
+      writer::Writer writer;
+      writer.Open(target, &problem);
+      writer.Write(Bytes(2 * writer::Writer::kBlock));
+      raise(stop);
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == stop) << stop;
+    EXPECT_TRUE(folder.Names().empty()) << stop;
+  }
+}
+
+TEST(Writer, ScratchFileCopiedOutLeavesNothing) {
+  Folder folder;
+  setenv("TMPDIR", folder.path().c_str(), 1);
+  const std::string bytes = Bytes(2 * writer::Writer::kBlock + 99) + "\nlast line without its break";
+  writer::Writer writer;
+  writer::Problem problem;
+  ASSERT_TRUE(writer.OpenScratch(&problem));
+  writer.Write(bytes);
+  EXPECT_TRUE(folder.Names().empty());  // read back through the open file only
+  FILE *copy = fopen((folder / "copy.txt").c_str(), "wb");
+  EXPECT_TRUE(writer.CopyTo(copy, &problem));
+  fclose(copy);
+  EXPECT_TRUE(Read(folder / "copy.txt") == bytes);
+
+  ASSERT_TRUE(writer.OpenScratch(&problem));
+  writer.Write(bytes);
+  FILE *full = fopen("/dev/full", "wb");
+  EXPECT_FALSE(writer.CopyTo(full, &problem));
+  EXPECT_EQ(problem.fault, Fault::kWrite);
+  fclose(full);
+  unsetenv("TMPDIR");
+}
+
+TEST(StandardOutput, LostTextIsReported) {
+  FILE *full = fopen("/dev/full", "wb");
+  EXPECT_TRUE(os::Write(full, "a line\n"));  // still in the stream's buffer
+  EXPECT_FALSE(os::Flush(full));
+  fclose(full);
+}
+
+TEST(CreateExclusive, NeverReplacesOrEmpties) {
+  Folder folder;
+  writer::Problem problem;
+  EXPECT_TRUE(writer::CreateExclusive(folder / "run.log", "header\n", &problem));
+  EXPECT_EQ(Read(folder / "run.log"), "header\n");
+  EXPECT_FALSE(writer::CreateExclusive(folder / "run.log", "again\n", &problem));
+  EXPECT_EQ(problem.fault, Fault::kExists);
+  EXPECT_EQ(Read(folder / "run.log"), "header\n");
+  EXPECT_FALSE(writer::CreateExclusive(folder / "nul.log", "", &problem));
+  EXPECT_EQ(problem.fault, Fault::kDevice);
+  {
+    SizeLimit limit(4096);
+    EXPECT_FALSE(writer::CreateExclusive(folder / "big.log", Bytes(8192), &problem));
+  }
+  EXPECT_EQ(problem.fault, Fault::kWrite);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"run.log"});
+}
+
+// A log that stands gets bytes at its end; nothing else is made or touched.
+TEST(AppendExisting, AddsOnlyToAnOrdinaryFileThatStands) {
+  Folder folder;
+  writer::Problem problem;
+  Put(folder / "run.log", "earlier run\r\n");
+  EXPECT_TRUE(writer::AppendExisting(folder / "run.log", "header\r\n", &problem));
+  EXPECT_EQ(Read(folder / "run.log"), "earlier run\r\nheader\r\n");
+  EXPECT_FALSE(writer::AppendExisting(folder / "gone.log", "header\r\n", &problem));
+  EXPECT_EQ(problem.fault, Fault::kCreate);
+  EXPECT_EQ(problem.error, ENOENT);
+  fs::create_directory(folder / "dir.log");
+  EXPECT_FALSE(writer::AppendExisting(folder / "dir.log", "header\r\n", &problem));
+  EXPECT_EQ(problem.fault, Fault::kFolder);
+  ASSERT_EQ(0, mkfifo((folder / "pipe.log").c_str(), 0600));  // no reader: must not wait
+  EXPECT_FALSE(writer::AppendExisting(folder / "pipe.log", "header\r\n", &problem));
+  EXPECT_EQ(problem.fault, Fault::kNotRegular);
+  EXPECT_FALSE(writer::AppendExisting(folder / "aux.log", "", &problem));
+  EXPECT_EQ(problem.fault, Fault::kDevice);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"dir.log", "pipe.log", "run.log"}));
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// tastiro-check's options: one table drives the reading of the command line
+// and the usage text in both languages.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "tools/cmd/check/check_command.h"
+#include "tools/cli/option_table.h"
+#include "tools/os/console.h"
+#include "tools/messages/check_texts.h"
+
+namespace check {
+
+namespace {
+
+using Msg = messages::CheckMsg;
+using messages::Say;
+
+// "YYYY-MM-DD HH:MM:SS" (or with 'T') as local time.
+bool ParseStamp(const char *text, time_t &out) {
+  struct tm civil = {};
+  char separator = 0;
+  if (sscanf(text, "%4d-%2d-%2d%c%2d:%2d:%2d", &civil.tm_year, &civil.tm_mon, &civil.tm_mday,
+             &separator, &civil.tm_hour, &civil.tm_min, &civil.tm_sec) != 7 ||
+      (separator != ' ' && separator != 'T'))
+    return false;
+  civil.tm_year -= 1900;
+  civil.tm_mon -= 1;
+  civil.tm_isdst = -1;
+  out = mktime(&civil);
+  return out != static_cast<time_t>(-1);
+}
+
+std::string TakeKeys(const std::string &, const char *value, Arguments &args) {
+  args.keys = value;
+  args.keysGiven = true;
+  return std::string();
+}
+
+std::string TakeCharacters(const std::string &, const char *, Arguments &args) {
+  args.dryRun = args.eachCharacter = true;
+  return std::string();
+}
+
+std::string TakeDelay(const std::string &, const char *value, Arguments &args) {
+  char *end = nullptr;
+  const long delay = strtol(value, &end, 10);
+  if (*value == 0 || *end != 0 || delay < 0 || delay > 65535) return Say(Msg::kNeedsDelay);
+  args.delay = delay;
+  return std::string();
+}
+
+std::string TakeLogStart(const std::string &, const char *value, Arguments &args) {
+  if (!ParseStamp(value, args.logStart)) return Say(Msg::kNeedsTime);
+  args.logStartGiven = true;
+  return std::string();
+}
+
+std::string TakeFrom(const std::string &, const char *value, Arguments &args) {
+  if (!codec::CodePageByName(value, &args.from) || args.from == codec::CodePage::kUtf8)
+    return Say(Msg::kNeedsPage);
+  args.fromGiven = true;
+  return std::string();
+}
+
+std::string TakeColor(const std::string &option, const char *, Arguments &args) {
+  args.color = option == "--color" ? 1 : 0;
+  return std::string();
+}
+
+using Option = cli::Option<Arguments>;
+
+// Every option of tastiro-check, the modes it applies in, and its help.
+const Option kOptions[] = {
+    {"--host", "DIR", "FOLDER", kCheck, &Arguments::host,
+     "the host's folder (default: the current folder): its\nwtyczki/keys.h and the key delay stored in its VOLMAR.ini",
+     "folder programu (domyślnie bieżący folder): jego plik\nwtyczki/keys.h i odstęp między klawiszami zapisany w VOLMAR.ini"},
+    {"--keys", "FILE", "PLIK", kCheck, TakeKeys,
+     "the key definitions (default: wtyczki/keys.h in the host's folder)",
+     "plik z nazwami klawiszy (domyślnie wtyczki/keys.h w folderze programu)"},
+    {"--dry-run", nullptr, nullptr, kCheck, &Arguments::dryRun,
+     "list the text typed, each key, command and wait with its\nplace, the number of keys and the least playback time",
+     "pokazuje wpisywany tekst, każdy klawisz, polecenie i czekanie\nz miejscem w pliku, liczbę klawiszy i najkrótszy czas odtwarzania"},
+    {"--characters", nullptr, nullptr, kCheck, TakeCharacters,
+     "the dry run with one line for each character typed",
+     "to samo, ale każdy wpisany znak w osobnym wierszu"},
+    {"--delay", "MS", "MS", kCheck, TakeDelay,
+     "the key delay for the time (default: the one stored in the\nhost's folder, else the start form's 100 ms)",
+     "odstęp między klawiszami do obliczenia czasu (domyślnie ten\nzapisany w folderze programu, a bez niego 100 ms)"},
+    {"--log", "FILE", "PLIK", kCheck, &Arguments::log,
+     "write the log the player would write", "zapisuje dziennik, jaki zapisałaby wtyczka"},
+    {"--log-start", "TIME", "CZAS", kCheck, TakeLogStart,
+     "the log's first stamp, \"YYYY-MM-DD HH:MM:SS\" (default: now)",
+     "pierwszy czas w dzienniku, \"RRRR-MM-DD GG:MM:SS\" (domyślnie teraz)"},
+    {"--json", nullptr, nullptr, kCheck, &Arguments::json,
+     "JSON output for editors and scripts", "wynik w formacie JSON dla edytorów i skryptów"},
+    {"--convert", nullptr, nullptr, kConvert, &Arguments::convert,
+     "write each macro as UTF-8 to NAME-utf8.txt beside it; the\noriginal stays, and no file is ever replaced",
+     "zapisuje każde makro w UTF-8 jako NAZWA-utf8.txt obok niego;\noryginał zostaje, żaden plik nie zostanie zastąpiony"},
+    {"--from", "PAGE", "KODOWANIE", kConvert, TakeFrom,
+     "with --convert: the original's code page (cp1250, cp852 or\nmazovia; default: told from its letters)",
+     "przy --convert: kodowanie oryginału (cp1250, cp852 albo\nmazovia; domyślnie rozpoznane po literach)"},
+    {"--color, --no-color", nullptr, nullptr, kCheck, TakeColor,
+     "colours on or off (default: where the window shows them)",
+     "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"},
+};
+
+cli::Modes ModeOf(const Arguments &args) { return args.convert ? kConvert : kCheck; }
+
+std::string ModeName(cli::Modes mode) {
+  if (mode != kConvert && mode != kCheck) return std::string();  // a set of both
+  return Say(mode == kConvert ? Msg::kModeConvert : Msg::kModeCheck);
+}
+
+std::string UsageHead() { return Say(Msg::kUsageHead); }
+std::string UsageTail() { return Say(Msg::kUsageTail); }
+
+const cli::ToolText kTool = {"tastiro-check", UsageHead, UsageTail, ModeName, 23};
+
+}  // namespace
+
+cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments &args,
+                            std::vector<std::string> *files) {
+  return cli::Parse(kOptions, ModeOf, kTool, argv, &args, files);
+}
+
+std::string Usage() { return cli::Usage(kTool, cli::Rows(kOptions)); }
+
+std::vector<const cli::OptionText *> OptionRows() { return cli::Rows(kOptions); }
+
+int ParseArguments(const std::vector<std::string> &argv, Arguments &args) {
+  std::vector<std::string> files;
+  const cli::Parsed parsed = ReadCommandLine(argv, args, &files);
+  if (int status = cli::Answer(kTool, cli::Rows(kOptions), parsed); status >= 0) return status;
+  for (const std::string &file : files)
+    for (const std::string &name : os::ExpandWildcard(file)) args.macros.push_back(name);
+  if (args.macros.empty() && (args.convert || (!args.keysGiven && args.host.empty())))
+    return cli::Answer(kTool, cli::Rows(kOptions), {cli::Parsed::kError, Say(Msg::kNameAMacro)});
+  return -1;
+}
+
+}  // namespace check

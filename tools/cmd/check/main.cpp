@@ -1,0 +1,279 @@
+// tastiro-check: finds a macro's silent mistakes before it runs.
+//
+//   tastiro-check [--host DIR] [--keys FILE] [--dry-run [--characters]] [--delay MS]
+//                 [--log FILE] [--json] [--lang pl|en] MACRO...
+//   tastiro-check --convert [--from PAGE] MACRO...
+//
+// It speaks the user's language (tools/lang), and writes to a Windows
+// console as wide text.  Started by a double-click or by files dropped on
+// it, it checks against the host folder it stands in and waits for Enter
+// before its window closes.
+//
+// Exit status: 0 nothing found, 1 warnings, 2 a file that cannot be read or
+// written, standard output included (or a command line that cannot be
+// understood).
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/cmd/check/check_command.h"
+#include "tools/checker/checker.h"
+#include "tools/checker/encoding.h"
+#include "tools/checker/key_file_check.h"
+#include "tools/messages/check_texts.h"
+#include "tools/checker/report.h"
+#include "tools/macro/text_util.h"
+#include "tools/cli/command_line.h"
+#include "tools/os/console.h"
+#include "tools/writer/output_file.h"
+#include "tools/os/memory_guard.h"
+#include "tools/reader/source.h"
+#include "tools/reader/text_reader.h"
+
+using Msg = messages::CheckMsg;
+using messages::Say;
+using check::Arguments;
+
+namespace {
+
+// Where the host keeps its settings, relative to its folder.
+const char kHostSettings[] = "VOLMAR.ini";
+
+// Why a file cannot be written, in the user's words.
+std::string WhyNot(const writer::Problem &problem) {
+  switch (problem.fault) {
+    case writer::Fault::kDevice:
+      return Say(Msg::kOutputDevice);
+    case writer::Fault::kFolder:
+      return Say(Msg::kOutputFolder);
+    case writer::Fault::kNotRegular:
+      return Say(Msg::kOutputNotRegular);
+    case writer::Fault::kReadOnly:
+      return Say(Msg::kOutputReadOnly);
+    case writer::Fault::kDanglingLink:
+      return Say(Msg::kOutputDanglingLink);
+    default:
+      break;
+  }
+  const std::string why = writer::DiskFull(problem.error) ? Say(Msg::kDiskFull)
+                          : problem.error != 0            ? checker::ErrorText(problem.error)
+                                                          : Say(Msg::kWriteError);
+  return problem.fault == writer::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
+}
+
+// Writes `bytes` as the file `path` (whole or not at all, replacing a file
+// there only when `replace`); false with the problem.
+bool WriteFile(const std::string &path, const std::string &bytes, bool replace, writer::Problem *problem) {
+  writer::Target target;
+  writer::Writer writer;
+  if (!writer::CheckTarget(path, replace, &target, problem) || !writer.Open(target, problem)) return false;
+  writer.Write(bytes);
+  return writer.Commit(problem);
+}
+
+// A file of the host's folder.
+std::string InHostFolder(const Arguments &args, const std::string &relative) {
+  if (args.host.empty()) return relative;
+  char last = args.host.back();
+  return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
+}
+
+checker::KeyDelay ChooseDelay(const Arguments &args) {
+  if (args.delay < 0) return checker::HostKeyDelay(InHostFolder(args, kHostSettings));
+  checker::KeyDelay given;
+  given.milliseconds = static_cast<uint16_t>(args.delay);
+  given.source = Say(Msg::kDelayGiven);
+  return given;
+}
+
+// Writes the macros' log; the exit status it leaves.
+int WriteLog(const std::string &path, const checker::CheckResult &result, int status) {
+  std::string log;
+  for (const macro::MacroReport &m : result.macros) log += m.log;
+  writer::Problem problem;
+  // Written afresh, replacing an older log of that name.
+  if (WriteFile(path, log, true, &problem)) return status;
+  os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {path, WhyNot(problem)}) + "\n");
+  return 2;
+}
+
+void Print(const Arguments &args, const checker::KeyDelay &delay, const checker::CheckResult &result,
+           const checker::StreamSource &stream) {
+  checker::OutputOptions output;
+  output.dryRun = args.dryRun;
+  output.eachCharacter = args.eachCharacter;
+  output.keyDelay = delay.milliseconds;
+  output.delaySource = delay.source;
+  output.color = !args.json && (args.color == 1 || (args.color == -1 && getenv("NO_COLOR") == nullptr &&
+                                                    os::TakesColor(stdout)));
+  if (args.json)
+    checker::PrintJson(stdout, result.keys, result.macros, output, stream);
+  else
+    checker::PrintText(stdout, result.keys, result.macros, output, stream);
+  fflush(stdout);
+}
+
+void SayDone(const Arguments &args, const checker::CheckResult &result);
+int Convert(const Arguments &args);
+
+// The check and its report; the exit status.
+int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOtherCodePages) {
+  const checker::KeyDelay delay = ChooseDelay(args);
+  checker::PlayOptions play;
+  play.keyDelay = delay.milliseconds;
+  play.keepLog = !args.log.empty();
+  play.logStart = args.logStartGiven ? args.logStart : time(nullptr);
+
+  checker::FileText keys = checker::ReadFileText(
+      args.keysGiven ? args.keys : InHostFolder(args, checker::KeyFileInHostFolder()));
+  std::vector<checker::FileText> macros;
+  for (const std::string &path : args.macros) macros.push_back(checker::ReadFileText(path));
+  const checker::CheckResult result = checker::RunCheck(keys, macros, play);
+
+  int status = checker::Count(result.keys, result.macros).ExitStatus();
+  if (!args.log.empty()) status = WriteLog(args.log, result, status);
+  Print(args, delay, result, checker::ReplayStreams(keys, macros, play));
+  if (ownWindow) SayDone(args, result);
+  for (const macro::MacroReport &m : result.macros)
+    for (const macro::Diagnostic &d : m.diagnostics)
+      if (d.id == "code-page" || d.id == "utf-16") inOtherCodePages->push_back(m.file);
+  return status;
+}
+
+// A macro's text as UTF-8, read as `args` or its bytes say; false with the
+// message.  `title` gets what it was read as.
+bool ConvertedText(const Arguments &args, const std::string &path, const std::string &bytes,
+                   std::string *utf8, std::string *title, std::string *error) {
+  checker::FileEncoding found = checker::GuessEncoding(bytes);
+  if (found.utf16) {
+    // UTF-16 is told by its mark or its zero bytes; no code page has either.
+    reader::StringSource source(bytes);
+    reader::TextReader reader(source, reader::ReadSettings());
+    reader::ReadError problem;
+    std::string piece;
+    while (reader.Next(&piece, &problem)) *utf8 += piece;
+    *title = checker::Utf16Title();
+    if (problem.problem == reader::ReadProblem::kNone) return true;
+    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(problem.byte), *title});
+    return false;
+  }
+  const codec::CodePage page = args.fromGiven ? args.from : found.page;
+  *title = checker::CodePageTitle(page);
+  size_t bad = 0;
+  const std::string body = macro::StartsWithBom(bytes) ? bytes.substr(3) : bytes;
+  if (page != codec::CodePage::kMazovia && !args.fromGiven) {
+    *utf8 = checker::ConvertToUtf8(bytes, page);
+  } else if (page == codec::CodePage::kMazovia) {
+    *utf8 = macro::FileBytesToUtf8(body);  // as the host reads it
+  } else if (!codec::DecodeToUtf8(page, body, utf8, &bad)) {
+    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(static_cast<uint8_t>(body[bad])), *title});
+    return false;
+  }
+  return true;
+}
+
+// --convert: each macro's UTF-8 copy beside it, never over a file.
+int Convert(const Arguments &args) {
+  int status = 0;
+  for (const std::string &path : args.macros) {
+    checker::FileText file = checker::ReadFileText(path);
+    if (!file.readable) {
+      os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotRead, {path, file.error}) + "\n");
+      status = 2;
+      continue;
+    }
+    const checker::FileEncoding found = checker::GuessEncoding(file.content);
+    if (!args.fromGiven && !found.utf16 && found.page == codec::CodePage::kUtf8) {
+      os::Write(stdout, Say(Msg::kAlreadyUtf8, {path}) + "\n");
+      continue;
+    }
+    std::string utf8, title, error;
+    if (!ConvertedText(args, path, file.content, &utf8, &title, &error)) {
+      os::Write(stderr, "tastiro-check: " + error + "\n");
+      status = 2;
+      continue;
+    }
+    const std::string copy = checker::Utf8CopyName(path);
+    writer::Problem problem;
+    if (!WriteFile(copy, utf8, false, &problem)) {
+      os::Write(stderr, "tastiro-check: " +
+                              (problem.fault == writer::Fault::kExists
+                                   ? Say(Msg::kCopyExists, {path, copy})
+                                   : Say(Msg::kCannotWrite, {path, copy, WhyNot(problem)})) +
+                              "\n");
+      status = 2;
+      continue;
+    }
+    os::Write(stdout, Say(Msg::kConverted, {path, copy, title}) + "\n");
+  }
+  return status;
+}
+
+// What a window of its own says before it closes.
+void SayDone(const Arguments &args, const checker::CheckResult &result) {
+  const checker::Totals totals = checker::Count(result.keys, result.macros);
+  std::string host = result.keys.file;
+  for (char &c : host)
+    if (c == '/') c = '\\';
+  const std::string files = std::to_string(args.macros.size());
+  os::Write(stdout, "\n" +
+                          Say(totals.errors + totals.warnings > 0 ? Msg::kCheckedFound : Msg::kCheckedClean,
+                              {files, host}) +
+                          "\n");
+}
+
+int Run(const std::vector<std::string> &arguments) {
+  cli::ChooseLanguage(arguments);
+  os::GuardAllocation(Say(Msg::kOutOfMemory));
+  // Started by a double-click or by files dropped on it: the window closes
+  // when the tool ends, so it waits for Enter; the host is the folder the
+  // tool stands in.
+  const bool ownWindow = os::OwnConsoleWindow();
+  Arguments args;
+  if (ownWindow && arguments.size() <= 1) {
+    os::Write(stdout, Say(Msg::kDropHelp, {os::ToolCommand("tastiro-check")}) + "\n");
+    os::WaitForEnter(Say(Msg::kPressEnter));
+    return 0;
+  }
+  int status = check::ParseArguments(arguments, args);
+  if (status < 0 && args.convert) status = Convert(args);
+  if (status >= 0) {
+    if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+    return status;
+  }
+  if (ownWindow && args.host.empty() && !args.keysGiven) args.host = os::HostFolderOfProgram();
+  std::vector<std::string> inOtherCodePages;
+  status = Check(args, ownWindow, &inOtherCodePages);
+  // Dropped macros saved in another code page: their UTF-8 copies at once,
+  // if the user wants them.
+  if (ownWindow && !inOtherCodePages.empty() &&
+      os::AskYes("\n" + Say(Msg::kAskConvert, {std::to_string(inOtherCodePages.size())}) + " ")) {
+    Arguments convert;
+    convert.macros = inOtherCodePages;
+    Convert(convert);
+  }
+  if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const int status = Run(cli::Utf8Arguments(argc, argv));
+  // A report lost on its way (a full disk, a closed pipe) is an error, never
+  // a success.
+  if (!os::Flush(stdout)) {
+    const int error = errno;
+    os::Write(stderr, "tastiro-check: " +
+                            Say(Msg::kCannotWriteStdout,
+                                {writer::DiskFull(error) ? Say(Msg::kDiskFull) : checker::ErrorText(error)}) +
+                            "\n");
+    return 2;
+  }
+  return status;
+}

@@ -1,0 +1,147 @@
+// The inputs of tastiro-merge's jobs, read and checked the same way by
+// each: the files named, the key definitions, the output's target, the data's
+// header and the key delay.
+#include <errno.h>
+#include <string.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "tools/checker/key_file_check.h"
+#include "tools/os/console.h"
+
+#include "tools/cmd/merge/merge_command.h"
+
+namespace merge {
+
+using Msg = messages::MergeMsg;
+
+int Fail(const std::string &message) {
+  os::Write(stderr, message + "\n");
+  return 2;
+}
+
+int ToolError(const std::string &message) {
+  return Fail(Say(Msg::kToolError, {lang::Whole(message)}));
+}
+
+std::string InHostFolder(const Arguments &args, const char *relative) {
+  if (args.host.empty()) return relative;
+  char last = args.host.back();
+  return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
+}
+
+std::string KeysPath(const Arguments &args) {
+  return args.keys.empty() ? InHostFolder(args, checker::KeyFileInHostFolder().c_str()) : args.keys;
+}
+
+int FailOnTable(const std::string &dataPath, const table::TableError &error) {
+  return Fail(Say(Msg::kFileError, {dataPath, error.line > 0 ? ":" + std::to_string(error.line) : "",
+                                    lang::Whole(error.message)}));
+}
+
+// A folder or a missing file named as an input is said plainly.  0, or the
+// exit status.
+int CheckInput(const std::string &path, Msg what) {
+  std::error_code error;
+  if (std::filesystem::is_directory(os::Utf8Path(path), error))
+    return Fail(Say(Msg::kInputFolder, {path, Say(what)}));
+  return 0;
+}
+
+// Reads an input file whole, or explains why it cannot.
+bool Read(const std::string &path, Msg what, checker::FileText *file) {
+  *file = checker::ReadFileText(path);
+  if (file->readable) return true;
+  os::Write(stderr, Say(Msg::kCannotRead, {path, Say(what), file->error}) + "\n");
+  return false;
+}
+
+// Never write over an input, into a folder, a pipe or a device, nor over a
+// file the user did not give up.  0, or the exit status.
+int CheckOutputTarget(const Arguments &args, Job &job) {
+  if (args.output.empty() || args.dryRun) return 0;
+  for (const std::string &input :
+       {args.files[0], args.files[1], args.before, args.after, KeysPath(args), args.resume})
+    if (writer::SameFile(args.output, input))
+      return ToolError(Say(Msg::kOutputIsInput, {args.output, input}));
+  writer::Problem problem;
+  if (!writer::CheckTarget(args.output, args.force, &job.target, &problem))
+    return ToolError(Say(TargetMessage(problem.fault), {args.output}));
+  return 0;
+}
+
+Msg TargetMessage(writer::Fault fault) {
+  switch (fault) {
+    case writer::Fault::kDevice:
+      return Msg::kOutputDevice;
+    case writer::Fault::kFolder:
+      return Msg::kOutputFolder;
+    case writer::Fault::kNotRegular:
+      return Msg::kOutputNotRegular;
+    case writer::Fault::kReadOnly:
+      return Msg::kOutputReadOnly;
+    case writer::Fault::kDanglingLink:
+      return Msg::kOutputDanglingLink;
+    default:
+      return Msg::kOutputExists;
+  }
+}
+
+std::string WriteProblem(const writer::Problem &problem) {
+  std::string why = writer::DiskFull(problem.error) ? Say(Msg::kDiskFull)
+                    : problem.error == ENOENT      ? Say(Msg::kNoFolder)
+                    : problem.error == EACCES      ? Say(Msg::kNoPermission)
+                    : problem.error != 0           ? std::string(strerror(problem.error))
+                                                   : Say(Msg::kWriteError);
+  return problem.fault == writer::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
+}
+
+int WriteFailed(Msg cannotWrite, const std::string &path, const writer::Problem &problem) {
+  // A file of that name made meanwhile by someone else: kept.
+  if (problem.fault == writer::Fault::kExists) return ToolError(Say(Msg::kOutputExists, {path}));
+  return Fail(Say(cannotWrite, {path, WriteProblem(problem)}));
+}
+
+// Opens the data and reads its header.  0, or the exit status.
+int OpenData(const Arguments &args, DataInput *data, table::Table *table) {
+  const std::string &dataPath = args.files[1];
+  int openError = 0;
+  if (!data->source.Open(dataPath, &openError))
+    return Fail(Say(Msg::kCannotRead, {dataPath, Say(Msg::kWhatData), checker::ErrorText(openError)}));
+  table::TableOptions options;
+  options.delimiter = args.delimiter;
+  options.encoding = args.dataEncoding;
+  options.guessEncoding = !args.dataEncodingGiven;
+  options.strict = args.strict;
+  data->stream.reset(new table::TableStream(data->source, options));
+  table::TableError error;
+  if (!data->stream->ReadHeader(table, &error)) return FailOnTable(dataPath, error);
+  return 0;
+}
+
+std::string MacroNameBeside(const std::string &tpl, int n) {
+  const size_t slash = tpl.find_last_of("/\\");
+  size_t dot = tpl.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = tpl.size();
+  return tpl.substr(0, dot) + "-makro" + (n > 1 ? "-" + std::to_string(n) : "") + ".txt";
+}
+
+std::string Quoted(const std::string &value) {
+  if (!value.empty() && value.find_first_of(" ;,&|<>()'\"\t") == std::string::npos) return value;
+  return "\"" + value + "\"";
+}
+
+checker::KeyDelay ChooseDelay(const Arguments &args) {
+  if (args.delay >= 0) {
+    checker::KeyDelay given;
+    given.milliseconds = static_cast<uint16_t>(args.delay);
+    given.source = Say(Msg::kDelayGiven);
+    return given;
+  }
+  // As tastiro-check: the host's settings in --host, or in the current
+  // folder (where the default key file is looked for too).
+  return checker::HostKeyDelay(InHostFolder(args, "VOLMAR.ini"));
+}
+
+}  // namespace merge
