@@ -1,11 +1,14 @@
 // Helpers shared by the host's unit tests: a key input fed by the test, a
-// screen that keeps the last canvas, and a settable clock.
+// key filter that records what it is offered, a screen that keeps the last
+// canvas, and a settable clock.
 #pragma once
 
 #include <stdint.h>
 
 #include <deque>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "host/app/core/keyboard.h"
 #include "host/app/core/text_codec.h"
@@ -52,6 +55,19 @@ class TestInput : public KeyInput {
  private:
   TestClock &clock_;
 };
+
+// The key filter a test installs: records every key it is offered (the
+// no-key calls too) and answers what the test's reaction answers, or the key.
+struct FilterLog {
+  std::vector<uint32_t> seen;
+  std::function<uint32_t(uint32_t)> react;
+};
+inline FilterLog g_filter;
+
+inline uint32_t HOST_STDCALL RecordingFilter(uint32_t key) {
+  g_filter.seen.push_back(key);
+  return g_filter.react ? g_filter.react(key) : key;
+}
 
 class TestScreen : public Screen {
  public:

@@ -10,19 +10,11 @@
 namespace volmar {
 namespace {
 
+using testing::FilterLog;
+using testing::g_filter;
+using testing::RecordingFilter;
 using testing::TestClock;
 using testing::TestInput;
-
-// A scriptable filter: records every key it sees and runs the test's reaction.
-struct FilterLog {
-  std::vector<uint32_t> seen;
-  std::function<uint32_t(uint32_t)> react;
-} g_filter;
-
-uint32_t HOST_STDCALL RecordingFilter(uint32_t key) {
-  g_filter.seen.push_back(key);
-  return g_filter.react ? g_filter.react(key) : key;
-}
 
 class KeyboardTest : public ::testing::Test {
  protected:

@@ -19,21 +19,22 @@
 namespace volmar {
 namespace {
 
+using testing::FilterLog;
+using testing::g_filter;
+using testing::RecordingFilter;
 using testing::TestClock;
 using testing::TestInput;
 
 constexpr char kQuestion[] = "Zakończyć pracę programu VOLMAR?";
 
-// The installed filter: records every key it is offered (but the no-key
-// calls) and runs the test's reaction.
-struct FilterLog {
-  std::vector<uint32_t> seen;
-  std::function<uint32_t(uint32_t)> react;
-} g_filter;
-
-uint32_t HOST_STDCALL RecordingFilter(uint32_t key) {
-  if (key != kKeyNone) g_filter.seen.push_back(key);
-  return g_filter.react ? g_filter.react(key) : key;
+// The keys the filter was offered, the no-key calls left out; with `first`,
+// each key once, where it was first offered (a held key is offered again).
+std::vector<uint32_t> Offered(const std::vector<uint32_t> &seen, bool first = false) {
+  std::vector<uint32_t> keys;
+  for (uint32_t key : seen)
+    if (key != kKeyNone && !(first && std::find(keys.begin(), keys.end(), key) != keys.end()))
+      keys.push_back(key);
+  return keys;
 }
 
 // Keeps everything it was shown, and runs `onQuestion` once, when the
@@ -92,14 +93,6 @@ std::function<uint32_t(uint32_t)> HoldEachKeyOnce(Keyboard &keyboard) {
   };
 }
 
-// The keys in the order first offered (a held key is offered again).
-std::vector<uint32_t> FirstOffers(const std::vector<uint32_t> &seen) {
-  std::vector<uint32_t> first;
-  for (uint32_t key : seen)
-    if (std::find(first.begin(), first.end(), key) == first.end()) first.push_back(key);
-  return first;
-}
-
 TEST(QuitQuestion, EndsAtOnceWhenIdleAsksWhileWorkRunsAndNeverForAPlayedKey) {
   struct Case {
     const char *what;
@@ -150,7 +143,7 @@ TEST(QuitQuestion, EndsAtOnceWhenIdleAsksWhileWorkRunsAndNeverForAPlayedKey) {
     // after the answer unless the host has ended.
     std::vector<uint32_t> offered{c.quitKey};
     if (!c.ends) offered.push_back('a');
-    EXPECT_EQ(offered, FirstOffers(g_filter.seen));
+    EXPECT_EQ(offered, Offered(g_filter.seen, true));
     EXPECT_EQ(c.ends ? "" : "a", host.editor.Text());
     bool asked = host.screen.shown.find(kQuestion) != std::string::npos;
     EXPECT_EQ(c.asked != nullptr, asked) << host.screen.shown;
@@ -179,10 +172,10 @@ TEST(QuitQuestion, KeysAPlugInHandedOverWaitAndDoNotAnswer) {
     bool ended = host.Run(kMacro);
     EXPECT_EQ(answer == 't', ended);
     if (ended) {
-      EXPECT_EQ(std::vector<uint32_t>{kKeyF10}, g_filter.seen) << "nothing after Tak";
+      EXPECT_EQ(std::vector<uint32_t>{kKeyF10}, Offered(g_filter.seen)) << "nothing after Tak";
       EXPECT_EQ("", host.editor.Text());
     } else {
-      EXPECT_EQ((std::vector<uint32_t>{kKeyF10, 't', 'h'}), g_filter.seen);
+      EXPECT_EQ((std::vector<uint32_t>{kKeyF10, 't', 'h'}), Offered(g_filter.seen));
       EXPECT_EQ("th", host.editor.Text());
     }
   }
