@@ -2,9 +2,10 @@
 #
 #   make run    build, lay out the host with the plug-in and start it under Wine
 #   make test   install what is missing, then build and test in turn: native
-#               (the tools, their command-line and docs tests), asan (every
-#               unit test under the sanitizers), win32 (the real DLLs under
-#               Wine), and each fuzz target for a few seconds (make fuzz-smoke)
+#               (the tools, their command-line and docs tests), asan (clang:
+#               every unit test under the sanitizers, and the fuzz targets),
+#               win32 (the real DLLs under Wine), and each fuzz target for a
+#               few seconds (make fuzz-smoke)
 #   make bench  the benchmark table, with its targets and pass or miss
 #   make fuzz   every fuzz target for 60 s each; `make fuzz SECONDS=600` for
 #               longer, `make fuzz RUNS=10000000` for a number of inputs,

@@ -1,12 +1,13 @@
 #!/bin/sh
-# make fuzz: builds the fuzz targets with clang's libFuzzer, AddressSanitizer
-# and UndefinedBehaviorSanitizer (build/fuzz), and runs each one after the
-# other (never two at once, so that the figures are each target's own; the
-# smoke run of `make test` sets FUZZ_PARALLEL=2 and runs two at a time) for
-# FUZZ_SECONDS seconds (default 60; `make fuzz
-# SECONDS=600` sets it), or until FUZZ_RUNS inputs have run when that is
-# set (FUZZ_RUNS=10000000 for a recorded campaign; FUZZ_SECONDS then caps
-# each target's time, default one hour), starting from its committed seeds in
+# make fuzz: runs the fuzz targets, built with clang's libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer in the sanitizer build
+# (build/asan, the preset asan, which also holds every unit test), each one
+# after the other (never two at once, so that the figures are each target's
+# own; the smoke run of `make test` sets FUZZ_PARALLEL=2 and runs two at a
+# time) for FUZZ_SECONDS seconds (default 60; `make fuzz SECONDS=600` sets
+# it), or until FUZZ_RUNS inputs have run when that is set
+# (FUZZ_RUNS=10000000 for a recorded campaign; FUZZ_SECONDS then caps each
+# target's time, default one hour), starting from its committed seeds in
 # fuzz/corpus/<target>/.  New inputs are kept in build/fuzz/corpus/<target>/,
 # never in the committed corpus.  A failure leaves its input in
 # build/fuzz/artifacts/ and the script exits 1.
@@ -21,6 +22,9 @@
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+# The programs come from the sanitizer build; what a run makes (corpora,
+# artifacts, logs, the summary) goes to build/fuzz.
+programs_build=$root/build/asan
 build=$root/build/fuzz
 runs=${FUZZ_RUNS:-}
 if [ -n "$runs" ]; then seconds=${FUZZ_SECONDS:-3600}; else seconds=${FUZZ_SECONDS:-60}; fi
@@ -51,13 +55,11 @@ clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/probe"
   exit 1
 }
 
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTASTIRO_FUZZ=ON -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
+[ -f "$programs_build/build.ninja" ] || (cd "$root" && cmake --preset asan >/dev/null)
 programs=""
 for target in $targets; do programs="$programs fuzz_$target"; done
 # shellcheck disable=SC2086
-cmake --build "$build" -j "$jobs" --target $programs
+cmake --build "$programs_build" -j "$jobs" --target $programs
 
 mkdir -p "$build/artifacts"
 parallel=${FUZZ_PARALLEL:-1}
@@ -76,7 +78,7 @@ run_target() {
   # -rss_limit_mb: inputs of a few MB at most; -timeout: one input, ten seconds.
   # shellcheck disable=SC2086
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    "$build/fuzz/fuzz_$target" -max_total_time="$seconds" $limit -timeout=10 -rss_limit_mb=2048 \
+    "$programs_build/fuzz/fuzz_$target" -max_total_time="$seconds" $limit -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
       "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
     result=clean
