@@ -75,7 +75,7 @@ struct Word {
   bool tooLong = false;  // a 20th character came before any ']'
 };
 
-class MacroPlayer {
+class MacroPlayer : public HostListener {
  public:
   MacroPlayer(const std::string &path, const std::string &content, const macro::KeyFileReport &keys,
               const PlayOptions &options)
@@ -100,19 +100,33 @@ class MacroPlayer {
     uint32_t converted = kNoKey; // the character that byte became
     bool atEnd = false;
     int64_t restartOffset = -1;
-    std::vector<const HostEvent *> notices;
+    bool commandInFirstPass = false;  // a command ran in the first pass
+    std::vector<std::string> notices;
+    // Afresh for the next call, keeping the room of its texts.
+    void Reset() {
+      word.open = word.closed = word.cutByEnd = word.tooLong = false;
+      word.start = word.end = -1;
+      word.bytes.clear();
+      itemOffset = -1;
+      converted = kNoKey;
+      atEnd = false;
+      restartOffset = -1;
+      commandInFirstPass = false;
+      notices.clear();
+    }
   };
 
   void Start();
   uint32_t NextKey();
   void Finish();
   void Call(uint32_t key);
-  void ReadCall(const std::vector<HostEvent> &events);
+  void OnHostEvent(const HostEvent &event) override;
+  void EndCall();
   void OnByte(const HostEvent &event, CallItems &call);
   void OnCharacter(const HostEvent &event, CallItems &call);
   void OnAsk(const HostEvent &event, CallItems &call);
   void OnPost(uint32_t key, const Word &word, int64_t itemOffset,
-              const std::vector<const HostEvent *> &notices);
+              const std::vector<std::string> &notices);
   void OnTypedText(const std::string &text, const Word &word);
   void OnFirstRestart(int64_t restartOffset);
   void Add(macro::StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
@@ -149,7 +163,7 @@ class MacroPlayer {
   bool delayThisCall_ = false;          // this call ran DELAY
   bool firstRestartThisCall_ = false;   // this call ran the first RESTART
   std::set<std::pair<int64_t, std::string>> reported_;
-  std::vector<HostEvent> events_;  // the last call's, its room kept for the next
+  CallItems call_;  // what the running call of the key filter read
 };
 
 // A bracketed word of the macro, kept once: a key-file finding about it is
@@ -244,6 +258,7 @@ void MacroPlayer::Start() {
   AddSimFileBorrowed(kMacroName, content_);
   if (options_.keepLog) AddSimFile(kLogName, std::string());
   ResetCharDecoder();
+  SetHostListener(this);
   SetAskPolicy([this](const std::string &, const std::string &text, uint32_t) {
     return text == kStopQuestion.c_str() ? stopAnswer_ : 0;
   });
@@ -310,6 +325,7 @@ void MacroPlayer::Finish() {
   if (options_.keepLog) report_.log = SimFileWritten(kLogName);
   RemoveSimFile(kMacroName);
   RemoveSimFile(kLogName);
+  SetHostListener(nullptr);
   SetAskPolicy(nullptr);
   SetStampSource(nullptr);
 }
@@ -317,11 +333,10 @@ void MacroPlayer::Finish() {
 void MacroPlayer::Call(uint32_t key) {
   const uint32_t pauseLength = g_player.pauseLength;
   const uint32_t pauseStart = g_player.pauseStart;
-  ClearSimEvents();
-  PluginKeyFilter(key);
-  TakeSimEvents(&events_);
+  call_.Reset();
   delayThisCall_ = false;
-  ReadCall(events_);
+  PluginKeyFilter(key);  // its host calls come to OnHostEvent
+  EndCall();
   // A pause armed by this call: the host holds the next keys that long.
   if (g_player.pauseLength != 0 && g_player.pauseStart != 0 &&
       (g_player.pauseLength != pauseLength || g_player.pauseStart != pauseStart)) {
@@ -341,9 +356,10 @@ void MacroPlayer::Call(uint32_t key) {
   }
 }
 
-void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
-  CallItems call;
-  for (const HostEvent &event : events) {
+// One host call of the running call of the key filter, in the order made.
+void MacroPlayer::OnHostEvent(const HostEvent &event) {
+  CallItems &call = call_;
+  {
     switch (event.kind) {
       case HostEventKind::kGetc: OnByte(event, call); break;
       case HostEventKind::kConvertChar: OnCharacter(event, call); break;
@@ -369,6 +385,13 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
       default: break;
     }
   }
+}
+
+// What the call did as a whole, once it has returned.
+void MacroPlayer::EndCall() {
+  CallItems &call = call_;
+  // A command that left the player waiting for the user.
+  if (call.commandInFirstPass && g_player.waitMode != kNotWaiting) waitedInFirstPass_ = true;
   if (call.restartOffset >= 0) {
     ++rewinds_;
     if (rewinds_ == 1) {
@@ -443,12 +466,12 @@ void MacroPlayer::OnAsk(const HostEvent &event, CallItems &call) {
   } else if (event.text == kStoppedText.c_str()) {
     Add(macro::StreamKind::kStopped, lastCommandOffset_, 0, "", macro::HostToUtf8(event.text));
   } else {
-    call.notices.push_back(&event);
+    call.notices.push_back(event.text);
   }
 }
 
 void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
-                         const std::vector<const HostEvent *> &notices) {
+                         const std::vector<std::string> &notices) {
   if (options_.keepPostedKeys) report_.postedKeys.push_back(key);
   if ((key & kKeyCodeMask) != kNoKey) ++report_.keysPosted;
   if (!word.closed) {
@@ -464,8 +487,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   ++report_.commandsRun;
   lastCommandOffset_ = at;
   std::string effect;
-  for (const HostEvent *notice : notices)
-    effect += Say(Msg::kNoticeEffect, {macro::Visible(macro::HostToUtf8(notice->text))});
+  for (const std::string &notice : notices)
+    effect += Say(Msg::kNoticeEffect, {macro::Visible(macro::HostToUtf8(notice))});
   effect += macro::CommandDescription(word.bytes, lang::Current() == lang::Language::kPolish);
   if (key == kSf11Key) {
     echoShiftF11_ = true;
@@ -476,7 +499,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   } else if (word.bytes == "DELAY") {
     delayThisCall_ = true;
   }
-  if (g_player.waitMode != kNotWaiting && pass_ == 1) waitedInFirstPass_ = true;
+  // Whether it waits for the user is known once the call has returned.
+  if (pass_ == 1) call_.commandInFirstPass = true;
   Add(macro::StreamKind::kCommand, at, key == kSf11Key ? kKeyShiftF11 : kNoKey, word.bytes, effect);
 }
 
