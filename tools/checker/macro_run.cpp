@@ -17,7 +17,9 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <set>
+#include <string_view>
 #include <utility>
 
 #include "player/playback/playback.h"
@@ -75,6 +77,48 @@ struct Word {
   bool tooLong = false;  // a 20th character came before any ']'
 };
 
+// The next ']' of the macro at or after a place, found by one forward pass
+// over the file however many words ask: a run of '[' closed far behind
+// costs its length once, not once for each '['.  It also tells whether a
+// line break stands between a place and that ']'.
+class CloseFinder {
+ public:
+  explicit CloseFinder(const std::string &content) : content_(content) {}
+  // The offset of the first ']' at or after `from`, or npos.
+  size_t Next(size_t from) {
+    if (from < start_) {  // behind the pass so far: a new pass from there
+      start_ = scanned_ = from;
+      found_ = std::string::npos;
+      lastBreak_ = std::string::npos;
+    }
+    if (found_ != std::string::npos && found_ >= from) return found_;
+    if (scanned_ < from) scanned_ = from;
+    found_ = std::string::npos;
+    for (; scanned_ < content_.size(); ++scanned_) {
+      const char c = content_[scanned_];
+      if (c == ']') {
+        found_ = scanned_++;
+        break;
+      }
+      if (c == '\r' || c == '\n') lastBreak_ = scanned_;
+    }
+    return found_;
+  }
+  // Whether a line break stands at or after `from` and before the ']' that
+  // Next(from) gave.
+  bool BreakBefore(size_t from) const {
+    return lastBreak_ != std::string::npos && lastBreak_ >= from &&
+           (found_ == std::string::npos || lastBreak_ < found_);
+  }
+
+ private:
+  const std::string &content_;
+  size_t start_ = 0;    // where this pass began
+  size_t scanned_ = 0;  // the bytes before this are read
+  size_t found_ = std::string::npos;
+  size_t lastBreak_ = std::string::npos;  // the last line break read
+};
+
 class MacroPlayer : public HostListener {
  public:
   MacroPlayer(const std::string &path, const std::string &content, const macro::KeyFileReport &keys,
@@ -84,8 +128,12 @@ class MacroPlayer : public HostListener {
         reading_(IsOtherCodePage(encoding_.page) ? encoding_.page : codec::CodePage::kMazovia),
         map_(macro::SourceMap::Borrowing(content, reading_)),
         keys_(keys),
-        options_(options) {
+        options_(options),
+        streaming_(options.onItem || options.keepStream),
+        closes_(content) {
     report_.file = path;
+    for (const macro::Diagnostic &d : keys.diagnostics)
+      for (const std::string &name : d.names) longestKeyName_ = std::max(longestKeyName_, name.size());
     for (const macro::KeyDefinition &d : keys.definitions)
       if (d.reachable) reachableNames_.push_back(d.storedName);
   }
@@ -129,8 +177,8 @@ class MacroPlayer : public HostListener {
               const std::vector<std::string> &notices);
   void OnTypedText(const std::string &text, const Word &word);
   void OnFirstRestart(int64_t restartOffset);
-  void Add(macro::StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
-           const std::string &text);
+  void Add(macro::StreamKind kind, int64_t offset, uint32_t code, std::string_view name,
+           std::string_view text);
   void Warn(int64_t offset, const std::string &id, const std::string &message,
             const std::string &hint);
   std::string TextHint(const std::string &word, std::string &id, std::string &message);
@@ -149,6 +197,12 @@ class MacroPlayer : public HostListener {
   const macro::SourceMap map_;
   const macro::KeyFileReport &keys_;
   const PlayOptions &options_;
+  const bool streaming_;  // the dry run's items are wanted
+  CloseFinder closes_;
+  // The longest name a finding of the key definitions is about: a longer
+  // word can touch none of them, and is not kept.
+  size_t longestKeyName_ = 0;
+  std::set<std::string> words_;  // report_.words, for finding them
   std::vector<std::string> reachableNames_;
   macro::MacroReport report_;
 
@@ -169,14 +223,14 @@ class MacroPlayer : public HostListener {
 // A bracketed word of the macro, kept once: a key-file finding about it is
 // shown in full.
 void MacroPlayer::NoteWord(const std::string &word) {
-  for (const std::string &known : report_.words)
-    if (known == word) return;
+  if (word.size() > longestKeyName_) return;  // about no name of the key definitions
+  if (!words_.insert(word).second) return;
   report_.words.push_back(word);
 }
 
-void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
-                      const std::string &text) {
-  if (!options_.onItem && !options_.keepStream) return;
+void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, std::string_view name,
+                      std::string_view text) {
+  if (!streaming_) return;
   const macro::SourcePosition at = At(offset);
   // Characters typed one after the other from one line: one kept item.
   const bool run = !options_.onItem && options_.characterRuns && kind == macro::StreamKind::kCharacter;
@@ -191,8 +245,8 @@ void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, con
   item.kind = kind;
   item.position = at;
   item.code = code;
-  item.name = name;
-  item.text = run ? std::string(1, static_cast<char>(code & 0xFF)) : text;
+  item.name = std::string(name);
+  item.text = run ? std::string(1, static_cast<char>(code & 0xFF)) : std::string(text);
   item.pass = pass_;
   item.offset = offset;
   if (options_.onItem)
@@ -203,6 +257,12 @@ void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, con
 
 void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string &message,
                        const std::string &hint) {
+  // Beyond the findings kept, the rest are counted (the first pass never
+  // reports a place twice, and a second pass reports nothing new).
+  if (report_.diagnostics.size() >= macro::kKeptFindings) {
+    ++report_.warningsNotKept;
+    return;
+  }
   // A macro played twice (RESTART) reports each place once.
   if (!reported_.insert({offset, id}).second) return;
   macro::Diagnostic d;
@@ -538,17 +598,18 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
 
 // A '[' followed by more characters than a word holds before any ']'.
 void MacroPlayer::WarnLongWord(const Word &word) {
-  size_t close = content_.find(']', static_cast<size_t>(word.start) + 1);
+  const size_t from = static_cast<size_t>(word.start) + 1;
+  const size_t close = closes_.Next(from);
   if (close == std::string::npos) {
     Warn(word.start, "unclosed-bracket",
          Say(Msg::kUnclosedLong, {std::to_string(kMacroWordChars)}), Say(Msg::kCloseWord));
   } else {
-    std::string whole = content_.substr(static_cast<size_t>(word.start) + 1,
-                                        close - static_cast<size_t>(word.start) - 1);
-    bool lineBreak = whole.find_first_of("\r\n") != std::string::npos;
-    NoteWord(whole);
+    const size_t length = close - from;
+    const bool lineBreak = closes_.BreakBefore(from);
+    // Only a word a key-file finding could be about is kept (and read).
+    if (length <= longestKeyName_) NoteWord(content_.substr(from, length));
     Warn(word.start, "word-too-long",
-         Say(Msg::kWordTooLong, {std::to_string(whole.size()), std::to_string(kMacroWordChars),
+         Say(Msg::kWordTooLong, {std::to_string(length), std::to_string(kMacroWordChars),
                                  macro::Visible(macro::FileBytesToUtf8(word.bytes))}),
          lineBreak ? Say(Msg::kMissingCloseHint) : Say(Msg::kWordTooLongHint));
   }
@@ -607,7 +668,7 @@ void MacroPlayer::OnFirstRestart(int64_t restartOffset) {
   report_.restarts = true;
   firstRestartThisCall_ = true;
   // Nothing behind RESTART is ever played.
-  size_t close = content_.find(']', static_cast<size_t>(restartOffset));
+  size_t close = closes_.Next(static_cast<size_t>(restartOffset));
   size_t rest = close == std::string::npos ? content_.size() : close + 1;
   size_t firstUnplayed = content_.find_first_not_of("\r\n", rest);
   if (!waitedInFirstPass_) {

@@ -55,6 +55,9 @@ class SourceMap {
   mutable size_t cachedColumn_ = 0;
 };
 
+// The findings of one macro kept in full; more are only counted.
+inline constexpr size_t kKeptFindings = 1000;
+
 // Lines longer than this are not shown under a finding.
 inline constexpr size_t kExcerptLimit = 300;
 
@@ -108,6 +111,8 @@ struct MacroReport {
   bool readable = true;
   std::string readError;  // why the file could not be read
   std::vector<Diagnostic> diagnostics;
+  // Warnings found beyond the first kKeptFindings: counted, not kept.
+  size_t warningsNotKept = 0;
   std::vector<StreamItem> stream;
   uint32_t keysPosted = 0;           // keys the host receives (the no-key code not counted)
   uint32_t keysFirstPass = 0;        // the same, up to the first RESTART
