@@ -128,7 +128,9 @@ struct MacroReport {
   bool restarts = false;             // RESTART sends playback back to the start
   bool endless = false;              // ... and nothing in the loop waits for the user
   std::vector<uint32_t> postedKeys;  // every HostPostKey argument, in order
-  std::vector<std::string> words;    // the bracketed words it holds, each once (file bytes)
+  // The bracketed words it holds, each once (file bytes), that a finding of
+  // the key definitions could be about (no longer than its longest name).
+  std::vector<std::string> words;
   std::string log;                   // the log lines, as the log file would hold them
 };
 
