@@ -128,6 +128,35 @@ bool Place(const std::string &from, const std::string &to, bool replace, int *er
 
 void Remove(const std::string &path) { DeleteFileW(Wide(path).c_str()); }
 
+namespace {
+
+bool IdentityOfHandle(HANDLE file, FileId *id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info)) return false;
+  id->device = info.dwVolumeSerialNumber;
+  id->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+}  // namespace
+
+bool IdentityOf(const std::string &path, FileId *id) {
+  if (path.empty()) return false;
+  // No access asked, shared every way: only the file's information is read.
+  // A folder needs the backup flag; a symbolic link is followed.
+  HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = IdentityOfHandle(file, id);
+  CloseHandle(file);
+  return known;
+}
+
+bool IdentityOfStandardInput(FileId *id) {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  return input != nullptr && input != INVALID_HANDLE_VALUE && IdentityOfHandle(input, id);
+}
+
 std::string TemporaryFolder() {
   wchar_t folder[MAX_PATH + 2];
   const DWORD n = GetTempPathW(MAX_PATH + 2, folder);
