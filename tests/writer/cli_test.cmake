@@ -1,6 +1,8 @@
 # Both tools' output through the one writer: device names refused before
-# any work, a Polish output name, output lost on standard output is exit 2,
-# and a full disk (a file-size limit) leaves no file behind.
+# any work, a Polish output name, output lost on standard output is exit 2
+# (1 once a file is written), a full disk (a file-size limit) leaves no
+# file behind, no input is ever written (by name, hard or symbolic link),
+# the log beside -o and --log's rules, and a closed pipe.
 #   cmake -DCHECK=<tastiro-check> -DMERGE=<tastiro-merge> -DKEYS=<keys.h>
 #         -DDATA=<tests/checker/data> -DWORK=<scratch folder> [-DRUNNER=<wine wrapper>] -P cli_test.cmake
 
@@ -157,10 +159,8 @@ function(expect_refused name tool pattern)
     message(FATAL_ERROR "${name}: temporary files left: ${left}")
   endif()
 endfunction()
-set(kinds name hard)
-if(NOT RUNNER OR NOT CMAKE_HOST_WIN32)
-  list(APPEND kinds symbolic)  # Wine sees a symbolic link as the file it points to
-endif()
+# (Under Wine a symbolic link made here is the file it points to.)
+set(kinds name hard symbolic)
 set(m ${merge_run} --keys keys.h --host .)
 set(c ${check_run} --keys keys.h --host .)
 foreach(kind ${kinds})

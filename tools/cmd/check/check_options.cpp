@@ -30,7 +30,8 @@ bool ParseStamp(const char *text, time_t &out) {
   return out != static_cast<time_t>(-1);
 }
 
-std::string TakeKeys(const std::string &, const char *value, Arguments &args) {
+std::string TakeKeys(const std::string &option, const char *value, Arguments &args) {
+  if (*value == 0) return cli::EmptyValue(option);
   args.keys = value;
   args.keysGiven = true;
   return std::string();
