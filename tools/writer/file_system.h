@@ -46,7 +46,14 @@ void Remove(const std::string &path);
 struct FileId {
   uint64_t device = 0;
   uint64_t index = 0;
-  bool operator==(const FileId &other) const { return device == other.device && index == other.index; }
+  int way = 0;  // how Windows told them (file_win32.cpp); 0 elsewhere
+  // On Windows a volume numbered 0 is one Windows could not name (Wine's
+  // standard input redirected from a file): its index alone decides, which
+  // errs on the side of refusing a write.
+  bool operator==(const FileId &other) const {
+    const bool unnamed = way != 0 && (device == 0 || other.device == 0);
+    return (device == other.device || unnamed) && index == other.index && way == other.way;
+  }
 };
 // The identity of the file `path` names, through links; false when it
 // names none (or cannot be looked at).

@@ -2,6 +2,7 @@
 #if defined(_WIN32)
 
 #include <errno.h>
+#include <string.h>
 #include <windows.h>
 
 #include "tools/writer/file_system.h"
@@ -130,11 +131,28 @@ void Remove(const std::string &path) { DeleteFileW(Wide(path).c_str()); }
 
 namespace {
 
+// The volume's serial number and the file's index.  FileIdInfo first (its
+// 128-bit index, which ReFS needs; and Wine answers it for a standard input
+// redirected from a file, where GetFileInformationByHandle fails), else
+// GetFileInformationByHandle (Windows 7, some file systems).  The two
+// number a volume differently, so the way is part of the identity.
 bool IdentityOfHandle(HANDLE file, FileId *id) {
+  if (GetFileType(file) != FILE_TYPE_DISK) return false;
+  FILE_ID_INFO ids;
+  if (GetFileInformationByHandleEx(file, FileIdInfo, &ids, sizeof ids)) {
+    uint64_t low = 0, high = 0;
+    memcpy(&low, ids.FileId.Identifier, 8);
+    memcpy(&high, ids.FileId.Identifier + 8, 8);
+    id->device = ids.VolumeSerialNumber;
+    id->index = low ^ (high * 0x9E3779B97F4A7C15ull);  // NTFS: high is 0
+    id->way = 1;
+    return true;
+  }
   BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info)) return false;
+  if (!GetFileInformationByHandle(file, &info)) return false;
   id->device = info.dwVolumeSerialNumber;
   id->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  id->way = 2;
   return true;
 }
 
