@@ -1,7 +1,9 @@
 #!/bin/sh
 # make fuzz: builds the fuzz targets with clang's libFuzzer, AddressSanitizer
 # and UndefinedBehaviorSanitizer (build/fuzz), and runs each one after the
-# other (never two at once) for FUZZ_SECONDS seconds (default 60; `make fuzz
+# other (never two at once, so that the figures are each target's own; the
+# smoke run of `make test` sets FUZZ_PARALLEL=2 and runs two at a time) for
+# FUZZ_SECONDS seconds (default 60; `make fuzz
 # SECONDS=600` sets it), or until FUZZ_RUNS inputs have run when that is
 # set (FUZZ_RUNS=10000000 for a recorded campaign; FUZZ_SECONDS then caps
 # each target's time, default one hour), starting from its committed seeds in
@@ -58,12 +60,17 @@ for target in $targets; do programs="$programs fuzz_$target"; done
 cmake --build "$build" -j "$jobs" --target $programs
 
 mkdir -p "$build/artifacts"
-summary=""
-status=0
-for target in $targets; do
+parallel=${FUZZ_PARALLEL:-1}
+case $parallel in *[!0-9]*|''|0) echo "fuzz: FUZZ_PARALLEL takes a whole number above 0" >&2; exit 2 ;; esac
+
+# One target's run; its summary line goes to $build/summary_<target>, and
+# $build/failed_<target> marks a failure.
+run_target() {
+  target=$1
   corpus=$build/corpus/$target
   mkdir -p "$corpus"
   log=$build/fuzz_$target.log
+  rm -f "$build/failed_$target"
   echo "fuzz: $target for $seconds s${runs:+ or $runs runs} ..."
   started=$(date +%s)
   # -rss_limit_mb: inputs of a few MB at most; -timeout: one input, ten seconds.
@@ -75,18 +82,32 @@ for target in $targets; do
     result=clean
   else
     result="FAILED (see $log and $build/artifacts/)"
-    status=1
+    : >"$build/failed_$target"
     grep -E "broken:|ERROR:|runtime error:|SUMMARY:" "$log" | head -n 5 >&2 || true
   fi
   took=$(( $(date +%s) - started ))
   done_runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   # The last status line: "#<runs> <kind> cov: <edges> ft: <features> corp: ..."
   cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1)
-  summary="$summary$(printf '%-10s %12s inputs run in %5d s  %-22s %s' "$target" "${done_runs:-?}" \
-    "$took" "${cov:-cov: ?}" "$result")
-"
+  printf '%-10s %12s inputs run in %5d s  %-22s %s\n' "$target" "${done_runs:-?}" \
+    "$took" "${cov:-cov: ?}" "$result" >"$build/summary_$target"
+}
+
+running=0
+for target in $targets; do
+  run_target "$target" &
+  running=$((running + 1))
+  if [ "$running" -ge "$parallel" ]; then
+    wait
+    running=0
+  fi
 done
+wait
 
 echo
-printf '%s' "$summary"
+status=0
+for target in $targets; do
+  cat "$build/summary_$target"
+  [ ! -e "$build/failed_$target" ] || status=1
+done
 exit $status
