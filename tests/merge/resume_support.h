@@ -93,7 +93,7 @@ inline std::string RunLog(const std::string &played, const checker::FileText &ke
   // The last entry is the end of the file's notice, "... z pliku.".
   const size_t last = log.rfind('\n', log.size() - 2) + 1;
   if (end == RunEnd::kClosed) log.resize(last);
-  if (end == RunEnd::kStopped) log.replace(log.rfind(".}"), 1, "");
+  if (end == RunEnd::kStopped && log.rfind(".}") != std::string::npos) log.replace(log.rfind(".}"), 1, "");
   return log;
 }
 
