@@ -12,6 +12,7 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <fstream>
 #include <functional>
@@ -118,6 +119,9 @@ std::string Play(const GoldenCase &c, const checker::FileText &keys) {
       if (line.find("{CHAR: ") != std::string::npos) log.insert(e, line);
     }
   }
+  if (const char *dump = getenv("TASTIRO_DUMP_CASE"); dump != nullptr && c.name == dump)
+    fprintf(stderr, "--- %s\ntemplate: %s\nmacro:\n%s\nlog:\n%s\n", c.name.c_str(), c.tpl.c_str(),
+            m.bytes.c_str(), log.c_str());
   ResumePoint point;
   const bool done = resume_support::Resume(m, keys, log, &point, &error);
   return Describe(done, point);
@@ -245,6 +249,22 @@ std::vector<GoldenCase> Generated(size_t count) {
 
 std::string GoldenPath() { return RESUME_GOLDEN_FILE; }
 
+// Points found differently on purpose since the golden file was made: a
+// run ended by closing the host and followed by a new one whose first key
+// the first implementation took for the old run's key sent again (or for
+// its next key), so that it called the log foreign or missed a run; these
+// logs are now lined up again from where the last run began.
+const struct {
+  const char *name, *now;
+} kRealigned[] = {
+    {"random 148", "found=1 first=1 last=18446744073709551615 header=0 runs=3 whole=2 cut=3 sent=2/4 "
+                   "next=3 stopped=0 noEnd=1"},
+    {"random 311", "found=3 first=1 last=6 header=1 runs=3 whole=6 cut=0 sent=0/0 next=0 stopped=1 "
+                   "noEnd=0"},
+    {"random 371", "found=3 first=1 last=18446744073709551615 header=0 runs=3 whole=2 cut=0 sent=0/0 "
+                   "next=0 stopped=0 noEnd=0"},
+};
+
 TEST(ResumeGolden, PointsAsTheFirstImplementationFoundThem) {
   const checker::FileText keys = resume_support::KeyFile(kKeys);
   std::vector<GoldenCase> cases = HandMade();
@@ -259,7 +279,12 @@ TEST(ResumeGolden, PointsAsTheFirstImplementationFoundThem) {
   std::ifstream in(GoldenPath(), std::ios::binary);
   ASSERT_TRUE(in.good()) << GoldenPath();
   std::vector<std::string> golden;
-  for (std::string line; std::getline(in, line);) golden.push_back(line);
+  for (std::string line; std::getline(in, line);) {
+    for (const auto &changed : kRealigned)
+      if (line.compare(0, strlen(changed.name) + 3, std::string(changed.name) + " | ") == 0)
+        line = std::string(changed.name) + " | " + changed.now;
+    golden.push_back(line);
+  }
   ASSERT_EQ(golden.size(), lines.size());
   size_t differ = 0;
   for (size_t i = 0; i < lines.size(); ++i)
