@@ -117,6 +117,12 @@ expect_run("--at without --learn" 2 --keys ${KEYS} --at Kwota=1 -o at.txt t.txt 
 expect_in("--at without --learn" "${err}" "--at does not apply to a merge (only with --learn)")
 expect_run("--rows with --learn" 2 --keys ${KEYS} --learn --rows 2- t.txt d.csv -o learnt.txt)
 expect_in("--rows with --learn" "${err}" "--rows does not apply with --learn")
+# A usage error is two lines, the second pointing to --help, in the user's
+# language: never the whole help.
+expect_run("usage error, Polish" 2 --lang pl --keys ${KEYS} --learn --rows 2- t.txt d.csv -o learnt.txt)
+if(NOT err MATCHES "^tastiro-merge: [^\n]*--rows[^\n]*\r?\nwszystkie opcje: tastiro-merge --help\r?\n$")
+  message(FATAL_ERROR "usage error, Polish: not two lines:\n${err}")
+endif()
 # (called directly: an empty argument does not survive a list)
 execute_process(COMMAND ${run} --keys ${KEYS} -o "" t.txt d.csv WORKING_DIRECTORY ${WORK}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)

@@ -90,7 +90,10 @@ int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, co
     return 0;
   }
   if (parsed.outcome == Parsed::kError) {
-    os::Write(stderr, std::string(tool.tool) + ": " + parsed.error + "\n" + Usage(tool, rows));
+    // What is wrong and where the options are told, never the whole help:
+    // the one line that matters would scroll away behind it.
+    os::Write(stderr, std::string(tool.tool) + ": " + parsed.error + "\n" +
+                          Say(Msg::kSeeHelp, {tool.tool}) + "\n");
     return 2;
   }
   return -1;

@@ -146,8 +146,8 @@ Parsed Parse(const Option<Args> (&table)[N], Modes (*modeOf)(const Args &),
 }
 
 // What a tool does with what Parse came to: the usage on standard output
-// for --help (exit status 0), the error and the usage on standard error
-// (exit status 2); -1 to go on.
+// for --help (exit status 0); for an error, one line saying what is wrong and
+// one pointing to --help on standard error (exit status 2); -1 to go on.
 int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, const Parsed &parsed);
 
 }  // namespace cli
