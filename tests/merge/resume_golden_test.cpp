@@ -220,8 +220,12 @@ std::vector<GoldenCase> Generated(size_t count) {
     auto table = [&](Random &g) {
       std::string csv = "A;B\n";
       const size_t rows = 1 + g.Below(9);
-      for (size_t i = 0; i < rows; ++i)
-        csv += std::string(values[g.Below(8)]) + ";" + values[g.Below(8)] + "\n";
+      for (size_t i = 0; i < rows; ++i) {
+        // Drawn in this order (the second field first) by the golden file.
+        const char *second = values[g.Below(8)];
+        const char *first = values[g.Below(8)];
+        csv += std::string(first) + ";" + second + "\n";
+      }
       return csv;
     };
     c.csv = table(r);
