@@ -247,6 +247,49 @@ def awk_row(base, p, work, runs=3):
           f"(merge {merge_cpu:.0f} ms, awk {awk_cpu:.0f} ms{'' if same else ', OUTPUT DIFFERS'})")
 
 
+RESUME_MD5_RATIO_TARGET = 5.0
+RESUME_FLOOR_MEMORY_MB = 32
+
+
+def resume_floor_row(tool, keys, work, p, runs=3):
+    """--resume on the log of a 100,000-row run cut in its last row, against
+    md5sum of the same log and table measured in the same run (the cost of
+    reading them once): the ratio of the best CPU times, and the peak
+    memory.  False when a target is missed or the tool fails."""
+    log = os.path.join(work, "merge-rows.log")
+    if not os.path.exists(log):
+        run_log(log, 100_000, 100_000)
+    rest = os.path.join(work, "merge-floor-rest.txt")
+    command = [tool, "--keys", keys, "--force", "--no-log", "--data-encoding", "cp1250", p["tpl"],
+               p["five"], "--resume", log, "-o", rest]
+    md5 = shutil.which("md5sum")
+    if md5 is None:
+        print("tastiro-merge --resume against md5sum: not done (no md5sum)")
+        return False
+    resume_cpu = md5_cpu = None
+    peak = 0.0
+    for _ in range(runs):
+        cpu, _, rss, status = run_once(command)
+        if status != 0:
+            print(f"merge bench: --resume against md5sum: tastiro-merge exited with {status}",
+                  file=sys.stderr)
+            return False
+        resume_cpu = cpu if resume_cpu is None else min(resume_cpu, cpu)
+        peak = max(peak, rss)
+        cpu, _, _, _ = run_once([md5, log, p["five"]])
+        md5_cpu = cpu if md5_cpu is None else min(md5_cpu, cpu)
+    ratio = resume_cpu / md5_cpu if md5_cpu else float("inf")
+    size = (os.path.getsize(log) + os.path.getsize(p["five"])) / 1e6
+    what = "tastiro-merge --resume / md5sum, log of a 100,000-row run"
+    ok_ratio = ratio <= RESUME_MD5_RATIO_TARGET
+    ok_memory = peak <= RESUME_FLOOR_MEMORY_MB
+    print(f"{what + ' (CPU)':<58} {ratio:8.2f} x    target <= {RESUME_MD5_RATIO_TARGET:<6} "
+          f"{'ok' if ok_ratio else 'OVER'}  (resume {resume_cpu:.0f} ms, md5sum {md5_cpu:.0f} ms,"
+          f" {size:.0f} MB)")
+    row(what + " (peak RSS)", peak, "MB", f"{RESUME_FLOOR_MEMORY_MB} MB", ok_memory)
+    return ok_ratio and ok_memory
+
+
 def main():
     tool, keys, work = sys.argv[1:4]
     win32 = sys.argv[4] if len(sys.argv) > 4 else ""
@@ -302,6 +345,9 @@ def main():
         row(what + " (CPU)", best_cpu, "ms", f"{RESUME_CPU_TARGET_MS} ms",
             best_cpu <= RESUME_CPU_TARGET_MS, f"(wall {best_wall:.0f} ms)")
         row(what + " (peak RSS)", peak, "MB", f"{MEMORY_TARGET_MB} MB", peak <= MEMORY_TARGET_MB)
+
+    if not resume_floor_row(tool, keys, work, p):
+        failed = True
 
     exe = os.path.join(win32, "tools", "merge", "tastiro-merge.exe") if win32 else ""
     runner = os.path.join(win32, "wine-run.sh") if win32 else ""

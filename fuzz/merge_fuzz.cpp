@@ -42,6 +42,7 @@
 #include "tools/table/table_reader.h"
 #include "tools/merger/template.h"
 #include "tests/merge/resume_support.h"
+#include "tests/merge/table_support.h"
 
 #define MERGE_CHECK(condition, ...)                                   \
   do {                                                                \
@@ -59,7 +60,7 @@ constexpr uint32_t kLineBreakCode = 13;
 constexpr uint32_t kTabCode = 9;
 const char kKeys[] = "#define LB 0x5B\n#define NL 13\n#define TB 9\n";
 
-std::string QuotedTable(const table::Table &table) {
+std::string QuotedTable(const table_support::WholeTable &table) {
   std::string text;
   auto row = [&](const std::vector<std::string> &fields) {
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -88,8 +89,8 @@ bool Encode(const std::string &utf8, codec::CodePage page, std::string *out) {
   return true;
 }
 
-void ReaderRoundTrip(const table::Table &table, codec::CodePage page) {
-  table::Table again;
+void ReaderRoundTrip(const table_support::WholeTable &table, codec::CodePage page) {
+  table_support::WholeTable again;
   table::TableError error;
   table::TableOptions options;
   options.delimiter = table.delimiter;
@@ -101,7 +102,7 @@ void ReaderRoundTrip(const table::Table &table, codec::CodePage page) {
       options.encoding = page;
     }
   }
-  MERGE_CHECK(table::ReadTable(bytes, options, &again, &error), "rewritten table: %s",
+  MERGE_CHECK(table_support::ReadTable(bytes, options, &again, &error), "rewritten table: %s",
               error.message.c_str());
   MERGE_CHECK(again.headers == table.headers, "headers differ");
   // Rows of one empty field are empty lines once written unquoted, but
@@ -142,7 +143,7 @@ bool ExpectedValue(const std::string &value, std::vector<uint32_t> *keys) {
 // The template from the input: bytes below 0x10 stand for placeholders of
 // the columns (and {{#}}), printable ASCII other than brackets for itself,
 // line feeds for line breaks, bytes from 0x80 for Polish letters.
-std::string TemplateOf(const std::string &bytes, const table::Table &table) {
+std::string TemplateOf(const std::string &bytes, const table_support::WholeTable &table) {
   static const char32_t kLetters[] = {0x0104, 0x0105, 0x0106, 0x0107, 0x0118, 0x0119,
                                       0x0141, 0x0142, 0x0143, 0x0144, 0x00D3, 0x00F3,
                                       0x015A, 0x015B, 0x0179, 0x017A, 0x017B, 0x017C};
@@ -177,24 +178,21 @@ void TemplateEncodingRoundTrip(const std::string &tpl, codec::CodePage page) {
 // Merges rows [first, end) of `table` with an already parsed template, the
 // brackets, line breaks and tabs typed as kKeys' LB, NL and TB.
 bool MergeParsed(const std::string &tpl, const std::vector<merger::TemplatePiece> &pieces,
-                 const table::Table &table, size_t first, size_t end, merger::MergeResult *merged,
+                 const table_support::WholeTable &table, size_t first, size_t end, merger::MergeResult *merged,
                  std::string *error) {
   merger::MergeSources sources;
   sources.dataName = "data.csv";
   sources.templateBytes = &tpl;
   sources.pieces = &pieces;
-  sources.table = &table;
-  sources.firstRow = first;
-  sources.endRow = end;
   merger::MergeSettings settings;
   settings.bracketKey = "LB";
   settings.newlineKey = "NL";
   settings.tabKey = "TB";
-  return merger::MergeTable(sources, settings, merged, error);
+  return table_support::MergeTable(sources, settings, table, first, end, merged, error);
 }
 
 // Merges rows [first, end) of `table` with `tpl`; false when it cannot.
-bool MergeRows(const std::string &tpl, const table::Table &table, size_t first, size_t end,
+bool MergeRows(const std::string &tpl, const table_support::WholeTable &table, size_t first, size_t end,
                std::string *macro) {
   std::vector<merger::TemplatePiece> pieces;
   merger::TemplateError templateError;
@@ -209,7 +207,7 @@ bool MergeRows(const std::string &tpl, const table::Table &table, size_t first, 
 
 // The first row as the merge renders it, taken for a recording: the
 // template learnt from it renders that row identically.
-void LearnRoundTrip(const std::string &tpl, const table::Table &table) {
+void LearnRoundTrip(const std::string &tpl, const table_support::WholeTable &table) {
   if (table.rows.empty()) return;
   std::string recording;
   if (!MergeRows(tpl, table, 0, 1, &recording)) return;
@@ -235,7 +233,7 @@ struct RowPlaces {
 };
 
 RowPlaces PlacesOf(const std::string &tpl, const std::vector<merger::TemplatePiece> &pieces,
-                   const table::Table &table, size_t endRow, bool keepEmptyRows,
+                   const table_support::WholeTable &table, size_t endRow, bool keepEmptyRows,
                    merger::MergeSources *sources, merger::MergeSettings *settings) {
   sources->dataName = "data.csv";
   sources->templateBytes = &tpl;
@@ -263,7 +261,7 @@ RowPlaces PlacesOf(const std::string &tpl, const std::vector<merger::TemplatePie
 
 // A run stopped after `cut` bytes of the macro, and --resume on its log.
 void ResumeRoundTrip(const std::string &tpl, const std::vector<merger::TemplatePiece> &pieces,
-                     const table::Table &table, size_t endRow, const std::string &tableBytes,
+                     const table_support::WholeTable &table, size_t endRow, const std::string &tableBytes,
                      const table::TableOptions &options, size_t seed) {
   if (endRow == 0) return;  // no rows: the merge makes no log
   merger::MergeSources sources;
@@ -309,7 +307,7 @@ void ResumeRoundTrip(const std::string &tpl, const std::vector<merger::TemplateP
               places.macro.size(), static_cast<int>(point.found), point.cutRow, next);
 }
 
-void MergeRoundTrip(const std::string &templateInput, const table::Table &table,
+void MergeRoundTrip(const std::string &templateInput, const table_support::WholeTable &table,
                     codec::CodePage templatePage, const std::string &tableBytes,
                     const table::TableOptions &options) {
   const std::string tpl = TemplateOf(templateInput, table);
@@ -394,9 +392,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   table::TableOptions options;
   options.encoding = kEncodings[(mode & 3) % 3];
   options.delimiter = kDelimiters[(mode >> 2) & 3];
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError error;
-  if (!table::ReadTable(bytes, options, &table, &error)) {
+  if (!table_support::ReadTable(bytes, options, &table, &error)) {
     MERGE_CHECK(!error.message.empty(), "a failed read without a message");
     return 0;
   }

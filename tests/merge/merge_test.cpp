@@ -21,6 +21,7 @@
 #include "tools/merger/run_log.h"
 #include "tools/table/table_reader.h"
 #include "tools/merger/template.h"
+#include "tests/merge/table_support.h"
 
 namespace {
 
@@ -101,11 +102,11 @@ TEST(TableReader, Cases) {
   };
   for (const ReaderCase &c : cases) {
     SCOPED_TRACE(c.name);
-    table::Table table;
+    table_support::WholeTable table;
     table::TableError error;
     table::TableOptions options;
     options.encoding = c.encoding;
-    bool ok = table::ReadTable(c.bytes, options, &table, &error);
+    bool ok = table_support::ReadTable(c.bytes, options, &table, &error);
     if (c.headers.empty()) {
       ASSERT_FALSE(ok);
       EXPECT_EQ(c.errorLine, error.line);
@@ -139,7 +140,7 @@ class DrippingSource : public reader::ByteSource {
 
 std::string RowsOf(reader::ByteSource &source, const table::TableOptions &options) {
   table::TableStream stream(source, options);
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError error;
   if (!stream.ReadHeader(&table, &error)) return "error " + error.message;
   std::string text = Joined(table.headers);
@@ -149,12 +150,12 @@ std::string RowsOf(reader::ByteSource &source, const table::TableOptions &option
 }
 
 TEST(TableReader, SpreadsheetShapes) {
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError error;
   table::TableOptions options;
   // Rows line up with their numbers; the sep line is no row; bare quotes
   // are counted.
-  ASSERT_TRUE(table::ReadTable("sep=;\nNazwa;Uwagi;\nNowak;5\" monitor;\n;;\n;;x\n", options,
+  ASSERT_TRUE(table_support::ReadTable("sep=;\nNazwa;Uwagi;\nNowak;5\" monitor;\n;;\n;;x\n", options,
                                &table, &error)) << error.message;
   EXPECT_TRUE(table.sepLine);
   EXPECT_FALSE(table.delimiterGuessed);
@@ -169,7 +170,7 @@ TEST(TableReader, SpreadsheetShapes) {
   EXPECT_EQ(5, table.rows[2].line);
   // --strict refuses the bare quote as before.
   options.strict = true;
-  EXPECT_FALSE(table::ReadTable("a;b\nx\"y;2\n", options, &table, &error));
+  EXPECT_FALSE(table_support::ReadTable("a;b\nx\"y;2\n", options, &table, &error));
   EXPECT_NE(std::string::npos, error.message.find("does not start with one")) << error.message;
   // A bare quote in the first lines does not upset the delimiter guess.
   EXPECT_EQ(';', table::DetectDelimiter("Towar;Opis\nMonitor;24\" a, b\n"));
@@ -205,15 +206,15 @@ TEST(TableReader, OneColumnEmptyLinesKeepTheirLines) {
 
 TEST(TableReader, NotesTheOtherCodePage) {
   // "Kłos" saved as cp1250 and read as cp852: 0xB3 is a box-drawing line there.
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError error;
   table::TableOptions options;
   options.encoding = CodePage::kCp852;
-  ASSERT_TRUE(table::ReadTable("a\nx\nK\xB3os\n", options, &table, &error)) << error.message;
+  ASSERT_TRUE(table_support::ReadTable("a\nx\nK\xB3os\n", options, &table, &error)) << error.message;
   EXPECT_EQ(3, table.otherCodePageLine);
   EXPECT_EQ(CodePage::kCp1250, table.otherCodePage);
   options.encoding = CodePage::kCp1250;
-  ASSERT_TRUE(table::ReadTable("a\nK\xB3os\n", options, &table, &error)) << error.message;
+  ASSERT_TRUE(table_support::ReadTable("a\nK\xB3os\n", options, &table, &error)) << error.message;
   EXPECT_EQ(0, table.otherCodePageLine);
 }
 
@@ -243,12 +244,12 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    table::Table table;
+    table_support::WholeTable table;
     table::TableError error;
     table::TableOptions options;
     options.encoding = c.declared;
     options.guessEncoding = c.guess;
-    ASSERT_TRUE(table::ReadTable(c.bytes, options, &table, &error)) << error.message;
+    ASSERT_TRUE(table_support::ReadTable(c.bytes, options, &table, &error)) << error.message;
     ASSERT_EQ(1u, table.rows.size());
     EXPECT_EQ(c.rows, table.rows[0].fields[0]);
     EXPECT_EQ(c.page, table.page);
@@ -270,9 +271,9 @@ TEST(TableReader, RefusesAFieldPastTheBound) {
 }
 
 TEST(TableReader, RowsKnowTheirLines) {
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError error;
-  ASSERT_TRUE(table::ReadTable("a;b\n\"1\n2\";x\n3;y\n", {}, &table, &error));
+  ASSERT_TRUE(table_support::ReadTable("a;b\n\"1\n2\";x\n3;y\n", {}, &table, &error));
   ASSERT_EQ(2u, table.rows.size());
   EXPECT_EQ(2, table.rows[0].line);
   EXPECT_EQ(4, table.rows[1].line);
@@ -295,12 +296,12 @@ struct Merged {
 };
 
 Merged MergeOf(const std::string &tpl, const std::string &csv, const merger::MergeSettings &settings) {
-  static table::Table table;
+  static table_support::WholeTable table;
   static std::vector<merger::TemplatePiece> pieces;
   static std::string tplBytes;
   tplBytes = tpl;
   table::TableError tableError;
-  EXPECT_TRUE(table::ReadTable(csv, {}, &table, &tableError)) << tableError.message;
+  EXPECT_TRUE(table_support::ReadTable(csv, {}, &table, &tableError)) << tableError.message;
   merger::TemplateError templateError;
   EXPECT_TRUE(merger::ParseTemplate(tplBytes, settings.encoding, table.headers, &pieces, &templateError))
       << templateError.message;
@@ -308,10 +309,8 @@ Merged MergeOf(const std::string &tpl, const std::string &csv, const merger::Mer
   sources.dataName = "d.csv";
   sources.templateBytes = &tplBytes;
   sources.pieces = &pieces;
-  sources.table = &table;
-  sources.endRow = table.rows.size();
   Merged m;
-  m.ok = merger::MergeTable(sources, settings, &m.result, &m.error);
+  m.ok = table_support::MergeTable(sources, settings, table, 0, table.rows.size(), &m.result, &m.error);
   m.macro = m.result.macro;
   return m;
 }
@@ -405,9 +404,9 @@ TEST(Merge, ReportsEveryCharacterAtOnce) {
   for (int i = 0; i < 30; ++i) csv += "\xE2\x82\xAC" "a\xE2\x82\xAC\n";  // "€a€"
   Merged m = MergeOf("{{v}}", csv, settings);
   EXPECT_FALSE(m.ok);
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError error;
-  ASSERT_TRUE(table::ReadTable(csv, {}, &table, &error));
+  ASSERT_TRUE(table_support::ReadTable(csv, {}, &table, &error));
   std::vector<merger::TemplatePiece> pieces;
   merger::TemplateError templateError;
   const std::string tpl = "{{v}}";
@@ -516,16 +515,16 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   const std::string tpl = "{{v}}\n  [enter]{{v}}\n";
   Merged m = MergeOf(tpl, "v\na\nb\nc\n", settings);
   ASSERT_TRUE(m.ok) << m.error;
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError tableError;
-  ASSERT_TRUE(table::ReadTable("v\na\nb\nc\n", {}, &table, &tableError));
+  ASSERT_TRUE(table_support::ReadTable("v\na\nb\nc\n", {}, &table, &tableError));
   merger::CheckSources sources;
   sources.outputName = "out.txt";
   sources.templateName = "t.txt";
   sources.templateBytes = &tpl;
   sources.dataName = "d.csv";
   sources.headers = &table.headers;
-  merger::MergeReport report = merger::CheckMerged(KeysOf("#define ENTER 13\n"), m.result, sources, {});
+  merger::MergeReport report = table_support::CheckMerged(KeysOf("#define ENTER 13\n"), m.result, sources, {});
   ASSERT_EQ(1u, report.diagnostics.size()) << "one finding, however many rows";
   EXPECT_EQ("t.txt", report.diagnostics[0].file);
   EXPECT_EQ(2, report.diagnostics[0].position.line);
@@ -537,9 +536,9 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   const std::string inWord = "[{{v}}]";
   Merged w = MergeOf(inWord, "v\nENTER\nENTR\n", settings);
   ASSERT_TRUE(w.ok) << w.error;
-  ASSERT_TRUE(table::ReadTable("v\nENTER\nENTR\n", {}, &table, &tableError));
+  ASSERT_TRUE(table_support::ReadTable("v\nENTER\nENTR\n", {}, &table, &tableError));
   sources.templateBytes = &inWord;
-  report = merger::CheckMerged(KeysOf("#define ENTER 13\n"), w.result, sources, {});
+  report = table_support::CheckMerged(KeysOf("#define ENTER 13\n"), w.result, sources, {});
   ASSERT_EQ(1u, report.diagnostics.size());
   EXPECT_EQ(1, report.diagnostics[0].position.column);
   EXPECT_EQ(0u, report.diagnostics[0].message.find("row 2 (d.csv:3), column \"v\": [ENTR]"))
@@ -549,7 +548,7 @@ TEST(Check, FindingsStandAtTheTemplatesPlace) {
   const std::string clean = "{{v}}[ENTER]\n";
   Merged c = MergeOf(clean, "v\nENTER\nENTR\n", settings);
   sources.templateBytes = &clean;
-  EXPECT_EQ(0, merger::CheckMerged(KeysOf("#define ENTER 13\n"), c.result, sources, {}).ExitStatus());
+  EXPECT_EQ(0, table_support::CheckMerged(KeysOf("#define ENTER 13\n"), c.result, sources, {}).ExitStatus());
 }
 
 // --learn: a table of recordings of the row "Nowak;Łódź;1 250,00;12".

@@ -14,6 +14,7 @@
 #include "tools/merger/run_log.h"
 #include "tools/merger/template.h"
 #include "tools/table/table_reader.h"
+#include "tests/merge/table_support.h"
 
 namespace resume_support {
 
@@ -34,7 +35,7 @@ struct RunMacro {
   std::string tpl, csv, before, after;  // before/after empty: none
   std::string bracketKey = "LB";        // the key typed for a '[' of a value
   bool keepEmptyRows = false;           // --keep-empty-rows: empty rows typed too
-  table::Table table;
+  table_support::WholeTable table;
   std::vector<merger::TemplatePiece> pieces;
   merger::MergeSources sources;
   merger::MergeSettings settings;
@@ -43,7 +44,7 @@ struct RunMacro {
 
   bool Make(std::string *error) {
     table::TableError tableError;
-    if (!table::ReadTable(csv, {}, &table, &tableError)) return *error = tableError.message, false;
+    if (!table_support::ReadTable(csv, {}, &table, &tableError)) return *error = tableError.message, false;
     merger::TemplateError templateError;
     if (!merger::ParseTemplate(tpl, codec::CodePage::kUtf8, table.headers, &pieces, &templateError))
       return *error = templateError.message, false;
@@ -93,7 +94,7 @@ inline std::string RunLog(const std::string &played, const checker::FileText &ke
   // The last entry is the end of the file's notice, "... z pliku.".
   const size_t last = log.rfind('\n', log.size() - 2) + 1;
   if (end == RunEnd::kClosed) log.resize(last);
-  if (end == RunEnd::kStopped) log.replace(log.rfind(".}"), 1, "");
+  if (end == RunEnd::kStopped && log.rfind(".}") != std::string::npos) log.replace(log.rfind(".}"), 1, "");
   return log;
 }
 

@@ -281,3 +281,185 @@ TEST(Resume, AForeignLogIsRefusedWhereItDiffers) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Logs as the host and a text editor leave them ---------------------------
+
+std::string Replaced(std::string text, const std::string &from, const std::string &to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+struct ShapeCase {
+  const char *name;
+  std::function<std::string(const RunMacro &, const checker::FileText &)> log;
+  Found found;
+  size_t cutRow, sent, runs;
+  bool noEnd;
+  size_t line;  // kForeign: the line named
+};
+
+// Each shape is made from a real played log of the rows "Firma N<Tab>NIP<Enter>".
+TEST(Resume, LogShapesReadAsTheRunTheyRecord) {
+  RunMacro m;
+  m.tpl = "{{Nazwa}}[TAB]{{NIP}}[ENTER]";
+  m.csv = Table(30);
+  std::string error;
+  ASSERT_TRUE(m.Make(&error)) << error;
+  auto stopped = [](const RunMacro &r, const checker::FileText &k) {
+    return RunLog(Upto(r, 17, 8), k, RunEnd::kStopped);
+  };
+  auto closed = [](const RunMacro &r, const checker::FileText &k) {
+    return RunLog(Upto(r, 17, 8), k, RunEnd::kClosed);
+  };
+  const std::string nuls(4096, '\0');
+  const std::vector<ShapeCase> cases = {
+      {"CR LF, as played", stopped, Found::kCut, 17, 8, 1, false, 0},
+      {"LF", [&](const RunMacro &r, const checker::FileText &k) { return Replaced(stopped(r, k), "\r\n", "\n"); },
+       Found::kCut, 17, 8, 1, false, 0},
+      {"CR (once read as nothing typed)",
+       [&](const RunMacro &r, const checker::FileText &k) { return Replaced(stopped(r, k), "\r\n", "\r"); },
+       Found::kCut, 17, 8, 1, false, 0},
+      {"byte order mark, CR LF",
+       [&](const RunMacro &r, const checker::FileText &k) { return "\xEF\xBB\xBF" + stopped(r, k); },
+       Found::kCut, 17, 8, 1, false, 0},
+      {"byte order mark, CR",
+       [&](const RunMacro &r, const checker::FileText &k) {
+         return "\xEF\xBB\xBF" + Replaced(stopped(r, k), "\r\n", "\r");
+       },
+       Found::kCut, 17, 8, 1, false, 0},
+      {"a byte order mark and a header",
+       [&](const RunMacro &r, const checker::FileText &k) {
+         return "\xEF\xBB\xBF" + merger::LogHeaderLine(1, 30, "t.txt", "d.csv") + "\r\n" + stopped(r, k);
+       },
+       Found::kCut, 17, 8, 1, false, 0},
+      {"the last line cut short",
+       [&](const RunMacro &r, const checker::FileText &k) { return closed(r, k) + "2026-12-07=10:11:12 {CHA"; },
+       Found::kCut, 17, 8, 1, true, 0},
+      {"the last line cut inside its stamp",
+       [&](const RunMacro &r, const checker::FileText &k) { return closed(r, k) + "2026-12"; },
+       Found::kCut, 17, 8, 1, true, 0},
+      {"a NUL-filled tail",
+       [&](const RunMacro &r, const checker::FileText &k) { return closed(r, k) + nuls; },
+       Found::kCut, 17, 8, 1, true, 0},
+      {"a line cut short, then NUL bytes",
+       [&](const RunMacro &r, const checker::FileText &k) {
+         return closed(r, k) + "2026-12-07=10:11:12 [TA" + nuls;
+       },
+       Found::kCut, 17, 8, 1, true, 0},
+      {"NUL bytes, then a new run",
+       [&](const RunMacro &r, const checker::FileText &k) {
+         return RunLog(Upto(r, 10, 3), k, RunEnd::kClosed) + "2026-12-07=10:11:12 {CH" + nuls + stopped(r, k);
+       },
+       Found::kCut, 17, 8, 2, false, 0},
+      {"host closed in row 2, a new run whose first row starts like it",
+       [&](const RunMacro &r, const checker::FileText &k) {
+         return RunLog(Upto(r, 2, 6), k, RunEnd::kClosed) + stopped(r, k);
+       },
+       Found::kCut, 17, 8, 2, false, 0},
+      {"host closed in row 3, LF line ends",
+       [&](const RunMacro &r, const checker::FileText &k) {
+         return Replaced(RunLog(Upto(r, 3, 7), k, RunEnd::kClosed) + closed(r, k), "\r\n", "\n");
+       },
+       Found::kCut, 17, 8, 2, true, 0},
+      {"an unreadable line is named",
+       [&](const RunMacro &r, const checker::FileText &k) {
+         std::vector<std::string> lines = Lines(stopped(r, k));
+         lines[40] = "2026-12-07=10:11:12 {NIC: ?}";
+         return Joined(lines);
+       },
+       Found::kForeign, 0, 0, 1, false, 41},
+  };
+  const checker::FileText keys = resume_support::KeyFile(kKeys);
+  for (const ShapeCase &c : cases) {
+    ResumePoint point;
+    ASSERT_TRUE(resume_support::Resume(m, keys, c.log(m, keys), &point, &error)) << c.name << ": " << error;
+    EXPECT_EQ(c.found, point.found) << c.name << " (line " << point.line << ": " << point.expected << " / "
+                                    << point.seen << ")";
+    EXPECT_EQ(c.runs, point.runs) << c.name;
+    if (c.found == Found::kForeign) {
+      EXPECT_EQ(c.line, point.line) << c.name;
+      continue;
+    }
+    EXPECT_EQ(c.cutRow, point.cutRow) << c.name;
+    EXPECT_EQ(c.sent, point.sent) << c.name;
+    EXPECT_EQ(c.noEnd, point.noEnd) << c.name;
+  }
+}
+
+// ---- The expected entries against the log the player writes ------------------
+
+// The entries that the player's own log writer writes for the merged rows,
+// read back: the reading the expected entries stand in for.
+std::vector<LogEntry> LoggedEntries(const RunMacro &m, const macro::KeyFileReport &keys) {
+  std::unique_ptr<merger::MergedUnits> units = m.Units();
+  std::string error, checked;
+  EXPECT_TRUE(units->Start(1, SIZE_MAX, &error)) << error;
+  for (merger::MacroUnit unit; units->Next(&unit, &error);) checked += unit.checked;
+  checker::PlayOptions options;
+  options.keepLog = true;
+  const std::string log = checker::PlayMacro("m.txt", checked, keys, options).log;
+  merger::LogReader reader(log);
+  std::vector<LogEntry> entries;
+  for (LogEntry e; reader.Next(&e);) entries.push_back(e);
+  if (!entries.empty() && entries.back().kind == LogEntryKind::kEnd) entries.pop_back();
+  return entries;
+}
+
+TEST(ExpectedLog, EntriesAreThoseThePlayersLogHolds) {
+  const char *pieces[] = {"x", " ", "ą", "Ł", "{{A}}", "{{B}}", "{{#}}", "[TAB]", "[ENTER]", "[DELAY]",
+                          "[WAIT]", "[WAITENTER]", "[HALT]", "[SF11]", "[abc]", "[ab\ncd]", "\n",
+                          "[LB]", "[0123456789012345678901]", "[F1]"};
+  const char *values[] = {"", "a", "Źle", "1 2", "[x]", "ab[", "%s%d", "zz"};
+  const checker::FileText keyFile = resume_support::KeyFile(std::string(kKeys) + "#define F1 0x3B00\n");
+  uint64_t state = 12345;
+  auto next = [&](size_t n) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<size_t>((state >> 33) % n);
+  };
+  for (int round = 0; round < 300; ++round) {
+    RunMacro m;
+    for (size_t i = 0, n = 1 + next(8); i < n; ++i) m.tpl += pieces[next(sizeof pieces / sizeof *pieces)];
+    m.csv = "A;B\n";
+    for (size_t i = 0, n = 1 + next(6); i < n; ++i)
+      m.csv += std::string(values[next(8)]) + ";" + values[next(8)] + "\n";
+    if (next(4) == 0) m.before = "B[TAB]";
+    if (next(4) == 0) m.after = "[DELAY]E";
+    std::string error;
+    if (!m.Make(&error)) continue;
+    const macro::KeyFileReport keys = checker::BeginPlaying(keyFile);
+    const std::vector<LogEntry> logged = LoggedEntries(m, keys);
+    std::vector<merger::ExpectedEntry> expected;
+    std::vector<size_t> rows;
+    {
+      std::unique_ptr<merger::MergedUnits> units = m.Units();
+      merger::ExpectedLog log(*units);
+      ASSERT_TRUE(log.Start(1, SIZE_MAX, &error)) << error;
+      for (merger::ExpectedUnit unit; log.Next(&unit, &error);) {
+        rows.push_back(unit.row);
+        for (const merger::ExpectedEntry &e : unit.entries) {
+          EXPECT_EQ(unit.kind == merger::MacroUnit::Kind::kRow ? unit.row : 0, e.row);
+          expected.push_back(e);
+        }
+      }
+      EXPECT_EQ("", error) << m.tpl;
+    }
+    checker::EndPlaying();
+    ASSERT_EQ(logged.size(), expected.size()) << "template «" << m.tpl << "» table «" << m.csv << "»";
+    for (size_t i = 0; i < logged.size(); ++i) {
+      EXPECT_TRUE(logged[i] == expected[i].entry)
+          << "entry " << i << " of template «" << m.tpl << "»: logged " << static_cast<int>(logged[i].kind)
+          << " " << logged[i].code << " «" << logged[i].text << "», expected "
+          << static_cast<int>(expected[i].entry.kind) << " " << expected[i].entry.code << " «"
+          << expected[i].entry.text << "»";
+      const bool delay = expected[i].entry.kind == LogEntryKind::kName && expected[i].entry.text == "DELAY";
+      if (delay) {
+        EXPECT_EQ(merger::EntryCommand::kDelay, expected[i].command);
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -325,13 +325,6 @@ MergeReport StreamCheck::Finish() {
   return s.report;
 }
 
-MergeReport CheckMerged(const checker::FileText &keys, const MergeResult &merged,
-                        const CheckSources &sources, const checker::PlayOptions &options) {
-  StreamCheck check(keys, sources, options, DryRun());
-  check.Check(merged);
-  return check.Finish();
-}
-
 void PrintReport(FILE *out, const MergeReport &report, bool color) {
   for (const macro::Diagnostic &d : report.keys.diagnostics)
     if (!d.summarized) os::Write(out, checker::DiagnosticText(d, color));

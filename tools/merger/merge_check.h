@@ -94,10 +94,6 @@ class StreamCheck {
   State *state_;
 };
 
-// The whole of a merged text checked at once.
-MergeReport CheckMerged(const checker::FileText &keys, const MergeResult &merged,
-                        const CheckSources &sources, const checker::PlayOptions &options);
-
 // The findings as the checker prints them, and their count.
 void PrintReport(FILE *out, const MergeReport &report, bool color);
 

@@ -481,21 +481,6 @@ size_t RowMerger::plainPunctuation() const { return state_->tally.plainPunctuati
 
 const ValueProblems &RowMerger::problems() const { return state_->problems; }
 
-bool MergeTable(const MergeSources &sources, const MergeSettings &settings, MergeResult *result,
-                std::string *error) {
-  *result = MergeResult();
-  MergeSources whole = sources;
-  if (whole.headers == nullptr) whole.headers = &sources.table->headers;
-  RowMerger merger(whole, settings, result);
-  merger.Before();
-  for (size_t row = sources.firstRow; row < sources.endRow; ++row)
-    merger.Row(sources.table->rows[row], row);
-  merger.After();
-  error->clear();
-  for (const std::string &problem : merger.problems().shown) *error += problem + "\n";
-  return merger.problems().count == 0;
-}
-
 const Segment *FindSegment(const MergeResult &result, size_t offset) {
   auto next = std::upper_bound(result.segments.begin(), result.segments.end(), offset,
                                [](size_t at, const Segment &s) { return at < s.start; });

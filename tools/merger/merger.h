@@ -53,10 +53,6 @@ struct MergeSources {
   const std::string *before = nullptr;               // null: none
   const std::string *after = nullptr;
   const std::vector<std::string> *headers = nullptr;  // the table's columns
-  // MergeTable only: the whole table, rows [firstRow, endRow) merged.
-  const table::Table *table = nullptr;
-  size_t firstRow = 0;
-  size_t endRow = 0;
 };
 
 struct MergeSettings {
@@ -120,11 +116,6 @@ class RowMerger {
   struct State;
   State *state_;
 };
-
-// Merges a whole table (rows [firstRow, endRow) of `sources.table`) into
-// `result`; false with the problems, one a line, in `error`.
-bool MergeTable(const MergeSources &sources, const MergeSettings &settings, MergeResult *result,
-                std::string *error);
 
 // The segment that holds `offset` of the checked text, and the source
 // offset it stands for.

@@ -14,121 +14,6 @@ namespace merger {
 
 using Msg = messages::MergeMsg;
 
-// ---- The units of a merge -------------------------------------------------
-
-struct MergedUnits::State {
-  OpenData open;
-  table::TableOptions options;
-  MergeSources sources;
-  MergeSettings settings;
-  bool keepEmptyRows = false;
-  std::unique_ptr<reader::ByteSource> bytes;
-  std::unique_ptr<table::TableStream> stream;
-  table::Table table;
-  MergeResult piece;
-  std::unique_ptr<RowMerger> merger;
-  size_t first = 1, last = SIZE_MAX, index = 0;
-  enum class Phase { kBefore, kRows, kAfter, kDone } phase = Phase::kDone;
-
-  // The unit the merger has made since the last one.
-  void Take(MacroUnit::Kind kind, size_t row, MacroUnit *unit) {
-    unit->kind = kind;
-    unit->row = row;
-    unit->checked.swap(piece.checked);
-    piece.ClearChecked();
-    piece.macro.clear();
-  }
-  bool Rows(MacroUnit *unit, std::string *error);
-};
-
-MergedUnits::MergedUnits(OpenData open, const table::TableOptions &options, const MergeSources &sources,
-                         const MergeSettings &settings, bool keepEmptyRows)
-    : state_(new State) {
-  state_->keepEmptyRows = keepEmptyRows;
-  state_->open = std::move(open);
-  state_->options = options;
-  state_->sources = sources;
-  state_->settings = settings;
-  state_->settings.checkEveryRow = true;
-}
-
-MergedUnits::~MergedUnits() = default;
-
-bool MergedUnits::Start(size_t first, size_t last, std::string *error) {
-  State &s = *state_;
-  s.merger.reset();
-  s.stream.reset();
-  s.bytes = s.open();
-  s.phase = State::Phase::kDone;
-  if (s.bytes == nullptr) {
-    *error = Say(Msg::kResumeCannotReadData, {s.sources.dataName});
-    return false;
-  }
-  s.stream.reset(new table::TableStream(*s.bytes, s.options));
-  table::TableError tableError;
-  if (!s.stream->ReadHeader(&s.table, &tableError)) {
-    *error = s.sources.dataName + ": " + tableError.message;
-    return false;
-  }
-  s.piece = MergeResult();
-  s.merger.reset(new RowMerger(s.sources, s.settings, &s.piece));
-  s.first = first;
-  s.last = last;
-  s.index = 0;
-  s.phase = State::Phase::kBefore;
-  return true;
-}
-
-// The next row in the range, with the rows a bracketed word joins to it.
-bool MergedUnits::State::Rows(MacroUnit *unit, std::string *error) {
-  table::TableRow row;
-  table::TableError tableError;
-  size_t unitRow = 0;
-  while (index + 1 <= last && stream->Next(&row, &tableError)) {
-    const size_t number = ++index;
-    if (number < first) continue;
-    // An empty row is not typed (it keeps its number), as in the merge.
-    if (!keepEmptyRows && table::IsEmptyRow(row, table.unnamed)) continue;
-    merger->Row(row, number - 1);
-    if (unitRow == 0) unitRow = number;
-    if (merger->CanCut()) break;
-  }
-  if (!tableError.message.empty()) {
-    *error = sources.dataName + ":" + std::to_string(tableError.line) + ": " + tableError.message;
-    return false;
-  }
-  if (unitRow == 0) return false;
-  Take(MacroUnit::Kind::kRow, unitRow, unit);
-  return true;
-}
-
-bool MergedUnits::Next(MacroUnit *unit, std::string *error) {
-  State &s = *state_;
-  error->clear();
-  if (s.phase == State::Phase::kBefore) {
-    s.phase = State::Phase::kRows;
-    s.merger->Before();
-    if (s.sources.before != nullptr) {
-      s.Take(MacroUnit::Kind::kBefore, 0, unit);
-      return true;
-    }
-  }
-  if (s.phase == State::Phase::kRows) {
-    if (s.Rows(unit, error)) return true;
-    if (!error->empty()) return false;
-    s.phase = State::Phase::kAfter;
-  }
-  if (s.phase == State::Phase::kAfter) {
-    s.phase = State::Phase::kDone;
-    s.merger->After();
-    if (s.sources.after != nullptr) {
-      s.Take(MacroUnit::Kind::kAfter, 0, unit);
-      return true;
-    }
-  }
-  return false;
-}
-
 // ---- Lining a run up ------------------------------------------------------
 
 namespace {
@@ -157,39 +42,20 @@ bool IsCommand(const std::string &word) {
   return false;
 }
 
-// What the player writes to its log for a unit, played on the simulated host.
-bool Expect(const MacroUnit &unit, const macro::KeyFileReport &keys,
-            std::vector<LogEntry> *entries, std::string *error) {
-  checker::PlayOptions options;
-  options.keepLog = true;
-  options.keepStream = false;
-  options.keepPostedKeys = false;
-  const macro::MacroReport played = checker::PlayMacro("macro", unit.checked, keys, options);
-  entries->clear();
-  if (played.restarts) {
-    *error = Say(Msg::kResumeRestarts);
-    return false;
-  }
-  LogReader reader(played.log);
-  LogEntry entry;
-  while (reader.Next(&entry)) entries->push_back(entry);
-  if (!entries->empty() && entries->back().kind == LogEntryKind::kEnd) entries->pop_back();
-  return true;
-}
-
 // One run lined up with the macro, entry by entry.
 class RunAligner {
  public:
-  RunAligner(UnitSource &units, const macro::KeyFileReport &keys) : units_(units), keys_(keys) {}
+  explicit RunAligner(MergedUnits &units) : expected_(units) {}
 
   // Starts a run of rows first..last; false with `error`.
   bool Begin(size_t first, size_t last, std::string *error);
   // Takes the run's next entry: 1 lined up, 0 not this macro's, -1 error.
   int Take(const LogEntry &entry, std::string *error);
   // Whether `entry` is the first the macro sends (a new run starting).
-  bool StartsMacro(const LogEntry &entry) const {
-    return !firstEntries_.empty() && entry == firstEntries_.front();
-  }
+  bool StartsMacro(const LogEntry &entry) const { return haveFirst_ && entry == first_entry_; }
+  // The entries of --before and the first row: how far back a new run may
+  // have started when an entry does not line up.
+  size_t FirstSpan() const { return firstSpan_; }
   // Where the run stands now; `point` has first and last set.
   bool Result(ResumePoint *point, std::string *error);
   // The first place of difference, for a foreign run.
@@ -202,12 +68,14 @@ class RunAligner {
   int TakeWord(const LogEntry &entry, std::string *error);
   int ConsumeWord(std::string *error);
 
-  UnitSource &units_;
-  const macro::KeyFileReport &keys_;
+  ExpectedLog expected_;
   size_t first_ = 1, last_ = 0;
-  MacroUnit unit_;
+  ExpectedUnit unit_;
   bool haveUnit_ = false, ended_ = false, touched_ = false;
-  std::vector<LogEntry> want_, firstEntries_;
+  std::vector<ExpectedEntry> &want_ = unit_.entries;
+  LogEntry first_entry_;
+  bool haveFirst_ = false, spanDone_ = false;
+  size_t firstSpan_ = 0;
   size_t at_ = 0;
   LogEntry lastKey_;
   bool haveLastKey_ = false;
@@ -221,22 +89,28 @@ bool RunAligner::Begin(size_t first, size_t last, std::string *error) {
   haveUnit_ = ended_ = touched_ = haveLastKey_ = inWord_ = false;
   want_.clear();
   at_ = 0;
-  return units_.Start(first, last, error);
+  return expected_.Start(first, last, error);
 }
 
 const LogEntry *RunAligner::Want(std::string *error) {
   while (!ended_ && (!haveUnit_ || at_ >= want_.size())) {
-    if (!units_.Next(&unit_, error)) {
+    if (!expected_.Next(&unit_, error)) {
       ended_ = true;
       if (!error->empty()) return nullptr;
       break;
     }
     haveUnit_ = true;
     at_ = 0;
-    if (!Expect(unit_, keys_, &want_, error)) return nullptr;
-    if (firstEntries_.empty()) firstEntries_ = want_;
+    if (!haveFirst_ && !want_.empty()) {
+      haveFirst_ = true;
+      first_entry_ = want_.front().entry;
+    }
+    if (!spanDone_) {
+      firstSpan_ += want_.size();
+      spanDone_ = unit_.kind != MacroUnit::Kind::kBefore;
+    }
   }
-  return ended_ ? nullptr : &want_[at_];
+  return ended_ ? nullptr : &want_[at_].entry;
 }
 
 int RunAligner::Take(const LogEntry &entry, std::string *error) {
@@ -281,7 +155,7 @@ int RunAligner::ConsumeWord(std::string *error) {
   if (IsCommand(word_)) {
     // A command's own entries, up to the key it hands over.
     for (; at_ < want_.size(); ++at_) {
-      const LogEntry &e = want_[at_];
+      const LogEntry &e = want_[at_].entry;
       if (e.kind == LogEntryKind::kKey && (e.code == kNoKeyCode || e.code == 0x8700)) {
         ++at_;
         return 1;
@@ -303,7 +177,7 @@ void RunAligner::Difference(const LogEntry &entry, ResumePoint *point) const {
   point->line = entry.line;
   point->seen = EntryText(entry);
   const bool inUnit = haveUnit_ && at_ < want_.size();
-  point->expected = inUnit ? EntryText(want_[at_]) : std::string();
+  point->expected = inUnit ? EntryText(want_[at_].entry) : std::string();
   point->row = haveUnit_ && unit_.kind == MacroUnit::Kind::kRow ? unit_.row : 0;
 }
 
@@ -335,19 +209,20 @@ bool RunAligner::Result(ResumePoint *point, std::string *error) {
     point->cutRow = point->next = unit_.row;
     point->wholeTo = unit_.row > first_ ? unit_.row - 1 : 0;
     for (size_t i = 0; i < want_.size(); ++i) {
-      if (!Counts(want_[i])) continue;
+      const LogEntry &e = want_[i].entry;
+      if (!Counts(e)) continue;
       ++point->total;
       if (i < at_) {
         ++point->sent;
-        point->sentText += want_[i].kind == LogEntryKind::kText ? want_[i].text : KeyText(want_[i].code);
+        point->sentText += e.kind == LogEntryKind::kText ? e.text : KeyText(e.code);
       }
     }
     return true;
   }
   // The unit is whole: is there another row?
   point->wholeTo = unit_.row;
-  MacroUnit next;
-  const bool more = units_.Next(&next, error) && next.kind == MacroUnit::Kind::kRow;
+  ExpectedUnit next;
+  const bool more = expected_.Next(&next, error) && next.kind == MacroUnit::Kind::kRow;
   if (!error->empty()) return false;
   point->found = more ? ResumePoint::Found::kWhole : ResumePoint::Found::kAllTyped;
   point->next = more ? next.row : 0;
@@ -357,14 +232,15 @@ bool RunAligner::Result(ResumePoint *point, std::string *error) {
 // The log read through, run by run.
 class LogWalk {
  public:
-  LogWalk(UnitSource &units, const macro::KeyFileReport &keys, size_t first)
-      : aligner_(units, keys), first_(first) {}
+  LogWalk(MergedUnits &units, size_t first) : aligner_(units), first_(first) {}
   bool Walk(LogReader &log, ResumePoint *point, std::string *error);
 
  private:
   bool Open(std::string *error);
   bool Close(std::string *error);
   bool Entry(const LogEntry &entry, std::string *error);
+  int Realign(const LogEntry &entry, std::string *error);
+  void Keep(const LogEntry &entry);
 
   RunAligner aligner_;
   size_t first_, last_ = SIZE_MAX;
@@ -372,12 +248,16 @@ class LogWalk {
   bool inRun_ = false, foreign_ = false;
   ResumePoint run_, lastRun_;
   size_t runs_ = 0;
+  // The run's entries since the earliest place a new run may have begun
+  // (an entry equal to the macro's first), at most the first row's worth.
+  std::vector<LogEntry> back_;
 };
 
 bool LogWalk::Open(std::string *error) {
   inRun_ = true;
   foreign_ = false;
   run_ = ResumePoint();
+  back_.clear();
   ++runs_;
   return aligner_.Begin(first_, last_, error);
 }
@@ -388,6 +268,46 @@ bool LogWalk::Close(std::string *error) {
   if (!foreign_ && !aligner_.Result(&run_, error)) return false;
   lastRun_ = run_;
   return true;
+}
+
+// Keeps an entry lined up with the run, for a new run found later.
+void LogWalk::Keep(const LogEntry &entry) {
+  if (back_.empty() && !aligner_.StartsMacro(entry)) return;
+  back_.push_back(entry);
+  const size_t most = aligner_.FirstSpan() > 64 ? aligner_.FirstSpan() : 64;
+  if (back_.size() <= most) return;
+  // Too far back for a new run's first row: the next possible start.
+  size_t from = 1;
+  while (from < back_.size() && !aligner_.StartsMacro(back_[from])) ++from;
+  back_.erase(back_.begin(), back_.begin() + static_cast<std::ptrdiff_t>(from));
+}
+
+// An entry that does not line up: a new run may have begun at a kept
+// entry (the host closed, and the new run's first row starts like the cut
+// one).  Tries each, the earliest first: 1 lined up anew, 0 not, -1 error.
+int LogWalk::Realign(const LogEntry &entry, std::string *error) {
+  std::vector<LogEntry> kept;
+  kept.swap(back_);
+  const size_t runs = runs_;
+  for (size_t start = 0; start < kept.size(); ++start) {
+    if (start > 0 && !aligner_.StartsMacro(kept[start])) continue;
+    if (start == 0 && !aligner_.StartsMacro(kept[0])) continue;
+    runs_ = runs;
+    if (!Open(error)) return -1;
+    int taken = 1;
+    for (size_t i = start; i < kept.size() && taken == 1; ++i) {
+      taken = aligner_.Take(kept[i], error);
+      if (taken == 1 && i > start) Keep(kept[i]);
+    }
+    if (taken == 1) taken = aligner_.Take(entry, error);
+    if (taken < 0) return -1;
+    if (taken == 1) {
+      Keep(entry);
+      return 1;
+    }
+  }
+  runs_ = runs;
+  return 0;
 }
 
 bool LogWalk::Entry(const LogEntry &entry, std::string *error) {
@@ -406,12 +326,29 @@ bool LogWalk::Entry(const LogEntry &entry, std::string *error) {
   }
   if (!inRun_ && !Open(error)) return false;
   if (foreign_) return true;  // up to the run's end notice or a header
+  const bool touched = aligner_.Touched();
   int taken = aligner_.Take(entry, error);
+  if (taken == 1 && touched) Keep(entry);
   if (taken == 0 && aligner_.Touched() && aligner_.StartsMacro(entry)) {
     // The keys start again from the beginning: the host was closed.
     run_.noEnd = true;
     if (!Close(error) || !Open(error)) return false;
     taken = aligner_.Take(entry, error);
+  }
+  if (taken == 0 && !back_.empty()) {
+    // Not the place the run went on from: where the last run began instead.
+    ResumePoint here = run_;
+    aligner_.Difference(entry, &here);
+    run_.noEnd = true;
+    lastRun_ = run_;
+    inRun_ = true;
+    taken = Realign(entry, error);
+    if (taken == 0) {
+      run_ = here;
+      foreign_ = true;
+      inRun_ = true;
+      return true;
+    }
   }
   if (taken < 0) return false;
   if (taken == 0) {
@@ -444,11 +381,14 @@ bool LogWalk::Walk(LogReader &log, ResumePoint *point, std::string *error) {
 
 }  // namespace
 
-bool FindResumePoint(LogReader &log, UnitSource &units, const checker::FileText &keys,
+bool FindResumePoint(LogReader &log, MergedUnits &units, const checker::FileText &keys,
                      size_t first, ResumePoint *point, std::string *error) {
-  const macro::KeyFileReport keyReport = checker::BeginPlaying(keys);
-  LogWalk walk(units, keyReport, first);
-  const bool done = walk.Walk(log, point, error);
+  checker::BeginPlaying(keys);
+  bool done = false;
+  {
+    LogWalk walk(units, first);
+    done = walk.Walk(log, point, error);
+  }  // the rows' host gives the key-name table's memory back first
   checker::EndPlaying();
   return done;
 }

@@ -1,11 +1,10 @@
 // Where a run of a merged macro stopped: the player's log lined up with the
 // rows of the macro, a row at a time.
 //
-// What each row sends is not worked out here: each row of the merge is
-// played by the player's own code on the simulated host, with a log open
-// there, so the player's own log writer writes the very entries a real run
-// writes (tools/checker).  The real log is then read as a stream and
-// compared with them, entry by entry (run_log.h): keys by code, a key
+// What each row sends is not worked out here: the rows of the merge are
+// played by the player's own code, and what its log would hold is taken
+// from its host calls (expected_log.h).  The real log is read as a stream
+// and compared with those entries, entry by entry (run_log.h): keys by code, a key
 // logged again when the host did not take it at once (a retry) taken once,
 // and a bracketed word that the player typed as characters (a key of the
 // user was waiting when it read the '[') taken for the word.
@@ -13,7 +12,10 @@
 // A log may hold several runs: each ends with the notice of the end of the
 // file or of a stop by the user; a run ended by closing the host has no
 // such notice, and a new run starts where the keys start again from the
-// macro's beginning.  The last run counts.  A run whose keys are not the
+// macro's beginning: where an entry does not line up and is not the
+// macro's first, the run is lined up again from the latest earlier entry
+// that is (a new run whose first row starts like the cut one), looking back
+// at most the entries of --before and the first row.  The last run counts.  A run whose keys are not the
 // macro's makes the log foreign, with the first place where they differ.
 #pragma once
 
@@ -25,47 +27,10 @@
 #include <string>
 
 #include "tools/checker/checker.h"
-#include "tools/merger/merger.h"
+#include "tools/merger/expected_log.h"
 #include "tools/merger/run_log.h"
-#include "tools/table/table_reader.h"
 
 namespace merger {
-
-// A stretch of the merged macro: the --before text, one data row (or rows
-// that a bracketed word joins), the --after text.
-struct MacroUnit {
-  enum class Kind : uint8_t { kBefore, kRow, kAfter };
-  Kind kind = Kind::kRow;
-  size_t row = 0;       // kRow: the table's row number (from 1)
-  std::string checked;  // what the check plays of it
-};
-
-// The merged macro a unit at a time; may be started again.
-class UnitSource {
- public:
-  virtual ~UnitSource() = default;
-  // Starts over with the data rows first..last (from 1); false with `error`.
-  virtual bool Start(size_t first, size_t last, std::string *error) = 0;
-  // The next unit; false at the end, or with `error`.
-  virtual bool Next(MacroUnit *unit, std::string *error) = 0;
-};
-
-// The units of a merge of the table that `open` gives the bytes of; rows
-// whose fields are all empty are left out as the merge leaves them out,
-// unless `keepEmptyRows` (--keep-empty-rows).
-class MergedUnits : public UnitSource {
- public:
-  using OpenData = std::function<std::unique_ptr<reader::ByteSource>()>;
-  MergedUnits(OpenData open, const table::TableOptions &options, const MergeSources &sources,
-              const MergeSettings &settings, bool keepEmptyRows = false);
-  ~MergedUnits() override;
-  bool Start(size_t first, size_t last, std::string *error) override;
-  bool Next(MacroUnit *unit, std::string *error) override;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
 
 // Where the last run of a log stopped.
 struct ResumePoint {
@@ -97,7 +62,7 @@ struct ResumePoint {
 // when the log has no header, are `first` to the end of the table.  `keys`
 // is the key definition file the merge reads.  False with `error` when the
 // data cannot be read or the macro cannot be lined up (it restarts).
-bool FindResumePoint(LogReader &log, UnitSource &units, const checker::FileText &keys,
+bool FindResumePoint(LogReader &log, MergedUnits &units, const checker::FileText &keys,
                      size_t first, ResumePoint *point, std::string *error);
 
 }  // namespace merger

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 
 #include "host/app/core/text_codec.h"
 #include "player/playback/player_texts.h"
@@ -117,51 +118,173 @@ std::string KeyText(uint32_t code) {
   return text;
 }
 
+// Readings of bodies kept: key names and characters of more than a byte.
+struct LogReader::Cache {
+  std::unordered_map<std::string, LogEntry> bodies;
+};
+
+LogReader::~LogReader() { delete cache_; }
+
+const char *LogReader::lineEnd() const {
+  switch (lineEnd_) {
+    case LineEnd::kLf: return "\n";
+    case LineEnd::kCr: return "\r";
+    default: return "\r\n";
+  }
+}
+
 bool LogReader::Fill() {
-  if (source_ == nullptr || failed_) return false;
+  if (ended_ || source_ == nullptr || failed_) return false;
   text_.erase(0, at_);
   at_ = 0;
   const size_t had = text_.size();
   text_.resize(had + kPiece);
   const size_t got = source_->Read(&text_[had], kPiece);
   text_.resize(had + got);
-  if (got == 0 && source_->failed) failed_ = true;
+  if (got == 0) {
+    ended_ = true;
+    if (source_->failed) failed_ = true;
+  }
   return got > 0;
 }
 
-// The next line of the file, without its line end (LF or CR LF).
-bool LogReader::NextLine(std::string *line) {
-  size_t end = text_.find('\n', at_);
-  while (end == std::string::npos && text_.size() - at_ < kLongestLine && Fill())
-    end = text_.find('\n', at_);
+// The line end of the log, from its first piece: the most frequent of
+// CR LF, a lone LF and a lone CR (a key's own CR or LF inside an entry is
+// rarer than the line ends), CR LF first on a tie, then LF.
+void LogReader::Decide() {
+  while (!ended_ && text_.size() - at_ < kPiece && Fill()) {
+  }
+  if (!started_) {
+    started_ = true;
+    if (text_.compare(at_, 3, "\xEF\xBB\xBF") == 0) at_ += 3;
+  }
+  size_t crlf = 0, lf = 0, cr = 0;
+  const size_t end = std::min(text_.size(), at_ + kPiece);
+  for (size_t i = at_; i < end; ++i) {
+    if (text_[i] == '\n') {
+      ++lf;
+    } else if (text_[i] == '\r') {
+      if (i + 1 < text_.size() && text_[i + 1] == '\n') {
+        ++crlf;
+        ++i;
+      } else {
+        ++cr;
+      }
+    }
+  }
+  lineEnd_ = crlf >= lf && crlf >= cr ? LineEnd::kCrLf : lf >= cr ? LineEnd::kLf : LineEnd::kCr;
+}
+
+// The next line of the file, without its line end; `cut` when the file or
+// a run of NUL bytes ended it.
+bool LogReader::NextLine(std::string *line, bool *cut) {
+  if (lineEnd_ == LineEnd::kUnknown) Decide();
+  const char stop = lineEnd_ == LineEnd::kCr ? '\r' : '\n';
+  for (;;) {
+    // NUL bytes between lines are passed over.
+    while (at_ < text_.size() && text_[at_] == '\0') ++at_;
+    if (at_ < text_.size() || !Fill()) break;
+  }
   if (at_ >= text_.size()) return false;
-  const bool broken = end != std::string::npos && end - at_ < kLongestLine;
-  const size_t stop = broken ? end : std::min(text_.size(), at_ + kLongestLine);
-  size_t length = stop - at_;
-  if (broken && length > 0 && text_[at_ + length - 1] == '\r') --length;
+  size_t end = 0, scanned = at_;
+  bool tooLong = false;
+  for (;;) {
+    const char *base = text_.data();
+    const size_t left = text_.size() - scanned;
+    const char *hit = static_cast<const char *>(memchr(base + scanned, stop, left));
+    const size_t before = hit != nullptr ? static_cast<size_t>(hit - (base + scanned)) : left;
+    if (const void *nul = memchr(base + scanned, '\0', before)) hit = static_cast<const char *>(nul);
+    if (hit != nullptr) {
+      end = static_cast<size_t>(hit - base);
+      break;
+    }
+    if (text_.size() - at_ >= kLongestLine) {
+      end = text_.size();
+      break;
+    }
+    const size_t relative = text_.size() - at_;
+    if (!Fill()) {
+      end = text_.size();
+      break;
+    }
+    scanned = at_ + relative;
+  }
+  if (end - at_ > kLongestLine) {
+    end = at_ + kLongestLine;
+    tooLong = true;
+  } else if (end - at_ == kLongestLine && end == text_.size()) {
+    tooLong = true;
+  }
+  const bool ended = !tooLong && end < text_.size() && text_[end] == stop;
+  size_t length = end - at_;
+  if (ended && lineEnd_ == LineEnd::kCrLf && length > 0 && text_[at_ + length - 1] == '\r') --length;
   line->assign(text_, at_, length);
-  at_ = broken ? stop + 1 : stop;
+  *cut = !ended && !tooLong;
+  at_ = ended ? end + 1 : end;
   ++lineNumber_;
   return true;
 }
 
-bool LogReader::Next(LogEntry *entry) {
-  if (!haveLine_ && !NextLine(&line_)) return false;
-  haveLine_ = false;
-  *entry = LogEntry();
-  entry->line = lineNumber_;
-  if (ReadHeader(line_, entry)) return true;
-  std::string body = line_.substr(StampLength(line_));
-  // Lines without a stamp go on with the entry (none can follow a header).
-  while (NextLine(&line_)) {
-    if (StampLength(line_) != 0 || line_.compare(0, strlen(kHeaderStart), kHeaderStart) == 0) {
-      haveLine_ = true;
-      break;
-    }
-    body += "\n" + line_;
+void LogReader::ReadBody(const std::string &body, LogEntry *entry) {
+  entry->code = 0;
+  entry->stopped = false;
+  // A character below 128 as a key: the host text is ASCII there.
+  if (body.size() == 9 && body.compare(0, 7, "{CHAR: ") == 0 && body[8] == '}' &&
+      static_cast<unsigned char>(body[7]) < 0x80 && body[7] != 0) {
+    entry->kind = LogEntryKind::kKey;
+    entry->code = static_cast<unsigned char>(body[7]);
+    entry->text.clear();
+    return;
   }
-  ReadLogBody(body, entry);
-  return true;
+  const bool name = !body.empty() && body[0] == '[';
+  const bool character = body.compare(0, 7, "{CHAR: ") == 0;
+  if (!name && !character) {
+    ReadLogBody(body, entry);
+    return;
+  }
+  if (cache_ == nullptr) cache_ = new Cache;
+  auto found = cache_->bodies.find(body);
+  if (found == cache_->bodies.end()) {
+    if (cache_->bodies.size() >= 4096) cache_->bodies.clear();
+    LogEntry read;
+    ReadLogBody(body, &read);
+    found = cache_->bodies.emplace(body, read).first;
+  }
+  entry->kind = found->second.kind;
+  entry->code = found->second.code;
+  entry->text = found->second.text;
+}
+
+bool LogReader::Next(LogEntry *entry) {
+  for (;;) {
+    bool cut = false;
+    if (haveLine_) {
+      cut = lineCut_;
+    } else if (!NextLine(&line_, &cut)) {
+      return false;
+    }
+    haveLine_ = false;
+    entry->kind = LogEntryKind::kOther;
+    entry->first = entry->last = 0;
+    entry->line = lineNumber_;
+    if (ReadHeader(line_, entry)) return true;
+    body_.assign(line_, StampLength(line_), std::string::npos);
+    // Lines without a stamp go on with the entry (none can follow a header);
+    // a line cut short begins an entry of its own.
+    while (!cut && NextLine(&line_, &lineCut_)) {
+      if (lineCut_ || StampLength(line_) != 0 ||
+          line_.compare(0, strlen(kHeaderStart), kHeaderStart) == 0) {
+        haveLine_ = true;
+        break;
+      }
+      body_ += '\n';
+      body_ += line_;
+    }
+    ReadBody(body_, entry);
+    // A cut line that reads as no entry never went out: left out.
+    if (cut && entry->kind == LogEntryKind::kOther) continue;
+    return true;
+  }
 }
 
 bool StartsAsRunLog(const std::string &head) {

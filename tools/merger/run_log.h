@@ -71,24 +71,36 @@ class LogReader {
  public:
   // Reads `source` (a log file through the tools' one reader of bytes).
   explicit LogReader(reader::ByteSource &source) : source_(&source) {}
-  // Reads `text` (the log a played macro wrote in the simulated host).
-  explicit LogReader(const std::string &text) : text_(text) {}
+  // Reads `text` (a whole log in memory).
+  explicit LogReader(const std::string &text) : text_(text), ended_(true) {}
+  ~LogReader();
   // The next entry; false at the end.
   bool Next(LogEntry *entry);
   // A read error ended the reading.
   bool failed() const { return failed_; }
+  // The line end the log was found to use: "\r\n", "\n" or "\r".
+  const char *lineEnd() const;
 
  private:
-  bool NextLine(std::string *line);
+  enum class LineEnd : uint8_t { kUnknown, kCrLf, kLf, kCr };
+  struct Cache;
+  bool NextLine(std::string *line, bool *cut);
   bool Fill();
+  void Decide();
+  void ReadBody(const std::string &body, LogEntry *entry);
 
   reader::ByteSource *source_ = nullptr;
   std::string text_;
   size_t at_ = 0;
+  bool ended_ = false;     // the source has given all it has
+  bool started_ = false;   // the byte order mark looked for
+  LineEnd lineEnd_ = LineEnd::kUnknown;
   size_t lineNumber_ = 0;
   bool haveLine_ = false;  // `line_` holds the next line, read ahead
-  std::string line_;
+  bool lineCut_ = false;   // ... cut short
+  std::string line_, body_;
   bool failed_ = false;
+  Cache *cache_ = nullptr;
 };
 
 // The body of an entry (without the stamp) read into `entry`.

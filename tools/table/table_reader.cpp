@@ -405,14 +405,4 @@ bool IsEmptyRow(const TableRow &row, const std::vector<bool> &unnamed) {
   return true;
 }
 
-bool ReadTable(const std::string &bytes, const TableOptions &options, Table *table,
-               TableError *error) {
-  reader::StringSource source(bytes);
-  TableStream stream(source, options);
-  if (!stream.ReadHeader(table, error)) return false;
-  TableRow row;
-  while (stream.Next(&row, error)) table->rows.push_back(std::move(row));
-  return error->message.empty();
-}
-
 }  // namespace table

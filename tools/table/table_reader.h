@@ -57,7 +57,6 @@ struct Table {
   // characters (without --strict): how many, and the first one's line.
   size_t bareQuotes = 0;
   int bareQuoteLine = 0;
-  std::vector<TableRow> rows;        // ReadTable only: the data rows, header excluded
   // Once the whole table is read: an encoding (UTF-8 or the other code
   // page) that reads as Polish letters what `page` reads as box drawing or
   // foreign letters, and the first line where it shows.
@@ -129,10 +128,6 @@ class TableStream {
   bool haveHeld_ = false;
   TableRow held_;         // the row behind them
 };
-
-// The whole table at once (the tests and the fuzzer).
-bool ReadTable(const std::string &bytes, const TableOptions &options, Table *table,
-               TableError *error);
 
 // The delimiter of a table whose first lines are `text`: among ';', tab and
 // ',' the ones that split the header and the first data row into the same
