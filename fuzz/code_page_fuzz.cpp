@@ -36,7 +36,7 @@ constexpr CodePage kSaved[] = {CodePage::kCp1250, CodePage::kCp852, CodePage::kM
 const char32_t kLetters[] = U"abcdefghijklmnopqrstuvwxyząćęłńóśźż";
 const char32_t kPolishLower[] = U"ąćęłńóśźż";
 const char32_t kPolishUpper[] = U"ĄĆĘŁŃÓŚŹŻ";
-const char32_t kSigns[] = U"§°–„×";
+const char32_t kSigns[] = U"§°–„×±«»”";
 
 char32_t Upper(char32_t c) {
   if (c >= 'a' && c <= 'z') return c - 32;
@@ -70,7 +70,7 @@ Text MakeText(fuzz::FuzzInput &in, CodePage page) {
       continue;
     }
     if (what % 8 == 3) {
-      const char32_t sign = kSigns[in.Byte() % 5];
+      const char32_t sign = kSigns[in.Byte() % 9];
       if (!Fits(sign, page)) continue;
       text.Add(" ", page);
       text.Add(sign, page);

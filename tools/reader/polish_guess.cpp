@@ -59,12 +59,14 @@ Kind KindOf(char32_t c) {
   if (c < 0xA0) return Kind::kControl;
   if (c < 0xC0) {
     switch (c) {
-      case 0xA0: case 0xA7: case 0xA9: case 0xAB: case 0xAD: case 0xAE: case 0xB0: case 0xB7: case 0xBB:
+      case 0xA0: case 0xA7: case 0xA9: case 0xAB: case 0xAD: case 0xAE: case 0xB0: case 0xB1: case 0xB7:
+      case 0xBB:
         return Kind::kTypography;
       default: return Kind::kSymbol;
     }
   }
-  if (c == 0xD7 || c == 0xF7) return Kind::kSymbol;
+  if (c == 0xD7) return Kind::kTypography;  // the sign of times
+  if (c == 0xF7) return Kind::kSymbol;
   if (c < 0x180) return Kind::kLatin;
   if (c < 0x2B0) return Kind::kLatinRare;
   if (c < 0x300) return Kind::kSymbol;  // spacing modifiers: ˇ ˘ ˙ ˛ ˝
@@ -184,7 +186,9 @@ WordScore ScoreWord(const Token *t, size_t count) {
       case Kind::kOther: score = latinBeside ? -10 : WrongCase(t, k, count) ? -6 : -2; break;
       case Kind::kCombining: score = letterBefore ? 2 : -8; break;
       case Kind::kTypography: score = letterBefore && letterAfter ? -8 : 0; break;
-      case Kind::kSymbol: score = letterBefore && letterAfter ? -12 : letterBefore || letterAfter ? -6 : -4; break;
+      // A sign standing alone scores as a Polish letter alone does: neither
+      // is a word, and each is what the other reading may make of it.
+      case Kind::kSymbol: score = letterBefore && letterAfter ? -12 : letterBefore || letterAfter ? -6 : 0; break;
       case Kind::kBox: score = letterBefore || letterAfter ? -12 : -4; break;
       case Kind::kControl: score = -12; break;
     }
@@ -216,12 +220,21 @@ const Weighing::Sum &Weighing::Score(int reading) const {
 
 bool Weighing::Differ(int a, int b) const { return differs_[a < b ? a : b][a < b ? b : a]; }
 
+// Undecided: of the readings that no other clearly leads in form, the one
+// whose letters are the most common.
 codec::CodePage Weighing::Leader() const {
   if (decided_) return static_cast<codec::CodePage>(decidedLeader_);
+  bool any = false;
+  int64_t form = 0;
+  for (int r = 0; r < kReadings; ++r) {
+    if (!in_[r] || !possible_[r]) continue;
+    form = any && form > Form(r) ? form : Form(r);
+    any = true;
+  }
   int best = -1;
   for (int i = 0; i < readings_; ++i) {
     const int r = order_[i];
-    if (possible_[r] && (best < 0 || Total(r) > Total(best))) best = r;
+    if (possible_[r] && form - Form(r) < kMargin && (best < 0 || Total(r) > Total(best))) best = r;
   }
   // Nothing possible (bytes that no reading takes): the first code page.
   if (best < 0) best = readings_ > 1 ? order_[1] : kUtf8;
