@@ -1,8 +1,11 @@
 # Tastiromatika: the plug-in, the stand-in host and every test.
 #
 #   make run    build, lay out the host with the plug-in and start it under Wine
-#   make test   install what is missing, build both builds, run every test,
-#               and each fuzz target for a few seconds (make fuzz-smoke)
+#   make test   install what is missing, then build and test in turn: native
+#               (the tools, their command-line and docs tests), asan (clang:
+#               every unit test under the sanitizers, and the fuzz targets),
+#               win32 (the real DLLs under Wine), and each fuzz target for a
+#               few seconds (make fuzz-smoke)
 #   make bench  the benchmark table, with its targets and pass or miss
 #   make fuzz   every fuzz target for 60 s each; `make fuzz SECONDS=600` for
 #               longer, `make fuzz RUNS=10000000` for a number of inputs,
@@ -50,9 +53,14 @@ test-native: native
 test-win32: win32
 	ctest --preset win32 -j $(JOBS)
 
-test: build
+# Each build is tested as soon as it is built, so that the first results come
+# early.
+test: check-deps
+	$(MAKE) native
 	ctest --preset native -j $(JOBS)
+	$(MAKE) asan
 	ctest --preset asan -j $(JOBS)
+	$(MAKE) win32
 	ctest --preset win32 -j $(JOBS)
 	$(MAKE) fuzz-smoke
 
@@ -70,7 +78,7 @@ fuzz:
 
 # A fuzz target that no longer builds or fails at once fails `make test`.
 fuzz-smoke: check-deps
-	FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) FUZZ_RUNS= JOBS=$(JOBS) ./scripts/fuzz.sh
+	FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) FUZZ_RUNS= FUZZ_PARALLEL=$(JOBS) JOBS=$(JOBS) ./scripts/fuzz.sh
 
 clean:
 	rm -rf build

@@ -1,10 +1,13 @@
 #!/bin/sh
-# make fuzz: builds the fuzz targets with clang's libFuzzer, AddressSanitizer
-# and UndefinedBehaviorSanitizer (build/fuzz), and runs each one after the
-# other (never two at once) for FUZZ_SECONDS seconds (default 60; `make fuzz
-# SECONDS=600` sets it), or until FUZZ_RUNS inputs have run when that is
-# set (FUZZ_RUNS=10000000 for a recorded campaign; FUZZ_SECONDS then caps
-# each target's time, default one hour), starting from its committed seeds in
+# make fuzz: runs the fuzz targets, built with clang's libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer in the sanitizer build
+# (build/asan, the preset asan, which also holds every unit test), each one
+# after the other (never two at once, so that the figures are each target's
+# own; the smoke run of `make test` sets FUZZ_PARALLEL=2 and runs two at a
+# time) for FUZZ_SECONDS seconds (default 60; `make fuzz SECONDS=600` sets
+# it), or until FUZZ_RUNS inputs have run when that is set
+# (FUZZ_RUNS=10000000 for a recorded campaign; FUZZ_SECONDS then caps each
+# target's time, default one hour), starting from its committed seeds in
 # fuzz/corpus/<target>/.  New inputs are kept in build/fuzz/corpus/<target>/,
 # never in the committed corpus.  A failure leaves its input in
 # build/fuzz/artifacts/ and the script exits 1.
@@ -19,6 +22,9 @@
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+# The programs come from the sanitizer build; what a run makes (corpora,
+# artifacts, logs, the summary) goes to build/fuzz.
+programs_build=$root/build/asan
 build=$root/build/fuzz
 runs=${FUZZ_RUNS:-}
 if [ -n "$runs" ]; then seconds=${FUZZ_SECONDS:-3600}; else seconds=${FUZZ_SECONDS:-60}; fi
@@ -49,44 +55,61 @@ clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/probe"
   exit 1
 }
 
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTASTIRO_FUZZ=ON -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
+[ -f "$programs_build/build.ninja" ] || (cd "$root" && cmake --preset asan >/dev/null)
 programs=""
 for target in $targets; do programs="$programs fuzz_$target"; done
 # shellcheck disable=SC2086
-cmake --build "$build" -j "$jobs" --target $programs
+cmake --build "$programs_build" -j "$jobs" --target $programs
 
 mkdir -p "$build/artifacts"
-summary=""
-status=0
-for target in $targets; do
+parallel=${FUZZ_PARALLEL:-1}
+case $parallel in *[!0-9]*|''|0) echo "fuzz: FUZZ_PARALLEL takes a whole number above 0" >&2; exit 2 ;; esac
+
+# One target's run; its summary line goes to $build/summary_<target>, and
+# $build/failed_<target> marks a failure.
+run_target() {
+  target=$1
   corpus=$build/corpus/$target
   mkdir -p "$corpus"
   log=$build/fuzz_$target.log
+  rm -f "$build/failed_$target"
   echo "fuzz: $target for $seconds s${runs:+ or $runs runs} ..."
   started=$(date +%s)
   # -rss_limit_mb: inputs of a few MB at most; -timeout: one input, ten seconds.
   # shellcheck disable=SC2086
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    "$build/fuzz/fuzz_$target" -max_total_time="$seconds" $limit -timeout=10 -rss_limit_mb=2048 \
+    "$programs_build/fuzz/fuzz_$target" -max_total_time="$seconds" $limit -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
       "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
     result=clean
   else
     result="FAILED (see $log and $build/artifacts/)"
-    status=1
+    : >"$build/failed_$target"
     grep -E "broken:|ERROR:|runtime error:|SUMMARY:" "$log" | head -n 5 >&2 || true
   fi
   took=$(( $(date +%s) - started ))
   done_runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   # The last status line: "#<runs> <kind> cov: <edges> ft: <features> corp: ..."
   cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1)
-  summary="$summary$(printf '%-10s %12s inputs run in %5d s  %-22s %s' "$target" "${done_runs:-?}" \
-    "$took" "${cov:-cov: ?}" "$result")
-"
+  printf '%-10s %12s inputs run in %5d s  %-22s %s\n' "$target" "${done_runs:-?}" \
+    "$took" "${cov:-cov: ?}" "$result" >"$build/summary_$target"
+}
+
+running=0
+for target in $targets; do
+  run_target "$target" &
+  running=$((running + 1))
+  if [ "$running" -ge "$parallel" ]; then
+    wait
+    running=0
+  fi
 done
+wait
 
 echo
-printf '%s' "$summary"
+status=0
+for target in $targets; do
+  cat "$build/summary_$target"
+  [ ! -e "$build/failed_$target" ] || status=1
+done
 exit $status

@@ -5,15 +5,18 @@
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/bounded_format.h"
 #include "plugin/contract/host_values.h"
+#include "plugin/contract/key_rows.h"
 #include "plugin/keys/key_names.h"
 #include "recorder/session/key_table.h"
 #include "recorder/session/recorder_boxes.h"
 #include "recorder/session/recorder_texts.h"
+#include "recorder/session/recording.h"
+#include "recorder/writer/key_writer.h"
 
 namespace {
 
 constexpr int32_t kLineSize = 256;
-constexpr size_t kNameChars = sizeof(KeyNameEntry::name) - 1;
+constexpr size_t kNameChars = sizeof(KeyFileName) - 1;
 // Behind "KLAWISZ_XXXX" when that name is taken for another code.
 constexpr char kSuffixes[] = "23456789ABCDEFGHJKLMNPQRSTUVWXYZ";
 // ASCII only: the same bytes in every code page the file may be written in.
@@ -84,8 +87,17 @@ bool AppendDefinition(const KeysFile &file, const char *name, uint16_t code) {
   return HostFileClose(handle) == 0 && written;
 }
 
-// The first free name for `code` (true), or none left (false).
-bool ChooseName(uint16_t code, char (&name)[sizeof(KeyNameEntry::name)], KeysFile *file) {
+// The name to offer for `code`, and the file as read for it: the name
+// people would look for when the file does not hold it for another code,
+// else the first free KLAWISZ_XXXX; true when the file was read and the
+// name is free there (or stands for `code` already).
+bool ChooseName(uint16_t code, KeyFileName &name, KeysFile *file) {
+  char peoples[kKeyNameTextSize];
+  if (host::WriteKeyRowName(code, peoples, sizeof peoples) && KeyNameOfPeoplesName(peoples, name)) {
+    *file = ReadKeysFile(name, code);
+    if (!file->read) return false;
+    if (!file->nameTaken) return true;
+  }
   FormatBounded(name, sizeof name, "KLAWISZ_%04X", code);
   *file = ReadKeysFile(name, code);
   for (const char *suffix = kSuffixes; file->read && file->nameTaken; ++suffix) {
@@ -96,14 +108,47 @@ bool ChooseName(uint16_t code, char (&name)[sizeof(KeyNameEntry::name)], KeysFil
   return file->read;
 }
 
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 }  // namespace
 
-bool OfferKeyName(uint16_t code) {
-  char name[sizeof(KeyNameEntry::name)];
+bool KeyNameOfPeoplesName(const char *peoples, KeyFileName &name) {
+  size_t at = 0;
+  for (const char *c = peoples; *c != 0; ++c) {
+    char letter = *c == '+' ? '_' : *c >= 'a' && *c <= 'z' ? static_cast<char>(*c - 'a' + 'A') : *c;
+    bool fits = at < kNameChars && (IsUpper(letter) || IsDigit(letter) || letter == '_');
+    if (!fits) {
+      name[0] = 0;
+      return false;
+    }
+    name[at++] = letter;
+  }
+  name[at] = 0;
+  // A C name, as the file's other lines; a command's name plays as the command.
+  bool valid = at != 0 && !IsDigit(name[0]);
+  for (const char *command : kPlayerCommandNames)
+    if (strcmp(name, command) == 0) valid = false;
+  if (!valid) name[0] = 0;
+  return valid;
+}
+
+void SuggestKeyName(uint16_t code, KeyFileName &name) {
+  KeysFile file;
+  ChooseName(code, name, &file);
+}
+
+bool OfferKeyName(uint16_t code, KeyFileName &name) {
   KeysFile file;
   bool free = ChooseName(code, name, &file);
+  char key[kKeyNameTextSize + 16];
+  char peoples[kKeyNameTextSize];
+  if (host::WriteKeyRowName(code, peoples, sizeof peoples))
+    FormatBounded(key, sizeof key, kKeyWithNameFormat.c_str(), peoples, code);
+  else
+    FormatBounded(key, sizeof key, kKeyByCodeFormat.c_str(), code);
   char text[1024];
-  FormatBounded(text, sizeof text, kNameQuestionFormat.c_str(), code, name);
+  FormatBounded(text, sizeof text, kNameQuestionFormat.c_str(), key, name);
   if (!RecorderAskYes(text)) return false;
   bool named = free && (file.nameHere || (file.definitions < kKeyTableCapacity &&
                                            AppendDefinition(file, name, code)));

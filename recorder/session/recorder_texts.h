@@ -83,21 +83,31 @@ inline constexpr auto kWriteFailedFormat = ToHostText(
 inline constexpr auto kUnnamedFormat = ToHostText(
     "\nKlawisze bez nazwy (nie zapisane): %u.\n"
     "Aby je nagrywać, dopisz do pliku wtyczki\\keys.h:");
-inline constexpr auto kDefineFormat = ToHostText("\n#define KLAWISZ_%04X 0x%04X");
+inline constexpr auto kDefineFormat = ToHostText("\n#define %s 0x%04X");
 inline constexpr auto kMoreCodesText = ToHostText("\n(i inne kody)");
 inline constexpr auto kRestartAfterAddingText = ToHostText(
     "\nPotem uruchom VOLMAR ponownie: wtyczki czytają keys.h raz, przy starcie.");
+// The names added to keys.h during the recording, each with its key: the
+// first kNamedKeysListed of them, "(i inne)" for the rest.
 inline constexpr auto kNamedFormat = ToHostText(
-    "\nNowe nazwy klawiszy w pliku wtyczki\\keys.h: %u.\n"
-    "Przed odtworzeniem nagrania uruchom VOLMAR ponownie:\n"
+    "\nNowe nazwy klawiszy w pliku wtyczki\\keys.h: %u.");
+inline constexpr auto kNamedKeyFormat = ToHostText("\n%s (%s)");
+inline constexpr auto kNamedCodeFormat = ToHostText("\n%s (kod 0x%04X)");
+inline constexpr auto kMoreNamesText = ToHostText("\n(i inne)");
+inline constexpr auto kRestartAfterNamingText = ToHostText(
+    "\nPrzed odtworzeniem nagrania uruchom VOLMAR ponownie:\n"
     "Tastiromatika czyta keys.h raz, przy starcie.");
 
-// The first press of a key without a name in a recording.
+// The first press of a key without a name in a recording: the key as
+// people write it with its code (kKeyWithNameFormat), or its code alone
+// (kKeyByCodeFormat), and the name offered.
 inline constexpr auto kNameQuestionFormat = ToHostText(
-    "Klawisz o kodzie 0x%04X nie ma nazwy w pliku wtyczki\\keys.h,\n"
+    "Klawisz %s nie ma nazwy w pliku wtyczki\\keys.h,\n"
     "więc nie można go nagrać.\n"
     "Dopisać do keys.h nazwę %s i nagrywać ten klawisz?\n"
     "(Nie - ten klawisz zostanie w nagraniu pominięty.)");
+inline constexpr auto kKeyWithNameFormat = ToHostText("%s (kod 0x%04X)");
+inline constexpr auto kKeyByCodeFormat = ToHostText("o kodzie 0x%04X");
 inline constexpr auto kKeysFileFullFormat = ToHostText(
     "Nie udało się dopisać nazwy do pliku wtyczki\\keys.h\n"
     "(plik tylko do odczytu albo ma już %u nazw).\n"

@@ -5,6 +5,7 @@
 #include "plugin/binding/host_calls.h"
 #include "plugin/contract/bounded_format.h"
 #include "plugin/contract/host_values.h"
+#include "plugin/contract/key_rows.h"
 #include "plugin/platform/platform.h"
 #include "plugin/settings/settings_call.h"
 #include "recorder/session/key_naming.h"
@@ -118,25 +119,54 @@ void StartRecording() {
   }
   memcpy(g_recorder.fileName, g_recorderForm.fileName, kNameSize);
   g_recorder.written = 0;
-  g_recorder.named = 0;
+  g_recorder.named = NamedKeys();
   g_recorder.unnamed = UnnamedKeys();
   RememberFolder(g_recorder.fileName);
   PrepareKeyNames();
 }
 
+// The names added to keys.h, each with its key as people write it (or its
+// code), from `at` in `text`; the new length.
+size_t FormatNamedKeys(char *text, size_t size, size_t at) {
+  const NamedKeys &named = g_recorder.named;
+  at += FormatBounded(text + at, size - at, kNamedFormat.c_str(), named.count);
+  for (uint32_t i = 0; i < named.count && i < kNamedKeysListed; ++i) {
+    char key[kKeyNameTextSize];
+    if (host::WriteKeyRowName(named.codes[i], key, sizeof key))
+      at += FormatBounded(text + at, size - at, kNamedKeyFormat.c_str(), named.names[i], key);
+    else
+      at += FormatBounded(text + at, size - at, kNamedCodeFormat.c_str(), named.names[i], named.codes[i]);
+  }
+  if (named.count > kNamedKeysListed) at += FormatBounded(text + at, size - at, "%s", kMoreNamesText.c_str());
+  return at + FormatBounded(text + at, size - at, "%s", kRestartAfterNamingText.c_str());
+}
+
 // The stop notice: file, keys written, the key for the next recording, the
-// names added to keys.h, and a #define line for each code left out.
+// names added to keys.h, and a #define line for each code left out, under
+// the name the question would offer for it now.
 void FormatStopText(char *text, size_t size, const char *format) {
   size_t at = FormatBounded(text, size, format, g_recorder.fileName, g_recorder.written,
                             g_recorder.hotKeyName);
-  if (g_recorder.named != 0) at += FormatBounded(text + at, size - at, kNamedFormat.c_str(), g_recorder.named);
+  if (g_recorder.named.count != 0) at = FormatNamedKeys(text, size, at);
   const UnnamedKeys &unnamed = g_recorder.unnamed;
   if (unnamed.count == 0) return;
   at += FormatBounded(text + at, size - at, kUnnamedFormat.c_str(), unnamed.count);
-  for (uint32_t i = 0; i < unnamed.kept; ++i)
-    at += FormatBounded(text + at, size - at, kDefineFormat.c_str(), unnamed.codes[i], unnamed.codes[i]);
+  for (uint32_t i = 0; i < unnamed.kept; ++i) {
+    KeyFileName name;
+    SuggestKeyName(unnamed.codes[i], name);
+    at += FormatBounded(text + at, size - at, kDefineFormat.c_str(), name, unnamed.codes[i]);
+  }
   if (unnamed.moreCodes) at += FormatBounded(text + at, size - at, "%s", kMoreCodesText.c_str());
   FormatBounded(text + at, size - at, "%s", kRestartAfterAddingText.c_str());
+}
+
+void NoteNamedKey(uint16_t code, const KeyFileName &name) {
+  NamedKeys &named = g_recorder.named;
+  if (named.count < kNamedKeysListed) {
+    named.codes[named.count] = code;
+    memcpy(named.names[named.count], name, sizeof name);
+  }
+  ++named.count;
 }
 
 void CloseRecording() {
@@ -182,11 +212,12 @@ void RecordKey(uint32_t key) {
   KeyText text = KeyToText(key, g_recorderKeys.names, HostByteToWideChar);
   if (text.kind == KeyTextKind::kUnnamed) {
     uint16_t code = static_cast<uint16_t>(key);
-    if (IsNotedUnnamed(g_recorder.unnamed, code) || !OfferKeyName(code)) {
+    KeyFileName name;
+    if (IsNotedUnnamed(g_recorder.unnamed, code) || !OfferKeyName(code, name)) {
       NoteUnnamedKey(&g_recorder.unnamed, code);
       return;
     }
-    ++g_recorder.named;
+    NoteNamedKey(code, name);
     text = KeyToText(key, g_recorderKeys.names, HostByteToWideChar);
     if (text.kind == KeyTextKind::kUnnamed) {
       NoteUnnamedKey(&g_recorder.unnamed, code);

@@ -17,6 +17,17 @@ inline constexpr uint16_t kDefaultCommandKey = 0x8A00;
 // Room for a key's name as people write it ("Alt+Backspace", "KLAWISZ_9F00").
 inline constexpr size_t kKeyNameTextSize = 16;
 
+// The names added to keys.h during a recording: how many, and the first
+// kNamedKeysListed of them with their codes (the stop notice lists them,
+// one a line: few enough that the notice with its #define lines for keys
+// left out still fits a text screen in most recordings).
+inline constexpr uint32_t kNamedKeysListed = 5;
+struct NamedKeys {
+  uint32_t count = 0;
+  uint16_t codes[kNamedKeysListed] = {};
+  char names[kNamedKeysListed][sizeof(KeyNameEntry::name)] = {};
+};
+
 struct RecorderState {
   KeyFilter previousFilter;  // the filter installed before ours
   uint16_t hotKey;           // starts and stops a recording; 0 until activation
@@ -26,7 +37,7 @@ struct RecorderState {
   HostFile file;             // the recording, 0 when none
   uint32_t written;          // keys written into it
   UnnamedKeys unnamed;       // keys that could not be written
-  uint32_t named;            // names added to keys.h during the recording
+  NamedKeys named;           // names added to keys.h during the recording
   char fileName[258];        // the recording's name as the user gave it (host text)
   char folder[258];          // the folder of the last recording (settings "Folder")
 };

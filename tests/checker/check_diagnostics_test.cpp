@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "player/playback/commands.h"
 #include "tools/checker/checker.h"
 #include "tools/checker/report.h"
 #include "tools/os/console.h"
@@ -417,3 +418,23 @@ TEST(KeyDelay, IsTheOneStoredInTheHostsSettingsElseTheDefault) {
 }
 
 }  // namespace
+
+// A run of '[' closed far behind: each '[' is a word too long, whose length
+// runs to that one ']'; beyond the findings kept, the rest are counted and
+// still make the exit status and the totals.
+TEST(MacroDiagnostics, ARunOfOpeningBracketsKeepsItsFirstFindingsAndCountsTheRest) {
+  const size_t words = macro::kKeptFindings + 250;
+  const std::string run(words * (kMacroWordChars + 2), '[');  // [, 19 kept, 1 fed alone
+  CheckResult result = Check(kKeys, {run + "\r\n]"});
+  const macro::MacroReport &m = result.macros[0];
+  ASSERT_EQ(macro::kKeptFindings, m.diagnostics.size());
+  EXPECT_EQ(words - macro::kKeptFindings, m.warningsNotKept);
+  EXPECT_EQ("word-too-long", m.diagnostics[1].id);
+  EXPECT_EQ(22, m.diagnostics[1].position.column);
+  // The length runs to the ']' behind the line break.
+  EXPECT_NE(std::string::npos, m.diagnostics[1].message.find(std::to_string(run.size() - 22 + 2)))
+      << m.diagnostics[1].message;
+  EXPECT_EQ(words, checker::Count(result.keys, result.macros).warnings);
+  EXPECT_NE(std::string::npos, checker::TextReport(result.keys, result.macros, {})
+                                   .find("250 more of the same kinds, not listed (the first 1000 are)"));
+}

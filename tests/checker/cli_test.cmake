@@ -86,6 +86,11 @@ expect_in("log line ends" "${log_hex}" "${last_line_hex}")
 # Options it does not know, and values it cannot use.
 expect_run("bad option" 2 --frobnicate ${DATA}/clean.txt)
 expect_in("bad option" "${err}" "unknown option --frobnicate")
+# A usage error is two lines, what is wrong and where the options are told:
+# never the whole help, which would scroll the one that matters away.
+if(NOT err MATCHES "^tastiro-check: unknown option --frobnicate\r?\nevery option: tastiro-check --help\r?\n$")
+  message(FATAL_ERROR "bad option: not two lines:\n${err}")
+endif()
 expect_run("bad delay" 2 --delay 70000 ${DATA}/clean.txt)
 expect_run("no macro" 2)
 expect_run("help" 0 --help)

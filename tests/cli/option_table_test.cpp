@@ -87,7 +87,7 @@ TEST(OptionTable, AMergeOptionOutsideItsModeIsAnError) {
       {{"--resume", "r.log", "--rows", "2-", "-o", "m.txt", "t.txt", "d.csv"}, "--rows does not apply with --resume"},
       {{"--skip-cut", "t.txt", "d.csv"}, "--skip-cut does not apply to a merge on standard output (only with --resume)"},
       {{"--learn", "--resume", "r.log", "r.txt", "d.csv", "-o", "t.txt"}, "--resume does not apply with --learn"},
-      {{"--resume", "", "t.txt", "d.csv"}, "--resume needs a value"},
+      {{"--resume", "", "t.txt", "d.csv"}, "--resume needs a value, not an empty text"},
       {{"--frobnicate", "t.txt", "d.csv"}, "unknown option --frobnicate"},
       {{"t.txt", "d.csv", "--rows"}, "--rows needs a value"},
       {{"--lang", "de", "t.txt", "d.csv"}, "--lang is pl or en"},
@@ -118,6 +118,55 @@ TEST(OptionTable, ACheckOptionOutsideItsModeIsAnError) {
       EXPECT_EQ(std::vector<std::string>{"m.txt"}, files);
     }
   }
+}
+
+// Every option that takes a value refuses an empty one, in both tools:
+// an empty value is never taken for "none".
+TEST(OptionTable, AnEmptyValueIsAnError) {
+  for (const cli::OptionText *row : merge::OptionRows()) {
+    if (row->valueEn == nullptr) continue;
+    const std::string name = std::string(row->names).substr(std::string(row->names).rfind(' ') + 1);
+    merge::Arguments args;
+    const cli::Parsed parsed = merge::ReadCommandLine(WithProgram({name, "", "-o", "m.txt", "t.txt", "d.csv"}), &args);
+    EXPECT_EQ(cli::Parsed::kError, parsed.outcome) << name;
+  }
+  for (const cli::OptionText *row : check::OptionRows()) {
+    if (row->valueEn == nullptr) continue;
+    check::Arguments args;
+    std::vector<std::string> files;
+    EXPECT_EQ(cli::Parsed::kError, check::ReadCommandLine(WithProgram({row->names, "", "m.txt"}), args, &files).outcome)
+        << row->names;
+  }
+}
+
+// An option given twice is refused (never "the last wins"), but for --at,
+// one per column; "--" ends the options.
+TEST(OptionTable, RepeatedOptionsAndTheEndOfOptions) {
+  const Case cases[] = {
+      {{"--keys", "a.h", "--keys", "b.h", "t.txt", "d.csv"}, "--keys is given twice: give it once"},
+      {{"--force", "-o", "m.txt", "--force", "t.txt", "d.csv"}, "--force is given twice: give it once"},
+      {{"-o", "a.txt", "--output", "b.txt", "t.txt", "d.csv"}, "--output is given beside -o, which says the opposite or the same: give one of them"},
+      {{"--color", "--no-color", "t.txt", "d.csv"}, "--no-color is given beside --color, which says the opposite or the same: give one of them"},
+      {{"--lang", "en", "--lang", "pl", "t.txt", "d.csv"}, "--lang is given twice: give it once"},
+      {{"--learn", "--at", "A=1", "--at", "B=2", "r.txt", "d.csv", "-o", "t.txt"}, ""},
+      {{"-o", "m.txt", "--", "-t.txt", "--help"}, ""},
+  };
+  for (const Case &c : cases) {
+    merge::Arguments args;
+    const cli::Parsed parsed = merge::ReadCommandLine(WithProgram(c.argv), &args);
+    EXPECT_EQ(c.error, parsed.error) << c.argv[0] << " " << c.argv[1];
+  }
+  merge::Arguments args;
+  ASSERT_EQ(cli::Parsed::kGoOn, merge::ReadCommandLine(WithProgram({"-o", "m.txt", "--", "-t.txt", "--help"}), &args).outcome);
+  EXPECT_EQ((std::vector<std::string>{"-t.txt", "--help"}), args.files);
+  check::Arguments checkArgs;
+  std::vector<std::string> files;
+  EXPECT_EQ("--log is given twice: give it once",
+            check::ReadCommandLine(WithProgram({"--log", "a.log", "--log", "b.log", "m.txt"}), checkArgs, &files).error);
+  check::Arguments more;
+  files.clear();
+  EXPECT_EQ(cli::Parsed::kGoOn, check::ReadCommandLine(WithProgram({"--json", "--", "--json"}), more, &files).outcome);
+  EXPECT_EQ(std::vector<std::string>{"--json"}, files);
 }
 
 TEST(OptionTable, HelpIsAskedForAnywhereAndTheModeIsSaidInPolish) {

@@ -8,7 +8,8 @@ beside the host afterwards.
 
     host_session.py --build BUILD_DIR --scenario NAME
 
-Scenarios: first_macro, stop_long_macro, record_and_play, full_disk.
+Scenarios: first_macro, stop_long_macro, record_and_play, full_disk,
+quit_question.
 """
 import argparse
 import os
@@ -340,11 +341,60 @@ def full_disk(session, folder):
         subprocess.run(["umount", "-l", disk], capture_output=True)
 
 
+QUESTION = "Zakończyć pracę programu VOLMAR?"
+
+
+def quit_question(session, folder):
+    """F10 and Alt+X ask while a recording runs or a macro is open; the
+    answer comes from the user's keys alone (Enter keeps VOLMAR running and
+    does not end the macro's wait); the macro's own [F10] and [ALT_X] end
+    nothing; Tak ends VOLMAR."""
+    with open(os.path.join(folder, "examples", "koniec.txt"), "w", encoding="utf-8") as macro:
+        macro.write("Przed[F10]po[ALT_X]koniec.[WAITENTER]")
+    session.wait_for("Wiersz 1, kolumna 1", timeout=240)
+    session.keys("C-F11")
+    session.wait_for("Nagrywanie makra", "nagranie1.txt", "F12 OK")
+    session.keys("F12")
+    session.wait_for("NAGRYWANIE")
+
+    session.keys("M-x")
+    session.wait_for("Trwa nagrywanie klawiszy.", QUESTION, "[ Tak ]", "[ Nie ]")
+    session.keys("n")
+    session.wait_gone(QUESTION)
+
+    session.keys("S-F11")
+    session.wait_for("F3 Plik")
+    session.type("koniec.txt")
+    session.keys("F12")
+    session.wait_for("Przedpokoniec.", "Naciśnij klawisz ENTER")
+    session.keys("F10")
+    session.wait_for("Trwa odtwarzanie makra i nagrywanie klawiszy.", QUESTION)
+    session.keys("Enter")
+    session.wait_gone(QUESTION)
+    time.sleep(1.0)
+    screen = session.screen()
+    expect("Naciśnij klawisz ENTER" in screen and "Zakończono pracę" not in screen,
+           "the Enter that answered the question ended the macro's wait:\n" + screen)
+    session.keys("Enter")
+    session.wait_for("Zakończono pracę makra z pliku.")
+    session.keys("Enter")
+    session.wait_gone("Zakończono pracę")
+
+    session.keys("F10")
+    session.wait_for("Trwa nagrywanie klawiszy.", QUESTION)
+    session.keys("t")
+    session.wait_for("HOST-EXITED-0")
+    # The key that closed VOLMAR ends the recording, as the user guide says.
+    recording = read(os.path.join(folder, "examples", "nagranie1.txt"))
+    expect(recording.rstrip().endswith("[F10]"), "the recording:\n" + recording)
+
+
 SCENARIOS = {
     "first_macro": (first_macro, None),
     "stop_long_macro": (stop_long_macro, "[MacroFormFile]\nPytaj=1\n[ZapisKlawiszy]\nPytaj=1\n"),
     "record_and_play": (record_and_play, "[MacroFormFile]\nPytaj=1\n[ZapisKlawiszy]\nPytaj=1\n"),
     "full_disk": (full_disk, "[MacroFormFile]\nPytaj=1\nDelay=100\n[ZapisKlawiszy]\nPytaj=1\nFolder=pelny\\\n"),
+    "quit_question": (quit_question, "[MacroFormFile]\nPytaj=1\nDelay=0\n[ZapisKlawiszy]\nPytaj=1\n"),
 }
 
 

@@ -10,8 +10,10 @@ with Shift+F11 in another fresh copy, it gives the same editor text.
 
 Then, each in a fresh copy:
   - Ctrl+F12 and Enter while recording write [WAITENTER] at that place;
-  - Alt+P without its line in keys.h: the naming question answered "yes"
-    adds one name at the end of keys.h and records the key by it;
+  - Alt+P without its line in keys.h: the naming question names the key
+    ("Alt+P (kod 0x1900)"), and answered "yes" adds one name at the end of
+    keys.h (ALT_P; KLAWISZ_1900 when ALT_P stands for another code) and
+    records the key by it; the stop notice lists the name with its key;
   - with Klawisz=SHIFT_F11 in the settings (refused), Ctrl+F11 still records.
 """
 import argparse
@@ -68,20 +70,27 @@ def second_round(source, build, problems):
     if status != 0 or recording != b"abc[WAITENTER]def":
         problems.append("Ctrl+F12, Enter: recorded %r (status %d)\n%s" % (recording, status, messages))
 
-    without_alt_p = lambda keys: b"".join(line for line in keys.splitlines(True)
-                                          if not line.startswith(b"#define ALT_P "))
-    status, recording, messages, keys_after = recorded_in(
-        source, build, "unnamed", "<Ctrl+F11><F12>a<Alt+P>b<Ctrl+F11>", answers="yes",
-        keys_h=without_alt_p)
-    if status != 0 or recording != b"a[KLAWISZ_1900]b":
-        problems.append("Alt+P named on yes: recorded %r (status %d)\n%s" % (recording, status, messages))
-    before = without_alt_p(open(os.path.join(source, "host", "app", "wtyczki", "keys.h"), "rb").read())
-    added = keys_after[len(before):]
-    if not keys_after.startswith(before) or added.count(b"#define ") != 1 or \
-            not added.endswith(b"#define KLAWISZ_1900 0x1900\n"):
-        problems.append("keys.h did not get one name at its end: %r" % added)
-    if "uruchom VOLMAR ponownie" not in messages:
-        problems.append("the stop notice does not ask for a restart:\n" + messages)
+    # Alt+P without its line: the question names the key and offers ALT_P;
+    # with ALT_P held for another code, KLAWISZ_1900.
+    alt_p_line = lambda keys: [line for line in keys.splitlines(True) if line.startswith(b"#define ALT_P ")]
+    without_alt_p = lambda keys: keys.replace(alt_p_line(keys)[0], b"")
+    alt_p_elsewhere = lambda keys: keys.replace(alt_p_line(keys)[0], b"#define ALT_P 0x3900\n")
+    for name, keys_h, offered in (("unnamed", without_alt_p, b"ALT_P"),
+                                  ("alt_p_taken", alt_p_elsewhere, b"KLAWISZ_1900")):
+        status, recording, messages, keys_after = recorded_in(
+            source, build, name, "<Ctrl+F11><F12>a<Alt+P>b<Ctrl+F11>", answers="yes", keys_h=keys_h)
+        if status != 0 or recording != b"a[" + offered + b"]b":
+            problems.append("Alt+P named on yes: recorded %r (status %d)\n%s" % (recording, status, messages))
+        before = keys_h(open(os.path.join(source, "host", "app", "wtyczki", "keys.h"), "rb").read())
+        added = keys_after[len(before):]
+        define = b"#define " + offered + b" 0x1900"
+        if not keys_after.startswith(before) or added.count(b"#define ") != 1 or \
+                not added.rstrip(b"\r\n").endswith(define):
+            problems.append("keys.h did not get %r at its end: %r" % (define, added))
+        for said in ("Klawisz Alt+P (kod 0x1900) nie ma nazwy", "nazwę %s i nagrywać" % offered.decode(),
+                     "\n%s (Alt+P)\n" % offered.decode(), "uruchom VOLMAR ponownie"):
+            if said not in messages:
+                problems.append("the question or the stop notice does not say %r:\n%s" % (said, messages))
 
     status, recording, messages, _ = recorded_in(
         source, build, "shift_f11", "<Ctrl+F11><F12>xyz<Ctrl+F11>",

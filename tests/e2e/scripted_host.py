@@ -14,7 +14,8 @@ import sys
 
 VERSION_MESSAGE = 'Moduł "tastiromatika.dll" i program występują w różnych wersjach!'
 
-# name, arguments, texts expected on standard error, on standard output, exit status
+# name, arguments, texts expected on standard error, on standard output, exit
+# status, and optionally the files to write into examples/ first
 CASES = [
     ("macro with a wait for Enter and a halt",
      ["--keys", "<Shift+F11>polecenia.txt<F12><Enter><Shift+F11>"],
@@ -51,13 +52,24 @@ CASES = [
      ["Dzień dobry!\n"], 0),
     ("a key the script cannot name",
      ["--keys", "<Shift+F13>"], ["unknown key <Shift+F13>"], [], 2),
+    ("F10 while a macro waits: asked, Nie keeps it running, Tak ends the program",
+     ["--keys", "<Shift+F11>petla.txt<F12><F10><Enter><Alt+X>", "--answers", "no,yes"],
+     ["== pytanie: VOLMAR ==\nTrwa odtwarzanie makra.\nZakończyć pracę programu VOLMAR?\n",
+      "Nie (także Enter, Esc) - VOLMAR pracuje dalej.\n-> Nie\n", "VOLMAR pracuje dalej.\n-> Tak\n"],
+     ["Ala ma kota, a kot ma Alę. \nAla ma kota, a kot ma Alę. \n"], 0),
+    ("a macro's own [F10] and [ALT_X] do not end the program",
+     ["--keys", "<Shift+F11>koniec.txt<F12>"], ["Zakończono pracę makra z pliku."],
+     ["Przedpokoniec.\n"], 0, {"koniec.txt": "Przed[F10]po[ALT_X]koniec."}),
 ]
 
 
 def run_case(build, folder, case):
-    name, arguments, errors, outputs, status = case
+    name, arguments, errors, outputs, status, *files = case
     shutil.rmtree(folder, ignore_errors=True)
     subprocess.run([os.path.join(SOURCE, "scripts", "layout-host.sh"), build, folder], check=True)
+    for file_name, text in (files[0] if files else {}).items():
+        with open(os.path.join(folder, "examples", file_name), "w", encoding="utf-8") as macro:
+            macro.write(text)
     done = subprocess.run([os.path.join(build, "wine-run.sh"), os.path.join(folder, "VOLMAR.exe")]
                           + arguments + ["--timeout", "60"],
                           cwd=os.path.join(folder, "examples"), capture_output=True,

@@ -1,11 +1,14 @@
 // Helpers shared by the host's unit tests: a key input fed by the test, a
-// screen that keeps the last canvas, and a settable clock.
+// key filter that records what it is offered, a screen that keeps the last
+// canvas, and a settable clock.
 #pragma once
 
 #include <stdint.h>
 
 #include <deque>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "host/app/core/keyboard.h"
 #include "host/app/core/text_codec.h"
@@ -18,8 +21,9 @@ struct TestClock {
   uint32_t operator()() const { return now; }
 };
 
-// Keys the test queues; once they are used up the input has ended.  Every
-// wait moves the clock on by the time waited.
+// Keys the test queues; once they are used up the input has ended (unless
+// the test keeps it open).  Every wait moves the clock on by the time
+// waited.
 class TestInput : public KeyInput {
  public:
   explicit TestInput(TestClock &clock) : clock_(clock) {}
@@ -40,16 +44,30 @@ class TestInput : public KeyInput {
     clock_.now += milliseconds;
     ++waits;
   }
-  bool Ended() override { return keys.empty(); }
+  bool Ended() override { return keys.empty() && !open; }
   bool Aborted() override { return waits > 100000; }
 
   std::deque<uint16_t> keys;
+  bool open = false;  // more keys may come: the input has not ended when empty
   int quietCalls = 0;
   int waits = 0;
 
  private:
   TestClock &clock_;
 };
+
+// The key filter a test installs: records every key it is offered (the
+// no-key calls too) and answers what the test's reaction answers, or the key.
+struct FilterLog {
+  std::vector<uint32_t> seen;
+  std::function<uint32_t(uint32_t)> react;
+};
+inline FilterLog g_filter;
+
+inline uint32_t HOST_STDCALL RecordingFilter(uint32_t key) {
+  g_filter.seen.push_back(key);
+  return g_filter.react ? g_filter.react(key) : key;
+}
 
 class TestScreen : public Screen {
  public:

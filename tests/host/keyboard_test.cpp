@@ -10,19 +10,11 @@
 namespace volmar {
 namespace {
 
+using testing::FilterLog;
+using testing::g_filter;
+using testing::RecordingFilter;
 using testing::TestClock;
 using testing::TestInput;
-
-// A scriptable filter: records every key it sees and runs the test's reaction.
-struct FilterLog {
-  std::vector<uint32_t> seen;
-  std::function<uint32_t(uint32_t)> react;
-} g_filter;
-
-uint32_t HOST_STDCALL RecordingFilter(uint32_t key) {
-  g_filter.seen.push_back(key);
-  return g_filter.react ? g_filter.react(key) : key;
-}
 
 class KeyboardTest : public ::testing::Test {
  protected:
@@ -152,6 +144,65 @@ TEST_F(KeyboardTest, WithoutAFilterKeysPassAsTheyAre) {
   keyboard.SetFilter(nullptr);
   input.keys = {kKeyF3};
   EXPECT_EQ(kKeyF3, keyboard.NextKey());
+}
+
+// Where the key NextKey returns came from: every key a plug-in hands over is
+// its own.  (A key held back keeps where it came from: quit_question_test.)
+TEST_F(KeyboardTest, KnowsWhetherTheUserTypedTheKeyItReturns) {
+  struct Case {
+    const char *what;
+    std::function<void()> arrange;            // before NextKey
+    std::function<uint32_t(uint32_t)> react;  // the filter
+    uint32_t returned;
+    bool typed;
+  } cases[] = {
+      {"typed and handed back", [&] { input.keys = {kKeyF10}; }, nullptr, kKeyF10, true},
+      {"posted", [&] { keyboard.Post(kKeyF10); }, nullptr, kKeyF10, false},
+      {"fed by the filter's no-key call", nullptr,
+       [](uint32_t key) -> uint32_t { return key == kKeyNone ? uint32_t{kKeyAltX} : key; }, kKeyAltX,
+       false},
+      {"typed, answered with another key", [&] { input.keys = {'q'}; },
+       [](uint32_t key) -> uint32_t { return key == 'q' ? uint32_t{kKeyF10} : key; }, kKeyF10, false},
+      {"typed, but the filter holds back a key of its own", [&] { input.keys = {'q'}; },
+       [&, held = 0](uint32_t key) mutable -> uint32_t {
+         if (key == 'q' && held++ == 0) {
+           keyboard.Delay(kKeyF10);
+           return kKeyNone;
+         }
+         return key;
+       },
+       kKeyF10, false},
+  };
+  for (Case &c : cases) {
+    g_filter = FilterLog{};
+    input.keys.clear();
+    while (keyboard.Pending() != kKeyNone) keyboard.NextKey();  // nothing left from before
+    g_filter.react = c.react;
+    if (c.arrange) c.arrange();
+    EXPECT_EQ(c.returned, keyboard.NextKey()) << c.what;
+    EXPECT_EQ(c.typed, keyboard.LastKeyTyped()) << c.what;
+  }
+}
+
+// The host's own question reads the user's keys alone: posted and held
+// keys wait untouched, and the filter is not called, also when no key has
+// been typed yet.
+TEST_F(KeyboardTest, TheTypedKeyComesStraightFromTheInputAndTheRestWaits) {
+  keyboard.Post('t');
+  keyboard.Delay(kKeyEnter);
+  int waited = 0;
+  input.open = true;  // the user has not typed yet
+  keyboard.beforeWait = [&] {
+    if (++waited == 3) input.keys = {'n'};
+  };
+  EXPECT_EQ('n', keyboard.NextTypedKey());
+  EXPECT_EQ(3, waited);
+  EXPECT_TRUE(g_filter.seen.empty());
+  input.open = false;
+  EXPECT_EQ('t', keyboard.NextKey());
+  EXPECT_EQ(kKeyEnter, keyboard.NextKey());
+  EXPECT_EQ((std::vector<uint32_t>{'t', kKeyEnter}), g_filter.seen);
+  EXPECT_EQ(kEndOfInput, keyboard.NextTypedKey()) << "the input has ended";
 }
 
 }  // namespace

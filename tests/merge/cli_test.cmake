@@ -117,6 +117,12 @@ expect_run("--at without --learn" 2 --keys ${KEYS} --at Kwota=1 -o at.txt t.txt 
 expect_in("--at without --learn" "${err}" "--at does not apply to a merge (only with --learn)")
 expect_run("--rows with --learn" 2 --keys ${KEYS} --learn --rows 2- t.txt d.csv -o learnt.txt)
 expect_in("--rows with --learn" "${err}" "--rows does not apply with --learn")
+# A usage error is two lines, the second pointing to --help, in the user's
+# language: never the whole help.
+expect_run("usage error, Polish" 2 --lang pl --keys ${KEYS} --learn --rows 2- t.txt d.csv -o learnt.txt)
+if(NOT err MATCHES "^tastiro-merge: [^\n]*--rows[^\n]*\r?\nwszystkie opcje: tastiro-merge --help\r?\n$")
+  message(FATAL_ERROR "usage error, Polish: not two lines:\n${err}")
+endif()
 # (called directly: an empty argument does not survive a list)
 execute_process(COMMAND ${run} --keys ${KEYS} -o "" t.txt d.csv WORKING_DIRECTORY ${WORK}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -370,7 +376,7 @@ if(NOT RUNNER)
 endif()
 
 # The run's log: made beside -o (none for a dry run or with --no-log), an
-# existing one kept with a header added; --resume reads where a run stopped.
+# existing player's log kept with a header added; --resume reads where a run stopped.
 # (file(READ) leaves out the carriage returns of the log's CR LF.)
 function(expect_log name path content)
   string(REPLACE "\r" "" content "${content}")
@@ -385,12 +391,12 @@ expect_run("dry run, no log" 0 --keys ${KEYS} --dry-run -o dry.txt r.txt r.csv)
 if(EXISTS ${WORK}/quiet.log OR EXISTS ${WORK}/dry.log)
   message(FATAL_ERROR "--no-log or --dry-run made a log")
 endif()
-file(WRITE ${WORK}/kept.log "an earlier run\r\n")
+set(stamp "2026-12-07=10:11:12 ")
+file(WRITE ${WORK}/kept.log "${stamp}{CHAR: x}\r\n")
 expect_run("log kept" 0 --keys ${KEYS} -o kept.txt r.txt r.csv)
 expect_in("log kept" "${out}" "kept.log stands already")
 expect_log("log kept" ${WORK}/kept.log
-            "an earlier run\r\n# tastiro-merge: wiersze 1-3; szablon: r.txt; dane: r.csv\r\n")
-set(stamp "2026-12-07=10:11:12 ")
+            "${stamp}{CHAR: x}\r\n# tastiro-merge: wiersze 1-3; szablon: r.txt; dane: r.csv\r\n")
 set(row1 "${stamp}{CHAR: J}\r\n${stamp}{CHAR: a}\r\n${stamp}{CHAR: n}\r\n${stamp}{CHAR:  }\r\n${stamp}{CHAR: 1}\r\n${stamp}[ENTER]\r\n")
 file(READ ${WORK}/run.log head)
 file(WRITE ${WORK}/run.log "${head}${row1}${stamp}{CHAR: E}\r\n${stamp}{CHAR: w}\r\n${stamp}{KOMUNIKAT: Zakończono pracę makra z pliku}\r\n")

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,7 @@
 
 #include "tools/merger/merge_check.h"
 #include "tools/merger/merger.h"
+#include "tools/merger/run_log.h"
 #include "tools/table/table_reader.h"
 #include "tools/merger/template.h"
 
@@ -815,4 +820,48 @@ TEST(MacroWords, ValueCharacters) {
     }
     EXPECT_EQ(kinds, shown);
   }
+}
+
+// What a tool finds under a log's name before it writes there: the merge
+// adds only to an empty file or a player's log, the check's --log replaces
+// a player's log only with --force.
+TEST(RunLog, WhatStandsUnderALogsName) {
+  struct Case {
+    const char *bytes;
+    merger::StandingLog standing;
+  };
+  using merger::StandingLog;
+  const Case cases[] = {
+      {"", StandingLog::kEmpty},
+      {"\xEF\xBB\xBF", StandingLog::kEmpty},  // Notepad's empty UTF-8 file
+      {"# tastiro-merge: wiersze 1-3; szablon: t.txt; dane: d.csv\r\n", StandingLog::kRunLog},
+      {"2026-12-07=10:11:12 {CHAR: J}\r\n", StandingLog::kRunLog},
+      {"2026-12-07=10:11:12 {CHAR: J}", StandingLog::kRunLog},            // cut short
+      {"07.12.2026=10:11 [ENTER]\n", StandingLog::kRunLog},               // another date format
+      {"\xEF\xBB\xBF" "2026-12-07=10:11:12 [ENTER]\r", StandingLog::kRunLog},  // a mark, CR alone
+      {"Imi\xC4\x99;Kwota\r\nJan;1\r\n", StandingLog::kOther},                 // a table
+      {"{{Imi\xC4\x99}}[ENTER]\n", StandingLog::kOther},                         // a template
+      {"# tastiro-merge: wiersze 3-1\n", StandingLog::kOther},                    // no such header
+      {"2026-12-07 10:11:12 {CHAR: J}\n", StandingLog::kOther},                   // no '=' in the stamp
+      {"\n2026-12-07=10:11:12 {CHAR: J}\n", StandingLog::kOther},                 // the first line decides
+  };
+  namespace fs = std::filesystem;
+  const std::string folder = fs::temp_directory_path() / ("tastiro-log-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  const std::string path = folder + "/x.log";
+  for (const Case &c : cases) {
+    std::ofstream(path, std::ios::binary) << c.bytes;
+    EXPECT_EQ(merger::ExamineLog(path), c.standing) << c.bytes;
+  }
+  fs::remove(path);
+  EXPECT_EQ(merger::ExamineLog(path), StandingLog::kNone);
+  fs::create_directory(path);
+  EXPECT_EQ(merger::ExamineLog(path), StandingLog::kNoFile);
+  fs::remove(path);
+  ASSERT_EQ(0, mkfifo(path.c_str(), 0600));  // never opened: it would wait for a writer
+  EXPECT_EQ(merger::ExamineLog(path), StandingLog::kNoFile);
+  fs::remove(path);
+  fs::create_symlink("nowhere", path);
+  EXPECT_EQ(merger::ExamineLog(path), StandingLog::kNoFile);
+  fs::remove_all(folder);
 }

@@ -13,8 +13,8 @@
 namespace {
 
 const char kMacro[] = "C:\\m\\demo.txt";
-const char16_t kMacroPath[] = u"C:\\m\\demo.txt";
-const char16_t kLogPath[] = u"C:\\m\\demo.log";
+const char16_t kDemoMacroPath[] = u"C:\\m\\demo.txt";
+const char16_t kDemoLogPath[] = u"C:\\m\\demo.log";
 
 struct SeekCase {
   const char *what;
@@ -32,8 +32,8 @@ TEST_P(LogAppendTest, TheLogIsWrittenOnlyBehindWhatItHolds) {
   FakeHost &host = FakeHost::Get();
   host.Install();
   host.AddFile(u"C:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath), "#define F1 0x3B00\n");
-  host.AddFile(kMacroPath, "ab");
-  host.AddFile(kLogPath, "old line\n");
+  host.AddFile(kDemoMacroPath, "ab");
+  host.AddFile(kDemoLogPath, "old line\n");
   strcpy(g_startForm.fileName, kMacro);
   host.handlers.HostRunForm = [](const void *, int32_t, void *, FieldCallback) {
     return static_cast<int32_t>(host::kFormConfirmed);
@@ -44,15 +44,15 @@ TEST_P(LogAppendTest, TheLogIsWrittenOnlyBehindWhatItHolds) {
   RunStartBranch();
   ASSERT_NE(0u, g_player.macroFile);
   EXPECT_EQ(c.logKept, g_player.logFile != 0);
-  EXPECT_EQ(c.logKept, host.files.IsOpen(kLogPath)) << "a log not used is closed at once";
+  EXPECT_EQ(c.logKept, host.files.IsOpen(kDemoLogPath)) << "a log not used is closed at once";
   for (int call = 0; call < 3; ++call) PluginKeyFilter(0xFFFF);  // a, b, the end
 
   EXPECT_EQ(0u, g_player.macroFile);
   EXPECT_EQ(0u, g_player.logFile);
-  EXPECT_FALSE(host.files.IsOpen(kLogPath));
+  EXPECT_FALSE(host.files.IsOpen(kDemoLogPath));
   std::vector<uint32_t> keys = {'a', 'b'};
   EXPECT_EQ(keys, host.postedKeys) << "the macro plays with or without its log";
-  const std::string log = host.FileContent(kLogPath);
+  const std::string log = host.FileContent(kDemoLogPath);
   if (c.logKept) {
     EXPECT_EQ("old line\n", log.substr(0, 9));
     EXPECT_NE(std::string::npos, log.find("{CHAR: b}"));
@@ -78,7 +78,7 @@ namespace {
 TEST(LogPath, AMacroIsNeverItsOwnLog) {
   FakeHost &host = FakeHost::Get();
   host.Install();
-  host.AddFile(kMacroPath, "ab");
+  host.AddFile(kDemoMacroPath, "ab");
   strcpy(g_startForm.fileName, kMacro);
   host.handlers.HostRunForm = [](const void *, int32_t, void *, FieldCallback) {
     return static_cast<int32_t>(host::kFormConfirmed);
@@ -92,7 +92,7 @@ TEST(LogPath, AMacroIsNeverItsOwnLog) {
   EXPECT_EQ(0u, g_player.logFile);
   EXPECT_EQ(2u, host.Count("HostFileOpenW")) << "keys.h and the macro; no log";
   for (int call = 0; call < 3; ++call) PluginKeyFilter(0xFFFF);
-  EXPECT_EQ("ab", host.FileContent(kMacroPath));
+  EXPECT_EQ("ab", host.FileContent(kDemoMacroPath));
 }
 
 }  // namespace

@@ -18,8 +18,8 @@ namespace {
 
 const std::u16string kKeysPath = u"C:\\VOLMAR\\" + std::u16string(kKeyFileRelativePath);
 const char kMacro[] = "C:\\m\\demo.txt";
-const char16_t kMacroPath[] = u"C:\\m\\demo.txt";
-const char16_t kLogPath[] = u"C:\\m\\demo.log";
+const char16_t kDemoMacroPath[] = u"C:\\m\\demo.txt";
+const char16_t kDemoLogPath[] = u"C:\\m\\demo.log";
 
 class StartBranchTest : public ::testing::Test {
  protected:
@@ -28,7 +28,7 @@ class StartBranchTest : public ::testing::Test {
     // The key-name table reads this file; give it one so that loading it
     // shows no message of its own.
     host.AddFile(kKeysPath, "#define F1 0x3B00\n");
-    host.AddFile(kMacroPath, "abc");
+    host.AddFile(kDemoMacroPath, "abc");
     strcpy(g_startForm.fileName, kMacro);
     g_startForm.keyDelay = 100;
   }
@@ -86,7 +86,7 @@ TEST_F(StartBranchTest, UnchangedFormStoresNothingAndOpensTheMacro) {
   EXPECT_EQ(0u, g_player.logFile);  // no log beside the macro
   EXPECT_TRUE(host.profile.empty());
   EXPECT_TRUE(host.errorMessages.empty());
-  EXPECT_EQ("rt", host.files.Mode(kMacroPath));
+  EXPECT_EQ("rt", host.files.Mode(kDemoMacroPath));
 }
 
 TEST_F(StartBranchTest, ConfirmationIsReadFromTheLow16Bits) {
@@ -197,16 +197,16 @@ TEST_F(StartBranchTest, HostThatCannotConvertLeavesAnEmptyPath) {
 }
 
 TEST_F(StartBranchTest, ExistingLogIsOpenedAndMovedToItsEnd) {
-  host.AddFile(kLogPath, "old line\n");
+  host.AddFile(kDemoLogPath, "old line\n");
   UserEdits(kMacro, 100);
   RunStartBranch();
   ASSERT_NE(0u, g_player.logFile);
   char seek[40];
   snprintf(seek, sizeof seek, "HostFileSeek(0x%X, 0, 2)\n", g_player.logFile);
   EXPECT_EQ(std::string(kFormRun) + kMacroOpen + seek, BranchTrace());
-  EXPECT_EQ("rt+", host.files.Mode(kLogPath));
-  EXPECT_EQ(9u, host.files.Position(kLogPath));
-  EXPECT_EQ("old line\n", host.FileContent(kLogPath));
+  EXPECT_EQ("rt+", host.files.Mode(kDemoLogPath));
+  EXPECT_EQ(9u, host.files.Position(kDemoLogPath));
+  EXPECT_EQ("old line\n", host.FileContent(kDemoLogPath));
 }
 
 TEST_F(StartBranchTest, KeyNamesAreLoadedBeforeTheMacroIsConverted) {

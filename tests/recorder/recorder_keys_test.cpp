@@ -1,8 +1,11 @@
 // The recorder's keys and what they write: the hot key and the command key
 // from the settings (named as people write keys, refused with a notice),
 // the command list, and a key without a name offered a name in keys.h.
+#include <stdio.h>
+
 #include <string>
 
+#include "recorder/session/key_naming.h"
 #include "tests/recorder/recorder_fixture.h"
 
 namespace recorder_test {
@@ -112,18 +115,33 @@ TEST(RecorderCommandForm, ListsTheCommandsWithTheirPolishDescriptions) {
 }
 
 // "Tak": one line at the end under a comment, in the file's line ends; the
-// key is written by that name from then on, asked once.
+// key is written by that name from then on, asked once.  The question says
+// the key as people write it and offers the name people would look for,
+// KLAWISZ_XXXX where that name cannot be had.
 TEST_F(RecorderTest, AKeyWithoutANameIsNamedInTheKeyFileOnYes) {
+  constexpr char kComment[] = "// Nazwa nadana przy nagrywaniu (wtyczka Zapis klawiszy)";
   struct Case {
-    const char *what, *before, *added, *name;
+    const char *what;
+    uint32_t key;
+    const char *before, *ends, *name, *asks, *listed;
   } cases[] = {
-      {"LF, ending in a line end", "#define ENTER 13\n", "// Nazwa nadana przy nagrywaniu (wtyczka Zapis klawiszy)\n"
-       "#define KLAWISZ_8B00 0x8B00\n", "KLAWISZ_8B00"},
-      {"CR LF, no last line end", "#define ENTER 13\r\n#define X 1",
-       "\r\n// Nazwa nadana przy nagrywaniu (wtyczka Zapis klawiszy)\r\n#define KLAWISZ_8B00 0x8B00\r\n",
-       "KLAWISZ_8B00"},
-      {"the name taken for another code", "#define KLAWISZ_8B00 0x1234\n#define KLAWISZ_8B002 0x99\n",
-       "// Nazwa nadana przy nagrywaniu (wtyczka Zapis klawiszy)\n#define KLAWISZ_8B003 0x8B00\n", "KLAWISZ_8B003"},
+      {"Alt+P, LF, ending in a line end", 0x1900, "#define ENTER 13\n", "\n", "ALT_P",
+       "Klawisz Alt+P (kod 0x1900) nie ma nazwy", "\nALT_P (Alt+P)\n"},
+      {"CR LF, no last line end", kAltF11, "#define ENTER 13\r\n#define X 1", "\r\n", "ALT_F11",
+       "Klawisz Alt+F11 (kod 0x8B00)", "\nALT_F11 (Alt+F11)\n"},
+      {"13 characters fit", 0x0E00, "#define ENTER 13\n", "\n", "ALT_BACKSPACE",
+       "Klawisz Alt+Backspace (kod 0x0E00)", "\nALT_BACKSPACE (Alt+Backspace)\n"},
+      {"ALT_P held for another code", 0x1900, "#define ALT_P 0x1234\n", "\n", "KLAWISZ_1900",
+       "Klawisz Alt+P (kod 0x1900)", "\nKLAWISZ_1900 (Alt+P)\n"},
+      {"a longer name cut to ALT_BACKSPACE in the table", 0x0E00, "#define ALT_BACKSPACEX 0x1234\n", "\n",
+       "KLAWISZ_0E00", "Alt+Backspace", "\nKLAWISZ_0E00 (Alt+Backspace)\n"},
+      {"ALT_P and KLAWISZ_1900 held for other codes", 0x1900,
+       "#define ALT_P 0x1234\n#define KLAWISZ_1900 0x1234\n#define KLAWISZ_19002 0x99\n", "\n", "KLAWISZ_19003",
+       "Alt+P (kod 0x1900)", "\nKLAWISZ_19003 (Alt+P)\n"},
+      {"Ctrl+Backspace: CTRL_BACKSPACE is over 13 characters", 0x7F, "#define ENTER 13\n", "\n",
+       "KLAWISZ_007F", "Klawisz Ctrl+Backspace (kod 0x007F)", "\nKLAWISZ_007F (Ctrl+Backspace)\n"},
+      {"no name as people write it: the code alone", 0x3900, "#define ENTER 13\n", "\n", "KLAWISZ_3900",
+       "Klawisz o kodzie 0x3900 nie ma nazwy", "\nKLAWISZ_3900 (kod 0x3900)\n"},
   };
   for (const Case &c : cases) {
     host_ = &RecorderHost::Start();
@@ -131,15 +149,64 @@ TEST_F(RecorderTest, AKeyWithoutANameIsNamedInTheKeyFileOnYes) {
     Activate();
     StartRecording();
     host_->askAnswers = {kYes};
-    EXPECT_EQ("a##b", Offer({'a', kAltF11, kAltF11, 'b'})) << c.what;
+    const std::string passed(2, c.key < 0x80 ? char(c.key) : '#');
+    EXPECT_EQ("a" + passed + "b", Offer({'a', c.key, c.key, 'b'})) << c.what;
     Offer({kCtrlF11});
-    EXPECT_EQ(std::string(c.before) + c.added, host_->Content("wtyczki\\keys.h")) << c.what;
+    std::string before = c.before;
+    char define[64];
+    snprintf(define, sizeof define, "#define %s 0x%04X", c.name, c.key);
+    std::string added = (before.back() == '\n' ? "" : c.ends) + std::string(kComment) + c.ends + define + c.ends;
+    EXPECT_EQ(before + added, host_->Content("wtyczki\\keys.h")) << c.what;
     EXPECT_EQ(std::string("a[") + c.name + "][" + c.name + "]b", host_->Content("nagranie1.txt")) << c.what;
     ASSERT_EQ(2u, host_->asked.size()) << c.what << ": one question, the stop notice";
-    EXPECT_NE(std::string::npos, host_->asked[0].find(std::string("nazwę ") + c.name)) << host_->asked[0];
-    EXPECT_NE(std::string::npos, host_->asked[1].find("Nowe nazwy klawiszy w pliku wtyczki\\keys.h: 1."))
-        << host_->asked[1];
-    EXPECT_NE(std::string::npos, host_->asked[1].find("uruchom VOLMAR ponownie")) << host_->asked[1];
+    const std::string &question = host_->asked[0], &notice = host_->asked[1];
+    EXPECT_NE(std::string::npos, question.find(c.asks)) << question;
+    EXPECT_NE(std::string::npos, question.find(std::string("nazwę ") + c.name + " i nagrywać")) << question;
+    EXPECT_NE(std::string::npos, notice.find(std::string("Nowe nazwy klawiszy w pliku wtyczki\\keys.h: 1.") +
+                                             c.listed + "Przed odtworzeniem"))
+        << notice;
+    EXPECT_NE(std::string::npos, notice.find("uruchom VOLMAR ponownie")) << notice;
+  }
+}
+
+// The stop notice lists the first five names with their keys and says
+// that there are more.
+TEST_F(RecorderTest, TheStopNoticeListsTheNewNamesWithTheirKeys) {
+  Activate();
+  StartRecording();
+  // Alt+Q, Alt+W, ... Alt+Y: six keys, six names.
+  const uint32_t keys[] = {0x1000, 0x1100, 0x1200, 0x1300, 0x1400, 0x1500};
+  for (uint32_t key : keys) {
+    host_->askAnswers = {kYes};
+    Offer({key});
+  }
+  Offer({kCtrlF11});
+  EXPECT_EQ("[ALT_Q][ALT_W][ALT_E][ALT_R][ALT_T][ALT_Y]", host_->Content("nagranie1.txt"));
+  ASSERT_EQ(7u, host_->asked.size());
+  EXPECT_NE(std::string::npos,
+            host_->asked.back().find("Nowe nazwy klawiszy w pliku wtyczki\\keys.h: 6.\nALT_Q (Alt+Q)\nALT_W (Alt+W)\n"
+                                     "ALT_E (Alt+E)\nALT_R (Alt+R)\nALT_T (Alt+T)\n(i inne)\nPrzed odtworzeniem"))
+      << host_->asked.back();
+}
+
+// The name people would look for: upper-cased, '+' as '_', a key name of
+// at most 13 characters that does not play as a command.
+TEST(RecorderKeyName, IsMadeFromTheKeyAsPeopleWriteIt) {
+  struct Case {
+    const char *peoples, *name;
+  } cases[] = {
+      {"Alt+P", "ALT_P"},           {"Alt+1", "ALT_1"},       {"F11", "F11"},
+      {"Shift+F11", "SHIFT_F11"},  {"Alt+Backspace", "ALT_BACKSPACE"},
+      {"Ctrl+Backspace", ""},     // 14 characters
+      {"1", ""},                    // not a name
+      {"Ctrl+Ä", ""},               // not ASCII
+      {"Halt", ""},                 // plays as the command
+      {"", ""},
+  };
+  for (const Case &c : cases) {
+    KeyFileName name = "junk";
+    EXPECT_EQ(c.name[0] != 0, KeyNameOfPeoplesName(c.peoples, name)) << c.peoples;
+    EXPECT_STREQ(c.name, name) << c.peoples;
   }
 }
 
@@ -173,7 +240,7 @@ TEST_F(RecorderTest, AKeyWithoutANameIsLeftOutOnNoOrAFullKeyFile) {
     }
     const std::string &notice = host_->asked.back();
     EXPECT_NE(std::string::npos, notice.find("Klawisze bez nazwy (nie zapisane): 2.")) << notice;
-    EXPECT_NE(std::string::npos, notice.find("#define KLAWISZ_9900 0x9900")) << notice;
+    EXPECT_NE(std::string::npos, notice.find("#define ALT_PGUP 0x9900")) << notice;
   }
 }
 

@@ -61,12 +61,12 @@ TEST_F(RecorderTest, TheFilterRecordsWhatTheHostGoesOnToProcessOnce) {
   EXPECT_EQ("-", Offer({kCtrlF11})) << "the hot key is never passed on";
   EXPECT_EQ("ab[ENTER]\r\n[LBRACKET]", host_->Content("nagranie1.txt"));
   ASSERT_EQ(2u, host_->asked.size()) << "the naming question (no), the stop notice";
-  EXPECT_NE(std::string::npos, host_->asked[0].find("nazwę KLAWISZ_8B00")) << host_->asked[0];
+  EXPECT_NE(std::string::npos, host_->asked[0].find("nazwę ALT_F11 i nagrywać")) << host_->asked[0];
   const std::string &notice = host_->asked[1];
   EXPECT_NE(std::string::npos, notice.find("Plik: nagranie1.txt")) << notice;
   EXPECT_NE(std::string::npos, notice.find("Zapisane klawisze: 4")) << notice;
   EXPECT_NE(std::string::npos, notice.find("Klawisze bez nazwy (nie zapisane): 1")) << notice;
-  EXPECT_NE(std::string::npos, notice.find("#define KLAWISZ_8B00 0x8B00")) << notice;
+  EXPECT_NE(std::string::npos, notice.find("#define ALT_F11 0x8B00")) << notice;
   EXPECT_NE(std::string::npos, notice.find("uruchom VOLMAR ponownie")) << notice;
   EXPECT_NE(std::string::npos, notice.find("Nowe nagranie: klawisz Ctrl+F11.")) << notice;
   EXPECT_EQ("x", Offer({'x'})) << "after the stop nothing is recorded";

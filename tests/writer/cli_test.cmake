@@ -1,6 +1,8 @@
 # Both tools' output through the one writer: device names refused before
-# any work, a Polish output name, output lost on standard output is exit 2,
-# and a full disk (a file-size limit) leaves no file behind.
+# any work, a Polish output name, output lost on standard output is exit 2
+# (1 once a file is written), a full disk (a file-size limit) leaves no
+# file behind, no input is ever written (by name, hard or symbolic link),
+# the log beside -o and --log's rules, and a closed pipe.
 #   cmake -DCHECK=<tastiro-check> -DMERGE=<tastiro-merge> -DKEYS=<keys.h>
 #         -DDATA=<tests/checker/data> -DWORK=<scratch folder> [-DRUNNER=<wine wrapper>] -P cli_test.cmake
 
@@ -109,4 +111,214 @@ if(NOT RUNNER)
     message(FATAL_ERROR "-o --force on a full disk: old.txt changed")
   endif()
   expect_no_files("-o on a full disk" out.txt)
+endif()
+
+# No input is ever written.  Every file a run writes (-o, the log made
+# beside it, --log, a --convert copy) is compared with every file it reads
+# by the file's identity: the same name, a hard link, a symbolic link.  A
+# match refuses the whole run, exit 2, both named, every file as it was.
+file(MAKE_DIRECTORY ${WORK}/same)
+set(same ${WORK}/same)
+file(WRITE ${same}/t.txt "{{Imię}} {{Kwota}}[ENTER]\n")
+file(WRITE ${same}/d.csv "Imię;Kwota\nJan;1,50\n")
+file(WRITE ${same}/m.txt "Zamówienie[ENTER]\n")
+file(COPY_FILE ${KEYS} ${same}/keys.h)
+file(WRITE ${same}/VOLMAR.ini "[MacroFormFile]\r\nDelay=100\r\n")
+file(GLOB inputs RELATIVE ${same} ${same}/*)
+# Links of each kind to `target` named `name` (in the folder `same`).
+function(make_link kind target name)
+  file(REMOVE ${same}/${name})
+  if(kind STREQUAL "hard")
+    file(CREATE_LINK ${same}/${target} ${same}/${name})
+  elseif(kind STREQUAL "symbolic")
+    file(CREATE_LINK ${target} ${same}/${name} SYMBOLIC)
+  else()
+    file(COPY_FILE ${same}/${target} ${same}/${name})  # a plain copy: no clash
+  endif()
+endfunction()
+# Runs a tool in `same`; every input must be unchanged and no temporary
+# file left.
+function(expect_refused name tool pattern)
+  foreach(input ${inputs})
+    file(SHA256 ${same}/${input} sum_${input})
+  endforeach()
+  execute_process(COMMAND ${tool} ${ARGN} WORKING_DIRECTORY ${same} RESULT_VARIABLE status
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 2)
+    message(FATAL_ERROR "${name}: exit status ${status}, expected 2\n${out}\n${err}")
+  endif()
+  expect_in("${name}" "${err}" "${pattern}")
+  foreach(input ${inputs})
+    file(SHA256 ${same}/${input} now)
+    if(NOT now STREQUAL sum_${input})
+      message(FATAL_ERROR "${name}: the input ${input} was written")
+    endif()
+  endforeach()
+  file(GLOB left ${same}/*.tmp)
+  if(left)
+    message(FATAL_ERROR "${name}: temporary files left: ${left}")
+  endif()
+endfunction()
+# (Under Wine a symbolic link made here is the file it points to.)
+set(kinds name hard symbolic)
+set(m ${merge_run} --keys keys.h --host .)
+set(c ${check_run} --keys keys.h --host .)
+foreach(kind ${kinds})
+  if(kind STREQUAL "name")
+    # The inputs themselves, named .log: the log beside -o is one of them.
+    file(RENAME ${same}/d.csv ${same}/dane.log)
+    file(RENAME ${same}/t.txt ${same}/szablon.log)
+    set(inputs_before ${inputs})
+    file(GLOB inputs RELATIVE ${same} ${same}/*)
+    expect_refused("a table named dane.log" "${m}" "the log dane.log, made beside -o dane.txt, is an input (dane.log)"
+                   -o dane.txt szablon.log dane.log)
+    expect_refused("a template named szablon.log" "${m}" "is an input (szablon.log)"
+                   --force -o szablon.txt szablon.log dane.log)
+    expect_refused("--before przed.log" "${m}" "is an input (dane.log)" -o dane.txt --before dane.log
+                   szablon.log m.txt)
+    file(RENAME ${same}/dane.log ${same}/d.csv)
+    file(RENAME ${same}/szablon.log ${same}/t.txt)
+    set(inputs ${inputs_before})
+    expect_refused("--log of the macro" "${c}" "--log m.txt is an input (m.txt)" --log m.txt m.txt)
+    expect_refused("--log of the keys" "${c}" "--log keys.h is an input (keys.h)" --log keys.h m.txt)
+    expect_refused("--log of the host's settings" "${c}" "is an input" --force --log VOLMAR.ini m.txt)
+    expect_refused("-o of the settings" "${m}" "is an input" --force -o VOLMAR.ini t.txt d.csv)
+    continue()
+  endif()
+  # -o and the log beside it as links to each input of the merge; --log as
+  # one to each input of the check.
+  foreach(input t.txt d.csv keys.h VOLMAR.ini)
+    make_link(${kind} ${input} out.txt)
+    expect_refused("-o a ${kind} link to ${input}" "${m}" "-o out.txt is an input (" --force -o out.txt t.txt d.csv)
+    file(REMOVE ${same}/out.txt)
+    make_link(${kind} ${input} out.log)
+    expect_refused("out.log a ${kind} link to ${input}" "${m}" "the log out.log, made beside -o out.txt, is an input ("
+                   -o out.txt t.txt d.csv)
+    file(REMOVE ${same}/out.log)
+  endforeach()
+  foreach(input m.txt keys.h VOLMAR.ini)
+    make_link(${kind} ${input} out.log)
+    expect_refused("--log a ${kind} link to ${input}" "${c}" "--log out.log is an input (" --force --log out.log m.txt)
+    file(REMOVE ${same}/out.log)
+  endforeach()
+  make_link(${kind} m.txt m-utf8.txt)
+  expect_refused("--convert's copy a ${kind} link" "${check_run}" "the copy m-utf8.txt is an input (m.txt)"
+                 --convert m.txt)
+  file(REMOVE ${same}/m-utf8.txt)
+endforeach()
+if(EXISTS ${same}/out.txt OR EXISTS ${same}/dane.txt OR EXISTS ${same}/out.log)
+  message(FATAL_ERROR "a refused run wrote a file")
+endif()
+# The table on standard input, redirected from -o's file.
+execute_process(COMMAND ${merge_run} --keys keys.h --force -o d.csv t.txt - INPUT_FILE ${same}/d.csv
+                WORKING_DIRECTORY ${same} RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 2)
+  message(FATAL_ERROR "-o of the table on standard input: exit status ${status}\n${err}")
+endif()
+expect_in("-o of the table on standard input" "${err}" "-o d.csv is an input (-)")
+
+# A log is added to only when it is empty (how a user asks the player for
+# one) or a player's log; any other file stands untouched and the merge is
+# refused.  The check's --log replaces a player's run log, or any file,
+# only with --force, and says why a run log matters.
+set(stamp "2026-12-07=10:11:12 ")
+set(WORK ${same})  # expect_run's folder from here on
+set(run ${merge_run})
+file(WRITE ${same}/pusty.log "")
+file(WRITE ${same}/gracz.log "${stamp}{CHAR: J}\r\n")
+file(WRITE ${same}/notatki.log "moje notatki\r\n")
+foreach(log pusty gracz)
+  expect_run("${log}.log added to" 0 --keys keys.h -o ${log}.txt t.txt d.csv)
+  file(READ ${same}/${log}.log text)
+  expect_in("${log}.log added to" "${text}" "# tastiro-merge: wiersze 1-1; szablon: t.txt; dane: d.csv")
+endforeach()
+set(inputs notatki.log)
+expect_refused("notatki.log is no log" "${merge_run}" "notatki.log, where the log of -o notatki.txt goes, exists and is no player's log"
+               --keys keys.h -o notatki.txt t.txt d.csv)
+expect_run("notatki.log with --no-log" 0 --keys keys.h --no-log -o notatki.txt t.txt d.csv)
+set(run ${check_run})
+file(SHA256 ${same}/gracz.log played)
+expect_run("--log over a run log" 2 --keys keys.h --log gracz.log m.txt)
+expect_in("--log over a run log" "${err}" "--log gracz.log is a player's run log: tastiro-merge --resume reads it")
+expect_run("--log over a file" 2 --keys keys.h --log notatki.log m.txt)
+expect_in("--log over a file" "${err}" "--log notatki.log exists already; nothing written (give --force")
+file(SHA256 ${same}/gracz.log kept)
+file(READ ${same}/notatki.log notes)
+if(NOT played STREQUAL kept OR NOT notes STREQUAL "moje notatki\n")
+  message(FATAL_ERROR "--log replaced a file without --force")
+endif()
+expect_run("--log --force" 0 --keys keys.h --force --log gracz.log m.txt)
+file(READ ${same}/gracz.log text)
+expect_in("--log --force" "${text}" "{CHAR: Z}")
+expect_run("--force with --convert" 2 --force --convert m.txt)
+
+# Exit statuses tell the truth.  A log that cannot be made is a warning
+# (1) saying why; the macro is written.
+set(run ${merge_run})
+file(MAKE_DIRECTORY ${same}/folder.log)
+set(logs folder)
+if(NOT RUNNER)
+  execute_process(COMMAND mkfifo ${same}/fifo.log)
+  file(CREATE_LINK nowhere ${same}/dangling.log SYMBOLIC)
+  list(APPEND logs fifo dangling)
+endif()
+foreach(log ${logs})
+  expect_run("${log}.log" 1 --keys keys.h -o ${log}.txt t.txt d.csv)
+  expect_in("${log}.log" "${out}" "warning: cannot make the log ${log}.log: it is")
+  if(NOT EXISTS ${same}/${log}.txt)
+    message(FATAL_ERROR "${log}.log: the macro was not written")
+  endif()
+endforeach()
+
+# Text lost on standard output after the files were written (a note, the
+# closing line) is exit 1, said on standard error; with nothing written, 2.
+file(WRITE ${same}/puste.csv "Imię;Kwota\nJan;1,50\n;\n")
+if(EXISTS /dev/full)
+  function(expect_lost name expected)
+    execute_process(COMMAND ${run} ${ARGN} WORKING_DIRECTORY ${same} RESULT_VARIABLE status
+                    OUTPUT_FILE /dev/full ERROR_VARIABLE err)
+    if(NOT status EQUAL expected)
+      message(FATAL_ERROR "${name} >/dev/full: exit status ${status}, expected ${expected}\n${err}")
+    endif()
+    expect_in("${name} >/dev/full" "${err}" "cannot write to standard output")
+  endfunction()
+  expect_lost("a note of -o" 1 --keys keys.h -o note.txt t.txt puste.csv)
+  file(WRITE ${same}/run.log "# tastiro-merge: wiersze 1-1; szablon: t.txt; dane: d.csv\r\n")
+  expect_lost("--resume" 1 --keys keys.h t.txt d.csv --resume run.log -o rest.txt)
+  foreach(file note.txt note.log rest.txt rest.log)
+    if(NOT EXISTS ${same}/${file})
+      message(FATAL_ERROR "standard output lost: ${file} not written")
+    endif()
+  endforeach()
+  set(run ${check_run})
+  expect_lost("--log" 1 --keys keys.h --dry-run --log check.log m.txt)
+  expect_lost("--log, JSON" 1 --keys keys.h --force --json --log check.log m.txt)
+endif()
+
+# A closed pipe (`| true`) is a write error like any other: no death by
+# SIGPIPE, no temporary file left.  (The tool starts after the pipe's
+# reader has gone.)
+if(NOT RUNNER)
+  function(expect_closed_pipe name expected)
+    file(REMOVE ${same}/status)
+    execute_process(COMMAND sh -c "{ sleep 0.3; \"$@\"; echo $? >status; } | true" sh ${run} ${ARGN}
+                    WORKING_DIRECTORY ${same} ERROR_VARIABLE err)
+    file(READ ${same}/status status)
+    string(STRIP "${status}" status)
+    if(NOT status EQUAL expected)
+      message(FATAL_ERROR "${name} | true: exit status ${status}, expected ${expected}\n${err}")
+    endif()
+    expect_in("${name} | true" "${err}" "a closed pipe")
+    file(GLOB left ${same}/*.tmp)
+    if(left)
+      message(FATAL_ERROR "${name} | true: temporary files left: ${left}")
+    endif()
+  endfunction()
+  set(run ${merge_run})
+  file(REMOVE ${same}/note.txt ${same}/note.log)
+  expect_closed_pipe("-o with a note" 1 --keys keys.h -o note.txt t.txt puste.csv)
+  expect_closed_pipe("standard output" 2 --keys keys.h t.txt d.csv)
+  expect_closed_pipe("--dry-run" 2 --keys keys.h --dry-run t.txt d.csv)
+  set(run ${check_run})
+  expect_closed_pipe("tastiro-check" 2 --keys keys.h --dry-run m.txt)
 endif()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -280,6 +281,7 @@ TEST(CreateExclusive, NeverReplacesOrEmpties) {
   Folder folder;
   writer::Problem problem;
   EXPECT_TRUE(writer::CreateExclusive(folder / "run.log", "header\n", &problem));
+  EXPECT_TRUE(writer::WroteAny());  // a later loss on standard output only warns
   EXPECT_EQ(Read(folder / "run.log"), "header\n");
   EXPECT_FALSE(writer::CreateExclusive(folder / "run.log", "again\n", &problem));
   EXPECT_EQ(problem.fault, Fault::kExists);
@@ -313,6 +315,80 @@ TEST(AppendExisting, AddsOnlyToAnOrdinaryFileThatStands) {
   EXPECT_FALSE(writer::AppendExisting(folder / "aux.log", "", &problem));
   EXPECT_EQ(problem.fault, Fault::kDevice);
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"dir.log", "pipe.log", "run.log"}));
+}
+
+// Two names are one file by its identity, through links and spellings; an
+// output that is an input is found before any work.
+TEST(SameFile, ByIdentity) {
+  Folder folder;
+  Put(folder / "a.txt", "same bytes");
+  Put(folder / "copy.txt", "same bytes");
+  fs::create_directory(folder / "sub");
+  fs::create_hard_link(folder / "a.txt", folder / "hard.txt");
+  fs::create_symlink("a.txt", folder / "link.txt");
+  fs::create_symlink("link.txt", folder / "chain.txt");
+  fs::create_symlink("nowhere", folder / "dangling.txt");
+  struct Case {
+    std::string other;
+    bool same;
+  };
+  const Case cases[] = {
+      {folder / "a.txt", true},          {folder / "./a.txt", true},     {folder / "sub/../a.txt", true},
+      {folder / "hard.txt", true},       {folder / "link.txt", true},    {folder / "chain.txt", true},
+      {folder / "copy.txt", false},      {folder / "sub", false},        {folder / "dangling.txt", false},
+      {folder / "missing.txt", false},   {"", false},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(writer::SameFile(folder / "a.txt", c.other), c.same) << c.other;
+    EXPECT_EQ(writer::SameFile(c.other, folder / "a.txt"), c.same) << c.other;
+    writer::Clash clash;
+    EXPECT_EQ(writer::FindClash({folder / "new.txt", c.other}, {"", folder / "a.txt"}, &clash),
+              c.same)
+        << c.other;
+    if (c.same) {
+      EXPECT_EQ(clash.output + " " + clash.input, c.other + " " + (folder / "a.txt"));
+    }
+  }
+}
+
+// "-" is standard input: redirected from a file, it is that file.
+TEST(FindClash, StandardInputRedirectedFromAFile) {
+  Folder folder;
+  Put(folder / "d.csv", "Imię\nJan\n");
+  Put(folder / "other.csv", "Imię\n");
+  const int saved = dup(STDIN_FILENO);
+  const int file = open((folder / "d.csv").c_str(), O_RDONLY);
+  ASSERT_GE(file, 0);
+  dup2(file, STDIN_FILENO);
+  close(file);
+  writer::Clash clash;
+  EXPECT_TRUE(writer::FindClash({folder / "d.csv"}, {"-"}, &clash));
+  EXPECT_EQ(clash.input, "-");
+  EXPECT_FALSE(writer::FindClash({folder / "other.csv"}, {"-"}, &clash));
+  int ends[2];
+  ASSERT_EQ(0, pipe(ends));
+  dup2(ends[0], STDIN_FILENO);  // a pipe shares no file's identity
+  EXPECT_FALSE(writer::FindClash({folder / "d.csv"}, {"-"}, &clash));
+  close(ends[0]);
+  close(ends[1]);
+  dup2(saved, STDIN_FILENO);
+  close(saved);
+}
+
+// A pipe whose reader has gone is a write error (EPIPE), never the end of
+// the tool by SIGPIPE.
+TEST(PrepareProcess, AClosedPipeIsAWriteError) {
+  writer::PrepareProcess();
+  int ends[2];
+  ASSERT_EQ(0, pipe(ends));
+  close(ends[0]);
+  FILE *stream = fdopen(ends[1], "wb");
+  ASSERT_NE(stream, nullptr);
+  os::Write(stream, "a line\n");
+  errno = 0;
+  EXPECT_FALSE(os::Flush(stream));
+  EXPECT_EQ(errno, EPIPE);
+  fclose(stream);
 }
 
 }  // namespace

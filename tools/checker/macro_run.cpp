@@ -17,7 +17,9 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <set>
+#include <string_view>
 #include <utility>
 
 #include "player/playback/playback.h"
@@ -75,7 +77,49 @@ struct Word {
   bool tooLong = false;  // a 20th character came before any ']'
 };
 
-class MacroPlayer {
+// The next ']' of the macro at or after a place, found by one forward pass
+// over the file however many words ask: a run of '[' closed far behind
+// costs its length once, not once for each '['.  It also tells whether a
+// line break stands between a place and that ']'.
+class CloseFinder {
+ public:
+  explicit CloseFinder(const std::string &content) : content_(content) {}
+  // The offset of the first ']' at or after `from`, or npos.
+  size_t Next(size_t from) {
+    if (from < start_) {  // behind the pass so far: a new pass from there
+      start_ = scanned_ = from;
+      found_ = std::string::npos;
+      lastBreak_ = std::string::npos;
+    }
+    if (found_ != std::string::npos && found_ >= from) return found_;
+    if (scanned_ < from) scanned_ = from;
+    found_ = std::string::npos;
+    for (; scanned_ < content_.size(); ++scanned_) {
+      const char c = content_[scanned_];
+      if (c == ']') {
+        found_ = scanned_++;
+        break;
+      }
+      if (c == '\r' || c == '\n') lastBreak_ = scanned_;
+    }
+    return found_;
+  }
+  // Whether a line break stands at or after `from` and before the ']' that
+  // Next(from) gave.
+  bool BreakBefore(size_t from) const {
+    return lastBreak_ != std::string::npos && lastBreak_ >= from &&
+           (found_ == std::string::npos || lastBreak_ < found_);
+  }
+
+ private:
+  const std::string &content_;
+  size_t start_ = 0;    // where this pass began
+  size_t scanned_ = 0;  // the bytes before this are read
+  size_t found_ = std::string::npos;
+  size_t lastBreak_ = std::string::npos;  // the last line break read
+};
+
+class MacroPlayer : public HostListener {
  public:
   MacroPlayer(const std::string &path, const std::string &content, const macro::KeyFileReport &keys,
               const PlayOptions &options)
@@ -84,8 +128,12 @@ class MacroPlayer {
         reading_(IsOtherCodePage(encoding_.page) ? encoding_.page : codec::CodePage::kMazovia),
         map_(macro::SourceMap::Borrowing(content, reading_)),
         keys_(keys),
-        options_(options) {
+        options_(options),
+        streaming_(options.onItem || options.keepStream),
+        closes_(content) {
     report_.file = path;
+    for (const macro::Diagnostic &d : keys.diagnostics)
+      for (const std::string &name : d.names) longestKeyName_ = std::max(longestKeyName_, name.size());
     for (const macro::KeyDefinition &d : keys.definitions)
       if (d.reachable) reachableNames_.push_back(d.storedName);
   }
@@ -100,23 +148,37 @@ class MacroPlayer {
     uint32_t converted = kNoKey; // the character that byte became
     bool atEnd = false;
     int64_t restartOffset = -1;
-    std::vector<const HostEvent *> notices;
+    bool commandInFirstPass = false;  // a command ran in the first pass
+    std::vector<std::string> notices;
+    // Afresh for the next call, keeping the room of its texts.
+    void Reset() {
+      word.open = word.closed = word.cutByEnd = word.tooLong = false;
+      word.start = word.end = -1;
+      word.bytes.clear();
+      itemOffset = -1;
+      converted = kNoKey;
+      atEnd = false;
+      restartOffset = -1;
+      commandInFirstPass = false;
+      notices.clear();
+    }
   };
 
   void Start();
   uint32_t NextKey();
   void Finish();
   void Call(uint32_t key);
-  void ReadCall(const std::vector<HostEvent> &events);
+  void OnHostEvent(const HostEvent &event) override;
+  void EndCall();
   void OnByte(const HostEvent &event, CallItems &call);
   void OnCharacter(const HostEvent &event, CallItems &call);
   void OnAsk(const HostEvent &event, CallItems &call);
   void OnPost(uint32_t key, const Word &word, int64_t itemOffset,
-              const std::vector<const HostEvent *> &notices);
+              const std::vector<std::string> &notices);
   void OnTypedText(const std::string &text, const Word &word);
   void OnFirstRestart(int64_t restartOffset);
-  void Add(macro::StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
-           const std::string &text);
+  void Add(macro::StreamKind kind, int64_t offset, uint32_t code, std::string_view name,
+           std::string_view text);
   void Warn(int64_t offset, const std::string &id, const std::string &message,
             const std::string &hint);
   std::string TextHint(const std::string &word, std::string &id, std::string &message);
@@ -135,6 +197,12 @@ class MacroPlayer {
   const macro::SourceMap map_;
   const macro::KeyFileReport &keys_;
   const PlayOptions &options_;
+  const bool streaming_;  // the dry run's items are wanted
+  CloseFinder closes_;
+  // The longest name a finding of the key definitions is about: a longer
+  // word can touch none of them, and is not kept.
+  size_t longestKeyName_ = 0;
+  std::set<std::string> words_;  // report_.words, for finding them
   std::vector<std::string> reachableNames_;
   macro::MacroReport report_;
 
@@ -149,20 +217,20 @@ class MacroPlayer {
   bool delayThisCall_ = false;          // this call ran DELAY
   bool firstRestartThisCall_ = false;   // this call ran the first RESTART
   std::set<std::pair<int64_t, std::string>> reported_;
-  std::vector<HostEvent> events_;  // the last call's, its room kept for the next
+  CallItems call_;  // what the running call of the key filter read
 };
 
 // A bracketed word of the macro, kept once: a key-file finding about it is
 // shown in full.
 void MacroPlayer::NoteWord(const std::string &word) {
-  for (const std::string &known : report_.words)
-    if (known == word) return;
+  if (word.size() > longestKeyName_) return;  // about no name of the key definitions
+  if (!words_.insert(word).second) return;
   report_.words.push_back(word);
 }
 
-void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, const std::string &name,
-                      const std::string &text) {
-  if (!options_.onItem && !options_.keepStream) return;
+void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, std::string_view name,
+                      std::string_view text) {
+  if (!streaming_) return;
   const macro::SourcePosition at = At(offset);
   // Characters typed one after the other from one line: one kept item.
   const bool run = !options_.onItem && options_.characterRuns && kind == macro::StreamKind::kCharacter;
@@ -177,8 +245,8 @@ void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, con
   item.kind = kind;
   item.position = at;
   item.code = code;
-  item.name = name;
-  item.text = run ? std::string(1, static_cast<char>(code & 0xFF)) : text;
+  item.name = std::string(name);
+  item.text = run ? std::string(1, static_cast<char>(code & 0xFF)) : std::string(text);
   item.pass = pass_;
   item.offset = offset;
   if (options_.onItem)
@@ -189,6 +257,12 @@ void MacroPlayer::Add(macro::StreamKind kind, int64_t offset, uint32_t code, con
 
 void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string &message,
                        const std::string &hint) {
+  // Beyond the findings kept, the rest are counted (the first pass never
+  // reports a place twice, and a second pass reports nothing new).
+  if (report_.diagnostics.size() >= macro::kKeptFindings) {
+    ++report_.warningsNotKept;
+    return;
+  }
   // A macro played twice (RESTART) reports each place once.
   if (!reported_.insert({offset, id}).second) return;
   macro::Diagnostic d;
@@ -254,6 +328,7 @@ void MacroPlayer::Start() {
   AddSimFileBorrowed(kMacroName, content_);
   if (options_.keepLog) AddSimFile(kLogName, std::string());
   ResetCharDecoder();
+  SetHostListener(this);
   SetAskPolicy([this](const std::string &, const std::string &text, uint32_t) {
     return text == kStopQuestion.c_str() ? stopAnswer_ : 0;
   });
@@ -320,6 +395,7 @@ void MacroPlayer::Finish() {
   if (options_.keepLog) report_.log = SimFileWritten(kLogName);
   RemoveSimFile(kMacroName);
   RemoveSimFile(kLogName);
+  SetHostListener(nullptr);
   SetAskPolicy(nullptr);
   SetStampSource(nullptr);
 }
@@ -327,11 +403,10 @@ void MacroPlayer::Finish() {
 void MacroPlayer::Call(uint32_t key) {
   const uint32_t pauseLength = g_player.pauseLength;
   const uint32_t pauseStart = g_player.pauseStart;
-  ClearSimEvents();
-  PluginKeyFilter(key);
-  TakeSimEvents(&events_);
+  call_.Reset();
   delayThisCall_ = false;
-  ReadCall(events_);
+  PluginKeyFilter(key);  // its host calls come to OnHostEvent
+  EndCall();
   // A pause armed by this call: the host holds the next keys that long.
   if (g_player.pauseLength != 0 && g_player.pauseStart != 0 &&
       (g_player.pauseLength != pauseLength || g_player.pauseStart != pauseStart)) {
@@ -351,9 +426,10 @@ void MacroPlayer::Call(uint32_t key) {
   }
 }
 
-void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
-  CallItems call;
-  for (const HostEvent &event : events) {
+// One host call of the running call of the key filter, in the order made.
+void MacroPlayer::OnHostEvent(const HostEvent &event) {
+  CallItems &call = call_;
+  {
     switch (event.kind) {
       case HostEventKind::kGetc: OnByte(event, call); break;
       case HostEventKind::kConvertChar: OnCharacter(event, call); break;
@@ -379,6 +455,13 @@ void MacroPlayer::ReadCall(const std::vector<HostEvent> &events) {
       default: break;
     }
   }
+}
+
+// What the call did as a whole, once it has returned.
+void MacroPlayer::EndCall() {
+  CallItems &call = call_;
+  // A command that left the player waiting for the user.
+  if (call.commandInFirstPass && g_player.waitMode != kNotWaiting) waitedInFirstPass_ = true;
   if (call.restartOffset >= 0) {
     ++rewinds_;
     if (rewinds_ == 1) {
@@ -453,12 +536,12 @@ void MacroPlayer::OnAsk(const HostEvent &event, CallItems &call) {
   } else if (event.text == kStoppedText.c_str()) {
     Add(macro::StreamKind::kStopped, lastCommandOffset_, 0, "", macro::HostToUtf8(event.text));
   } else {
-    call.notices.push_back(&event);
+    call.notices.push_back(event.text);
   }
 }
 
 void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
-                         const std::vector<const HostEvent *> &notices) {
+                         const std::vector<std::string> &notices) {
   if (options_.keepPostedKeys) report_.postedKeys.push_back(key);
   if ((key & kKeyCodeMask) != kNoKey) ++report_.keysPosted;
   if (!word.closed) {
@@ -474,8 +557,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   ++report_.commandsRun;
   lastCommandOffset_ = at;
   std::string effect;
-  for (const HostEvent *notice : notices)
-    effect += Say(Msg::kNoticeEffect, {macro::Visible(macro::HostToUtf8(notice->text))});
+  for (const std::string &notice : notices)
+    effect += Say(Msg::kNoticeEffect, {macro::Visible(macro::HostToUtf8(notice))});
   effect += macro::CommandDescription(word.bytes, lang::Current() == lang::Language::kPolish);
   if (key == kSf11Key) {
     echoShiftF11_ = true;
@@ -486,7 +569,8 @@ void MacroPlayer::OnPost(uint32_t key, const Word &word, int64_t at,
   } else if (word.bytes == "DELAY") {
     delayThisCall_ = true;
   }
-  if (g_player.waitMode != kNotWaiting && pass_ == 1) waitedInFirstPass_ = true;
+  // Whether it waits for the user is known once the call has returned.
+  if (pass_ == 1) call_.commandInFirstPass = true;
   Add(macro::StreamKind::kCommand, at, key == kSf11Key ? kKeyShiftF11 : kNoKey, word.bytes, effect);
 }
 
@@ -524,17 +608,18 @@ void MacroPlayer::OnTypedText(const std::string &text, const Word &word) {
 
 // A '[' followed by more characters than a word holds before any ']'.
 void MacroPlayer::WarnLongWord(const Word &word) {
-  size_t close = content_.find(']', static_cast<size_t>(word.start) + 1);
+  const size_t from = static_cast<size_t>(word.start) + 1;
+  const size_t close = closes_.Next(from);
   if (close == std::string::npos) {
     Warn(word.start, "unclosed-bracket",
          Say(Msg::kUnclosedLong, {std::to_string(kMacroWordChars)}), Say(Msg::kCloseWord));
   } else {
-    std::string whole = content_.substr(static_cast<size_t>(word.start) + 1,
-                                        close - static_cast<size_t>(word.start) - 1);
-    bool lineBreak = whole.find_first_of("\r\n") != std::string::npos;
-    NoteWord(whole);
+    const size_t length = close - from;
+    const bool lineBreak = closes_.BreakBefore(from);
+    // Only a word a key-file finding could be about is kept (and read).
+    if (length <= longestKeyName_) NoteWord(content_.substr(from, length));
     Warn(word.start, "word-too-long",
-         Say(Msg::kWordTooLong, {std::to_string(whole.size()), std::to_string(kMacroWordChars),
+         Say(Msg::kWordTooLong, {std::to_string(length), std::to_string(kMacroWordChars),
                                  macro::Visible(macro::FileBytesToUtf8(word.bytes))}),
          lineBreak ? Say(Msg::kMissingCloseHint) : Say(Msg::kWordTooLongHint));
   }
@@ -593,7 +678,7 @@ void MacroPlayer::OnFirstRestart(int64_t restartOffset) {
   report_.restarts = true;
   firstRestartThisCall_ = true;
   // Nothing behind RESTART is ever played.
-  size_t close = content_.find(']', static_cast<size_t>(restartOffset));
+  size_t close = closes_.Next(static_cast<size_t>(restartOffset));
   size_t rest = close == std::string::npos ? content_.size() : close + 1;
   size_t firstUnplayed = content_.find_first_not_of("\r\n", rest);
   if (!waitedInFirstPass_) {

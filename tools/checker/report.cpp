@@ -202,7 +202,10 @@ Totals Count(const macro::KeyFileReport &keys, const std::vector<macro::MacroRep
     }
   };
   add(keys.diagnostics);
-  for (const macro::MacroReport &m : macros) add(m.diagnostics);
+  for (const macro::MacroReport &m : macros) {
+    add(m.diagnostics);
+    totals.warnings += m.warningsNotKept;
+  }
   return totals;
 }
 
@@ -402,6 +405,10 @@ void TextReportTo(ReportOut &report, const macro::KeyFileReport &keys,
   for (size_t k = 0; k < macros.size(); ++k) {
     const macro::MacroReport &m = macros[k];
     for (const macro::Diagnostic &d : m.diagnostics) out += DiagnosticText(d, options.color);
+    if (m.warningsNotKept > 0)
+      out += Say(Msg::kFindingsNotListed, {m.file, std::to_string(m.warningsNotKept),
+                                           std::to_string(m.diagnostics.size())}) +
+             "\n";
     if (options.dryRun && m.readable) DryRunText(report, m, k, source, options);
   }
   for (const macro::Diagnostic &d : keys.diagnostics)
@@ -439,7 +446,8 @@ void JsonReportTo(ReportOut &report, const macro::KeyFileReport &keys,
             JsonString(m.file).c_str(), m.readable ? "true" : "false", JsonString(m.readError).c_str());
     for (size_t i = 0; i < m.diagnostics.size(); ++i)
       out += (i ? ",\n" : "\n") + Json(m.diagnostics[i]);
-    Appendf(out, "],\n\"summary\":{\"keys\":%u,\"keysOnePass\":%u,\"texts\":%u,\"commands\":%u,"
+    Appendf(out, "],\n\"notListed\":%zu,\"summary\":{", m.warningsNotKept);
+    Appendf(out, "\"keys\":%u,\"keysOnePass\":%u,\"texts\":%u,\"commands\":%u,"
                  "\"userActions\":%u,\"leastMilliseconds\":%" PRIu64 ",\"leastMillisecondsOnePass\":%" PRIu64
                  ",\"keyPauses\":%u,\"delayPauses\":%u,\"sleptMilliseconds\":%" PRIu64
                  ",\"restarts\":%s,\"endless\":%s}",

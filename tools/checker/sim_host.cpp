@@ -40,7 +40,9 @@ class CheckHost : public sim::HostCalls {
  protected:
   int32_t HostMessageF(int32_t, const char *, const char *format, uint32_t, uint32_t,
                        va_list values) override {
-    Record(HostEventKind::kMessage).text = FormatV(format, values);
+    HostEvent &event = Record(HostEventKind::kMessage);
+    event.text = FormatV(format, values);
+    Done(event);
     return 0;
   }
 
@@ -54,11 +56,14 @@ class CheckHost : public sim::HostCalls {
     event.text.assign(buffer, stored);
     getsBuffer = buffer;
     getsLength = stored;
+    Done(event);
     return buffer;
   }
 
   int32_t HostDelayKey(uint32_t key, int32_t) override {
-    Record(HostEventKind::kDelayKey).value = static_cast<int32_t>(key);
+    HostEvent &event = Record(HostEventKind::kDelayKey);
+    event.value = static_cast<int32_t>(key);
+    Done(event);
     return 1;
   }
 
@@ -67,6 +72,7 @@ class CheckHost : public sim::HostCalls {
     event.file = handle;
     event.value = files.Getc(handle, &event.offset);
     if (event.value >= 0) lastByteOffset = event.offset;
+    Done(event);
     return event.value;
   }
 
@@ -78,22 +84,30 @@ class CheckHost : public sim::HostCalls {
   }
 
   int32_t HostTypeText(const char *text) override {
-    Record(HostEventKind::kTypeText).text = text != nullptr ? text : "";
+    HostEvent &event = Record(HostEventKind::kTypeText);
+    event.text = text != nullptr ? text : "";
+    Done(event);
     return 1;
   }
 
   uint32_t HostKeyPending() override {
-    Record(HostEventKind::kKeyPending).result = host::kNoKey;
+    HostEvent &event = Record(HostEventKind::kKeyPending);
+    event.result = host::kNoKey;
+    Done(event);
     return host::kNoKey;
   }
 
   int32_t HostMessage(int32_t, const char *, const char *text, uint32_t) override {
-    Record(HostEventKind::kMessage).text = text != nullptr ? text : "";
+    HostEvent &event = Record(HostEventKind::kMessage);
+    event.text = text != nullptr ? text : "";
+    Done(event);
     return 0;
   }
 
   int32_t HostFileRewind(HostFile handle) override {
-    Record(HostEventKind::kRewind).file = handle;
+    HostEvent &event = Record(HostEventKind::kRewind);
+    event.file = handle;
+    Done(event);
     if (files.Rewind(handle) != 0) return -1;
     decoder.Reset();
     return 0;
@@ -104,6 +118,7 @@ class CheckHost : public sim::HostCalls {
     event.value = byte;
     if (mode != host::kConvertCharMode) {
       event.result = static_cast<uint32_t>(byte & 0xFF);
+      Done(event);
       return event.result;
     }
     event.result = decoder.Feed(static_cast<uint8_t>(byte));
@@ -112,6 +127,7 @@ class CheckHost : public sim::HostCalls {
     event.offset = sequenceStart;
     event.note = decoder.Dropped();
     event.codePoint = decoder.CodePoint();
+    Done(event);
     return event.result;
   }
 
@@ -122,12 +138,16 @@ class CheckHost : public sim::HostCalls {
     event.value = static_cast<int32_t>(flags);
     int32_t answer = ask ? ask(event.title, event.text, flags) : 0;
     // The policy may have recorded nothing, but `event` may have moved.
-    events.back().result = static_cast<uint32_t>(answer);
+    HostEvent &asked = listener != nullptr ? event : events.back();
+    asked.result = static_cast<uint32_t>(answer);
+    Done(asked);
     return answer;
   }
 
   int32_t HostPostKey(uint32_t key) override {
-    Record(HostEventKind::kPostKey).value = static_cast<int32_t>(key);
+    HostEvent &event = Record(HostEventKind::kPostKey);
+    event.value = static_cast<int32_t>(key);
+    Done(event);
     return 1;
   }
 
@@ -138,6 +158,7 @@ class CheckHost : public sim::HostCalls {
         source <= getsBuffer + getsLength)
       event.column = static_cast<int32_t>(source - getsBuffer);
     if (sim::CopyText(destination, source, maxChars) != nullptr) event.copied = destination;
+    Done(event);
     return destination;
   }
 
@@ -147,17 +168,45 @@ class CheckHost : public sim::HostCalls {
     char text[1024];
     snprintf(text, sizeof text, format, static_cast<int>(err), static_cast<int>(systemErr),
              name.c_str());
-    Record(HostEventKind::kMessage).text = text;
+    HostEvent &event = Record(HostEventKind::kMessage);
+    event.text = text;
+    Done(event);
     return 0;
   }
 
+ public:
+  HostListener *listener = nullptr;
+
  private:
+  // A new event: recorded, or (with a listener) the one reused for every call.
   HostEvent &Record(HostEventKind kind) {
-    HostEvent event;
+    if (listener != nullptr) {
+      HostEvent &event = scratch_;
+      event.kind = kind;
+      event.file = 0;
+      event.offset = -1;
+      event.value = 0;
+      event.result = 0;
+      event.column = -1;
+      if (!event.text.empty()) event.text.clear();
+      if (!event.title.empty()) event.title.clear();
+      if (!event.copied.empty()) event.copied.clear();
+      event.note = DroppedChar::kNone;
+      event.codePoint = 0;
+      return event;
+    }
+    events.emplace_back();
+    HostEvent &event = events.back();
     event.kind = kind;
-    events.push_back(event);
-    return events.back();
+    return event;
   }
+  // The event filled in: handed to the listener, if there is one.
+  HostEvent &Done(HostEvent &event) {
+    if (listener != nullptr) listener->OnHostEvent(event);
+    return event;
+  }
+
+  HostEvent scratch_;
 };
 
 CheckHost &S() {
@@ -194,6 +243,7 @@ void TakeSimEvents(std::vector<HostEvent> *events) {
   events->swap(S().events);
   S().events.clear();
 }
+void SetHostListener(HostListener *listener) { S().listener = listener; }
 void SetAskPolicy(AskPolicy policy) { S().ask = std::move(policy); }
 void SetStampSource(StampSource source) { S().stamp = std::move(source); }
 void ResetCharDecoder() { S().decoder = host::MacroByteDecoder(); }

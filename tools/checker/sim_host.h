@@ -66,6 +66,16 @@ struct HostEvent {
   char32_t codePoint = 0;
 };
 
+// Takes each recorded call as it is made, in place of keeping it: a macro
+// played through makes millions of calls, of which the checker needs few.
+// The event handed over is the host's own, reused for the next call: what
+// is needed of it is copied.  The listener makes no host call itself.
+class HostListener {
+ public:
+  virtual ~HostListener() = default;
+  virtual void OnHostEvent(const HostEvent &event) = 0;
+};
+
 // Answers HostAsk: title and text as the player passed them, and its flags.
 using AskPolicy = std::function<int32_t(const std::string &title, const std::string &text,
                                         uint32_t flags)>;
@@ -92,6 +102,9 @@ const std::vector<HostEvent> &SimEvents();
 void ClearSimEvents();
 // Moves the recorded calls into `events` and leaves none recorded.
 void TakeSimEvents(std::vector<HostEvent> *events);
+
+// With a listener, calls are handed to it and not recorded; null records again.
+void SetHostListener(HostListener *listener);
 
 void SetAskPolicy(AskPolicy policy);
 void SetStampSource(StampSource source);

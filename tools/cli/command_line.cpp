@@ -49,7 +49,7 @@ std::vector<std::string> Utf8Arguments(int argc, char **argv) {
 
 void ChooseLanguage(const std::vector<std::string> &argv) {
   lang::Language language = lang::FromEnvironment();
-  for (size_t i = 1; i + 1 < argv.size(); ++i)
+  for (size_t i = 1; i + 1 < argv.size() && argv[i] != "--"; ++i)
     if (argv[i] == "--lang") lang::ByName(argv[i + 1], &language);
   lang::Set(language);
 }

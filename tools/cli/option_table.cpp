@@ -70,7 +70,7 @@ std::string NotInMode(const ToolText &tool, const OptionText &row, const std::st
 }
 
 bool AsksForHelp(const std::vector<std::string> &argv) {
-  for (size_t i = 1; i < argv.size(); ++i)
+  for (size_t i = 1; i < argv.size() && !EndsOptions(argv[i]); ++i)
     if (argv[i] == "-h" || argv[i] == "--help") return true;
   return false;
 }
@@ -82,6 +82,10 @@ bool LanguageName(const std::string &name) {
 
 std::string UnknownOption(const std::string &arg) { return Say(Msg::kUnknownOption, {arg}); }
 std::string NeedsValue(const std::string &arg) { return Say(Msg::kNeedsValue, {arg}); }
+std::string EmptyValue(const std::string &arg) { return Say(Msg::kEmptyValue, {arg}); }
+std::string GivenTwice(const std::string &first, const std::string &again) {
+  return first == again ? Say(Msg::kGivenTwice, {again}) : Say(Msg::kGivenTwiceAs, {again, first});
+}
 std::string BadLanguage() { return Say(Msg::kBadLanguage); }
 
 int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, const Parsed &parsed) {
@@ -90,7 +94,10 @@ int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, co
     return 0;
   }
   if (parsed.outcome == Parsed::kError) {
-    os::Write(stderr, std::string(tool.tool) + ": " + parsed.error + "\n" + Usage(tool, rows));
+    // What is wrong and where the options are told, never the whole help:
+    // the one line that matters would scroll away behind it.
+    os::Write(stderr, std::string(tool.tool) + ": " + parsed.error + "\n" +
+                          Say(Msg::kSeeHelp, {tool.tool}) + "\n");
     return 2;
   }
   return -1;

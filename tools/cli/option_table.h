@@ -45,12 +45,15 @@ struct Setter {
   Reader read = nullptr;
 };
 
+// An option may be given once (a second time is an error, never "the last
+// wins"), unless its row is `repeatable` (--at Column=N, one per column).
 template <class Args>
 struct Option : OptionText {
   Option(const char *names, const char *valueEn, const char *valuePl, Modes modes,
-         Setter<Args> set, const char *helpEn, const char *helpPl)
-      : OptionText{names, valueEn, valuePl, modes, helpEn, helpPl}, set(set) {}
+         Setter<Args> set, const char *helpEn, const char *helpPl, bool repeatable = false)
+      : OptionText{names, valueEn, valuePl, modes, helpEn, helpPl}, set(set), repeatable(repeatable) {}
   Setter<Args> set;
+  bool repeatable;
 };
 
 // The parts of a tool's usage text around its options, and how it names
@@ -82,7 +85,11 @@ bool LanguageName(const std::string &name);
 // The messages of a command line that cannot be read.
 std::string UnknownOption(const std::string &arg);
 std::string NeedsValue(const std::string &arg);
+std::string EmptyValue(const std::string &arg);
+std::string GivenTwice(const std::string &first, const std::string &again);
 std::string BadLanguage();
+// "--", after which every argument is a file, even one that starts with '-'.
+inline bool EndsOptions(const std::string &arg) { return arg == "--"; }
 
 // The rows of a table, as Usage and FindOption take them.
 template <class Args, size_t N>
@@ -99,9 +106,12 @@ struct Parsed {
 };
 
 // Reads argv[1..] into `args` by the table: options by their rows, the
-// rest as `positional` (in order); "-h" and "--help" ask for the usage, and
-// "--lang pl|en", which every tool takes, is checked (ChooseLanguage has
-// set the language before).
+// rest as `positional` (in order), and everything behind "--" too; "-h"
+// and "--help" ask for the usage, and "--lang pl|en", which every tool
+// takes, is checked (ChooseLanguage has set the language before).  An
+// option given twice is an error unless its row is repeatable, and so is
+// an empty value of a row that stores its text (a row with a function says
+// itself why an empty value is wrong).
 // Then every option given must apply in the mode the arguments make
 // (modeOf).
 template <class Args, size_t N>
@@ -111,10 +121,17 @@ Parsed Parse(const Option<Args> (&table)[N], Modes (*modeOf)(const Args &),
   const std::vector<const OptionText *> rows = Rows(table);
   if (AsksForHelp(argv)) return {Parsed::kHelp, ""};
   std::vector<std::pair<int, std::string>> given;
+  bool languageGiven = false;
   for (size_t i = 1; i < argv.size(); ++i) {
     const std::string &arg = argv[i];
+    if (EndsOptions(arg)) {
+      positional->insert(positional->end(), argv.begin() + static_cast<long>(i) + 1, argv.end());
+      break;
+    }
     if (arg == "--lang") {  // every tool's, in every mode (see ChooseLanguage)
       if (i + 1 >= argv.size()) return {Parsed::kError, NeedsValue(arg)};
+      if (languageGiven) return {Parsed::kError, GivenTwice(arg, arg)};
+      languageGiven = true;
       if (!LanguageName(argv[++i])) return {Parsed::kError, BadLanguage()};
       continue;
     }
@@ -125,10 +142,13 @@ Parsed Parse(const Option<Args> (&table)[N], Modes (*modeOf)(const Args &),
       continue;
     }
     const Option<Args> &row = table[found];
+    for (const auto &[earlier, as] : given)
+      if (earlier == found && !row.repeatable) return {Parsed::kError, GivenTwice(as, arg)};
     const char *value = nullptr;
     if (row.valueEn != nullptr) {
       if (i + 1 >= argv.size()) return {Parsed::kError, NeedsValue(arg)};
       value = argv[++i].c_str();
+      if (*value == 0 && row.set.text != nullptr) return {Parsed::kError, EmptyValue(arg)};
     }
     std::string error;
     if (row.set.flag != nullptr) args->*row.set.flag = true;
@@ -146,8 +166,8 @@ Parsed Parse(const Option<Args> (&table)[N], Modes (*modeOf)(const Args &),
 }
 
 // What a tool does with what Parse came to: the usage on standard output
-// for --help (exit status 0), the error and the usage on standard error
-// (exit status 2); -1 to go on.
+// for --help (exit status 0); for an error, one line saying what is wrong and
+// one pointing to --help on standard error (exit status 2); -1 to go on.
 int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, const Parsed &parsed);
 
 }  // namespace cli

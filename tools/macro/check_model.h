@@ -55,6 +55,9 @@ class SourceMap {
   mutable size_t cachedColumn_ = 0;
 };
 
+// The findings of one macro kept in full; more are only counted.
+inline constexpr size_t kKeptFindings = 1000;
+
 // Lines longer than this are not shown under a finding.
 inline constexpr size_t kExcerptLimit = 300;
 
@@ -108,6 +111,8 @@ struct MacroReport {
   bool readable = true;
   std::string readError;  // why the file could not be read
   std::vector<Diagnostic> diagnostics;
+  // Warnings found beyond the first kKeptFindings: counted, not kept.
+  size_t warningsNotKept = 0;
   std::vector<StreamItem> stream;
   uint32_t keysPosted = 0;           // keys the host receives (the no-key code not counted)
   uint32_t keysFirstPass = 0;        // the same, up to the first RESTART
@@ -123,7 +128,9 @@ struct MacroReport {
   bool restarts = false;             // RESTART sends playback back to the start
   bool endless = false;              // ... and nothing in the loop waits for the user
   std::vector<uint32_t> postedKeys;  // every HostPostKey argument, in order
-  std::vector<std::string> words;    // the bracketed words it holds, each once (file bytes)
+  // The bracketed words it holds, each once (file bytes), that a finding of
+  // the key definitions could be about (no longer than its longest name).
+  std::vector<std::string> words;
   std::string log;                   // the log lines, as the log file would hold them
 };
 

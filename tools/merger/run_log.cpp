@@ -5,10 +5,13 @@
 #include <string.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "host/app/core/text_codec.h"
 #include "player/playback/player_texts.h"
 #include "plugin/keys/key_names.h"
+#include "tools/os/console.h"
 
 namespace merger {
 
@@ -159,6 +162,34 @@ bool LogReader::Next(LogEntry *entry) {
   }
   ReadLogBody(body, entry);
   return true;
+}
+
+bool StartsAsRunLog(const std::string &head) {
+  const size_t start = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const size_t end = head.find_first_of("\r\n", start);
+  const std::string line = head.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  LogEntry header;
+  return ReadHeader(line, &header) || StampLength(line) != 0;
+}
+
+StandingLog ExamineLog(const std::string &path) {
+  namespace fs = std::filesystem;
+  std::error_code code;
+  const fs::path name = os::Utf8Path(path);
+  if (!fs::exists(fs::symlink_status(name, code))) return StandingLog::kNone;
+  // (Through a link; never opened unless an ordinary file: a pipe would wait.)
+  const fs::file_status status = fs::status(name, code);
+  if (code || !fs::is_regular_file(status)) return StandingLog::kNoFile;
+  if (fs::file_size(name, code) == 0 && !code) return StandingLog::kEmpty;
+  reader::FileSource file;
+  int error = 0;
+  if (!file.Open(path, &error)) return StandingLog::kNoFile;
+  std::string head(4096, '\0');
+  head.resize(file.Read(&head[0], head.size()));
+  if (file.failed) return StandingLog::kNoFile;
+  // Notepad's "empty" UTF-8 file holds its byte order mark.
+  if (head == "\xEF\xBB\xBF") return StandingLog::kEmpty;
+  return StartsAsRunLog(head) ? StandingLog::kRunLog : StandingLog::kOther;
 }
 
 }  // namespace merger

@@ -98,4 +98,23 @@ void ReadLogBody(const std::string &body, LogEntry *entry);
 // key as [NAME] (the key file's name, or its code).
 std::string KeyText(uint32_t code);
 
+// Whether `head`, the first bytes of a file, starts as a player's log does:
+// with tastiro-merge's header line or with a stamped entry (after a UTF-8
+// byte order mark; lines end in CR LF, LF or CR).  An empty head does not.
+bool StartsAsRunLog(const std::string &head);
+
+// What stands under a log's name, for a tool about to write there: the
+// merge only adds to an empty file or a player's log, and the check's --log
+// replaces a player's log only when told to.
+enum class StandingLog : uint8_t {
+  kNone,     // no file of that name
+  kEmpty,    // an empty file (how a user asks the player for a log), or
+             // one holding only a byte order mark
+  kRunLog,   // a player's log (StartsAsRunLog)
+  kOther,    // an ordinary file that holds something else
+  kNoFile,   // a folder, a pipe, a device, a link to nothing, a file that
+             // cannot be read: the writer says why it cannot be written
+};
+StandingLog ExamineLog(const std::string &path);
+
 }  // namespace merger

@@ -138,6 +138,20 @@ bool Place(const std::string &from, const std::string &to, bool replace, int *er
 
 void Remove(const std::string &path) { unlink(path.c_str()); }
 
+bool IdentityOf(const std::string &path, FileId *id) {
+  struct stat st;
+  if (path.empty() || stat(path.c_str(), &st) != 0) return false;
+  *id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  return true;
+}
+
+bool IdentityOfStandardInput(FileId *id) {
+  struct stat st;
+  if (fstat(STDIN_FILENO, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  return true;
+}
+
 std::string TemporaryFolder() {
   const char *folder = getenv("TMPDIR");
   std::string path = folder != nullptr && folder[0] != 0 ? folder : "/tmp";
@@ -183,10 +197,14 @@ void InstallHandlers() {
     sigaction(signal, &handler, nullptr);
   }
   // Past a file-size limit the system would end the tool with SIGXFSZ and
-  // leave the file; ignored, the write fails with EFBIG and is reported.
-  struct sigaction old = {};
-  sigaction(SIGXFSZ, nullptr, &old);
-  if (old.sa_handler == SIG_DFL) signal(SIGXFSZ, SIG_IGN);
+  // leave the file; into a pipe whose reader has gone (`| head`), with
+  // SIGPIPE.  Ignored, the write fails with EFBIG or EPIPE and is reported,
+  // and the temporary file is removed as on any write error.
+  for (int signal : {SIGXFSZ, SIGPIPE}) {
+    struct sigaction old = {};
+    sigaction(signal, nullptr, &old);
+    if (old.sa_handler == SIG_DFL) ::signal(signal, SIG_IGN);
+  }
 }
 
 // Runs `change` with the stop signals held.

@@ -39,13 +39,37 @@ bool Close(Handle file, int *error);
 bool Place(const std::string &from, const std::string &to, bool replace, int *error);
 void Remove(const std::string &path);
 
+// Who a file is, whatever its name: the device and the index of the file
+// on it (on POSIX st_dev and st_ino; on Windows the volume's serial number
+// and the file index), so that a hard link, a symbolic link or another
+// spelling of a name is seen to be the same file.
+struct FileId {
+  uint64_t device = 0;
+  uint64_t index = 0;
+  int way = 0;  // how Windows told them (file_win32.cpp); 0 elsewhere
+  // On Windows a volume numbered 0 is one Windows could not name (Wine's
+  // standard input redirected from a file): its index alone decides, which
+  // errs on the side of refusing a write.
+  bool operator==(const FileId &other) const {
+    const bool unnamed = way != 0 && (device == 0 || other.device == 0);
+    return (device == other.device || unnamed) && index == other.index && way == other.way;
+  }
+};
+// The identity of the file `path` names, through links; false when it
+// names none (or cannot be looked at).
+bool IdentityOf(const std::string &path, FileId *id);
+// The identity of the file standard input reads from; false for a pipe, a
+// terminal or a console (which no name can share).
+bool IdentityOfStandardInput(FileId *id);
+
 // The system's folder for temporary files, with a trailing separator.
 std::string TemporaryFolder();
 unsigned long ProcessId();
 
 // A temporary file removed if a stop signal (SIGINT, SIGTERM, SIGHUP)
-// ends the tool before Unguard; a file-size limit turns into a write error
-// (EFBIG) instead of ending the tool.  Nothing on Windows (see CreateNew).
+// ends the tool before Unguard; a file-size limit and a closed pipe turn
+// into write errors (EFBIG, EPIPE) instead of ending the tool.  An empty
+// `path` only sets that up.  Nothing on Windows (see CreateNew).
 void Guard(const std::string &path);
 void Unguard(const std::string &path);
 

@@ -29,7 +29,11 @@ sys::Handle CreateTemporary(const std::string &stem, std::string *name, int *err
   return sys::kNoHandle;
 }
 
+bool g_wroteAny = false;
+
 }  // namespace
+
+bool WroteAny() { return g_wroteAny; }
 
 Writer::Writer() = default;
 
@@ -127,6 +131,7 @@ bool Writer::Commit(Problem *problem) {
   if (placed) {
     sys::Unguard(file_->name);
     file_.reset();
+    g_wroteAny = true;
   }
   *problem = problem_;
   if (ok()) return true;
@@ -161,11 +166,14 @@ bool Writer::CopyTo(FILE *stream, Problem *problem) {
     size_t end = piece.rfind('\n') + 1;  // 0 without a line break
     if (end == 0 && carry.size() + got > kBlock) end = got;
     carry.append(piece.substr(0, end));
-    if (end > 0 && !os::Write(stream, carry)) Fail(Fault::kWrite, EIO);
+    errno = 0;
+    if (end > 0 && !os::Write(stream, carry)) Fail(Fault::kWrite, errno != 0 ? errno : EIO);
     if (end > 0) carry.clear();
     carry.append(piece.substr(end));
   }
-  if (ok() && !carry.empty() && !os::Write(stream, carry)) Fail(Fault::kWrite, EIO);
+  errno = 0;
+  if (ok() && !carry.empty() && !os::Write(stream, carry)) Fail(Fault::kWrite, errno != 0 ? errno : EIO);
+  errno = 0;
   if (fflush(stream) != 0 || ferror(stream)) Fail(Fault::kWrite, errno != 0 ? errno : EIO);
   *problem = problem_;
   const bool copied = ok();
@@ -188,6 +196,7 @@ bool CreateExclusive(const std::string &path, std::string_view bytes, Problem *p
   bool ok = sys::WriteAll(file, bytes.data(), bytes.size(), &error) && sys::Sync(file, &error) &&
             sys::TakeMode(file, std::string(), &error);
   ok = sys::Close(file, &error) && ok;
+  g_wroteAny = g_wroteAny || ok;
   if (ok) return true;
   // Ours, and holding only part of its bytes: made again by the next run.
   sys::Remove(path);
@@ -210,6 +219,7 @@ bool AppendExisting(const std::string &path, std::string_view bytes, Problem *pr
   }
   bool ok = sys::WriteAll(file, bytes.data(), bytes.size(), &error) && sys::Sync(file, &error);
   ok = sys::Close(file, &error) && ok;
+  g_wroteAny = g_wroteAny || ok;
   if (!ok) *problem = {Fault::kWrite, error};
   return ok;
 }

@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace writer {
 
@@ -62,10 +63,35 @@ struct Target {
 // `replace`); false with the fault.  Nothing is touched.
 bool CheckTarget(const std::string &path, bool replace, Target *target, Problem *problem);
 
-// Whether two names are one file (a link, another spelling, another
-// case on Windows): an output never replaces an input.  False when either
-// does not exist.
+// Whether two names are one file: compared by the file's identity (its
+// device and index, through links), so that a hard link, a symbolic link,
+// another spelling or, on Windows, another letter case is the same file.
+// False when either does not exist.  "-" is a name like any other here.
 bool SameFile(const std::string &a, const std::string &b);
+
+// An output of the run that is one of its inputs: the names as given.
+struct Clash {
+  std::string output;
+  std::string input;
+};
+
+// Whether any of `outputs` (every file the run will write, made or added
+// to) is one of `inputs` (every file it reads; "-" is standard input, which
+// shares a file's identity when redirected from it), by SameFile's rule;
+// the first such pair in `clash`.  Empty names are passed over.  Asked
+// before any work, so that no input is ever written.
+bool FindClash(const std::vector<std::string> &outputs, const std::vector<std::string> &inputs, Clash *clash);
+
+// Sets up the process for writing before anything is written: a stop
+// signal removes the temporary file, and a file-size limit or a closed pipe
+// (`| head`) is a write error (EFBIG, EPIPE) like any other, never the end
+// of the tool.
+void PrepareProcess();
+
+// Whether this process has put any file in place (Commit, CreateExclusive,
+// AppendExisting): exit status 2 says nothing was written, so text lost on
+// standard output afterwards only warns.
+bool WroteAny();
 
 // Makes `path` as a new file holding `bytes`, synced; never replaces or
 // empties a file of that name (kExists).  A file it made but could not

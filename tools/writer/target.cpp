@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "tools/writer/device_name.h"
+#include "tools/writer/file_system.h"
 #include "tools/writer/output_file.h"
 
 namespace writer {
@@ -33,9 +34,26 @@ bool Refuse(Fault fault, Problem *problem) {
 bool DiskFull(int error) { return error == ENOSPC || error == EFBIG; }
 
 bool SameFile(const std::string &a, const std::string &b) {
-  std::error_code code;
-  return !a.empty() && !b.empty() && fs::equivalent(PathOf(a), PathOf(b), code) && !code;
+  sys::FileId first, second;
+  return sys::IdentityOf(a, &first) && sys::IdentityOf(b, &second) && first == second;
 }
+
+bool FindClash(const std::vector<std::string> &outputs, const std::vector<std::string> &inputs, Clash *clash) {
+  for (const std::string &output : outputs) {
+    sys::FileId written;
+    if (!sys::IdentityOf(output, &written)) continue;  // made new: no input can be it
+    for (const std::string &input : inputs) {
+      sys::FileId read;
+      const bool known = input == "-" ? sys::IdentityOfStandardInput(&read) : sys::IdentityOf(input, &read);
+      if (!known || !(read == written)) continue;
+      *clash = {output, input};
+      return true;
+    }
+  }
+  return false;
+}
+
+void PrepareProcess() { sys::Guard(std::string()); }
 
 bool CheckTarget(const std::string &path, bool replace, Target *target, Problem *problem) {
   *target = Target();

@@ -23,7 +23,8 @@ KeyFilter Keyboard::SetFilter(KeyFilter filter) {
 int32_t Keyboard::Delay(uint32_t key) {
   uint16_t code = static_cast<uint16_t>(key);
   if (code == kKeyNone || code == 0) return 1;
-  DelayedKey entry{code, now_() + kRedelayMilliseconds};
+  // Handed back as it was offered: still the user's key if it was.
+  DelayedKey entry{code, now_() + kRedelayMilliseconds, offeredTyped_ && code == offeredKey_};
   if (offeringDelayed_) {
     offeringDelayed_ = false;
     delayed_.push_front(entry);
@@ -40,7 +41,8 @@ uint32_t Keyboard::PendingInput() {
   return kKeyNone;
 }
 
-bool Keyboard::TakeWaiting(uint16_t &key) {
+bool Keyboard::TakeWaiting(uint16_t &key, bool &typed) {
+  typed = false;
   if (!NothingPosted()) {
     key = posted_[postedHead_];
     postedHead_ = (postedHead_ + 1) % kQueueLimit;
@@ -49,22 +51,32 @@ bool Keyboard::TakeWaiting(uint16_t &key) {
   }
   if (!delayed_.empty() && static_cast<int32_t>(now_() - delayed_.front().due) >= 0) {
     key = delayed_.front().key;
+    typed = delayed_.front().typed;
     delayed_.pop_front();
     offeringDelayed_ = true;
     return true;
   }
   input_.Pump(false);
   if (input_.Take(key)) {
+    typed = true;
     if (onUserKey) onUserKey(key);
     return true;
   }
   return false;
 }
 
-uint16_t Keyboard::Filter(uint16_t key) {
+uint16_t Keyboard::Filter(uint16_t key, bool typed) {
   if (filter_ == nullptr) return key;
+  // A filter may run the host's key loop (a box, a form), which offers keys
+  // of its own: once that loop returns, the key on offer is this one again.
+  const uint16_t outerKey = offeredKey_;
+  const bool outerTyped = offeredTyped_;
+  offeredKey_ = key;
+  offeredTyped_ = typed;
   uint16_t result =
       static_cast<uint16_t>(filterCall != nullptr ? filterCall(filter_, key) : filter_(key));
+  offeredKey_ = outerKey;
+  offeredTyped_ = outerTyped;
   offeringDelayed_ = false;
   return result;
 }
@@ -86,10 +98,12 @@ uint32_t Keyboard::NextKey() {
     if (!fed && input_.Aborted()) return kEndOfInput;
     fed = false;
     uint16_t key;
-    if (TakeWaiting(key)) {
-      uint16_t result = Filter(key);
-      if (result != kKeyNone) return result;
-      continue;
+    bool typed;
+    if (TakeWaiting(key, typed)) {
+      uint16_t result = Filter(key, typed);
+      if (result == kKeyNone) continue;
+      lastTyped_ = typed && result == key;
+      return result;
     }
     // Delayed keys count as waiting: the filter is asked for a key only
     // when none waits at all.  Without a filter nobody can feed one.
@@ -98,8 +112,11 @@ uint32_t Keyboard::NextKey() {
       for (int call = 0; filter_ != nullptr && call < kNoKeyCallsBeforeIdle &&
                          result == kKeyNone && NothingPosted() && delayed_.empty();
            ++call)
-        result = Filter(kKeyNone);
-      if (result != kKeyNone) return result;
+        result = Filter(kKeyNone, false);
+      if (result != kKeyNone) {
+        lastTyped_ = false;
+        return result;
+      }
       if (!NothingPosted()) {
         fed = true;
         continue;
@@ -111,6 +128,19 @@ uint32_t Keyboard::NextKey() {
     }
     if (beforeWait) beforeWait();
     input_.Wait(WaitTime());
+  }
+}
+
+uint32_t Keyboard::NextTypedKey() {
+  for (;;) {
+    if (input_.Aborted()) return kEndOfInput;
+    // Quiet: the host waits for the user and does nothing else meanwhile.
+    input_.Pump(true);
+    uint16_t key;
+    if (input_.Take(key)) return key;
+    if (input_.Ended()) return kEndOfInput;
+    if (beforeWait) beforeWait();
+    input_.Wait(kIdleWaitMilliseconds);
   }
 }
 

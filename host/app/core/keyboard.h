@@ -10,8 +10,15 @@
 // waits it calls the filter with 0xFFFF (so a plug-in can feed keys), a few
 // times over, since a plug-in may need more than one call to produce a key
 // (a macro byte may feed nothing); when still nothing waits the host is
-// idle and waits for input with a short timeout instead of spinning.  The filter answers with the key the host is to process, or
-// 0xFFFF when it consumed the key.
+// idle and waits for input with a short timeout instead of spinning.  The
+// filter answers with the key the host is to process, or 0xFFFF when it
+// consumed the key.
+//
+// The host tells a key the user typed from a key a plug-in played: the
+// loop remembers where each key came from, also while a filter holds it
+// back, so that the host can act on the user's keys alone (its quit
+// question, quit_question.h), and ask the user with no plug-in taking part
+// (NextTypedKey).
 #pragma once
 
 #include <stdint.h>
@@ -80,10 +87,21 @@ class Keyboard {
   // The host's key loop: the next key the host is to process, or
   // kEndOfInput when the input has ended and the host is idle.
   uint32_t NextKey();
+  // True when the key NextKey returned last is one the user typed (or the
+  // script gave) and the filters handed back as it was; false for a key a
+  // plug-in posted or fed, or gave in place of the one it was offered.  A
+  // key a filter held back (HostDelayKey) keeps where it came from.
+  bool LastKeyTyped() const { return lastTyped_; }
+  // The user's next key, straight from the input, for the host's own
+  // question that no plug-in may answer: no posted or held key is offered
+  // and no filter is called; they wait, as they were, for NextKey.
+  // kEndOfInput when the input has ended or the host is to stop.
+  uint32_t NextTypedKey();
 
   // Called before the loop blocks for input (to bring the screen up to date).
   std::function<void()> beforeWait;
-  // Called with every key the user typed, before any filter sees it.
+  // Called with every key the user typed, before any filter sees it (not
+  // with the keys NextTypedKey takes).
   std::function<void(uint16_t)> onUserKey;
   // When set, every filter call goes through it (to measure the calls).
   uint32_t (*filterCall)(KeyFilter filter, uint32_t key) = nullptr;
@@ -100,10 +118,11 @@ class Keyboard {
   struct DelayedKey {
     uint16_t key;
     uint32_t due;
+    bool typed;  // the user typed it
   };
   uint32_t PendingInput();
-  bool TakeWaiting(uint16_t &key);
-  uint16_t Filter(uint16_t key);
+  bool TakeWaiting(uint16_t &key, bool &typed);
+  uint16_t Filter(uint16_t key, bool typed);
   uint32_t WaitTime();
   bool NothingPosted() const { return postedCount_ == 0; }
 
@@ -118,6 +137,11 @@ class Keyboard {
   size_t postedCount_ = 0;
   std::deque<DelayedKey> delayed_;
   bool offeringDelayed_ = false;  // a delayed key is being offered again
+  // The key the filter is being offered and whether the user typed it: a
+  // key the filter hands back to be offered later keeps that.
+  uint16_t offeredKey_ = host::kNoKey;
+  bool offeredTyped_ = false;
+  bool lastTyped_ = false;
 };
 
 }  // namespace volmar

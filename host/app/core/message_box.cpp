@@ -149,7 +149,7 @@ int32_t RunBox(Ui &ui, const BoxSpec &box) {
   ModalScope scope(ui, &layer);
   ui.Redraw();
   for (;;) {
-    uint32_t key = ui.NextKey();
+    uint32_t key = box.typedAnswerOnly ? ui.NextTypedKey() : ui.NextKey();
     if (key == kEndOfInput || key == kKeyEsc) return box.escapeAnswer;
     if (box.buttons.empty()) {
       if (key == kKeyEnter) return box.escapeAnswer;

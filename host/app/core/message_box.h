@@ -1,7 +1,8 @@
 // The host's message boxes: notices, questions, error messages, and the
 // notice that stays up while the user goes on working.  Each box runs the
 // host's own key loop (so the key filter keeps being called) until the
-// user answers.  In the scripted mode a box prints its text instead and
+// user answers; the host's own questions (BoxSpec::typedAnswerOnly) read
+// the user's keys alone.  In the scripted mode a box prints its text instead and
 // takes the next scripted answer, or its default.
 #pragma once
 
@@ -49,6 +50,10 @@ struct BoxSpec {
   int32_t escapeAnswer = 0;     // Esc, and the end of scripted input
   bool error = false;
   std::string kind = "komunikat";  // how the scripted mode names it
+  // The host's own question that only the user may answer: while it is up
+  // no posted or held key is offered and no key filter is called, so a
+  // playing macro can neither answer it nor go on under it.
+  bool typedAnswerOnly = false;
 };
 
 // Shows a box and returns the answer of the button chosen.

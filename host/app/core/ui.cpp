@@ -52,6 +52,11 @@ uint32_t Ui::NextKey() {
   return keyboard_.NextKey();
 }
 
+uint32_t Ui::NextTypedKey() {
+  if (static_cast<uint32_t>(now_() - lastRedraw_) >= kRedrawInterval) Redraw();
+  return keyboard_.NextTypedKey();
+}
+
 bool Ui::TypeText(std::string_view hostText) {
   if (!modals_.empty()) return modals_.back()->TypeText(hostText);
   return base_ != nullptr && base_->TypeText(hostText);

@@ -59,6 +59,9 @@ class Ui {
   // The key loop as every widget runs it: the screen is kept up to date
   // (at most every few tens of milliseconds while keys stream in).
   uint32_t NextKey();
+  // The same for the host's own question that only the user may answer
+  // (Keyboard::NextTypedKey): no plug-in takes part while it waits.
+  uint32_t NextTypedKey();
   // HostTypeText: into the top layer that takes text.
   bool TypeText(std::string_view hostText);
 

@@ -3,7 +3,7 @@
 // Reads the command line, sets up the screen and the keyboard (the console,
 // or a key script in the scripted mode), withdraws the host functions the
 // command line names, loads the plug-ins from the wtyczki folder beside the
-// host, and runs the editor until the user leaves it (F10) or the script
+// host, and runs the editor until the user leaves it (F10, Alt+X) or the script
 // has ended and the host is idle.  The scripted mode then prints the
 // editor's text (UTF-8) on standard output; its messages go to standard
 // error.
@@ -15,6 +15,7 @@
 #include <stdio.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "host/app/core/key_script.h"
 #include "host/app/core/message_box.h"
 #include "host/app/core/options.h"
+#include "host/app/core/quit_question.h"
 #include "host/app/core/text_codec.h"
 #include "host/app/win32/console.h"
 #include "host/app/win32/key_loop_probe.h"
@@ -119,7 +121,9 @@ std::string HelpText(const Plugins &plugins) {
     }
   }
   text += "\nEdytor: strzałki, Home, End, PgUp, PgDn, Enter, Backspace, Delete, Tab.\n"
-          "F10 lub Alt+X kończy pracę programu.";
+          "F10 lub Alt+X kończy pracę programu (w czasie makra lub nagrywania\n"
+          "VOLMAR najpierw o to pyta). [F10] lub [ALT_X] w makrze\n"
+          "nie kończy pracy programu.";
   return Utf8ToHostText(text);
 }
 
@@ -166,11 +170,12 @@ bool OpenKeySource(const Options &options, KeySource &source) {
   return true;
 }
 
-// The host's key loop: the editor takes every key until F10 or the end of
-// the script.  --time-keys and --paint-stack measure this loop alone,
-// without start-up, tear-down and printing.
+// The host's key loop: the editor takes every key until the user ends the
+// program (F10 or Alt+X, quit_question.h) or the script ends.  --time-keys
+// and --paint-stack measure this loop alone, without start-up, tear-down
+// and printing.
 void RunKeyLoop(const Options &options, Keyboard &keyboard, Ui &ui, Editor &editor,
-                const Plugins &plugins) {
+                const Plugins &plugins, const std::function<ActivitySnapshot()> &running) {
   KeyLoopClock clock;
   if (options.paintStack) keyboard.filterCall = &PaintedFilterCall;
   clock.Start();
@@ -179,7 +184,8 @@ void RunKeyLoop(const Options &options, Keyboard &keyboard, Ui &ui, Editor &edit
     if (key == kEndOfInput) break;
     clock.CountKey();
     Editor::Action action = editor.HandleKey(key);
-    if (action == Editor::Action::kQuit) break;
+    if (action == Editor::Action::kQuit && ConfirmQuit(ui, keyboard.LastKeyTyped(), running()))
+      break;
     if (action == Editor::Action::kHelp) ShowMessageBox(ui, "VOLMAR", HelpText(plugins), false);
   }
   clock.Stop();
@@ -223,11 +229,14 @@ int Run(const Options &options) {
   // writing) is not: when the input ends, the host ends and the tear-down
   // closes the recording.
   keyboard.workPending = [&backend] { return backend.openFiles() > backend.writingFiles(); };
-  editor.activityText = [&backend, &keyboard] {
-    return backend.activity.Describe({keyboard.DelayedCount(), backend.HostGetFlags(),
-                                      backend.openFiles() > backend.writingFiles(),
-                                      backend.writingFiles() > 0},
-                                     GetTickCount());
+  // What the plug-ins are doing: the status line's word, and whether F10
+  // asks before it ends the program.
+  const std::function<ActivitySnapshot()> running = [&backend, &keyboard] {
+    return ActivitySnapshot{keyboard.DelayedCount(), backend.HostGetFlags(),
+                            backend.openFiles() > backend.writingFiles(), backend.writingFiles() > 0};
+  };
+  editor.activityText = [&backend, &running] {
+    return backend.activity.Describe(running(), GetTickCount());
   };
   struct ActivityOff {  // the status line asks the backend no more once it is gone
     Editor &editor;
@@ -248,7 +257,7 @@ int Run(const Options &options) {
                   &ExportHostQuery);
   if (options.scripted) ReportPlugins(plugins);
 
-  RunKeyLoop(options, keyboard, ui, editor, plugins);
+  RunKeyLoop(options, keyboard, ui, editor, plugins, running);
 
   plugins.TearDown();
   keyboard.SetFilter(nullptr);

@@ -29,6 +29,7 @@ struct Arguments {
   int color = -1;  // -1 on a terminal only
   long delay = -1;
   std::string log;
+  bool force = false;  // --log may replace a file that stands
   time_t logStart = 0;
   bool logStartGiven = false;
   bool convert = false;

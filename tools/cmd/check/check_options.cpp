@@ -30,7 +30,8 @@ bool ParseStamp(const char *text, time_t &out) {
   return out != static_cast<time_t>(-1);
 }
 
-std::string TakeKeys(const std::string &, const char *value, Arguments &args) {
+std::string TakeKeys(const std::string &option, const char *value, Arguments &args) {
+  if (*value == 0) return cli::EmptyValue(option);
   args.keys = value;
   args.keysGiven = true;
   return std::string();
@@ -88,6 +89,9 @@ const Option kOptions[] = {
      "odstęp między klawiszami do obliczenia czasu (domyślnie ten\nzapisany w folderze programu, a bez niego 100 ms)"},
     {"--log", "FILE", "PLIK", kCheck, &Arguments::log,
      "write the log the player would write", "zapisuje dziennik, jaki zapisałaby wtyczka"},
+    {"--force", nullptr, nullptr, kCheck, &Arguments::force,
+     "let --log replace a file that exists (a player's run log too,\nwhich tastiro-merge --resume reads)",
+     "pozwala, by --log zastąpił istniejący plik (także dziennik\nodtwarzania, z którego czyta tastiro-merge --resume)"},
     {"--log-start", "TIME", "CZAS", kCheck, TakeLogStart,
      "the log's first stamp, \"YYYY-MM-DD HH:MM:SS\" (default: now)",
      "pierwszy czas w dzienniku, \"RRRR-MM-DD GG:MM:SS\" (domyślnie teraz)"},

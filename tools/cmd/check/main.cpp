@@ -9,8 +9,9 @@
 // it, it checks against the host folder it stands in and waits for Enter
 // before its window closes.
 //
-// Exit status: 0 nothing found, 1 warnings, 2 a file that cannot be read or
-// written, standard output included (or a command line that cannot be
+// Exit status: 0 nothing found, 1 warnings (or the report lost on standard
+// output after --log or a copy was written), 2 a file that cannot be read
+// or written, standard output included (or a command line that cannot be
 // understood).
 #include <errno.h>
 #include <stdio.h>
@@ -28,6 +29,7 @@
 #include "tools/messages/check_texts.h"
 #include "tools/checker/report.h"
 #include "tools/macro/text_util.h"
+#include "tools/merger/run_log.h"
 #include "tools/cli/command_line.h"
 #include "tools/os/console.h"
 #include "tools/writer/output_file.h"
@@ -91,14 +93,44 @@ checker::KeyDelay ChooseDelay(const Arguments &args) {
   return given;
 }
 
-// Writes the macros' log; the exit status it leaves.
-int WriteLog(const std::string &path, const checker::CheckResult &result, int status) {
+// The key definitions' file the check reads.
+std::string KeysPath(const Arguments &args) {
+  return args.keysGiven ? args.keys : InHostFolder(args, checker::KeyFileInHostFolder());
+}
+
+// Whether --log may be written, before any work: never one of the inputs
+// (the macros, the key definitions, the host's settings), and a file that
+// stands (a player's run log above all, which tastiro-merge --resume reads)
+// only with --force.  0, or the exit status.
+int CheckLogTarget(const Arguments &args) {
+  if (args.log.empty()) return 0;
+  std::vector<std::string> inputs = args.macros;
+  inputs.push_back(KeysPath(args));
+  inputs.push_back(InHostFolder(args, kHostSettings));
+  writer::Clash clash;
+  std::string message;
+  writer::Target target;
+  writer::Problem problem;
+  if (writer::FindClash({args.log}, inputs, &clash))
+    message = Say(Msg::kLogIsInput, {args.log, clash.input});
+  else if (!args.force && merger::ExamineLog(args.log) == merger::StandingLog::kRunLog)
+    message = Say(Msg::kLogIsRunLog, {args.log});
+  else if (!writer::CheckTarget(args.log, args.force, &target, &problem))
+    message = problem.fault == writer::Fault::kExists ? Say(Msg::kLogExists, {args.log})
+                                                       : Say(Msg::kCannotWriteLog, {args.log, WhyNot(problem)});
+  if (message.empty()) return 0;
+  os::Write(stderr, "tastiro-check: " + message + "\n");
+  return 2;
+}
+
+// Writes the macros' log (its target checked by CheckLogTarget); the exit
+// status it leaves.
+int WriteLog(const Arguments &args, const checker::CheckResult &result, int status) {
   std::string log;
   for (const macro::MacroReport &m : result.macros) log += m.log;
   writer::Problem problem;
-  // Written afresh, replacing an older log of that name.
-  if (WriteFile(path, log, true, &problem)) return status;
-  os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {path, WhyNot(problem)}) + "\n");
+  if (WriteFile(args.log, log, args.force, &problem)) return status;
+  os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {args.log, WhyNot(problem)}) + "\n");
   return 2;
 }
 
@@ -129,14 +161,13 @@ int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOth
   play.keepLog = !args.log.empty();
   play.logStart = args.logStartGiven ? args.logStart : time(nullptr);
 
-  checker::FileText keys = checker::ReadFileText(
-      args.keysGiven ? args.keys : InHostFolder(args, checker::KeyFileInHostFolder()));
+  checker::FileText keys = checker::ReadFileText(KeysPath(args));
   std::vector<checker::FileText> macros;
   for (const std::string &path : args.macros) macros.push_back(checker::ReadFileText(path));
   const checker::CheckResult result = checker::RunCheck(keys, macros, play);
 
   int status = checker::Count(result.keys, result.macros).ExitStatus();
-  if (!args.log.empty()) status = WriteLog(args.log, result, status);
+  if (!args.log.empty()) status = WriteLog(args, result, status);
   Print(args, delay, result, checker::ReplayStreams(keys, macros, play));
   if (ownWindow) SayDone(args, result);
   for (const macro::MacroReport &m : result.macros)
@@ -177,8 +208,16 @@ bool ConvertedText(const Arguments &args, const std::string &path, const std::st
   return true;
 }
 
-// --convert: each macro's UTF-8 copy beside it, never over a file.
+// --convert: each macro's UTF-8 copy beside it, never over a file, and
+// never over one of the macros (a link of the copy's name to one of them),
+// which refuses the whole run before any copy is written.
 int Convert(const Arguments &args) {
+  for (const std::string &path : args.macros) {
+    writer::Clash clash;
+    if (!writer::FindClash({checker::Utf8CopyName(path)}, args.macros, &clash)) continue;
+    os::Write(stderr, "tastiro-check: " + Say(Msg::kCopyIsInput, {path, clash.output, clash.input}) + "\n");
+    return 2;
+  }
   int status = 0;
   for (const std::string &path : args.macros) {
     checker::FileText file = checker::ReadFileText(path);
@@ -265,6 +304,10 @@ int Run(const std::vector<std::string> &arguments) {
     return status;
   }
   if (ownWindow && args.host.empty() && !args.keysGiven) args.host = os::HostFolderOfProgram();
+  if ((status = CheckLogTarget(args)) != 0) {
+    if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+    return status;
+  }
   std::vector<std::string> inOtherCodePages;
   status = Check(args, ownWindow, &inOtherCodePages);
   // Dropped macros saved in another code page: their UTF-8 copies at once,
@@ -282,15 +325,21 @@ int Run(const std::vector<std::string> &arguments) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  writer::PrepareProcess();
   const int status = Run(cli::Utf8Arguments(argc, argv));
   // A report lost on its way (a full disk, a closed pipe) is an error, never
-  // a success.
+  // a success; once a file is written (--log, a copy), a warning: 2 says
+  // nothing was written.
   if (!os::Flush(stdout)) {
     const int error = errno;
-    os::Write(stderr, "tastiro-check: " +
-                            Say(Msg::kCannotWriteStdout,
-                                {writer::DiskFull(error) ? Say(Msg::kDiskFull) : checker::ErrorText(error)}) +
-                            "\n");
+    const std::string why = writer::DiskFull(error) ? Say(Msg::kDiskFull)
+                            : error == EPIPE        ? Say(Msg::kPipeClosed)
+                                                    : checker::ErrorText(error);
+    if (writer::WroteAny()) {
+      os::Write(stderr, "tastiro-check: " + Say(Msg::kStdoutLostAfterWriting, {why}) + "\n");
+      return status > 1 ? status : 1;
+    }
+    os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteStdout, {why}) + "\n");
     return 2;
   }
   return status;

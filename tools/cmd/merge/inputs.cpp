@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "tools/checker/key_file_check.h"
+#include "tools/merger/run_log.h"
 #include "tools/os/console.h"
 
 #include "tools/cmd/merge/merge_command.h"
@@ -58,16 +59,28 @@ bool Read(const std::string &path, Msg what, checker::FileText *file) {
 }
 
 // Never write over an input, into a folder, a pipe or a device, nor over a
-// file the user did not give up.  0, or the exit status.
+// file the user did not give up; the log beside -o is added to only when
+// it is empty or a player's log.  Every file the run will write is compared
+// with every file it reads by identity (a link, another spelling), before
+// any work.  0, or the exit status.
 int CheckOutputTarget(const Arguments &args, Job &job) {
   if (args.output.empty() || args.dryRun) return 0;
-  for (const std::string &input :
-       {args.files[0], args.files[1], args.before, args.after, KeysPath(args), args.resume})
-    if (writer::SameFile(args.output, input))
-      return ToolError(Say(Msg::kOutputIsInput, {args.output, input}));
+  const std::vector<std::string> inputs = {args.files[0], args.files[1], args.before, args.after,
+                                           KeysPath(args), InHostFolder(args, "VOLMAR.ini"), args.resume};
+  writer::Clash clash;
+  if (writer::FindClash({args.output}, inputs, &clash))
+    return ToolError(Say(Msg::kOutputIsInput, {args.output, clash.input}));
+  // (--learn writes a template, which has no log.)
+  const std::string log = args.learn || args.noLog ? std::string() : RunLogName(args.output);
+  if (!log.empty() && writer::FindClash({log}, inputs, &clash))
+    return ToolError(Say(Msg::kLogIsInput, {log, args.output, clash.input}));
   writer::Problem problem;
   if (!writer::CheckTarget(args.output, args.force, &job.target, &problem))
     return ToolError(Say(TargetMessage(problem.fault), {args.output}));
+  // A log that cannot be made at all (a folder ...) only warns, after the
+  // macro is written; a file of the user's is never added to.
+  if (!log.empty() && merger::ExamineLog(log) == merger::StandingLog::kOther)
+    return ToolError(Say(Msg::kLogNotPlayers, {log, args.output}));
   return 0;
 }
 
@@ -89,13 +102,39 @@ Msg TargetMessage(writer::Fault fault) {
 }
 
 std::string WriteProblem(const writer::Problem &problem) {
+  switch (problem.fault) {
+    case writer::Fault::kDevice:
+      return Say(Msg::kWhyDevice);
+    case writer::Fault::kFolder:
+      return Say(Msg::kWhyFolder);
+    case writer::Fault::kNotRegular:
+      return Say(Msg::kWhyNotRegular);
+    case writer::Fault::kReadOnly:
+      return Say(Msg::kWhyReadOnly);
+    case writer::Fault::kDanglingLink:
+      return Say(Msg::kWhyDanglingLink);
+    default:
+      break;
+  }
   std::string why = writer::DiskFull(problem.error) ? Say(Msg::kDiskFull)
+                    : problem.error == EPIPE       ? Say(Msg::kWhyPipeClosed)
                     : problem.error == ENOENT      ? Say(Msg::kNoFolder)
                     : problem.error == EACCES      ? Say(Msg::kNoPermission)
                     : problem.error != 0           ? std::string(strerror(problem.error))
                                                    : Say(Msg::kWriteError);
   return problem.fault == writer::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
 }
+
+namespace {
+bool g_stdoutFailureSaid = false;
+}  // namespace
+
+int StdoutFailed(const writer::Problem &problem) {
+  g_stdoutFailureSaid = true;
+  return ToolError(Say(Msg::kCannotWriteStdout, {WriteProblem(problem)}));
+}
+
+bool StdoutFailureSaid() { return g_stdoutFailureSaid; }
 
 int WriteFailed(Msg cannotWrite, const std::string &path, const writer::Problem &problem) {
   // A file of that name made meanwhile by someone else: kept.

@@ -124,7 +124,7 @@ int FirstRow(const Arguments &args, table::Table *table, table::TableRow *first,
 int WriteTemplate(const Arguments &args, Job &job, const std::string &text) {
   if (args.dryRun) {
     if (os::Write(stdout, text) && os::Flush(stdout)) return 0;
-    return ToolError(Say(Msg::kCannotWriteStdout, {WriteProblem({writer::Fault::kWrite, errno})}));
+    return StdoutFailed({writer::Fault::kWrite, errno});
   }
   writer::Writer writer;
   writer::Problem problem;

@@ -6,8 +6,9 @@
 //   files dropped on the program: the merge of a template and a table
 //
 // Exit status: 0 written and clean (--resume: or every row typed already),
-// 1 written with warnings, 2 nothing written (standard output that could
-// not be written included).
+// 1 written with warnings (a log that could not be made, text lost on
+// standard output after the files were written included), 2 nothing
+// written (a macro on standard output that could not be written included).
 #include <errno.h>
 
 #include <string>
@@ -64,12 +65,17 @@ int Run(const std::vector<std::string> &arguments) {
 int main(int argc, char **argv) {
   // The arguments as UTF-8 (on Windows read as wide text), so that a file
   // named with Polish letters is that file, whatever the ANSI code page.
+  writer::PrepareProcess();
   const int status = Run(cli::Utf8Arguments(argc, argv));
   // Text lost on its way to standard output (a full disk, a closed pipe) is
-  // an error, never a success.
+  // an error, never a success; once a file is written, a warning (2 says
+  // nothing was written).
   if (!os::Flush(stdout)) {
     const writer::Problem lost = {writer::Fault::kWrite, errno};
-    return ToolError(Say(Msg::kCannotWriteStdout, {WriteProblem(lost)}));
+    if (StdoutFailureSaid()) return 2;
+    if (!writer::WroteAny()) return StdoutFailed(lost);
+    os::Write(stderr, Say(Msg::kStdoutLostAfterWriting, {WriteProblem(lost)}) + "\n");
+    return status > 1 ? status : 1;
   }
   return status;
 }

@@ -119,6 +119,10 @@ int CheckOutputTarget(const Arguments &args, Job &job);
 Msg TargetMessage(writer::Fault fault);
 // Why a file could not be written (a full disk ...), for "cannot write".
 std::string WriteProblem(const writer::Problem &problem);
+// Standard output that could not be written, said once (the tool's last
+// flush says nothing more); 2.
+int StdoutFailed(const writer::Problem &problem);
+bool StdoutFailureSaid();
 // `cannotWrite` ("{1}: error: cannot write ...: {2}") said for `path`; 2.
 int WriteFailed(Msg cannotWrite, const std::string &path, const writer::Problem &problem);
 // The data, opened once ("-": standard input) and read as a stream.
@@ -142,9 +146,13 @@ checker::KeyDelay ChooseDelay(const Arguments &args);
 // once and its header read into job.table) and checks the output's target.
 // 0, or the exit status.
 int PrepareJob(const Arguments &args, Job &job, DataInput *data);
+// The name of the log beside the macro `macro`, by the host's own rule: its
+// extension replaced by ".log".  Empty when the host could not name it.
+std::string RunLogName(const std::string &macro);
 // The log beside a merged macro written to a file (none with --no-log),
-// made with its header line for rows first..last; said on `to`.
-void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to);
+// made with its header line for rows first..last; said on `to`.  False,
+// with a warning said, when it could not be made.
+bool MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to);
 
 // The jobs; each gives the exit status.
 int Merge(const Arguments &args);          // TEMPLATE DATA

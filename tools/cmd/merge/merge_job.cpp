@@ -3,6 +3,8 @@
 // with the table.
 #include <stdlib.h>
 
+#include <algorithm>
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -107,7 +109,7 @@ bool Drain(std::string &macro, writer::Writer *out, bool all) {
 
 // A write error of the macro said; the exit status (2).
 int OutputFailed(const Arguments &args, const writer::Problem &problem) {
-  if (args.output.empty()) return ToolError(Say(Msg::kCannotWriteStdout, {WriteProblem(problem)}));
+  if (args.output.empty()) return StdoutFailed(problem);
   return WriteFailed(Msg::kCannotWrite, args.output, problem);
 }
 
@@ -410,11 +412,13 @@ int Merge(const Arguments &args) {
   const int status = ReportAll(args, job, pass, report, reporting);
   if (args.dryRun || status == 2) return status;
   const int delivered = Deliver(args, out, status);
-  // The log beside a macro written to a file, for the rows it holds.
+  // The log beside a macro written to a file, for the rows it holds; one
+  // that cannot be made is a warning.
   if (delivered < 2 && pass.merged > 0) {
     const size_t first = args.firstRow > 0 ? static_cast<size_t>(args.firstRow) : 1;
-    MakeRunLog(args, first, args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : pass.rows,
-               reporting.to);
+    if (!MakeRunLog(args, first, args.lastRow > 0 ? static_cast<size_t>(args.lastRow) : pass.rows,
+                    reporting.to))
+      return std::max(delivered, 1);
   }
   return delivered;
 }

@@ -98,7 +98,7 @@ std::string TakeCharacters(const std::string &, const char *, Arguments &args) {
 }
 
 std::string TakeResume(const std::string &option, const char *value, Arguments &args) {
-  if (*value == 0) return cli::NeedsValue(option);
+  if (*value == 0) return cli::EmptyValue(option);
   args.resume = value;
   return std::string();
 }
@@ -172,7 +172,7 @@ const Option kOptions[] = {
      "zapisuje szablon nauczony z NAGRANIA (zobacz wyżej)"},
     {"--at", "COLUMN=N", "KOLUMNA=N", kLearn, TakeAt,
      "--learn: the value of COLUMN is its Nth place in the\nrecording",
-     "--learn: wartość KOLUMNY to jej N-te wystąpienie w nagraniu"},
+     "--learn: wartość KOLUMNY to jej N-te wystąpienie w nagraniu", true},
     {"--no-log", nullptr, nullptr, kLogged, &Arguments::noLog,
      "make no log beside FILE (by default FILE's name with\n.log is made, and the player logs the run into it)",
      "bez dziennika obok PLIKU (domyślnie powstaje PLIK z końcówką\n.log, a odtwarzacz zapisuje w nim przebieg odtwarzania)"},

@@ -9,6 +9,7 @@
 #include "host/app/core/text_codec.h"
 #include "tools/os/console.h"
 #include "tools/merger/resume_point.h"
+#include "tools/merger/run_log.h"
 #include "tools/writer/output_file.h"
 
 #include "tools/reader/source.h"
@@ -22,16 +23,6 @@ using Msg = messages::MergeMsg;
 namespace {
 
 using merger::ResumePoint;
-
-// The log's name by the host's own rule: the macro's extension replaced by
-// ".log" ("klienci.txt" gives "klienci.log", "notes.log" gives
-// "notes.log.log").  Empty when the host could not name it.
-std::string LogName(const std::string &macro) {
-  std::u16string wide = volmar::Utf8ToUtf16(macro);
-  wide.resize(wide.size() + 16, u'\0');
-  if (volmar::AddExtension(&wide[0], static_cast<int32_t>(wide.size()), u".log") != 0) return {};
-  return volmar::Utf16ToUtf8(std::u16string(wide.c_str()));
-}
 
 // The end of what the cut row sent, as the entry in VOLMAR shows it: at
 // most `count` characters, "…" in front of a longer text.
@@ -110,27 +101,45 @@ int FindPoint(const Arguments &args, const Job &job, ResumePoint *point) {
 
 }  // namespace
 
-void MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to) {
-  if (args.noLog || args.output.empty() || args.dryRun) return;
-  const std::string name = LogName(args.output);
+// The log's name by the host's own rule: the macro's extension replaced by
+// ".log" ("klienci.txt" gives "klienci.log", "notes.log" gives
+// "notes.log.log").
+std::string RunLogName(const std::string &macro) {
+  std::u16string wide = volmar::Utf8ToUtf16(macro);
+  wide.resize(wide.size() + 16, u'\0');
+  if (volmar::AddExtension(&wide[0], static_cast<int32_t>(wide.size()), u".log") != 0) return {};
+  return volmar::Utf16ToUtf8(std::u16string(wide.c_str()));
+}
+
+bool MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to) {
+  if (args.noLog || args.output.empty() || args.dryRun) return true;
+  const std::string name = RunLogName(args.output);
   if (name.empty()) {
     os::Write(to, Say(Msg::kLogNotMade, {args.output, args.output, Say(Msg::kLogNoName)}) + "\n");
-    return;
+    return false;
   }
   const std::string header = merger::LogHeaderLine(first, last, args.files[0], args.files[1]) + "\r\n";
   writer::Problem problem;
   if (writer::CreateExclusive(name, header, &problem)) {
     // (Said on the command line by the docs, not each time.)
     if (args.dropped) os::Write(to, Say(Msg::kLogCreated, {args.output, name}) + "\n");
-    return;
+    return true;
   }
-  // A log that stands is never emptied or replaced; the header marks where
-  // this macro's runs begin.
-  if (problem.fault == writer::Fault::kExists && writer::AppendExisting(name, header, &problem)) {
+  // A log that stands is never emptied or replaced, and only an empty file
+  // or a player's log is added to (looked at again: it may have changed
+  // since the check before the merge); the header marks where this macro's
+  // runs begin.
+  std::string why;
+  if (problem.fault == writer::Fault::kExists && merger::ExamineLog(name) == merger::StandingLog::kOther) {
+    why = Say(Msg::kWhyNotRunLog);
+  } else if (problem.fault == writer::Fault::kExists && writer::AppendExisting(name, header, &problem)) {
     os::Write(to, Say(Msg::kLogAppended, {args.output, name}) + "\n");
-    return;
+    return true;
+  } else {
+    why = WriteProblem(problem);
   }
-  os::Write(to, Say(Msg::kLogNotMade, {args.output, name, WriteProblem(problem)}) + "\n");
+  os::Write(to, Say(Msg::kLogNotMade, {args.output, name, why}) + "\n");
+  return false;
 }
 
 int Resume(const Arguments &args) {
