@@ -202,6 +202,7 @@ TEST(Weighing, GuessesByPolishLetters) {
       {"a Cyrillic word in utf8", "Москва", CodePage::kUtf8},
       {"SPÓŁKA beside Polish utf8", "Łódź, Zażółć, \xD3\xA3", CodePage::kUtf8},
       {"a sign of utf8 alone", "Cena: 5 \xE2\x82\xAC", CodePage::kUtf8},
+      {"a byte order mark inside utf8", "c\xEF\xBB\xBF" "d", CodePage::kUtf8},
   };
   for (const WeighingCase &c : cases) {
     SCOPED_TRACE(c.name);

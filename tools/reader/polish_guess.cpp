@@ -75,6 +75,7 @@ Kind KindOf(char32_t c) {
   if (c < 0x2070) return c == 0x2022 || c <= 0x201F || c == 0x2026 || c == 0x2039 || c == 0x203A
                              ? Kind::kTypography : Kind::kSymbol;
   if (c == 0x20AC || c == 0x2116 || c == 0x2122) return Kind::kTypography;
+  if (c == 0xFEFF) return Kind::kTypography;  // a byte order mark inside the text: invisible
   if (c >= 0x2500 && c < 0x2600) return Kind::kBox;
   if (c < 0x2E80) return Kind::kSymbol;
   if (c >= 0xE000 && c < 0xF900) return Kind::kControl;  // private use
