@@ -206,3 +206,28 @@ log_line("four_directives", 4, format_line(directive("s", flag=ord("-"), width=1
                                            directive("u", flag=ord("0"), width=6, argument=b"\x10"),
                                            directive("X", width=4, argument=b"\xff\x00"),
                                            directive("s", precision=3, argument=b"truncated")))
+
+
+# code_page: a page byte (0 cp1250, 1 cp852, 2 Mazovia, 3 UTF-8), then
+# tokens: 4 a word (its length - 1, its style: 0 small, 1 a capital first,
+# 2 capitals, then a letter index each: 0-25 a-z, 26-34 ąćęłńóśźż), 0 a
+# separator (its index), 3 a sign (its index).
+CP_LETTERS = "abcdefghijklmnopqrstuvwxyząćęłńóśźż"
+
+
+def cp_word(word, style):
+    return bytes([4, len(word) - 1, style]) + bytes(CP_LETTERS.index(c) for c in word)
+
+
+def code_page(name, page, *tokens):
+    write("code_page", name, bytes([page]) + b"".join(tokens))
+
+
+SPACE = b"\x00\x00"
+for page, label in ((0, "cp1250"), (1, "cp852"), (2, "mazovia"), (3, "utf8")):
+    code_page("dabrowa_" + label, page, cp_word("dąbrowa", 1), SPACE, cp_word("ząbki", 1))
+    code_page("sentence_" + label, page, cp_word("zażółć", 1), SPACE, cp_word("gęślą", 0), SPACE,
+              cp_word("jaźń", 0), b"\x00\x01", cp_word("łódź", 2), b"\x03\x00", cp_word("świętokrzyska", 1))
+    code_page("lone_letters_" + label, page, cp_word("ł", 0), SPACE, cp_word("ź", 1), SPACE, cp_word("ó", 0))
+# (found_times_sign, kept: "×" standing alone is Mazovia's "ś" in cp852.)
+code_page("cma_cp852", 1, *(cp_word("ćma", 1) + SPACE for _ in range(12)))

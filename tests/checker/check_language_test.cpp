@@ -87,6 +87,11 @@ std::vector<EncodingCase> EncodingCases() {
       // "ÓŁ" in Windows-1250 is the UTF-8 of U+04E3: it passed as UTF-8.
       {"Windows-1250 SPÓŁKA, valid UTF-8", "Nowak SP\xD3\xA3KA\n", CodePage::kCp1250, "code-page", 1, 9,
        "Nowak SPÓŁKA", ""},
+      // cp852 with only "ą" passed as Windows-1250 ("DĄbrowa"), no finding.
+      {"cp852 of only ą", "D\xA5" "browa[enter]\nZ\xA5" "bki\n", CodePage::kCp852, "code-page", 1, 2,
+       "Dąbrowa[enter]", "DŃbrowa"},
+      // Letters that cannot tell: a finding that says so, naming both.
+      {"cannot tell", "Nr 5: \xA5" "b\n", CodePage::kMazovia, "code-page-doubt", 1, 7, "Nr 5: Ńb", "Nr 5: Ńb"},
       {"Windows-1250 with a later finding: the caret under the right letter",
        "Prosz\xEA sprawdzi\xE6 [enter]\n", CodePage::kCp1250, "code-page", 1, 6,
        "Proszę sprawdzić [enter]", "Prosz sprawdzi [enter]"},

@@ -162,6 +162,12 @@ file(COPY ${DATA}/mazovia.txt DESTINATION ${WORK}/convert)
 expect_run("convert, --from" 0 --convert --from mazovia ${WORK}/convert/mazovia.txt)
 file(READ ${WORK}/convert/mazovia-utf8.txt converted)
 expect_in("convert, --from" "${converted}" "Zamówienie nr 15/2025\nIlość: 12 szt.[ENTER]\nDziękuję\n")
+# Letters that cannot tell the code page: the copy as the leading reading,
+# a warning naming the other and --from (exit 1).
+execute_process(COMMAND printf "[F2]\\245b\\n" OUTPUT_FILE ${WORK}/convert/in-doubt.txt)
+expect_run("convert in doubt" 1 --convert ${WORK}/convert/in-doubt.txt)
+expect_in("convert in doubt" "${err}" "warning: its letters do not tell whether it is saved in the host's own text (Mazovia) or in Windows-1250")
+expect_in("convert in doubt" "${err}" "convert again with --from cp1250")
 expect_run("--from alone" 2 --from cp1250 ${DATA}/clean.txt)
 # A macro saved by Notepad as "Unicode": one finding that names UTF-16 (it
 # had 44 warnings and a code-page finding), and a UTF-8 copy (it was

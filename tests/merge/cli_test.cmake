@@ -263,6 +263,15 @@ expect_in("cp852 read as cp1250" "${err}" "--data-encoding cp852")
 expect_run("cp852 guessed" 0 --keys ${KEYS} t1.txt zabki.csv)
 expect_in("cp852 guessed" "${out}" "Ząbki Poznań[ENTER]")
 expect_in("cp852 guessed" "${err}" "zabki.csv: note: read as cp852")
+# Only "ą", in cp852 (it was read as cp1250, "DĄbrowa", exit 0 and no
+# warning): the case of the letters tells; "ąb" alone cannot tell, and says so.
+file(WRITE ${WORK}/dabrowa.csv "Nazwa\nD${a_cp852}browa\nZ${a_cp852}bki\n")
+expect_run("cp852 of only ą" 0 --keys ${KEYS} t1.txt dabrowa.csv)
+expect_in("cp852 of only ą" "${out}" "Dąbrowa[ENTER]\nZąbki[ENTER]")
+file(WRITE ${WORK}/doubt.csv "Nazwa\n${a_cp852}b\n")
+expect_run("cannot tell" 1 --keys ${KEYS} t1.txt doubt.csv)
+expect_in("cannot tell" "${err}" "doubt.csv:2: warning: the Polish letters do not tell whether the data was saved in cp1250 or in cp852")
+expect_in("cannot tell" "${err}" "give --data-encoding cp852")
 # UTF-8 read as cp1250: the letters that cannot be typed come with the
 # encoding that reads them (it said "'Ă' has no key" with no hint).
 file(WRITE ${WORK}/zabki8.csv "Nazwa\nZąbki Poznań\n")

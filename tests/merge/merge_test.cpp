@@ -241,6 +241,8 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
       // Gave "'Ă' has no key" with no hint before.
       {"utf-8 read as cp1250", "Miasto\nZ\xC4\x85" "bki Pozna\xC5\x84\n", false, CodePage::kCp1250, "ZÄ…bki PoznaĹ„", CodePage::kCp1250, 2, CodePage::kUtf8},
       {"SPÓŁKA declared utf-8", "Firma\nSP\xD3\xA3KA\n", false, CodePage::kUtf8, "SP\xD3\xA3KA", CodePage::kUtf8, 2, CodePage::kCp1250},
+      // cp852 with only "ą": was read as cp1250 ("DĄbrowa"), exit 0, no warning.
+      {"cp852 of only ą", "Nazwa\nD\xA5" "browa\n", true, CodePage::kUtf8, "Dąbrowa", CodePage::kCp852, 0, CodePage::kUtf8},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -259,6 +261,27 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
       EXPECT_EQ(c.other, table.otherCodePage);
     }
   }
+}
+
+// Letters that cannot tell cp1250 from cp852 ("ąb" in cp852 is "Ąb" in
+// cp1250): the table says so, with the line and the word in both.
+TEST(TableReader, SaysWhenTheLettersCannotTell) {
+  table::Table table;
+  table::TableError error;
+  table::TableOptions options;
+  options.guessEncoding = true;
+  ASSERT_TRUE(table::ReadTable("Nazwa\nabc\n\xA5" "b\n", options, &table, &error)) << error.message;
+  EXPECT_EQ(3, table.doubtLine);
+  EXPECT_EQ(CodePage::kCp1250, table.page);
+  EXPECT_EQ(CodePage::kCp852, table.doubtCodePage);
+  EXPECT_EQ("Ąb", table.doubtWordRead);
+  EXPECT_EQ("ąb", table.doubtWordOther);
+  EXPECT_EQ(0, table.otherCodePageLine);
+  // Declared: the user chose, nothing is said.
+  options.guessEncoding = false;
+  options.encoding = CodePage::kCp852;
+  ASSERT_TRUE(table::ReadTable("Nazwa\n\xA5" "b\n", options, &table, &error)) << error.message;
+  EXPECT_EQ(0, table.doubtLine);
 }
 
 // A cell longer than any spreadsheet holds is refused with a message, not

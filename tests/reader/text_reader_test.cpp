@@ -184,15 +184,15 @@ TEST(TextReader, LinesOfUtf16WithoutMark) {
   EXPECT_EQ("Nazwa;NIP\r\nNowak;1\r\n", out.text);
 }
 
-// The Polish-letter evidence on its own.
-struct EvidenceCase {
+// The weighing on its own.
+struct WeighingCase {
   const char *name;
   std::string bytes;
-  CodePage macroGuess;  // among Mazovia, cp1250, cp852
+  CodePage macroGuess;  // among UTF-8, Mazovia, cp1250, cp852
 };
 
-TEST(Evidence, GuessesByPolishLetters) {
-  const EvidenceCase cases[] = {
+TEST(Weighing, GuessesByPolishLetters) {
+  const WeighingCase cases[] = {
       {"ascii", "abc\n", CodePage::kUtf8},
       {"utf8", "Zażółć gęślą jaźń", CodePage::kUtf8},
       {"cp1250", Save("Zażółć gęślą jaźń", Saved::kCp1250), CodePage::kCp1250},
@@ -201,26 +201,31 @@ TEST(Evidence, GuessesByPolishLetters) {
       {"SPÓŁKA in cp1250 is valid utf8", Save("SPÓŁKA", Saved::kCp1250), CodePage::kCp1250},
       {"a Cyrillic word in utf8", "Москва", CodePage::kUtf8},
       {"SPÓŁKA beside Polish utf8", "Łódź, Zażółć, \xD3\xA3", CodePage::kUtf8},
+      {"a sign of utf8 alone", "Cena: 5 \xE2\x82\xAC", CodePage::kUtf8},
+      {"a byte order mark inside utf8", "c\xEF\xBB\xBF" "d", CodePage::kUtf8},
   };
-  for (const EvidenceCase &c : cases) {
+  for (const WeighingCase &c : cases) {
     SCOPED_TRACE(c.name);
-    reader::Evidence evidence;
-    for (char b : c.bytes) evidence.Feed(&b, 1);  // byte by byte: every cut
-    evidence.Finish();
-    EXPECT_EQ(c.macroGuess, evidence.Guess(reader::kMacroPages));
+    reader::Weighing weighing(reader::kMacroPages);
+    for (char b : c.bytes) weighing.Feed(&b, 1);  // byte by byte: every cut
+    weighing.Finish();
+    EXPECT_EQ(c.macroGuess, weighing.Leader());
+    CodePage other = CodePage::kUtf8;
+    EXPECT_FALSE(weighing.InDoubt(c.macroGuess, &other)) << codec::CodePageName(other);
   }
 }
 
-TEST(Evidence, SuspectSequenceIsCountedAsLetters) {
-  reader::Evidence evidence;
+TEST(Weighing, PlacesOfTheEvidence) {
+  reader::Weighing weighing(reader::kTablePages);
   const std::string bytes = Save("Nowak\nSPÓŁKA", Saved::kCp1250);
-  evidence.Feed(bytes.data(), bytes.size());
-  evidence.Finish();
-  EXPECT_EQ(1u, evidence.suspectSequences());
-  EXPECT_EQ(0u, evidence.strayBytes());
-  EXPECT_EQ(2u, evidence.Letters(CodePage::kCp1250));
-  EXPECT_EQ(2, evidence.FirstLetter(CodePage::kCp1250).line);
-  EXPECT_EQ(8u, evidence.FirstLetter(CodePage::kCp1250).offset);
+  weighing.Feed(bytes.data(), bytes.size());
+  weighing.Finish();
+  EXPECT_EQ(CodePage::kCp1250, weighing.Leader());
+  EXPECT_EQ(2, weighing.FirstLetter(CodePage::kCp1250).line);
+  EXPECT_EQ(8u, weighing.FirstLetter(CodePage::kCp1250).offset);
+  EXPECT_EQ(8u, weighing.FirstBetter(CodePage::kCp1250, CodePage::kUtf8).offset);
+  EXPECT_EQ(bytes.substr(6), weighing.FirstDifferentWord(CodePage::kCp1250, CodePage::kCp852));
+  EXPECT_EQ("SPÓŁKA", reader::WordAsUtf8(bytes.substr(6), CodePage::kCp1250));
 }
 
 TEST(Source, StandardInputAndMissingFile) {

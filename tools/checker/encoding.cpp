@@ -20,17 +20,30 @@ FileEncoding GuessEncoding(const std::string &bytes) {
     found.utf16 = true;
     return found;
   }
-  // The host takes every UTF-8 sequence as UTF-8 and any other byte as its
-  // own text; the letters say which code page such bytes were meant in.
-  reader::Evidence evidence;
-  evidence.Feed(bytes.data(), bytes.size());
-  evidence.Finish();
-  found.strayBytes = evidence.strayBytes() + evidence.suspectSequences();
-  if (evidence.LooksUtf8()) return found;
+  const size_t mark = found.bom ? 3 : 0;
+  const char *text = bytes.data() + mark;
+  const size_t size = bytes.size() - mark;
+  reader::Weighing weighing(reader::kMacroPages);
+  weighing.Feed(text, size);
+  weighing.Finish();
+  size_t from = 0;  // where the weighing started
+  if (weighing.Leader() == codec::CodePage::kUtf8) {
+    const size_t stray = reader::FirstNonUtf8(text, size);
+    if (stray == size) {
+      found.inDoubt = weighing.InDoubt(codec::CodePage::kUtf8, &found.doubtPage);
+      if (found.inDoubt) found.doubtOffset = mark + weighing.FirstDifference(found.page, found.doubtPage).offset;
+      return found;
+    }
+    // UTF-8 up to a byte that is none: that byte, and those after it, say
+    // which code page such bytes were meant in.
+    weighing = reader::Weighing(reader::kMacroPages);
+    from = reader::WeighFromWordOf(text, size, stray, &weighing);
+  }
   // The host's own text wins a tie: such files play as meant.
-  found.page = evidence.Best(reader::kMacroPages);
-  found.polishLetters = evidence.Letters(found.page);
-  found.firstLetter = evidence.FirstLetter(found.page).offset;
+  found.page = weighing.Leader();
+  found.firstLetter = mark + from + weighing.FirstLetter(found.page).offset;
+  found.inDoubt = weighing.InDoubt(found.page, &found.doubtPage);
+  if (found.inDoubt) found.doubtOffset = mark + from + weighing.FirstDifference(found.page, found.doubtPage).offset;
   return found;
 }
 

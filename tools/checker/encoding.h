@@ -14,21 +14,26 @@ namespace checker {
 
 struct FileEncoding {
   // kUtf8: the file is UTF-8 throughout (a byte-order mark at the start
-  // allowed).  kMazovia: it has stray bytes that read as the host's text at
-  // least as well as in any other code page (the host plays it as meant).
-  // kCp1250 or kCp852: its stray bytes read as Polish letters in that code
-  // page better than in the host's text.
+  // allowed).  kMazovia: its bytes read as the host's text at least as well
+  // as in any other code page (the host plays it as meant).  kCp1250 or
+  // kCp852: its bytes read as Polish text in that code page better than in
+  // the host's.
   codec::CodePage page = codec::CodePage::kUtf8;
   bool bom = false;         // it starts with a UTF-8 byte-order mark
   bool utf16 = false;       // it is UTF-16 (with or without its mark): the host cannot play it
-  // Bytes above 0x7F that are no UTF-8, and UTF-8 sequences that read as
-  // Polish letters of a code page ("ÓŁ" in cp1250 is U+04E3 in UTF-8).
-  size_t strayBytes = 0;
-  size_t polishLetters = 0; // of those, the Polish letters in `page`
-  size_t firstLetter = 0;   // the offset of the first of them (kCp1250, kCp852)
+  size_t firstLetter = 0;   // the offset of the first Polish letter in `page` (kCp1250, kCp852)
+  // The letters do not tell `page` from `doubtPage` (tools/reader's
+  // weighing): the offset of the first word the two read otherwise.
+  bool inDoubt = false;
+  codec::CodePage doubtPage = codec::CodePage::kUtf8;
+  size_t doubtOffset = 0;
 };
 
-// What the file's bytes say (tools/reader: the one guess of the tools).
+// What the file's bytes say (tools/reader's weighing, the one guess of the
+// tools), among UTF-8, the host's text, cp1250 and cp852.  The weighing
+// stops where one reading clearly leads; a file that leads as UTF-8 is
+// then only checked to be UTF-8 to its end, and a byte that is not is
+// weighed from its word on (the host reads that byte as its own text).
 FileEncoding GuessEncoding(const std::string &bytes);
 
 // The name a person knows the code page by, in the tool's language.

@@ -279,13 +279,23 @@ void MacroPlayer::Warn(int64_t offset, const std::string &id, const std::string 
 
 // One finding for a file saved in a code page the host does not read
 // macros in: the first line with a Polish letter, as typed and as meant.
+// When the letters cannot tell the code page, the finding says so instead,
+// at the first word the two readings read otherwise.
 void MacroPlayer::WarnCodePage() {
-  if (!IsOtherCodePage(encoding_.page)) return;
-  const int64_t at = static_cast<int64_t>(encoding_.firstLetter);
+  if (!IsOtherCodePage(encoding_.page) && !encoding_.inDoubt) return;
+  const int64_t at = static_cast<int64_t>(encoding_.inDoubt ? encoding_.doubtOffset : encoding_.firstLetter);
   const std::string typed = TypedLine(map_.Line(At(at).line));
   std::string name = report_.file;
   std::string copy = Utf8CopyName(report_.file);
   if (name.find(' ') != std::string::npos) name = "\"" + name + "\"";
+  if (encoding_.inDoubt) {
+    Warn(at, "code-page-doubt",
+         Say(Msg::kCodePageDoubt, {CodePageTitle(encoding_.page), CodePageTitle(encoding_.doubtPage),
+                                   macro::Visible(typed)}),
+         Say(Msg::kCodePageDoubtHint, {name, copy, os::ToolCommand("tastiro-check"),
+                                       CodePageTitle(encoding_.doubtPage), codec::CodePageName(encoding_.doubtPage)}));
+    return;
+  }
   Warn(at, "code-page", Say(Msg::kCodePage, {CodePageTitle(encoding_.page), macro::Visible(typed)}),
        Say(Msg::kCodePageHint, {name, copy, os::ToolCommand("tastiro-check")}));
 }

@@ -17,11 +17,7 @@ bool IsOneOf(const char32_t *letters, char32_t c) {
 
 }  // namespace
 
-bool IsPolishLower(char32_t c) { return IsOneOf(kPolishLower, c); }
-bool IsPolishUpper(char32_t c) { return IsOneOf(kPolishUpper, c); }
-bool IsPolishLetter(char32_t c) { return IsPolishLower(c) || IsPolishUpper(c); }
-
-bool IsBoxDrawing(char32_t c) { return c >= 0x2500 && c <= 0x259F; }
+bool IsPolishLetter(char32_t c) { return IsOneOf(kPolishLower, c) || IsOneOf(kPolishUpper, c); }
 
 bool DecodeUtf16ToUtf8(const std::string &bytes, bool bigEndian, std::string *utf8,
                        size_t *badOffset) {

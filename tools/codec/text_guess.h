@@ -1,6 +1,6 @@
-// The Polish letters and the box-drawing characters that the guesses of the
-// one reader (tools/reader/polish_guess.h) look for, and UTF-16 ("Unicode
-// text" exports) as UTF-8.
+// The Polish letters that the guess of the one reader
+// (tools/reader/polish_guess.h) looks for, and UTF-16 ("Unicode text"
+// exports) as UTF-8.
 #pragma once
 
 #include <stddef.h>
@@ -11,14 +11,8 @@
 
 namespace codec {
 
-// One of the 18 Polish letters (ą ć ę ł ń ó ś ź ż and capitals); the small
-// and the capital ones apart.
+// One of the 18 Polish letters (ą ć ę ł ń ó ś ź ż and capitals).
 bool IsPolishLetter(char32_t c);
-bool IsPolishLower(char32_t c);
-bool IsPolishUpper(char32_t c);
-// A box-drawing or block character (U+2500-U+259F), what Polish letters of
-// one code page turn into when read in another.
-bool IsBoxDrawing(char32_t c);
 
 // UTF-16 (without its byte order mark) as UTF-8; false with the offset of
 // the first unit that cannot be read (a lone surrogate, an odd last byte).

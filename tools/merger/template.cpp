@@ -120,6 +120,7 @@ bool DecodeMacroText(const std::string &path, const std::string &bytes, codec::C
   reader::StringSource source(bytes);
   reader::ReadSettings settings;
   settings.page = from;
+  settings.guessAmong = reader::kMacroPages;
   reader::TextReader reader(source, settings);
   reader::ReadError problem;
   std::string piece;
@@ -130,13 +131,17 @@ bool DecodeMacroText(const std::string &path, const std::string &bytes, codec::C
   const bool chance = problem.problem == reader::ReadProblem::kNone && from == codec::CodePage::kUtf8 &&
                       reader.BetterEncoding(&likely, &line);
   if (problem.problem == reader::ReadProblem::kNone && !chance) return true;
-  if (chance) offset = reader.evidence().FirstLetter(likely).offset;
+  if (chance) offset = reader.weighing().FirstBetter(likely, codec::CodePage::kUtf8).offset;
   const std::string raw = reader::IsUtf16(reader.form()) ? *utf8 : bytes;
   macro::SourcePosition at = macro::SourceMap(raw).At(offset < raw.size() ? offset : raw.size());
   const unsigned byte = offset < bytes.size() ? static_cast<uint8_t>(bytes[offset]) : 0;
   if (from == codec::CodePage::kUtf8 && !reader::IsUtf16(reader.form())) {
     const char *guess = codec::CodePageName(likely);
-    *error = Say(Msg::kTemplateNotUtf8, {path, at.line, at.column, lang::Hex(byte), guess, guess});
+    if (!chance && problem.inDoubt)
+      *error = Say(Msg::kTemplateNotUtf8InDoubt, {path, at.line, at.column, lang::Hex(byte), guess,
+                                                  codec::CodePageName(problem.alsoLikely)});
+    else
+      *error = Say(Msg::kTemplateNotUtf8, {path, at.line, at.column, lang::Hex(byte), guess, guess});
   } else {
     *error = Say(Msg::kTemplateNotCodePage, {path, at.line, at.column, lang::Hex(byte),
                                              reader::IsUtf16(reader.form()) ? "UTF-16" : codec::CodePageName(from)});

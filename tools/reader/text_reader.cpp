@@ -12,9 +12,6 @@ namespace {
 // many bytes are gathered before the form is told.
 constexpr size_t kFormWindow = 4096;
 constexpr size_t kFirstBytes = 512;
-// How many bytes from the first one above 0x7F a guess looks at (fewer only
-// at the end of the file).
-constexpr size_t kGuessWindow = 4096;
 
 // Line breaks in text: LF, CR LF and a lone CR (a CR last in the text is
 // left to the caller, who knows what follows).
@@ -49,20 +46,6 @@ size_t CutCharacter(const std::string &raw, Form form, codec::CodePage page) {
   return 0;
 }
 
-// The offset of the first byte of `raw` that is no well-formed UTF-8, or
-// npos.  ASCII runs are passed over a word at a time.
-size_t FirstNonUtf8(const std::string &raw) {
-  size_t i = 0;
-  while (i < raw.size()) {
-    i += codec::AsciiPrefix(raw.data() + i, raw.size() - i);
-    if (i == raw.size()) break;
-    const size_t at = i;
-    char32_t c = 0;
-    if (!codec::NextUtf8(raw, i, &c)) return at;
-  }
-  return std::string::npos;
-}
-
 }  // namespace
 
 Start DetectStart(const char *head, size_t size) {
@@ -85,7 +68,7 @@ Start DetectStart(const char *head, size_t size) {
 }
 
 TextReader::TextReader(ByteSource &source, const ReadSettings &settings)
-    : source_(source), settings_(settings), page_(settings.page) {}
+    : source_(source), settings_(settings), page_(settings.page), weighing_(settings.guessAmong) {}
 
 // The first bytes: the form, and the mark dropped.
 bool TextReader::Begin(std::string *raw, ReadError *error) {
@@ -111,22 +94,18 @@ bool TextReader::Begin(std::string *raw, ReadError *error) {
   return true;
 }
 
-// A guess at the first byte above 0x7F, from the rest of the chunk: the
-// ASCII before it is read, and when the chunk ends too soon after it, the
-// rest waits for the next chunk.
+// The guess, once the weighing has told (or at the end, or when kGuessHold
+// bytes wait): the ASCII before the first byte above 0x7F is read at once,
+// the rest waits for the next chunk.
 void TextReader::Decide(std::string &raw) {
-  size_t first = 0;
-  while (first < raw.size() && static_cast<uint8_t>(raw[first]) < 0x80) ++first;
+  const size_t first = codec::AsciiPrefix(raw.data(), raw.size());
   if (first == raw.size()) return;  // ASCII so far: every page reads it alike
-  if (!ended_ && raw.size() - first < kGuessWindow) {
+  if (!weighing_.decided() && !ended_ && raw.size() - first < kGuessHold) {
     pending_.assign(raw, first, std::string::npos);
     raw.resize(first);
     return;
   }
-  Evidence chunk;
-  chunk.Feed(raw.data() + first, raw.size() - first);
-  if (ended_) chunk.Finish();
-  page_ = chunk.Guess(settings_.guessAmong);
+  page_ = weighing_.Leader();
   guessed_ = page_ != codec::CodePage::kUtf8;
   decided_ = true;
 }
@@ -147,10 +126,12 @@ bool TextReader::Fail(ReadError *error, ReadProblem problem, const std::string &
   error->line = line_ + (afterCr_ && !decoded.empty() && decoded[0] != '\n') +
                 LineBreaks(decoded.data(), decoded.size());
   if (problem == ReadProblem::kNotUtf8) {
-    Evidence here;
-    here.Feed(raw.data() + bad, raw.size() - bad);
-    here.Finish();
-    error->likely = here.Best(settings_.guessAmong);
+    // Weighed from the start of the byte's word: UTF-8 is out.
+    Weighing here(settings_.guessAmong);
+    WeighFromWordOf(raw.data(), raw.size(), bad, &here);
+    error->likely = here.Leader();
+    if (error->likely == codec::CodePage::kUtf8) error->likely = settings_.guessAmong.pages[0];
+    error->inDoubt = here.InDoubt(error->likely, &error->alsoLikely);
   }
   return false;
 }
@@ -165,8 +146,8 @@ bool TextReader::DecodeUtf16(std::string &raw, std::string *utf8, ReadError *err
 bool TextReader::Decode(std::string &raw, std::string *utf8, ReadError *error) {
   if (IsUtf16(start_.form)) return DecodeUtf16(raw, utf8, error);
   if (page_ == codec::CodePage::kUtf8) {
-    const size_t bad = FirstNonUtf8(raw);
-    if (bad != std::string::npos)
+    const size_t bad = FirstNonUtf8(raw.data(), raw.size());
+    if (bad != raw.size())
       return Fail(error, ReadProblem::kNotUtf8, raw, bad, raw.substr(0, bad));
     utf8->swap(raw);  // UTF-8 as it stands: no copy
     raw.clear();
@@ -187,22 +168,27 @@ bool TextReader::Next(std::string *utf8, ReadError *error) {
   raw.resize(held + settings_.chunk);
   const size_t n = source_.Read(&raw[held], settings_.chunk);
   raw.resize(held + n);
-  if (!started_ && !Begin(&raw, error)) return false;
+  size_t fresh = held;  // the bytes not weighed yet start here
+  if (!started_) {
+    if (!Begin(&raw, error)) return false;
+    fresh = 0;
+  }
   if (source_.failed) {
     error->problem = ReadProblem::kReadFailed;
     error->line = line_;
     return false;
   }
   ended_ = raw.size() == held && n == 0;
+  // Weighed until one reading clearly leads, and no further.
+  if (start_.form == Form::kBytes && !weighing_.decided()) {
+    weighing_.Feed(raw.data() + fresh, raw.size() - fresh);
+    if (ended_) weighing_.Finish();
+  }
   if (!decided_ && settings_.guess) Decide(raw);
   const size_t cut = ended_ || !pending_.empty() ? 0 : CutCharacter(raw, start_.form, page_);
   if (cut > 0) {
     pending_.assign(raw, raw.size() - cut, cut);
     raw.resize(raw.size() - cut);
-  }
-  if (start_.form == Form::kBytes) {
-    evidence_.Feed(raw.data(), raw.size());
-    if (ended_) evidence_.Finish();
   }
   const size_t size = raw.size();
   if (!Decode(raw, utf8, error)) return false;
@@ -220,12 +206,22 @@ bool TextReader::Next(std::string *utf8, ReadError *error) {
 }
 
 bool TextReader::BetterEncoding(codec::CodePage *better, int *line) const {
-  if (start_.form != Form::kBytes) return false;
-  return evidence_.BetterThan(page_, settings_.guessAmong, better, line);
+  if (start_.form != Form::kBytes || !weighing_.ClearlyBetter(page_, better)) return false;
+  Place at = weighing_.FirstBetter(*better, page_);
+  if (at.line == 0) at = weighing_.FirstDifference(*better, page_);
+  *line = at.line;
+  return true;
+}
+
+bool TextReader::EncodingInDoubt(codec::CodePage *other, int *line) const {
+  if (start_.form != Form::kBytes || !settings_.guess || !ended_ || !weighing_.InDoubt(page_, other))
+    return false;
+  *line = weighing_.FirstDifference(page_, *other).line;
+  return true;
 }
 
 bool ReadText(const std::string &utf8Path, const ReadSettings &settings, std::string *utf8,
-              int *openError, ReadError *error, Form *form, Evidence *evidence) {
+              int *openError, ReadError *error, Form *form) {
   utf8->clear();
   FileSource source;
   if (!source.Open(utf8Path, openError)) return false;
@@ -233,7 +229,6 @@ bool ReadText(const std::string &utf8Path, const ReadSettings &settings, std::st
   std::string piece;
   while (reader.Next(&piece, error)) utf8->append(piece);
   if (form != nullptr) *form = reader.form();
-  if (evidence != nullptr) *evidence = reader.evidence();
   return error->problem == ReadProblem::kNone;
 }
 

@@ -53,11 +53,14 @@ struct ReadSettings {
   size_t chunk = 64 * 1024;  // bytes read at a time
 };
 
+// The most bytes a guess keeps undecoded while the letters have not told.
+inline constexpr size_t kGuessHold = 64 * 1024;
+
 enum class ReadProblem {
   kNone,
   kReadFailed,      // the system's read failed
   kBomButCodePage,  // a UTF-8 mark on text declared to be in a code page
-  kNotUtf8,         // a byte that is no UTF-8; `likely` names the page it looks like
+  kNotUtf8,         // a byte that is no UTF-8; `likely` names the page it looks like (`inDoubt`: or `alsoLikely`)
   kNotInCodePage,   // a byte the code page leaves undefined
   kNotUtf16,        // a lone surrogate, or an odd last byte
   kNul,             // a zero byte in text without a UTF-16 form
@@ -70,6 +73,8 @@ struct ReadError {
   uint8_t byte = 0;        // the byte that cannot be read
   codec::CodePage page = codec::CodePage::kUtf8;    // what it was read as
   codec::CodePage likely = codec::CodePage::kCp1250;  // kNotUtf8: the page its letters show
+  bool inDoubt = false;    // kNotUtf8: its letters do not tell `likely` from `alsoLikely`
+  codec::CodePage alsoLikely = codec::CodePage::kCp852;
   bool nulsBetweenLetters = false;  // kNul: the zeros fall between letters, as in UTF-16
 };
 
@@ -86,11 +91,14 @@ class TextReader {
   codec::CodePage page() const { return page_; }
   // Whether the page was guessed (a code page the guess chose).
   bool guessed() const { return guessed_; }
-  // What every byte read so far says of the encoding (text without a mark).
-  const Evidence &evidence() const { return evidence_; }
-  // Another encoding that reads the text as Polish where the one it was read
-  // in does not (see Evidence::BetterThan); at the end, of the whole text.
+  // What the weighing of the text says (text without a mark).
+  const Weighing &weighing() const { return weighing_; }
+  // Another encoding that clearly reads the text better than the one it was
+  // read in, and the line where that shows first.
   bool BetterEncoding(codec::CodePage *better, int *line) const;
+  // At the end of a guessed text: its letters never told the encoding it
+  // was read in from `other`; the line where the two first differ.
+  bool EncodingInDoubt(codec::CodePage *other, int *line) const;
 
  private:
   bool Begin(std::string *raw, ReadError *error);
@@ -110,14 +118,14 @@ class TextReader {
   size_t offset_ = 0;    // the file's offset of the next raw byte to decode
   int line_ = 1;         // the line of the next decoded character
   bool afterCr_ = false; // the last decoded character was a CR
-  Evidence evidence_;
+  Weighing weighing_;
 };
 
 // A whole text file as UTF-8 (a template, --before, --after, a recording):
 // opened by name ("-": standard input) and read as `settings` say.  False
-// with errno's value in `openError`, or with `error`.  `form` and
-// `evidence`, when given, get what the reader saw.
+// with errno's value in `openError`, or with `error`.  `form`, when given,
+// gets what the reader saw.
 bool ReadText(const std::string &utf8Path, const ReadSettings &settings, std::string *utf8,
-              int *openError, ReadError *error, Form *form = nullptr, Evidence *evidence = nullptr);
+              int *openError, ReadError *error, Form *form = nullptr);
 
 }  // namespace reader

@@ -166,7 +166,11 @@ void TableStream::Explain(const reader::ReadError &problem, TableError *error) c
       break;
     case reader::ReadProblem::kNotUtf8: {
       const char *likely = codec::CodePageName(problem.likely);
-      error->message = Say(Msg::kNotUtf8Data, {lang::Hex(problem.byte), likely, likely});
+      if (problem.inDoubt)
+        error->message = Say(Msg::kNotUtf8DataInDoubt, {lang::Hex(problem.byte), likely,
+                                                        codec::CodePageName(problem.alsoLikely)});
+      else
+        error->message = Say(Msg::kNotUtf8Data, {lang::Hex(problem.byte), likely, likely});
       break;
     }
     case reader::ReadProblem::kNotInCodePage:
@@ -206,6 +210,11 @@ bool TableStream::Fill(TableError *error) {
   }
   ended_ = true;
   reader_.BetterEncoding(&table_->otherCodePage, &table_->otherCodePageLine);
+  if (reader_.EncodingInDoubt(&table_->doubtCodePage, &table_->doubtLine)) {
+    const std::string word = reader_.weighing().FirstDifferentWord(table_->page, table_->doubtCodePage);
+    table_->doubtWordRead = reader::WordAsUtf8(word, table_->page);
+    table_->doubtWordOther = reader::WordAsUtf8(word, table_->doubtCodePage);
+  }
   return at_ < text_.size();
 }
 

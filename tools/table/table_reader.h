@@ -62,6 +62,12 @@ struct Table {
   // foreign letters, and the first line where it shows.
   int otherCodePageLine = 0;         // 0: none
   codec::CodePage otherCodePage = codec::CodePage::kUtf8;
+  // Once the whole table is read, when `page` was guessed: an encoding that
+  // the Polish letters could not tell from `page`, the first line the two
+  // read otherwise, and its first such word in each.
+  int doubtLine = 0;                 // 0: none
+  codec::CodePage doubtCodePage = codec::CodePage::kUtf8;
+  std::string doubtWordRead, doubtWordOther;
 };
 
 struct TableOptions {

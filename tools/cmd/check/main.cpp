@@ -227,8 +227,17 @@ int Convert(const Arguments &args) {
       continue;
     }
     const checker::FileEncoding found = checker::GuessEncoding(file.content);
+    const bool inDoubt = !args.fromGiven && !found.utf16 && found.inDoubt;
     if (!args.fromGiven && !found.utf16 && found.page == codec::CodePage::kUtf8) {
-      os::Write(stdout, Say(Msg::kAlreadyUtf8, {path}) + "\n");
+      if (inDoubt) {
+        os::Write(stderr, "tastiro-check: " +
+                              Say(Msg::kAlreadyUtf8Doubt, {path, checker::CodePageTitle(found.doubtPage),
+                                                           codec::CodePageName(found.doubtPage)}) +
+                              "\n");
+        status = status > 1 ? status : 1;
+      } else {
+        os::Write(stdout, Say(Msg::kAlreadyUtf8, {path}) + "\n");
+      }
       continue;
     }
     std::string utf8, title, error;
@@ -249,6 +258,15 @@ int Convert(const Arguments &args) {
       continue;
     }
     os::Write(stdout, Say(Msg::kConverted, {path, copy, title}) + "\n");
+    // The letters could not tell the code page: the copy is written as the
+    // leading reading, with a warning naming the other and --from.
+    if (inDoubt) {
+      os::Write(stderr, "tastiro-check: " +
+                            Say(Msg::kConvertDoubt, {path, title, checker::CodePageTitle(found.doubtPage), copy,
+                                                     codec::CodePageName(found.doubtPage)}) +
+                            "\n");
+      status = status > 1 ? status : 1;
+    }
   }
   return status;
 }

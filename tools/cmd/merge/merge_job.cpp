@@ -225,6 +225,14 @@ size_t ReportEncoding(FILE *to, const Arguments &args, const Job &job) {
   const char *data = args.files[1].c_str();
   if (job.table.pageGuessed)
     os::Write(to, Say(Msg::kDataReadAs, {data, codec::CodePageName(job.table.page)}) + "\n");
+  if (job.table.doubtLine > 0) {
+    const char *read = codec::CodePageName(job.table.page);
+    const char *other = codec::CodePageName(job.table.doubtCodePage);
+    os::Write(to, Say(Msg::kDataInDoubt, {data, job.table.doubtLine, read, other, job.table.doubtWordRead,
+                                          job.table.doubtWordOther}) +
+                      "\n");
+    return 1;
+  }
   if (job.table.otherCodePageLine == 0) return 0;
   const char *other = codec::CodePageName(job.table.otherCodePage);
   os::Write(to, Say(Msg::kOtherCodePage, {data, job.table.otherCodePageLine,
