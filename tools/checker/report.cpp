@@ -41,15 +41,6 @@ const char *SeverityName(macro::Severity severity) {
   return "note";
 }
 
-std::string SeverityText(macro::Severity severity) {
-  switch (severity) {
-    case macro::Severity::kError: return Say(Msg::kError);
-    case macro::Severity::kWarning: return Say(Msg::kWarning);
-    case macro::Severity::kNote: return Say(Msg::kNote);
-  }
-  return Say(Msg::kNote);
-}
-
 // The dry run's kind of an item, in the tool's language.
 std::string KindText(macro::StreamKind kind) {
   switch (kind) {
@@ -213,7 +204,7 @@ std::string DiagnosticText(const macro::Diagnostic &d, bool color) {
   Palette p{color};
   const char *tone = d.severity == macro::Severity::kError ? p.Error() : d.severity == macro::Severity::kWarning ? p.Warning() : p.Bold();
   std::string text = std::string(p.Bold()) + Where(d.file, d.position) + ":" + p.Reset() + " " +
-                     tone + SeverityText(d.severity) + ":" + p.Reset() + " " + d.message;
+                     tone + messages::SeverityWord(d.severity) + ":" + p.Reset() + " " + d.message;
   if (!d.id.empty()) text += std::string(" ") + p.Dim() + "[" + d.id + "]" + p.Reset();
   text += "\n";
   if (d.position.line > 0 && !d.sourceLine.empty()) text += Excerpt(d.sourceLine, d.reading, d.position.column, p);

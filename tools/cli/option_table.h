@@ -45,6 +45,27 @@ struct Setter {
   Reader read = nullptr;
 };
 
+// The setters both tools' tables share, for an Args with the members each
+// names: --delay MS (`delay`, milliseconds from 0 to 65535), --characters
+// (a dry run, `dryRun`, of each character, `eachCharacter`), --color and
+// --no-color (`color` 1 or 0).
+bool ReadDelay(const char *value, long *delay);
+std::string BadDelay();
+template <class Args>
+std::string TakeDelay(const std::string &, const char *value, Args &args) {
+  return ReadDelay(value, &args.delay) ? std::string() : BadDelay();
+}
+template <class Args>
+std::string TakeCharacters(const std::string &, const char *, Args &args) {
+  args.dryRun = args.eachCharacter = true;
+  return std::string();
+}
+template <class Args>
+std::string TakeColor(const std::string &option, const char *, Args &args) {
+  args.color = option == "--color" ? 1 : 0;
+  return std::string();
+}
+
 // An option may be given once (a second time is an error, never "the last
 // wins"), unless its row is `repeatable` (--at Column=N, one per column).
 template <class Args>

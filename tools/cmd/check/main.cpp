@@ -33,6 +33,8 @@
 #include "tools/cli/command_line.h"
 #include "tools/os/console.h"
 #include "tools/writer/output_file.h"
+#include "tools/writer/why_not.h"
+#include "tools/messages/tell.h"
 #include "tools/os/memory_guard.h"
 #include "tools/reader/source.h"
 #include "tools/reader/text_reader.h"
@@ -42,31 +44,6 @@ using messages::Say;
 using check::Arguments;
 
 namespace {
-
-// Where the host keeps its settings, relative to its folder.
-const char kHostSettings[] = "VOLMAR.ini";
-
-// Why a file cannot be written, in the user's words.
-std::string WhyNot(const writer::Problem &problem) {
-  switch (problem.fault) {
-    case writer::Fault::kDevice:
-      return Say(Msg::kOutputDevice);
-    case writer::Fault::kFolder:
-      return Say(Msg::kOutputFolder);
-    case writer::Fault::kNotRegular:
-      return Say(Msg::kOutputNotRegular);
-    case writer::Fault::kReadOnly:
-      return Say(Msg::kOutputReadOnly);
-    case writer::Fault::kDanglingLink:
-      return Say(Msg::kOutputDanglingLink);
-    default:
-      break;
-  }
-  const std::string why = writer::DiskFull(problem.error) ? Say(Msg::kDiskFull)
-                          : problem.error != 0            ? checker::ErrorText(problem.error)
-                                                          : Say(Msg::kWriteError);
-  return problem.fault == writer::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
-}
 
 // Writes `bytes` as the file `path` (whole or not at all, replacing a file
 // there only when `replace`); false with the problem.
@@ -78,25 +55,8 @@ bool WriteFile(const std::string &path, const std::string &bytes, bool replace, 
   return writer.Commit(problem);
 }
 
-// A file of the host's folder.
-std::string InHostFolder(const Arguments &args, const std::string &relative) {
-  if (args.host.empty()) return relative;
-  char last = args.host.back();
-  return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
-}
-
-checker::KeyDelay ChooseDelay(const Arguments &args) {
-  if (args.delay < 0) return checker::HostKeyDelay(InHostFolder(args, kHostSettings));
-  checker::KeyDelay given;
-  given.milliseconds = static_cast<uint16_t>(args.delay);
-  given.source = Say(Msg::kDelayGiven);
-  return given;
-}
-
 // The key definitions' file the check reads.
-std::string KeysPath(const Arguments &args) {
-  return args.keysGiven ? args.keys : InHostFolder(args, checker::KeyFileInHostFolder());
-}
+std::string KeysPath(const Arguments &args) { return checker::KeysIn(args.host, args.keys, args.keysGiven); }
 
 // Whether --log may be written, before any work: never one of the inputs
 // (the macros, the key definitions, the host's settings), and a file that
@@ -106,7 +66,7 @@ int CheckLogTarget(const Arguments &args) {
   if (args.log.empty()) return 0;
   std::vector<std::string> inputs = args.macros;
   inputs.push_back(KeysPath(args));
-  inputs.push_back(InHostFolder(args, kHostSettings));
+  inputs.push_back(checker::HostSettingsIn(args.host));
   writer::Clash clash;
   std::string message;
   writer::Target target;
@@ -117,7 +77,7 @@ int CheckLogTarget(const Arguments &args) {
     message = Say(Msg::kLogIsRunLog, {args.log});
   else if (!writer::CheckTarget(args.log, args.force, &target, &problem))
     message = problem.fault == writer::Fault::kExists ? Say(Msg::kLogExists, {args.log})
-                                                       : Say(Msg::kCannotWriteLog, {args.log, WhyNot(problem)});
+                                                       : Say(Msg::kCannotWriteLog, {args.log, writer::WhyNot(problem)});
   if (message.empty()) return 0;
   os::Write(stderr, "tastiro-check: " + message + "\n");
   return 2;
@@ -130,7 +90,7 @@ int WriteLog(const Arguments &args, const checker::CheckResult &result, int stat
   for (const macro::MacroReport &m : result.macros) log += m.log;
   writer::Problem problem;
   if (WriteFile(args.log, log, args.force, &problem)) return status;
-  os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {args.log, WhyNot(problem)}) + "\n");
+  os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {args.log, writer::WhyNot(problem)}) + "\n");
   return 2;
 }
 
@@ -155,7 +115,7 @@ int Convert(const Arguments &args);
 
 // The check and its report; the exit status.
 int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOtherCodePages) {
-  const checker::KeyDelay delay = ChooseDelay(args);
+  const checker::KeyDelay delay = checker::ChooseDelay(args.delay, args.host);
   checker::PlayOptions play;
   play.keyDelay = delay.milliseconds;
   play.keepLog = !args.log.empty();
@@ -243,7 +203,7 @@ int Convert(const Arguments &args) {
       os::Write(stderr, "tastiro-check: " +
                               (problem.fault == writer::Fault::kExists
                                    ? Say(Msg::kCopyExists, {path, copy})
-                                   : Say(Msg::kCannotWrite, {path, copy, WhyNot(problem)})) +
+                                   : Say(Msg::kCannotWrite, {path, copy, writer::WhyNot(problem)})) +
                               "\n");
       status = 2;
       continue;
@@ -268,7 +228,7 @@ void SayDone(const Arguments &args, const checker::CheckResult &result) {
 
 int Run(const std::vector<std::string> &arguments) {
   cli::ChooseLanguage(arguments);
-  os::GuardAllocation(Say(Msg::kOutOfMemory));
+  os::GuardAllocation(messages::Tell(messages::Severity::kError, "tastiro-check", Say(Msg::kOutOfMemory)));
   // Started by a double-click or by files dropped on it: the window closes
   // when the tool ends, so it waits for Enter; the host is the folder the
   // tool stands in.
@@ -276,18 +236,18 @@ int Run(const std::vector<std::string> &arguments) {
   Arguments args;
   if (ownWindow && arguments.size() <= 1) {
     os::Write(stdout, Say(Msg::kDropHelp, {os::ToolCommand("tastiro-check")}) + "\n");
-    os::WaitForEnter(Say(Msg::kPressEnter));
+    os::WaitForEnter(Say(messages::SharedMsg::kPressEnter));
     return 0;
   }
-  int status = check::ParseArguments(arguments, args);
+  int status = check::ParseArguments(arguments, &args);
   if (status < 0 && args.convert) status = Convert(args);
   if (status >= 0) {
-    if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+    if (ownWindow) os::WaitForEnter("\n" + Say(messages::SharedMsg::kPressEnter));
     return status;
   }
   if (ownWindow && args.host.empty() && !args.keysGiven) args.host = os::HostFolderOfProgram();
   if ((status = CheckLogTarget(args)) != 0) {
-    if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+    if (ownWindow) os::WaitForEnter("\n" + Say(messages::SharedMsg::kPressEnter));
     return status;
   }
   std::vector<std::string> inOtherCodePages;
@@ -300,7 +260,7 @@ int Run(const std::vector<std::string> &arguments) {
     convert.macros = inOtherCodePages;
     Convert(convert);
   }
-  if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+  if (ownWindow) os::WaitForEnter("\n" + Say(messages::SharedMsg::kPressEnter));
   return status;
 }
 
@@ -313,15 +273,15 @@ int main(int argc, char **argv) {
   // a success; once a file is written (--log, a copy), a warning: 2 says
   // nothing was written.
   if (!os::Flush(stdout)) {
-    const int error = errno;
-    const std::string why = writer::DiskFull(error) ? Say(Msg::kDiskFull)
-                            : error == EPIPE        ? Say(Msg::kPipeClosed)
-                                                    : checker::ErrorText(error);
+    writer::Problem lost;
+    lost.error = errno;
+    const std::string why = writer::WhyNot(lost);
     if (writer::WroteAny()) {
-      os::Write(stderr, "tastiro-check: " + Say(Msg::kStdoutLostAfterWriting, {why}) + "\n");
+      messages::TellOn(stderr, messages::Severity::kWarning, "tastiro-check",
+                       Say(messages::SharedMsg::kStdoutLostAfterWriting, {why}));
       return status > 1 ? status : 1;
     }
-    os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteStdout, {why}) + "\n");
+    os::Write(stderr, "tastiro-check: " + Say(messages::SharedMsg::kCannotWriteStdout, {why}) + "\n");
     return 2;
   }
   return status;
