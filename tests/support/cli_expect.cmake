@@ -1,6 +1,7 @@
 # What the command-line tests of the tools share, included by their scripts:
 # TOOL (run through RUNNER when given) in a fresh WORK folder, expect_run
-# (exit status, then `out` and `err` in the caller) and expect_in.
+# (exit status, then `out` and `err` in the caller), expect_in and
+# expect_equal.
 # The tools speak the user's language: the tests read English unless they
 # ask for Polish (LANG, or --lang).
 set(ENV{LC_ALL} C)
@@ -27,5 +28,11 @@ function(expect_in name text pattern)
   string(FIND "${text}" "${pattern}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "${name}: no \"${pattern}\" in\n${text}")
+  endif()
+endfunction()
+
+function(expect_equal name text expected)
+  if(NOT text STREQUAL expected)
+    message(FATAL_ERROR "${name}: expected\n${expected}\ngot\n${text}")
   endif()
 endfunction()

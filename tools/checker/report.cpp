@@ -463,36 +463,37 @@ void JsonReportTo(ReportOut &report, const macro::KeyFileReport &keys,
 
 }  // namespace
 
+// The report `to` writes, handed on to `out` in pieces as it grows (none:
+// kept whole); what is left of it.
+using ReportTo = void (*)(ReportOut &, const macro::KeyFileReport &, const std::vector<macro::MacroReport> &,
+                          const OutputOptions &, const StreamSource &);
+std::string Reported(ReportTo to, FILE *out, const macro::KeyFileReport &keys,
+                     const std::vector<macro::MacroReport> &macros, const OutputOptions &options,
+                     const StreamSource &source) {
+  std::string text;
+  ReportOut report{text, out};
+  to(report, keys, macros, options, source);
+  return text;
+}
+
 std::string TextReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options) {
-  std::string out;
-  ReportOut report{out};
-  TextReportTo(report, keys, macros, options, nullptr);
-  return out;
+  return Reported(TextReportTo, nullptr, keys, macros, options, nullptr);
 }
 
 std::string JsonReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options) {
-  std::string out;
-  ReportOut report{out};
-  JsonReportTo(report, keys, macros, options, nullptr);
-  return out;
+  return Reported(JsonReportTo, nullptr, keys, macros, options, nullptr);
 }
 
 void PrintText(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source) {
-  std::string text;
-  ReportOut report{text, out};
-  TextReportTo(report, keys, macros, options, source);
-  os::Write(out, text);
+  os::Write(out, Reported(TextReportTo, out, keys, macros, options, source));
 }
 
 void PrintJson(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source) {
-  std::string text;
-  ReportOut report{text, out};
-  JsonReportTo(report, keys, macros, options, source);
-  os::Write(out, text);
+  os::Write(out, Reported(JsonReportTo, out, keys, macros, options, source));
 }
 
 }  // namespace checker
