@@ -8,6 +8,7 @@
 
 #include "player/playback/player_texts.h"
 #include "tools/messages/check_texts.h"
+#include "tools/messages/tell.h"
 #include "tools/macro/text_util.h"
 #include "tools/os/console.h"
 #include "tools/lang/printf_format.h"
@@ -306,9 +307,8 @@ std::string SummaryOfKeyFindings(const macro::KeyFileReport &keys) {
   std::string kinds;
   for (const auto &[id, n] : byId) kinds += (kinds.empty() ? "" : ", ") + std::to_string(n) + " " + id;
   std::string file = keys.file.find(' ') != std::string::npos ? "\"" + keys.file + "\"" : keys.file;
-  return Say(Msg::kKeyFindingsSummary,
-             {keys.file,
-              lang::Whole(Say(Msg::kFindings, {count})), kinds}) +
+  return messages::Tell(messages::Severity::kNote, keys.file,
+                        Say(Msg::kKeyFindingsSummary, {lang::Whole(Say(Msg::kFindings, {count})), kinds})) +
          "\n" + Say(Msg::kListThemAll, {file, os::ToolCommand("tastiro-check")}) + "\n";
 }
 
@@ -397,15 +397,16 @@ void TextReportTo(ReportOut &report, const macro::KeyFileReport &keys,
     const macro::MacroReport &m = macros[k];
     for (const macro::Diagnostic &d : m.diagnostics) out += DiagnosticText(d, options.color);
     if (m.warningsNotKept > 0)
-      out += Say(Msg::kFindingsNotListed, {m.file, std::to_string(m.warningsNotKept),
-                                           std::to_string(m.diagnostics.size())}) +
+      out += messages::Tell(messages::Severity::kNote, m.file,
+                            Say(Msg::kFindingsNotListed,
+                                {std::to_string(m.warningsNotKept), std::to_string(m.diagnostics.size())})) +
              "\n";
     if (options.dryRun && m.readable) DryRunText(report, m, k, source, options);
   }
   for (const macro::Diagnostic &d : keys.diagnostics)
     if (!d.summarized) out += DiagnosticText(d, options.color);
   if (!keys.playerMessage.empty())
-    out += Say(Msg::kPlayerShows, {keys.file, keys.playerMessage}) + "\n";
+    out += messages::Tell(messages::Severity::kNote, keys.file, Say(Msg::kPlayerShows, {keys.playerMessage})) + "\n";
   out += SummaryOfKeyFindings(keys);
   Totals totals = Count(keys, macros);
   if (totals.errors + totals.warnings > 0)

@@ -45,6 +45,9 @@ using check::Arguments;
 
 namespace {
 
+// The tool's name, where an error belongs to no file.
+constexpr char kTool[] = "tastiro-check";
+
 // Writes `bytes` as the file `path` (whole or not at all, replacing a file
 // there only when `replace`); false with the problem.
 bool WriteFile(const std::string &path, const std::string &bytes, bool replace, writer::Problem *problem) {
@@ -78,9 +81,7 @@ int CheckLogTarget(const Arguments &args) {
   else if (!writer::CheckTarget(args.log, args.force, &target, &problem))
     message = problem.fault == writer::Fault::kExists ? Say(Msg::kLogExists, {args.log})
                                                        : Say(Msg::kCannotWriteLog, {args.log, writer::WhyNot(problem)});
-  if (message.empty()) return 0;
-  os::Write(stderr, "tastiro-check: " + message + "\n");
-  return 2;
+  return message.empty() ? 0 : messages::Fail(kTool, message);
 }
 
 // Writes the macros' log (its target checked by CheckLogTarget); the exit
@@ -90,8 +91,7 @@ int WriteLog(const Arguments &args, const checker::CheckResult &result, int stat
   for (const macro::MacroReport &m : result.macros) log += m.log;
   writer::Problem problem;
   if (WriteFile(args.log, log, args.force, &problem)) return status;
-  os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {args.log, writer::WhyNot(problem)}) + "\n");
-  return 2;
+  return messages::Fail(kTool, Say(Msg::kCannotWriteLog, {args.log, writer::WhyNot(problem)}));
 }
 
 void Print(const Arguments &args, const checker::KeyDelay &delay, const checker::CheckResult &result,
@@ -137,8 +137,8 @@ int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOth
 }
 
 // A macro's text as UTF-8, read as `args` or its bytes say; false with the
-// message.  `title` gets what it was read as.
-bool ConvertedText(const Arguments &args, const std::string &path, const std::string &bytes,
+// message (said of the file by the caller).  `title` gets what it was read as.
+bool ConvertedText(const Arguments &args, const std::string &bytes,
                    std::string *utf8, std::string *title, std::string *error) {
   checker::FileEncoding found = checker::GuessEncoding(bytes);
   if (found.utf16) {
@@ -150,7 +150,7 @@ bool ConvertedText(const Arguments &args, const std::string &path, const std::st
     while (reader.Next(&piece, &problem)) *utf8 += piece;
     *title = checker::Utf16Title();
     if (problem.problem == reader::ReadProblem::kNone) return true;
-    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(problem.byte), *title});
+    *error = Say(Msg::kCannotReadAs, {lang::Hex(problem.byte), *title});
     return false;
   }
   const codec::CodePage page = args.fromGiven ? args.from : found.page;
@@ -162,7 +162,7 @@ bool ConvertedText(const Arguments &args, const std::string &path, const std::st
   } else if (page == codec::CodePage::kMazovia) {
     *utf8 = macro::FileBytesToUtf8(body);  // as the host reads it
   } else if (!codec::DecodeToUtf8(page, body, utf8, &bad)) {
-    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(static_cast<uint8_t>(body[bad])), *title});
+    *error = Say(Msg::kCannotReadAs, {lang::Hex(static_cast<uint8_t>(body[bad])), *title});
     return false;
   }
   return true;
@@ -175,15 +175,13 @@ int Convert(const Arguments &args) {
   for (const std::string &path : args.macros) {
     writer::Clash clash;
     if (!writer::FindClash({checker::Utf8CopyName(path)}, args.macros, &clash)) continue;
-    os::Write(stderr, "tastiro-check: " + Say(Msg::kCopyIsInput, {path, clash.output, clash.input}) + "\n");
-    return 2;
+    return messages::Fail(path, Say(Msg::kCopyIsInput, {clash.output, clash.input}));
   }
   int status = 0;
   for (const std::string &path : args.macros) {
     checker::FileText file = checker::ReadFileText(path);
     if (!file.readable) {
-      os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotRead, {path, file.error}) + "\n");
-      status = 2;
+      status = messages::Fail(path, Say(Msg::kConvertCannotRead, {file.error}));
       continue;
     }
     const checker::FileEncoding found = checker::GuessEncoding(file.content);
@@ -192,20 +190,16 @@ int Convert(const Arguments &args) {
       continue;
     }
     std::string utf8, title, error;
-    if (!ConvertedText(args, path, file.content, &utf8, &title, &error)) {
-      os::Write(stderr, "tastiro-check: " + error + "\n");
-      status = 2;
+    if (!ConvertedText(args, file.content, &utf8, &title, &error)) {
+      status = messages::Fail(path, error);
       continue;
     }
     const std::string copy = checker::Utf8CopyName(path);
     writer::Problem problem;
     if (!WriteFile(copy, utf8, false, &problem)) {
-      os::Write(stderr, "tastiro-check: " +
-                              (problem.fault == writer::Fault::kExists
-                                   ? Say(Msg::kCopyExists, {path, copy})
-                                   : Say(Msg::kCannotWrite, {path, copy, writer::WhyNot(problem)})) +
-                              "\n");
-      status = 2;
+      status = messages::Fail(path, problem.fault == writer::Fault::kExists
+                                        ? Say(Msg::kCopyExists, {copy})
+                                        : Say(Msg::kConvertCannotWrite, {copy, writer::WhyNot(problem)}));
       continue;
     }
     os::Write(stdout, Say(Msg::kConverted, {path, copy, title}) + "\n");
@@ -228,7 +222,7 @@ void SayDone(const Arguments &args, const checker::CheckResult &result) {
 
 int Run(const std::vector<std::string> &arguments) {
   cli::ChooseLanguage(arguments);
-  os::GuardAllocation(messages::Tell(messages::Severity::kError, "tastiro-check", Say(Msg::kOutOfMemory)));
+  os::GuardAllocation(messages::Tell(messages::Severity::kError, kTool, Say(Msg::kOutOfMemory)));
   // Started by a double-click or by files dropped on it: the window closes
   // when the tool ends, so it waits for Enter; the host is the folder the
   // tool stands in.
@@ -277,12 +271,11 @@ int main(int argc, char **argv) {
     lost.error = errno;
     const std::string why = writer::WhyNot(lost);
     if (writer::WroteAny()) {
-      messages::TellOn(stderr, messages::Severity::kWarning, "tastiro-check",
+      messages::TellOn(stderr, messages::Severity::kWarning, kTool,
                        Say(messages::SharedMsg::kStdoutLostAfterWriting, {why}));
       return status > 1 ? status : 1;
     }
-    os::Write(stderr, "tastiro-check: " + Say(messages::SharedMsg::kCannotWriteStdout, {why}) + "\n");
-    return 2;
+    return messages::Fail(kTool, Say(messages::SharedMsg::kCannotWriteStdout, {why}));
   }
   return status;
 }
