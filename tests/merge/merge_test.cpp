@@ -32,6 +32,16 @@ std::string Joined(const std::vector<std::string> &fields) {
   return text;
 }
 
+// Reads `bytes` as a table in `encoding` (or in the encoding its letters
+// show, when `guess`).
+bool ReadAs(const std::string &bytes, CodePage encoding, bool guess, table::Table *table,
+            table::TableError *error) {
+  table::TableOptions options;
+  options.encoding = encoding;
+  options.guessEncoding = guess;
+  return table::ReadTable(bytes, options, table, error);
+}
+
 struct ReaderCase {
   const char *name;
   std::string bytes;
@@ -103,9 +113,7 @@ TEST(TableReader, Cases) {
     SCOPED_TRACE(c.name);
     table::Table table;
     table::TableError error;
-    table::TableOptions options;
-    options.encoding = c.encoding;
-    bool ok = table::ReadTable(c.bytes, options, &table, &error);
+    const bool ok = ReadAs(c.bytes, c.encoding, false, &table, &error);
     if (c.headers.empty()) {
       ASSERT_FALSE(ok);
       EXPECT_EQ(c.errorLine, error.line);
@@ -245,10 +253,7 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
     SCOPED_TRACE(c.name);
     table::Table table;
     table::TableError error;
-    table::TableOptions options;
-    options.encoding = c.declared;
-    options.guessEncoding = c.guess;
-    ASSERT_TRUE(table::ReadTable(c.bytes, options, &table, &error)) << error.message;
+    ASSERT_TRUE(ReadAs(c.bytes, c.declared, c.guess, &table, &error)) << error.message;
     ASSERT_EQ(1u, table.rows.size());
     EXPECT_EQ(c.rows, table.rows[0].fields[0]);
     EXPECT_EQ(c.page, table.page);

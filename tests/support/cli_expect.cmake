@@ -14,12 +14,19 @@ endif()
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
+# The exit status of a run; what it said (the further arguments) shown when
+# it is not the one expected.
+function(expect_status name status expected)
+  if(NOT status EQUAL expected)
+    string(JOIN "\n" said ${ARGN})
+    message(FATAL_ERROR "${name}: exit status ${status}, expected ${expected}\n${said}")
+  endif()
+endfunction()
+
 function(expect_run name expected_status)
   execute_process(COMMAND ${run} ${ARGN} WORKING_DIRECTORY ${WORK}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "${name}: exit status ${status}, expected ${expected_status}\n${out}\n${err}")
-  endif()
+  expect_status("${name}" "${status}" ${expected_status} "${out}" "${err}")
   set(out "${out}" PARENT_SCOPE)
   set(err "${err}" PARENT_SCOPE)
 endfunction()

@@ -63,12 +63,8 @@ const Option kOptions[] = {
     {"--dry-run", nullptr, nullptr, kCheck, &Arguments::dryRun,
      "list the text typed, each key, command and wait with its\nplace, the number of keys and the least playback time",
      "pokazuje wpisywany tekst, każdy klawisz, polecenie i czekanie\nz miejscem w pliku, liczbę klawiszy i najkrótszy czas odtwarzania"},
-    {"--characters", nullptr, nullptr, kCheck, cli::TakeCharacters<Arguments>,
-     "the dry run with one line for each character typed",
-     "to samo, ale każdy wpisany znak w osobnym wierszu"},
-    {"--delay", "MS", "MS", kCheck, cli::TakeDelay<Arguments>,
-     "the key delay for the time (default: the one stored in the\nhost's folder, else the start form's 100 ms)",
-     "odstęp między klawiszami do obliczenia czasu (domyślnie ten\nzapisany w folderze programu, a bez niego 100 ms)"},
+    cli::CharactersOption<Arguments>(kCheck),
+    cli::DelayOption<Arguments>(kCheck),
     {"--log", "FILE", "PLIK", kCheck, &Arguments::log,
      "write the log the player would write", "zapisuje dziennik, jaki zapisałaby wtyczka"},
     {"--force", nullptr, nullptr, kCheck, &Arguments::force,
@@ -85,9 +81,7 @@ const Option kOptions[] = {
     {"--from", "PAGE", "KODOWANIE", kConvert, TakeFrom,
      "with --convert: the original's code page (cp1250, cp852 or\nmazovia; default: told from its letters)",
      "przy --convert: kodowanie oryginału (cp1250, cp852 albo\nmazovia; domyślnie rozpoznane po literach)"},
-    {"--color, --no-color", nullptr, nullptr, kCheck, cli::TakeColor<Arguments>,
-     "colours on or off (default: where the window shows them)",
-     "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"},
+    cli::ColorOption<Arguments>(kCheck),
 };
 
 cli::Modes ModeOf(const Arguments &args) { return args.convert ? kConvert : kCheck; }

@@ -145,11 +145,8 @@ const Option kOptions[] = {
     {"--dry-run", nullptr, nullptr, kDryRun | kResumeDryRun | kLearn, &Arguments::dryRun,
      "write nothing; show each row's keys on one line (with\n--learn: show the template)",
      "niczego nie zapisuje; pokazuje klawisze każdego wiersza\n(z --learn: pokazuje szablon)"},
-    {"--characters", nullptr, nullptr, kDryRun | kResumeDryRun, cli::TakeCharacters<Arguments>,
-     "the dry run with one line for each character", "to samo, ale każdy znak w osobnym wierszu"},
-    {"--delay", "MS", "MS", kMerging, cli::TakeDelay<Arguments>,
-     "the key delay for the check (default: the one stored in\nVOLMAR.ini of --host or of the current folder)",
-     "odstęp między klawiszami do sprawdzenia (domyślnie ten\nzapisany w VOLMAR.ini folderu z --host albo bieżącego)"},
+    cli::CharactersOption<Arguments>(kDryRun | kResumeDryRun),
+    cli::DelayOption<Arguments>(kMerging),
     {"--learn", nullptr, nullptr, kLearn, &Arguments::learn,
      "write a template learnt from RECORDING (see above)",
      "zapisuje szablon nauczony z NAGRANIA (zobacz wyżej)"},
@@ -165,9 +162,7 @@ const Option kOptions[] = {
     {"--skip-cut", nullptr, nullptr, kResumes, &Arguments::skipCut,
      "--resume: the cut row was finished by hand; start after it",
      "--resume: przerwany wiersz dokończono ręcznie; zacznij za nim"},
-    {"--color, --no-color", nullptr, nullptr, kMerging, cli::TakeColor<Arguments>,
-     "colours on or off (default: on a terminal only)",
-     "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"},
+    cli::ColorOption<Arguments>(kMerging),
 };
 
 cli::Modes ModeOf(const Arguments &args) {
