@@ -62,7 +62,7 @@ int CheckOutputTarget(const Arguments &args, Job &job) {
   // (--learn writes a template, which has no log.)
   const std::string log = args.learn || args.noLog ? std::string() : RunLogName(args.output);
   if (!log.empty() && writer::FindClash({log}, inputs, &clash))
-    return ToolError(Say(Msg::kLogIsInput, {log, args.output, clash.input}));
+    return ToolError(Say(Msg::kBesideLogIsInput, {log, args.output, clash.input}));
   writer::Problem problem;
   if (!writer::CheckTarget(args.output, args.force, &job.target, &problem))
     return ToolError(Say(TargetMessage(problem.fault), {args.output}));

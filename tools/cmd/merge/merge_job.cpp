@@ -110,7 +110,7 @@ bool Drain(std::string &macro, writer::Writer *out, bool all) {
 // A write error of the macro said; the exit status (2).
 int OutputFailed(const Arguments &args, const writer::Problem &problem) {
   if (args.output.empty()) return StdoutFailed(problem);
-  return WriteFailed(Msg::kCannotWrite, args.output, problem);
+  return WriteFailed(Msg::kCannotWriteMacro, args.output, problem);
 }
 
 // Milliseconds as seconds with one decimal ("1.5").
