@@ -11,6 +11,7 @@
 #include "player/playback/commands.h"
 #include "tools/checker/checker.h"
 #include "tools/checker/report.h"
+#include "tests/checker/printed_report.h"
 #include "tools/os/console.h"
 
 namespace {
@@ -336,16 +337,7 @@ TEST(KeyFileDiagnostics, DefinitionsBehindTheTablesEndAreIgnoredButKnown) {
 }
 
 // What PrintText prints for a check.
-std::string Printed(const CheckResult &result) {
-  FILE *out = tmpfile();
-  checker::OutputOptions options;
-  checker::PrintText(out, result.keys, result.macros, options);
-  std::string text(static_cast<size_t>(ftell(out)), '\0');
-  rewind(out);
-  text.resize(fread(text.data(), 1, text.size(), out));
-  fclose(out);
-  return text;
-}
+std::string Printed(const CheckResult &result) { return PrintedReport(result, false, checker::OutputOptions()); }
 
 TEST(KeyFileDiagnostics, BesideMacrosOnlyThoseAboutTheirWordsAreShown) {
   const std::string keys =

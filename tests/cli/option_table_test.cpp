@@ -49,7 +49,7 @@ TEST(OptionTable, EveryOptionOfBothToolsIsInBothUsageTexts) {
     ExpectEveryOptionIn(merge::Usage(), merge::OptionRows(), polish);
     EXPECT_EQ(0u, merge::Usage().find(polish ? "użycie: tastiro-merge" : "usage: tastiro-merge"));
   }
-  EXPECT_EQ("", lang::CheckCatalog(messages::kCliTexts, messages::kCliTextCount));
+  EXPECT_EQ("", lang::CheckCatalog(messages::Catalog<messages::CliMsg>::kTexts, messages::Catalog<messages::CliMsg>::kCount));
 }
 
 // A command line, and the error it gets ("" when it is read).
@@ -112,7 +112,7 @@ TEST(OptionTable, ACheckOptionOutsideItsModeIsAnError) {
   for (const Case &c : cases) {
     check::Arguments args;
     std::vector<std::string> files;
-    const cli::Parsed parsed = check::ReadCommandLine(WithProgram(c.argv), args, &files);
+    const cli::Parsed parsed = check::ReadCommandLine(WithProgram(c.argv), &args, &files);
     EXPECT_EQ(c.error, parsed.error) << c.argv[0] << " " << c.argv[1];
     if (*c.error == 0) {
       EXPECT_EQ(std::vector<std::string>{"m.txt"}, files);
@@ -134,7 +134,7 @@ TEST(OptionTable, AnEmptyValueIsAnError) {
     if (row->valueEn == nullptr) continue;
     check::Arguments args;
     std::vector<std::string> files;
-    EXPECT_EQ(cli::Parsed::kError, check::ReadCommandLine(WithProgram({row->names, "", "m.txt"}), args, &files).outcome)
+    EXPECT_EQ(cli::Parsed::kError, check::ReadCommandLine(WithProgram({row->names, "", "m.txt"}), &args, &files).outcome)
         << row->names;
   }
 }
@@ -162,10 +162,10 @@ TEST(OptionTable, RepeatedOptionsAndTheEndOfOptions) {
   check::Arguments checkArgs;
   std::vector<std::string> files;
   EXPECT_EQ("--log is given twice: give it once",
-            check::ReadCommandLine(WithProgram({"--log", "a.log", "--log", "b.log", "m.txt"}), checkArgs, &files).error);
+            check::ReadCommandLine(WithProgram({"--log", "a.log", "--log", "b.log", "m.txt"}), &checkArgs, &files).error);
   check::Arguments more;
   files.clear();
-  EXPECT_EQ(cli::Parsed::kGoOn, check::ReadCommandLine(WithProgram({"--json", "--", "--json"}), more, &files).outcome);
+  EXPECT_EQ(cli::Parsed::kGoOn, check::ReadCommandLine(WithProgram({"--json", "--", "--json"}), &more, &files).outcome);
   EXPECT_EQ(std::vector<std::string>{"--json"}, files);
 }
 

@@ -11,13 +11,14 @@ beside the host afterwards.
 Scenarios: first_macro, stop_long_macro, record_and_play, full_disk,
 quit_question.
 """
-import argparse
 import os
 import re
 import shutil
 import subprocess
 import sys
 import time
+
+import e2e_args
 
 STAMP = re.compile(r"^\d{4}-\d{2}-\d{2}=\d{2}:\d{2}:\d{2} ")
 
@@ -112,13 +113,11 @@ def run_scenario(scenarios, run, passed="%s"):
     checkout by default) and --scenario, one of `scenarios`.  Calls
     run(scenario, build, source) with absolute paths; a Failure is printed
     as FAILED.  Returns the exit status."""
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
+    parser = e2e_args.parser()
     parser.add_argument("--scenario", required=True, choices=sorted(scenarios))
     args = parser.parse_args()
     try:
-        run(args.scenario, os.path.abspath(args.build), os.path.abspath(args.source))
+        run(args.scenario, *e2e_args.folders(args))
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1

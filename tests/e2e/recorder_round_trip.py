@@ -16,11 +16,12 @@ Then, each in a fresh copy:
     records the key by it; the stop notice lists the name with its key;
   - with Klawisz=SHIFT_F11 in the settings (refused), Ctrl+F11 still records.
 """
-import argparse
 import os
 import shutil
 import subprocess
 import sys
+
+import e2e_args
 
 RECORD = "<Ctrl+F11><F12>Zażółć gęślą [x]<Tab>12,50<Enter><F2>koniec<Ctrl+F11>"
 PLAY = "<Shift+F11>nagranie1.txt<F12>"
@@ -102,11 +103,7 @@ def second_round(source, build, problems):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
-    args = parser.parse_args()
-    source, build = os.path.abspath(args.source), os.path.abspath(args.build)
+    build, source = e2e_args.folders(e2e_args.parser().parse_args())
     problems = []
 
     recording = os.path.join(build, "e2e", "recorder", "record")

@@ -15,11 +15,12 @@
 5. The two editors' texts together hold every row once, and --resume on
    the rest's log finds nothing left to type.
 """
-import argparse
 import os
 import shutil
 import subprocess
 import sys
+
+import e2e_args
 
 ROWS, STOP_IN = 30, 17
 
@@ -56,11 +57,7 @@ def check(problems, condition, what, *shown):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
-    args = parser.parse_args()
-    build, source = os.path.abspath(args.build), os.path.abspath(args.source)
+    build, source = e2e_args.folders(e2e_args.parser().parse_args())
     host = os.path.join(build, "e2e", "resume")
     shutil.rmtree(host, ignore_errors=True)
     subprocess.run([os.path.join(source, "scripts", "layout-host.sh"), build, host], check=True)

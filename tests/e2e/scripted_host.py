@@ -6,11 +6,12 @@
 Each case runs VOLMAR.exe under Wine with scripted keys and switches, and
 checks what it printed, its exit status and the files beside it.
 """
-import argparse
 import os
 import shutil
 import subprocess
 import sys
+
+import e2e_args
 
 VERSION_MESSAGE = 'Moduł "tastiromatika.dll" i program występują w różnych wersjach!'
 
@@ -88,12 +89,7 @@ def run_case(build, folder, case):
 
 def main():
     global SOURCE
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", default=os.path.join(os.path.dirname(__file__), "..", ".."))
-    args = parser.parse_args()
-    SOURCE = os.path.abspath(args.source)
-    build = os.path.abspath(args.build)
+    build, SOURCE = e2e_args.folders(e2e_args.parser().parse_args())
     folder = os.path.join(build, "e2e", "scripted")
     results = [run_case(build, folder, case) for case in CASES]
     return 0 if all(results) else 1

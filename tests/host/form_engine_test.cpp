@@ -12,8 +12,6 @@
 namespace volmar {
 namespace {
 
-using testing::TestClock;
-using testing::TestInput;
 using testing::TestScreen;
 
 // What the field callback saw, and what it does: like the plug-in's, it
@@ -39,7 +37,7 @@ struct Record {
 };
 #pragma pack(pop)
 
-class FormEngineTest : public ::testing::Test {
+class FormEngineTest : public ::testing::Test, protected testing::TestKeyboard {
  protected:
   void SetUp() override {
     std::string error;
@@ -67,9 +65,6 @@ class FormEngineTest : public ::testing::Test {
     return 0;
   }
 
-  TestClock clock;
-  TestInput input{clock};
-  Keyboard keyboard{input, std::ref(clock)};
   TestScreen screen;
   Ui ui{keyboard, &screen, std::ref(clock)};
   FormTemplate form;

@@ -56,6 +56,14 @@ class TestInput : public KeyInput {
   TestClock &clock_;
 };
 
+// A keyboard on a test input and a settable clock, as the host's fixtures
+// build it: a fixture derives from it.
+struct TestKeyboard {
+  TestClock clock;
+  TestInput input{clock};
+  Keyboard keyboard{input, std::ref(clock)};
+};
+
 // The key filter a test installs: records every key it is offered (the
 // no-key calls too) and answers what the test's reaction answers, or the key.
 struct FilterLog {

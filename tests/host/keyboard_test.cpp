@@ -13,18 +13,13 @@ namespace {
 using testing::FilterLog;
 using testing::g_filter;
 using testing::RecordingFilter;
-using testing::TestClock;
-using testing::TestInput;
 
-class KeyboardTest : public ::testing::Test {
+class KeyboardTest : public ::testing::Test, protected testing::TestKeyboard {
  protected:
   void SetUp() override {
     g_filter = FilterLog{};
     keyboard.SetFilter(&RecordingFilter);
   }
-  TestClock clock;
-  TestInput input{clock};
-  Keyboard keyboard{input, std::ref(clock)};
 };
 
 TEST_F(KeyboardTest, SetFilterReturnsTheOneItReplaces) {
@@ -214,9 +209,8 @@ namespace {
 // The posted keys live in a fixed ring: it fills to its limit, refuses the
 // next key, and keeps first-in-first-out order across its wrap.
 TEST(KeyboardQueue, FillsToItsLimitRefusesMoreAndKeepsOrderAcrossTheWrap) {
-  testing::TestClock clock;
-  testing::TestInput input{clock};
-  Keyboard keyboard{input, std::ref(clock)};
+  testing::TestKeyboard test;
+  Keyboard &keyboard = test.keyboard;
 
   for (size_t i = 0; i < Keyboard::kQueueLimit; ++i)
     ASSERT_NE(0, keyboard.Post(static_cast<uint32_t>(1 + i % 200))) << i;

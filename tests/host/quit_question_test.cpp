@@ -22,8 +22,6 @@ namespace {
 using testing::FilterLog;
 using testing::g_filter;
 using testing::RecordingFilter;
-using testing::TestClock;
-using testing::TestInput;
 
 constexpr char kQuestion[] = "Zakończyć pracę programu VOLMAR?";
 
@@ -52,7 +50,7 @@ class RecordingScreen : public testing::TestScreen {
 
 // The stand-in host's editor, key loop and screen, with the filter
 // installed, run as VOLMAR runs them (volmar_main.cpp).
-struct TestHost {
+struct TestHost : testing::TestKeyboard {
   TestHost() {
     g_filter = FilterLog{};
     keyboard.SetFilter(&RecordingFilter);
@@ -69,9 +67,6 @@ struct TestHost {
     }
   }
 
-  TestClock clock;
-  TestInput input{clock};
-  Keyboard keyboard{input, std::ref(clock)};
   RecordingScreen screen;
   Ui ui{keyboard, &screen, std::ref(clock)};
   Editor editor;

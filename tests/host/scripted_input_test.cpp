@@ -11,7 +11,6 @@ namespace volmar {
 namespace {
 
 using testing::TestClock;
-using testing::TestInput;
 using testing::TestScreen;
 
 TEST(KeyScript, ReadsTextKeyNamesAndWaits) {
@@ -62,11 +61,8 @@ TEST(ScriptInput, GivesKeysWhenTheHostIsIdleOrTheirTimeHasCome) {
   EXPECT_TRUE(input.Aborted());
 }
 
-class BoxTest : public ::testing::Test {
+class BoxTest : public ::testing::Test, protected testing::TestKeyboard {
  protected:
-  TestClock clock;
-  TestInput input{clock};
-  Keyboard keyboard{input, std::ref(clock)};
   TestScreen screen;
 };
 

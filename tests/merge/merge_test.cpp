@@ -33,6 +33,16 @@ std::string Joined(const std::vector<std::string> &fields) {
   return text;
 }
 
+// Reads `bytes` as a table in `encoding` (or in the encoding its letters
+// show, when `guess`).
+bool ReadAs(const std::string &bytes, CodePage encoding, bool guess, table_support::WholeTable *table,
+            table::TableError *error) {
+  table::TableOptions options;
+  options.encoding = encoding;
+  options.guessEncoding = guess;
+  return table_support::ReadTable(bytes, options, table, error);
+}
+
 struct ReaderCase {
   const char *name;
   std::string bytes;
@@ -104,9 +114,7 @@ TEST(TableReader, Cases) {
     SCOPED_TRACE(c.name);
     table_support::WholeTable table;
     table::TableError error;
-    table::TableOptions options;
-    options.encoding = c.encoding;
-    bool ok = table_support::ReadTable(c.bytes, options, &table, &error);
+    const bool ok = ReadAs(c.bytes, c.encoding, false, &table, &error);
     if (c.headers.empty()) {
       ASSERT_FALSE(ok);
       EXPECT_EQ(c.errorLine, error.line);
@@ -248,10 +256,7 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
     SCOPED_TRACE(c.name);
     table_support::WholeTable table;
     table::TableError error;
-    table::TableOptions options;
-    options.encoding = c.declared;
-    options.guessEncoding = c.guess;
-    ASSERT_TRUE(table_support::ReadTable(c.bytes, options, &table, &error)) << error.message;
+    ASSERT_TRUE(ReadAs(c.bytes, c.declared, c.guess, &table, &error)) << error.message;
     ASSERT_EQ(1u, table.rows.size());
     EXPECT_EQ(c.rows, table.rows[0].fields[0]);
     EXPECT_EQ(c.page, table.page);
@@ -266,11 +271,11 @@ TEST(TableReader, GuessesAndNotesTheEncoding) {
 // Letters that cannot tell cp1250 from cp852 ("ąb" in cp852 is "Ąb" in
 // cp1250): the table says so, with the line and the word in both.
 TEST(TableReader, SaysWhenTheLettersCannotTell) {
-  table::Table table;
+  table_support::WholeTable table;
   table::TableError error;
   table::TableOptions options;
   options.guessEncoding = true;
-  ASSERT_TRUE(table::ReadTable("Nazwa\nabc\n\xA5" "b\n", options, &table, &error)) << error.message;
+  ASSERT_TRUE(table_support::ReadTable("Nazwa\nabc\n\xA5" "b\n", options, &table, &error)) << error.message;
   EXPECT_EQ(3, table.doubtLine);
   EXPECT_EQ(CodePage::kCp1250, table.page);
   EXPECT_EQ(CodePage::kCp852, table.doubtCodePage);
@@ -280,7 +285,7 @@ TEST(TableReader, SaysWhenTheLettersCannotTell) {
   // Declared: the user chose, nothing is said.
   options.guessEncoding = false;
   options.encoding = CodePage::kCp852;
-  ASSERT_TRUE(table::ReadTable("Nazwa\n\xA5" "b\n", options, &table, &error)) << error.message;
+  ASSERT_TRUE(table_support::ReadTable("Nazwa\n\xA5" "b\n", options, &table, &error)) << error.message;
   EXPECT_EQ(0, table.doubtLine);
 }
 

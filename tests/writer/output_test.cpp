@@ -22,6 +22,8 @@
 #include "tools/os/console.h"
 #include "tools/writer/device_name.h"
 #include "tools/writer/output_file.h"
+#include "tools/writer/why_not.h"
+#include "tools/lang/lang.h"
 
 namespace {
 
@@ -82,6 +84,37 @@ class SizeLimit {
  private:
   struct rlimit saved_;
 };
+
+// Why a write failed, said the same way by both tools: the target's fault,
+// else the system's reason, inside "cannot put ... in place" for the rename.
+TEST(WhyNot, NamesEachFaultAndReason) {
+  struct Case {
+    writer::Problem problem;
+    const char *english, *polish;
+  } cases[] = {
+      {{Fault::kFolder, 0}, "it is a folder", "to folder"},
+      {{Fault::kReadOnly, EACCES}, "it is read-only", "plik jest tylko do odczytu"},
+      {{Fault::kDanglingLink, 0}, "it is a symbolic link to no file", "to dowiązanie do pliku, którego nie ma"},
+      {{Fault::kWrite, ENOSPC}, "the disk is full (or the file would be larger than allowed)",
+       "brak miejsca na dysku (albo plik byłby większy, niż wolno)"},
+      {{Fault::kWrite, EFBIG}, "the disk is full (or the file would be larger than allowed)",
+       "brak miejsca na dysku (albo plik byłby większy, niż wolno)"},
+      {{Fault::kCreate, ENOENT}, "its folder does not exist", "nie ma takiego folderu"},
+      {{Fault::kCreate, EACCES}, "no permission to write there", "brak uprawnień do zapisu w tym miejscu"},
+      {{Fault::kWrite, EPIPE}, "the program reading it has closed it (a closed pipe)",
+       "program, który je odbierał, już je zamknął (zamknięty potok)"},
+      {{Fault::kWrite, 0}, "write error", "błąd zapisu"},
+      {{Fault::kPlace, EACCES}, "cannot put the new file in place (no permission to write there)",
+       "nie można umieścić nowego pliku na miejscu (brak uprawnień do zapisu w tym miejscu)"},
+  };
+  for (const Case &c : cases) {
+    lang::Set(lang::Language::kPolish);
+    EXPECT_EQ(c.polish, writer::WhyNot(c.problem));
+    lang::Set(lang::Language::kEnglish);
+    EXPECT_EQ(c.english, writer::WhyNot(c.problem));
+  }
+  EXPECT_NE(std::string::npos, writer::WhyNot({Fault::kDevice, 0}).find("NUL, CON"));
+}
 
 TEST(DeviceName, Table) {
   struct Case {

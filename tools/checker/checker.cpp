@@ -147,6 +147,26 @@ KeyDelay HostKeyDelay(const std::string &iniPath) {
   return delay;
 }
 
+std::string InHostFolder(const std::string &host, const std::string &relative) {
+  if (host.empty()) return relative;
+  const char last = host.back();
+  return host + (last == '/' || last == '\\' ? "" : "/") + relative;
+}
+
+std::string HostSettingsIn(const std::string &host) { return InHostFolder(host, "VOLMAR.ini"); }
+
+std::string KeysIn(const std::string &host, const std::string &keys, bool keysGiven) {
+  return keysGiven ? keys : InHostFolder(host, KeyFileInHostFolder());
+}
+
+KeyDelay ChooseDelay(long delay, const std::string &host) {
+  if (delay < 0) return HostKeyDelay(HostSettingsIn(host));
+  KeyDelay given;
+  given.milliseconds = static_cast<uint16_t>(delay);
+  given.source = Say(messages::SharedMsg::kDelayGiven);
+  return given;
+}
+
 uint16_t DefaultKeyDelay() {
   InstallSimHost();
   FreshPlugin();

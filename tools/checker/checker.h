@@ -47,6 +47,17 @@ struct KeyDelay {
 // the start form's default when the file or the value is missing.
 KeyDelay HostKeyDelay(const std::string &iniPath);
 
+// The host's folder as --host names it ("" the current folder), and the
+// files of it both tools read.
+std::string InHostFolder(const std::string &host, const std::string &relative);
+std::string HostSettingsIn(const std::string &host);  // its VOLMAR.ini
+// The key definitions: `keys` when given, else the host folder's
+// wtyczki/keys.h.
+std::string KeysIn(const std::string &host, const std::string &keys, bool keysGiven);
+// The key delay: `delay` milliseconds when given (0 or more), else the
+// host's settings in `host`.
+KeyDelay ChooseDelay(long delay, const std::string &host);
+
 // Installs the simulated host, starts the plug-in afresh and loads the key
 // definitions as the player does, for PlayMacro; EndPlaying lets the
 // key-name table go.

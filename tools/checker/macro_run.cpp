@@ -513,7 +513,7 @@ void MacroPlayer::OnCharacter(const HostEvent &event, CallItems &call) {
   // A file in another code page has one finding for all its letters.
   if (IsOtherCodePage(encoding_.page) && event.codePoint >= 0x80) return;
   std::string what = event.note == DroppedChar::kControl
-                         ? Say(Msg::kControlCharacter, {macro::CodePointName(event.codePoint)})
+                         ? Say(messages::SharedMsg::kControlCharacter, {macro::CodePointName(event.codePoint)})
                          : Say(Msg::kCharacter, {macro::CodePointName(event.codePoint)});
   if (event.note == DroppedChar::kNoHostChar && event.codePoint >= 0x20) {
     std::string shown;

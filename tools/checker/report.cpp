@@ -8,6 +8,7 @@
 
 #include "player/playback/player_texts.h"
 #include "tools/messages/check_texts.h"
+#include "tools/messages/tell.h"
 #include "tools/macro/text_util.h"
 #include "tools/os/console.h"
 #include "tools/lang/printf_format.h"
@@ -39,15 +40,6 @@ const char *SeverityName(macro::Severity severity) {
     case macro::Severity::kNote: return "note";
   }
   return "note";
-}
-
-std::string SeverityText(macro::Severity severity) {
-  switch (severity) {
-    case macro::Severity::kError: return Say(Msg::kError);
-    case macro::Severity::kWarning: return Say(Msg::kWarning);
-    case macro::Severity::kNote: return Say(Msg::kNote);
-  }
-  return Say(Msg::kNote);
 }
 
 // The dry run's kind of an item, in the tool's language.
@@ -213,7 +205,7 @@ std::string DiagnosticText(const macro::Diagnostic &d, bool color) {
   Palette p{color};
   const char *tone = d.severity == macro::Severity::kError ? p.Error() : d.severity == macro::Severity::kWarning ? p.Warning() : p.Bold();
   std::string text = std::string(p.Bold()) + Where(d.file, d.position) + ":" + p.Reset() + " " +
-                     tone + SeverityText(d.severity) + ":" + p.Reset() + " " + d.message;
+                     tone + messages::SeverityWord(d.severity) + ":" + p.Reset() + " " + d.message;
   if (!d.id.empty()) text += std::string(" ") + p.Dim() + "[" + d.id + "]" + p.Reset();
   text += "\n";
   if (d.position.line > 0 && !d.sourceLine.empty()) text += Excerpt(d.sourceLine, d.reading, d.position.column, p);
@@ -315,9 +307,8 @@ std::string SummaryOfKeyFindings(const macro::KeyFileReport &keys) {
   std::string kinds;
   for (const auto &[id, n] : byId) kinds += (kinds.empty() ? "" : ", ") + std::to_string(n) + " " + id;
   std::string file = keys.file.find(' ') != std::string::npos ? "\"" + keys.file + "\"" : keys.file;
-  return Say(Msg::kKeyFindingsSummary,
-             {keys.file,
-              lang::Whole(Say(Msg::kFindings, {count})), kinds}) +
+  return messages::Tell(messages::Severity::kNote, keys.file,
+                        Say(Msg::kKeyFindingsSummary, {lang::Whole(Say(Msg::kFindings, {count})), kinds})) +
          "\n" + Say(Msg::kListThemAll, {file, os::ToolCommand("tastiro-check")}) + "\n";
 }
 
@@ -406,15 +397,16 @@ void TextReportTo(ReportOut &report, const macro::KeyFileReport &keys,
     const macro::MacroReport &m = macros[k];
     for (const macro::Diagnostic &d : m.diagnostics) out += DiagnosticText(d, options.color);
     if (m.warningsNotKept > 0)
-      out += Say(Msg::kFindingsNotListed, {m.file, std::to_string(m.warningsNotKept),
-                                           std::to_string(m.diagnostics.size())}) +
+      out += messages::Tell(messages::Severity::kNote, m.file,
+                            Say(Msg::kFindingsNotListed,
+                                {std::to_string(m.warningsNotKept), std::to_string(m.diagnostics.size())})) +
              "\n";
     if (options.dryRun && m.readable) DryRunText(report, m, k, source, options);
   }
   for (const macro::Diagnostic &d : keys.diagnostics)
     if (!d.summarized) out += DiagnosticText(d, options.color);
   if (!keys.playerMessage.empty())
-    out += Say(Msg::kPlayerShows, {keys.file, keys.playerMessage}) + "\n";
+    out += messages::Tell(messages::Severity::kNote, keys.file, Say(Msg::kPlayerShows, {keys.playerMessage})) + "\n";
   out += SummaryOfKeyFindings(keys);
   Totals totals = Count(keys, macros);
   if (totals.errors + totals.warnings > 0)
@@ -472,36 +464,37 @@ void JsonReportTo(ReportOut &report, const macro::KeyFileReport &keys,
 
 }  // namespace
 
+// The report `to` writes, handed on to `out` in pieces as it grows (none:
+// kept whole); what is left of it.
+using ReportTo = void (*)(ReportOut &, const macro::KeyFileReport &, const std::vector<macro::MacroReport> &,
+                          const OutputOptions &, const StreamSource &);
+std::string Reported(ReportTo to, FILE *out, const macro::KeyFileReport &keys,
+                     const std::vector<macro::MacroReport> &macros, const OutputOptions &options,
+                     const StreamSource &source) {
+  std::string text;
+  ReportOut report{text, out};
+  to(report, keys, macros, options, source);
+  return text;
+}
+
 std::string TextReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options) {
-  std::string out;
-  ReportOut report{out};
-  TextReportTo(report, keys, macros, options, nullptr);
-  return out;
+  return Reported(TextReportTo, nullptr, keys, macros, options, nullptr);
 }
 
 std::string JsonReport(const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                        const OutputOptions &options) {
-  std::string out;
-  ReportOut report{out};
-  JsonReportTo(report, keys, macros, options, nullptr);
-  return out;
+  return Reported(JsonReportTo, nullptr, keys, macros, options, nullptr);
 }
 
 void PrintText(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source) {
-  std::string text;
-  ReportOut report{text, out};
-  TextReportTo(report, keys, macros, options, source);
-  os::Write(out, text);
+  os::Write(out, Reported(TextReportTo, out, keys, macros, options, source));
 }
 
 void PrintJson(FILE *out, const macro::KeyFileReport &keys, const std::vector<macro::MacroReport> &macros,
                const OutputOptions &options, const StreamSource &source) {
-  std::string text;
-  ReportOut report{text, out};
-  JsonReportTo(report, keys, macros, options, source);
-  os::Write(out, text);
+  os::Write(out, Reported(JsonReportTo, out, keys, macros, options, source));
 }
 
 }  // namespace checker

@@ -1,5 +1,7 @@
 #include "tools/cli/option_table.h"
 
+#include <stdlib.h>
+
 #include "tools/os/console.h"
 #include "tools/lang/lang.h"
 #include "tools/messages/cli_texts.h"
@@ -102,5 +104,19 @@ int Answer(const ToolText &tool, const std::vector<const OptionText *> &rows, co
   }
   return -1;
 }
+
+}  // namespace cli
+
+namespace cli {
+
+bool ReadDelay(const char *value, long *delay) {
+  char *end = nullptr;
+  const long read = strtol(value, &end, 10);
+  if (*value == 0 || *end != 0 || read < 0 || read > 65535) return false;
+  *delay = read;
+  return true;
+}
+
+std::string BadDelay() { return Say(Msg::kBadDelay); }
 
 }  // namespace cli

@@ -45,6 +45,37 @@ struct Setter {
   Reader read = nullptr;
 };
 
+// The setters both tools' tables share, for an Args with the members each
+// names: --delay MS (`delay`, milliseconds from 0 to 65535), --characters
+// (a dry run, `dryRun`, of each character, `eachCharacter`), --color and
+// --no-color (`color` 1 or 0).
+bool ReadDelay(const char *value, long *delay);
+std::string BadDelay();
+template <class Args>
+std::string TakeDelay(const std::string &, const char *value, Args &args) {
+  return ReadDelay(value, &args.delay) ? std::string() : BadDelay();
+}
+template <class Args>
+std::string TakeCharacters(const std::string &, const char *, Args &args) {
+  args.dryRun = args.eachCharacter = true;
+  return std::string();
+}
+template <class Args>
+std::string TakeColor(const std::string &option, const char *, Args &args) {
+  args.color = option == "--color" ? 1 : 0;
+  return std::string();
+}
+
+// The rows of the options both tools have, with the same help in both.
+template <class Args>
+struct Option;
+template <class Args>
+Option<Args> CharactersOption(Modes modes);
+template <class Args>
+Option<Args> DelayOption(Modes modes);
+template <class Args>
+Option<Args> ColorOption(Modes modes);
+
 // An option may be given once (a second time is an error, never "the last
 // wins"), unless its row is `repeatable` (--at Column=N, one per column).
 template <class Args>
@@ -55,6 +86,25 @@ struct Option : OptionText {
   Setter<Args> set;
   bool repeatable;
 };
+
+template <class Args>
+Option<Args> CharactersOption(Modes modes) {
+  return {"--characters", nullptr, nullptr, modes, TakeCharacters<Args>,
+          "the dry run with one line for each character typed",
+          "to samo, ale każdy wpisany znak w osobnym wierszu"};
+}
+template <class Args>
+Option<Args> DelayOption(Modes modes) {
+  return {"--delay", "MS", "MS", modes, TakeDelay<Args>,
+          "the key delay (default: the one stored in VOLMAR.ini\nof --host or of the current folder, else 100 ms)",
+          "odstęp między klawiszami (domyślnie ten zapisany w VOLMAR.ini\nfolderu z --host albo bieżącego, a bez niego 100 ms)"};
+}
+template <class Args>
+Option<Args> ColorOption(Modes modes) {
+  return {"--color, --no-color", nullptr, nullptr, modes, TakeColor<Args>,
+          "colours on or off (default: where the window shows them)",
+          "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"};
+}
 
 // The parts of a tool's usage text around its options, and how it names
 // its modes in a message ("with --learn"), in the current language: each

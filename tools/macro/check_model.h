@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/codec/code_pages.h"
+#include "tools/messages/tell.h"
 
 namespace macro {
 
@@ -61,7 +62,8 @@ inline constexpr size_t kKeptFindings = 1000;
 // Lines longer than this are not shown under a finding.
 inline constexpr size_t kExcerptLimit = 300;
 
-enum class Severity { kNote, kWarning, kError };
+// A finding's severity is the one every message of the tools has.
+using Severity = messages::Severity;
 
 struct Diagnostic {
   std::string file;         // as the user named it

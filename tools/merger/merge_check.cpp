@@ -14,6 +14,7 @@
 #include "tools/macro/text_util.h"
 #include "tools/os/console.h"
 #include "tools/messages/merge_texts.h"
+#include "tools/messages/tell.h"
 
 namespace merger {
 
@@ -332,7 +333,8 @@ void PrintReport(FILE *out, const MergeReport &report, bool color) {
   for (const macro::Diagnostic &d : report.diagnostics)
     os::Write(out, checker::DiagnosticText(d, color));
   for (const HiddenFindings &h : report.hidden)
-    os::Write(out, Say(Msg::kHiddenFindings, {h.file, h.position.line, h.position.column, h.count, h.id}) + "\n");
+    messages::TellOn(out, messages::Severity::kNote, messages::Where(h.file, h.position.line, h.position.column),
+                     Say(Msg::kHiddenFindings, {h.count, h.id}));
 }
 
 }  // namespace merger

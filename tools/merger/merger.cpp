@@ -53,7 +53,7 @@ bool StandInTypes(char32_t c) {
 std::string CharName(char32_t c) {
   char code[16];
   snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-  if (c < 0x20 || c == 0x7F) return Say(Msg::kControlCharacter, {code});
+  if (c < 0x20 || c == 0x7F) return Say(messages::SharedMsg::kControlCharacter, {code});
   std::string shown;
   codec::AppendUtf8(shown, c);
   return Say(Msg::kCharacter, {shown, code});

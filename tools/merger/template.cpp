@@ -8,6 +8,7 @@
 #include "tools/reader/source.h"
 #include "tools/reader/text_reader.h"
 #include "tools/messages/merge_texts.h"
+#include "tools/messages/tell.h"
 
 namespace merger {
 
@@ -137,14 +138,19 @@ bool DecodeMacroText(const std::string &path, const std::string &bytes, codec::C
   const unsigned byte = offset < bytes.size() ? static_cast<uint8_t>(bytes[offset]) : 0;
   if (from == codec::CodePage::kUtf8 && !reader::IsUtf16(reader.form())) {
     const char *guess = codec::CodePageName(likely);
+    const std::string where = messages::Where(path, at.line, at.column);
     if (!chance && problem.inDoubt)
-      *error = Say(Msg::kTemplateNotUtf8InDoubt, {path, at.line, at.column, lang::Hex(byte), guess,
-                                                  codec::CodePageName(problem.alsoLikely)});
+      *error = messages::Tell(messages::Severity::kError, where,
+                              Say(Msg::kTemplateNotUtf8InDoubt, {lang::Hex(byte), guess,
+                                                                 codec::CodePageName(problem.alsoLikely)}));
     else
-      *error = Say(Msg::kTemplateNotUtf8, {path, at.line, at.column, lang::Hex(byte), guess, guess});
+      *error = messages::Tell(messages::Severity::kError, where,
+                              Say(Msg::kTemplateNotUtf8, {lang::Hex(byte), guess, guess}));
   } else {
-    *error = Say(Msg::kTemplateNotCodePage, {path, at.line, at.column, lang::Hex(byte),
-                                             reader::IsUtf16(reader.form()) ? "UTF-16" : codec::CodePageName(from)});
+    *error = messages::Tell(messages::Severity::kError, messages::Where(path, at.line, at.column),
+                            Say(Msg::kTemplateNotCodePage, {lang::Hex(byte), reader::IsUtf16(reader.form())
+                                                                                  ? "UTF-16"
+                                                                                  : codec::CodePageName(from)}));
   }
   return false;
 }
@@ -169,7 +175,8 @@ bool ReadMacroText(const std::string &path, const std::string &bytes, codec::Cod
       macro::SourcePosition at = macro::SourceMap(utf8).At(start);
       std::string shown;
       codec::AppendUtf8(shown, c);
-      *error = Say(Msg::kTemplateCharNotInEncoding, {path, at.line, at.column, shown, codec::CodePageName(to)});
+      *error = messages::Tell(messages::Severity::kError, messages::Where(path, at.line, at.column),
+                              Say(Msg::kTemplateCharNotInEncoding, {shown, codec::CodePageName(to)}));
       return false;
     }
     *out += static_cast<char>(byte);

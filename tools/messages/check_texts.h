@@ -1,26 +1,9 @@
-// tastiro-check's messages in Polish and English (check_texts.def), said in
-// the language the tool speaks (tools/lang).
+// tastiro-check's own messages in Polish and English (check_texts.def);
+// those both tools say are in shared_texts.h.  See catalog.h.
 #pragma once
 
-#include <stddef.h>
+#include "tools/messages/shared_texts.h"
 
-#include <initializer_list>
-#include <string>
-
-#include "tools/lang/lang.h"
-
-namespace messages {
-
-enum class CheckMsg {
-#define MESSAGE(id, en, pl) id,
-#include "tools/messages/check_texts.def"
-#undef MESSAGE
-};
-
-extern const lang::Text kCheckTexts[];
-extern const size_t kCheckTextCount;
-
-// The message in the current language, its placeholders filled.
-std::string Say(CheckMsg id, std::initializer_list<lang::Arg> values = {});
-
-}  // namespace messages
+#define CATALOG_ENUM CheckMsg
+#define CATALOG_ROWS "tools/messages/check_texts.def"
+#include "tools/messages/catalog_enum.h"

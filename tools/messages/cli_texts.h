@@ -1,27 +1,8 @@
 // The messages of the tools' command lines, which both tools share
-// (tools/cli): MESSAGE(id, English, Polish) rows in cli_texts.def, in the
-// scheme of tools/lang.
+// (tools/cli): MESSAGE(id, English, Polish) rows in cli_texts.def.  See
+// catalog.h.
 #pragma once
 
-#include <stddef.h>
-
-#include <initializer_list>
-#include <string>
-
-#include "tools/lang/lang.h"
-
-namespace messages {
-
-enum class CliMsg {
-#define MESSAGE(id, en, pl) id,
-#include "tools/messages/cli_texts.def"
-#undef MESSAGE
-};
-
-extern const lang::Text kCliTexts[];
-extern const size_t kCliTextCount;
-
-// The message in the current language, its placeholders filled.
-std::string Say(CliMsg id, std::initializer_list<lang::Arg> values = {});
-
-}  // namespace messages
+#define CATALOG_ENUM CliMsg
+#define CATALOG_ROWS "tools/messages/cli_texts.def"
+#include "tools/messages/catalog_enum.h"

@@ -1,26 +1,9 @@
-// tastiro-merge's messages in Polish and English (merge_texts.def), said in
-// the language the tool speaks (tools/lang), as tastiro-check's are.
+// tastiro-merge's own messages in Polish and English (merge_texts.def);
+// those both tools say are in shared_texts.h.  See catalog.h.
 #pragma once
 
-#include <stddef.h>
+#include "tools/messages/shared_texts.h"
 
-#include <initializer_list>
-#include <string>
-
-#include "tools/lang/lang.h"
-
-namespace messages {
-
-enum class MergeMsg {
-#define MESSAGE(id, en, pl) id,
-#include "tools/messages/merge_texts.def"
-#undef MESSAGE
-};
-
-extern const lang::Text kMergeTexts[];
-extern const size_t kMergeTextCount;
-
-// The message in the current language, its placeholders filled.
-std::string Say(MergeMsg id, std::initializer_list<lang::Arg> values = {});
-
-}  // namespace messages
+#define CATALOG_ENUM MergeMsg
+#define CATALOG_ROWS "tools/messages/merge_texts.def"
+#include "tools/messages/catalog_enum.h"

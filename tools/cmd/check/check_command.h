@@ -39,7 +39,7 @@ struct Arguments {
 
 // The command line read by the option table, nothing said yet; the files
 // named in `files`.
-cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments &args,
+cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments *args,
                             std::vector<std::string> *files);
 // The usage text in the current language, and the table's rows.
 std::string Usage();
@@ -47,6 +47,6 @@ std::vector<const cli::OptionText *> OptionRows();
 
 // The command line (UTF-8, argv[0] the program); -1 to go on, else the exit
 // status (the usage said for --help, or the error with the usage).
-int ParseArguments(const std::vector<std::string> &argv, Arguments &args);
+int ParseArguments(const std::vector<std::string> &argv, Arguments *args);
 
 }  // namespace check

@@ -37,19 +37,6 @@ std::string TakeKeys(const std::string &option, const char *value, Arguments &ar
   return std::string();
 }
 
-std::string TakeCharacters(const std::string &, const char *, Arguments &args) {
-  args.dryRun = args.eachCharacter = true;
-  return std::string();
-}
-
-std::string TakeDelay(const std::string &, const char *value, Arguments &args) {
-  char *end = nullptr;
-  const long delay = strtol(value, &end, 10);
-  if (*value == 0 || *end != 0 || delay < 0 || delay > 65535) return Say(Msg::kNeedsDelay);
-  args.delay = delay;
-  return std::string();
-}
-
 std::string TakeLogStart(const std::string &, const char *value, Arguments &args) {
   if (!ParseStamp(value, args.logStart)) return Say(Msg::kNeedsTime);
   args.logStartGiven = true;
@@ -60,11 +47,6 @@ std::string TakeFrom(const std::string &, const char *value, Arguments &args) {
   if (!codec::CodePageByName(value, &args.from) || args.from == codec::CodePage::kUtf8)
     return Say(Msg::kNeedsPage);
   args.fromGiven = true;
-  return std::string();
-}
-
-std::string TakeColor(const std::string &option, const char *, Arguments &args) {
-  args.color = option == "--color" ? 1 : 0;
   return std::string();
 }
 
@@ -81,12 +63,8 @@ const Option kOptions[] = {
     {"--dry-run", nullptr, nullptr, kCheck, &Arguments::dryRun,
      "list the text typed, each key, command and wait with its\nplace, the number of keys and the least playback time",
      "pokazuje wpisywany tekst, każdy klawisz, polecenie i czekanie\nz miejscem w pliku, liczbę klawiszy i najkrótszy czas odtwarzania"},
-    {"--characters", nullptr, nullptr, kCheck, TakeCharacters,
-     "the dry run with one line for each character typed",
-     "to samo, ale każdy wpisany znak w osobnym wierszu"},
-    {"--delay", "MS", "MS", kCheck, TakeDelay,
-     "the key delay for the time (default: the one stored in the\nhost's folder, else the start form's 100 ms)",
-     "odstęp między klawiszami do obliczenia czasu (domyślnie ten\nzapisany w folderze programu, a bez niego 100 ms)"},
+    cli::CharactersOption<Arguments>(kCheck),
+    cli::DelayOption<Arguments>(kCheck),
     {"--log", "FILE", "PLIK", kCheck, &Arguments::log,
      "write the log the player would write", "zapisuje dziennik, jaki zapisałaby wtyczka"},
     {"--force", nullptr, nullptr, kCheck, &Arguments::force,
@@ -103,9 +81,7 @@ const Option kOptions[] = {
     {"--from", "PAGE", "KODOWANIE", kConvert, TakeFrom,
      "with --convert: the original's code page (cp1250, cp852 or\nmazovia; default: told from its letters)",
      "przy --convert: kodowanie oryginału (cp1250, cp852 albo\nmazovia; domyślnie rozpoznane po literach)"},
-    {"--color, --no-color", nullptr, nullptr, kCheck, TakeColor,
-     "colours on or off (default: where the window shows them)",
-     "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"},
+    cli::ColorOption<Arguments>(kCheck),
 };
 
 cli::Modes ModeOf(const Arguments &args) { return args.convert ? kConvert : kCheck; }
@@ -122,22 +98,22 @@ const cli::ToolText kTool = {"tastiro-check", UsageHead, UsageTail, ModeName, 23
 
 }  // namespace
 
-cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments &args,
+cli::Parsed ReadCommandLine(const std::vector<std::string> &argv, Arguments *args,
                             std::vector<std::string> *files) {
-  return cli::Parse(kOptions, ModeOf, kTool, argv, &args, files);
+  return cli::Parse(kOptions, ModeOf, kTool, argv, args, files);
 }
 
 std::string Usage() { return cli::Usage(kTool, cli::Rows(kOptions)); }
 
 std::vector<const cli::OptionText *> OptionRows() { return cli::Rows(kOptions); }
 
-int ParseArguments(const std::vector<std::string> &argv, Arguments &args) {
+int ParseArguments(const std::vector<std::string> &argv, Arguments *args) {
   std::vector<std::string> files;
   const cli::Parsed parsed = ReadCommandLine(argv, args, &files);
   if (int status = cli::Answer(kTool, cli::Rows(kOptions), parsed); status >= 0) return status;
   for (const std::string &file : files)
-    for (const std::string &name : os::ExpandWildcard(file)) args.macros.push_back(name);
-  if (args.macros.empty() && (args.convert || (!args.keysGiven && args.host.empty())))
+    for (const std::string &name : os::ExpandWildcard(file)) args->macros.push_back(name);
+  if (args->macros.empty() && (args->convert || (!args->keysGiven && args->host.empty())))
     return cli::Answer(kTool, cli::Rows(kOptions), {cli::Parsed::kError, Say(Msg::kNameAMacro)});
   return -1;
 }

@@ -33,6 +33,8 @@
 #include "tools/cli/command_line.h"
 #include "tools/os/console.h"
 #include "tools/writer/output_file.h"
+#include "tools/writer/why_not.h"
+#include "tools/messages/tell.h"
 #include "tools/os/memory_guard.h"
 #include "tools/reader/source.h"
 #include "tools/reader/text_reader.h"
@@ -43,30 +45,8 @@ using check::Arguments;
 
 namespace {
 
-// Where the host keeps its settings, relative to its folder.
-const char kHostSettings[] = "VOLMAR.ini";
-
-// Why a file cannot be written, in the user's words.
-std::string WhyNot(const writer::Problem &problem) {
-  switch (problem.fault) {
-    case writer::Fault::kDevice:
-      return Say(Msg::kOutputDevice);
-    case writer::Fault::kFolder:
-      return Say(Msg::kOutputFolder);
-    case writer::Fault::kNotRegular:
-      return Say(Msg::kOutputNotRegular);
-    case writer::Fault::kReadOnly:
-      return Say(Msg::kOutputReadOnly);
-    case writer::Fault::kDanglingLink:
-      return Say(Msg::kOutputDanglingLink);
-    default:
-      break;
-  }
-  const std::string why = writer::DiskFull(problem.error) ? Say(Msg::kDiskFull)
-                          : problem.error != 0            ? checker::ErrorText(problem.error)
-                                                          : Say(Msg::kWriteError);
-  return problem.fault == writer::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
-}
+// The tool's name, where an error belongs to no file.
+constexpr char kTool[] = "tastiro-check";
 
 // Writes `bytes` as the file `path` (whole or not at all, replacing a file
 // there only when `replace`); false with the problem.
@@ -78,25 +58,8 @@ bool WriteFile(const std::string &path, const std::string &bytes, bool replace, 
   return writer.Commit(problem);
 }
 
-// A file of the host's folder.
-std::string InHostFolder(const Arguments &args, const std::string &relative) {
-  if (args.host.empty()) return relative;
-  char last = args.host.back();
-  return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
-}
-
-checker::KeyDelay ChooseDelay(const Arguments &args) {
-  if (args.delay < 0) return checker::HostKeyDelay(InHostFolder(args, kHostSettings));
-  checker::KeyDelay given;
-  given.milliseconds = static_cast<uint16_t>(args.delay);
-  given.source = Say(Msg::kDelayGiven);
-  return given;
-}
-
 // The key definitions' file the check reads.
-std::string KeysPath(const Arguments &args) {
-  return args.keysGiven ? args.keys : InHostFolder(args, checker::KeyFileInHostFolder());
-}
+std::string KeysPath(const Arguments &args) { return checker::KeysIn(args.host, args.keys, args.keysGiven); }
 
 // Whether --log may be written, before any work: never one of the inputs
 // (the macros, the key definitions, the host's settings), and a file that
@@ -106,7 +69,7 @@ int CheckLogTarget(const Arguments &args) {
   if (args.log.empty()) return 0;
   std::vector<std::string> inputs = args.macros;
   inputs.push_back(KeysPath(args));
-  inputs.push_back(InHostFolder(args, kHostSettings));
+  inputs.push_back(checker::HostSettingsIn(args.host));
   writer::Clash clash;
   std::string message;
   writer::Target target;
@@ -117,10 +80,8 @@ int CheckLogTarget(const Arguments &args) {
     message = Say(Msg::kLogIsRunLog, {args.log});
   else if (!writer::CheckTarget(args.log, args.force, &target, &problem))
     message = problem.fault == writer::Fault::kExists ? Say(Msg::kLogExists, {args.log})
-                                                       : Say(Msg::kCannotWriteLog, {args.log, WhyNot(problem)});
-  if (message.empty()) return 0;
-  os::Write(stderr, "tastiro-check: " + message + "\n");
-  return 2;
+                                                       : Say(Msg::kCannotWriteLog, {args.log, writer::WhyNot(problem)});
+  return message.empty() ? 0 : messages::Fail(kTool, message);
 }
 
 // Writes the macros' log (its target checked by CheckLogTarget); the exit
@@ -130,8 +91,7 @@ int WriteLog(const Arguments &args, const checker::CheckResult &result, int stat
   for (const macro::MacroReport &m : result.macros) log += m.log;
   writer::Problem problem;
   if (WriteFile(args.log, log, args.force, &problem)) return status;
-  os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteLog, {args.log, WhyNot(problem)}) + "\n");
-  return 2;
+  return messages::Fail(kTool, Say(Msg::kCannotWriteLog, {args.log, writer::WhyNot(problem)}));
 }
 
 void Print(const Arguments &args, const checker::KeyDelay &delay, const checker::CheckResult &result,
@@ -155,7 +115,7 @@ int Convert(const Arguments &args);
 
 // The check and its report; the exit status.
 int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOtherCodePages) {
-  const checker::KeyDelay delay = ChooseDelay(args);
+  const checker::KeyDelay delay = checker::ChooseDelay(args.delay, args.host);
   checker::PlayOptions play;
   play.keyDelay = delay.milliseconds;
   play.keepLog = !args.log.empty();
@@ -177,8 +137,8 @@ int Check(const Arguments &args, bool ownWindow, std::vector<std::string> *inOth
 }
 
 // A macro's text as UTF-8, read as `args` or its bytes say; false with the
-// message.  `title` gets what it was read as.
-bool ConvertedText(const Arguments &args, const std::string &path, const std::string &bytes,
+// message (said of the file by the caller).  `title` gets what it was read as.
+bool ConvertedText(const Arguments &args, const std::string &bytes,
                    std::string *utf8, std::string *title, std::string *error) {
   checker::FileEncoding found = checker::GuessEncoding(bytes);
   if (found.utf16) {
@@ -190,7 +150,7 @@ bool ConvertedText(const Arguments &args, const std::string &path, const std::st
     while (reader.Next(&piece, &problem)) *utf8 += piece;
     *title = checker::Utf16Title();
     if (problem.problem == reader::ReadProblem::kNone) return true;
-    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(problem.byte), *title});
+    *error = Say(Msg::kCannotReadAs, {lang::Hex(problem.byte), *title});
     return false;
   }
   const codec::CodePage page = args.fromGiven ? args.from : found.page;
@@ -202,7 +162,7 @@ bool ConvertedText(const Arguments &args, const std::string &path, const std::st
   } else if (page == codec::CodePage::kMazovia) {
     *utf8 = macro::FileBytesToUtf8(body);  // as the host reads it
   } else if (!codec::DecodeToUtf8(page, body, utf8, &bad)) {
-    *error = Say(Msg::kCannotReadAs, {path, lang::Hex(static_cast<uint8_t>(body[bad])), *title});
+    *error = Say(Msg::kCannotReadAs, {lang::Hex(static_cast<uint8_t>(body[bad])), *title});
     return false;
   }
   return true;
@@ -215,25 +175,22 @@ int Convert(const Arguments &args) {
   for (const std::string &path : args.macros) {
     writer::Clash clash;
     if (!writer::FindClash({checker::Utf8CopyName(path)}, args.macros, &clash)) continue;
-    os::Write(stderr, "tastiro-check: " + Say(Msg::kCopyIsInput, {path, clash.output, clash.input}) + "\n");
-    return 2;
+    return messages::Fail(path, Say(Msg::kCopyIsInput, {clash.output, clash.input}));
   }
   int status = 0;
   for (const std::string &path : args.macros) {
     checker::FileText file = checker::ReadFileText(path);
     if (!file.readable) {
-      os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotRead, {path, file.error}) + "\n");
-      status = 2;
+      status = messages::Fail(path, Say(Msg::kConvertCannotRead, {file.error}));
       continue;
     }
     const checker::FileEncoding found = checker::GuessEncoding(file.content);
     const bool inDoubt = !args.fromGiven && !found.utf16 && found.inDoubt;
     if (!args.fromGiven && !found.utf16 && found.page == codec::CodePage::kUtf8) {
       if (inDoubt) {
-        os::Write(stderr, "tastiro-check: " +
-                              Say(Msg::kAlreadyUtf8Doubt, {path, checker::CodePageTitle(found.doubtPage),
-                                                           codec::CodePageName(found.doubtPage)}) +
-                              "\n");
+        messages::TellOn(stderr, messages::Severity::kWarning, path,
+                         Say(Msg::kAlreadyUtf8Doubt, {checker::CodePageTitle(found.doubtPage),
+                                                      codec::CodePageName(found.doubtPage)}));
         status = status > 1 ? status : 1;
       } else {
         os::Write(stdout, Say(Msg::kAlreadyUtf8, {path}) + "\n");
@@ -241,30 +198,25 @@ int Convert(const Arguments &args) {
       continue;
     }
     std::string utf8, title, error;
-    if (!ConvertedText(args, path, file.content, &utf8, &title, &error)) {
-      os::Write(stderr, "tastiro-check: " + error + "\n");
-      status = 2;
+    if (!ConvertedText(args, file.content, &utf8, &title, &error)) {
+      status = messages::Fail(path, error);
       continue;
     }
     const std::string copy = checker::Utf8CopyName(path);
     writer::Problem problem;
     if (!WriteFile(copy, utf8, false, &problem)) {
-      os::Write(stderr, "tastiro-check: " +
-                              (problem.fault == writer::Fault::kExists
-                                   ? Say(Msg::kCopyExists, {path, copy})
-                                   : Say(Msg::kCannotWrite, {path, copy, WhyNot(problem)})) +
-                              "\n");
-      status = 2;
+      status = messages::Fail(path, problem.fault == writer::Fault::kExists
+                                        ? Say(Msg::kCopyExists, {copy})
+                                        : Say(Msg::kConvertCannotWrite, {copy, writer::WhyNot(problem)}));
       continue;
     }
     os::Write(stdout, Say(Msg::kConverted, {path, copy, title}) + "\n");
     // The letters could not tell the code page: the copy is written as the
     // leading reading, with a warning naming the other and --from.
     if (inDoubt) {
-      os::Write(stderr, "tastiro-check: " +
-                            Say(Msg::kConvertDoubt, {path, title, checker::CodePageTitle(found.doubtPage), copy,
-                                                     codec::CodePageName(found.doubtPage)}) +
-                            "\n");
+      messages::TellOn(stderr, messages::Severity::kWarning, path,
+                       Say(Msg::kConvertDoubt, {title, checker::CodePageTitle(found.doubtPage), copy,
+                                                codec::CodePageName(found.doubtPage)}));
       status = status > 1 ? status : 1;
     }
   }
@@ -286,7 +238,7 @@ void SayDone(const Arguments &args, const checker::CheckResult &result) {
 
 int Run(const std::vector<std::string> &arguments) {
   cli::ChooseLanguage(arguments);
-  os::GuardAllocation(Say(Msg::kOutOfMemory));
+  os::GuardAllocation(messages::Tell(messages::Severity::kError, kTool, Say(Msg::kOutOfMemory)));
   // Started by a double-click or by files dropped on it: the window closes
   // when the tool ends, so it waits for Enter; the host is the folder the
   // tool stands in.
@@ -294,18 +246,18 @@ int Run(const std::vector<std::string> &arguments) {
   Arguments args;
   if (ownWindow && arguments.size() <= 1) {
     os::Write(stdout, Say(Msg::kDropHelp, {os::ToolCommand("tastiro-check")}) + "\n");
-    os::WaitForEnter(Say(Msg::kPressEnter));
+    os::WaitForEnter(Say(messages::SharedMsg::kPressEnter));
     return 0;
   }
-  int status = check::ParseArguments(arguments, args);
+  int status = check::ParseArguments(arguments, &args);
   if (status < 0 && args.convert) status = Convert(args);
   if (status >= 0) {
-    if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+    if (ownWindow) os::WaitForEnter("\n" + Say(messages::SharedMsg::kPressEnter));
     return status;
   }
   if (ownWindow && args.host.empty() && !args.keysGiven) args.host = os::HostFolderOfProgram();
   if ((status = CheckLogTarget(args)) != 0) {
-    if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+    if (ownWindow) os::WaitForEnter("\n" + Say(messages::SharedMsg::kPressEnter));
     return status;
   }
   std::vector<std::string> inOtherCodePages;
@@ -318,7 +270,7 @@ int Run(const std::vector<std::string> &arguments) {
     convert.macros = inOtherCodePages;
     Convert(convert);
   }
-  if (ownWindow) os::WaitForEnter("\n" + Say(Msg::kPressEnter));
+  if (ownWindow) os::WaitForEnter("\n" + Say(messages::SharedMsg::kPressEnter));
   return status;
 }
 
@@ -331,16 +283,15 @@ int main(int argc, char **argv) {
   // a success; once a file is written (--log, a copy), a warning: 2 says
   // nothing was written.
   if (!os::Flush(stdout)) {
-    const int error = errno;
-    const std::string why = writer::DiskFull(error) ? Say(Msg::kDiskFull)
-                            : error == EPIPE        ? Say(Msg::kPipeClosed)
-                                                    : checker::ErrorText(error);
+    writer::Problem lost;
+    lost.error = errno;
+    const std::string why = writer::WhyNot(lost);
     if (writer::WroteAny()) {
-      os::Write(stderr, "tastiro-check: " + Say(Msg::kStdoutLostAfterWriting, {why}) + "\n");
+      messages::TellOn(stderr, messages::Severity::kWarning, kTool,
+                       Say(messages::SharedMsg::kStdoutLostAfterWriting, {why}));
       return status > 1 ? status : 1;
     }
-    os::Write(stderr, "tastiro-check: " + Say(Msg::kCannotWriteStdout, {why}) + "\n");
-    return 2;
+    return messages::Fail(kTool, Say(messages::SharedMsg::kCannotWriteStdout, {why}));
   }
   return status;
 }

@@ -128,7 +128,7 @@ int LearnThenMerge(const Arguments &dropped, bool *merged) {
 int RunInOwnWindow(const std::vector<std::string> &files) {
   if (files.empty()) {
     os::Write(stdout, Say(Msg::kDropHelp, {os::ToolCommand("tastiro-merge")}) + "\n");
-    os::WaitForEnter(Say(Msg::kPressEnter));
+    os::WaitForEnter(Say(messages::SharedMsg::kPressEnter));
     return 0;
   }
   Arguments args;
@@ -154,7 +154,7 @@ int RunInOwnWindow(const std::vector<std::string> &files) {
     os::Write(stdout, Say(Msg::kDropDone, {args.output, args.files[0], args.files[1], keys}) + "\n");
   else if (status >= 2)
     os::Write(stdout, Say(Msg::kDropNothing) + "\n");
-  os::WaitForEnter(Say(Msg::kPressEnter));
+  os::WaitForEnter(Say(messages::SharedMsg::kPressEnter));
   return status;
 }
 

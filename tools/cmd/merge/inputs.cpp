@@ -17,28 +17,17 @@ namespace merge {
 
 using Msg = messages::MergeMsg;
 
-int Fail(const std::string &message) {
-  os::Write(stderr, message + "\n");
+int Fail(const std::string &said) {
+  os::Write(stderr, said + "\n");
   return 2;
 }
 
-int ToolError(const std::string &message) {
-  return Fail(Say(Msg::kToolError, {lang::Whole(message)}));
-}
+int ToolError(const std::string &message) { return Fail(kToolName, message); }
 
-std::string InHostFolder(const Arguments &args, const char *relative) {
-  if (args.host.empty()) return relative;
-  char last = args.host.back();
-  return args.host + (last == '/' || last == '\\' ? "" : "/") + relative;
-}
-
-std::string KeysPath(const Arguments &args) {
-  return args.keys.empty() ? InHostFolder(args, checker::KeyFileInHostFolder().c_str()) : args.keys;
-}
+std::string KeysPath(const Arguments &args) { return checker::KeysIn(args.host, args.keys, !args.keys.empty()); }
 
 int FailOnTable(const std::string &dataPath, const table::TableError &error) {
-  return Fail(Say(Msg::kFileError, {dataPath, error.line > 0 ? ":" + std::to_string(error.line) : "",
-                                    lang::Whole(error.message)}));
+  return Fail(messages::Where(dataPath, error.line), error.message);
 }
 
 // A folder or a missing file named as an input is said plainly.  0, or the
@@ -46,7 +35,7 @@ int FailOnTable(const std::string &dataPath, const table::TableError &error) {
 int CheckInput(const std::string &path, Msg what) {
   std::error_code error;
   if (std::filesystem::is_directory(os::Utf8Path(path), error))
-    return Fail(Say(Msg::kInputFolder, {path, Say(what)}));
+    return Fail(path, Say(Msg::kInputFolder, {Say(what)}));
   return 0;
 }
 
@@ -54,7 +43,7 @@ int CheckInput(const std::string &path, Msg what) {
 bool Read(const std::string &path, Msg what, checker::FileText *file) {
   *file = checker::ReadFileText(path);
   if (file->readable) return true;
-  os::Write(stderr, Say(Msg::kCannotRead, {path, Say(what), file->error}) + "\n");
+  Fail(path, Say(Msg::kCannotRead, {Say(what), file->error}));
   return false;
 }
 
@@ -66,14 +55,14 @@ bool Read(const std::string &path, Msg what, checker::FileText *file) {
 int CheckOutputTarget(const Arguments &args, Job &job) {
   if (args.output.empty() || args.dryRun) return 0;
   const std::vector<std::string> inputs = {args.files[0], args.files[1], args.before, args.after,
-                                           KeysPath(args), InHostFolder(args, "VOLMAR.ini"), args.resume};
+                                           KeysPath(args), checker::HostSettingsIn(args.host), args.resume};
   writer::Clash clash;
   if (writer::FindClash({args.output}, inputs, &clash))
     return ToolError(Say(Msg::kOutputIsInput, {args.output, clash.input}));
   // (--learn writes a template, which has no log.)
   const std::string log = args.learn || args.noLog ? std::string() : RunLogName(args.output);
   if (!log.empty() && writer::FindClash({log}, inputs, &clash))
-    return ToolError(Say(Msg::kLogIsInput, {log, args.output, clash.input}));
+    return ToolError(Say(Msg::kBesideLogIsInput, {log, args.output, clash.input}));
   writer::Problem problem;
   if (!writer::CheckTarget(args.output, args.force, &job.target, &problem))
     return ToolError(Say(TargetMessage(problem.fault), {args.output}));
@@ -101,37 +90,13 @@ Msg TargetMessage(writer::Fault fault) {
   }
 }
 
-std::string WriteProblem(const writer::Problem &problem) {
-  switch (problem.fault) {
-    case writer::Fault::kDevice:
-      return Say(Msg::kWhyDevice);
-    case writer::Fault::kFolder:
-      return Say(Msg::kWhyFolder);
-    case writer::Fault::kNotRegular:
-      return Say(Msg::kWhyNotRegular);
-    case writer::Fault::kReadOnly:
-      return Say(Msg::kWhyReadOnly);
-    case writer::Fault::kDanglingLink:
-      return Say(Msg::kWhyDanglingLink);
-    default:
-      break;
-  }
-  std::string why = writer::DiskFull(problem.error) ? Say(Msg::kDiskFull)
-                    : problem.error == EPIPE       ? Say(Msg::kWhyPipeClosed)
-                    : problem.error == ENOENT      ? Say(Msg::kNoFolder)
-                    : problem.error == EACCES      ? Say(Msg::kNoPermission)
-                    : problem.error != 0           ? std::string(strerror(problem.error))
-                                                   : Say(Msg::kWriteError);
-  return problem.fault == writer::Fault::kPlace ? Say(Msg::kPlaceFailed, {why}) : why;
-}
-
 namespace {
 bool g_stdoutFailureSaid = false;
 }  // namespace
 
 int StdoutFailed(const writer::Problem &problem) {
   g_stdoutFailureSaid = true;
-  return ToolError(Say(Msg::kCannotWriteStdout, {WriteProblem(problem)}));
+  return ToolError(Say(messages::SharedMsg::kCannotWriteStdout, {writer::WhyNot(problem)}));
 }
 
 bool StdoutFailureSaid() { return g_stdoutFailureSaid; }
@@ -139,7 +104,7 @@ bool StdoutFailureSaid() { return g_stdoutFailureSaid; }
 int WriteFailed(Msg cannotWrite, const std::string &path, const writer::Problem &problem) {
   // A file of that name made meanwhile by someone else: kept.
   if (problem.fault == writer::Fault::kExists) return ToolError(Say(Msg::kOutputExists, {path}));
-  return Fail(Say(cannotWrite, {path, WriteProblem(problem)}));
+  return Fail(path, Say(cannotWrite, {writer::WhyNot(problem)}));
 }
 
 // Opens the data and reads its header.  0, or the exit status.
@@ -147,7 +112,7 @@ int OpenData(const Arguments &args, DataInput *data, table::Table *table) {
   const std::string &dataPath = args.files[1];
   int openError = 0;
   if (!data->source.Open(dataPath, &openError))
-    return Fail(Say(Msg::kCannotRead, {dataPath, Say(Msg::kWhatData), checker::ErrorText(openError)}));
+    return Fail(dataPath, Say(Msg::kCannotRead, {Say(Msg::kWhatData), checker::ErrorText(openError)}));
   table::TableOptions options;
   options.delimiter = args.delimiter;
   options.encoding = args.dataEncoding;
@@ -169,18 +134,6 @@ std::string MacroNameBeside(const std::string &tpl, int n) {
 std::string Quoted(const std::string &value) {
   if (!value.empty() && value.find_first_of(" ;,&|<>()'\"\t") == std::string::npos) return value;
   return "\"" + value + "\"";
-}
-
-checker::KeyDelay ChooseDelay(const Arguments &args) {
-  if (args.delay >= 0) {
-    checker::KeyDelay given;
-    given.milliseconds = static_cast<uint16_t>(args.delay);
-    given.source = Say(Msg::kDelayGiven);
-    return given;
-  }
-  // As tastiro-check: the host's settings in --host, or in the current
-  // folder (where the default key file is looked for too).
-  return checker::HostKeyDelay(InHostFolder(args, "VOLMAR.ini"));
 }
 
 }  // namespace merge

@@ -38,34 +38,37 @@ std::string LearntLine(const Arguments &args, const table::Table &table,
   const char *recording = args.files[0].c_str();
   const char *column = table.headers[v.column].c_str();
   const std::string shown = macro::Visible(v.value);
+  auto warning = [](const std::string &where, const std::string &text) {
+    return messages::Tell(Severity::kWarning, where, text);
+  };
   switch (v.outcome) {
     case merger::LearnOutcome::kPlaced:
       return Say(v.corrected ? Msg::kLearnCorrected : Msg::kLearnPlaced,
                  {recording, v.placedAt.line, v.placedAt.column, column, shown});
     case merger::LearnOutcome::kAmbiguous:
-      return Say(Msg::kLearnAmbiguous, {recording, shown, column, v.placeCount,
-                                        lang::Whole(PlaceList(v.places, v.placeCount)), column,
-                                        v.placeCount});
+      return warning(recording, Say(Msg::kLearnAmbiguous, {shown, column, v.placeCount,
+                                                           lang::Whole(PlaceList(v.places, v.placeCount)),
+                                                           column, v.placeCount}));
     case merger::LearnOutcome::kNear:
-      return Say(Msg::kLearnNear, {recording, shown, column,
-                                   lang::Whole(PlaceList(v.nearPlaces, v.nearCount)), column});
+      return warning(recording, Say(Msg::kLearnNear, {shown, column,
+                                                      lang::Whole(PlaceList(v.nearPlaces, v.nearCount)), column}));
     case merger::LearnOutcome::kMissing:
       if (v.nearestAt.line > 0)
-        return Say(Msg::kLearnNearest, {recording, v.nearestAt.line, v.nearestAt.column, shown,
-                                        column, macro::Visible(v.nearest)});
-      return Say(Msg::kLearnMissing, {recording, shown, column});
+        return warning(messages::Where(recording, v.nearestAt.line, v.nearestAt.column),
+                       Say(Msg::kLearnNearest, {shown, column, macro::Visible(v.nearest)}));
+      return warning(recording, Say(Msg::kLearnMissing, {shown, column}));
     case merger::LearnOutcome::kInsideWord:
-      return Say(Msg::kLearnInsideWord, {recording, shown, column});
+      return warning(recording, Say(Msg::kLearnInsideWord, {shown, column}));
     case merger::LearnOutcome::kEmpty:
-      return Say(Msg::kLearnEmpty, {recording, column});
+      return messages::Tell(Severity::kNote, recording, Say(Msg::kLearnEmpty, {column}));
     case merger::LearnOutcome::kAtTooFar: {
       size_t n = 0;
       for (const auto &[name, at] : args.at)
         if (name == table.headers[v.column]) n = at;
-      return Say(Msg::kLearnAtTooFar, {recording, column, n, shown, v.placeCount});
+      return warning(recording, Say(Msg::kLearnAtTooFar, {column, n, shown, v.placeCount}));
     }
     case merger::LearnOutcome::kBadName:
-      return Say(Msg::kLearnBadName, {recording, column});
+      return warning(recording, Say(Msg::kLearnBadName, {column}));
     case merger::LearnOutcome::kUnnamed:
       break;
   }
@@ -116,7 +119,7 @@ int FirstRow(const Arguments &args, table::Table *table, table::TableRow *first,
     haveRow = false;
   if (!error.message.empty())
     return FailOnTable(args.files[1], error);
-  if (!haveRow) return Fail(Say(Msg::kLearnNoRow, {args.files[1]}));
+  if (!haveRow) return Fail(args.files[1], Say(Msg::kLearnNoRow));
   return 0;
 }
 
@@ -151,7 +154,7 @@ int LearnTemplate(const Arguments &args) {
   const std::string keysPath = KeysPath(args);
   checker::FileText keys = checker::ReadFileText(keysPath);
   if (!keys.readable)
-    return Fail(Say(Msg::kCannotReadKeys, {keysPath, keys.error}));
+    return Fail(keysPath, Say(Msg::kCannotReadKeys, {keys.error}));
 
   table::Table table;
   table::TableRow first;

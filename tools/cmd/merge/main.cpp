@@ -41,7 +41,7 @@ bool DroppedFiles(const std::vector<std::string> &arguments, std::vector<std::st
 
 int Run(const std::vector<std::string> &arguments) {
   cli::ChooseLanguage(arguments);
-  os::GuardAllocation(Say(Msg::kToolError, {lang::Whole(Say(Msg::kOutOfMemory))}));
+  os::GuardAllocation(messages::Tell(messages::Severity::kError, kToolName, Say(Msg::kOutOfMemory)));
 #if defined(_WIN32)
   // Into a file, a pipe or the NUL device, the C library would hand each
   // line to Windows on its own: a dry run of many rows would take minutes.
@@ -74,7 +74,8 @@ int main(int argc, char **argv) {
     const writer::Problem lost = {writer::Fault::kWrite, errno};
     if (StdoutFailureSaid()) return 2;
     if (!writer::WroteAny()) return StdoutFailed(lost);
-    os::Write(stderr, Say(Msg::kStdoutLostAfterWriting, {WriteProblem(lost)}) + "\n");
+    messages::TellOn(stderr, messages::Severity::kWarning, kToolName,
+                     Say(messages::SharedMsg::kStdoutLostAfterWriting, {writer::WhyNot(lost)}));
     return status > 1 ? status : 1;
   }
   return status;

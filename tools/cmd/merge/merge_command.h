@@ -18,14 +18,22 @@
 #include "tools/merger/merge_check.h"
 #include "tools/merger/template.h"
 #include "tools/writer/output_file.h"
+#include "tools/writer/why_not.h"
 #include "tools/table/table_reader.h"
 #include "tools/reader/source.h"
 #include "tools/messages/merge_texts.h"
+#include "tools/messages/tell.h"
 
 namespace merge {
 
 using Msg = messages::MergeMsg;
+using messages::Fail;  // Fail(where, text): an error said; 2
 using messages::Say;
+using messages::Severity;
+using messages::TellOn;
+
+// The tool's name, where an error belongs to no file.
+inline constexpr char kToolName[] = "tastiro-merge";
 
 // The merged macro is handed on in pieces of about this size, and the
 // checked text played in pieces of about this size.
@@ -99,13 +107,12 @@ std::vector<const cli::OptionText *> OptionRows();
 // A usage error said with the usage text; the exit status.
 int UsageError(const std::string &message);
 
-// A message on standard error; the exit status 2.
-int Fail(const std::string &message);
+// A line already said whole (merger's told errors) on standard error; 2.
+int Fail(const std::string &said);
 // The table's error, with the data's name and line.
 int FailOnTable(const std::string &dataPath, const table::TableError &error);
-// Fail with the tool's "nothing written" framing.
+// An error of the tool as a whole: "tastiro-merge: error: message"; 2.
 int ToolError(const std::string &message);
-std::string InHostFolder(const Arguments &args, const char *relative);
 // The key definition file: --keys, else the host folder's wtyczki/keys.h.
 std::string KeysPath(const Arguments &args);
 // A folder named as an input is said plainly.  0, or the exit status.
@@ -117,13 +124,11 @@ bool Read(const std::string &path, Msg what, checker::FileText *file);
 int CheckOutputTarget(const Arguments &args, Job &job);
 // The "-o {1} ..." message of a target the writer refuses.
 Msg TargetMessage(writer::Fault fault);
-// Why a file could not be written (a full disk ...), for "cannot write".
-std::string WriteProblem(const writer::Problem &problem);
 // Standard output that could not be written, said once (the tool's last
 // flush says nothing more); 2.
 int StdoutFailed(const writer::Problem &problem);
 bool StdoutFailureSaid();
-// `cannotWrite` ("{1}: error: cannot write ...: {2}") said for `path`; 2.
+// `cannotWrite` ("cannot write ...: {1}") said as the error of `path`; 2.
 int WriteFailed(Msg cannotWrite, const std::string &path, const writer::Problem &problem);
 // The data, opened once ("-": standard input) and read as a stream.
 struct DataInput {
@@ -139,8 +144,6 @@ std::string MacroNameBeside(const std::string &tpl, int n);
 // A file name or value as a command line takes it: in double quotes when it
 // holds a blank or a character a shell would take for itself.
 std::string Quoted(const std::string &value);
-// The key delay: --delay, else the host's settings.
-checker::KeyDelay ChooseDelay(const Arguments &args);
 
 // Reads and parses everything the rows need (the inputs, the data opened
 // once and its header read into job.table) and checks the output's target.

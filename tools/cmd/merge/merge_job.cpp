@@ -47,7 +47,7 @@ int ReadInputs(const Arguments &args, Job &job) {
   const std::string keysPath = KeysPath(args);
   job.keys = checker::ReadFileText(keysPath);
   if (!job.keys.readable)
-    return Fail(Say(Msg::kCannotReadKeys, {keysPath, job.keys.error}));
+    return Fail(keysPath, Say(Msg::kCannotReadKeys, {job.keys.error}));
   return 0;
 }
 
@@ -76,7 +76,7 @@ int ParseInputs(const Arguments &args, Job &job) {
     macro::SourcePosition at = macro::SourceMap(job.tplText).At(templateError.offset);
     std::string message = templateError.message;
     message += table::GuessedDelimiterNote(job.table, nullptr);
-    return Fail(Say(Msg::kPlaceError, {args.files[0], at.line, at.column, lang::Whole(message)}));
+    return Fail(messages::Where(args.files[0], at.line, at.column), message);
   }
   if (int status = CheckKeyOption(args, "--newline", args.newline)) return status;
   if (int status = CheckKeyOption(args, "--tab", args.tab)) return status;
@@ -110,7 +110,7 @@ bool Drain(std::string &macro, writer::Writer *out, bool all) {
 // A write error of the macro said; the exit status (2).
 int OutputFailed(const Arguments &args, const writer::Problem &problem) {
   if (args.output.empty()) return StdoutFailed(problem);
-  return WriteFailed(Msg::kCannotWrite, args.output, problem);
+  return WriteFailed(Msg::kCannotWriteMacro, args.output, problem);
 }
 
 // Milliseconds as seconds with one decimal ("1.5").
@@ -203,20 +203,21 @@ void ReportSheetShapes(FILE *to, const Arguments &args, const Job &job, const Pa
     for (int line : pass.emptyRowsShown) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
     if (pass.emptyRows > pass.emptyRowsShown.size())
       lines += Say(Msg::kMorePlaces, {pass.emptyRows - pass.emptyRowsShown.size()});
-    os::Write(to, Say(Msg::kEmptyRowsSkipped, {data, pass.emptyRows, lang::Whole(lines)}) + "\n");
+    TellOn(to, Severity::kNote, data, Say(Msg::kEmptyRowsSkipped, {pass.emptyRows, lang::Whole(lines)}));
   }
   if (job.table.unnamedCount > 0) {
     std::string columns;
     for (size_t i = 0; i < job.table.unnamed.size(); ++i)
       if (job.table.unnamed[i]) columns += (columns.empty() ? "" : ", ") + std::to_string(i + 1);
-    std::string line = Say(Msg::kUnnamedColumns, {data, lang::Whole(columns)});
+    std::string line = Say(Msg::kUnnamedColumns, {lang::Whole(columns)});
     if (pass.unnamedCells > 0) line += Say(Msg::kUnnamedCells, {pass.unnamedCells, pass.unnamedCellLine});
-    os::Write(to, line + "\n");
+    TellOn(to, Severity::kNote, data, line);
   }
   if (pass.plainPunctuation > 0)
-    os::Write(to, Say(Msg::kPlainPunctuation, {data, pass.plainPunctuation}) + "\n");
+    TellOn(to, Severity::kNote, data, Say(Msg::kPlainPunctuation, {pass.plainPunctuation}));
   if (job.table.bareQuotes > 0)
-    os::Write(to, Say(Msg::kBareQuotes, {data, job.table.bareQuoteLine, job.table.bareQuotes}) + "\n");
+    TellOn(to, Severity::kNote, messages::Where(data, job.table.bareQuoteLine),
+           Say(Msg::kBareQuotes, {job.table.bareQuotes}));
 }
 
 // What the table was read as, when guessed, and an encoding that reads it
@@ -224,20 +225,18 @@ void ReportSheetShapes(FILE *to, const Arguments &args, const Job &job, const Pa
 size_t ReportEncoding(FILE *to, const Arguments &args, const Job &job) {
   const char *data = args.files[1].c_str();
   if (job.table.pageGuessed)
-    os::Write(to, Say(Msg::kDataReadAs, {data, codec::CodePageName(job.table.page)}) + "\n");
+    TellOn(to, Severity::kNote, data, Say(Msg::kDataReadAs, {codec::CodePageName(job.table.page)}));
   if (job.table.doubtLine > 0) {
     const char *read = codec::CodePageName(job.table.page);
     const char *other = codec::CodePageName(job.table.doubtCodePage);
-    os::Write(to, Say(Msg::kDataInDoubt, {data, job.table.doubtLine, read, other, job.table.doubtWordRead,
-                                          job.table.doubtWordOther}) +
-                      "\n");
+    TellOn(to, Severity::kWarning, messages::Where(data, job.table.doubtLine),
+           Say(Msg::kDataInDoubt, {read, other, job.table.doubtWordRead, job.table.doubtWordOther}));
     return 1;
   }
   if (job.table.otherCodePageLine == 0) return 0;
   const char *other = codec::CodePageName(job.table.otherCodePage);
-  os::Write(to, Say(Msg::kOtherCodePage, {data, job.table.otherCodePageLine,
-                                            codec::CodePageName(job.table.page), other, other, other}) +
-                      "\n");
+  TellOn(to, Severity::kWarning, messages::Where(data, job.table.otherCodePageLine),
+         Say(Msg::kOtherCodePage, {codec::CodePageName(job.table.page), other, other, other}));
   return 1;
 }
 
@@ -246,22 +245,22 @@ void ReportData(FILE *to, const Arguments &args, const Job &job, const PassResul
                 size_t *warnings) {
   const char *data = args.files[1].c_str();
   for (int line : pass.emptyLinesShown) {
-    os::Write(to, Say(Msg::kEmptyLineRow, {data, line}) + "\n");
+    TellOn(to, Severity::kWarning, messages::Where(data, line), Say(Msg::kEmptyLineRow));
     ++*warnings;
   }
   if (pass.emptyLines > pass.emptyLinesShown.size()) {
-    os::Write(to, Say(Msg::kMoreEmptyLines, {data, pass.emptyLines - pass.emptyLinesShown.size()}) + "\n");
+    TellOn(to, Severity::kWarning, data, Say(Msg::kMoreEmptyLines, {pass.emptyLines - pass.emptyLinesShown.size()}));
     *warnings += pass.emptyLines - pass.emptyLinesShown.size();
   }
   *warnings += ReportEncoding(to, args, job);
   if (pass.nonBreakingSpaces > 0)
-    os::Write(to, Say(Msg::kNonBreakingSpaces, {data, pass.nonBreakingSpaces}) + "\n");
+    TellOn(to, Severity::kNote, data, Say(Msg::kNonBreakingSpaces, {pass.nonBreakingSpaces}));
   ReportSheetShapes(to, args, job, pass);
   if (pass.rows == 0 || pass.merged == 0) {
     const Msg why = pass.rows == 0       ? Msg::kNoDataRows
                     : pass.emptyRows > 0 ? Msg::kAllRowsEmpty
                                          : Msg::kNoRowsChosen;
-    os::Write(to, Say(why, {data}) + "\n");
+    TellOn(to, Severity::kWarning, data, Say(why));
     ++*warnings;
   }
 }
@@ -291,7 +290,7 @@ Reporting ChooseReporting(const Arguments &args) {
   reporting.to = args.output.empty() && !args.dryRun ? stderr : stdout;
   reporting.color = args.color == 1 || (args.color == -1 && IsTerminal(reporting.to) &&
                                         getenv("NO_COLOR") == nullptr);
-  reporting.delay = ChooseDelay(args);
+  reporting.delay = checker::ChooseDelay(args.delay, args.host);
   return reporting;
 }
 
@@ -330,9 +329,9 @@ merger::DryRun StartDryRun(const Arguments &args, const Reporting &reporting,
 int ReportProblems(const Arguments &args, const Job &job, const merger::ValueProblems &problems) {
   ReportEncoding(stderr, args, job);
   for (const std::string &problem : problems.shown)
-    os::Write(stderr, Say(Msg::kValueError, {lang::Whole(problem)}) + "\n");
+    TellOn(stderr, Severity::kError, "", problem);
   if (problems.count > problems.shown.size())
-    os::Write(stderr, Say(Msg::kMoreValueErrors, {problems.count - problems.shown.size()}) + "\n");
+    TellOn(stderr, Severity::kError, "", Say(Msg::kMoreValueErrors, {problems.count - problems.shown.size()}));
   return ToolError(Say(Msg::kNothingWritten, {problems.count}));
 }
 

@@ -85,26 +85,9 @@ std::string TakeRows(const std::string &, const char *value, Arguments &args) {
   return ParseRows(value, &args.firstRow, &args.lastRow) ? std::string() : Say(Msg::kBadRows);
 }
 
-std::string TakeDelay(const std::string &, const char *value, Arguments &args) {
-  char *end = nullptr;
-  args.delay = strtol(value, &end, 10);
-  if (*value == 0 || *end != 0 || args.delay < 0 || args.delay > 65535) return Say(Msg::kBadDelay);
-  return std::string();
-}
-
-std::string TakeCharacters(const std::string &, const char *, Arguments &args) {
-  args.dryRun = args.eachCharacter = true;
-  return std::string();
-}
-
 std::string TakeResume(const std::string &option, const char *value, Arguments &args) {
   if (*value == 0) return cli::EmptyValue(option);
   args.resume = value;
-  return std::string();
-}
-
-std::string TakeColor(const std::string &option, const char *, Arguments &args) {
-  args.color = option == "--color" ? 1 : 0;
   return std::string();
 }
 
@@ -162,11 +145,8 @@ const Option kOptions[] = {
     {"--dry-run", nullptr, nullptr, kDryRun | kResumeDryRun | kLearn, &Arguments::dryRun,
      "write nothing; show each row's keys on one line (with\n--learn: show the template)",
      "niczego nie zapisuje; pokazuje klawisze każdego wiersza\n(z --learn: pokazuje szablon)"},
-    {"--characters", nullptr, nullptr, kDryRun | kResumeDryRun, TakeCharacters,
-     "the dry run with one line for each character", "to samo, ale każdy znak w osobnym wierszu"},
-    {"--delay", "MS", "MS", kMerging, TakeDelay,
-     "the key delay for the check (default: the one stored in\nVOLMAR.ini of --host or of the current folder)",
-     "odstęp między klawiszami do sprawdzenia (domyślnie ten\nzapisany w VOLMAR.ini folderu z --host albo bieżącego)"},
+    cli::CharactersOption<Arguments>(kDryRun | kResumeDryRun),
+    cli::DelayOption<Arguments>(kMerging),
     {"--learn", nullptr, nullptr, kLearn, &Arguments::learn,
      "write a template learnt from RECORDING (see above)",
      "zapisuje szablon nauczony z NAGRANIA (zobacz wyżej)"},
@@ -182,9 +162,7 @@ const Option kOptions[] = {
     {"--skip-cut", nullptr, nullptr, kResumes, &Arguments::skipCut,
      "--resume: the cut row was finished by hand; start after it",
      "--resume: przerwany wiersz dokończono ręcznie; zacznij za nim"},
-    {"--color, --no-color", nullptr, nullptr, kMerging, TakeColor,
-     "colours on or off (default: on a terminal only)",
-     "kolory włączone albo wyłączone (domyślnie tam, gdzie okno je pokazuje)"},
+    cli::ColorOption<Arguments>(kMerging),
 };
 
 cli::Modes ModeOf(const Arguments &args) {

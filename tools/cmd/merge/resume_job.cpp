@@ -115,7 +115,7 @@ bool MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to) {
   if (args.noLog || args.output.empty() || args.dryRun) return true;
   const std::string name = RunLogName(args.output);
   if (name.empty()) {
-    os::Write(to, Say(Msg::kLogNotMade, {args.output, args.output, Say(Msg::kLogNoName)}) + "\n");
+    messages::TellOn(to, messages::Severity::kWarning, args.output, Say(Msg::kLogNotMade, {args.output, Say(Msg::kLogNoName)}));
     return false;
   }
   const std::string header = merger::LogHeaderLine(first, last, args.files[0], args.files[1]) + "\r\n";
@@ -136,9 +136,9 @@ bool MakeRunLog(const Arguments &args, size_t first, size_t last, FILE *to) {
     os::Write(to, Say(Msg::kLogAppended, {args.output, name}) + "\n");
     return true;
   } else {
-    why = WriteProblem(problem);
+    why = writer::WhyNot(problem);
   }
-  os::Write(to, Say(Msg::kLogNotMade, {args.output, name, why}) + "\n");
+  messages::TellOn(to, messages::Severity::kWarning, args.output, Say(Msg::kLogNotMade, {name, why}));
   return false;
 }
 
